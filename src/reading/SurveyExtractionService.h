@@ -1,0 +1,46 @@
+#pragma once
+
+#include "model/QuestionReviewItem.h"
+#include "model/ScanPage.h"
+#include "model/SurveyConfiguration.h"
+#include "model/SurveyQuestion.h"
+#include "model/SurveyResponse.h"
+
+#include <QCoro/QCoroTask>
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+// A page file the reader could not decode, with the reason, so that the
+// operator hears about it instead of losing the page silently.
+struct SkippedPage
+{
+    QUrl fileURL;
+    QString reason;
+
+    bool operator==(const SkippedPage&) const = default;
+};
+
+// The responses, review items and questions of one reading.
+struct SurveyExtractionResult
+{
+    QList<SurveyResponse> responses;
+    QList<QuestionReviewItem> reviewItems;
+    QList<SurveyQuestion> questions;
+    QList<SkippedPage> skippedPages;
+};
+
+// Called on the interface thread as pages finish: (pages read, pages total).
+using ExtractionProgress = std::function<void(int, int)>;
+
+// The page reader as the store sees it. Never fails.
+class SurveyExtractionService
+{
+public:
+    virtual ~SurveyExtractionService() = default;
+
+    virtual QCoro::Task<SurveyExtractionResult>
+    extract(QList<ScanPage> pages, SurveyConfiguration configuration,
+            bool includeAllQuestionReviewItems, ExtractionProgress progress = {}) = 0;
+};
