@@ -1,0 +1,97 @@
+#include "scanner/PageNumbering.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Expected
+{
+    qint64 survey;
+    SurveySide side;
+};
+
+void expectNumbering(const QList<ScanPage>& pages, const QList<Expected>& expected)
+{
+    ASSERT_EQ(pages.size(), expected.size());
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pages[i].surveyNumber, expected[i].survey);
+        EXPECT_EQ(pages[i].side, expected[i].side);
+        EXPECT_EQ(pages[i].pageNumber, i + 1);
+    }
+}
+
+constexpr auto F = SurveySide::front;
+constexpr auto B = SurveySide::back;
+
+TEST(PageNumbering, ModeFollowsDuplexSettings)
+{
+    EXPECT_EQ(pageNumberingFor(DuplexMode::automatic, true), PageNumbering::automaticDuplex);
+    EXPECT_EQ(pageNumberingFor(DuplexMode::manual, true), PageNumbering::manualTwoSided);
+    EXPECT_EQ(pageNumberingFor(DuplexMode::simplex, true), PageNumbering::singleSided);
+    EXPECT_EQ(pageNumberingFor(DuplexMode::automatic, false), PageNumbering::singleSided);
+    EXPECT_EQ(pageNumberingFor(DuplexMode::manual, false), PageNumbering::singleSided);
+}
+
+TEST(PageNumbering, AutomaticDuplexAlternatesSides)
+{
+    const auto pages = makePages(
+        {{"/b/s-1.png", "/b/s-2.png", "/b/s-3.png", "/b/s-4.png", "/b/s-5.png", "/b/s-6.png"}},
+        PageNumbering::automaticDuplex);
+    expectNumbering(pages, {{1, F}, {1, B}, {2, F}, {2, B}, {3, F}, {3, B}});
+    // An odd total leaves the last sheet without a back.
+    expectNumbering(makePages({{"1", "2", "3"}}, PageNumbering::automaticDuplex),
+                    {{1, F}, {1, B}, {2, F}});
+}
+
+TEST(PageNumbering, ManualTwoSidedPairsFrontsWithBacks)
+{
+    const auto pages = makePages({{"/b/fronts-1.png", "/b/fronts-2.png", "/b/fronts-3.png"},
+                                  {"/b/backs-1.png", "/b/backs-2.png", "/b/backs-3.png"}},
+                                 PageNumbering::manualTwoSided);
+    expectNumbering(pages, {{1, F}, {2, F}, {3, F}, {1, B}, {2, B}, {3, B}});
+    EXPECT_EQ(pages[3].fileURL.toLocalFile(), "/b/backs-1.png");
+
+    // Five files: the first two are fronts, the last three backs.
+    const auto odd =
+        makePages({{"f-1", "f-2", "f-3"}, {"b-1", "b-2"}}, PageNumbering::manualTwoSided);
+    expectNumbering(odd, {{1, F}, {2, F}, {1, B}, {2, B}, {3, B}});
+}
+
+TEST(PageNumbering, SingleSidedInNaturalOrderWithinEachPass)
+{
+    const auto pages = makePages({{"/b/surveys-10.png", "/b/Surveys-2.png", "/b/surveys-1.png"}},
+                                 PageNumbering::singleSided);
+    expectNumbering(pages, {{1, F}, {2, F}, {3, F}});
+    EXPECT_EQ(pages[0].fileURL.toLocalFile(), "/b/surveys-1.png");
+    EXPECT_EQ(pages[1].fileURL.toLocalFile(), "/b/Surveys-2.png");
+    EXPECT_EQ(pages[2].fileURL.toLocalFile(), "/b/surveys-10.png");
+
+    // Passes are not merged before sorting: the first pass stays first, and
+    // only the file name (not the folder) decides the order.
+    const auto passes =
+        makePages({{"/z/b.png", "/z/a.png"}, {"/a/0.png"}}, PageNumbering::singleSided);
+    ASSERT_EQ(passes.size(), 3);
+    EXPECT_EQ(passes[0].fileURL.toLocalFile(), "/z/a.png");
+    EXPECT_EQ(passes[2].fileURL.toLocalFile(), "/a/0.png");
+    EXPECT_NE(passes[0].id, passes[1].id);
+}
+
+TEST(PageNumbering, PlaceholderResponsesCoverEverySurvey)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto single = makePages({{"1", "2", "3", "4"}}, PageNumbering::singleSided, now);
+    const auto responses = makePlaceholderResponses(single, 14, now);
+    ASSERT_EQ(responses.size(), 4);
+    for (qsizetype i = 0; i < responses.size(); ++i) {
+        EXPECT_EQ(responses[i].surveyNumber, i + 1);
+        EXPECT_EQ(responses[i].answers, QStringList(14, QString()));
+        EXPECT_EQ(responses[i].capturedAt, now);
+    }
+
+    const auto duplex = makePages({{"1", "2", "3", "4", "5"}}, PageNumbering::automaticDuplex);
+    EXPECT_EQ(makePlaceholderResponses(duplex, 2).size(), 3);
+    EXPECT_EQ(makePlaceholderResponses({}, 2).size(), 1);
+}
+
+} // namespace
