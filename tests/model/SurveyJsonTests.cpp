@@ -1,0 +1,190 @@
+#include "model/SurveyJson.h"
+
+#include <QTimeZone>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+using nlohmann::json;
+
+namespace {
+
+SurveyConfiguration readConfig(const char* text)
+{
+    return surveyjson::readConfiguration(json::parse(text));
+}
+
+QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+}
+
+} // namespace
+
+TEST(SurveyConfigurationJson, EmptyObjectReadsAsFreshConfiguration)
+{
+    const SurveyConfiguration read = readConfig("{}");
+    EXPECT_EQ(read.title, QStringLiteral("Paper Survey"));
+    EXPECT_EQ(read.questionCount, 14);
+    EXPECT_TRUE(read.scanBothSides);
+    EXPECT_EQ(read.duplexMode, DuplexMode::manual);
+    EXPECT_EQ(read.templatePreset, SurveyTemplate::krda2026);
+    EXPECT_EQ(read.templateFields, SurveyTemplateField::defaults(SurveyTemplate::krda2026));
+    EXPECT_DOUBLE_EQ(read.reviewThreshold, 0.92);
+}
+
+TEST(SurveyConfigurationJson, NullCountsAsAbsent)
+{
+    const SurveyConfiguration read =
+        readConfig(R"({"title":null,"questionCount":null,"scanBothSides":null,"duplexMode":null,
+                       "template":null,"templateFields":null,"reviewThreshold":null})");
+    EXPECT_EQ(read, SurveyConfiguration{});
+}
+
+TEST(SurveyConfigurationJson, MissingFieldsFollowTheStoredPreset)
+{
+    const SurveyConfiguration read = readConfig(R"({"template":"Custom"})");
+    EXPECT_EQ(read.templatePreset, SurveyTemplate::custom);
+    ASSERT_EQ(read.templateFields.size(), 14);
+    EXPECT_EQ(read.templateFields.at(6).prompt, QStringLiteral("Question 7"));
+    EXPECT_TRUE(read.templateFields.at(6).optionsText.isEmpty());
+}
+
+TEST(SurveyConfigurationJson, EveryKeySurvivesRoundTrip)
+{
+    SurveyConfiguration configuration;
+    configuration.title = QStringLiteral("Fête d'été / 2026");
+    configuration.questionCount = 3;
+    configuration.scanBothSides = false;
+    configuration.duplexMode = DuplexMode::simplex;
+    configuration.templatePreset = SurveyTemplate::custom;
+    configuration.templateFields = {
+        {1, "Colour?", SurveyDetectionMode::multipleChoice, "Red\nBlue"},
+        {2, "Why?", SurveyDetectionMode::written, ""},
+        {3, "Skip", SurveyDetectionMode::ignore, "x"}};
+    configuration.reviewThreshold = 0.5;
+
+    const json written = surveyjson::toJson(configuration);
+    EXPECT_EQ(written.size(), 7u);
+    EXPECT_EQ(written.at("template"), "Custom");
+    EXPECT_EQ(written.at("templateFields").at(0).at("detectionMode"), "Checkboxes");
+    EXPECT_EQ(surveyjson::readConfiguration(json::parse(written.dump())), configuration);
+}
+
+struct BadConfigurationRow
+{
+    const char* name;
+    const char* text;
+    const char* keyPath;
+};
+
+class BadConfiguration : public ::testing::TestWithParam<BadConfigurationRow>
+{
+};
+
+TEST_P(BadConfiguration, FailsAsAWholeNamingTheKey)
+{
+    try {
+        readConfig(GetParam().text);
+        FAIL() << "read should have failed";
+    } catch (const SurveyJsonError& error) {
+        EXPECT_EQ(error.keyPath(), QString::fromUtf8(GetParam().keyPath));
+        EXPECT_TRUE(error.description().contains(QString::fromUtf8(GetParam().keyPath)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BadConfiguration,
+    ::testing::Values(
+        BadConfigurationRow{"TitleNumber", R"({"title":5})", "title"},
+        BadConfigurationRow{"CountText", R"({"questionCount":"14"})", "questionCount"},
+        BadConfigurationRow{"CountFraction", R"({"questionCount":14.5})", "questionCount"},
+        BadConfigurationRow{"BothSidesNumber", R"({"scanBothSides":1})", "scanBothSides"},
+        BadConfigurationRow{"UnknownDuplex", R"({"duplexMode":"Triplex"})", "duplexMode"},
+        BadConfigurationRow{"UnknownTemplate", R"({"template":"KRDA 2027"})", "template"},
+        BadConfigurationRow{"FieldsObject", R"({"templateFields":{}})", "templateFields"},
+        BadConfigurationRow{"ThresholdText", R"({"reviewThreshold":"0.9"})", "reviewThreshold"},
+        BadConfigurationRow{
+            "FieldUnknownMode",
+            R"({"templateFields":[{"number":1,"prompt":"a","detectionMode":"Circle","optionsText":""}]})",
+            "templateFields[0].detectionMode"},
+        BadConfigurationRow{"FieldMissingPrompt",
+                            R"({"templateFields":[{"number":1,"detectionMode":"Written",
+                                "optionsText":""}]})",
+                            "templateFields[0].prompt"},
+        BadConfigurationRow{"FieldNotObject", R"({"templateFields":[7]})", "templateFields[0]"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SurveyConfigurationJson, UnknownEnumErrorListsTheKnownCases)
+{
+    try {
+        readConfig(R"({"duplexMode":"Triplex"})");
+        FAIL();
+    } catch (const SurveyJsonError& error) {
+        EXPECT_TRUE(error.description().contains("Triplex"));
+        EXPECT_TRUE(error.description().contains("\"Manual two-sided\""));
+    }
+}
+
+TEST(SurveyConfigurationJson, WholeNumberWrittenWithFractionIsAccepted)
+{
+    EXPECT_EQ(readConfig(R"({"questionCount":16.0})").questionCount, 16);
+}
+
+TEST(SurveyResponseJson, RoundTripKeepsMillisecondsAndAnswers)
+{
+    const SurveyResponse response{
+        4, utc(2026, 3, 1, 14, 5, 9, 250), {"Yes", "", "a;b", "N/A", "Ünïcode, \"quoted\""}};
+    const json written = surveyjson::toJson(response);
+    EXPECT_TRUE(written.at("capturedAt").is_number());
+    EXPECT_EQ(surveyjson::readResponse(json::parse(written.dump())), response);
+}
+
+TEST(SurveyResponseJson, EveryKeyIsRequired)
+{
+    for (const char* key : {"surveyNumber", "capturedAt", "answers"}) {
+        json value = surveyjson::toJson(SurveyResponse{1, utc(2026, 1, 1, 0, 0, 0), {"A"}});
+        value.erase(key);
+        try {
+            surveyjson::readResponse(value, "responses[3]");
+            ADD_FAILURE() << "missing " << key << " was accepted";
+        } catch (const SurveyJsonError& error) {
+            EXPECT_EQ(error.keyPath(), QStringLiteral("responses[3].") + key);
+        }
+    }
+}
+
+TEST(SurveyResponseJson, NonTextAnswerNamesItsIndex)
+{
+    const json value = json::parse(R"({"surveyNumber":1,"capturedAt":0,"answers":["A",2]})");
+    try {
+        surveyjson::readResponse(value);
+        FAIL();
+    } catch (const SurveyJsonError& error) {
+        EXPECT_EQ(error.keyPath(), QStringLiteral("answers[1]"));
+    }
+}
+
+TEST(SurveyQuestionJson, RoundTripAndRequiredText)
+{
+    const SurveyQuestion question{12, "Any suggestions for us?"};
+    EXPECT_EQ(surveyjson::readQuestion(surveyjson::toJson(question)), question);
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
+                 SurveyJsonError);
+}
+
+TEST(ReferenceDate, SecondsCountFrom2001InUtc)
+{
+    EXPECT_EQ(surveyjson::secondsSinceReferenceDate(utc(2001, 1, 1, 0, 0, 0)), 0.0);
+    EXPECT_EQ(surveyjson::secondsSinceReferenceDate(utc(2001, 1, 2, 0, 0, 0)), 86400.0);
+    EXPECT_EQ(surveyjson::secondsSinceReferenceDate(utc(2000, 12, 31, 23, 59, 59, 500)), -0.5);
+    const QDateTime berlin(QDate(2001, 1, 1), QTime(1, 0), QTimeZone("Europe/Berlin"));
+    EXPECT_EQ(surveyjson::secondsSinceReferenceDate(berlin), 0.0);
+    EXPECT_EQ(surveyjson::dateFromReferenceSeconds(86400.25), utc(2001, 1, 2, 0, 0, 0, 250));
+}
+
+TEST(ReferenceDate, ImplausibleDateIsRefused)
+{
+    EXPECT_THROW(surveyjson::readDate(json(1.0e300), "savedAt"), SurveyJsonError);
+    EXPECT_THROW(surveyjson::readDate(json("2026-01-01"), "savedAt"), SurveyJsonError);
+}
