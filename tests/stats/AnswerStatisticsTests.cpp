@@ -1,0 +1,169 @@
+#include "stats/AnswerStatistics.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SurveyResponse response(qint64 number, QStringList answers)
+{
+    return {number, QDateTime(), std::move(answers)};
+}
+
+SurveyConfiguration configurationWith(QList<SurveyTemplateField> fields)
+{
+    SurveyConfiguration configuration;
+    configuration.templateFields = std::move(fields);
+    return configuration;
+}
+
+QList<AnswerCount> countsOf(const QStringList& column)
+{
+    QList<SurveyResponse> responses;
+    for (const QString& cell : column)
+        responses.append(response(responses.size() + 1, {cell}));
+    const auto statistics = answerStatistics(configurationWith({}), responses, {});
+    return statistics.isEmpty() ? QList<AnswerCount>{} : statistics.first().counts;
+}
+
+} // namespace
+
+TEST(AnswerStatisticsTest, NormalizedCellTrimsAndTurnsBlankIntoNA)
+{
+    EXPECT_EQ(normalizedCell(QStringLiteral("  Yes \n")), QStringLiteral("Yes"));
+    EXPECT_EQ(normalizedCell(QString()), QStringLiteral("N/A"));
+    EXPECT_EQ(normalizedCell(QStringLiteral(" \t\r\n ")), QStringLiteral("N/A"));
+    EXPECT_EQ(normalizedCell(QStringLiteral("Yes; No")), QStringLiteral("Yes; No"));
+}
+
+TEST(AnswerStatisticsTest, OrdersByCountThenNaturallyWithNALast)
+{
+    // N/A is the most frequent answer and still comes last; equal counts
+    // compare numbers by value, and case does not decide the order.
+    const QList<AnswerCount> expected = {
+        {QStringLiteral("Yes"), 3},      {QStringLiteral("Grade 9"), 2},
+        {QStringLiteral("Grade 10"), 2}, {QStringLiteral("apple"), 1},
+        {QStringLiteral("Banana"), 1},   {QStringLiteral("N/A"), 4},
+    };
+    EXPECT_EQ(countsOf({"Grade 10", "", "Yes", "Banana", "Grade 9", "  ", "Yes", "N/A", "Grade 10",
+                        "apple", "Grade 9", "Yes", "\n"}),
+              expected);
+}
+
+TEST(AnswerStatisticsTest, GroupsExactCaseSensitiveTextAndKeepsCombinedCells)
+{
+    const QList<AnswerCount> expected = {
+        {QStringLiteral("Writing; Teamwork"), 2},
+        {QStringLiteral("Writing"), 1},
+        {QStringLiteral("YES"), 1},
+        {QStringLiteral("yes"), 1},
+    };
+    const auto counts =
+        countsOf({"Writing; Teamwork", "yes", " Writing; Teamwork ", "YES", "Writing"});
+    ASSERT_EQ(counts.size(), expected.size());
+    EXPECT_EQ(counts.at(0), expected.at(0));
+    EXPECT_EQ(counts.at(1), expected.at(1));
+    // "YES" and "yes" are distinct answers; the collator does not tell them apart.
+    EXPECT_EQ(counts.at(2).count, 1);
+    EXPECT_EQ(counts.at(3).count, 1);
+    EXPECT_NE(counts.at(2).answer, counts.at(3).answer);
+}
+
+TEST(AnswerStatisticsTest, QuestionsBeyondTheTemplateTakeDetectedTextsAndNoMode)
+{
+    QList<SurveyTemplateField> fields;
+    for (qint64 n = 1; n <= 10; ++n)
+        fields.append({n, QStringLiteral("Prompt %1").arg(n), SurveyDetectionMode::singleChoice,
+                       QStringLiteral("Yes;No")});
+    QStringList twelve;
+    for (int i = 0; i < 12; ++i)
+        twelve.append(QStringLiteral("A%1").arg(i + 1));
+    const QList<SurveyQuestion> detected = {{11, QStringLiteral("Detected eleven")},
+                                            {11, QStringLiteral("Second eleven")},
+                                            {3, QStringLiteral("Not used, a field has it")}};
+
+    const auto statistics = answerStatistics(configurationWith(fields),
+                                             {response(1, twelve), response(2, {"Yes"})}, detected);
+
+    ASSERT_EQ(statistics.size(), 12);
+    EXPECT_EQ(statistics.at(2).prompt, QStringLiteral("Prompt 3"));
+    EXPECT_EQ(statistics.at(2).mode, SurveyDetectionMode::singleChoice);
+    EXPECT_EQ(statistics.at(10).number, 11);
+    EXPECT_EQ(statistics.at(10).prompt, QStringLiteral("Detected eleven"));
+    EXPECT_FALSE(statistics.at(10).mode.has_value());
+    EXPECT_EQ(statistics.at(11).prompt, QStringLiteral("Question 12"));
+    // The short response contributes N/A to the questions it lacks.
+    const QList<AnswerCount> expected = {{QStringLiteral("A12"), 1}, {QStringLiteral("N/A"), 1}};
+    EXPECT_EQ(statistics.at(11).counts, expected);
+    EXPECT_EQ(statistics.at(11).totalResponses, 2);
+    EXPECT_EQ(statistics.at(11).answeredCount(), 1);
+}
+
+TEST(AnswerStatisticsTest, TemplateFieldsDecidePromptAndModeEvenWhenIgnoredOrEmpty)
+{
+    const QList<SurveyTemplateField> fields = {
+        {2, QString(), SurveyDetectionMode::written, QString()},
+        {1, QStringLiteral("Office use"), SurveyDetectionMode::ignore, QString()},
+        {1, QStringLiteral("Duplicate"), SurveyDetectionMode::singleChoice, QString()},
+    };
+    const auto statistics = answerStatistics(configurationWith(fields), {response(1, {"X"})},
+                                             {{2, QStringLiteral("Detected two")}});
+    ASSERT_EQ(statistics.size(), 2);
+    EXPECT_EQ(statistics.at(0).prompt, QStringLiteral("Office use"));
+    EXPECT_EQ(statistics.at(0).mode, SurveyDetectionMode::ignore);
+    EXPECT_EQ(statistics.at(0).counts, (QList<AnswerCount>{{QStringLiteral("X"), 1}}));
+    EXPECT_EQ(statistics.at(1).prompt, QString());
+    EXPECT_EQ(statistics.at(1).mode, SurveyDetectionMode::written);
+    EXPECT_EQ(statistics.at(1).counts, (QList<AnswerCount>{{QStringLiteral("N/A"), 1}}));
+}
+
+TEST(AnswerStatisticsTest, QuestionCountIgnoresTheConfiguredCount)
+{
+    SurveyConfiguration configuration = configurationWith({});
+    configuration.questionCount = 14;
+    EXPECT_TRUE(answerStatistics(configuration, {}, {}).isEmpty());
+    EXPECT_TRUE(answerStatistics(configuration, {response(1, {})}, {}).isEmpty());
+
+    configuration.templateFields = {{3, QStringLiteral("Three"), SurveyDetectionMode::written, {}}};
+    const auto statistics = answerStatistics(configuration, {}, {});
+    ASSERT_EQ(statistics.size(), 3);
+    EXPECT_EQ(statistics.at(0).prompt, QStringLiteral("Question 1"));
+    EXPECT_EQ(statistics.at(0).totalResponses, 0);
+    EXPECT_TRUE(statistics.at(0).counts.isEmpty());
+}
+
+TEST(AnswerStatisticsTest, CellCountsCoverExistingCellsOnly)
+{
+    const QList<SurveyResponse> responses = {response(1, {"Yes", "", " ", "N/A", "7th"}),
+                                             response(2, {"No"}), response(3, {})};
+    EXPECT_EQ(answeredCellCount(responses), 3);
+    EXPECT_EQ(naCellCount(responses), 3);
+}
+
+TEST(AnswerStatisticsTest, ChartKeepsEveryAnswerAndLegendStopsAtEight)
+{
+    QStringList column;
+    for (int i = 1; i <= 10; ++i)
+        column.append(QStringLiteral("Option %1").arg(i));
+    column.append(QString());
+    const auto statistics =
+        answerStatistics(configurationWith({}),
+                         [&] {
+                             QList<SurveyResponse> responses;
+                             for (const QString& cell : column)
+                                 responses.append(response(responses.size() + 1, {cell}));
+                             return responses;
+                         }(),
+                         {});
+    ASSERT_EQ(statistics.size(), 1);
+    const QuestionStatistic& statistic = statistics.first();
+    EXPECT_EQ(statistic.chartEntries().size(), 11);
+    EXPECT_EQ(statistic.chartEntries().last().answer, QStringLiteral("N/A"));
+    const auto legend = statistic.legendEntries();
+    ASSERT_EQ(legend.size(), 8);
+    EXPECT_EQ(legend.first().answer, QStringLiteral("Option 1"));
+    EXPECT_EQ(legend.last().answer, QStringLiteral("Option 8"));
+
+    QuestionStatistic withZero{
+        1, {}, std::nullopt, 1, {{QStringLiteral("A"), 1}, {QStringLiteral("B"), 0}}};
+    EXPECT_EQ(withZero.chartEntries().size(), 1);
+}
