@@ -1,0 +1,269 @@
+#pragma once
+
+#include "FilePanels.h"
+#include "model/QuestionReviewItem.h"
+#include "model/ScanPage.h"
+#include "model/SurveyConfiguration.h"
+#include "model/SurveyQuestion.h"
+#include "model/SurveyResponse.h"
+#include "reading/SurveyExtractionService.h"
+#include "scanner/ScannerService.h"
+
+#include <QCoro/QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <optional>
+#include <utility>
+
+class AISettingsStore;
+class AIAnswerAnalysisService;
+
+/// The one observable object that holds the working state of Tallywicket and
+/// runs every operator action. Lives on the interface thread; screens read its
+/// properties and call its operations. Every change signal fires only when the
+/// value really changes. The store never shows a widget: panels and questions
+/// go through FilePanels, failures into statusMessage and errorMessage.
+///
+/// Operations are implemented in files by concern: batch flow
+/// (StoreBatchFlow.cpp), review and editing (StoreReview.cpp), template editing
+/// (StoreTemplate.cpp), template discovery (StoreDiscovery.cpp), project and
+/// CSV files (StoreProjectFiles.cpp), AI steps (StoreAISteps.cpp).
+class SurveyScanStore : public QObject
+{
+    Q_OBJECT
+
+    Q_PROPERTY(QList<ScannerDevice> scanners READ scanners NOTIFY scannersChanged)
+    Q_PROPERTY(std::optional<QString> selectedScannerID READ selectedScannerID WRITE
+                   setSelectedScannerID NOTIFY selectedScannerIDChanged)
+    Q_PROPERTY(SurveyConfiguration configuration READ configuration WRITE setConfiguration NOTIFY
+                   configurationChanged)
+    Q_PROPERTY(QList<ScanPage> pages READ pages NOTIFY pagesChanged)
+    Q_PROPERTY(QList<SurveyResponse> responses READ responses NOTIFY responsesChanged)
+    Q_PROPERTY(QList<QuestionReviewItem> reviewItems READ reviewItems NOTIFY reviewItemsChanged)
+    Q_PROPERTY(QList<SurveyQuestion> detectedQuestions READ detectedQuestions NOTIFY
+                   detectedQuestionsChanged)
+    Q_PROPERTY(std::optional<qint64> selectedSurveyNumber READ selectedSurveyNumber WRITE
+                   setSelectedSurveyNumber NOTIFY selectedSurveyNumberChanged)
+    Q_PROPERTY(std::optional<QUrl> projectURL READ projectURL NOTIFY projectURLChanged)
+    Q_PROPERTY(std::optional<QUrl> csvURL READ csvURL NOTIFY csvURLChanged)
+    Q_PROPERTY(bool isProjectDirty READ isProjectDirty NOTIFY isProjectDirtyChanged)
+    Q_PROPERTY(ScanStage stage READ stage NOTIFY stageChanged)
+    Q_PROPERTY(QString statusMessage READ statusMessage NOTIFY statusMessageChanged)
+    Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(
+        QString lastAIStatusMessage READ lastAIStatusMessage NOTIFY lastAIStatusMessageChanged)
+    Q_PROPERTY(qint64 lastAIAttemptCount READ lastAIAttemptCount NOTIFY lastAIAttemptCountChanged)
+    Q_PROPERTY(qint64 lastAIAutoAppliedCount READ lastAIAutoAppliedCount NOTIFY
+                   lastAIAutoAppliedCountChanged)
+    Q_PROPERTY(qint64 lastAIErrorCount READ lastAIErrorCount NOTIFY lastAIErrorCountChanged)
+
+    // Reading progress while stage is extracting: pages read of pages total.
+    // Both are 0 outside a reading.
+    Q_PROPERTY(int pagesRead READ pagesRead NOTIFY readingProgressChanged)
+    Q_PROPERTY(int pagesTotal READ pagesTotal NOTIFY readingProgressChanged)
+
+    // Derived values the screens use to enable actions.
+    Q_PROPERTY(bool canStartScan READ canStartScan NOTIFY canStartScanChanged)
+    Q_PROPERTY(bool canScanTemplate READ canScanTemplate NOTIFY canScanTemplateChanged)
+    Q_PROPERTY(qint64 scannedSurveyCount READ scannedSurveyCount NOTIFY scannedSurveyCountChanged)
+
+public:
+    // Collaborators are borrowed: they must outlive the store.
+    SurveyScanStore(ScannerService* scannerService, SurveyExtractionService* extractionService,
+                    AISettingsStore* aiSettings, AIAnswerAnalysisService* aiAnswerService,
+                    FilePanels* filePanels, QObject* parent = nullptr);
+    ~SurveyScanStore() override;
+
+    static QString initialStatusMessage();
+
+    // --- State -----------------------------------------------------------
+    const QList<ScannerDevice>& scanners() const { return m_scanners; }
+    const std::optional<QString>& selectedScannerID() const { return m_selectedScannerID; }
+    const SurveyConfiguration& configuration() const { return m_configuration; }
+    const QList<ScanPage>& pages() const { return m_pages; }
+    const QList<SurveyResponse>& responses() const { return m_responses; }
+    const QList<QuestionReviewItem>& reviewItems() const { return m_reviewItems; }
+    const QList<SurveyQuestion>& detectedQuestions() const { return m_detectedQuestions; }
+    const std::optional<qint64>& selectedSurveyNumber() const { return m_selectedSurveyNumber; }
+    const std::optional<QUrl>& projectURL() const { return m_projectURL; }
+    const std::optional<QUrl>& csvURL() const { return m_csvURL; }
+    bool isProjectDirty() const { return m_isProjectDirty; }
+    ScanStage stage() const { return m_stage; }
+    const QString& statusMessage() const { return m_statusMessage; }
+    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    const QString& lastAIStatusMessage() const { return m_lastAIStatusMessage; }
+    qint64 lastAIAttemptCount() const { return m_lastAIAttemptCount; }
+    qint64 lastAIAutoAppliedCount() const { return m_lastAIAutoAppliedCount; }
+    qint64 lastAIErrorCount() const { return m_lastAIErrorCount; }
+    int pagesRead() const { return m_pagesRead; }
+    int pagesTotal() const { return m_pagesTotal; }
+
+    // Operator-settable fields. A configuration that differs from the current
+    // one in any field marks the project dirty.
+    void setSelectedScannerID(const std::optional<QString>& id);
+    void setConfiguration(const SurveyConfiguration& configuration);
+    void setSelectedSurveyNumber(const std::optional<qint64>& number);
+    void clearErrorMessage();
+
+    // --- Derived values --------------------------------------------------
+    bool canStartScan() const;
+    bool canScanTemplate() const;
+    qint64 scannedSurveyCount() const;
+    std::optional<SurveyTemplateField> templateField(qint64 questionNumber) const;
+    // The selected device, or nothing when none is selected or it vanished.
+    std::optional<ScannerDevice> selectedScanner() const;
+
+    // --- Scanners and batches (StoreBatchFlow.cpp) -------------------------
+    QCoro::Task<> refreshScanners();
+    void applySelectedScannerCapabilities();
+    // Selects a device from the list and adapts the configuration to it.
+    void selectScanner(const QString& id);
+    QCoro::Task<> startScanBatch();
+    // Asks the scanner layer to stop the running scan; the batch then ends
+    // as a failed scan with the scanner's cancel text.
+    void cancelScan();
+
+    // --- Review, editing and deletion (StoreReview.cpp) --------------------
+    QString answerValue(qint64 surveyNumber, qint64 questionNumber) const;
+    void updateAnswer(qint64 surveyNumber, qint64 questionNumber, const QString& value);
+    void updateReviewItem(const QuestionReviewItem& item, const QString& enteredText);
+    void applyReviewItem(const QuestionReviewItem& item);
+    void deleteResponse(const SurveyResponse& response);
+
+    // --- Template editing (StoreTemplate.cpp) -------------------------------
+    void applyTemplatePreset(SurveyTemplate preset);
+    void updateTemplateField(const SurveyTemplateField& field);
+    void addTemplateField();
+    void deleteTemplateField(const SurveyTemplateField& field);
+
+    // --- Template discovery (StoreDiscovery.cpp) ----------------------------
+    QCoro::Task<> scanTemplatePage();
+    SurveyConfiguration makeTemplateDiscoveryConfiguration() const;
+    void applyDetectedTemplateQuestions(const QList<SurveyQuestion>& detected);
+
+    // --- Projects and CSV (StoreProjectFiles.cpp) ---------------------------
+    // New and open ask FilePanels before dropping unsaved changes; declining
+    // changes nothing.
+    void newProject();
+    void openProject();
+    // Opens the given project file without a panel (also used by open).
+    void openProject(const QString& path);
+    void saveProject(); // writes to projectURL, or asks like saveProjectAs
+    void saveProjectAs();
+    void chooseCSVFile();
+    void exportCSV();
+
+    // --- AI steps (StoreAISteps.cpp) -----------------------------------------
+    void resetAIStatus();
+
+    // Renumbered new pages: surveys continue at first, page numbers after the
+    // pages the store holds now.
+    QList<ScanPage> renumberPages(const QList<ScanPage>& pages, qint64 first) const;
+    QList<SurveyQuestion> mergeQuestions(const QList<SurveyQuestion>& existing,
+                                         const QList<SurveyQuestion>& added) const;
+
+Q_SIGNALS:
+    void scannersChanged(const QList<ScannerDevice>& scanners);
+    void selectedScannerIDChanged(const std::optional<QString>& id);
+    void configurationChanged(const SurveyConfiguration& configuration);
+    void pagesChanged(const QList<ScanPage>& pages);
+    void responsesChanged(const QList<SurveyResponse>& responses);
+    void reviewItemsChanged(const QList<QuestionReviewItem>& items);
+    void detectedQuestionsChanged(const QList<SurveyQuestion>& questions);
+    void selectedSurveyNumberChanged(const std::optional<qint64>& number);
+    void projectURLChanged(const std::optional<QUrl>& url);
+    void csvURLChanged(const std::optional<QUrl>& url);
+    void isProjectDirtyChanged(bool dirty);
+    void stageChanged(ScanStage stage);
+    void statusMessageChanged(const QString& message);
+    void errorMessageChanged(const std::optional<QString>& message);
+    void lastAIStatusMessageChanged(const QString& message);
+    void lastAIAttemptCountChanged(qint64 count);
+    void lastAIAutoAppliedCountChanged(qint64 count);
+    void lastAIErrorCountChanged(qint64 count);
+    void readingProgressChanged(int pagesRead, int pagesTotal);
+    void canStartScanChanged(bool canStart);
+    void canScanTemplateChanged(bool canScan);
+    void scannedSurveyCountChanged(qint64 count);
+
+private:
+    // Guarded setters: each emits only on a real change.
+    void setScanners(const QList<ScannerDevice>& scanners);
+    void setPages(const QList<ScanPage>& pages);
+    void setResponses(const QList<SurveyResponse>& responses);
+    void setReviewItems(const QList<QuestionReviewItem>& items);
+    void setDetectedQuestions(const QList<SurveyQuestion>& questions);
+    void setProjectURL(const std::optional<QUrl>& url);
+    void setCSVURL(const std::optional<QUrl>& url);
+    void setProjectDirty(bool dirty);
+    void setStage(ScanStage stage);
+    void setStatusMessage(const QString& message);
+    void setErrorMessage(const std::optional<QString>& message);
+    void setLastAIStatusMessage(const QString& message);
+    void setLastAIAttemptCount(qint64 count);
+    void setLastAIAutoAppliedCount(qint64 count);
+    void setLastAIErrorCount(qint64 count);
+    void setReadingProgress(int pagesRead, int pagesTotal);
+    void updateDerivedValues();
+
+    // A scan or its reading is under way: no second batch or template scan.
+    bool isBusy() const;
+    void syncQuestionCountWithTemplate();
+    void normalizeTemplateFields();
+    // Dirty, CSV rewrite (unless skipped), project write: the end of every edit.
+    void persistAfterEdit(bool rewriteCSV = true);
+    void reportSkippedPages(const QList<SkippedPage>& skipped);
+    // True when nothing unsaved would be lost or the operator agrees to lose it.
+    bool confirmDiscard(DiscardReason reason);
+
+    // Project and CSV writes (StoreProjectFiles.cpp).
+    bool writeProject(const QUrl& url, bool updateStatus);
+    void appendBatchToCSV(const QList<ScanPage>& pages, const QList<SurveyResponse>& responses);
+    void rewriteCSVIfConnected();
+    void resetToNewProject();
+
+    // AI steps of a batch; each returns the batch's responses and review items.
+    using BatchAnswers = std::pair<QList<SurveyResponse>, QList<QuestionReviewItem>>;
+    QList<SurveyResponse> blankedAIResponses(const QList<SurveyResponse>& responses) const;
+    QCoro::Task<BatchAnswers> applyAIEnhancements(QList<SurveyResponse> responses,
+                                                  QList<QuestionReviewItem> reviewItems);
+    QCoro::Task<BatchAnswers>
+    applyAIFirstPageExtraction(QList<SurveyResponse> responses, QList<ScanPage> pages,
+                               QList<QuestionReviewItem> localReviewItems);
+
+    ScannerService* m_scannerService;
+    SurveyExtractionService* m_extractionService;
+    AISettingsStore* m_aiSettings;
+    AIAnswerAnalysisService* m_aiAnswerService;
+    FilePanels* m_filePanels;
+
+    QList<ScannerDevice> m_scanners;
+    std::optional<QString> m_selectedScannerID;
+    SurveyConfiguration m_configuration;
+    QList<ScanPage> m_pages;
+    QList<SurveyResponse> m_responses;
+    QList<QuestionReviewItem> m_reviewItems;
+    QList<SurveyQuestion> m_detectedQuestions;
+    std::optional<qint64> m_selectedSurveyNumber;
+    std::optional<QUrl> m_projectURL;
+    std::optional<QUrl> m_csvURL;
+    bool m_isProjectDirty = false;
+    ScanStage m_stage = ScanStage::idle;
+    QString m_statusMessage;
+    std::optional<QString> m_errorMessage;
+    QString m_lastAIStatusMessage;
+    qint64 m_lastAIAttemptCount = 0;
+    qint64 m_lastAIAutoAppliedCount = 0;
+    qint64 m_lastAIErrorCount = 0;
+    int m_pagesRead = 0;
+    int m_pagesTotal = 0;
+
+    // Cached derived values, so their signals fire only on a change.
+    bool m_canStartScan = false;
+    bool m_canScanTemplate = false;
+    qint64 m_scannedSurveyCount = 0;
+    // True from a scan's start until its reading and AI step have finished.
+    bool m_busy = false;
+};
