@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class QApplication;
+class QLabel;
+class QWidget;
+
+// The application's look: one palette and style sheet, and named text roles
+// so that every screen uses the same sizes and colours.
+namespace theme {
+
+enum class Role
+{
+    text,
+    secondaryText,
+    accent,
+    accentSoft,
+    teal,
+    icon,
+    window,
+    card,
+    border,
+    success,
+    warning,
+    danger,
+};
+
+QColor color(Role role);
+
+// Fusion style, palette, fonts and the style sheet.
+void apply(QApplication& application);
+
+// Text roles the style sheet knows: "title", "subtitle", "heading",
+// "caption", "metricValue", "metricTitle", "error", "hint".
+QLabel* label(const QString& text, const QString& role, QWidget* parent = nullptr);
+void setRole(QWidget* widget, const QString& role);
+
+// Spacing shared by every screen.
+constexpr int screenMargin = 24;
+constexpr int cardSpacing = 16;
+constexpr int cardPadding = 16;
+
+// Colours for pie sectors, cycling; "N/A" gets a neutral grey.
+QColor chartColor(int index);
+QColor notAnsweredColor();
+
+} // namespace theme
