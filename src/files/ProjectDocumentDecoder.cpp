@@ -36,7 +36,10 @@ json parse(const QByteArray& bytes)
         return json::parse(bytes.cbegin(), bytes.cend());
     } catch (const json::parse_error& error) {
         const std::string message = error.what();
-        if (message.find("unexpected end of input") != std::string::npos)
+        // The parser stops at the end of the bytes when the text breaks off
+        // mid-way, whether inside a string, a literal or between members.
+        if (error.byte >= std::size_t(bytes.size()) ||
+            message.find("unexpected end of input") != std::string::npos)
             throw ProjectFileError(QStringLiteral(
                 "The file ends in the middle of its JSON text; it was probably cut off "
                 "while being written or copied."));

@@ -1,0 +1,211 @@
+#include "ProjectFixtures.h"
+#include "files/FileError.h"
+#include "files/SurveyProjectDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+using nlohmann::json;
+
+namespace {
+
+json sampleJson()
+{
+    return json::parse(encodeProjectDocument(fixtures::sampleDocument()).toStdString());
+}
+
+QByteArray edited(const std::function<void(json&)>& edit)
+{
+    json root = sampleJson();
+    edit(root);
+    return QByteArray::fromStdString(root.dump(2));
+}
+
+// The sample file cut off right after the first occurrence of `end`.
+QByteArray truncated(const char* end)
+{
+    const QByteArray full = encodeProjectDocument(fixtures::sampleDocument());
+    return full.left(full.indexOf(end) + qsizetype(qstrlen(end)));
+}
+
+QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("project file.twk"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+struct BadFileRow
+{
+    const char* name;
+    std::function<QByteArray()> bytes;
+    const char* expectedInDescription;
+};
+
+class BadProjectFile : public ::testing::TestWithParam<BadFileRow>
+{
+};
+
+} // namespace
+
+TEST_P(BadProjectFile, IsRefusedWithAnActionableDescription)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = writeFile(dir, GetParam().bytes());
+    try {
+        readProjectFile(path);
+        FAIL() << "the file was accepted";
+    } catch (const ProjectFileError& error) {
+        const QString description = error.description();
+        EXPECT_TRUE(description.contains(QStringLiteral("project file.twk"))) << error.what();
+        EXPECT_TRUE(description.contains(QString::fromUtf8(GetParam().expectedInDescription)))
+            << error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BadProjectFile,
+    ::testing::Values(
+        BadFileRow{"Empty", [] { return QByteArray(); }, "empty"},
+        BadFileRow{"OnlyWhiteSpace", [] { return QByteArray(" \n\t\n"); }, "empty"},
+        BadFileRow{"TruncatedBetweenMembers", [] { return truncated("\"configuration\" : {"); },
+                   "cut off"},
+        BadFileRow{"TruncatedInsideText", [] { return truncated("Male"); }, "cut off"},
+        BadFileRow{"TruncatedInsideNumber", [] { return truncated("794066401.2"); }, "cut off"},
+        BadFileRow{"TruncatedInsideLiteral", [] { return truncated("fal"); }, "cut off"},
+        BadFileRow{"BinaryImage", [] { return QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16); },
+                   "binary"},
+        BadFileRow{"NotUtf8", [] { return QByteArray("{\"version\" : \"\xff\xfe\"}"); }, "UTF-8"},
+        BadFileRow{"CsvInsteadOfJson", [] { return QByteArray("survey_id,side\n1,Front\n"); },
+                   "not valid JSON"},
+        BadFileRow{"TopLevelArray", [] { return QByteArray("[1, 2]"); }, "not an object"},
+        BadFileRow{"DeeplyNested", [] { return QByteArray(100000, '[') + QByteArray(100000, ']'); },
+                   "not an object"},
+        BadFileRow{"VersionMissing", [] { return edited([](json& j) { j.erase("version"); }); },
+                   "\"version\" is missing"},
+        BadFileRow{"VersionText", [] { return edited([](json& j) { j["version"] = "1"; }); },
+                   "\"version\""},
+        BadFileRow{"SavedAtText",
+                   [] { return edited([](json& j) { j["savedAt"] = "2026-03-01T14:05:09Z"; }); },
+                   "\"savedAt\""},
+        BadFileRow{"PagesObject",
+                   [] { return edited([](json& j) { j["pages"] = json::object(); }); },
+                   "\"pages\""},
+        BadFileRow{"PageMissingSide",
+                   [] { return edited([](json& j) { j["pages"][1].erase("side"); }); },
+                   "\"pages[1].side\" is missing"},
+        BadFileRow{"PageUnknownSide",
+                   [] { return edited([](json& j) { j["pages"][0]["side"] = "Left"; }); },
+                   "\"pages[0].side\""},
+        BadFileRow{"PagePathNull",
+                   [] { return edited([](json& j) { j["pages"][0]["filePath"] = nullptr; }); },
+                   "\"pages[0].filePath\""},
+        BadFileRow{
+            "ConfigurationUnknownDuplex",
+            [] { return edited([](json& j) { j["configuration"]["duplexMode"] = "Triplex"; }); },
+            "\"configuration.duplexMode\""},
+        BadFileRow{"AnswerNumber",
+                   [] { return edited([](json& j) { j["responses"][0]["answers"][1] = 3; }); },
+                   "\"responses[0].answers[1]\""},
+        BadFileRow{"QuestionsMissing", [] { return edited([](json& j) { j.erase("questions"); }); },
+                   "\"questions\" is missing"},
+        BadFileRow{"CsvPathNumber", [] { return edited([](json& j) { j["csvPath"] = 5; }); },
+                   "\"csvPath\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct AcceptedRow
+{
+    const char* name;
+    std::function<void(json&)> edit;
+};
+
+class AcceptedProjectFile : public ::testing::TestWithParam<AcceptedRow>
+{
+};
+
+TEST_P(AcceptedProjectFile, ReadsLikeVersionOne)
+{
+    QTemporaryDir dir;
+    const SurveyProjectDocument read = readProjectFile(writeFile(dir, edited(GetParam().edit)));
+    SurveyProjectDocument expected = fixtures::sampleDocument();
+    expected.version = read.version;
+    expected.csvPath = read.csvPath;
+    EXPECT_EQ(read, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AcceptedProjectFile,
+    ::testing::Values(AcceptedRow{"VersionTwo", [](json& j) { j["version"] = 2; }},
+                      AcceptedRow{"VersionZero", [](json& j) { j["version"] = 0; }},
+                      AcceptedRow{"UnknownKeys",
+                                  [](json& j) {
+                                      j["reviewItems"] = json::array({1, 2});
+                                      j["pages"][0]["rotation"] = 90;
+                                  }},
+                      AcceptedRow{"CsvPathNull", [](json& j) { j["csvPath"] = nullptr; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProjectFileReading, NullCsvPathMeansNoConnectedCsv)
+{
+    QTemporaryDir dir;
+    const auto read =
+        readProjectFile(writeFile(dir, edited([](json& j) { j["csvPath"] = nullptr; })));
+    EXPECT_FALSE(read.csvPath.has_value());
+}
+
+TEST(ProjectFileReading, UnescapedSlashesReadTheSame)
+{
+    QTemporaryDir dir;
+    QByteArray bytes = encodeProjectDocument(fixtures::sampleDocument());
+    bytes.replace("\\/", "/");
+    EXPECT_EQ(readProjectFile(writeFile(dir, bytes)), fixtures::sampleDocument());
+}
+
+TEST(ProjectFileReading, MissingFileAndFolderAreRefusedByName)
+{
+    QTemporaryDir dir;
+    EXPECT_THROW(readProjectFile(dir.filePath("absent.twk")), ProjectFileError);
+    try {
+        readProjectFile(dir.path());
+        FAIL();
+    } catch (const ProjectFileError& error) {
+        EXPECT_TRUE(error.description().contains("folder"));
+    }
+}
+
+TEST(ProjectFileWriting, CreatesFoldersAndRoundTripsThroughDisk)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new folder/ünï/Survey.twk"));
+    writeProjectFile(fixtures::sampleDocument(), path);
+    EXPECT_EQ(readProjectFile(path), fixtures::sampleDocument());
+    EXPECT_EQ(QDir(dir.filePath("new folder/ünï")).entryList(QDir::Files),
+              QStringList{"Survey.twk"});
+}
+
+TEST(ProjectFileWriting, FailedWriteLeavesTheEarlierFileAndSaysWhere)
+{
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath("plain file");
+    writeProjectFile(fixtures::sampleDocument(), blocker);
+    // A folder cannot be made inside a plain file.
+    try {
+        writeProjectFile(fixtures::sampleDocument(), blocker + "/inside/Survey.twk");
+        FAIL();
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.description().contains("plain file")) << error.what();
+    }
+    EXPECT_EQ(readProjectFile(blocker), fixtures::sampleDocument());
+
+    // Replacing a folder with a file is refused rather than half done.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.twk"));
+    EXPECT_THROW(writeProjectFile(fixtures::sampleDocument(), dir.filePath("taken.twk")),
+                 FileError);
+}
