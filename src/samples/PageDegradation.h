@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QImage>
+
+// What a scanner does to a page: these turn a clean render into a plausible
+// scan. All keep the image's format.
+
+// Turns the page by a small angle about its centre, white where the paper ends.
+QImage skewed(const QImage& page, double degrees);
+
+// Grey paper, sensor grain and dust specks; `amount` 0...1.
+QImage withScannerNoise(const QImage& page, double amount, quint32 seed);
+
+// The page fed turned: 1 = a quarter turn counter-clockwise, 2 = upside
+// down, 3 = a quarter turn clockwise.
+QImage turned(const QImage& page, int quarterTurns);
+
+// Encodes and decodes as JPEG at `quality`, keeping its artefacts.
+QImage jpegRoundTrip(const QImage& page, int quality);
