@@ -1,0 +1,154 @@
+#include "files/CSVExporter.h"
+
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace {
+
+QDateTime utc(int h, int mi, int s, int ms = 0)
+{
+    return QDateTime(QDate(2026, 3, 1), QTime(h, mi, s, ms), Qt::UTC);
+}
+
+ScanPage page(qint64 survey, qint64 number, SurveySide side = SurveySide::front,
+              const QString& path = QStringLiteral("/scans/p.png"))
+{
+    return ScanPage{QUuid::createUuid(),      survey, side, number, utc(14, 5, 9),
+                    QUrl::fromLocalFile(path)};
+}
+
+SurveyConfiguration configurationWith(qint64 questionCount)
+{
+    SurveyConfiguration configuration;
+    configuration.questionCount = questionCount;
+    return configuration;
+}
+
+QStringList rows(const QString& csv)
+{
+    return csv.split(QLatin1Char('\n'));
+}
+
+} // namespace
+
+struct EscapeRow
+{
+    const char* name;
+    const char* field;
+    const char* expected;
+};
+
+class CSVEscaping : public ::testing::TestWithParam<EscapeRow>
+{
+};
+
+TEST_P(CSVEscaping, QuotesOnlyWhatNeedsIt)
+{
+    EXPECT_EQ(CSVExporter::escapeField(QString::fromUtf8(GetParam().field)),
+              QString::fromUtf8(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CSVEscaping,
+                         ::testing::Values(EscapeRow{"Plain", "Yes", "Yes"},
+                                           EscapeRow{"Comma", "a,b", "\"a,b\""},
+                                           EscapeRow{"Quote", "say \"hi\"", "\"say \"\"hi\"\"\""},
+                                           EscapeRow{"LineFeedKept", "one\ntwo", "\"one\ntwo\""},
+                                           EscapeRow{"CarriageReturnAlone", "one\rtwo", "one\rtwo"},
+                                           EscapeRow{"NonAscii", "Fête d'été", "Fête d'été"},
+                                           EscapeRow{"Empty", "", ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CSVAnswerCells, BlankAndMissingAnswersAreNotApplicable)
+{
+    const SurveyResponse response{1, utc(0, 0, 0), {"   ", "  B  ", "\n", "A;C"}};
+    EXPECT_EQ(CSVExporter::answerValues(&response, 6),
+              (QStringList{"N/A", "B", "N/A", "A;C", "N/A", "N/A"}));
+    EXPECT_EQ(CSVExporter::answerValues(nullptr, 3), (QStringList{"N/A", "N/A", "N/A"}));
+    EXPECT_TRUE(CSVExporter::answerValues(&response, 0).isEmpty());
+}
+
+TEST(CSVColumns, WidestOfCountAnswersAndQuestionNumbers)
+{
+    const SurveyConfiguration configuration = configurationWith(14);
+    const SurveyResponse sixteen{1, utc(0, 0, 0), QStringList(16, "x")};
+    EXPECT_EQ(CSVExporter::questionOutputCount(configuration, {sixteen}, {}), 16);
+    EXPECT_EQ(CSVExporter::questionOutputCount(configuration, {}, {{20, "Late"}}), 20);
+    EXPECT_EQ(CSVExporter::questionOutputCount(configurationWith(2), {}, {}), 2);
+    EXPECT_EQ(CSVExporter::questionOutputCount(configurationWith(2),
+                                               {SurveyResponse{1, utc(0, 0, 0), {"a"}}}, {}),
+              2);
+}
+
+TEST(CSVColumns, ExtraAnswersWidenTheHeaderWithPlainTitles)
+{
+    const SurveyResponse sixteen{1, utc(0, 0, 0), QStringList(16, "x")};
+    const QString csv =
+        CSVExporter::makeCSV(configurationWith(14), {page(1, 1)}, {sixteen}, {{1, "I am:"}}, true);
+    const QStringList header = rows(csv).first().split(',');
+    ASSERT_EQ(header.size(), 5 + 16);
+    EXPECT_EQ(header.at(5), QStringLiteral("Q1: I am:"));
+    EXPECT_EQ(header.at(19), QStringLiteral("Q15"));
+    EXPECT_EQ(header.at(20), QStringLiteral("Q16"));
+    EXPECT_EQ(rows(csv).at(1).split(',').size(), 5 + 16);
+}
+
+TEST(CSVColumns, TitlesTrimTextAndDropTheColonWhenBlank)
+{
+    const QStringList headers = CSVExporter::questionHeaders(
+        {{3, "  \n "}, {1, " Favourite colour\n"}, {2, "Why, really?"}}, 4);
+    EXPECT_EQ(headers, (QStringList{"Q1: Favourite colour", "Q2: Why, really?", "Q3", "Q4"}));
+}
+
+TEST(CSVText, ExactLayoutOfASmallTable)
+{
+    SurveyConfiguration configuration = configurationWith(2);
+    const QDateTime berlinMorning(QDate(2026, 3, 1), QTime(15, 5, 9, 999),
+                                  QTimeZone("Europe/Berlin"));
+    const ScanPage front{QUuid::createUuid(), 1,
+                         SurveySide::front,   1,
+                         berlinMorning,       QUrl::fromLocalFile("/scans/batch one/front, 1.png")};
+    const ScanPage back{QUuid::createUuid(), 1,
+                        SurveySide::back,    2,
+                        utc(14, 5, 10),      QUrl::fromLocalFile("/scans/batch one/back.png")};
+    const SurveyResponse response{1, utc(14, 0, 0), {"Yes", "Said \"no\""}};
+    const QString csv =
+        CSVExporter::makeCSV(configuration, {back, front}, {response}, {{2, "Why, really?"}}, true);
+    EXPECT_EQ(csv.toStdString(),
+              "survey_id,side,page_number,captured_at,scan_file,Q1,\"Q2: Why, really?\"\n"
+              "1,Front,1,2026-03-01T14:05:09Z,\"/scans/batch one/front, 1.png\",Yes,"
+              "\"Said \"\"no\"\"\"\n"
+              "1,Back,2,2026-03-01T14:05:10Z,/scans/batch one/back.png,Yes,\"Said \"\"no\"\"\"");
+}
+
+TEST(CSVText, PagesSortBySurveyThenPageAndKeepTiesInOrder)
+{
+    const QList<ScanPage> pages{
+        page(2, 1, SurveySide::front, "/a"), page(1, 2, SurveySide::back, "/b"),
+        page(1, 1, SurveySide::front, "/c"), page(1, 1, SurveySide::front, "/d")};
+    const QStringList lines =
+        rows(CSVExporter::makeCSV(configurationWith(1), pages, {}, {}, false));
+    EXPECT_EQ(lines, (QStringList{"1,Front,1,2026-03-01T14:05:09Z,/c,N/A",
+                                  "1,Front,1,2026-03-01T14:05:09Z,/d,N/A",
+                                  "1,Back,2,2026-03-01T14:05:09Z,/b,N/A",
+                                  "2,Front,1,2026-03-01T14:05:09Z,/a,N/A"}));
+}
+
+TEST(CSVText, EachPageCarriesItsOwnSurveysAnswers)
+{
+    const QList<SurveyResponse> responses{{1, utc(0, 0, 0), {"A"}}, {2, utc(0, 0, 0), {"B"}}};
+    const QStringList lines = rows(CSVExporter::makeCSV(
+        configurationWith(1), {page(2, 3), page(1, 1), page(1, 2, SurveySide::back), page(3, 4)},
+        responses, {}, false));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].endsWith(",A"));
+    EXPECT_TRUE(lines[1].endsWith(",A"));
+    EXPECT_TRUE(lines[2].endsWith(",B"));
+    EXPECT_TRUE(lines[3].endsWith(",N/A")); // survey 3 has no response
+}
+
+TEST(CSVText, NoPagesAndNoHeaderIsEmpty)
+{
+    EXPECT_TRUE(CSVExporter::makeCSV(configurationWith(3), {}, {}, {}, false).isEmpty());
+    EXPECT_EQ(CSVExporter::makeCSV(configurationWith(1), {}, {}, {}, true),
+              QStringLiteral("survey_id,side,page_number,captured_at,scan_file,Q1"));
+}

@@ -1,0 +1,52 @@
+#include "files/FileError.h"
+#include "files/PrettyJson.h"
+
+#include <QRandomGenerator>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+TEST(ShortestNumberText, EverydayValuesReadPlainly)
+{
+    EXPECT_EQ(shortestNumberText(0.92), "0.92");
+    EXPECT_EQ(shortestNumberText(1.0), "1");
+    EXPECT_EQ(shortestNumberText(-0.5), "-0.5");
+    EXPECT_EQ(shortestNumberText(794066709.5), "794066709.5");
+    EXPECT_EQ(shortestNumberText(794066400.0), "794066400");
+    EXPECT_EQ(shortestNumberText(0.000001), "0.000001");
+    EXPECT_EQ(shortestNumberText(0.0), "0");
+}
+
+TEST(ShortestNumberText, ExtremeMagnitudesUseAnExponent)
+{
+    EXPECT_EQ(shortestNumberText(1e-7), "1e-07");
+    EXPECT_EQ(shortestNumberText(1.5e21), "1.5e+21");
+    EXPECT_EQ(shortestNumberText(-2.5e-300), "-2.5e-300");
+}
+
+TEST(ShortestNumberText, EveryTextReadsBackToTheSameDouble)
+{
+    QRandomGenerator random(20260301);
+    for (int i = 0; i < 20000; ++i) {
+        const double magnitude = std::pow(10.0, random.bounded(-12.0) + random.bounded(24.0));
+        const double value = (random.bounded(2) ? -1 : 1) * random.generateDouble() * magnitude;
+        const std::string text = shortestNumberText(value);
+        ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        ASSERT_EQ(nlohmann::json::parse(text).get<double>(), value) << text;
+    }
+}
+
+TEST(ShortestNumberText, NonFiniteNumbersCannotBeSaved)
+{
+    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::quiet_NaN()), FileError);
+    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::infinity()), FileError);
+}
+
+TEST(PrettyJson, ControlCharactersAndSlashesAreEscaped)
+{
+    const nlohmann::json value{{"b", "a/b\t\"c\"\\\x01"}, {"a", nlohmann::json::object()}};
+    EXPECT_EQ(prettyJson(value).toStdString(),
+              "{\n  \"a\" : {},\n  \"b\" : \"a\\/b\\t\\\"c\\\"\\\\\\u0001\"\n}");
+}
