@@ -1,0 +1,213 @@
+// Projects and the CSV file: new, open, save, connect, append, rewrite, export.
+#include "SurveyScanStore.h"
+
+#include "files/CSVExporter.h"
+#include "files/FileError.h"
+#include "files/SurveyProjectDocument.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+namespace {
+QString fileName(const QUrl& url)
+{
+    return QFileInfo(url.toLocalFile()).fileName();
+}
+
+const QString busyText()
+{
+    return QStringLiteral("Wait for the running scan to finish first.");
+}
+} // namespace
+
+bool SurveyScanStore::confirmDiscard(DiscardReason reason)
+{
+    if (!m_isProjectDirty)
+        return true;
+    return m_filePanels && m_filePanels->confirmDiscardChanges(reason);
+}
+
+void SurveyScanStore::newProject()
+{
+    // A batch still running would finish into the new project.
+    if (isBusy()) {
+        setErrorMessage(busyText());
+        return;
+    }
+    if (!confirmDiscard(DiscardReason::newProject))
+        return;
+    setProjectURL(std::nullopt);
+    setCSVURL(std::nullopt);
+    setConfiguration(SurveyConfiguration());
+    setPages({});
+    setResponses({});
+    setReviewItems({});
+    setDetectedQuestions({});
+    setSelectedSurveyNumber(std::nullopt);
+    setProjectDirty(false);
+    setStage(ScanStage::idle);
+    setStatusMessage(QStringLiteral("New project ready."));
+    clearErrorMessage();
+    resetAIStatus();
+}
+
+void SurveyScanStore::openProject()
+{
+    if (isBusy()) {
+        setErrorMessage(busyText());
+        return;
+    }
+    if (!confirmDiscard(DiscardReason::openProject))
+        return;
+    const auto path = m_filePanels ? m_filePanels->chooseFile(projectOpenPanel()) : std::nullopt;
+    if (!path)
+        return;
+    openProject(*path);
+}
+
+void SurveyScanStore::openProject(const QString& path)
+{
+    if (isBusy()) {
+        setErrorMessage(busyText());
+        return;
+    }
+    SurveyProjectDocument document;
+    try {
+        document = readProjectFile(path);
+    } catch (const FileError& error) {
+        setErrorMessage(error.description());
+        setStatusMessage(QStringLiteral("Could not open project."));
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    setProjectURL(url);
+    setCSVURL(document.csvPath ? std::optional<QUrl>(QUrl::fromLocalFile(*document.csvPath))
+                               : std::nullopt);
+    setConfiguration(document.configuration);
+    setPages(document.scanPages());
+    setResponses(document.responses);
+    setDetectedQuestions(document.questions);
+    setReviewItems({});
+    setSelectedSurveyNumber(document.responses.isEmpty()
+                                ? std::nullopt
+                                : std::optional<qint64>(document.responses.first().surveyNumber));
+    setProjectDirty(false);
+    setStage(document.responses.isEmpty() ? ScanStage::idle : ScanStage::finished);
+    setStatusMessage(QStringLiteral("Opened %1.").arg(fileName(url)));
+    clearErrorMessage();
+    resetAIStatus();
+}
+
+void SurveyScanStore::saveProject()
+{
+    if (m_projectURL)
+        writeProject(*m_projectURL, true);
+    else
+        saveProjectAs();
+}
+
+void SurveyScanStore::saveProjectAs()
+{
+    const auto path = m_filePanels
+                          ? m_filePanels->chooseFile(projectSavePanel(m_configuration.title))
+                          : std::nullopt;
+    if (!path)
+        return;
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(*path).absoluteFilePath());
+    setProjectURL(url);
+    writeProject(url, true);
+}
+
+bool SurveyScanStore::writeProject(const QUrl& url, bool updateStatus)
+{
+    const std::optional<QString> csvPath =
+        m_csvURL ? std::optional<QString>(m_csvURL->toLocalFile()) : std::nullopt;
+    try {
+        writeProjectFile(SurveyProjectDocument::fromState(m_configuration, m_pages, m_responses,
+                                                          m_detectedQuestions, csvPath,
+                                                          QDateTime::currentDateTimeUtc()),
+                         url.toLocalFile());
+    } catch (const FileError& error) {
+        setErrorMessage(error.description());
+        setStatusMessage(QStringLiteral("Could not save project."));
+        return false;
+    }
+    setProjectDirty(false);
+    if (updateStatus)
+        setStatusMessage(QStringLiteral("Saved %1.").arg(fileName(url)));
+    return true;
+}
+
+void SurveyScanStore::chooseCSVFile()
+{
+    const auto path = m_filePanels ? m_filePanels->chooseFile(csvSavePanel(
+                                         m_configuration.title, QStringLiteral("Connect CSV")))
+                                   : std::nullopt;
+    if (!path)
+        return;
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(*path).absoluteFilePath());
+    setCSVURL(url);
+    setProjectDirty(true);
+    try {
+        writeCSVFile(
+            CSVExporter::makeCSV(m_configuration, m_pages, m_responses, m_detectedQuestions, true),
+            url.toLocalFile(), CSVFileEnding::lineFeed);
+    } catch (const FileError& error) {
+        setErrorMessage(error.description());
+        setStatusMessage(QStringLiteral("Could not create CSV."));
+        return;
+    }
+    setStatusMessage(QStringLiteral("CSV connected at %1.").arg(fileName(url)));
+    if (m_projectURL)
+        writeProject(*m_projectURL, false);
+}
+
+void SurveyScanStore::appendBatchToCSV(const QList<ScanPage>& pages,
+                                       const QList<SurveyResponse>& responses)
+{
+    if (!m_csvURL)
+        return;
+    try {
+        CSVExporter::appendCSV(m_configuration, pages, responses, m_detectedQuestions,
+                               m_csvURL->toLocalFile());
+    } catch (const FileError& error) {
+        setErrorMessage(error.description());
+        setStatusMessage(QStringLiteral("Scanned, but could not update CSV."));
+        return;
+    }
+    setStatusMessage(QStringLiteral("CSV updated at %1.").arg(fileName(*m_csvURL)));
+}
+
+void SurveyScanStore::rewriteCSVIfConnected()
+{
+    if (!m_csvURL)
+        return;
+    try {
+        writeCSVFile(
+            CSVExporter::makeCSV(m_configuration, m_pages, m_responses, m_detectedQuestions, true),
+            m_csvURL->toLocalFile(), CSVFileEnding::lineFeed);
+    } catch (const FileError& error) {
+        setErrorMessage(error.description());
+    }
+}
+
+void SurveyScanStore::exportCSV()
+{
+    if (m_responses.isEmpty())
+        return;
+    const auto path = m_filePanels ? m_filePanels->chooseFile(csvSavePanel(
+                                         m_configuration.title, QStringLiteral("Export CSV")))
+                                   : std::nullopt;
+    if (!path)
+        return;
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(*path).absoluteFilePath());
+    try {
+        writeCSVFile(
+            CSVExporter::makeCSV(m_configuration, m_pages, m_responses, m_detectedQuestions, true),
+            url.toLocalFile(), CSVFileEnding::none);
+    } catch (const FileError& error) {
+        setErrorMessage(error.description());
+        return;
+    }
+    setStatusMessage(QStringLiteral("CSV exported to %1.").arg(fileName(url)));
+}
