@@ -1,0 +1,115 @@
+#include "MarkDetection.h"
+
+#include "OptionLocation.h"
+#include "PageGeometry.h"
+
+#include <algorithm>
+
+QList<MarkCandidateScore> scoreCandidates(const QList<OptionCandidate>& candidates,
+                                          const GrayscaleImageSampler& sampler)
+{
+    const QRectF page = geometry::imageBounds(double(sampler.width), double(sampler.height));
+    QList<MarkCandidateScore> scores;
+    for (const OptionCandidate& candidate : candidates) {
+        const QRectF& b = candidate.bounds;
+        const double s = std::max(10.0, b.height());
+        const double midY = b.center().y();
+        const QRectF square = geometry::intersection(
+            geometry::grown(QRectF(b.left() - 1.55 * s, midY - 0.72 * s, 1.3 * s, 1.3 * s), 2),
+            page);
+        const QRectF ring = geometry::intersection(
+            geometry::grown(
+                QRectF(b.left() - 1.2 * s, midY - 1.05 * s, b.width() + 2.4 * s, 2.1 * s), 2),
+            page);
+        const QRectF label = geometry::intersection(geometry::grown(b, 2), page);
+        scores.append({candidate, inkDensity(square, sampler), inkDensity(ring, sampler, {label}),
+                       square, ring});
+    }
+    return scores;
+}
+
+QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores)
+{
+    QList<double> boxes;
+    QList<double> rings;
+    for (const MarkCandidateScore& score : scores) {
+        boxes.append(score.checkboxDensity);
+        rings.append(score.circleDensity);
+    }
+    const double medBox = median(boxes);
+    const double medRing = median(rings);
+    QList<DetectedMark> marks;
+    for (const MarkCandidateScore& score : scores) {
+        const double boxEx = score.checkboxDensity - medBox;
+        const double ringEx = score.circleDensity - medRing;
+        const bool boxHit = score.checkboxDensity > std::max(0.11, 1.4 * medBox);
+        const bool ringHit = score.circleDensity > std::max(0.016, 1.38 * medRing);
+        const double confidence =
+            std::max({0.52, std::min(0.98, 4.8 * (score.checkboxDensity + std::max(0.0, boxEx))),
+                      std::min(0.98, 14.0 * (score.circleDensity + std::max(0.0, ringEx)))});
+        if (boxHit && boxEx > 0.025)
+            marks.append({score.candidate.label, confidence, score.checkboxBounds});
+        else if (ringHit && ringEx > 0.006)
+            marks.append({score.candidate.label, confidence, score.circleBounds});
+    }
+    return marks;
+}
+
+QList<DetectedMark> deduplicateMarks(const QList<DetectedMark>& marks)
+{
+    QList<DetectedMark> kept;
+    for (const DetectedMark& mark : marks) {
+        auto same = std::find_if(kept.begin(), kept.end(), [&](const DetectedMark& k) {
+            return QString::compare(k.label, mark.label, Qt::CaseInsensitive) == 0;
+        });
+        if (same == kept.end())
+            kept.append(mark);
+        else if (mark.confidence > same->confidence)
+            *same = mark;
+    }
+    return kept;
+}
+
+QList<DetectedMark> detectAllMarks(const GrayscaleImageSampler& sampler,
+                                   const QList<RecognizedTextBlock>& regionBlocks,
+                                   const QuestionRegion& region,
+                                   const SurveyTemplateDefinition& definition)
+{
+    const QList<OptionCandidate> candidates = optionCandidates(regionBlocks, region, definition);
+    if (candidates.isEmpty())
+        return {};
+    return deduplicateMarks(marksFromScores(scoreCandidates(candidates, sampler)));
+}
+
+QList<DetectedMark> marksForQuestionKind(const QList<DetectedMark>& marks, qint64 questionNumber,
+                                         const SurveyTemplateDefinition& definition)
+{
+    const auto question = definition.questions.constFind(questionNumber);
+    const bool checkbox = question != definition.questions.cend() &&
+                          question->kind == SurveyTemplateDefinition::QuestionKind::multipleChoice;
+    if (checkbox || marks.isEmpty())
+        return marks;
+    const auto best = std::max_element(
+        marks.begin(), marks.end(),
+        [](const DetectedMark& a, const DetectedMark& b) { return a.confidence < b.confidence; });
+    return {*best};
+}
+
+QList<DetectedMark> detectMarks(const GrayscaleImageSampler& sampler,
+                                const QList<RecognizedTextBlock>& regionBlocks,
+                                const QuestionRegion& region,
+                                const SurveyTemplateDefinition& definition)
+{
+    return marksForQuestionKind(detectAllMarks(sampler, regionBlocks, region, definition),
+                                region.questionNumber, definition);
+}
+
+QList<DetectedMark> detectMarks(const QImage& image, const QList<RecognizedTextBlock>& regionBlocks,
+                                const QuestionRegion& region,
+                                const SurveyTemplateDefinition& definition)
+{
+    const std::optional<GrayscaleImageSampler> sampler = GrayscaleImageSampler::fromImage(image);
+    if (!sampler)
+        return {};
+    return detectMarks(*sampler, regionBlocks, region, definition);
+}

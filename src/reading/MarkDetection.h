@@ -1,0 +1,41 @@
+#pragma once
+
+#include "InkMeasurement.h"
+#include "ReadingTypes.h"
+
+#include "model/SurveyTemplateDefinition.h"
+
+// Ink in the check box left of each label and in the ring round it, for the
+// labels located in one region.
+QList<MarkCandidateScore> scoreCandidates(const QList<OptionCandidate>& candidates,
+                                          const GrayscaleImageSampler& sampler);
+
+// The labels judged as marked, from their scores: a label marked clearly more
+// than its neighbours (median) is a box mark, else a ring mark, else unmarked.
+QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores);
+
+// One mark per label (case-insensitive); a later, strictly more confident mark
+// for the same label replaces the earlier at its place.
+QList<DetectedMark> deduplicateMarks(const QList<DetectedMark>& marks);
+
+// Every marked label of a region, one mark per label, before the question's
+// kind is applied.
+QList<DetectedMark> detectAllMarks(const GrayscaleImageSampler& sampler,
+                                   const QList<RecognizedTextBlock>& regionBlocks,
+                                   const QuestionRegion& region,
+                                   const SurveyTemplateDefinition& definition);
+
+// Checkbox questions keep every mark; other questions (and numbers the
+// template lacks) only the most confident one, the first on a tie.
+QList<DetectedMark> marksForQuestionKind(const QList<DetectedMark>& marks, qint64 questionNumber,
+                                         const SurveyTemplateDefinition& definition);
+
+// The marked labels of a region. Checkbox questions keep every mark; other
+// questions keep only the most confident one (the first on a tie).
+QList<DetectedMark> detectMarks(const GrayscaleImageSampler& sampler,
+                                const QList<RecognizedTextBlock>& regionBlocks,
+                                const QuestionRegion& region,
+                                const SurveyTemplateDefinition& definition);
+QList<DetectedMark> detectMarks(const QImage& image, const QList<RecognizedTextBlock>& regionBlocks,
+                                const QuestionRegion& region,
+                                const SurveyTemplateDefinition& definition);

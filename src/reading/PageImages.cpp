@@ -1,0 +1,101 @@
+#include "PageImages.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QTransform>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+std::optional<QImage> rotatedImage(const QImage& image, int quarterTurns)
+{
+    const int turns = ((quarterTurns % 4) + 4) % 4;
+    if (turns == 0)
+        return image;
+    if (image.isNull())
+        return std::nullopt;
+    QImage turned;
+    if (turns == 2) {
+        turned = image.mirrored(true, true);
+    } else {
+        // Qt turns clockwise for positive angles in y-down coordinates.
+        turned = image.transformed(QTransform().rotate(turns == 1 ? -90 : 90));
+    }
+    if (turned.isNull())
+        return std::nullopt;
+    return turned;
+}
+
+std::optional<QImage> highContrastImage(const QImage& image)
+{
+    if (image.isNull())
+        return std::nullopt;
+    QImage grey;
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < flat.height(); ++y) {
+            const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+            QRgb* out = reinterpret_cast<QRgb*>(flat.scanLine(y));
+            for (int x = 0; x < flat.width(); ++x) {
+                const int alpha = qAlpha(in[x]);
+                const int white = 255 - alpha;
+                out[x] = qRgb(qRed(in[x]) + white, qGreen(in[x]) + white, qBlue(in[x]) + white);
+            }
+        }
+        grey = flat.convertToFormat(QImage::Format_Grayscale8);
+    } else {
+        grey = image.convertToFormat(QImage::Format_Grayscale8);
+    }
+    if (grey.isNull())
+        return std::nullopt;
+    std::array<uchar, 256> table{};
+    for (int level = 0; level < 256; ++level) {
+        const double value = (level / 255.0 + 0.08 - 0.5) * 1.75 + 0.5;
+        table[size_t(level)] = uchar(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
+    }
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* row = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            row[x] = table[row[x]];
+    }
+    return grey;
+}
+
+ScaledImage downscaledForJudging(const QImage& image, int maxSide)
+{
+    const int longer = std::max(image.width(), image.height());
+    if (image.isNull() || longer <= maxSide || maxSide <= 0)
+        return {image, 1.0};
+    const double factor = double(maxSide) / longer;
+    const QImage small = image.scaled(std::max(1, int(std::lround(image.width() * factor))),
+                                      std::max(1, int(std::lround(image.height() * factor))),
+                                      Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (small.isNull())
+        return {image, 1.0};
+    return {small, double(image.width()) / small.width()};
+}
+
+DecodedPage decodePageImage(const QUrl& fileURL)
+{
+    if (!fileURL.isLocalFile())
+        return {{}, QStringLiteral("not a local file")};
+    const QString path = fileURL.toLocalFile();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {{}, QStringLiteral("file not found")};
+    if (!info.isFile())
+        return {{}, QStringLiteral("not a file")};
+    if (!info.isReadable())
+        return {{}, QStringLiteral("file not readable")};
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    QImage image = reader.read();
+    if (image.isNull()) {
+        if (reader.error() == QImageReader::UnsupportedFormatError)
+            return {{}, QStringLiteral("not an image")};
+        return {{}, QStringLiteral("not an image (%1)").arg(reader.errorString())};
+    }
+    return {image, {}};
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+// The image turned by quarter turns (n modulo 4). One turn makes the top edge
+// the left edge (counter-clockwise), two turn it upside down, three make the
+// top edge the right edge. Zero gives the image itself. Nothing when the
+// raster can't be made.
+std::optional<QImage> rotatedImage(const QImage& image, int quarterTurns);
+
+// A grey, high-contrast copy for text recognition: luminance, then contrast
+// 1.75 around mid-grey with brightness +0.08. Nothing for an empty image.
+std::optional<QImage> highContrastImage(const QImage& image);
+
+// A copy whose longer side is at most maxSide pixels (the image itself when it
+// is already small enough), with the factor that maps its pixels back.
+struct ScaledImage
+{
+    QImage image;
+    double scaleBack = 1.0;
+};
+ScaledImage downscaledForJudging(const QImage& image, int maxSide);
+
+// A decoded page file, or the reason it could not be read.
+struct DecodedPage
+{
+    QImage image;
+    QString failureReason; // empty when the image was decoded
+};
+DecodedPage decodePageImage(const QUrl& fileURL);

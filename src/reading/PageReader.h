@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ReadingTypes.h"
+
+#include "model/ScanPage.h"
+#include "model/SurveyConfiguration.h"
+#include "model/SurveyTemplateDefinition.h"
+
+#include <QByteArray>
+#include <QImage>
+
+class TextRecognizer;
+
+// What every page of one reading shares.
+struct ReadingSetup
+{
+    SurveyTemplateDefinition definition;
+    qint64 questionCount = 1; // the effective question count
+    double reviewThreshold = 0.92;
+    bool includeAll = false;
+    int judgeMaxSide = 1700; // orientation is judged on a copy this large
+};
+
+// The largest of 1, the template's largest number and every field's number
+// (ignored fields included).
+qint64 effectiveQuestionCount(const SurveyConfiguration& configuration,
+                              const SurveyTemplateDefinition& definition);
+
+ReadingSetup makeReadingSetup(const SurveyConfiguration& configuration, bool includeAll);
+
+// What one region of a page contributes.
+struct RegionReading
+{
+    qint64 questionNumber = 0;
+    QString prompt; // the detected question's wording
+    QString answer;
+    double confidence = 1.0;
+    bool needsReview = false;
+    QByteArray cropPng; // the review crop, when a review item is made
+};
+
+// What one page contributes, or why it was skipped.
+struct PageReading
+{
+    QString skipReason; // empty when the page was read
+    QList<RegionReading> regions;
+};
+
+// The page's regions read from an image already in its reading orientation.
+// Pure apart from the recognizer.
+QList<RegionReading> readRegions(const QImage& orientedImage, const ReadingSetup& setup,
+                                 TextRecognizer& recognizer);
+
+// Decodes the page file, turns it upright and reads its regions.
+PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecognizer& recognizer);

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+// Page pixel coordinates: origin top-left, y downwards, in pixels of the page
+// image in its chosen orientation.
+
+// One line of recognised text.
+struct RecognizedTextBlock
+{
+    QString text;
+    double confidence = 0;
+    QRectF pixelBounds;
+
+    bool operator==(const RecognizedTextBlock&) const = default;
+};
+
+// One printed question number found in the text, with the wording after it.
+struct QuestionAnchor
+{
+    qint64 questionNumber = 0;
+    QString questionText;
+    QRectF bounds;
+
+    bool operator==(const QuestionAnchor&) const = default;
+};
+
+// The page area that belongs to one question.
+struct QuestionRegion
+{
+    qint64 questionNumber = 0;
+    QString questionText;
+    QRectF rect;
+
+    bool operator==(const QuestionRegion&) const = default;
+};
+
+// One place where an option label was found.
+struct OptionCandidate
+{
+    QString label;
+    QRectF bounds;
+
+    bool operator==(const OptionCandidate&) const = default;
+};
+
+// The ink measured around one candidate.
+struct MarkCandidateScore
+{
+    OptionCandidate candidate;
+    double checkboxDensity = 0;
+    double circleDensity = 0;
+    QRectF checkboxBounds;
+    QRectF circleBounds;
+};
+
+// One label judged as marked.
+struct DetectedMark
+{
+    QString label;
+    double confidence = 0;
+    QRectF bounds;
+
+    bool operator==(const DetectedMark&) const = default;
+};
+
+// Ink in a region that no recognised text explains (handwriting, stray marks).
+struct UnreadInkSignal
+{
+    double inkRatio = 0;
+    double confidence = 0;
+    QRectF bounds;
+
+    bool operator==(const UnreadInkSignal&) const = default;
+};

@@ -1,0 +1,102 @@
+#include "TextRecognizer.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <cstdlib>
+#include <omp.h>
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+namespace {
+// For programs that load Tesseract later (plugins, child processes) the
+// variable still does its job; libgomp already loaded ignores it, hence the
+// per-thread limit in the engine.
+const bool ompLimitSet = [] {
+    ::setenv("OMP_THREAD_LIMIT", "1", 0);
+    return true;
+}();
+} // namespace
+
+QString tessdataPath()
+{
+    const QByteArray fromEnvironment = qgetenv("TESSDATA_PREFIX");
+    if (!fromEnvironment.isEmpty() &&
+        QFile::exists(QString::fromLocal8Bit(fromEnvironment) + QStringLiteral("/eng.traineddata")))
+        return QString::fromLocal8Bit(fromEnvironment);
+    return QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
+}
+
+struct TextRecognizer::Engine
+{
+    tesseract::TessBaseAPI api;
+    bool ready = false;
+};
+
+TextRecognizer::TextRecognizer() : m_engine(std::make_unique<Engine>())
+{
+    (void)ompLimitSet;
+    // OpenMP teams on this thread run with one thread: no parallel region
+    // becomes active.
+    omp_set_max_active_levels(0);
+    const QByteArray path = tessdataPath().toLocal8Bit();
+    m_engine->ready = m_engine->api.Init(path.constData(), "eng", tesseract::OEM_LSTM_ONLY) == 0;
+    if (m_engine->ready) {
+        m_engine->api.SetPageSegMode(tesseract::PSM_AUTO);
+        // Keeps Tesseract from printing resolution warnings for every page.
+        m_engine->api.SetVariable("debug_file", "/dev/null");
+    }
+}
+
+TextRecognizer::~TextRecognizer()
+{
+    if (m_engine->ready)
+        m_engine->api.End();
+}
+
+TextRecognizer& TextRecognizer::forThisThread()
+{
+    thread_local TextRecognizer recognizer;
+    return recognizer;
+}
+
+bool TextRecognizer::isReady() const
+{
+    return m_engine->ready;
+}
+
+QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image)
+{
+    QList<RecognizedTextBlock> blocks;
+    if (!m_engine->ready || image.isNull() || image.width() < 3 || image.height() < 3)
+        return blocks;
+    const QImage grey = image.format() == QImage::Format_Grayscale8
+                            ? image
+                            : image.convertToFormat(QImage::Format_Grayscale8);
+    if (grey.isNull())
+        return blocks;
+    tesseract::TessBaseAPI& api = m_engine->api;
+    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+    api.SetSourceResolution(300);
+    if (api.Recognize(nullptr) != 0) {
+        api.Clear();
+        return blocks;
+    }
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    if (it) {
+        do {
+            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
+            if (!text)
+                continue;
+            int left = 0, top = 0, right = 0, bottom = 0;
+            if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
+                continue;
+            QString line = QString::fromUtf8(text.get());
+            while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            blocks.append({line, double(it->Confidence(tesseract::RIL_TEXTLINE)) / 100.0,
+                           QRectF(left, top, right - left, bottom - top)});
+        } while (it->Next(tesseract::RIL_TEXTLINE));
+    }
+    api.Clear();
+    return blocks;
+}

@@ -1,0 +1,181 @@
+#include "reading/QuestionAnchors.h"
+#include "reading/QuestionRegions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+RecognizedTextBlock line(const char* text, QRectF box = {100, 200, 1000, 40}, double conf = 0.9)
+{
+    return {QString::fromUtf8(text), conf, box};
+}
+
+struct AnchorCase
+{
+    const char* name;
+    const char* text;
+    qint64 count;
+    QList<qint64> numbers;
+    QStringList wordings;
+};
+
+class ParseAnchors : public ::testing::TestWithParam<AnchorCase>
+{
+};
+
+TEST_P(ParseAnchors, FindsNumberedQuestions)
+{
+    const AnchorCase& c = GetParam();
+    const QList<QuestionAnchor> anchors = parseQuestionAnchors(line(c.text), c.count);
+    QList<qint64> numbers;
+    QStringList wordings;
+    for (const QuestionAnchor& anchor : anchors) {
+        numbers.append(anchor.questionNumber);
+        wordings.append(anchor.questionText);
+    }
+    EXPECT_EQ(numbers, c.numbers);
+    EXPECT_EQ(wordings, c.wordings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseAnchors,
+    ::testing::Values(
+        AnchorCase{"Plain", "1. I am:", 14, {1}, {"I am:"}},
+        AnchorCase{"TwoOnOneLine", "1. I am: 2. My grade", 14, {1, 2}, {"I am:", "My grade"}},
+        AnchorCase{"QAndHyphen", "Q7- How did you", 14, {7}, {"How did you"}},
+        AnchorCase{"ParenthesisAndColon", "  3) Why 4: When  ", 14, {3, 4}, {"Why", "When"}},
+        AnchorCase{"FourDigits", "2026. The year", 3000, {}, {}},
+        AnchorCase{"AboveCount", "15. Too far", 14, {}, {}},
+        AnchorCase{"Zero", "0. Nothing", 14, {}, {}},
+        AnchorCase{"NoSpaceAfterNumber", "1.lam:", 14, {1}, {"lam:"}},
+        AnchorCase{"GluedSecondQuestion", "1. I am: 2.My grade", 14, {1, 2}, {"I am:", "My grade"}},
+        AnchorCase{"DecimalIsNoQuestion", "costs 3.5 dollars", 14, {}, {}},
+        AnchorCase{"NumberInsideWord", "Grade 5th. Male", 14, {}, {}},
+        AnchorCase{"Blank", "   ", 14, {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ParseAnchors, BoundsAreTheLineForOneQuestionAndEstimatedForTwo)
+{
+    const QRectF box(100, 200, 1000, 40);
+    const QList<QuestionAnchor> single = parseQuestionAnchors(line("5. Is this", box), 14);
+    ASSERT_EQ(single.size(), 1);
+    EXPECT_EQ(single[0].bounds, box);
+
+    // "1. Aaaa 2. Bbbb" has 15 characters; the second match starts at the
+    // space before "2" (offset 7) and runs 8 characters.
+    const QList<QuestionAnchor> two = parseQuestionAnchors(line("1. Aaaa 2. Bbbb", box), 14);
+    ASSERT_EQ(two.size(), 2);
+    EXPECT_DOUBLE_EQ(two[0].bounds.left(), 100);
+    EXPECT_DOUBLE_EQ(two[0].bounds.width(), 1000.0 * 7 / 15);
+    EXPECT_DOUBLE_EQ(two[1].bounds.left(), 100 + 1000.0 * 7 / 15);
+    EXPECT_DOUBLE_EQ(two[1].bounds.width(), 1000.0 * 8 / 15);
+    EXPECT_DOUBLE_EQ(two[1].bounds.top(), 200);
+    EXPECT_DOUBLE_EQ(two[1].bounds.height(), 40);
+}
+
+TEST(DetectAnchors, MergesRepeatedNumbersAndSortsByNumber)
+{
+    const QList<RecognizedTextBlock> blocks{
+        line("3. Third", {100, 900, 500, 40}),
+        line("2. My grade level", {100, 300, 500, 40}),
+        line("2. grade level", {100, 500, 600, 40}),
+        line("2. is (circle one)", {100, 700, 400, 40}),
+    };
+    const QList<QuestionAnchor> anchors = detectQuestionAnchors(blocks, 14);
+    ASSERT_EQ(anchors.size(), 2);
+    EXPECT_EQ(anchors[0].questionNumber, 2);
+    EXPECT_EQ(anchors[0].questionText, QStringLiteral("My grade level is (circle one)"));
+    EXPECT_EQ(anchors[0].bounds, QRectF(100, 300, 600, 440));
+    EXPECT_EQ(anchors[1].questionNumber, 3);
+}
+
+TEST(ReadingOrder, LinesLevelWithinTwelvePixelsReadLeftToRight)
+{
+    const QList<RecognizedTextBlock> sorted = sortedInReadingOrder(
+        {line("c", {10, 300, 5, 5}), line("b", {500, 110, 5, 5}), line("a", {20, 100, 5, 5})});
+    EXPECT_EQ(sorted[0].text, QStringLiteral("a"));
+    EXPECT_EQ(sorted[1].text, QStringLiteral("b"));
+    EXPECT_EQ(sorted[2].text, QStringLiteral("c"));
+}
+
+TEST(GenericPrompt, OnlyQuestionAndTheNumber)
+{
+    EXPECT_TRUE(isGenericQuestionPrompt(QStringLiteral("  qUeStIoN 3 \n"), 3));
+    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 3: Why?"), 3));
+    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 4"), 3));
+}
+
+TEST(AverageConfidence, MeanOrZero)
+{
+    EXPECT_EQ(averageConfidence({}), 0);
+    EXPECT_DOUBLE_EQ(averageConfidence({line("a", {}, 0.5), line("b", {}, 1.0)}), 0.75);
+}
+
+QuestionAnchor anchorAt(qint64 n, double x, double y)
+{
+    return {n, QString(), QRectF(x, y, 300, 40)};
+}
+
+TEST(Flow, TwoAnchorsAreVerticalThreeLevelAcrossAreHorizontal)
+{
+    const QSizeF page(2000, 3000);
+    EXPECT_FALSE(isHorizontalQuestionFlow({anchorAt(1, 0, 100), anchorAt(2, 1500, 100)}, page));
+    EXPECT_TRUE(isHorizontalQuestionFlow(
+        {anchorAt(1, 0, 100), anchorAt(2, 700, 100), anchorAt(3, 1400, 110)}, page));
+    EXPECT_FALSE(isHorizontalQuestionFlow(
+        {anchorAt(1, 100, 100), anchorAt(2, 100, 900), anchorAt(3, 100, 1800)}, page));
+}
+
+TEST(Regions, VerticalRegionsReachToTheNextAnchor)
+{
+    const QSizeF page(2000, 3000);
+    const QList<QuestionRegion> regions = makeQuestionRegions(
+        {line("1. First", {150, 400, 800, 40}), line("2. Second", {150, 1000, 800, 40})}, page, 14,
+        14);
+    ASSERT_EQ(regions.size(), 2);
+    EXPECT_EQ(regions[0].rect, QRectF(70, 392, 1860, 1000 - 8 - 392));
+    EXPECT_EQ(regions[1].rect, QRectF(70, 992, 1860, 0.97 * 3000 - 8 - 992));
+    EXPECT_EQ(regions[1].questionText, QStringLiteral("Second"));
+}
+
+TEST(Regions, HorizontalRegionsReachToTheNextColumn)
+{
+    const QSizeF page(3000, 1000);
+    const QList<QuestionRegion> regions =
+        makeQuestionRegions({line("1. A", {100, 100, 300, 40}), line("2. B", {1100, 100, 300, 40}),
+                             line("3. C", {2100, 105, 300, 40})},
+                            page, 14, 14);
+    ASSERT_EQ(regions.size(), 3);
+    EXPECT_EQ(regions[0].rect, QRectF(92, 35, 1100 - 8 - 92, 930));
+    EXPECT_EQ(regions[2].rect, QRectF(2092, 35, 0.97 * 3000 - 8 - 2092, 930));
+}
+
+TEST(Regions, NoNumbersGiveTheFallbackGrid)
+{
+    const QSizeF page(1000, 2000);
+    const QList<QuestionRegion> regions =
+        makeQuestionRegions({line("just some words")}, page, 14, 4);
+    ASSERT_EQ(regions.size(), 4);
+    const double usable = 2000 - 120 - 60;
+    EXPECT_EQ(regions[0].rect, QRectF(40, 120, 920, usable / 4));
+    EXPECT_EQ(regions[3].rect, QRectF(40, 120 + 3 * usable / 4, 920, usable / 4));
+    EXPECT_EQ(regions[3].questionNumber, 4);
+    EXPECT_TRUE(regions[3].questionText.isEmpty());
+}
+
+TEST(Regions, GapsBetweenFoundNumbersComeFromTheGrid)
+{
+    const QSizeF page(1000, 2000);
+    const QList<QuestionRegion> found{{5, QStringLiteral("Five"), QRectF(0, 900, 10, 10)},
+                                      {2, QStringLiteral("Two"), QRectF(0, 300, 10, 10)}};
+    const QList<QuestionRegion> filled = fillMissingQuestionRegions(found, page, 10);
+    QList<qint64> numbers;
+    for (const QuestionRegion& region : filled)
+        numbers.append(region.questionNumber);
+    EXPECT_EQ(numbers, (QList<qint64>{2, 3, 4, 5}));
+    EXPECT_EQ(filled[1].rect, makeQuestionRects(page, 10)[2]);
+    EXPECT_EQ(filled[0].questionText, QStringLiteral("Two"));
+
+    EXPECT_EQ(fillMissingQuestionRegions({}, page, 3).size(), 3);
+    EXPECT_TRUE(makeQuestionRects(page, 0).isEmpty());
+}
+} // namespace
