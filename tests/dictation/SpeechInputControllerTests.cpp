@@ -1,0 +1,145 @@
+#include "RecordedAudioSource.h"
+#include "dictation/PocketSphinxRecognizer.h"
+#include "dictation/SpeechInputController.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Recognition that reports a result or an error once the audio is complete,
+// for the paths real speech cannot provoke on demand.
+class ScriptedRecognizer : public SpeechRecognizer
+{
+public:
+    QString failure;
+    QString finalText;
+    int tasksStarted = 0;
+
+    bool isAvailable() const override { return true; }
+    std::unique_ptr<RecognitionTask> startTask(const QStringList&) override
+    {
+        ++tasksStarted;
+        return std::make_unique<Task>(this);
+    }
+
+private:
+    class Task : public RecognitionTask
+    {
+    public:
+        explicit Task(ScriptedRecognizer* owner) : m_owner(owner) {}
+        void appendAudio(const QByteArray&) override {}
+        void endAudio() override
+        {
+            if (!m_owner->failure.isEmpty())
+                Q_EMIT failed(m_owner->failure);
+            else
+                Q_EMIT resultReady(m_owner->finalText, true);
+        }
+        void cancel() override {}
+
+    private:
+        ScriptedRecognizer* m_owner;
+    };
+};
+
+struct Harness
+{
+    explicit Harness(std::shared_ptr<SpeechRecognizer> recognizer)
+    {
+        auto source = std::make_unique<RecordedAudioSource>(QByteArray(2048 * 3, '\0'));
+        audio = source.get();
+        controller =
+            std::make_unique<SpeechInputController>(std::move(recognizer), std::move(source));
+    }
+    RecordedAudioSource* audio = nullptr;
+    std::unique_ptr<SpeechInputController> controller;
+};
+
+} // namespace
+
+TEST(SpeechInputControllerTest, NewControllerIsIdleAndEmpty)
+{
+    Harness harness(std::make_shared<ScriptedRecognizer>());
+    EXPECT_FALSE(harness.controller->isRecording());
+    EXPECT_TRUE(harness.controller->transcript().isEmpty());
+    EXPECT_FALSE(harness.controller->errorMessage().has_value());
+}
+
+TEST(SpeechInputControllerTest, MissingModelAsksForSpeechPermissionAndRecordsNothing)
+{
+    QTemporaryDir empty;
+    Harness harness(std::make_shared<PocketSphinxRecognizer>(
+        PocketSphinxModel::inFolder(empty.filePath(QStringLiteral("missing")))));
+    harness.controller->start();
+    EXPECT_EQ(harness.controller->errorMessage(),
+              QStringLiteral("Speech recognition permission is needed for dictation."));
+    EXPECT_FALSE(harness.controller->isRecording());
+    EXPECT_EQ(harness.audio->startCount(), 0);
+}
+
+TEST(SpeechInputControllerTest, MissingInputAsksForMicrophoneAfterClearingTheLastDictation)
+{
+    auto recognizer = std::make_shared<ScriptedRecognizer>();
+    recognizer->finalText = QStringLiteral("Maybe");
+    Harness harness(recognizer);
+    harness.controller->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !harness.controller->isRecording(); }, 5000));
+    ASSERT_EQ(harness.controller->transcript(), QStringLiteral("Maybe"));
+
+    harness.audio->setHasInput(false);
+    QSignalSpy transcriptSpy(harness.controller.get(), &SpeechInputController::transcriptChanged);
+    harness.controller->start();
+    EXPECT_EQ(harness.controller->errorMessage(),
+              QStringLiteral("Microphone permission is needed for dictation."));
+    EXPECT_TRUE(harness.controller->transcript().isEmpty());
+    EXPECT_EQ(transcriptSpy.count(), 1);
+    EXPECT_FALSE(harness.controller->isRecording());
+    EXPECT_EQ(harness.audio->startCount(), 1);
+    EXPECT_EQ(recognizer->tasksStarted, 1);
+}
+
+TEST(SpeechInputControllerTest, CaptureThatCannotStartShowsItsReasonAndStaysIdle)
+{
+    Harness harness(std::make_shared<ScriptedRecognizer>());
+    harness.audio->setStartFailure(QStringLiteral("The microphone could not be opened."));
+    QSignalSpy recordingSpy(harness.controller.get(), &SpeechInputController::isRecordingChanged);
+    harness.controller->start();
+    EXPECT_EQ(harness.controller->errorMessage(),
+              QStringLiteral("The microphone could not be opened."));
+    EXPECT_FALSE(harness.controller->isRecording());
+    EXPECT_EQ(recordingSpy.count(), 0);
+}
+
+TEST(SpeechInputControllerTest, RecognitionErrorStopsRecordingWithItsDescription)
+{
+    auto recognizer = std::make_shared<ScriptedRecognizer>();
+    recognizer->failure = QStringLiteral("Speech recognition failed on the recorded audio.");
+    Harness harness(recognizer);
+    harness.controller->start();
+    EXPECT_TRUE(harness.controller->isRecording());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !harness.controller->isRecording(); }, 5000));
+    EXPECT_EQ(harness.controller->errorMessage(), recognizer->failure);
+    EXPECT_FALSE(harness.audio->isCapturing());
+}
+
+TEST(SpeechInputControllerTest, WithoutRecognizerRecordsButTranscribesNothing)
+{
+    Harness harness(nullptr);
+    QSignalSpy recordingSpy(harness.controller.get(), &SpeechInputController::isRecordingChanged);
+    harness.controller->toggle();
+    EXPECT_FALSE(harness.controller->isRecording()) << "toggle starts on the next event loop turn";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.controller->isRecording(); }, 5000));
+    QTest::qWait(50);
+    EXPECT_TRUE(harness.controller->isRecording());
+    EXPECT_TRUE(harness.controller->transcript().isEmpty());
+    EXPECT_FALSE(harness.controller->errorMessage().has_value());
+
+    harness.controller->toggle();
+    EXPECT_FALSE(harness.controller->isRecording());
+    EXPECT_FALSE(harness.audio->isCapturing());
+    harness.controller->stop();
+    EXPECT_EQ(recordingSpy.count(), 2) << "each real change is announced once";
+}
