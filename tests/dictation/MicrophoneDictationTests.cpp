@@ -1,0 +1,113 @@
+#include "SpeechSynthesis.h"
+#include "dictation/SpeechInputController.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
+
+// The whole microphone path: a private PulseAudio whose default source reads
+// a pipe, Qt Multimedia's default input, and the shared PocketSphinx model.
+// This program must not touch Qt Multimedia before the server is chosen.
+class MicrophoneDictationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_socket = m_dir.filePath(QStringLiteral("native"));
+        m_pipe = m_dir.filePath(QStringLiteral("microphone"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_dir.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                           m_dir.filePath(QStringLiteral("run")));
+        m_server.setProcessEnvironment(environment);
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.start(
+            QStringLiteral("pulseaudio"),
+            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+             QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
+             QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
+             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + m_socket,
+             QStringLiteral("-L"),
+             QStringLiteral("module-pipe-source source_name=dictation format=s16le rate=16000 "
+                            "channels=1 file=") +
+                 m_pipe});
+        if (!m_server.waitForStarted(5000))
+            GTEST_SKIP() << "pulseaudio cannot start: " << m_server.errorString().toStdString();
+        const bool ready = QTest::qWaitFor(
+            [&] {
+                return m_server.state() != QProcess::Running ||
+                       (QFile::exists(m_socket) && QFile::exists(m_pipe));
+            },
+            10000);
+        if (!ready || m_server.state() != QProcess::Running)
+            GTEST_SKIP() << "pulseaudio did not come up: " << m_server.readAll().toStdString();
+        qputenv("PULSE_SERVER", ("unix:" + m_socket).toLocal8Bit());
+    }
+
+    void TearDown() override
+    {
+        if (m_writer.joinable())
+            m_writer.join();
+        if (m_server.state() != QProcess::NotRunning) {
+            m_server.terminate();
+            if (!m_server.waitForFinished(5000))
+                m_server.kill();
+            m_server.waitForFinished(2000);
+        }
+    }
+
+    // Speaks into the pipe in real time, with silence before and after.
+    void speakIntoMicrophone(QByteArray samples)
+    {
+        samples.append(QByteArray(16000 * 2 * 2, '\0'));
+        m_writer = std::thread([pipe = m_pipe.toStdString(), samples] {
+            const int fd = ::open(pipe.c_str(), O_WRONLY);
+            if (fd < 0)
+                return;
+            constexpr qsizetype chunk = 2048; // 64 ms
+            for (qsizetype at = 0; at < samples.size(); at += chunk) {
+                const qsizetype size = std::min(chunk, samples.size() - at);
+                if (::write(fd, samples.constData() + at, size_t(size)) < 0)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(64));
+            }
+            ::close(fd);
+        });
+    }
+
+    QTemporaryDir m_dir;
+    QString m_socket;
+    QString m_pipe;
+    QProcess m_server;
+    std::thread m_writer;
+};
+
+TEST_F(MicrophoneDictationTest, SpokenGradeArrivesThroughTheDefaultInput)
+{
+    QString error;
+    const QByteArray speech = synthesizedSpeech(QStringLiteral("seventh"), &error);
+    ASSERT_FALSE(speech.isEmpty()) << error.toStdString();
+
+    std::unique_ptr<SpeechInputController> controller(SpeechInputController::createForMicrophone());
+    controller->setAllowedAnswers({"5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"});
+    controller->toggle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->isRecording(); }, 5000))
+        << controller->errorMessage().value_or(QString()).toStdString();
+    // Give the capture stream a moment to connect before speaking.
+    QTest::qWait(500);
+    speakIntoMicrophone(speech);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !controller->isRecording(); }, 20000));
+    EXPECT_EQ(controller->transcript(), QStringLiteral("7th"));
+    EXPECT_FALSE(controller->errorMessage().has_value())
+        << controller->errorMessage().value_or(QString()).toStdString();
+}
