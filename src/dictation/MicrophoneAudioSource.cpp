@@ -59,8 +59,9 @@ void MicrophoneAudioSource::start()
         throw DictationError(
             QStringLiteral("The microphone cannot record 16 kHz mono audio for dictation."));
     m_source = std::make_unique<QAudioSource>(device, format);
-    // 1024 frames a buffer keeps the transcript close behind the voice.
-    m_source->setBufferSize(1024 * int(sizeof(qint16)) * 4);
+    // A quarter second of buffer keeps the transcript close behind the voice
+    // without dropping audio when the interface is busy for a moment.
+    m_source->setBufferSize(format.bytesForDuration(250000));
     m_device = m_source->start();
     if (!m_device || m_source->error() != QAudio::NoError) {
         const QString description = describe(m_source->error());
