@@ -24,9 +24,13 @@ QString describe(const json& value)
         return QStringLiteral("an object");
     case json::value_t::array:
         return QStringLiteral("an array");
-    case json::value_t::string:
-        return QStringLiteral("the text \"%1\"")
-            .arg(QString::fromStdString(value.get_ref<const std::string&>()));
+    case json::value_t::string: {
+        // Long texts are cut so that the message stays one readable line.
+        QString text = QString::fromStdString(value.get_ref<const std::string&>());
+        if (text.size() > 60)
+            text = text.left(57) + QStringLiteral("...");
+        return QStringLiteral("the text \"%1\"").arg(text);
+    }
     case json::value_t::boolean:
         return value.get<bool>() ? QStringLiteral("true") : QStringLiteral("false");
     case json::value_t::number_integer:
@@ -54,8 +58,8 @@ Enum readEnum(const json& value, const QString& path, const QList<Enum>& cases)
     QStringList names;
     for (Enum option : cases)
         names.append(QLatin1Char('"') + rawValue(option) + QLatin1Char('"'));
-    throw SurveyJsonError(path, QStringLiteral("holds \"%1\", which is none of %2")
-                                    .arg(raw, names.join(QStringLiteral(", "))));
+    throw SurveyJsonError(path, QStringLiteral("holds %1, which is none of %2")
+                                    .arg(describe(value), names.join(QStringLiteral(", "))));
 }
 
 json stringJson(const QString& text)

@@ -185,7 +185,12 @@ TEST(ProjectFileWriting, CreatesFoldersAndRoundTripsThroughDisk)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new folder/ünï/Survey.twk"));
     writeProjectFile(fixtures::sampleDocument(), path);
-    EXPECT_EQ(readProjectFile(path), fixtures::sampleDocument());
+    const SurveyProjectDocument read = readProjectFile(path);
+    EXPECT_EQ(read, fixtures::sampleDocument());
+    // Page images that are gone keep their entries.
+    const QString firstImage = fixtures::sampleDocument().pages.first().filePath;
+    ASSERT_FALSE(QFile::exists(firstImage));
+    EXPECT_EQ(read.scanPages().first().fileURL.toLocalFile(), firstImage);
     EXPECT_EQ(QDir(dir.filePath("new folder/ünï")).entryList(QDir::Files),
               QStringList{"Survey.twk"});
 }
