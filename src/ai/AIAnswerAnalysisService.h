@@ -16,7 +16,14 @@
 class OpenAIAnswerAnalysisError : public std::exception
 {
 public:
-    enum class Kind { requestFailed, invalidImage, invalidResponse };
+    // insecureEndpoint: the configured address would send the key unencrypted.
+    enum class Kind
+    {
+        requestFailed,
+        invalidImage,
+        invalidResponse,
+        insecureEndpoint
+    };
 
     OpenAIAnswerAnalysisError(Kind kind, QString message = {});
 

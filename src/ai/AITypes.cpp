@@ -50,8 +50,7 @@ const QList<AIDetectionMode>& allAIDetectionModes()
     return modes;
 }
 
-OpenAIAnswerAnalysisError::OpenAIAnswerAnalysisError(Kind kind, QString message)
-    : m_kind(kind)
+OpenAIAnswerAnalysisError::OpenAIAnswerAnalysisError(Kind kind, QString message) : m_kind(kind)
 {
     switch (kind) {
     case Kind::requestFailed:
@@ -62,6 +61,10 @@ OpenAIAnswerAnalysisError::OpenAIAnswerAnalysisError(Kind kind, QString message)
         break;
     case Kind::invalidResponse:
         m_description = QStringLiteral("The AI response could not be read.");
+        break;
+    case Kind::insecureEndpoint:
+        m_description = QStringLiteral("The AI service address must start with https://. Plain "
+                                       "http is accepted only for this computer.");
         break;
     }
     m_utf8 = m_description.toUtf8();

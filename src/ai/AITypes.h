@@ -5,7 +5,13 @@
 #include <optional>
 
 // How a scan batch uses the hosted model; the raw value is also the label.
-enum class AIDetectionMode { hybrid, aiFirst, localOnly, aiReview };
+enum class AIDetectionMode
+{
+    hybrid,
+    aiFirst,
+    localOnly,
+    aiReview
+};
 
 QString rawValue(AIDetectionMode mode);
 QString modeDescription(AIDetectionMode mode);

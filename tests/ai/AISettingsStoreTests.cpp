@@ -1,7 +1,7 @@
 #include "ai/AIAnswerAnalysisService.h"
 #include "ai/AISettingsStore.h"
 
-#include "TestSupport.h"
+#include "RunTask.h"
 
 #include <QFile>
 #include <QSettings>
@@ -262,14 +262,14 @@ TEST_F(AISettingsStoreTest, ConnectionTestReportsSuccessFailureAndMissingKey)
 {
     ScriptedTestClient client;
     AISettingsStore settings(path(), &client);
-    testsupport::runTask(settings.testConnection());
+    aitest::run(settings.testConnection());
     EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Save an API key first."));
     EXPECT_TRUE(client.keysSeen.isEmpty());
 
     settings.saveAPIKey(kKey);
     settings.setModel(QStringLiteral("gpt-5.5"));
     QSignalSpy testing(&settings, &AISettingsStore::isTestingConnectionChanged);
-    testsupport::runTask(settings.testConnection());
+    aitest::run(settings.testConnection());
     EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Connection test passed."));
     EXPECT_EQ(client.keysSeen, QStringList{kKey});
     EXPECT_EQ(client.modelsSeen, QStringList{QStringLiteral("gpt-5.5")});
@@ -277,7 +277,7 @@ TEST_F(AISettingsStoreTest, ConnectionTestReportsSuccessFailureAndMissingKey)
     EXPECT_FALSE(settings.isTestingConnection());
 
     client.failWith = QStringLiteral("Incorrect API key provided.");
-    testsupport::runTask(settings.testConnection());
+    aitest::run(settings.testConnection());
     EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Connection test failed."));
     EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("Incorrect API key provided."));
     EXPECT_TRUE(settings.hasAPIKey());
