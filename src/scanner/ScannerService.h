@@ -36,7 +36,8 @@ struct ScanBatchResult
 class ScannerServiceError : public std::exception
 {
 public:
-    enum class Kind {
+    enum class Kind
+    {
         deviceConnectionFailed,
         deviceUnavailable,
         noScannerSelected,

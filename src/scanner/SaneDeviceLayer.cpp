@@ -1,0 +1,181 @@
+#include "SaneDeviceLayer.h"
+
+#include <sane/sane.h>
+#include <sane/saneopts.h>
+
+#include <QByteArray>
+#include <cstring>
+
+namespace {
+
+DeviceStatus fromSane(SANE_Status status)
+{
+    return static_cast<DeviceStatus>(status);
+}
+
+class SaneHandle : public ScanDeviceHandle
+{
+public:
+    explicit SaneHandle(SANE_Handle handle) : m_handle(handle) {}
+    ~SaneHandle() override { sane_close(m_handle); }
+
+    QStringList sources() override
+    {
+        QStringList values;
+        const int index = findOption(SANE_NAME_SCAN_SOURCE);
+        if (index < 0)
+            return values;
+        const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+        if (option->type != SANE_TYPE_STRING ||
+            option->constraint_type != SANE_CONSTRAINT_STRING_LIST)
+            return values;
+        for (const SANE_String_Const* value = option->constraint.string_list; value && *value;
+             ++value)
+            values.append(QString::fromUtf8(*value));
+        return values;
+    }
+
+    QStringList booleanOptions() override
+    {
+        QStringList names;
+        for (int index = 1;
+             const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+             ++index)
+            if (option->type == SANE_TYPE_BOOL && option->name &&
+                SANE_OPTION_IS_SETTABLE(option->cap) && SANE_OPTION_IS_ACTIVE(option->cap))
+                names.append(QString::fromUtf8(option->name));
+        return names;
+    }
+
+    DeviceStatus setSource(const QString& source) override
+    {
+        const int index = findOption(SANE_NAME_SCAN_SOURCE);
+        if (index < 0)
+            return DeviceStatus::unsupported;
+        const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+        // String options take a buffer of the option's full size.
+        QByteArray value = source.toUtf8();
+        value.resize(std::max<qsizetype>(option->size, value.size() + 1), '\0');
+        return fromSane(
+            sane_control_option(m_handle, index, SANE_ACTION_SET_VALUE, value.data(), nullptr));
+    }
+
+    DeviceStatus setBoolean(const QString& name, bool value) override
+    {
+        const int index = findOption(name.toUtf8().constData());
+        if (index < 0)
+            return DeviceStatus::unsupported;
+        SANE_Bool flag = value ? SANE_TRUE : SANE_FALSE;
+        return fromSane(
+            sane_control_option(m_handle, index, SANE_ACTION_SET_VALUE, &flag, nullptr));
+    }
+
+    DeviceStatus start() override { return fromSane(sane_start(m_handle)); }
+
+    DeviceStatus parameters(FrameFormat& format) override
+    {
+        SANE_Parameters parameters;
+        const SANE_Status status = sane_get_parameters(m_handle, &parameters);
+        if (status != SANE_STATUS_GOOD)
+            return fromSane(status);
+        switch (parameters.format) {
+        case SANE_FRAME_GRAY:
+            format.kind = FrameFormat::Kind::gray;
+            break;
+        case SANE_FRAME_RGB:
+            format.kind = FrameFormat::Kind::rgb;
+            break;
+        case SANE_FRAME_RED:
+            format.kind = FrameFormat::Kind::red;
+            break;
+        case SANE_FRAME_GREEN:
+            format.kind = FrameFormat::Kind::green;
+            break;
+        case SANE_FRAME_BLUE:
+            format.kind = FrameFormat::Kind::blue;
+            break;
+        default:
+            return DeviceStatus::unsupported;
+        }
+        format.lastFrame = parameters.last_frame;
+        format.bytesPerLine = parameters.bytes_per_line;
+        format.pixelsPerLine = parameters.pixels_per_line;
+        format.lines = parameters.lines;
+        format.depth = parameters.depth;
+        return DeviceStatus::good;
+    }
+
+    DeviceStatus read(unsigned char* buffer, int maxLength, int* length) override
+    {
+        SANE_Int got = 0;
+        const SANE_Status status = sane_read(m_handle, buffer, maxLength, &got);
+        *length = got;
+        return fromSane(status);
+    }
+
+    void cancel() override { sane_cancel(m_handle); }
+
+private:
+    int findOption(const char* name) const
+    {
+        for (int index = 1;
+             const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+             ++index)
+            if (option->name && std::strcmp(option->name, name) == 0)
+                return index;
+        return -1;
+    }
+
+    SANE_Handle m_handle;
+};
+
+class SaneLayer : public ScanDeviceLayer
+{
+public:
+    SaneLayer() { m_initialised = sane_init(nullptr, nullptr) == SANE_STATUS_GOOD; }
+    ~SaneLayer() override
+    {
+        if (m_initialised)
+            sane_exit();
+    }
+
+    QList<DeviceListing> listDevices() override
+    {
+        QList<DeviceListing> listing;
+        const SANE_Device** devices = nullptr;
+        if (!m_initialised || sane_get_devices(&devices, SANE_FALSE) != SANE_STATUS_GOOD ||
+            !devices)
+            return listing;
+        for (const SANE_Device** device = devices; *device; ++device)
+            listing.append(
+                {QString::fromUtf8((*device)->name), QString::fromUtf8((*device)->vendor),
+                 QString::fromUtf8((*device)->model), QString::fromUtf8((*device)->type)});
+        return listing;
+    }
+
+    DeviceStatus open(const QString& name, std::unique_ptr<ScanDeviceHandle>& handle) override
+    {
+        if (!m_initialised)
+            return DeviceStatus::ioError;
+        SANE_Handle raw = nullptr;
+        const SANE_Status status = sane_open(name.toUtf8().constData(), &raw);
+        if (status == SANE_STATUS_GOOD)
+            handle = std::make_unique<SaneHandle>(raw);
+        return fromSane(status);
+    }
+
+    QString statusText(DeviceStatus status) override
+    {
+        return QString::fromUtf8(sane_strstatus(static_cast<SANE_Status>(status)));
+    }
+
+private:
+    bool m_initialised = false;
+};
+
+} // namespace
+
+std::unique_ptr<ScanDeviceLayer> makeSaneDeviceLayer()
+{
+    return std::make_unique<SaneLayer>();
+}

@@ -1,0 +1,256 @@
+#include "SaneScannerService.h"
+
+#include "Mailbox.h"
+#include "PageNumbering.h"
+#include "ScanPass.h"
+#include "SourceSelection.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+namespace {
+
+using Kind = ScannerServiceError::Kind;
+using Clock = std::chrono::steady_clock;
+
+struct DiscoveryUpdate
+{
+    QList<ScannerDevice> entries;
+    bool complete = false;
+};
+
+QString timeoutText(std::chrono::milliseconds bound)
+{
+    return QStringLiteral("The scanner driver did not respond within %1 seconds.")
+        .arg(QString::number(double(bound.count()) / 1000.0));
+}
+
+QString connectionOf(const DeviceListing& device)
+{
+    const QString backend = device.name.section(QLatin1Char(':'), 0, 0).toLower();
+    if (device.name.contains(QStringLiteral("usb"), Qt::CaseInsensitive))
+        return QStringLiteral("USB");
+    static const QStringList networkBackends = {QStringLiteral("net"), QStringLiteral("airscan"),
+                                                QStringLiteral("escl"), QStringLiteral("bjnp")};
+    if (networkBackends.contains(backend) || device.name.contains(QStringLiteral("://")))
+        return QStringLiteral("Network");
+    return device.type.isEmpty() ? QStringLiteral("Local") : device.type;
+}
+
+// Clears the service's hold on a running pass however the pass ends.
+template <typename F> struct OnExit
+{
+    F f;
+    ~OnExit() { f(); }
+};
+template <typename F> OnExit(F) -> OnExit<F>;
+
+} // namespace
+
+ScannerDevice saneScannerEntry(const DeviceListing& device, bool hasDocumentFeeder)
+{
+    ScannerDevice entry;
+    entry.id = device.name;
+    entry.name = (device.vendor + QLatin1Char(' ') + device.model).trimmed();
+    if (entry.name.isEmpty())
+        entry.name = QStringLiteral("Scanner");
+    entry.connection = connectionOf(device);
+    entry.supportsDuplex = false; // known only once a pass picks its source
+    entry.hasDocumentFeeder = hasDocumentFeeder;
+    entry.isOnline = true;
+    entry.isControllable = true;
+    entry.statusDetail = QStringLiteral("Ready to scan through SANE.");
+    return entry;
+}
+
+// Whether each device has a feeder, learnt by opening it once. Touched on
+// the worker thread only.
+struct SaneScannerService::FeederCache
+{
+    QHash<QString, bool> hasFeeder;
+};
+
+SaneScannerService::SaneScannerService(std::shared_ptr<ScanWorker> worker,
+                                       SaneServiceOptions options, QObject* parent)
+    : QObject(parent), m_worker(std::move(worker)), m_options(std::move(options)),
+      m_feederCache(std::make_shared<FeederCache>())
+{
+}
+
+SaneScannerService::~SaneScannerService()
+{
+    if (m_control)
+        m_control->canceled = true;
+}
+
+QCoro::Task<QList<ScannerDevice>> SaneScannerService::discoverScanners()
+{
+    const QList<ScannerDevice> sane = co_await discoverSaneDevices();
+    co_return mergeUsbDevices(sane, readUsbDevices(m_options.usbRoot));
+}
+
+QCoro::Task<QList<ScannerDevice>> SaneScannerService::discoverSaneDevices()
+{
+    auto mailbox = Mailbox<DiscoveryUpdate>::create();
+    m_worker->post([weak = std::weak_ptr(mailbox), cache = m_feederCache](ScanDeviceLayer& layer) {
+        const auto send = [&weak](DiscoveryUpdate update) {
+            if (auto box = weak.lock())
+                box->post(std::move(update));
+        };
+        const QList<DeviceListing> listing = layer.listDevices();
+        const auto entries = [&] {
+            QList<ScannerDevice> list;
+            for (const DeviceListing& device : listing)
+                list.append(saneScannerEntry(device, cache->hasFeeder.value(device.name)));
+            return list;
+        };
+        send({entries(), false});
+        // Only an open device tells its sources; each device is asked once.
+        for (const DeviceListing& device : listing) {
+            if (cache->hasFeeder.contains(device.name) || weak.expired())
+                continue;
+            std::unique_ptr<ScanDeviceHandle> handle;
+            if (layer.open(device.name, handle) == DeviceStatus::good && handle) {
+                cache->hasFeeder.insert(device.name, namesFeeder(handle->sources()));
+            }
+        }
+        send({entries(), true});
+    });
+
+    // A slow network backend must not hold up the list: at the bound, what
+    // is known so far is the answer.
+    const auto deadline = Clock::now() + m_options.timeouts.discovery;
+    std::optional<QList<ScannerDevice>> latest;
+    for (;;) {
+        const auto remaining =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (remaining.count() <= 0)
+            break;
+        std::optional<DiscoveryUpdate> update = co_await mailbox->next(remaining);
+        if (!update)
+            break;
+        latest = update->entries;
+        if (update->complete)
+            break;
+    }
+    if (latest)
+        m_known = *latest;
+    QList<ScannerDevice> devices = m_known;
+    sortScannersByName(devices);
+    co_return devices;
+}
+
+QCoro::Task<ScanBatchResult> SaneScannerService::scanBatch(ScannerDevice device,
+                                                           SurveyConfiguration configuration)
+{
+    if (m_scanning)
+        throw ScannerServiceError(Kind::platform, QStringLiteral("A scan is already running."));
+    m_scanning = true;
+    m_canceled = false;
+    OnExit done{[this] { m_scanning = false; }};
+
+    const auto known = [this, &device] {
+        return std::any_of(m_known.begin(), m_known.end(),
+                           [&device](const ScannerDevice& entry) { return entry.id == device.id; });
+    };
+    if (!known()) {
+        co_await discoverSaneDevices();
+        if (!known())
+            throw ScannerServiceError(Kind::deviceUnavailable);
+    }
+    const QString folder = createBatchFolder(m_options.scanRoot, configuration.title,
+                                             QDateTime::currentSecsSinceEpoch());
+    const PageNumbering numbering =
+        pageNumberingFor(configuration.duplexMode, configuration.scanBothSides);
+
+    QList<QStringList> passes;
+    if (numbering == PageNumbering::manualTwoSided) {
+        passes.append(co_await runPass(device.id, folder, QStringLiteral("fronts"), false));
+        if (m_prompt && co_await m_prompt->askToReloadBacks() == BackSideChoice::cancel)
+            throw ScannerServiceError(Kind::scanCanceled);
+        if (m_canceled)
+            throw ScannerServiceError(Kind::scanCanceled);
+        passes.append(co_await runPass(device.id, folder, QStringLiteral("backs"), false));
+    } else {
+        passes.append(co_await runPass(device.id, folder, QStringLiteral("surveys"),
+                                       numbering == PageNumbering::automaticDuplex));
+    }
+
+    qsizetype fileCount = 0;
+    for (const QStringList& pass : passes)
+        fileCount += pass.size();
+    if (fileCount == 0)
+        throw ScannerServiceError(Kind::scanProducedNoFiles);
+
+    const QDateTime now = QDateTime::currentDateTime();
+    ScanBatchResult result;
+    result.pages = makePages(passes, numbering, now);
+    result.responses = makePlaceholderResponses(result.pages, configuration.questionCount, now);
+    co_return result;
+}
+
+QCoro::Task<QStringList> SaneScannerService::runPass(QString deviceName, QString folder,
+                                                     QString documentName, bool wantDuplex)
+{
+    if (m_canceled)
+        throw ScannerServiceError(Kind::scanCanceled);
+    auto control = std::make_shared<ScanPassControl>();
+    auto mailbox = Mailbox<ScanPassEvent>::create();
+    m_control = control;
+    m_passMailbox = mailbox;
+    OnExit release{[this] {
+        m_control.reset();
+        m_passMailbox.reset();
+    }};
+
+    ScanPassRequest request{deviceName, folder, documentName, wantDuplex, m_options.timeouts.busy};
+    m_worker->post([request, control, weak = std::weak_ptr(mailbox)](ScanDeviceLayer& layer) {
+        runScanPass(layer, request, *control, [&weak](const ScanPassEvent& event) {
+            if (auto box = weak.lock())
+                box->post(event);
+        });
+    });
+
+    const SaneTimeouts& timeouts = m_options.timeouts;
+    std::chrono::milliseconds bound = timeouts.open;
+    QStringList files;
+    for (;;) {
+        std::optional<ScanPassEvent> event = co_await mailbox->next(bound);
+        if (!event) {
+            // The driver is stuck in a call; the pass is abandoned and stops
+            // at its next check if the call ever returns.
+            control->canceled = true;
+            throw ScannerServiceError(Kind::deviceConnectionFailed, timeoutText(bound));
+        }
+        switch (event->kind) {
+        case ScanPassEvent::Kind::opened:
+            bound = timeouts.ready;
+            break;
+        case ScanPassEvent::Kind::ready:
+            bound = timeouts.progress;
+            break;
+        case ScanPassEvent::Kind::page:
+            files.append(event->file);
+            Q_EMIT pageScanned(event->file);
+            break;
+        case ScanPassEvent::Kind::finished:
+            co_return files;
+        case ScanPassEvent::Kind::failed:
+            throw ScannerServiceError(event->errorKind, event->errorDetail);
+        }
+    }
+}
+
+void SaneScannerService::cancelScan()
+{
+    if (!m_scanning)
+        return;
+    m_canceled = true;
+    if (m_control)
+        m_control->canceled = true;
+    // The batch ends now even when the driver is inside a long call; the
+    // worker stops the device at its next check.
+    if (m_passMailbox) {
+        m_passMailbox->push(ScanPassEvent::failure(Kind::scanCanceled));
+    }
+}

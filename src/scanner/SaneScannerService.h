@@ -1,0 +1,82 @@
+#pragma once
+
+#include "BackSidePrompt.h"
+#include "BatchFolder.h"
+#include "ScanDeviceLayer.h"
+#include "ScanWorker.h"
+#include "ScannerService.h"
+#include "UsbProbe.h"
+
+#include <QObject>
+#include <chrono>
+#include <memory>
+
+struct ScanPassControl;
+struct ScanPassEvent;
+template <typename T> class Mailbox;
+
+// Every wait on a device is bounded; tests shorten them.
+struct SaneTimeouts
+{
+    std::chrono::milliseconds discovery{4000};
+    std::chrono::milliseconds open{12000};
+    std::chrono::milliseconds ready{30000};
+    // A pass fails when no page arrives for this long; a long stack that keeps
+    // feeding is never cut off.
+    std::chrono::milliseconds progress{120000};
+    std::chrono::milliseconds busy{5000};
+};
+
+struct SaneServiceOptions
+{
+    QString scanRoot = defaultScanRoot();
+    QString usbRoot = kUsbSysfsRoot;
+    SaneTimeouts timeouts;
+};
+
+// The list entry of a SANE device.
+ScannerDevice saneScannerEntry(const DeviceListing& device, bool hasDocumentFeeder);
+
+/// Scanners through SANE. Every SANE call runs on the scanner worker thread;
+/// the operations here run on the interface thread and only await it.
+class SaneScannerService : public QObject, public ScannerService
+{
+    Q_OBJECT
+public:
+    explicit SaneScannerService(std::shared_ptr<ScanWorker> worker = ScanWorker::sane(),
+                                SaneServiceOptions options = SaneServiceOptions(),
+                                QObject* parent = nullptr);
+    ~SaneScannerService() override;
+
+    // Asked between the passes of manual two-sided scanning; without one the
+    // second pass starts at once.
+    void setBackSidePrompt(BackSidePrompt* prompt) { m_prompt = prompt; }
+
+    QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
+                                           SurveyConfiguration configuration) override;
+    void cancelScan() override;
+
+    // The SANE entries of the last discovery that answered.
+    QList<ScannerDevice> knownDevices() const { return m_known; }
+
+Q_SIGNALS:
+    void pageScanned(const QString& file);
+
+private:
+    QCoro::Task<QList<ScannerDevice>> discoverSaneDevices();
+    QCoro::Task<QStringList> runPass(QString deviceName, QString folder, QString documentName,
+                                     bool wantDuplex);
+
+    struct FeederCache;
+
+    std::shared_ptr<ScanWorker> m_worker;
+    SaneServiceOptions m_options;
+    BackSidePrompt* m_prompt = nullptr;
+    std::shared_ptr<FeederCache> m_feederCache;
+    QList<ScannerDevice> m_known; // in the backend's listing order
+    bool m_scanning = false;
+    bool m_canceled = false;
+    std::shared_ptr<ScanPassControl> m_control;
+    std::shared_ptr<Mailbox<ScanPassEvent>> m_passMailbox;
+};

@@ -1,0 +1,68 @@
+#include "ScanWorker.h"
+
+#include "SaneDeviceLayer.h"
+
+#include <QDebug>
+#include <mutex>
+
+struct ScanWorker::State
+{
+    LayerFactory factory;
+    std::unique_ptr<ScanDeviceLayer> layer; // touched on the worker thread only
+};
+
+ScanWorker::ScanWorker(LayerFactory factory) : m_state(std::make_shared<State>())
+{
+    m_state->factory = std::move(factory);
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("scanner"));
+    m_context = new QObject;
+    m_context->moveToThread(m_thread);
+    m_thread->start();
+}
+
+ScanWorker::~ScanWorker()
+{
+    // Queued after every earlier job: release the layer on its own thread,
+    // then end the thread's loop.
+    QMetaObject::invokeMethod(
+        m_context,
+        [state = m_state, context = m_context] {
+            state->layer.reset();
+            delete context;
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    if (!m_thread->wait(std::chrono::seconds(5))) {
+        // A driver stuck in a call cannot be interrupted; leaving its thread
+        // behind is better than crashing on the way out.
+        qWarning() << "The scanner driver is still busy; its thread is left running.";
+        return;
+    }
+    delete m_thread;
+}
+
+void ScanWorker::post(Job job)
+{
+    QMetaObject::invokeMethod(
+        m_context,
+        [state = m_state, job = std::move(job)] {
+            if (!state->layer)
+                state->layer = state->factory();
+            job(*state->layer);
+        },
+        Qt::QueuedConnection);
+}
+
+std::shared_ptr<ScanWorker> ScanWorker::sane()
+{
+    static std::mutex mutex;
+    static std::weak_ptr<ScanWorker> shared;
+    std::lock_guard lock(mutex);
+    std::shared_ptr<ScanWorker> worker = shared.lock();
+    if (!worker) {
+        worker = std::make_shared<ScanWorker>(&makeSaneDeviceLayer);
+        shared = worker;
+    }
+    return worker;
+}
