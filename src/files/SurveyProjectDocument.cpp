@@ -81,6 +81,13 @@ SurveyProjectDocument readProjectFile(const QString& filePath)
     if (QFileInfo(filePath).isDir())
         throw ProjectFileError(
             QStringLiteral("\"%1\" is a folder, not a project file.").arg(shownPath));
+    // Far beyond any real project; refusing it keeps a wrongly chosen video
+    // or disk image from exhausting memory.
+    constexpr qint64 largestProjectBytes = 256LL * 1024 * 1024;
+    if (QFileInfo(filePath).size() > largestProjectBytes)
+        throw ProjectFileError(QStringLiteral("\"%1\" is too large (%2 MB) to be a project file.")
+                                   .arg(QFileInfo(filePath).fileName())
+                                   .arg(QFileInfo(filePath).size() / (1024 * 1024)));
     if (!file.open(QIODevice::ReadOnly))
         throw ProjectFileError(
             QStringLiteral("Could not read \"%1\": %2.").arg(shownPath, file.errorString()));

@@ -180,6 +180,21 @@ TEST(ProjectFileReading, MissingFileAndFolderAreRefusedByName)
     }
 }
 
+TEST(ProjectFileReading, HugeFileIsRefusedWithoutReadingIt)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("video.twk"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(300LL * 1024 * 1024)); // sparse, costs no disk
+    file.close();
+    try {
+        readProjectFile(file.fileName());
+        FAIL();
+    } catch (const ProjectFileError& error) {
+        EXPECT_TRUE(error.description().contains("too large")) << error.what();
+    }
+}
+
 TEST(ProjectFileWriting, CreatesFoldersAndRoundTripsThroughDisk)
 {
     QTemporaryDir dir;
