@@ -77,17 +77,18 @@ QByteArray encodeProjectDocument(const SurveyProjectDocument& document)
 SurveyProjectDocument readProjectFile(const QString& filePath)
 {
     const QString shownPath = QDir::toNativeSeparators(filePath);
+    const QFileInfo info(filePath);
     QFile file(filePath);
-    if (QFileInfo(filePath).isDir())
+    if (info.isDir())
         throw ProjectFileError(
             QStringLiteral("\"%1\" is a folder, not a project file.").arg(shownPath));
     // Far beyond any real project; refusing it keeps a wrongly chosen video
     // or disk image from exhausting memory.
     constexpr qint64 largestProjectBytes = 256LL * 1024 * 1024;
-    if (QFileInfo(filePath).size() > largestProjectBytes)
+    if (info.size() > largestProjectBytes)
         throw ProjectFileError(QStringLiteral("\"%1\" is too large (%2 MB) to be a project file.")
-                                   .arg(QFileInfo(filePath).fileName())
-                                   .arg(QFileInfo(filePath).size() / (1024 * 1024)));
+                                   .arg(info.fileName())
+                                   .arg(info.size() / (1024 * 1024)));
     if (!file.open(QIODevice::ReadOnly))
         throw ProjectFileError(
             QStringLiteral("Could not read \"%1\": %2.").arg(shownPath, file.errorString()));
@@ -99,7 +100,7 @@ SurveyProjectDocument readProjectFile(const QString& filePath)
         return decodeProjectDocument(bytes);
     } catch (const ProjectFileError& error) {
         throw ProjectFileError(QStringLiteral("\"%1\" is not a usable project file. %2")
-                                   .arg(QFileInfo(filePath).fileName(), error.description()));
+                                   .arg(info.fileName(), error.description()));
     }
 }
 
