@@ -1,0 +1,31 @@
+#pragma once
+
+#include "model/ScanPage.h"
+
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+// Crops for AI First review items the page reader left no crop for: the page
+// is cut into one band per question, across when the page lies sideways.
+
+// The band of the question in pixels, widened and clipped to the page;
+// empty when nothing of it lies on the page.
+QRect approximateCropRect(QSize pageSize, qint64 questionNumber,
+                          const QList<qint64>& visibleQuestionNumbers, qint64 templateFieldCount);
+
+// Turned a quarter turn (top edge to the left) when much taller than wide.
+QImage orientReviewCrop(const QImage& crop);
+
+// The folder review crops are written to, in the temporary directory.
+QString reviewCropFolder();
+
+// Cuts the band out of the page image and writes it as
+// "ai-survey-S-page-P-q-Q.png" into folder; absent when the page cannot be
+// read, the band is empty or writing fails.
+std::optional<QUrl> approximateReviewCropURL(const ScanPage& page, qint64 questionNumber,
+                                             const QList<qint64>& visibleQuestionNumbers,
+                                             qint64 templateFieldCount, const QString& folder);

@@ -1,0 +1,61 @@
+#include "ai/ApproximateReviewCrop.h"
+
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+TEST(ApproximateCrop, LandscapePagesAreCutIntoVerticalBands)
+{
+    // 3300 > int(2550 x 1.18): the page lies sideways. Three slots of 1100.
+    EXPECT_EQ(approximateCropRect(QSize(3300, 2550), 2, {3, 1, 2, 2}, 3),
+              QRect(1020, 0, 1260, 2550));
+    EXPECT_EQ(approximateCropRect(QSize(3300, 2550), 1, {1, 2, 3}, 3), QRect(0, 0, 1180, 2550));
+}
+
+TEST(ApproximateCrop, PortraitPagesAreCutIntoHorizontalBands)
+{
+    EXPECT_EQ(approximateCropRect(QSize(2550, 3300), 2, {1, 2, 3}, 3), QRect(0, 1020, 2550, 1260));
+    // Not visible: the slot is the question number - 1; fourteen fields give fourteen slots.
+    const QRect band = approximateCropRect(QSize(2550, 3300), 5, {1, 2}, 14);
+    EXPECT_EQ(band.top(), int(std::floor(4 * 3300.0 / 14 - 80)));
+    EXPECT_EQ(band.width(), 2550);
+    // A slot beyond the page gives nothing.
+    EXPECT_TRUE(approximateCropRect(QSize(2550, 3300), 9, {1, 2, 3}, 3).isEmpty());
+    // Under the sideways ratio stays portrait.
+    EXPECT_EQ(approximateCropRect(QSize(1170, 1000), 1, {}, 2).width(), 1170);
+}
+
+TEST(ApproximateCrop, TallCropsAreTurnedTopEdgeToTheLeft)
+{
+    QImage tall(10, 40, QImage::Format_RGB32);
+    tall.fill(Qt::white);
+    tall.setPixelColor(0, 0, Qt::red);
+    const QImage turned = orientReviewCrop(tall);
+    EXPECT_EQ(turned.size(), QSize(40, 10));
+    EXPECT_EQ(turned.pixelColor(0, 9), QColor(Qt::red));
+
+    QImage almostSquare(10, 13, QImage::Format_RGB32);
+    EXPECT_EQ(orientReviewCrop(almostSquare).size(), QSize(10, 13));
+}
+
+TEST(ApproximateCrop, WritesThePNGAndGivesNothingForUnreadablePages)
+{
+    QTemporaryDir dir;
+    QImage image(330, 255, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const QString pagePath = dir.filePath(QStringLiteral("page.png"));
+    ASSERT_TRUE(image.save(pagePath));
+    ScanPage page;
+    page.surveyNumber = 12;
+    page.pageNumber = 3;
+    page.fileURL = QUrl::fromLocalFile(pagePath);
+    const QString folder = dir.filePath(QStringLiteral("missing/parents/review"));
+
+    const std::optional<QUrl> url = approximateReviewCropURL(page, 2, {1, 2, 3}, 3, folder);
+    ASSERT_TRUE(url.has_value());
+    EXPECT_EQ(url->toLocalFile(), folder + QStringLiteral("/ai-survey-12-page-3-q-2.png"));
+    EXPECT_EQ(QImage(url->toLocalFile()).size(), QSize(270, 255));
+
+    page.fileURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.png")));
+    EXPECT_FALSE(approximateReviewCropURL(page, 2, {1, 2, 3}, 3, folder).has_value());
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ai/AIAnswerAnalysisService.h"
+
+#include <QCoro/QCoroTimer>
+#include <QHash>
+#include <QStringList>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <variant>
+
+// An AI client that answers from a script: by question number for crops and
+// by page file for pages. A string in the script is thrown as a request
+// failure. It records the calls and the most requests it had in flight.
+class ScriptedAIClient : public AIAnswerAnalysisService
+{
+public:
+    using CropScript = std::variant<AIAnswerSuggestion, QString>;
+    using PageScript = std::variant<QList<AIPageAnswer>, QString>;
+
+    QHash<qint64, CropScript> crops;
+    QHash<QUrl, PageScript> pages;
+    std::chrono::milliseconds delay{0};
+    QHash<qint64, std::chrono::milliseconds> cropDelays; // by question, instead of delay
+
+    QList<qint64> cropCalls;
+    QList<QUrl> pageCalls;
+    QList<QList<qint64>> pageFieldNumbers;
+    QStringList keys;
+    int inFlight = 0;
+    int maxInFlight = 0;
+
+    QCoro::Task<AIAnswerSuggestion> analyze(QuestionReviewItem item,
+                                            std::optional<SurveyTemplateField>, QString apiKey,
+                                            QString) override
+    {
+        cropCalls << item.questionNumber;
+        keys << apiKey;
+        maxInFlight = std::max(maxInFlight, ++inFlight);
+        co_await pause(cropDelays.value(item.questionNumber, delay));
+        --inFlight;
+        const CropScript script =
+            crops.value(item.questionNumber, QStringLiteral("no script for this question"));
+        if (const QString* failure = std::get_if<QString>(&script))
+            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
+                                            *failure);
+        co_return std::get<AIAnswerSuggestion>(script);
+    }
+
+    QCoro::Task<QList<AIPageAnswer>> analyzePage(QUrl imageURL, QList<SurveyTemplateField> fields,
+                                                 QString apiKey, QString) override
+    {
+        pageCalls << imageURL;
+        keys << apiKey;
+        QList<qint64> numbers;
+        for (const SurveyTemplateField& field : fields)
+            numbers << field.number;
+        pageFieldNumbers << numbers;
+        maxInFlight = std::max(maxInFlight, ++inFlight);
+        co_await pause(delay);
+        --inFlight;
+        const PageScript script = pages.value(imageURL, QStringLiteral("no script for this page"));
+        if (const QString* failure = std::get_if<QString>(&script))
+            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
+                                            *failure);
+        co_return std::get<QList<AIPageAnswer>>(script);
+    }
+
+    QCoro::Task<> testConnection(QString, QString) override { co_return; }
+
+private:
+    static QCoro::Task<> pause(std::chrono::milliseconds wait)
+    {
+        if (wait.count() <= 0)
+            co_return;
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.start(wait);
+        co_await timer;
+    }
+};
