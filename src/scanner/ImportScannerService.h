@@ -1,0 +1,32 @@
+#pragma once
+
+#include "BatchFolder.h"
+#include "ImportFileChooser.h"
+#include "ScannerService.h"
+
+#include <atomic>
+#include <memory>
+
+/// The "Scanned files" device: pages scanned elsewhere (an office copier's
+/// images or PDFs) come in as a batch, numbered like a scanner batch.
+class ImportScannerService : public ScannerService
+{
+public:
+    static inline const QString deviceId = QStringLiteral("import:files");
+
+    explicit ImportScannerService(ImportFileChooser* chooser = nullptr,
+                                  QString scanRoot = defaultScanRoot());
+
+    void setFileChooser(ImportFileChooser* chooser) { m_chooser = chooser; }
+    static ScannerDevice device();
+
+    QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
+                                           SurveyConfiguration configuration) override;
+    void cancelScan() override { *m_canceled = true; }
+
+private:
+    ImportFileChooser* m_chooser;
+    QString m_scanRoot;
+    std::shared_ptr<std::atomic<bool>> m_canceled = std::make_shared<std::atomic<bool>>(false);
+};

@@ -1,0 +1,137 @@
+#include "PageImport.h"
+
+#include "ScannerService.h"
+#include "model/NaturalOrder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QSaveFile>
+#include <algorithm>
+#include <poppler-qt6.h>
+
+namespace {
+
+using Kind = ScannerServiceError::Kind;
+
+const QStringList kImageSuffixes = {
+    QStringLiteral("png"),  QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("tif"),
+    QStringLiteral("tiff"), QStringLiteral("bmp"), QStringLiteral("pnm"),  QStringLiteral("pgm"),
+    QStringLiteral("ppm"),  QStringLiteral("pbm")};
+constexpr double kPdfDpi = 300.0;
+
+bool isPdf(const QString& path)
+{
+    return QFileInfo(path).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0;
+}
+
+bool isImportable(const QString& path)
+{
+    return isPdf(path) || kImageSuffixes.contains(QFileInfo(path).suffix().toLower());
+}
+
+void sortNaturally(QStringList& paths)
+{
+    std::stable_sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
+        return naturalLess(QFileInfo(a).fileName(), QFileInfo(b).fileName());
+    });
+}
+
+void writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw ScannerServiceError(
+            Kind::platform,
+            QStringLiteral("The page could not be saved to %1: %2").arg(path, file.errorString()));
+}
+
+void writeImage(const QString& path, const QImage& image)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+        throw ScannerServiceError(
+            Kind::platform,
+            QStringLiteral("The page could not be saved to %1: %2").arg(path, file.errorString()));
+}
+
+[[noreturn]] void unreadable(const QString& path)
+{
+    throw ScannerServiceError(
+        Kind::platform,
+        QStringLiteral("%1 could not be read as an image or PDF.").arg(QFileInfo(path).fileName()));
+}
+
+} // namespace
+
+QStringList expandImportInputs(const QStringList& inputs)
+{
+    QStringList files;
+    for (const QString& input : inputs) {
+        const QFileInfo info(input);
+        if (info.isDir()) {
+            QStringList inside;
+            for (const QFileInfo& entry : QDir(input).entryInfoList(QDir::Files, QDir::NoSort))
+                if (isImportable(entry.filePath()))
+                    inside.append(entry.absoluteFilePath());
+            sortNaturally(inside);
+            files += inside;
+        } else if (info.isFile()) {
+            files.append(info.absoluteFilePath());
+        } else {
+            throw ScannerServiceError(Kind::platform,
+                                      QStringLiteral("%1 does not exist.").arg(input));
+        }
+    }
+    return files;
+}
+
+QStringList importPages(const QStringList& files, const QString& folder, const QString& stem,
+                        const std::atomic<bool>& canceled)
+{
+    QDir().mkpath(folder);
+    QStringList written;
+    const auto next = [&](const QString& suffix) {
+        return QDir(folder).filePath(
+            QStringLiteral("%1-%2.%3").arg(stem).arg(written.size() + 1).arg(suffix));
+    };
+    for (const QString& path : files) {
+        if (canceled)
+            throw ScannerServiceError(Kind::scanCanceled);
+        if (isPdf(path)) {
+            std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
+            if (!document || document->isLocked() || document->numPages() == 0)
+                unreadable(path);
+            document->setRenderHint(Poppler::Document::Antialiasing);
+            document->setRenderHint(Poppler::Document::TextAntialiasing);
+            for (int index = 0; index < document->numPages(); ++index) {
+                if (canceled)
+                    throw ScannerServiceError(Kind::scanCanceled);
+                std::unique_ptr<Poppler::Page> page = document->page(index);
+                const QImage image = page ? page->renderToImage(kPdfDpi, kPdfDpi) : QImage();
+                if (image.isNull())
+                    unreadable(path);
+                const QString target = next(QStringLiteral("png"));
+                writeImage(target, image);
+                written.append(target);
+            }
+            continue;
+        }
+        // Images are copied byte for byte: the reader sees what the copier made.
+        QImageReader reader(path);
+        if (!reader.canRead())
+            unreadable(path);
+        QFile source(path);
+        if (!source.open(QIODevice::ReadOnly))
+            unreadable(path);
+        QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix.isEmpty())
+            suffix = QString::fromLatin1(reader.format());
+        const QString target = next(suffix);
+        writeAtomically(target, source.readAll());
+        written.append(target);
+    }
+    return written;
+}

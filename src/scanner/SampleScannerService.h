@@ -1,0 +1,29 @@
+#pragma once
+
+#include "BatchFolder.h"
+#include "ScannerService.h"
+
+/// The "Sample surveys" device for demonstrations without a scanner: it
+/// feeds the bundled sample pages like a feeder would. The PNG files of the
+/// samples folder, in natural order, are the sides of the stack's sheets:
+/// front, back, front, back, ...
+class SampleScannerService : public ScannerService
+{
+public:
+    static inline const QString deviceId = QStringLiteral("sample:surveys");
+
+    explicit SampleScannerService(QString samplesFolder, QString scanRoot = defaultScanRoot());
+
+    static ScannerDevice device();
+
+    QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
+    // Single-sided batches take the fronts only, automatic duplex takes every
+    // side in order, manual two-sided takes all fronts and then all backs, as
+    // the operator's scanner would deliver them.
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
+                                           SurveyConfiguration configuration) override;
+
+private:
+    QString m_samplesFolder;
+    QString m_scanRoot;
+};
