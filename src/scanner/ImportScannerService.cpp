@@ -68,16 +68,19 @@ QCoro::Task<ScanBatchResult> ImportScannerService::scanBatch(ScannerDevice devic
 
     const QString folder =
         createBatchFolder(m_scanRoot, configuration.title, QDateTime::currentSecsSinceEpoch());
-    const ImportResult imported =
-        co_await QtConcurrent::run([files, folder, canceled = m_canceled] {
-            ImportResult result;
-            try {
-                result.files = importPages(files, folder, QStringLiteral("page"), *canceled);
-            } catch (const ScannerServiceError& error) {
-                result.error = error;
-            }
-            return result;
-        });
+    // Named first: GCC 12 destroys a lambda's captures twice when the call
+    // that takes it sits inside the co_await expression.
+    const auto work = [files, folder, canceled = m_canceled] {
+        ImportResult result;
+        try {
+            result.files = importPages(files, folder, QStringLiteral("page"), *canceled);
+        } catch (const ScannerServiceError& error) {
+            result.error = error;
+        }
+        return result;
+    };
+    QFuture<ImportResult> future = QtConcurrent::run(work);
+    const ImportResult imported = co_await future;
     if (imported.error)
         throw *imported.error;
     if (imported.files.isEmpty())

@@ -1,0 +1,218 @@
+#include "ScanOutcome.h"
+#include "TestSupport.h"
+#include "scanner/CompositeScannerService.h"
+#include "scanner/ImportScannerService.h"
+#include "scanner/SampleScannerService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ListChooser : public ImportFileChooser
+{
+public:
+    explicit ListChooser(QStringList files) : m_files(std::move(files)) {}
+    QCoro::Task<QStringList> chooseFiles() override
+    {
+        ++calls;
+        co_return m_files;
+    }
+    int calls = 0;
+
+private:
+    QStringList m_files;
+};
+
+QString writeImage(const QString& path, int width, const char* format = nullptr)
+{
+    QImage image(width, 20, QImage::Format_Grayscale8);
+    image.fill(200);
+    EXPECT_TRUE(image.save(path, format));
+    return path;
+}
+
+QString writePdf(const QString& path, int pages)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A6));
+    writer.setResolution(300);
+    QPainter painter(&writer);
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        painter.drawText(100, 100, QStringLiteral("Page %1").arg(page + 1));
+    }
+    painter.end();
+    return path;
+}
+
+std::string fileNames(const QList<ScanPage>& pages)
+{
+    QStringList names;
+    for (const ScanPage& page : pages)
+        names.append(QFileInfo(page.fileURL.toLocalFile()).fileName());
+    return names.join(' ').toStdString();
+}
+
+SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
+{
+    SurveyConfiguration config;
+    config.title = "Imported";
+    config.duplexMode = mode;
+    config.scanBothSides = bothSides;
+    return config;
+}
+
+class ImportTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir input;
+    QTemporaryDir scans;
+};
+
+TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
+{
+    ListChooser chooser({writeImage(input.filePath("scan 10.png"), 10),
+                         writePdf(input.filePath("scan 3.pdf"), 2),
+                         writeImage(input.filePath("scan 2.jpg"), 20, "JPEG")});
+    ImportScannerService service(&chooser, scans.path());
+    const auto outcome = runScan(service.scanBatch(ImportScannerService::device(),
+                                                   configuration(DuplexMode::simplex, true)));
+    ASSERT_TRUE(outcome.value) << outcome.message();
+    const ScanBatchResult& result = *outcome.value;
+
+    EXPECT_EQ(fileNames(result.pages), "page-1.jpg page-2.png page-3.png page-4.png");
+    EXPECT_EQ(QImage(result.pages[0].fileURL.toLocalFile()).width(), 20);        // scan 2
+    EXPECT_EQ(QImage(result.pages[3].fileURL.toLocalFile()).width(), 10);        // scan 10
+    EXPECT_NEAR(QImage(result.pages[1].fileURL.toLocalFile()).width(), 1240, 2); // A6 at 300 dpi
+    EXPECT_EQ(result.pages[3].surveyNumber, 4);
+    EXPECT_EQ(result.responses.size(), 4);
+    EXPECT_TRUE(
+        QFileInfo(result.pages[0].fileURL.toLocalFile()).dir().dirName().startsWith("Imported-"));
+    // The originals stay where they were.
+    EXPECT_TRUE(QFile::exists(input.filePath("scan 10.png")));
+}
+
+TEST_F(ImportTest, NumbersLikeAScannerBatch)
+{
+    QStringList files;
+    for (int i = 1; i <= 5; ++i)
+        files.append(writeImage(input.filePath(QStringLiteral("p%1.png").arg(i)), 8));
+    ListChooser chooser({input.path()}); // a folder brings its files
+    ImportScannerService service(&chooser, scans.path());
+    const auto outcome = runScan(
+        service.scanBatch(ImportScannerService::device(), configuration(DuplexMode::manual, true)));
+    ASSERT_TRUE(outcome.value) << outcome.message();
+    const QList<ScanPage>& pages = outcome.value->pages;
+    ASSERT_EQ(pages.size(), 5);
+    EXPECT_EQ(pages[1].surveyNumber, 2);
+    EXPECT_EQ(pages[1].side, SurveySide::front);
+    EXPECT_EQ(pages[2].surveyNumber, 1);
+    EXPECT_EQ(pages[2].side, SurveySide::back);
+    EXPECT_EQ(pages[4].surveyNumber, 3);
+    EXPECT_EQ(outcome.value->responses.size(), 3);
+}
+
+TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
+{
+    QFile bad(input.filePath("notes.png"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not an image");
+    bad.close();
+    ListChooser badChooser({bad.fileName(), writeImage(input.filePath("good.png"), 8)});
+    ImportScannerService service(&badChooser, scans.path());
+    EXPECT_EQ(runScan(service.scanBatch(ImportScannerService::device(),
+                                        configuration(DuplexMode::simplex, false)))
+                  .message(),
+              "notes.png could not be read as an image or PDF.");
+
+    ListChooser nothing({});
+    service.setFileChooser(&nothing);
+    const auto canceled = runScan(service.scanBatch(ImportScannerService::device(),
+                                                    configuration(DuplexMode::simplex, false)));
+    ASSERT_TRUE(canceled.error);
+    EXPECT_EQ(canceled.error->kind(), ScannerServiceError::Kind::scanCanceled);
+}
+
+class SampleFeederTest : public ::testing::Test
+{
+protected:
+    SampleFeederTest() : service(testsupport::sourceDir() + "/samples", scans.path()) {}
+
+    ScanBatchResult scan(DuplexMode mode, bool bothSides)
+    {
+        const auto outcome = runScan(
+            service.scanBatch(SampleScannerService::device(), configuration(mode, bothSides)));
+        EXPECT_TRUE(outcome.value) << outcome.message();
+        return outcome.value.value_or(ScanBatchResult{});
+    }
+
+    static QByteArray bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir scans;
+    SampleScannerService service;
+};
+
+// The bundled stack alternates front and back of each sheet: page-01 is the
+// front of the first survey, page-02 its back.
+TEST_F(SampleFeederTest, FeedsTheBundledSheetsInEveryMode)
+{
+    const QString samples = testsupport::sourceDir() + "/samples/";
+    const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
+    ASSERT_GE(sides, 4);
+
+    const ScanBatchResult duplex = scan(DuplexMode::automatic, true);
+    ASSERT_EQ(duplex.pages.size(), sides);
+    EXPECT_EQ(duplex.pages[1].side, SurveySide::back);
+    EXPECT_EQ(duplex.pages[1].surveyNumber, 1);
+
+    const ScanBatchResult manual = scan(DuplexMode::manual, true);
+    ASSERT_EQ(manual.pages.size(), sides);
+    const ScanPage& firstBack = manual.pages[sides / 2];
+    EXPECT_EQ(firstBack.side, SurveySide::back);
+    EXPECT_EQ(firstBack.surveyNumber, 1);
+    EXPECT_EQ(bytes(firstBack.fileURL.toLocalFile()), bytes(samples + "page-02.png"));
+
+    const ScanBatchResult single = scan(DuplexMode::simplex, true);
+    ASSERT_EQ(single.pages.size(), (sides + 1) / 2);
+    EXPECT_EQ(bytes(single.pages[1].fileURL.toLocalFile()), bytes(samples + "page-03.png"));
+}
+
+TEST(CompositeScannerService, ListsEveryServiceAndRoutesBatches)
+{
+    QTemporaryDir scans;
+    CompositeScannerService composite;
+    composite.addService(std::make_shared<ImportScannerService>(nullptr, scans.path()));
+    composite.addService(std::make_shared<SampleScannerService>(
+        testsupport::sourceDir() + "/samples", scans.path()));
+
+    const auto devices = runScan(composite.discoverScanners());
+    ASSERT_TRUE(devices.value);
+    ASSERT_EQ(devices.value->size(), 2);
+    EXPECT_EQ(devices.value->at(0).name.toStdString(), "Sample surveys");
+    EXPECT_EQ(devices.value->at(1).name.toStdString(), "Scanned files");
+
+    const auto batch = runScan(
+        composite.scanBatch(devices.value->at(0), configuration(DuplexMode::automatic, true)));
+    ASSERT_TRUE(batch.value) << batch.message();
+    EXPECT_FALSE(batch.value->pages.isEmpty());
+
+    ScannerDevice unknown;
+    unknown.id = "nowhere:1";
+    EXPECT_EQ(
+        runScan(composite.scanBatch(unknown, configuration(DuplexMode::automatic, true))).message(),
+        "The selected scanner is no longer available.");
+}
+
+} // namespace
