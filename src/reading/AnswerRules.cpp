@@ -45,6 +45,31 @@ QString questionPrompt(const QuestionRegion& region, const SurveyTemplateDefinit
     return question->text;
 }
 
+std::optional<UnreadInkSignal> handwritingReadAsText(qint64 questionNumber,
+                                                     const QList<RecognizedTextBlock>& regionBlocks,
+                                                     const QString& strippedText,
+                                                     const SurveyTemplateDefinition& definition)
+{
+    const auto question = definition.questions.constFind(questionNumber);
+    if (question == definition.questions.cend() ||
+        question->kind != SurveyTemplateDefinition::QuestionKind::written ||
+        strippedText.isEmpty() || averageConfidence(regionBlocks) >= 0.9)
+        return std::nullopt;
+    std::optional<QRectF> bounds;
+    double confidence = 0;
+    int count = 0;
+    for (const RecognizedTextBlock& block : regionBlocks) {
+        if (block.confidence >= 0.9 || block.text.trimmed().isEmpty())
+            continue;
+        bounds = bounds ? geometry::unite(*bounds, block.pixelBounds) : block.pixelBounds;
+        confidence += block.confidence;
+        ++count;
+    }
+    if (!bounds)
+        return std::nullopt;
+    return UnreadInkSignal{0, std::min(0.92, confidence / count), *bounds};
+}
+
 QString stripQuestionText(const QString& text, const QuestionRegion& region)
 {
     QString stripped = text;

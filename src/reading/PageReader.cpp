@@ -56,6 +56,8 @@ RegionReading readRegion(const QuestionRegion& region, const QImage& image,
     const QList<DetectedMark> marks =
         marksForQuestionKind(allMarks, region.questionNumber, definition);
     const QString stripped = stripQuestionText(regionText(inside), region);
+    if (!ink)
+        ink = handwritingReadAsText(region.questionNumber, inside, stripped, definition);
 
     reading.answer =
         composeAnswer(region.questionNumber, marks, ink, textConfidence, stripped, definition);

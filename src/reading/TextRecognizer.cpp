@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <algorithm>
 #include <cstdlib>
 #include <omp.h>
 #include <tesseract/baseapi.h>
@@ -24,6 +25,63 @@ QString tessdataPath()
         QFile::exists(QString::fromLocal8Bit(fromEnvironment) + QStringLiteral("/eng.traineddata")))
         return QString::fromLocal8Bit(fromEnvironment);
     return QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
+}
+
+namespace {
+// The words of the iterator's current line; the iterator stays on the line.
+QList<RecognizedWord> wordsOfLine(const tesseract::ResultIterator& line)
+{
+    QList<RecognizedWord> words;
+    tesseract::ResultIterator word(line);
+    while (true) {
+        std::unique_ptr<char[]> text(word.GetUTF8Text(tesseract::RIL_WORD));
+        int left = 0, top = 0, right = 0, bottom = 0;
+        if (text && word.BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
+            words.append(
+                {QString::fromUtf8(text.get()),
+                 std::clamp(double(word.Confidence(tesseract::RIL_WORD)) / 100.0, 0.0, 1.0),
+                 QRectF(left, top, right - left, bottom - top)});
+        }
+        if (word.IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD) ||
+            !word.Next(tesseract::RIL_WORD))
+            break;
+    }
+    return words;
+}
+} // namespace
+
+QString joinedText(const QList<RecognizedWord>& words)
+{
+    QStringList texts;
+    for (const RecognizedWord& word : words)
+        texts.append(word.text);
+    return texts.join(QLatin1Char(' '));
+}
+
+QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
+                                           const QList<RecognizedWord>& words)
+{
+    const double wideGap = 1.2 * line.pixelBounds.height();
+    QList<QList<RecognizedWord>> runs;
+    for (const RecognizedWord& word : words) {
+        if (runs.isEmpty() ||
+            word.pixelBounds.left() - runs.last().last().pixelBounds.right() > wideGap)
+            runs.append(QList<RecognizedWord>());
+        runs.last().append(word);
+    }
+    if (runs.size() <= 1)
+        return {line};
+    QList<RecognizedTextBlock> blocks;
+    for (const QList<RecognizedWord>& run : runs) {
+        QRectF box = run.first().pixelBounds;
+        double confidence = 0;
+        for (const RecognizedWord& word : run) {
+            box = box.united(word.pixelBounds);
+            confidence += word.confidence;
+        }
+        blocks.append({joinedText(run), confidence / double(run.size()), box});
+    }
+    return blocks;
 }
 
 struct TextRecognizer::Engine
@@ -84,17 +142,16 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image)
     std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
     if (it) {
         do {
-            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
-            if (!text)
-                continue;
+            const QList<RecognizedWord> words = wordsOfLine(*it);
             int left = 0, top = 0, right = 0, bottom = 0;
-            if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
+            if (words.isEmpty() ||
+                !it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
                 continue;
-            QString line = QString::fromUtf8(text.get());
-            while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
-            blocks.append({line, double(it->Confidence(tesseract::RIL_TEXTLINE)) / 100.0,
-                           QRectF(left, top, right - left, bottom - top)});
+            const RecognizedTextBlock line{
+                joinedText(words),
+                std::clamp(double(it->Confidence(tesseract::RIL_TEXTLINE)) / 100.0, 0.0, 1.0),
+                QRectF(left, top, right - left, bottom - top)};
+            blocks.append(splitAtWideGaps(line, words));
         } while (it->Next(tesseract::RIL_TEXTLINE));
     }
     api.Clear();

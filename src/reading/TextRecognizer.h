@@ -28,13 +28,27 @@ public:
     bool isReady() const;
 
     // The image's text lines in Tesseract's order: text without the line
-    // break, confidence 0...1, pixel box. Empty on any failure.
+    // break, confidence 0...1, pixel box. Words that Tesseract puts on one line
+    // but that stand far apart (options spread across a row) are separate
+    // lines, as they are separate pieces of print. Empty on any failure.
     QList<RecognizedTextBlock> recognizeText(const QImage& image);
 
 private:
     struct Engine;
     std::unique_ptr<Engine> m_engine;
 };
+
+// One recognised word.
+using RecognizedWord = RecognizedTextBlock;
+
+// The words joined with single spaces.
+QString joinedText(const QList<RecognizedWord>& words);
+
+// A line cut where the gap between two words is wider than 1.2 line heights;
+// each piece gets its words' box and mean confidence. A line without such a
+// gap is returned as it is.
+QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
+                                           const QList<RecognizedWord>& words);
 
 // The folder of the English model.
 QString tessdataPath();

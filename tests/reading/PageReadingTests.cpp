@@ -1,0 +1,294 @@
+#include "RenderedSurveyPage.h"
+#include "TestSupport.h"
+
+#include "reading/ExtractionFold.h"
+#include "reading/PageImages.h"
+#include "reading/QuestionAnchors.h"
+#include "reading/QuestionRegions.h"
+#include "reading/TextRecognizer.h"
+#include "reading/VisionSurveyExtractionService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+using Mark = RenderedSurveyPage::Mark;
+
+QImage frontPage()
+{
+    RenderedSurveyPage page;
+    page.question(1, QStringLiteral("I am:"));
+    page.optionRow({"Male", "Female", "Prefer not to answer"}, {Mark::tick}, true);
+    page.question(2, QStringLiteral("My current Grade Level is (circle one):"));
+    page.optionRow({"5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"},
+                   {Mark::none, Mark::none, Mark::circle}, false);
+    page.question(
+        3, QStringLiteral("I decided to do a project this year because (check all that apply)"));
+    page.optionRow({"I wanted", "It was required", "Other"}, {Mark::none, Mark::none, Mark::cross},
+                   true);
+    page.question(4, QStringLiteral("Which school district do you attend? (Circle one)"));
+    page.optionRow({"Alpine", "Jordan", "Nebo", "Provo", "Wasatch", "Charter", "Home/Private"}, {},
+                   false);
+    page.question(5, QStringLiteral("Is this the first time you've been to KRDA?"));
+    page.optionRow({"Yes", "No"}, {Mark::fill, Mark::none}, true);
+    page.question(6, QStringLiteral("Are you interested in doing a project again next year?"));
+    page.optionRow({"Yes", "No", "Maybe"}, {Mark::none, Mark::none, Mark::fill}, true);
+    page.question(7, QStringLiteral("How did you come up with the idea for your project?"));
+    page.optionColumn({"Help from my parent/guardian", "Help from a teacher",
+                       "Personal interest or curiosity", "Online research or online video",
+                       "Other"},
+                      {Mark::none, Mark::cross, Mark::none, Mark::fill});
+    return page.image();
+}
+
+QImage backPage()
+{
+    RenderedSurveyPage page;
+    page.question(8, QStringLiteral("Are you interested in a future career related to STEM?"));
+    page.optionColumn({"Yes, in Science", "Yes, in Technology", "Yes, in Engineering",
+                       "Yes, in Math", "No, I plan to pursue a career in"},
+                      {Mark::none, Mark::tick});
+    page.question(
+        9, QStringLiteral("Did participating in STEM Fair affect your interest in a STEM future?"));
+    page.optionRow({"A LOT", "SOME", "In the middle", "A little", "Not at All"},
+                   {Mark::none, Mark::circle}, false);
+    page.question(
+        10, QStringLiteral("What is your favorite thing about science, math and/or engineering?"));
+    page.handwriting(3);
+    page.question(11,
+                  QStringLiteral("What skills do you think improved by doing a project? (check all "
+                                 "that apply)"));
+    page.optionRow({"Problem solving", "Critical Thinking", "Research Ability", "Writing"},
+                   {Mark::none, Mark::tick}, true);
+    page.optionRow({"Learning", "Presenting", "Teamwork", "Communication"},
+                   {Mark::none, Mark::none, Mark::cross}, true);
+    page.question(12,
+                  QStringLiteral("Did you feel you had enough support to complete your project?"));
+    page.optionColumn({"I had LOTS of support", "I had SOME support", "I had a LITTLE support",
+                       "I didn't have any support"},
+                      {Mark::none, Mark::tick});
+    page.question(13, QStringLiteral("What was the hardest part of completing a project?"));
+    page.space(260);
+    page.question(14, QStringLiteral("Any suggestions for us?"));
+    return page.image();
+}
+
+ScanPage scanPage(qint64 survey, SurveySide side, qint64 number, const QString& path)
+{
+    ScanPage page;
+    page.surveyNumber = survey;
+    page.side = side;
+    page.pageNumber = number;
+    page.fileURL = QUrl::fromLocalFile(path);
+    return page;
+}
+
+class RenderedPages : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        folder = new QTemporaryDir;
+        // Crops land in this run's own temporary folder.
+        qputenv("TMPDIR", folder->path().toLocal8Bit());
+        const QString dir = folder->path();
+        front = frontPage();
+        frontPage().save(dir + "/front.png");
+        backPage().save(dir + "/back.png");
+        rotatedImage(frontPage(), 2)->save(dir + "/upside-down.jpg", "JPEG", 90);
+        QFile garbage(dir + "/garbage.png");
+        garbage.open(QIODevice::WriteOnly);
+        garbage.write("this is no picture");
+        garbage.close();
+        // Listed out of page order on purpose.
+        pages = {scanPage(1, SurveySide::back, 2, dir + "/back.png"),
+                 scanPage(1, SurveySide::front, 1, dir + "/front.png"),
+                 scanPage(2, SurveySide::front, 3, dir + "/upside-down.jpg"),
+                 scanPage(3, SurveySide::front, 4, dir + "/garbage.png"),
+                 scanPage(3, SurveySide::back, 5, dir + "/missing.png")};
+        VisionSurveyExtractionService reader(2);
+        result = new SurveyExtractionResult(testsupport::runTask(
+            reader.extract(pages, SurveyConfiguration(), false, [](int done, int total) {
+                progressCalls.append({done, total});
+                progressOnCallingThread =
+                    progressOnCallingThread && QThread::currentThread() == qApp->thread();
+            })));
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete result;
+        delete folder;
+        qunsetenv("TMPDIR");
+    }
+
+    static const QuestionReviewItem* reviewFor(qint64 survey, qint64 question)
+    {
+        for (const QuestionReviewItem& item : result->reviewItems) {
+            if (item.surveyNumber == survey && item.questionNumber == question)
+                return &item;
+        }
+        return nullptr;
+    }
+
+    static QStringList answers(qint64 survey)
+    {
+        for (const SurveyResponse& response : result->responses) {
+            if (response.surveyNumber == survey)
+                return response.answers;
+        }
+        return {};
+    }
+
+    static inline QTemporaryDir* folder = nullptr;
+    static inline QImage front;
+    static inline QList<ScanPage> pages;
+    static inline SurveyExtractionResult* result = nullptr;
+    static inline QList<QPair<int, int>> progressCalls;
+    static inline bool progressOnCallingThread = true;
+};
+
+TEST_F(RenderedPages, PrintedNumbersAnchorOneRegionPerQuestion)
+{
+    const QList<RecognizedTextBlock> blocks =
+        TextRecognizer::forThisThread().recognizeText(*highContrastImage(front));
+    const QList<QuestionAnchor> anchors = detectQuestionAnchors(blocks, 14);
+    QList<qint64> numbers;
+    for (const QuestionAnchor& anchor : anchors)
+        numbers.append(anchor.questionNumber);
+    EXPECT_EQ(numbers, (QList<qint64>{1, 2, 3, 4, 5, 6, 7}));
+    const QList<QuestionRegion> regions = makeQuestionRegions(blocks, QSizeF(front.size()), 14, 14);
+    ASSERT_EQ(regions.size(), 7);
+    for (qsizetype i = 1; i < regions.size(); ++i)
+        EXPECT_LE(regions[i - 1].rect.bottom(), regions[i].rect.top()) << i;
+    EXPECT_TRUE(regions[0].questionText.contains(QStringLiteral("am")))
+        << regions[0].questionText.toStdString();
+}
+
+TEST_F(RenderedPages, BoxAndRingMarksOnTheFront)
+{
+    const QStringList row = answers(1);
+    ASSERT_EQ(row.size(), 14);
+    EXPECT_EQ(row[0], QStringLiteral("Male"));
+    EXPECT_EQ(row[1], QStringLiteral("7th"));
+    EXPECT_EQ(row[2], QStringLiteral("Other"));
+    EXPECT_EQ(row[4], QStringLiteral("Yes"));
+    EXPECT_EQ(row[3], QStringLiteral("N/A"));
+    EXPECT_EQ(row[5], QStringLiteral("Maybe"));
+}
+
+TEST_F(RenderedPages, BlankChoiceQuestionGoesToReviewEmpty)
+{
+    const QuestionReviewItem* blank = reviewFor(1, 4);
+    ASSERT_NE(blank, nullptr);
+    EXPECT_TRUE(blank->suggestedText.isEmpty());
+    EXPECT_EQ(blank->confidence, 1.0);
+    EXPECT_EQ(blank->pageNumber, 1);
+    EXPECT_EQ(blank->prompt, QStringLiteral("Which school district do you attend? (Circle one)"));
+    EXPECT_FALSE(blank->reviewNote.has_value());
+}
+
+TEST_F(RenderedPages, SingleChoiceWithTwoMarksKeepsOneAndAsksAPerson)
+{
+    const QString answer = answers(1).value(6);
+    EXPECT_TRUE(answer == QStringLiteral("Help from a teacher") ||
+                answer == QStringLiteral("Online research or online video"))
+        << answer.toStdString();
+    const QuestionReviewItem* item = reviewFor(1, 7);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->suggestedText, answer);
+}
+
+TEST_F(RenderedPages, BackPageCheckboxesAndWrittenQuestions)
+{
+    const QStringList row = answers(1);
+    ASSERT_EQ(row.size(), 14);
+    EXPECT_EQ(row[7], QStringLiteral("Yes, in Technology"));
+    EXPECT_EQ(row[8], QStringLiteral("SOME"));
+    EXPECT_EQ(row[9], QStringLiteral("Handwritten answer needs review"));
+    EXPECT_EQ(row[10], QStringLiteral("Critical Thinking; Teamwork"));
+    EXPECT_EQ(row[11], QStringLiteral("I had SOME support"));
+    EXPECT_EQ(row[12], QStringLiteral("N/A"));
+    EXPECT_EQ(row[13], QStringLiteral("N/A"));
+
+    const QuestionReviewItem* written = reviewFor(1, 10);
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(written->pageNumber, 2);
+    EXPECT_EQ(written->suggestedText, QStringLiteral("Handwritten answer needs review"));
+    EXPECT_EQ(reviewFor(1, 13), nullptr);
+    EXPECT_EQ(reviewFor(1, 14), nullptr);
+}
+
+TEST_F(RenderedPages, UpsideDownPageReadsLikeTheUprightOne)
+{
+    EXPECT_EQ(answers(2).mid(0, 7), answers(1).mid(0, 7));
+    EXPECT_EQ(answers(2).mid(7), QStringList(7, QStringLiteral("N/A")));
+}
+
+TEST_F(RenderedPages, UnreadableFilesAreSkippedAndReported)
+{
+    ASSERT_EQ(result->skippedPages.size(), 2);
+    EXPECT_TRUE(result->skippedPages[0].fileURL.toLocalFile().endsWith("garbage.png"));
+    EXPECT_EQ(result->skippedPages[0].reason, QStringLiteral("not an image"));
+    EXPECT_TRUE(result->skippedPages[1].fileURL.toLocalFile().endsWith("missing.png"));
+    EXPECT_EQ(result->skippedPages[1].reason, QStringLiteral("file not found"));
+    // Survey 3 had no readable page, so it has no row.
+    EXPECT_EQ(result->responses.size(), 2);
+}
+
+TEST_F(RenderedPages, CropsAreWrittenUnderTheirNames)
+{
+    ASSERT_FALSE(result->reviewItems.isEmpty());
+    for (const QuestionReviewItem& item : result->reviewItems) {
+        const QString expected =
+            QDir(folder->path())
+                .filePath(QStringLiteral("VuridiVedorazReview/survey-%1-page-%2-q-%3.png")
+                              .arg(item.surveyNumber)
+                              .arg(item.pageNumber)
+                              .arg(item.questionNumber));
+        EXPECT_EQ(item.imageURL.toLocalFile(), expected);
+        const QImage crop(expected);
+        EXPECT_FALSE(crop.isNull()) << expected.toStdString();
+    }
+}
+
+TEST_F(RenderedPages, ProgressArrivesOnTheCallingThreadInOrder)
+{
+    EXPECT_TRUE(progressOnCallingThread);
+    EXPECT_EQ(progressCalls, (QList<QPair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+}
+
+TEST_F(RenderedPages, QuestionsTakeTheTemplateWording)
+{
+    ASSERT_EQ(result->questions.size(), 14);
+    EXPECT_EQ(result->questions[0], (SurveyQuestion{1, QStringLiteral("I am:")}));
+    EXPECT_EQ(result->questions[13].number, 14);
+}
+
+TEST_F(RenderedPages, OneWorkerGivesExactlyTheSameResult)
+{
+    const SurveyExtractionResult sequential =
+        extractPagesSync(pages, SurveyConfiguration(), false, 1);
+    ASSERT_EQ(sequential.responses.size(), result->responses.size());
+    for (qsizetype i = 0; i < sequential.responses.size(); ++i)
+        EXPECT_EQ(sequential.responses[i].answers, result->responses[i].answers);
+    ASSERT_EQ(sequential.reviewItems.size(), result->reviewItems.size());
+    for (qsizetype i = 0; i < sequential.reviewItems.size(); ++i) {
+        QuestionReviewItem item = sequential.reviewItems[i];
+        item.id = result->reviewItems[i].id;
+        EXPECT_EQ(item, result->reviewItems[i]);
+    }
+    EXPECT_EQ(sequential.questions, result->questions);
+    EXPECT_EQ(sequential.skippedPages, result->skippedPages);
+}
+} // namespace

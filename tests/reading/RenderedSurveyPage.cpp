@@ -1,0 +1,143 @@
+#include "RenderedSurveyPage.h"
+
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <cmath>
+
+namespace {
+constexpr int leftMargin = 170;
+constexpr int boxSide = 40;
+
+QFont printFont(int pixels, bool bold = false)
+{
+    // Serif labels: Tesseract reads a sans-serif capital I as "|".
+    QFont font(bold ? QStringLiteral("DejaVu Sans") : QStringLiteral("DejaVu Serif"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QPen pen(int width)
+{
+    QPen p(QColor(20, 20, 60), width);
+    p.setCapStyle(Qt::RoundCap);
+    p.setJoinStyle(Qt::RoundJoin);
+    return p;
+}
+} // namespace
+
+RenderedSurveyPage::RenderedSurveyPage() : m_image(2550, 3300, QImage::Format_RGB32)
+{
+    m_image.fill(Qt::white);
+}
+
+void RenderedSurveyPage::question(int number, const QString& text)
+{
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setFont(printFont(44, true));
+    painter.drawText(leftMargin, m_y + 44, QStringLiteral("%1. %2").arg(number).arg(text));
+    m_y += 100;
+}
+
+void RenderedSurveyPage::optionRow(const QStringList& labels, const QList<Mark>& marks, bool boxes)
+{
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setFont(printFont(40));
+    const QFontMetrics metrics(painter.font());
+    int x = leftMargin + 60;
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        const QRect box(x, m_y, boxSide, boxSide);
+        if (boxes) {
+            painter.setPen(QPen(Qt::black, 3));
+            painter.drawRect(box);
+            x += boxSide + 30;
+        }
+        const QRect label(x, m_y + 2, metrics.horizontalAdvance(labels[i]), 38);
+        painter.setPen(Qt::black);
+        painter.drawText(x, m_y + 34, labels[i]);
+        drawMark(painter, box, label, marks.value(i, Mark::none));
+        x += label.width() + (boxes ? 110 : 170);
+    }
+    m_y += 130;
+}
+
+void RenderedSurveyPage::optionColumn(const QStringList& labels, const QList<Mark>& marks)
+{
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setFont(printFont(40));
+    const QFontMetrics metrics(painter.font());
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        const int x = leftMargin + 60;
+        const QRect box(x, m_y, boxSide, boxSide);
+        painter.setPen(QPen(Qt::black, 3));
+        painter.drawRect(box);
+        const QRect label(x + boxSide + 30, m_y + 2, metrics.horizontalAdvance(labels[i]), 38);
+        painter.setPen(Qt::black);
+        painter.drawText(label.left(), m_y + 34, labels[i]);
+        drawMark(painter, box, label, marks.value(i, Mark::none));
+        m_y += 76;
+    }
+    m_y += 60;
+}
+
+void RenderedSurveyPage::drawMark(QPainter& painter, const QRect& box, const QRect& label,
+                                  Mark mark)
+{
+    painter.save();
+    painter.setPen(pen(6));
+    switch (mark) {
+    case Mark::none:
+        break;
+    case Mark::tick:
+        painter.setPen(pen(9));
+        painter.drawPolyline(QPolygon({box.topLeft() + QPoint(6, 20), box.center() + QPoint(-3, 14),
+                                       box.topRight() + QPoint(2, -6)}));
+        break;
+    case Mark::cross:
+        painter.drawLine(box.topLeft() + QPoint(3, 3), box.bottomRight() - QPoint(3, 3));
+        painter.drawLine(box.topRight() + QPoint(-3, 3), box.bottomLeft() + QPoint(3, -3));
+        break;
+    case Mark::fill:
+        painter.fillRect(box.adjusted(4, 4, -3, -3), QColor(30, 30, 70));
+        break;
+    case Mark::circle:
+        // A quick pen ring that swings under the label and up its sides;
+        // closed rings over the letters make them unreadable to Tesseract.
+        painter.setPen(pen(5));
+        painter.drawArc(label.adjusted(-24, -22, 24, 22), 160 * 16, 220 * 16);
+        break;
+    }
+    painter.restore();
+}
+
+void RenderedSurveyPage::handwriting(int lines)
+{
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(pen(7));
+    for (int line = 0; line < lines; ++line) {
+        QPainterPath path;
+        const double baseline = m_y + 60 + line * 110;
+        double x = leftMargin + 80;
+        path.moveTo(x, baseline);
+        while (x < 1900) {
+            m_seed = m_seed * 1103515245u + 12345u;
+            const double height = 30 + double((m_seed >> 16) % 40);
+            const double width = 26 + double((m_seed >> 8) % 30);
+            path.cubicTo(x + width * 0.2, baseline - height, x + width * 0.8, baseline - height,
+                         x + width, baseline);
+            path.cubicTo(x + width * 1.1, baseline + 14, x + width * 1.3, baseline - 8,
+                         x + width * 1.4, baseline);
+            x += width * 1.4;
+            if ((m_seed >> 20) % 5 == 0) {
+                x += 40; // a gap between words
+                path.moveTo(x, baseline);
+            }
+        }
+        painter.drawPath(path);
+    }
+    m_y += 60 + lines * 110 + 40;
+}
