@@ -123,15 +123,22 @@ QStringList importPages(const QStringList& files, const QString& folder, const Q
         QImageReader reader(path);
         if (!reader.canRead())
             unreadable(path);
-        QFile source(path);
-        if (!source.open(QIODevice::ReadOnly))
-            unreadable(path);
         QString suffix = QFileInfo(path).suffix().toLower();
         if (suffix.isEmpty())
             suffix = QString::fromLatin1(reader.format());
         const QString target = next(suffix);
-        writeAtomically(target, source.readAll());
+        copyFileAtomically(path, target);
         written.append(target);
     }
     return written;
+}
+
+void copyFileAtomically(const QString& source, const QString& target)
+{
+    QFile input(source);
+    if (!input.open(QIODevice::ReadOnly))
+        throw ScannerServiceError(
+            Kind::platform,
+            QStringLiteral("%1 could not be read: %2").arg(source, input.errorString()));
+    writeAtomically(target, input.readAll());
 }

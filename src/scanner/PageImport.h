@@ -15,3 +15,8 @@ QStringList expandImportInputs(const QStringList& inputs);
 // a readable image or PDF; scanCanceled when `canceled` turns true.
 QStringList importPages(const QStringList& files, const QString& folder, const QString& stem,
                         const std::atomic<bool>& canceled);
+
+// Copies `source` to `target` through a temporary file, so a half-written
+// copy never appears under the target name. Throws ScannerServiceError
+// (platform).
+void copyFileAtomically(const QString& source, const QString& target);

@@ -1,11 +1,11 @@
 #include "SampleScannerService.h"
 
+#include "PageImport.h"
 #include "PageNumbering.h"
 #include "model/NaturalOrder.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <algorithm>
 
 namespace {
@@ -14,10 +14,7 @@ using Kind = ScannerServiceError::Kind;
 QString copyPage(const QString& source, const QString& folder, const QString& name)
 {
     const QString target = QDir(folder).filePath(name);
-    if (!QFile::copy(source, target))
-        throw ScannerServiceError(Kind::platform,
-                                  QStringLiteral("The sample page %1 could not be copied to %2.")
-                                      .arg(QFileInfo(source).fileName(), folder));
+    copyFileAtomically(source, target);
     return target;
 }
 } // namespace

@@ -40,14 +40,14 @@ SaneTestBackend& SaneTestBackend::instance()
 SaneTestBackend::SaneTestBackend()
 {
     writeFile(m_config.filePath("dll.conf"), "test\n");
-    // Small, slowed-down pages: a feeder pass of ten pages takes about half
+    // Small, slowed-down pages: a feeder pass of ten pages takes about
     // a second, long enough to cancel in the middle of it.
     writeFile(m_config.filePath("test.conf"), "number_of_devices 2\n"
                                               "resolution 25\n"
                                               "read-limit true\n"
                                               "read-limit-size 2048\n"
                                               "read-delay true\n"
-                                              "read-delay-duration 10000\n");
+                                              "read-delay-duration 20000\n");
     qputenv("SANE_CONFIG_DIR", m_config.path().toLocal8Bit());
     m_worker = std::make_shared<ScanWorker>(&makeSaneDeviceLayer);
 }
