@@ -43,8 +43,8 @@ void PenStrokes::tick(const QRectF& box)
                         box.top() + w * 0.5 + jitter(wobble));
     const QPointF valley(box.left() + w * 0.42 + jitter(wobble),
                          box.bottom() - w * 0.08 + jitter(wobble));
-    const QPointF end(box.right() + w * (0.2 + 0.3 * m_random.generateDouble()),
-                      box.top() - w * (0.2 + 0.35 * m_random.generateDouble()));
+    const QPointF end(box.right() + w * (0.05 + 0.2 * m_random.generateDouble()),
+                      box.top() - w * (0.1 + 0.25 * m_random.generateDouble()));
     const QPointF bend((valley.x() + end.x()) / 2 + jitter(wobble),
                        (valley.y() + end.y()) / 2 + jitter(wobble));
     stroke(
@@ -97,8 +97,8 @@ void PenStrokes::ring(const QRectF& label)
 {
     const double h = label.height();
     const QPointF centre = label.center() + QPointF(jitter(h * 0.08), jitter(h * 0.06));
-    const double rx = label.width() / 2 + h * (0.38 + 0.12 * m_random.generateDouble());
-    const double ry = h * (0.72 + 0.1 * m_random.generateDouble());
+    const double rx = label.width() / 2 + h * (0.5 + 0.15 * m_random.generateDouble());
+    const double ry = h * (0.85 + 0.1 * m_random.generateDouble());
     const double startAngle = m_random.generateDouble() * 2 * M_PI;
     const double sweep = 2 * M_PI * (1.08 + 0.1 * m_random.generateDouble());
     QList<QPointF> points;

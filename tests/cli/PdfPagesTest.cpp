@@ -1,0 +1,51 @@
+#include "cli/PdfPages.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+
+TEST(PdfPages, EveryPageBecomesAnImageAtThreeHundredDpi)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("two pages.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageSize(QPageSize(QPageSize::Letter));
+        writer.setResolution(72);
+        QPainter painter(&writer);
+        painter.fillRect(QRect(0, 0, 100, 100), Qt::black);
+        writer.newPage();
+        painter.fillRect(QRect(300, 400, 100, 100), Qt::black);
+    }
+    const QStringList pages = renderPdfPages(pdf, dir.filePath(QStringLiteral("out/pages")), 300);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_TRUE(pages[0].endsWith(QStringLiteral("/page-001.png")));
+    const QImage first(pages[0]);
+    const QImage second(pages[1]);
+    EXPECT_EQ(first.size(), QSize(2550, 3300));
+    // The first page's square sits at the top left, the second's further in.
+    EXPECT_LT(qGray(first.pixel(200, 200)), 60);
+    EXPECT_GT(qGray(second.pixel(200, 200)), 200);
+    EXPECT_LT(qGray(second.pixel(1450, 1875)), 60);
+}
+
+TEST(PdfPages, ADocumentThatIsNoPdfIsRefusedWithAReason)
+{
+    QTemporaryDir dir;
+    const QString fake = dir.filePath(QStringLiteral("fake.pdf"));
+    QFile file(fake);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is not a PDF");
+    file.close();
+    try {
+        renderPdfPages(fake, dir.filePath(QStringLiteral("out")));
+        FAIL() << "no error";
+    } catch (const PdfPagesError& error) {
+        EXPECT_TRUE(error.reason().contains(QStringLiteral("PDF")));
+    }
+}
