@@ -179,7 +179,10 @@ QCoro::Task<AIStepResult> applyAIEnhancements(AIStepContext context,
 {
     AISettingsStore& settings = *context.settings;
     AIStepStatus status = context.status;
-    if (const std::optional<QString> skipped = hybridSkipMessage(settings)) {
+    std::optional<QString> skipped = hybridSkipMessage(settings);
+    if (!skipped && !context.client)
+        skipped = QStringLiteral("AI skipped.");
+    if (skipped) {
         status.message = *skipped;
         publish(context, status);
         co_return AIStepResult{responses, reviewItems, status};
@@ -255,7 +258,7 @@ QCoro::Task<AIStepResult> applyAIFirstPageExtraction(AIStepContext context,
 {
     AISettingsStore& settings = *context.settings;
     AIStepStatus status = context.status;
-    if (!settings.canUseAI() || !settings.cachedAPIKey()) {
+    if (!settings.canUseAI() || !settings.cachedAPIKey() || !context.client) {
         // Nothing is sent, so what the page reader found stays, as in
         // local-only mode; its note promising an AI check no longer holds.
         status.message = !settings.hasAPIKey()

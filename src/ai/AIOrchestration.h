@@ -29,6 +29,7 @@ struct AIStepStatus
     bool operator==(const AIStepStatus&) const = default;
 };
 
+// settings must be set; without a client the steps skip.
 struct AIStepContext
 {
     AISettingsStore* settings = nullptr; // mode, model, key, threshold; gets lastErrorMessage

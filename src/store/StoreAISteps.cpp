@@ -1,8 +1,11 @@
-// The AI steps of a scan batch. Only the skip paths run here for now: the
-// requests to the hosted model join these two steps with the AI client.
+// The AI steps of a scan batch: the store hands the batch's values to the AI
+// orchestration and shows its status line and counters while it runs.
 #include "SurveyScanStore.h"
 
+#include "ai/AIOrchestration.h"
 #include "ai/AISettingsStore.h"
+
+#include <QPointer>
 
 #include <algorithm>
 
@@ -39,40 +42,58 @@ QCoro::Task<SurveyScanStore::BatchAnswers>
 SurveyScanStore::applyAIEnhancements(QList<SurveyResponse> responses,
                                      QList<QuestionReviewItem> reviewItems)
 {
-    const bool canUseAI = m_aiSettings && m_aiSettings->canUseAI();
-    const bool hasKey = m_aiSettings && m_aiSettings->cachedAPIKey().has_value();
-    if (!canUseAI || !hasKey) {
-        if (!m_aiSettings || m_aiSettings->detectionMode() == AIDetectionMode::localOnly)
-            setLastAIStatusMessage(QStringLiteral("AI skipped. Local-only mode is selected."));
-        else if (!m_aiSettings->hasAPIKey())
-            setLastAIStatusMessage(QStringLiteral("AI skipped. No OpenAI API key is saved."));
-        else if (!m_aiSettings->sendsImagesToOpenAI())
-            setLastAIStatusMessage(QStringLiteral("AI skipped. Image sending is disabled."));
-        else
-            setLastAIStatusMessage(QStringLiteral("AI skipped."));
+    if (!m_aiSettings) {
+        setLastAIStatusMessage(QStringLiteral("AI skipped. Local-only mode is selected."));
         co_return BatchAnswers{responses, reviewItems};
     }
-    // The crop requests join here with the AI client.
-    setLastAIStatusMessage(QStringLiteral("AI skipped."));
-    co_return BatchAnswers{responses, reviewItems};
+    // The step's status shows as it changes; the store may be gone when a
+    // request returns, so the step holds only a watched pointer to it.
+    AIStepContext context;
+    context.settings = m_aiSettings;
+    context.client = m_aiAnswerService;
+    context.configuration = m_configuration;
+    context.status = AIStepStatus{m_lastAIStatusMessage, m_lastAIAttemptCount,
+                                  m_lastAIAutoAppliedCount, m_lastAIErrorCount};
+    context.publish = [self = QPointer<SurveyScanStore>(this)](const AIStepStatus& status) {
+        if (!self)
+            return;
+        self->setLastAIStatusMessage(status.message);
+        self->setLastAIAttemptCount(status.attemptCount);
+        self->setLastAIAutoAppliedCount(status.autoAppliedCount);
+        self->setLastAIErrorCount(status.errorCount);
+    };
+    const AIStepResult result = co_await ::applyAIEnhancements(context, responses, reviewItems);
+    co_return BatchAnswers{result.responses, result.reviewItems};
 }
 
 QCoro::Task<SurveyScanStore::BatchAnswers>
 SurveyScanStore::applyAIFirstPageExtraction(QList<SurveyResponse> responses, QList<ScanPage> pages,
                                             QList<QuestionReviewItem> localReviewItems)
 {
-    Q_UNUSED(pages);
-    const bool canUseAI = m_aiSettings && m_aiSettings->canUseAI();
-    const bool hasKey = m_aiSettings && m_aiSettings->cachedAPIKey().has_value();
-    if (!canUseAI || !hasKey) {
-        // Without the model the batch keeps what the reader found (the flow
-        // did not blank it) and its review items.
-        setLastAIStatusMessage(m_aiSettings && !m_aiSettings->hasAPIKey()
-                                   ? QStringLiteral("AI First skipped. No OpenAI API key is saved.")
-                                   : QStringLiteral("AI First skipped."));
+    if (!m_aiSettings) {
+        setLastAIStatusMessage(QStringLiteral("AI First skipped."));
         co_return BatchAnswers{responses, localReviewItems};
     }
-    // The page requests join here with the AI client.
-    setLastAIStatusMessage(QStringLiteral("AI First skipped."));
-    co_return BatchAnswers{responses, localReviewItems};
+    // Without the model the batch keeps what the reader found (the flow did
+    // not blank it) and its review items; with it, the answers are blanked
+    // (again, harmlessly) and come back only from the model.
+    // The step's status shows as it changes; the store may be gone when a
+    // request returns, so the step holds only a watched pointer to it.
+    AIStepContext context;
+    context.settings = m_aiSettings;
+    context.client = m_aiAnswerService;
+    context.configuration = m_configuration;
+    context.status = AIStepStatus{m_lastAIStatusMessage, m_lastAIAttemptCount,
+                                  m_lastAIAutoAppliedCount, m_lastAIErrorCount};
+    context.publish = [self = QPointer<SurveyScanStore>(this)](const AIStepStatus& status) {
+        if (!self)
+            return;
+        self->setLastAIStatusMessage(status.message);
+        self->setLastAIAttemptCount(status.attemptCount);
+        self->setLastAIAutoAppliedCount(status.autoAppliedCount);
+        self->setLastAIErrorCount(status.errorCount);
+    };
+    const AIStepResult result =
+        co_await ::applyAIFirstPageExtraction(context, responses, pages, localReviewItems);
+    co_return BatchAnswers{result.responses, result.reviewItems};
 }
