@@ -1,70 +1,60 @@
 // Scanner list and the scan batch, from the scan button to the final status.
+//
+// The coroutines keep every value they carry across a suspension in a named
+// local and hand the real work to plain member functions: GCC 12 mishandles
+// temporaries with destructors inside co_await expressions.
 #include "SurveyScanStore.h"
 
 #include "SkippedPagesText.h"
 #include "SurveyMerging.h"
 #include "ai/AISettingsStore.h"
 
-#include <QPointer>
 #include <QSet>
-#include <functional>
 
 namespace {
-// Marks the store busy for a scan and its reading; undone on every way out.
-class BusyScope
+// The first device that is online and controllable, else the first online one.
+std::optional<QString> preferredScannerID(const QList<ScannerDevice>& devices)
 {
-public:
-    BusyScope(bool& busy, std::function<void()> changed) : m_busy(busy), m_changed(changed)
-    {
-        m_busy = true;
-        m_changed();
-    }
-    ~BusyScope()
-    {
-        m_busy = false;
-        m_changed();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    bool& m_busy;
-    std::function<void()> m_changed;
-};
+    auto it = std::find_if(devices.begin(), devices.end(),
+                           [](const ScannerDevice& d) { return d.isOnline && d.isControllable; });
+    if (it == devices.end())
+        it = std::find_if(devices.begin(), devices.end(),
+                          [](const ScannerDevice& d) { return d.isOnline; });
+    return it == devices.end() ? std::nullopt : std::optional<QString>(it->id);
+}
 } // namespace
+
+SurveyScanStore::BusyGuard::BusyGuard(SurveyScanStore* store) : m_store(store)
+{
+    m_store->m_busy = true;
+    m_store->updateDerivedValues();
+}
+
+SurveyScanStore::BusyGuard::~BusyGuard()
+{
+    m_store->m_busy = false;
+    m_store->setReadingProgress(0, 0);
+    m_store->updateDerivedValues();
+}
 
 QCoro::Task<> SurveyScanStore::refreshScanners()
 {
     clearErrorMessage();
     setStatusMessage(QStringLiteral("Looking for connected scanner devices..."));
-    QPointer<SurveyScanStore> self(this);
-    const QList<ScannerDevice> devices = co_await m_scannerService->discoverScanners();
-    if (!self)
-        co_return;
-    setScanners(devices);
+    auto discovery = m_scannerService->discoverScanners();
+    const QList<ScannerDevice> devices = co_await std::move(discovery);
+    applyDiscoveredScanners(devices);
+}
 
+void SurveyScanStore::applyDiscoveredScanners(const QList<ScannerDevice>& devices)
+{
+    setScanners(devices);
     const bool selectionFound =
         m_selectedScannerID &&
         std::any_of(devices.begin(), devices.end(),
                     [&](const ScannerDevice& d) { return d.id == *m_selectedScannerID; });
-    if (!selectionFound) {
-        std::optional<QString> choice;
-        for (const ScannerDevice& device : devices) {
-            if (device.isOnline && device.isControllable) {
-                choice = device.id;
-                break;
-            }
-        }
-        if (!choice) {
-            for (const ScannerDevice& device : devices) {
-                if (device.isOnline) {
-                    choice = device.id;
-                    break;
-                }
-            }
-        }
-        setSelectedScannerID(choice);
-    }
+    if (!selectionFound)
+        setSelectedScannerID(preferredScannerID(devices));
     applySelectedScannerCapabilities();
 
     const bool anyControllable = std::any_of(
@@ -102,19 +92,27 @@ void SurveyScanStore::cancelScan()
         m_scannerService->cancelScan();
 }
 
-QCoro::Task<> SurveyScanStore::startScanBatch()
+std::optional<ScannerDevice> SurveyScanStore::deviceForScan()
 {
-    // A second batch while one is scanned or read would merge over it.
+    // A second scan while one is scanned or read would merge over it.
     if (isBusy())
-        co_return;
+        return std::nullopt;
     const auto device = selectedScanner();
     if (!device)
-        co_return;
+        return std::nullopt;
     if (!device->isControllable) {
         setErrorMessage(device->statusDetail);
         setStatusMessage(QStringLiteral("Scanner driver unavailable."));
-        co_return;
+        return std::nullopt;
     }
+    return device;
+}
+
+QCoro::Task<> SurveyScanStore::startScanBatch()
+{
+    const std::optional<ScannerDevice> device = deviceForScan();
+    if (!device)
+        co_return;
 
     syncQuestionCountWithTemplate();
     qint64 largestSurvey = 0;
@@ -126,30 +124,29 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
     setSelectedSurveyNumber(std::nullopt);
     resetAIStatus();
 
-    QPointer<SurveyScanStore> self(this);
-    BusyScope busy(m_busy, [self] {
-        if (self)
-            self->updateDerivedValues();
-    });
+    const BusyGuard busy(this);
     setStage(ScanStage::scanning);
-    setStatusMessage(
-        m_configuration.duplexMode == DuplexMode::manual && m_configuration.scanBothSides
-            ? QStringLiteral("Scan the front sides first. The app will prompt for the backs.")
-            : QStringLiteral("Scanning survey batch..."));
+    const bool frontsFirst =
+        m_configuration.duplexMode == DuplexMode::manual && m_configuration.scanBothSides;
+    setStatusMessage(frontsFirst ? QStringLiteral("Scan the front sides first. The app will "
+                                                  "prompt for the backs.")
+                                 : QStringLiteral("Scanning survey batch..."));
 
+    const SurveyConfiguration scanConfiguration = m_configuration;
     ScanBatchResult scanned;
+    std::optional<QString> scanError;
     try {
-        scanned = co_await m_scannerService->scanBatch(*device, m_configuration);
+        auto scan = m_scannerService->scanBatch(*device, scanConfiguration);
+        scanned = co_await std::move(scan);
     } catch (const ScannerServiceError& error) {
-        if (!self)
-            co_return;
+        scanError = error.description();
+    }
+    if (scanError) {
         setStage(ScanStage::idle);
-        setErrorMessage(error.description());
+        setErrorMessage(scanError);
         setStatusMessage(QStringLiteral("Scan failed."));
         co_return;
     }
-    if (!self)
-        co_return;
 
     // The batch joins the store's current lists, not snapshots taken before
     // the scan, so edits made meanwhile survive.
@@ -164,42 +161,40 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
     const bool canUseAI = m_aiSettings && m_aiSettings->canUseAI();
     // Review items of every question only help when the model will read pages.
     const bool allQuestionItems = mode == AIDetectionMode::aiFirst && canUseAI;
+    const SurveyConfiguration readConfiguration = m_configuration;
+    const ExtractionProgress progress = [this](int read, int total) {
+        setReadingProgress(read, total);
+    };
     setReadingProgress(0, int(newPages.size()));
-    const SurveyExtractionResult extraction = co_await m_extractionService->extract(
-        newPages, m_configuration, allQuestionItems, [self](int read, int total) {
-            if (self)
-                self->setReadingProgress(read, total);
-        });
-    if (!self)
-        co_return;
+    auto reading =
+        m_extractionService->extract(newPages, readConfiguration, allQuestionItems, progress);
+    const SurveyExtractionResult extraction = co_await std::move(reading);
 
-    QList<SurveyResponse> batchResponses =
-        extraction.responses.isEmpty() ? blankResponses : extraction.responses;
-    QList<QuestionReviewItem> batchItems = extraction.reviewItems;
-
+    BatchAnswers answers{extraction.responses.isEmpty() ? blankResponses : extraction.responses,
+                         extraction.reviewItems};
     if (mode == AIDetectionMode::aiFirst) {
         if (canUseAI) {
-            batchResponses = blankedAIResponses(batchResponses);
+            answers.first = blankedAIResponses(answers.first);
             setStatusMessage(QStringLiteral("AI First is reading each scanned page..."));
         } else {
             setStatusMessage(
                 QStringLiteral("AI First needs an API key. Continuing with local review."));
         }
-        auto [responses, items] =
-            co_await applyAIFirstPageExtraction(batchResponses, newPages, batchItems);
-        batchResponses = responses;
-        batchItems = items;
+        auto step = applyAIFirstPageExtraction(answers.first, newPages, answers.second);
+        answers = co_await std::move(step);
     } else if (mode == AIDetectionMode::hybrid || mode == AIDetectionMode::aiReview) {
         setStatusMessage(canUseAI ? QStringLiteral("Using AI to verify uncertain answers...")
                                   : QStringLiteral("AI is enabled, but no API key is saved. "
                                                    "Continuing with local review."));
-        auto [responses, items] = co_await applyAIEnhancements(batchResponses, batchItems);
-        batchResponses = responses;
-        batchItems = items;
+        auto step = applyAIEnhancements(answers.first, answers.second);
+        answers = co_await std::move(step);
     }
-    if (!self)
-        co_return;
+    finishBatch(newPages, answers, extraction);
+}
 
+void SurveyScanStore::finishBatch(const QList<ScanPage>& newPages, BatchAnswers answers,
+                                  const SurveyExtractionResult& extraction)
+{
     // A survey of this batch the operator deleted while it was read stays deleted.
     QSet<qint64> keptSurveys;
     for (const ScanPage& page : m_pages)
@@ -210,6 +205,8 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
     const auto deletedMeanwhile = [&](qint64 survey) {
         return batchSurveys.contains(survey) && !keptSurveys.contains(survey);
     };
+    QList<SurveyResponse>& batchResponses = answers.first;
+    QList<QuestionReviewItem>& batchItems = answers.second;
     batchResponses.removeIf(
         [&](const SurveyResponse& r) { return deletedMeanwhile(r.surveyNumber); });
     batchItems.removeIf(

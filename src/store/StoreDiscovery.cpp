@@ -5,8 +5,6 @@
 #include "SurveyMerging.h"
 #include "reading/TemplateDiscovery.h"
 
-#include <QPointer>
-
 SurveyConfiguration SurveyScanStore::makeTemplateDiscoveryConfiguration() const
 {
     return ::makeTemplateDiscoveryConfiguration(m_configuration);
@@ -22,61 +20,42 @@ void SurveyScanStore::applyDetectedTemplateQuestions(const QList<SurveyQuestion>
 
 QCoro::Task<> SurveyScanStore::scanTemplatePage()
 {
-    // A template scan while a batch is scanned or read would clash with it.
-    if (isBusy())
-        co_return;
-    const auto device = selectedScanner();
+    const std::optional<ScannerDevice> device = deviceForScan();
     if (!device)
         co_return;
-    if (!device->isControllable) {
-        setErrorMessage(device->statusDetail);
-        setStatusMessage(QStringLiteral("Scanner driver unavailable."));
-        co_return;
-    }
     clearErrorMessage();
     resetAIStatus();
 
-    QPointer<SurveyScanStore> self(this);
-    m_busy = true;
+    const BusyGuard busy(this);
     setStage(ScanStage::scanning);
     setStatusMessage(QStringLiteral("Scanning a template survey..."));
-    const auto endBusy = [self] {
-        if (!self)
-            return;
-        self->m_busy = false;
-        self->updateDerivedValues();
-    };
 
     const SurveyConfiguration discovery = makeTemplateDiscoveryConfiguration();
     ScanBatchResult scanned;
+    std::optional<QString> scanError;
     try {
-        scanned = co_await m_scannerService->scanBatch(*device, discovery);
+        auto scan = m_scannerService->scanBatch(*device, discovery);
+        scanned = co_await std::move(scan);
     } catch (const ScannerServiceError& error) {
-        if (!self)
-            co_return;
-        endBusy();
+        scanError = error.description();
+    }
+    if (scanError) {
         setStage(ScanStage::idle);
-        setErrorMessage(error.description());
+        setErrorMessage(scanError);
         setStatusMessage(QStringLiteral("Template scan failed."));
         co_return;
     }
-    if (!self)
-        co_return;
 
     setStage(ScanStage::extracting);
     setStatusMessage(QStringLiteral("Finding questions and answer areas on the template..."));
     // The template's pages are read, not kept: they are not the project's.
     const QList<ScanPage> pages = ::renumberPages(scanned.pages, 1, 0);
+    const ExtractionProgress progress = [this](int read, int total) {
+        setReadingProgress(read, total);
+    };
     setReadingProgress(0, int(pages.size()));
-    const SurveyExtractionResult extraction =
-        co_await m_extractionService->extract(pages, discovery, false, [self](int read, int total) {
-            if (self)
-                self->setReadingProgress(read, total);
-        });
-    if (!self)
-        co_return;
-    setReadingProgress(0, 0);
-    endBusy();
+    auto reading = m_extractionService->extract(pages, discovery, false, progress);
+    const SurveyExtractionResult extraction = co_await std::move(reading);
 
     applyDetectedTemplateQuestions(extraction.questions);
     if (!extraction.skippedPages.isEmpty())

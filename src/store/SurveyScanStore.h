@@ -210,11 +210,25 @@ private:
 
     // A scan or its reading is under way: no second batch or template scan.
     bool isBusy() const;
+    // Marks the store busy for one scan and its reading, on every way out.
+    class BusyGuard
+    {
+    public:
+        explicit BusyGuard(SurveyScanStore* store);
+        ~BusyGuard();
+        BusyGuard(const BusyGuard&) = delete;
+        BusyGuard& operator=(const BusyGuard&) = delete;
+
+    private:
+        SurveyScanStore* m_store;
+    };
+    // The selected device when a scan may start; reports an uncontrollable one.
+    std::optional<ScannerDevice> deviceForScan();
+    void applyDiscoveredScanners(const QList<ScannerDevice>& devices);
     void syncQuestionCountWithTemplate();
     void normalizeTemplateFields();
     // Dirty, CSV rewrite (unless skipped), project write: the end of every edit.
     void persistAfterEdit(bool rewriteCSV = true);
-    void reportSkippedPages(const QList<SkippedPage>& skipped);
     // True when nothing unsaved would be lost or the operator agrees to lose it.
     bool confirmDiscard(DiscardReason reason);
 
@@ -222,7 +236,6 @@ private:
     bool writeProject(const QUrl& url, bool updateStatus);
     void appendBatchToCSV(const QList<ScanPage>& pages, const QList<SurveyResponse>& responses);
     void rewriteCSVIfConnected();
-    void resetToNewProject();
 
     // AI steps of a batch; each returns the batch's responses and review items.
     using BatchAnswers = std::pair<QList<SurveyResponse>, QList<QuestionReviewItem>>;
@@ -232,6 +245,9 @@ private:
     QCoro::Task<BatchAnswers>
     applyAIFirstPageExtraction(QList<SurveyResponse> responses, QList<ScanPage> pages,
                                QList<QuestionReviewItem> localReviewItems);
+    // Merges a read batch into the current lists, writes files, sets the final status.
+    void finishBatch(const QList<ScanPage>& newPages, BatchAnswers answers,
+                     const SurveyExtractionResult& extraction);
 
     ScannerService* m_scannerService;
     SurveyExtractionService* m_extractionService;

@@ -1,0 +1,272 @@
+#include "StoreFixture.h"
+
+#include <QSignalSpy>
+
+namespace {
+QList<qint64> surveyNumbers(const QList<SurveyResponse>& responses)
+{
+    QList<qint64> numbers;
+    for (const auto& r : responses)
+        numbers.append(r.surveyNumber);
+    return numbers;
+}
+
+QStringList texts(const QSignalSpy& spy)
+{
+    QStringList result;
+    for (const auto& args : spy)
+        result.append(args.at(0).toString());
+    return result;
+}
+
+QList<ScanStage> stages(const QSignalSpy& spy)
+{
+    QList<ScanStage> result;
+    for (const auto& args : spy)
+        result.append(args.at(0).value<ScanStage>());
+    return result;
+}
+} // namespace
+
+class StoreBatch : public StoreFixture
+{
+protected:
+    StoreBatch() { connectScanner(); }
+};
+
+TEST_F(StoreBatch, BatchesContinueSurveyAndPageNumbers)
+{
+    QSignalSpy stageSpy(&store, &SurveyScanStore::stageChanged);
+    QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
+    runBatch(3);
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1, 2, 3}));
+    EXPECT_EQ(stages(stageSpy),
+              (QList<ScanStage>{ScanStage::scanning, ScanStage::extracting, ScanStage::finished}));
+    // Local-only: no AI text between reading and the final text.
+    EXPECT_EQ(
+        texts(statusSpy),
+        (QStringList{QStringLiteral("Scan the front sides first. The app will prompt for the "
+                                    "backs."),
+                     QStringLiteral("Reading marks, checkboxes, and text from scanned pages..."),
+                     QStringLiteral("Captured and read 3 surveys from 3 pages.")}));
+    EXPECT_TRUE(store.isProjectDirty());
+    EXPECT_EQ(store.selectedSurveyNumber(), 1);
+
+    runBatch(2, 2);
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1, 2, 3, 4, 5}));
+    QList<qint64> pageNumbers;
+    for (const ScanPage& page : store.pages())
+        pageNumbers.append(page.pageNumber);
+    EXPECT_EQ(pageNumbers, (QList<qint64>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(store.pages().last().surveyNumber, 5);
+    EXPECT_EQ(store.selectedSurveyNumber(), 4);
+    // Only the new pages are read.
+    EXPECT_EQ(reader.readPages.last().size(), 4);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 5 surveys from 7 pages."));
+}
+
+TEST_F(StoreBatch, NewBatchStartsAfterTheLargestSurveyHeld)
+{
+    runBatch(5);
+    store.deleteResponse(store.responses()[2]); // survey 3
+    runBatch(1);
+    EXPECT_EQ(store.responses().last().surveyNumber, 6);
+    store.deleteResponse(store.responses().last()); // survey 6
+    runBatch(1);
+    EXPECT_EQ(store.responses().last().surveyNumber, 6);
+}
+
+TEST_F(StoreBatch, ScanTextDependsOnTwoSidedMode)
+{
+    SurveyConfiguration configuration = store.configuration();
+    configuration.scanBothSides = false;
+    store.setConfiguration(configuration);
+    QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
+    runBatch(1);
+    EXPECT_EQ(texts(statusSpy).first(), QStringLiteral("Scanning survey batch..."));
+}
+
+TEST_F(StoreBatch, ReviewItemsLeaveTheBatchInReview)
+{
+    reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
+    runBatch(3);
+    EXPECT_EQ(store.stage(), ScanStage::reviewing);
+    EXPECT_EQ(store.reviewItems().size(), 3);
+    EXPECT_EQ(store.statusMessage(),
+              QStringLiteral("Captured 3 surveys. Review 3 uncertain answers."));
+    // The next batch discards the unreviewed queue.
+    reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, false); };
+    runBatch(1);
+    EXPECT_TRUE(store.reviewItems().isEmpty());
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+}
+
+TEST_F(StoreBatch, ScannerErrorKeepsEarlierDataAndGoesIdle)
+{
+    runBatch(2);
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    scanner.scripted.enqueue(ScannerServiceError(ScannerServiceError::Kind::scanCanceled));
+    QCoro::waitFor(store.startScanBatch());
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Scan failed."));
+    EXPECT_EQ(store.errorMessage(),
+              ScannerServiceError(ScannerServiceError::Kind::scanCanceled).description());
+    EXPECT_EQ(store.pages(), pages);
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_TRUE(store.canStartScan());
+}
+
+TEST_F(StoreBatch, EmptyReadingStillGivesOneBlankResponsePerSurvey)
+{
+    reader.answer = [](const QList<ScanPage>&) { return SurveyExtractionResult{}; };
+    runBatch(2, 2);
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1, 2}));
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 2 surveys from 4 pages."));
+}
+
+TEST_F(StoreBatch, QuestionCountFollowsTheHighestTemplateNumber)
+{
+    SurveyConfiguration configuration = store.configuration();
+    configuration.templateFields = configuration.templateFields.mid(0, 11);
+    configuration.templateFields.append(
+        {20, QStringLiteral("Last"), SurveyDetectionMode::written, QString()});
+    store.setConfiguration(configuration);
+    runBatch(1);
+    EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 20);
+
+    configuration = store.configuration();
+    configuration.templateFields.clear();
+    store.setConfiguration(configuration);
+    runBatch(1);
+    EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 1);
+}
+
+TEST_F(StoreBatch, NoSecondScanWhileOneIsScannedOrRead)
+{
+    runBatch(2);
+    Gate scanGate, readGate;
+    scanner.gate = &scanGate;
+    reader.gate = &readGate;
+    scanner.scripted.enqueue(makeScannedBatch(2, 1));
+    auto batch = store.startScanBatch();
+    EXPECT_EQ(store.stage(), ScanStage::scanning);
+    EXPECT_FALSE(store.canStartScan());
+    EXPECT_FALSE(store.canScanTemplate());
+    QCoro::waitFor(store.startScanBatch());
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(scanner.scanConfigurations.size(), 2);
+
+    store.cancelScan();
+    EXPECT_EQ(scanner.cancelCount, 1);
+    scanGate.open();
+    while (store.stage() != ScanStage::extracting)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(store.canStartScan());
+    EXPECT_FALSE(store.canScanTemplate());
+    QCoro::waitFor(store.startScanBatch());
+    EXPECT_EQ(scanner.scanConfigurations.size(), 2);
+    store.cancelScan(); // nothing to cancel while reading
+    EXPECT_EQ(scanner.cancelCount, 1);
+
+    // Edits made while the batch is read survive its end.
+    store.updateAnswer(1, 3, QStringLiteral("edited"));
+    store.deleteResponse(store.responses()[1]);
+    readGate.open();
+    QCoro::waitFor(std::move(batch));
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1, 3, 4}));
+    EXPECT_EQ(store.answerValue(1, 3), QStringLiteral("edited"));
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_TRUE(store.canStartScan());
+}
+
+TEST_F(StoreBatch, ASurveyDeletedWhileReadStaysDeleted)
+{
+    Gate readGate;
+    reader.gate = &readGate;
+    scanner.scripted.enqueue(makeScannedBatch(2, 1));
+    auto batch = store.startScanBatch();
+    while (store.stage() != ScanStage::extracting)
+        QCoreApplication::processEvents();
+    store.deleteResponse({2, {}, {}}); // its pages are already held
+    readGate.open();
+    QCoro::waitFor(std::move(batch));
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1}));
+    EXPECT_EQ(store.pages().size(), 1);
+}
+
+TEST_F(StoreBatch, ReadingProgressIsPublishedWhileExtracting)
+{
+    QSignalSpy progress(&store, &SurveyScanStore::readingProgressChanged);
+    runBatch(3);
+    ASSERT_GE(progress.count(), 2);
+    EXPECT_EQ(progress.at(0).at(1).toInt(), 3);
+    bool sawAll = false;
+    for (const auto& args : progress)
+        sawAll = sawAll || (args.at(0).toInt() == 3 && args.at(1).toInt() == 3);
+    EXPECT_TRUE(sawAll);
+    EXPECT_EQ(store.pagesRead(), 0);
+    EXPECT_EQ(store.pagesTotal(), 0);
+}
+
+TEST_F(StoreBatch, SkippedPagesAreNamedWithoutChangingTheFinalStatus)
+{
+    reader.answer = [](const QList<ScanPage>& pages) {
+        auto result = answerAll(pages.mid(1), 14, false);
+        result.skippedPages = {{QUrl::fromLocalFile(QStringLiteral("/scans/fronts-3.png")),
+                                QStringLiteral("not an image")},
+                               {QUrl::fromLocalFile(QStringLiteral("/scans/fronts-4.png")),
+                                QStringLiteral("empty file")}};
+        return result;
+    };
+    runBatch(3);
+    EXPECT_EQ(store.errorMessage(),
+              QStringLiteral("2 pages could not be read: fronts-3.png (not an image), fronts-4.png "
+                             "(empty file)"));
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 2 surveys from 3 pages."));
+}
+
+TEST_F(StoreBatch, HybridWithoutKeyContinuesLocally)
+{
+    settings.setDetectionMode(AIDetectionMode::hybrid);
+    QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
+    runBatch(1);
+    EXPECT_TRUE(texts(statusSpy).contains(
+        QStringLiteral("AI is enabled, but no API key is saved. Continuing with local review.")));
+    EXPECT_EQ(store.lastAIStatusMessage(),
+              QStringLiteral("AI skipped. No OpenAI API key is saved."));
+    EXPECT_FALSE(reader.allQuestionFlags.last());
+}
+
+TEST_F(StoreBatch, AIFirstWithoutKeyKeepsTheReadersAnswersAndItems)
+{
+    settings.setDetectionMode(AIDetectionMode::aiFirst);
+    reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
+    QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
+    runBatch(2);
+    EXPECT_TRUE(texts(statusSpy).contains(
+        QStringLiteral("AI First needs an API key. Continuing with local review.")));
+    EXPECT_EQ(store.lastAIStatusMessage(),
+              QStringLiteral("AI First skipped. No OpenAI API key is saved."));
+    // Without the model, reading every question into review would only flood the queue.
+    EXPECT_FALSE(reader.allQuestionFlags.last());
+    EXPECT_EQ(store.answerValue(1, 1), QStringLiteral("A"));
+    EXPECT_EQ(store.reviewItems().size(), 2);
+}
+
+TEST_F(StoreBatch, BatchStartResetsTheAIStatus)
+{
+    settings.setLastErrorMessage(QStringLiteral("old failure"));
+    runBatch(1);
+    EXPECT_EQ(store.lastAIStatusMessage(), QStringLiteral("AI has not run for this batch."));
+    EXPECT_FALSE(settings.lastErrorMessage());
+}
+
+TEST_F(StoreBatch, NoSelectedDeviceDoesNothing)
+{
+    store.setSelectedScannerID(std::nullopt);
+    QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
+    QCoro::waitFor(store.startScanBatch());
+    EXPECT_EQ(statusSpy.count(), 0);
+    EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
+}

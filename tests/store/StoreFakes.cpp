@@ -1,0 +1,118 @@
+#include "StoreFakes.h"
+
+#include <QCoro/QCoroSignal>
+#include <QSet>
+#include <QTimeZone>
+
+QCoro::Task<> Gate::wait()
+{
+    if (!m_open)
+        co_await qCoro(this, &Gate::opened);
+}
+
+QCoro::Task<QList<ScannerDevice>> FakeScannerService::discoverScanners()
+{
+    co_return QList<ScannerDevice>(devices); // a copy: the list stays for the next call
+}
+
+QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice,
+                                                           SurveyConfiguration configuration)
+{
+    scanConfigurations.append(configuration);
+    if (gate)
+        co_await gate->wait();
+    if (scripted.isEmpty())
+        throw ScannerServiceError(ScannerServiceError::Kind::scanProducedNoFiles);
+    const auto next = scripted.dequeue();
+    if (const auto* error = std::get_if<ScannerServiceError>(&next))
+        throw *error;
+    ScanBatchResult result = std::get<ScanBatchResult>(next);
+    co_return result;
+}
+
+QCoro::Task<SurveyExtractionResult> FakeExtractionService::extract(QList<ScanPage> pages,
+                                                                   SurveyConfiguration,
+                                                                   bool allQuestions,
+                                                                   ExtractionProgress progress)
+{
+    readPages.append(pages);
+    allQuestionFlags.append(allQuestions);
+    if (progress)
+        progress(0, int(pages.size()));
+    if (gate)
+        co_await gate->wait();
+    if (progress)
+        progress(int(pages.size()), int(pages.size()));
+    SurveyExtractionResult result;
+    if (answer)
+        result = answer(pages);
+    co_return result;
+}
+
+std::optional<QString> FakeFilePanels::chooseFile(const FilePanelRequest& request)
+{
+    requests.append(request);
+    return answers.isEmpty() ? std::nullopt : answers.dequeue();
+}
+
+bool FakeFilePanels::confirmDiscardChanges(DiscardReason reason)
+{
+    discardQuestions.append(reason);
+    return agreeToDiscard;
+}
+
+ScanBatchResult makeScannedBatch(int sheets, int sidesPerSheet, const QStringList& files)
+{
+    ScanBatchResult batch;
+    const QDateTime when = QDateTime(QDate(2026, 3, 1), QTime(9, 30), Qt::UTC);
+    qint64 pageNumber = 0;
+    for (int sheet = 1; sheet <= sheets; ++sheet) {
+        for (int side = 0; side < sidesPerSheet; ++side) {
+            ScanPage page;
+            page.surveyNumber = sheet;
+            page.side = side == 0 ? SurveySide::front : SurveySide::back;
+            page.pageNumber = ++pageNumber;
+            page.capturedAt = when;
+            const QString file = files.isEmpty()
+                                     ? QStringLiteral("/scans/page-%1.png").arg(pageNumber)
+                                     : files.at((pageNumber - 1) % files.size());
+            page.fileURL = QUrl::fromLocalFile(file);
+            batch.pages.append(page);
+        }
+        batch.responses.append({sheet, when, {}});
+    }
+    return batch;
+}
+
+SurveyExtractionResult answerAll(const QList<ScanPage>& pages, int questions, bool reviewQ2)
+{
+    SurveyExtractionResult result;
+    QSet<qint64> seen;
+    for (const ScanPage& page : pages) {
+        if (seen.contains(page.surveyNumber))
+            continue;
+        seen.insert(page.surveyNumber);
+        QStringList answers;
+        for (int q = 0; q < questions; ++q)
+            answers.append(QStringLiteral("A"));
+        result.responses.append({page.surveyNumber, page.capturedAt, answers});
+        if (reviewQ2) {
+            QuestionReviewItem item;
+            item.surveyNumber = page.surveyNumber;
+            item.questionNumber = 2;
+            item.pageNumber = page.pageNumber;
+            item.suggestedText = QStringLiteral("B");
+            result.reviewItems.append(item);
+        }
+    }
+    return result;
+}
+
+ScannerDevice onlineScanner(const QString& id, bool duplex)
+{
+    ScannerDevice device;
+    device.id = id;
+    device.name = QStringLiteral("Test scanner");
+    device.supportsDuplex = duplex;
+    return device;
+}

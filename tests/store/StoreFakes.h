@@ -1,0 +1,87 @@
+#pragma once
+
+#include "reading/SurveyExtractionService.h"
+#include "scanner/ScannerService.h"
+#include "store/FilePanels.h"
+
+#include <QList>
+#include <QObject>
+#include <QQueue>
+#include <functional>
+#include <optional>
+#include <variant>
+
+// Opens once; coroutines waiting on it resume on the next event loop turn.
+class Gate : public QObject
+{
+    Q_OBJECT
+public:
+    bool isOpen() const { return m_open; }
+    void open()
+    {
+        m_open = true;
+        Q_EMIT opened();
+    }
+    QCoro::Task<> wait();
+
+Q_SIGNALS:
+    void opened();
+
+private:
+    bool m_open = false;
+};
+
+// A scanner layer that answers from a script: each scan takes the next
+// result or error; a closed gate holds the scan until the test opens it.
+class FakeScannerService : public ScannerService
+{
+public:
+    QList<ScannerDevice> devices;
+    QQueue<std::variant<ScanBatchResult, ScannerServiceError>> scripted;
+    Gate* gate = nullptr;
+    QList<SurveyConfiguration> scanConfigurations;
+    int cancelCount = 0;
+
+    QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
+                                           SurveyConfiguration configuration) override;
+    void cancelScan() override { ++cancelCount; }
+};
+
+// A reader that answers with a function of the pages it was given.
+class FakeExtractionService : public SurveyExtractionService
+{
+public:
+    std::function<SurveyExtractionResult(const QList<ScanPage>&)> answer;
+    Gate* gate = nullptr;
+    QList<QList<ScanPage>> readPages;
+    QList<bool> allQuestionFlags;
+
+    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages,
+                                                SurveyConfiguration configuration,
+                                                bool includeAllQuestionReviewItems,
+                                                ExtractionProgress progress = {}) override;
+};
+
+// Panels answered from a script; every request is recorded.
+class FakeFilePanels : public FilePanels
+{
+public:
+    QQueue<std::optional<QString>> answers;
+    bool agreeToDiscard = true;
+    QList<FilePanelRequest> requests;
+    QList<DiscardReason> discardQuestions;
+
+    std::optional<QString> chooseFile(const FilePanelRequest& request) override;
+    bool confirmDiscardChanges(DiscardReason reason) override;
+};
+
+// A batch as the scanner layer delivers it: sheets numbered from 1, each with
+// `sidesPerSheet` pages pointing at the given files (cycled).
+ScanBatchResult makeScannedBatch(int sheets, int sidesPerSheet, const QStringList& files = {});
+
+// One response per distinct survey of the pages, answering every question
+// with "A", and one review item for question 2 of each when asked.
+SurveyExtractionResult answerAll(const QList<ScanPage>& pages, int questions, bool reviewQ2);
+
+ScannerDevice onlineScanner(const QString& id = QStringLiteral("test:0"), bool duplex = false);

@@ -1,0 +1,229 @@
+#include "StoreFixture.h"
+
+#include "files/SurveyProjectDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+
+namespace {
+QString readText(const QString& filePath)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("<missing>");
+    return QString::fromUtf8(file.readAll());
+}
+} // namespace
+
+class StoreProject : public StoreFixture
+{
+protected:
+    StoreProject() { connectScanner(); }
+};
+
+TEST_F(StoreProject, SaveAsWritesAndClearsDirtyThenSaveReusesTheLocation)
+{
+    runBatch(2);
+    panels.answers.enqueue(path(QStringLiteral("new/folder/My survey.twk")));
+    store.saveProject(); // no location yet: asks like Save As
+    ASSERT_EQ(panels.requests.size(), 1);
+    EXPECT_EQ(panels.requests[0].suggestedName, QStringLiteral("Paper Survey.twk"));
+    EXPECT_EQ(panels.requests[0].kind, FilePanelRequest::Kind::save);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Saved My survey.twk."));
+    EXPECT_FALSE(store.isProjectDirty());
+    EXPECT_EQ(readProjectFile(path(QStringLiteral("new/folder/My survey.twk"))).responses,
+              store.responses());
+
+    store.updateAnswer(1, 1, QStringLiteral("Z")); // written through at once
+    EXPECT_FALSE(store.isProjectDirty());
+    store.saveProject();
+    EXPECT_EQ(panels.requests.size(), 1);
+}
+
+TEST_F(StoreProject, CancelledPanelsChangeNothing)
+{
+    runBatch(1);
+    const QString status = store.statusMessage();
+    store.saveProjectAs();
+    store.chooseCSVFile();
+    store.exportCSV();
+    store.openProject();
+    EXPECT_EQ(panels.requests.size(), 4);
+    EXPECT_EQ(store.statusMessage(), status);
+    EXPECT_FALSE(store.projectURL());
+    EXPECT_FALSE(store.csvURL());
+    EXPECT_EQ(store.responses().size(), 1);
+}
+
+TEST_F(StoreProject, ExportWithoutResponsesShowsNoPanel)
+{
+    store.exportCSV();
+    EXPECT_TRUE(panels.requests.isEmpty());
+}
+
+TEST_F(StoreProject, NewAndOpenAskBeforeDroppingUnsavedWork)
+{
+    runBatch(2);
+    panels.agreeToDiscard = false;
+    store.newProject();
+    store.openProject();
+    EXPECT_EQ(panels.discardQuestions,
+              (QList<DiscardReason>{DiscardReason::newProject, DiscardReason::openProject}));
+    EXPECT_TRUE(panels.requests.isEmpty()); // declined before any open panel
+    EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_TRUE(store.isProjectDirty());
+
+    panels.agreeToDiscard = true;
+    store.newProject();
+    EXPECT_TRUE(store.responses().isEmpty());
+    EXPECT_TRUE(store.pages().isEmpty());
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_FALSE(store.isProjectDirty());
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("New project ready."));
+    EXPECT_EQ(store.configuration(), SurveyConfiguration());
+
+    // Nothing unsaved: no question.
+    store.newProject();
+    EXPECT_EQ(panels.discardQuestions.size(), 3);
+}
+
+TEST_F(StoreProject, ProjectReopensToTheSameState)
+{
+    reader.answer = [](const QList<ScanPage>& pages) {
+        auto result = answerAll(pages, 14, true);
+        result.questions = {{1, QStringLiteral("I am:")}, {2, QStringLiteral("Grade")}};
+        return result;
+    };
+    runBatch(2, 2);
+    panels.answers.enqueue(path(QStringLiteral("p.twk")));
+    store.saveProjectAs();
+    panels.answers.enqueue(path(QStringLiteral("out/answers.csv")));
+    store.chooseCSVFile();
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    const auto questions = store.detectedQuestions();
+    const auto configuration = store.configuration();
+
+    store.newProject();
+    panels.answers.enqueue(path(QStringLiteral("p.twk")));
+    store.openProject();
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Opened p.twk."));
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_EQ(store.detectedQuestions(), questions);
+    EXPECT_EQ(store.configuration(), configuration);
+    ASSERT_EQ(store.pages().size(), pages.size());
+    for (int i = 0; i < pages.size(); ++i) {
+        EXPECT_EQ(store.pages()[i].fileURL, pages[i].fileURL);
+        EXPECT_EQ(store.pages()[i].pageNumber, pages[i].pageNumber);
+        EXPECT_EQ(store.pages()[i].side, pages[i].side);
+    }
+    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(path(QStringLiteral("out/answers.csv"))));
+    EXPECT_TRUE(store.reviewItems().isEmpty());
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(store.selectedSurveyNumber(), 1);
+    EXPECT_FALSE(store.isProjectDirty());
+}
+
+TEST_F(StoreProject, NotAProjectLeavesEverythingAsItWas)
+{
+    runBatch(1);
+    QFile bogus(path(QStringLiteral("bogus.twk")));
+    ASSERT_TRUE(bogus.open(QIODevice::WriteOnly));
+    bogus.write("this is not json");
+    bogus.close();
+    const auto responses = store.responses();
+    panels.answers.enqueue(bogus.fileName());
+    store.openProject();
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not open project."));
+    ASSERT_TRUE(store.errorMessage());
+    EXPECT_FALSE(store.errorMessage()->isEmpty());
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_FALSE(store.projectURL());
+}
+
+TEST_F(StoreProject, SavingToAnUnwritablePlaceKeepsDirty)
+{
+    runBatch(1);
+    // A file where the folder should be: fails for every user, root included.
+    const QString blocker = path(QStringLiteral("blocker"));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    panels.answers.enqueue(blocker + QStringLiteral("/p.twk"));
+    store.saveProjectAs();
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not save project."));
+    EXPECT_TRUE(store.errorMessage());
+    EXPECT_TRUE(store.isProjectDirty());
+    EXPECT_TRUE(store.projectURL()); // the location stays chosen
+}
+
+TEST_F(StoreProject, ConnectedCSVGrowsPerBatchAndIsRewrittenAfterEdits)
+{
+    runBatch(1);
+    panels.answers.enqueue(path(QStringLiteral("p.twk")));
+    store.saveProjectAs();
+    const QString csv = path(QStringLiteral("deep/er/answers.csv"));
+    panels.answers.enqueue(csv);
+    store.chooseCSVFile();
+    // The project file records the connection without touching the status.
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("CSV connected at answers.csv."));
+    EXPECT_EQ(readProjectFile(path(QStringLiteral("p.twk"))).csvPath, csv);
+    EXPECT_EQ(panels.requests.last().suggestedName, QStringLiteral("Paper Survey-responses.csv"));
+    EXPECT_EQ(readText(csv).count(QLatin1Char('\n')), 2); // header and one row
+
+    runBatch(2);
+    QString text = readText(csv);
+    EXPECT_EQ(text.count(QLatin1Char('\n')), 5);
+    EXPECT_TRUE(text.contains(QStringLiteral("\n\n")));
+
+    store.updateAnswer(2, 1, QStringLiteral("Edited"));
+    text = readText(csv);
+    EXPECT_FALSE(text.contains(QStringLiteral("\n\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Edited")));
+    EXPECT_TRUE(text.endsWith(QLatin1Char('\n')));
+
+    panels.answers.enqueue(path(QStringLiteral("export.csv")));
+    store.exportCSV();
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("CSV exported to export.csv."));
+    EXPECT_EQ(readText(path(QStringLiteral("export.csv"))) + QLatin1Char('\n'), text);
+    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(csv));
+}
+
+TEST_F(StoreProject, OpenedProjectWithAMissingCSVCreatesItOnTheNextBatch)
+{
+    runBatch(1);
+    const QString csv = path(QStringLiteral("later/answers.csv"));
+    panels.answers.enqueue(csv);
+    store.chooseCSVFile();
+    panels.answers.enqueue(path(QStringLiteral("p.twk")));
+    store.saveProjectAs();
+    QFile::remove(csv);
+
+    store.newProject();
+    panels.answers.enqueue(path(QStringLiteral("p.twk")));
+    store.openProject();
+    runBatch(1);
+    const QString text = readText(csv);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("survey_id,")));
+    EXPECT_EQ(text.count(QLatin1Char('\n')), 2);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 2 surveys from 2 pages."));
+}
+
+TEST_F(StoreProject, BatchCSVFailureIsReportedButTheBatchFinishes)
+{
+    runBatch(1);
+    const QString blocker = path(QStringLiteral("blocker"));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    panels.answers.enqueue(blocker +
+                           QStringLiteral("/answers.csv")); // a file where a folder should be
+    store.chooseCSVFile();
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not create CSV."));
+    EXPECT_TRUE(store.csvURL());
+    runBatch(1);
+    EXPECT_TRUE(store.errorMessage());
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(store.responses().size(), 2);
+}

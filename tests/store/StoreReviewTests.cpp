@@ -1,0 +1,122 @@
+#include "StoreFixture.h"
+
+#include <QSignalSpy>
+
+class StoreReview : public StoreFixture
+{
+protected:
+    StoreReview()
+    {
+        connectScanner();
+        reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
+        runBatch(3);
+    }
+};
+
+TEST_F(StoreReview, AnswerValueReadsNAForAnythingMissing)
+{
+    store.updateAnswer(2, 5, QStringLiteral("   "));
+    EXPECT_EQ(store.answerValue(2, 1), QStringLiteral("A"));
+    EXPECT_EQ(store.answerValue(9, 1), QStringLiteral("N/A"));
+    EXPECT_EQ(store.answerValue(2, 0), QStringLiteral("N/A"));
+    EXPECT_EQ(store.answerValue(2, 15), QStringLiteral("N/A"));
+    EXPECT_EQ(store.answerValue(2, 5), QStringLiteral("N/A"));
+}
+
+TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReports)
+{
+    store.updateAnswer(3, 20, QStringLiteral("  late  "));
+    const auto& answers = store.responses()[2].answers;
+    ASSERT_EQ(answers.size(), 20);
+    EXPECT_EQ(answers.mid(14, 5), QStringList(5, QStringLiteral("N/A")));
+    EXPECT_EQ(answers[19], QStringLiteral("late"));
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Updated survey 3, Q20."));
+    // An open review item for the same question stays queued.
+    store.updateAnswer(1, 2, QStringLiteral("C"));
+    EXPECT_EQ(store.reviewItems().size(), 3);
+
+    const auto before = store.responses();
+    store.updateAnswer(7, 1, QStringLiteral("X"));
+    store.updateAnswer(1, 0, QStringLiteral("X"));
+    EXPECT_EQ(store.responses(), before);
+}
+
+TEST_F(StoreReview, UpdateReviewItemOnlyTouchesTheQueuedText)
+{
+    panels.answers.enqueue(path(QStringLiteral("review.twk")));
+    store.saveProjectAs();
+    ASSERT_FALSE(store.isProjectDirty());
+    QSignalSpy dirty(&store, &SurveyScanStore::isProjectDirtyChanged);
+    const QString status = store.statusMessage();
+    const QuestionReviewItem item = store.reviewItems().first();
+    store.updateReviewItem(item, QStringLiteral(" typed "));
+    EXPECT_EQ(store.reviewItems().first().enteredText, QStringLiteral(" typed "));
+    EXPECT_EQ(store.statusMessage(), status);
+    EXPECT_EQ(dirty.count(), 0);
+    EXPECT_FALSE(store.isProjectDirty());
+
+    store.applyReviewItem(store.reviewItems().first());
+    const auto items = store.reviewItems();
+    store.updateReviewItem(item, QStringLiteral("late")); // already applied
+    EXPECT_EQ(store.reviewItems(), items);
+}
+
+TEST_F(StoreReview, ApplyUsesEnteredTextThenSuggestion)
+{
+    auto first = store.reviewItems()[0];
+    first.enteredText = QStringLiteral("  D ");
+    store.applyReviewItem(first);
+    EXPECT_EQ(store.answerValue(1, 2), QStringLiteral("D"));
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Review 2 uncertain answers."));
+    EXPECT_EQ(store.stage(), ScanStage::reviewing);
+
+    auto second = store.reviewItems()[0];
+    second.enteredText = QStringLiteral("  ");
+    store.applyReviewItem(second);
+    EXPECT_EQ(store.answerValue(2, 2), QStringLiteral("B"));
+
+    auto blank = store.reviewItems()[0];
+    blank.suggestedText = QStringLiteral(" ");
+    store.applyReviewItem(blank);
+    EXPECT_EQ(store.reviewItems().size(), 1); // nothing to apply, stays queued
+
+    store.applyReviewItem(store.reviewItems()[0]);
+    EXPECT_TRUE(store.reviewItems().isEmpty());
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("All uncertain answers reviewed."));
+}
+
+TEST_F(StoreReview, ApplyOutsideTheAnswersOrForADeletedSurveyChangesNothing)
+{
+    auto beyond = store.reviewItems()[0];
+    beyond.questionNumber = 16;
+    store.applyReviewItem(beyond);
+    EXPECT_EQ(store.reviewItems().size(), 3);
+    EXPECT_EQ(store.responses()[0].answers.size(), 14);
+
+    const auto orphan = store.reviewItems()[2];
+    store.deleteResponse(store.responses()[2]);
+    const auto responses = store.responses();
+    store.applyReviewItem(orphan);
+    EXPECT_EQ(store.responses(), responses);
+}
+
+TEST_F(StoreReview, DeleteRemovesEverythingOfTheSurveyAndMovesTheSelection)
+{
+    store.setSelectedSurveyNumber(2);
+    store.deleteResponse(store.responses()[1]);
+    EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_EQ(store.pages().size(), 2);
+    EXPECT_EQ(store.reviewItems().size(), 2);
+    EXPECT_EQ(store.selectedSurveyNumber(), 1);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Deleted survey 2."));
+    EXPECT_TRUE(store.isProjectDirty());
+    // Survey numbers leave a gap.
+    EXPECT_EQ(store.responses()[1].surveyNumber, 3);
+
+    store.deleteResponse(store.responses()[0]);
+    store.deleteResponse(store.responses()[0]);
+    EXPECT_FALSE(store.selectedSurveyNumber());
+    EXPECT_TRUE(store.responses().isEmpty());
+    EXPECT_TRUE(store.pages().isEmpty());
+}
