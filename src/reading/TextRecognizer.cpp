@@ -102,6 +102,10 @@ TextRecognizer::TextRecognizer() : m_engine(std::make_unique<Engine>())
         m_engine->api.SetPageSegMode(tesseract::PSM_AUTO);
         // Keeps Tesseract from printing resolution warnings for every page.
         m_engine->api.SetVariable("debug_file", "/dev/null");
+        // Printed surveys carry no light-on-dark text; trying every poorly
+        // read word again inverted costs much time on box glyphs and on the
+        // page turned sideways while judging orientation.
+        m_engine->api.SetVariable("tessedit_do_invert", "0");
     }
 }
 

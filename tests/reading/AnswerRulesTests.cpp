@@ -1,0 +1,283 @@
+#include "reading/AnswerRules.h"
+#include "reading/ExtractionFold.h"
+#include "reading/ReviewSnippets.h"
+#include "reading/TextRecognizer.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+using Kind = SurveyTemplateDefinition::QuestionKind;
+
+SurveyTemplateDefinition krda()
+{
+    return SurveyTemplateDefinition(SurveyConfiguration());
+}
+
+QuestionRegion region(qint64 n, const char* text = "", QRectF rect = {100, 100, 2000, 400})
+{
+    return {n, QString::fromUtf8(text), rect};
+}
+
+DetectedMark mark(const char* label, double confidence, QRectF bounds = {})
+{
+    return {QString::fromUtf8(label), confidence, bounds};
+}
+
+TEST(RegionBlocks, CentreInsideOrMostlyInside)
+{
+    const QRectF rect(0, 0, 1000, 100);
+    const RecognizedTextBlock centred{"a", 1, QRectF(10, 60, 100, 60)};  // centre y 90
+    const RecognizedTextBlock mostly{"b", 1, QRectF(10, -40, 100, 120)}; // 2/3 inside, centre 20
+    const RecognizedTextBlock half{"c", 1, QRectF(10, 95, 100, 10)};     // centre 100 (outside)
+    const RecognizedTextBlock outside{"d", 1, QRectF(10, 300, 100, 10)};
+    const QList<RecognizedTextBlock> inside =
+        regionTextBlocks({outside, half, mostly, centred}, rect);
+    ASSERT_EQ(inside.size(), 2);
+    EXPECT_EQ(inside[0].text, QStringLiteral("b"));
+    EXPECT_EQ(inside[1].text, QStringLiteral("a"));
+}
+
+TEST(Strip, RemovesNumberAndPrintedWording)
+{
+    EXPECT_EQ(stripQuestionText(QStringLiteral("Q 14: Any suggestions for us? More snacks"),
+                                region(14, "Any suggestions for us?")),
+              QStringLiteral("More snacks"));
+    EXPECT_EQ(stripQuestionText(QStringLiteral("14 more"), region(14)), QStringLiteral("more"));
+    // Another number is not stripped.
+    EXPECT_EQ(stripQuestionText(QStringLiteral("3. text"), region(4)), QStringLiteral("3. text"));
+}
+
+TEST(Prompt, TemplateWordingUnlessGeneric)
+{
+    EXPECT_EQ(questionPrompt(region(1, "lam:"), krda()), QStringLiteral("I am:"));
+    SurveyConfiguration custom;
+    custom.templatePreset = SurveyTemplate::custom;
+    custom.templateFields = SurveyTemplateField::defaults(SurveyTemplate::custom);
+    const SurveyTemplateDefinition generic(custom);
+    EXPECT_EQ(questionPrompt(region(3, "Why did you come?"), generic),
+              QStringLiteral("Why did you come?"));
+    EXPECT_EQ(questionPrompt(region(40, "Printed"), generic), QStringLiteral("Printed"));
+}
+
+TEST(Answer, MarksInkAndTextByQuestionKind)
+{
+    const SurveyTemplateDefinition definition = krda();
+    const UnreadInkSignal ink{0.01, 0.8, QRectF(0, 0, 10, 10)};
+    EXPECT_EQ(composeAnswer(11, {mark("Writing", 0.9), mark("None", 0.7)}, std::nullopt, 0.9,
+                            QString(), definition),
+              QStringLiteral("Writing; None"));
+    EXPECT_EQ(composeAnswer(10, {}, ink, 0.9, QStringLiteral("x"), definition),
+              handwrittenAnswerText);
+    EXPECT_EQ(composeAnswer(10, {}, std::nullopt, 0.95, QStringLiteral("x"), definition),
+              QString());
+    // A choice question never takes its printed labels as the answer.
+    EXPECT_EQ(composeAnswer(5, {}, std::nullopt, 0.99, QStringLiteral("Yes No"), definition),
+              QString());
+    // A free-text question without options: only confidently read text.
+    EXPECT_EQ(composeAnswer(20, {}, std::nullopt, 0.95, QStringLiteral("Blue"), definition),
+              QStringLiteral("Blue"));
+    EXPECT_EQ(composeAnswer(20, {}, std::nullopt, 0.85, QStringLiteral("Blue"), definition),
+              QString());
+}
+
+TEST(Answer, ConfidenceAndMerging)
+{
+    const UnreadInkSignal ink{0.01, 0.8, QRectF()};
+    EXPECT_EQ(confidenceForAnswer(QString(), {mark("A", 0.6)}, ink, 0.3), 1.0);
+    EXPECT_EQ(confidenceForAnswer("A; B", {mark("A", 0.9), mark("B", 0.6)}, ink, 0.3), 0.6);
+    EXPECT_EQ(confidenceForAnswer("x", {}, ink, 0.3), 0.8);
+    EXPECT_EQ(confidenceForAnswer("x", {}, std::nullopt, 0.3), 0.3);
+
+    EXPECT_EQ(mergeAnswers(QString(), "Yes"), QStringLiteral("Yes"));
+    EXPECT_EQ(mergeAnswers("Yes", QString()), QStringLiteral("Yes"));
+    EXPECT_EQ(mergeAnswers("Yes; No", "No"), QStringLiteral("Yes; No"));
+    EXPECT_EQ(mergeAnswers("Yes", "no"), QStringLiteral("Yes; no"));
+}
+
+struct ReviewCase
+{
+    const char* name;
+    ReviewInputs inputs;
+    bool expected;
+};
+
+class Review : public ::testing::TestWithParam<ReviewCase>
+{
+};
+
+TEST_P(Review, Decides)
+{
+    EXPECT_EQ(needsReview(GetParam().inputs), GetParam().expected);
+}
+
+ReviewInputs inputs(QString answer, double confidence)
+{
+    ReviewInputs in;
+    in.answer = answer;
+    in.confidence = confidence;
+    return in;
+}
+
+ReviewInputs with(ReviewInputs in, auto change)
+{
+    change(in);
+    return in;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, Review,
+    ::testing::Values(
+        ReviewCase{"ConfidentAnswer", inputs("Yes", 0.98), false},
+        ReviewCase{"BelowThreshold", inputs("Yes", 0.9), true},
+        ReviewCase{"AnswerWithInk",
+                   with(inputs("Yes", 0.98), [](auto& i) { i.hasUnreadInk = true; }), true},
+        ReviewCase{"BlankWithInk", with(inputs("", 1.0), [](auto& i) { i.hasUnreadInk = true; }),
+                   true},
+        ReviewCase{"BlankChoice", with(inputs("", 1.0), [](auto& i) { i.hasOptions = true; }),
+                   true},
+        ReviewCase{"BlankWritten", inputs("", 1.0), false},
+        ReviewCase{"UnsureTextNoAnswer",
+                   with(inputs("", 1.0), [](auto& i) { i.strippedText = "words"; }), false},
+        ReviewCase{"WeakMark",
+                   with(inputs("A", 0.98),
+                        [](auto& i) {
+                            i.reviewThreshold = 0.4;
+                            i.confidence = 0.45;
+                            i.marks = {mark("A", 0.45)};
+                        }),
+                   true},
+        ReviewCase{"TwoMarksOnSingleChoice",
+                   with(inputs("Yes", 0.98), [](auto& i) { i.conflictingMarks = true; }), true},
+        ReviewCase{"EverythingForAIFirst",
+                   with(inputs("Yes", 0.98), [](auto& i) { i.includeAll = true; }), true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Handwriting, PoorlyReadLinesOnAWrittenQuestion)
+{
+    const SurveyTemplateDefinition definition = krda();
+    const RecognizedTextBlock wording{"10. What is your favorite thing", 0.96,
+                                      QRectF(0, 0, 900, 40)};
+    const RecognizedTextBlock scrawl{"NADDAN NANA", 0.3, QRectF(50, 100, 1200, 60)};
+    const auto ink =
+        handwritingReadAsText(10, {wording, scrawl}, QStringLiteral("NADDAN NANA"), definition);
+    ASSERT_TRUE(ink.has_value());
+    EXPECT_EQ(ink->bounds, scrawl.pixelBounds);
+    EXPECT_DOUBLE_EQ(ink->confidence, 0.3);
+    // Well printed text, a choice question, or nothing beyond the wording.
+    EXPECT_FALSE(handwritingReadAsText(10, {wording}, QStringLiteral("Printed note"), definition));
+    EXPECT_FALSE(handwritingReadAsText(5, {wording, scrawl}, QStringLiteral("x"), definition));
+    EXPECT_FALSE(handwritingReadAsText(10, {wording, scrawl}, QString(), definition));
+}
+
+TEST(SnippetRect, InkThenMarksThenLabelsThenRegion)
+{
+    const QuestionRegion r = region(5, "", QRectF(100, 100, 2000, 400));
+    const SurveyTemplateDefinition definition = krda();
+    const UnreadInkSignal ink{0.01, 0.8, QRectF(300, 120, 50, 20)};
+    EXPECT_EQ(reviewSnippetRect(r, "", {}, ink, {}, definition), QRectF(100, 120, 2000, 292));
+    EXPECT_EQ(reviewSnippetRect(
+                  r, "",
+                  {mark("Yes", 0.9, QRectF(10, 10, 5, 5)), mark("No", 0.9, QRectF(30, 20, 5, 5))},
+                  std::nullopt, {}, definition),
+              QRectF(10, 10, 25, 15));
+    const RecognizedTextBlock labels{"Yes", 0.9, QRectF(400, 300, 60, 40)};
+    EXPECT_EQ(reviewSnippetRect(r, "", {}, std::nullopt, {labels}, definition),
+              QRectF(400, 300, 60, 40));
+    EXPECT_EQ(reviewSnippetRect(r, "", {}, std::nullopt, {}, definition), r.rect);
+}
+
+TEST(Snippet, TallCropsAreTurnedAndNamesAreFixed)
+{
+    QImage tall(100, 200, QImage::Format_RGB32);
+    EXPECT_EQ(orientReviewSnippet(tall).size(), QSize(200, 100));
+    QImage wide(100, 135, QImage::Format_RGB32);
+    EXPECT_EQ(orientReviewSnippet(wide).size(), QSize(100, 135));
+    EXPECT_TRUE(reviewSnippetURL(12, 3, 7).toLocalFile().endsWith(
+        QStringLiteral("/VuridiVedorazReview/survey-12-page-3-q-7.png")));
+}
+
+TEST(Lines, SplitWhereWordsStandFarApart)
+{
+    const RecognizedTextBlock line{"[_] Yes [_] No", 0.7, QRectF(0, 0, 700, 40)};
+    const QList<RecognizedWord> words{{"[_]", 0.5, QRectF(0, 0, 40, 40)},
+                                      {"Yes", 0.9, QRectF(60, 0, 80, 40)},
+                                      {"[_]", 0.3, QRectF(400, 0, 40, 40)},
+                                      {"No", 0.9, QRectF(460, 0, 60, 40)}};
+    const QList<RecognizedTextBlock> pieces = splitAtWideGaps(line, words);
+    ASSERT_EQ(pieces.size(), 2);
+    EXPECT_EQ(pieces[0], (RecognizedTextBlock{"[_] Yes", 0.7, QRectF(0, 0, 140, 40)}));
+    EXPECT_EQ(pieces[1].text, QStringLiteral("[_] No"));
+    EXPECT_DOUBLE_EQ(pieces[1].confidence, 0.6);
+    EXPECT_EQ(splitAtWideGaps(line, words.mid(0, 2)), (QList<RecognizedTextBlock>{line}));
+}
+
+ScanPage page(qint64 survey, qint64 number)
+{
+    ScanPage p;
+    p.surveyNumber = survey;
+    p.pageNumber = number;
+    p.fileURL = QUrl::fromLocalFile(QStringLiteral("/scans/p%1.png").arg(number));
+    return p;
+}
+
+RegionReading regionReading(qint64 n, QString answer, bool review = false)
+{
+    RegionReading r;
+    r.questionNumber = n;
+    r.prompt = QStringLiteral("P%1").arg(n);
+    r.answer = answer;
+    r.needsReview = review;
+    return r;
+}
+
+TEST(Fold, FrontAndBackFillOneRowInPageOrder)
+{
+    QTemporaryDir temp;
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), true);
+    const QList<ScanPage> pages{page(1, 1), page(1, 2), page(2, 3), page(3, 4)};
+    const QList<PageReading> readings{
+        {{}, {regionReading(1, "Yes"), regionReading(2, "  ")}},
+        {{}, {regionReading(1, "No", true), regionReading(14, "Yes")}},
+        {{}, {regionReading(1, "Yes")}},
+        {QStringLiteral("not an image"), {}}};
+    const SurveyExtractionResult result = foldPageReadings(pages, readings, setup);
+    qunsetenv("TMPDIR");
+
+    ASSERT_EQ(result.responses.size(), 2);
+    EXPECT_EQ(result.responses[0].answers.size(), 14);
+    EXPECT_EQ(result.responses[0].answers[0], QStringLiteral("Yes; No"));
+    EXPECT_EQ(result.responses[0].answers[1], QStringLiteral("N/A"));
+    EXPECT_EQ(result.responses[0].answers[13], QStringLiteral("Yes"));
+    EXPECT_EQ(result.responses[1].surveyNumber, 2);
+    ASSERT_EQ(result.reviewItems.size(), 1);
+    EXPECT_EQ(result.reviewItems[0].pageNumber, 2);
+    EXPECT_EQ(result.reviewItems[0].reviewNote, aiFirstReviewNote);
+    EXPECT_EQ(result.questions[0], (SurveyQuestion{1, QStringLiteral("P1")}));
+    EXPECT_EQ(result.questions[2], (SurveyQuestion{3, krda().questions.value(3).text}));
+    ASSERT_EQ(result.skippedPages.size(), 1);
+    EXPECT_EQ(result.skippedPages[0].reason, QStringLiteral("not an image"));
+}
+
+TEST(Fold, NoPagesGiveTheTemplateQuestions)
+{
+    SurveyConfiguration configuration;
+    configuration.templatePreset = SurveyTemplate::custom;
+    configuration.templateFields = {{3, QStringLiteral("Why?"), SurveyDetectionMode::written, {}},
+                                    {5, QStringLiteral("Skip"), SurveyDetectionMode::ignore, {}}};
+    const ReadingSetup setup = makeReadingSetup(configuration, false);
+    EXPECT_EQ(setup.questionCount, 5);
+    const SurveyExtractionResult result = foldPageReadings({}, {}, setup);
+    EXPECT_TRUE(result.responses.isEmpty());
+    EXPECT_EQ(result.questions,
+              (QList<SurveyQuestion>{{1, ""}, {2, ""}, {3, "Why?"}, {4, ""}, {5, ""}}));
+}
+
+TEST(Setup, PagesSortStablyByNumber)
+{
+    ScanPage a = page(1, 2), b = page(2, 1), c = page(3, 2);
+    const QList<ScanPage> sorted = pagesInReadingOrder({a, b, c});
+    EXPECT_EQ(sorted, (QList<ScanPage>{b, a, c}));
+}
+} // namespace
