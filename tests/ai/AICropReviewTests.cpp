@@ -149,7 +149,7 @@ TEST_F(AIOrchestrationTest, CropsGoFourAtATimeWithProgressTexts)
             suggestion(QStringLiteral("Yes"), q == 2 || q == 3 || q == 5 ? 0.99 : 0.5);
     }
     // The first of the first group finishes last; results come in finishing order.
-    client.cropDelays[1] = 60ms;
+    client.finishAfter[1] = {2, 3, 4};
 
     const AIStepResult result =
         aitest::run(applyAIEnhancements(context(), {response(1, 14)}, items));

@@ -230,7 +230,8 @@ TEST_F(OpenAIClientTest, SlowReplyTimesOut)
 {
     server.script({{200, {}, "application/json", true}});
     OpenAIRequestTimeouts timeouts;
-    timeouts.connectionTest = 300ms;
+    // Long enough for the TLS handshake on a busy machine, short for a test.
+    timeouts.connectionTest = 2000ms;
     client.setTimeouts(timeouts);
     const auto [kind, text] =
         failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); });

@@ -22,7 +22,9 @@ public:
     QHash<qint64, CropScript> crops;
     QHash<QUrl, PageScript> pages;
     std::chrono::milliseconds delay{0};
-    QHash<qint64, std::chrono::milliseconds> cropDelays; // by question, instead of delay
+    // A crop of the key question answers only after those of the listed ones.
+    QHash<qint64, QList<qint64>> finishAfter;
+    QList<qint64> finishedCrops;
 
     QList<qint64> cropCalls;
     QList<QUrl> pageCalls;
@@ -38,8 +40,13 @@ public:
         cropCalls << item.questionNumber;
         keys << apiKey;
         maxInFlight = std::max(maxInFlight, ++inFlight);
-        co_await pause(cropDelays.value(item.questionNumber, delay));
+        co_await pause(delay);
+        for (qint64 other : finishAfter.value(item.questionNumber)) {
+            while (!finishedCrops.contains(other))
+                co_await pause(std::chrono::milliseconds(2));
+        }
         --inFlight;
+        finishedCrops << item.questionNumber;
         const CropScript script =
             crops.value(item.questionNumber, QStringLiteral("no script for this question"));
         if (const QString* failure = std::get_if<QString>(&script))
