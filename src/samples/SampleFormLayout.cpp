@@ -149,7 +149,10 @@ private:
                       const Arrangement& arrangement)
     {
         const QFontMetricsF metrics(printed.optionFont);
-        const double indent = m_left + pt(18);
+        // Choices start under the question number: a hanging indent leaves
+        // the numbers alone in a margin column, which Tesseract's layout
+        // analysis drops as noise.
+        const double indent = m_left;
         const double lead = arrangement.boxes ? pt(kBoxPt + kBoxGapPt) : 0;
         const double spacing = arrangement.boxes ? pt(24) : pt(34);
         const int columns = arrangement.columns;
