@@ -73,6 +73,17 @@ protected:
         return config;
     }
 
+    // The batch's result; a scanner error fails the test instead of hanging it.
+    static ScanBatchResult scanned(QCoro::Task<ScanBatchResult>&& task)
+    {
+        auto outcome = runScan(std::move(task));
+        if (!outcome.value) {
+            ADD_FAILURE() << outcome.message();
+            return {};
+        }
+        return *outcome.value;
+    }
+
     QTemporaryDir root;
     SaneScannerService service;
 };
@@ -97,7 +108,7 @@ TEST_F(SaneScannerServiceTest, FeederBatchWritesNumberedPagesIntoANewFolder)
 {
     const ScannerDevice device = testDevice();
     const ScanBatchResult result =
-        runTask(service.scanBatch(device, configuration(DuplexMode::simplex, true)));
+        scanned(service.scanBatch(device, configuration(DuplexMode::simplex, true)));
 
     // The test backend's feeder holds ten sheets.
     ASSERT_EQ(result.pages.size(), 10);
@@ -127,7 +138,7 @@ TEST_F(SaneScannerServiceTest, FeederBatchWritesNumberedPagesIntoANewFolder)
 
     // A second batch never shares the first one's folder.
     const ScanBatchResult second =
-        runTask(service.scanBatch(device, configuration(DuplexMode::simplex, false)));
+        scanned(service.scanBatch(device, configuration(DuplexMode::simplex, false)));
     EXPECT_NE(QFileInfo(second.pages[0].fileURL.toLocalFile()).dir().path(), first.dir().path());
 }
 
@@ -136,7 +147,7 @@ TEST_F(SaneScannerServiceTest, ManualTwoSidedAsksBetweenPassesAndPairsPages)
     RecordingPrompt prompt(root.path());
     service.setBackSidePrompt(&prompt);
     const ScanBatchResult result =
-        runTask(service.scanBatch(testDevice(), configuration(DuplexMode::manual, true)));
+        scanned(service.scanBatch(testDevice(), configuration(DuplexMode::manual, true)));
 
     EXPECT_EQ(prompt.calls, 1);
     // The fronts were all on disk, and no back yet, when the operator was asked.
@@ -186,8 +197,35 @@ TEST_F(SaneScannerServiceTest, CancelMidPassStopsTheScanAndKeepsWrittenPages)
 
     // The device is left usable: the next batch scans the whole stack.
     const ScanBatchResult next =
-        runTask(service.scanBatch(device, configuration(DuplexMode::simplex, false)));
+        scanned(service.scanBatch(device, configuration(DuplexMode::simplex, false)));
     EXPECT_EQ(next.pages.size(), 10);
+}
+
+TEST_F(SaneScannerServiceTest, DuplexWantedOnAFeederWithoutItStillNumbersAlternately)
+{
+    // The test backend's feeder has no duplex: the request is quietly left
+    // off and the files are read as front, back, front, back.
+    const ScanBatchResult result =
+        scanned(service.scanBatch(testDevice(), configuration(DuplexMode::automatic, true)));
+    ASSERT_EQ(result.pages.size(), 10);
+    EXPECT_EQ(QFileInfo(result.pages[1].fileURL.toLocalFile()).fileName(), "surveys-2.png");
+    EXPECT_EQ(result.pages[1].surveyNumber, 1);
+    EXPECT_EQ(result.pages[1].side, SurveySide::back);
+    EXPECT_EQ(result.pages[9].surveyNumber, 5);
+    EXPECT_EQ(result.responses.size(), 5);
+}
+
+TEST_F(SaneScannerServiceTest, SecondBatchWhileScanningIsRefused)
+{
+    const ScannerDevice device = testDevice();
+    QCoro::Task<ScanBatchResult> first =
+        service.scanBatch(device, configuration(DuplexMode::simplex, false));
+    EXPECT_EQ(
+        runScan(service.scanBatch(device, configuration(DuplexMode::simplex, false))).message(),
+        "A scan is already running.");
+    const auto finished = runScan(std::move(first));
+    ASSERT_TRUE(finished.value) << finished.message();
+    EXPECT_EQ(finished.value->pages.size(), 10);
 }
 
 TEST_F(SaneScannerServiceTest, UnknownDeviceIsUnavailable)
