@@ -21,6 +21,7 @@ public:
 
     QHash<qint64, CropScript> crops;
     QHash<QUrl, PageScript> pages;
+    std::optional<PageScript> anyPage; // for pages without a script of their own
     std::chrono::milliseconds delay{0};
     // A crop of the key question answers only after those of the listed ones.
     QHash<qint64, QList<qint64>> finishAfter;
@@ -67,7 +68,8 @@ public:
         maxInFlight = std::max(maxInFlight, ++inFlight);
         co_await pause(delay);
         --inFlight;
-        const PageScript script = pages.value(imageURL, QStringLiteral("no script for this page"));
+        const PageScript script =
+            pages.value(imageURL, anyPage.value_or(QStringLiteral("no script for this page")));
         if (const QString* failure = std::get_if<QString>(&script))
             throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
                                             *failure);
