@@ -205,10 +205,18 @@ QCoro::Task<QStringList> SaneScannerService::runPass(QString deviceName, QString
 
     ScanPassRequest request{deviceName, folder, documentName, wantDuplex, m_options.timeouts.busy};
     m_worker->post([request, control, weak = std::weak_ptr(mailbox)](ScanDeviceLayer& layer) {
-        runScanPass(layer, request, *control, [&weak](const ScanPassEvent& event) {
+        const auto send = [&weak](const ScanPassEvent& event) {
             if (auto box = weak.lock())
                 box->post(event);
-        });
+        };
+        try {
+            runScanPass(layer, request, *control, send);
+        } catch (...) {
+            // Out of memory for a huge page, say: the batch must still end.
+            send(ScanPassEvent::failure(
+                Kind::deviceConnectionFailed,
+                QStringLiteral("The scanner operation ended unexpectedly.")));
+        }
     });
 
     const SaneTimeouts& timeouts = m_options.timeouts;

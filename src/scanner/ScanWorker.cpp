@@ -47,9 +47,14 @@ void ScanWorker::post(Job job)
     QMetaObject::invokeMethod(
         m_context,
         [state = m_state, job = std::move(job)] {
-            if (!state->layer)
-                state->layer = state->factory();
-            job(*state->layer);
+            try {
+                if (!state->layer)
+                    state->layer = state->factory();
+                job(*state->layer);
+            } catch (const std::exception& error) {
+                // The job's waiter runs into its bound; the thread stays up.
+                qWarning() << "A scanner job failed:" << error.what();
+            }
         },
         Qt::QueuedConnection);
 }

@@ -3,6 +3,7 @@
 #include <QThread>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 void FakeScript::setSources(const QStringList& list)
 {
@@ -95,6 +96,8 @@ public:
     DeviceStatus read(unsigned char* buffer, int maxLength, int* length) override
     {
         *length = 0;
+        if (m_script->throwOnRead)
+            throw std::bad_alloc();
         if (m_delivered == m_script->removeAfterPages) {
             m_script->removed = true;
             return DeviceStatus::ioError;

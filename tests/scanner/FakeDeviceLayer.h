@@ -19,6 +19,7 @@ struct FakeScript
     std::atomic<int> stallAfterPages{-1};  // the next read blocks until released
     std::atomic<int> removeAfterPages{-1}; // the device vanishes: reads fail
     std::atomic<int> busyStarts{0};        // starts answered "busy" first
+    std::atomic<bool> throwOnRead{false};  // the driver layer breaks down
     std::atomic<DeviceStatus> openStatus{DeviceStatus::good};
     std::atomic<DeviceStatus> startStatus{DeviceStatus::good};
     std::atomic<bool> released{false};

@@ -131,6 +131,17 @@ TEST_F(SaneDeviceFaultsTest, DeviceRemovedMidPassIsUnavailable)
     EXPECT_EQ(filesOnDisk(), 1);
 }
 
+TEST_F(SaneDeviceFaultsTest, BrokenDriverLayerEndsTheBatchAtOnce)
+{
+    script->throwOnRead = true;
+    EXPECT_EQ(
+        scan().message(),
+        "Failed to open a connection to the device. The scanner operation ended unexpectedly.");
+    // The worker survives for the next batch.
+    script->throwOnRead = false;
+    EXPECT_TRUE(scan().value);
+}
+
 TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetail)
 {
     const ScannerDevice device = discovered();
