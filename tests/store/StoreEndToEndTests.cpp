@@ -1,0 +1,206 @@
+// The store over the real page reader, reading rendered sample surveys that a
+// scripted scanner delivers, with real project and CSV files.
+#include "StoreFakes.h"
+#include "ai/AISettingsStore.h"
+#include "files/SurveyProjectDocument.h"
+#include "reading/VisionSurveyExtractionService.h"
+#include "samples/SampleSet.h"
+#include "scanner/PageNumbering.h"
+#include "store/SurveyScanStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+QString readText(const QString& filePath)
+{
+    QFile file(filePath);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// What the scanner layer returns for a duplex pass over these files.
+ScanBatchResult duplexBatch(const QStringList& files)
+{
+    ScanBatchResult batch;
+    batch.pages = makePages({files}, PageNumbering::automaticDuplex);
+    batch.responses = makePlaceholderResponses(batch.pages, 14);
+    return batch;
+}
+
+// How many of a survey's fourteen answers the reader got right.
+int matchingAnswers(const SampleAnswerSheet& sheet, const SurveyResponse& response)
+{
+    const QStringList expected = expectedAnswers(sheet);
+    int matches = 0;
+    for (int i = 0; i < expected.size() && i < response.answers.size(); ++i)
+        matches += answerMatches(expected[i], response.answers[i]);
+    return matches;
+}
+} // namespace
+
+class StoreEndToEnd : public ::testing::Test
+{
+protected:
+    StoreEndToEnd()
+        : reader(2), settings(dir.filePath(QStringLiteral("settings.ini"))),
+          store(&scanner, &reader, &settings, nullptr, &panels)
+    {
+        settings.setDetectionMode(AIDetectionMode::localOnly);
+        scanner.devices = {onlineScanner(QStringLiteral("test:0"), true)};
+        QCoro::waitFor(store.refreshScanners());
+    }
+
+    // Renders a stack of sample surveys into its own folder.
+    QStringList renderStack(const SampleSet& set, const QString& name)
+    {
+        return writeSampleSet(set, dir.filePath(name));
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    FakeScannerService scanner;
+    VisionSurveyExtractionService reader;
+    FakeFilePanels panels;
+    AISettingsStore settings;
+    SurveyScanStore store;
+};
+
+TEST_F(StoreEndToEnd, TwoBatchesGrowTheCSVAndTheProjectReopens)
+{
+    const SampleSet first = makeSampleSet(3, 11, 300, false, SampleStackOrder::duplex);
+    const SampleSet second = makeSampleSet(1, 12, 300, false, SampleStackOrder::duplex);
+    const QString csv = path(QStringLiteral("results/answers.csv"));
+    const QString project = path(QStringLiteral("projects/survey.twk"));
+    panels.answers.enqueue(project);
+    store.saveProjectAs();
+    panels.answers.enqueue(csv);
+    store.chooseCSVFile();
+    ASSERT_EQ(store.statusMessage(), QStringLiteral("CSV connected at answers.csv."));
+
+    scanner.scripted.enqueue(duplexBatch(renderStack(first, QStringLiteral("first"))));
+    QCoro::waitFor(store.startScanBatch());
+    ASSERT_EQ(store.responses().size(), 3);
+    // How well the reader reads is its own tests' business; here the answers
+    // must have come through from the pages to the right surveys.
+    int matches = 0;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(store.responses()[i].surveyNumber, i + 1);
+        matches += matchingAnswers(first.sheets[i], store.responses()[i]);
+    }
+    EXPECT_GE(matches, 14);
+    EXPECT_TRUE(store.stage() == ScanStage::reviewing || store.stage() == ScanStage::finished);
+    EXPECT_FALSE(store.errorMessage()) << store.errorMessage()->toStdString();
+    const QString afterFirst = readText(csv);
+    // Connecting wrote the header; the batch was appended after one empty line.
+    EXPECT_EQ(afterFirst.split(QLatin1Char('\n')).mid(0, 2),
+              (QStringList{afterFirst.section(QLatin1Char('\n'), 0, 0), QString()}));
+    EXPECT_EQ(afterFirst.count(QLatin1Char('\n')), 1 + 1 + 6);
+    EXPECT_FALSE(store.isProjectDirty()); // written after the batch
+
+    scanner.scripted.enqueue(duplexBatch(renderStack(second, QStringLiteral("second"))));
+    QCoro::waitFor(store.startScanBatch());
+    ASSERT_EQ(store.responses().size(), 4);
+    EXPECT_EQ(store.responses().last().surveyNumber, 4);
+    ASSERT_EQ(store.pages().size(), 8);
+    EXPECT_EQ(store.pages()[6].pageNumber, 7);
+    EXPECT_EQ(store.pages()[6].surveyNumber, 4);
+    EXPECT_EQ(store.pages()[7].side, SurveySide::back);
+    EXPECT_GE(matchingAnswers(second.sheets[0], store.responses().last()), 4);
+    const QString afterSecond = readText(csv);
+    EXPECT_TRUE(afterSecond.startsWith(afterFirst + QLatin1Char('\n'))); // one blank line
+    EXPECT_EQ(afterSecond.count(QLatin1Char('\n')), 1 + 1 + 6 + 1 + 2);
+    EXPECT_TRUE(afterSecond.contains(QStringLiteral("\n4,Back,8,")));
+
+    store.updateAnswer(2, 1, QStringLiteral("Prefer not to answer"));
+    const QString rewritten = readText(csv);
+    EXPECT_FALSE(rewritten.contains(QStringLiteral("\n\n")));
+    EXPECT_EQ(rewritten.count(QLatin1Char('\n')), 1 + 8);
+
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    const auto questions = store.detectedQuestions();
+    store.newProject();
+    panels.answers.enqueue(project);
+    store.openProject();
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Opened survey.twk."));
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_EQ(store.detectedQuestions(), questions);
+    ASSERT_EQ(store.pages().size(), pages.size());
+    for (int i = 0; i < pages.size(); ++i) {
+        EXPECT_EQ(store.pages()[i].fileURL, pages[i].fileURL);
+        EXPECT_EQ(store.pages()[i].surveyNumber, pages[i].surveyNumber);
+        EXPECT_EQ(store.pages()[i].pageNumber, pages[i].pageNumber);
+    }
+    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(csv));
+
+    // A failing scanner leaves what is there.
+    scanner.scripted.enqueue(ScannerServiceError(ScannerServiceError::Kind::scanProducedNoFiles));
+    QCoro::waitFor(store.startScanBatch());
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Scan failed."));
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_EQ(store.pages().size(), pages.size());
+    EXPECT_EQ(readText(csv), rewritten);
+}
+
+TEST_F(StoreEndToEnd, UnreadableFilesAreNamedInTheError)
+{
+    QDir().mkpath(path(QStringLiteral("broken")));
+    QStringList files;
+    for (const QString& name : {QStringLiteral("fronts-1.png"), QStringLiteral("fronts-3.png")}) {
+        QFile file(path(QStringLiteral("broken/") + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("this is no image");
+        files.append(file.fileName());
+    }
+    ScanBatchResult batch;
+    batch.pages = makePages({files}, PageNumbering::singleSided);
+    batch.responses = makePlaceholderResponses(batch.pages, 14);
+    scanner.scripted.enqueue(batch);
+    QCoro::waitFor(store.startScanBatch());
+    ASSERT_TRUE(store.errorMessage());
+    EXPECT_TRUE(store.errorMessage()->startsWith(
+        QStringLiteral("2 pages could not be read: fronts-1.png (")))
+        << store.errorMessage()->toStdString();
+    EXPECT_TRUE(store.errorMessage()->contains(QStringLiteral("fronts-3.png (")));
+    // The surveys are still there, blank, to rescan or fill in by hand.
+    EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 2 surveys from 2 pages."));
+}
+
+TEST_F(StoreEndToEnd, BlankSurveyProposesTheTemplate)
+{
+    store.applyTemplatePreset(SurveyTemplate::custom);
+    QStringList files;
+    for (SurveySide side : {SurveySide::front, SurveySide::back}) {
+        const QString file = path(QStringLiteral("blank-%1.png").arg(rawValue(side)));
+        ASSERT_TRUE(renderBlankSurveyPage(side, 300).save(file));
+        files.append(file);
+    }
+    scanner.scripted.enqueue(duplexBatch(files));
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(store.statusMessage(),
+              QStringLiteral("Template ready. Review each section and choose what to detect."));
+    EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 60);
+    EXPECT_TRUE(store.pages().isEmpty());
+    EXPECT_TRUE(store.responses().isEmpty());
+
+    const QList<SurveyTemplateField> builtIn =
+        SurveyTemplateField::defaults(SurveyTemplate::krda2026);
+    int wordingFound = 0;
+    for (const SurveyTemplateField& expected : builtIn) {
+        const auto field = store.templateField(expected.number);
+        ASSERT_TRUE(field);
+        const QString firstWord = expected.prompt.section(QLatin1Char(' '), 0, 0);
+        wordingFound += field->prompt.contains(firstWord, Qt::CaseInsensitive);
+    }
+    EXPECT_GE(wordingFound, 12);
+    // Question 13 asks for the hardest part: a written answer.
+    EXPECT_EQ(store.templateField(13)->detectionMode, SurveyDetectionMode::written);
+    EXPECT_EQ(store.configuration().templatePreset, SurveyTemplate::custom);
+    EXPECT_EQ(store.configuration().questionCount, 14);
+}
