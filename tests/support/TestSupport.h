@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QString>
-#include <coroutine>
+#include <exception>
 #include <optional>
 #include <qcoro/qcorotask.h>
 
@@ -11,16 +12,60 @@ namespace testsupport {
 // The project's source folder, for checked-in fixtures.
 QString sourceDir();
 
+namespace detail {
+// QCoro 0.8's waitFor drops an exception and then waits forever, so the
+// outcome is captured inside a coroutine of our own.
+template <typename T>
+QCoro::Task<> capture(QCoro::Task<T> task, std::optional<T>& value, std::exception_ptr& error,
+                      bool& done)
+{
+    try {
+        value.emplace(co_await std::move(task));
+    } catch (...) {
+        error = std::current_exception();
+    }
+    done = true;
+}
+
+inline QCoro::Task<> captureVoid(QCoro::Task<> task, std::exception_ptr& error, bool& done)
+{
+    try {
+        co_await std::move(task);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    done = true;
+}
+
+inline void spinUntil(const bool& done)
+{
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+}
+} // namespace detail
+
 // Runs a coroutine to completion on the current thread's event loop and
 // returns its value; rethrows what it threw.
 template <typename T> T runTask(QCoro::Task<T>&& task)
 {
-    return QCoro::waitFor(std::move(task));
+    std::optional<T> value;
+    std::exception_ptr error;
+    bool done = false;
+    auto runner = detail::capture(std::move(task), value, error, done);
+    detail::spinUntil(done);
+    if (error)
+        std::rethrow_exception(error);
+    return std::move(*value);
 }
 
 inline void runTask(QCoro::Task<>&& task)
 {
-    QCoro::waitFor(std::move(task));
+    std::exception_ptr error;
+    bool done = false;
+    auto runner = detail::captureVoid(std::move(task), error, done);
+    detail::spinUntil(done);
+    if (error)
+        std::rethrow_exception(error);
 }
 
 } // namespace testsupport
