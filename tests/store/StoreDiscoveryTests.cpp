@@ -1,0 +1,107 @@
+#include "StoreFixture.h"
+
+#include <QSignalSpy>
+
+class StoreDiscovery : public StoreFixture
+{
+protected:
+    StoreDiscovery()
+    {
+        connectScanner();
+        reader.answer = [](const QList<ScanPage>&) {
+            SurveyExtractionResult result;
+            result.responses = {{1, {}, {QStringLiteral("ignored")}}};
+            result.questions = {{1, QStringLiteral("Your name")},
+                                {2, QStringLiteral("Question 2")},
+                                {16, QStringLiteral("Why did you come?")}};
+            return result;
+        };
+    }
+};
+
+TEST_F(StoreDiscovery, TemplateScanProposesFieldsAndLeavesSurveysAlone)
+{
+    runBatch(1);
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    QSignalSpy stageSpy(&store, &SurveyScanStore::stageChanged);
+    QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
+    scanner.scripted.enqueue(makeScannedBatch(1, 2));
+    QCoro::waitFor(store.scanTemplatePage());
+
+    QStringList texts;
+    for (const auto& args : statusSpy)
+        texts.append(args.at(0).toString());
+    EXPECT_EQ(texts,
+              (QStringList{QStringLiteral("Scanning a template survey..."),
+                           QStringLiteral("Finding questions and answer areas on the template..."),
+                           QStringLiteral(
+                               "Template ready. Review each section and choose what to detect.")}));
+    EXPECT_EQ(stageSpy.count(), 3);
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 60);
+    EXPECT_FALSE(reader.allQuestionFlags.last());
+    EXPECT_EQ(store.pages(), pages);
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_EQ(store.templateField(1)->prompt, QStringLiteral("Your name"));
+    EXPECT_EQ(store.templateField(16)->detectionMode, SurveyDetectionMode::written);
+    EXPECT_EQ(store.configuration().questionCount, 16);
+    EXPECT_EQ(store.lastAIStatusMessage(), QStringLiteral("AI has not run for this batch."));
+}
+
+TEST_F(StoreDiscovery, LargeTemplatesAreSearchedToTheirOwnCount)
+{
+    SurveyConfiguration configuration = store.configuration();
+    configuration.questionCount = 80;
+    store.setConfiguration(configuration);
+    scanner.scripted.enqueue(makeScannedBatch(1, 1));
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 80);
+    EXPECT_EQ(scanner.scanConfigurations.last().templateFields.size(), 80);
+}
+
+TEST_F(StoreDiscovery, FailedTemplateScanKeepsTheTemplate)
+{
+    const SurveyConfiguration before = store.configuration();
+    scanner.scripted.enqueue(ScannerServiceError(ScannerServiceError::Kind::deviceUnavailable));
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Template scan failed."));
+    EXPECT_EQ(store.errorMessage(),
+              ScannerServiceError(ScannerServiceError::Kind::deviceUnavailable).description());
+    EXPECT_EQ(store.configuration(), before);
+    EXPECT_TRUE(store.canScanTemplate());
+}
+
+TEST_F(StoreDiscovery, UncontrollableDeviceExplainsItself)
+{
+    ScannerDevice device = onlineScanner(QStringLiteral("usb"));
+    device.isControllable = false;
+    device.statusDetail =
+        QStringLiteral("Linux can see this USB device, but SANE cannot drive it.");
+    scanner.devices = {device};
+    QCoro::waitFor(store.refreshScanners());
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Scanner driver unavailable."));
+    EXPECT_EQ(store.errorMessage(), device.statusDetail);
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
+}
+
+TEST_F(StoreDiscovery, ProjectsCannotBeReplacedWhileABatchRuns)
+{
+    Gate readGate;
+    reader.gate = &readGate;
+    reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, false); };
+    scanner.scripted.enqueue(makeScannedBatch(2, 1));
+    auto batch = store.startScanBatch();
+    store.newProject();
+    panels.answers.enqueue(path(QStringLiteral("other.twk")));
+    store.openProject();
+    EXPECT_TRUE(panels.discardQuestions.isEmpty());
+    EXPECT_TRUE(panels.requests.isEmpty());
+    EXPECT_TRUE(store.errorMessage());
+    readGate.open();
+    QCoro::waitFor(std::move(batch));
+    EXPECT_EQ(store.responses().size(), 2);
+}
