@@ -275,6 +275,7 @@ QCoro::Task<AIStepResult> applyAIFirstPageExtraction(AIStepContext context,
 
     responses = blankedAIResponses(responses, context.configuration);
     const QString apiKey = *settings.cachedAPIKey();
+    const QString model = settings.model();
     QList<SurveyTemplateField> fields = context.configuration.templateFields;
     std::stable_sort(fields.begin(), fields.end(),
                      [](const auto& a, const auto& b) { return a.number < b.number; });
@@ -301,8 +302,7 @@ QCoro::Task<AIStepResult> applyAIFirstPageExtraction(AIStepContext context,
         QList<AIPageAnswer> answers;
         std::optional<QString> failure;
         try {
-            answers = co_await context.client->analyzePage(page.fileURL, fields, apiKey,
-                                                           settings.model());
+            answers = co_await context.client->analyzePage(page.fileURL, fields, apiKey, model);
         } catch (...) {
             failure = describe(std::current_exception());
         }

@@ -95,6 +95,10 @@ QCoro::Task<QByteArray> OpenAIAnswerAnalysisService::post(QByteArray body, QStri
     request.setRawHeader("Authorization", "Bearer " + apiKey.toUtf8());
     request.setRawHeader("Content-Type", "application/json");
     request.setTransferTimeout(static_cast<int>(timeout.count()));
+    // A redirect would carry the key to another address; it counts as a
+    // failed status instead.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
     if (m_sslConfiguration)
         request.setSslConfiguration(*m_sslConfiguration);
 

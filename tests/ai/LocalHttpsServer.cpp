@@ -31,6 +31,8 @@ QByteArray reasonPhrase(int status)
         return "Too Many Requests";
     case 500:
         return "Internal Server Error";
+    case 307:
+        return "Temporary Redirect";
     default:
         return "Status";
     }
@@ -109,6 +111,7 @@ void LocalHttpsServer::serve(QSslSocket* socket, std::shared_ptr<QByteArray> buf
     QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' +
                      reasonPhrase(reply.status) + "\r\nContent-Type: " + reply.contentType +
                      "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
+                     (reply.location.isEmpty() ? QByteArray() : "\r\nLocation: " + reply.location) +
                      "\r\nConnection: close\r\n\r\n" + reply.body;
     socket->write(out);
     socket->flush();

@@ -17,6 +17,7 @@ struct ScriptedReply
     QByteArray body;
     QByteArray contentType = "application/json";
     bool neverAnswer = false; // hold the connection open without a reply
+    QByteArray location = {}; // sent as a Location header when set
 };
 
 // One request as it arrived on the wire.

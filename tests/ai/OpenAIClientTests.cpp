@@ -226,6 +226,18 @@ TEST_F(OpenAIClientTest, FailingStatusesGiveTheServerMessageOrTheStatus)
     EXPECT_EQ(server.requests().size(), 5);
 }
 
+TEST_F(OpenAIClientTest, RedirectsAreNotFollowed)
+{
+    ScriptedReply redirect{307, {}, "text/plain"};
+    redirect.location = server.baseURL().toString().toUtf8() + "/elsewhere";
+    server.script({redirect, {200, replyWithText(QStringLiteral("{}"))}});
+    const auto [kind, text] =
+        failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); });
+    EXPECT_EQ(kind, Kind::requestFailed);
+    EXPECT_EQ(text, QStringLiteral("OpenAI request failed with status 307."));
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
 TEST_F(OpenAIClientTest, SlowReplyTimesOut)
 {
     server.script({{200, {}, "application/json", true}});
