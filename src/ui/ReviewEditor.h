@@ -1,0 +1,85 @@
+#pragma once
+
+#include "model/QuestionReviewItem.h"
+
+#include <QFrame>
+#include <QPointer>
+#include <QStringList>
+#include <QUuid>
+#include <functional>
+#include <optional>
+
+class CropView;
+class FlowLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class QWidget;
+class SpeechInputController;
+class SurveyScanStore;
+
+// Makes the dictation controller of one review item; returns null when
+// dictation is not available (the button is then hidden).
+using DictationFactory = std::function<SpeechInputController*(QObject* parent)>;
+
+// The review card of one queued answer: the crop large, the suggestion and
+// note, and an answer editor built for speed (Enter applies, digits toggle
+// options). The answer text lives in the store's review item.
+class ReviewEditor : public QFrame
+{
+    Q_OBJECT
+public:
+    ReviewEditor(SurveyScanStore* store, DictationFactory dictation, QWidget* parent = nullptr);
+
+    void showItem(const QUuid& id);
+    QUuid itemID() const { return m_id; }
+    // Puts the keyboard on the answer editor.
+    void focusEditor();
+    // Applies the shown item; false when the store kept it (nothing to apply).
+    bool apply();
+
+    QLineEdit* answerField() const { return m_answer; }
+    QList<QToolButton*> optionToggles() const { return m_toggles; }
+    QToolButton* dictationButton() const { return m_dictate; }
+
+Q_SIGNALS:
+    void applied(const QUuid& id);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::optional<QuestionReviewItem> item() const;
+    QStringList optionsFor(const QuestionReviewItem& item) const;
+    void rebuildOptions(const QStringList& options);
+    void refreshAnswer();
+    void setEnteredText(const QString& text);
+    void toggleOption(const QString& option);
+    void refreshDictation();
+
+    SurveyScanStore* m_store;
+    DictationFactory m_dictationFactory;
+    QUuid m_id;
+    QStringList m_options;
+
+    QLabel* m_survey;
+    QLabel* m_page;
+    QLabel* m_prompt;
+    CropView* m_crop;
+    QLabel* m_suggestion;
+    QLabel* m_confidence;
+    QWidget* m_noteRow;
+    QLabel* m_noteIcon;
+    QLabel* m_note;
+    QWidget* m_optionsBox;
+    QLabel* m_selectionCount;
+    FlowLayout* m_optionsFlow;
+    QList<QToolButton*> m_toggles;
+    QLineEdit* m_answer;
+    QPushButton* m_apply;
+    QPushButton* m_clear;
+    QToolButton* m_dictate;
+    QLabel* m_dictationError;
+    QPointer<SpeechInputController> m_dictation;
+};
