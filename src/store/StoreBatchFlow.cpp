@@ -223,6 +223,8 @@ void SurveyScanStore::finishBatch(const QList<ScanPage>& newPages, BatchAnswers 
         setSelectedSurveyNumber(m_responses.first().surveyNumber);
     else
         setSelectedSurveyNumber(std::nullopt);
+    if (m_errorMessage == scanRunningText())
+        clearErrorMessage();
     setProjectDirty(true);
     appendBatchToCSV(batchPages, batchResponses);
     if (m_projectURL)

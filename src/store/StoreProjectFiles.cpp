@@ -13,12 +13,12 @@ QString fileName(const QUrl& url)
 {
     return QFileInfo(url.toLocalFile()).fileName();
 }
+} // namespace
 
-const QString busyText()
+QString SurveyScanStore::scanRunningText()
 {
     return QStringLiteral("Wait for the running scan to finish first.");
 }
-} // namespace
 
 bool SurveyScanStore::confirmDiscard(DiscardReason reason)
 {
@@ -31,7 +31,7 @@ void SurveyScanStore::newProject()
 {
     // A batch still running would finish into the new project.
     if (isBusy()) {
-        setErrorMessage(busyText());
+        setErrorMessage(scanRunningText());
         return;
     }
     if (!confirmDiscard(DiscardReason::newProject))
@@ -54,7 +54,7 @@ void SurveyScanStore::newProject()
 void SurveyScanStore::openProject()
 {
     if (isBusy()) {
-        setErrorMessage(busyText());
+        setErrorMessage(scanRunningText());
         return;
     }
     if (!confirmDiscard(DiscardReason::openProject))
@@ -68,7 +68,7 @@ void SurveyScanStore::openProject()
 void SurveyScanStore::openProject(const QString& path)
 {
     if (isBusy()) {
-        setErrorMessage(busyText());
+        setErrorMessage(scanRunningText());
         return;
     }
     SurveyProjectDocument document;

@@ -229,6 +229,8 @@ private:
     void normalizeTemplateFields();
     // Dirty, CSV rewrite (unless skipped), project write: the end of every edit.
     void persistAfterEdit(bool rewriteCSV = true);
+    // Why new and open refuse while a batch runs; cleared when the batch ends.
+    static QString scanRunningText();
     // True when nothing unsaved would be lost or the operator agrees to lose it.
     bool confirmDiscard(DiscardReason reason);
 

@@ -100,8 +100,9 @@ TEST_F(StoreDiscovery, ProjectsCannotBeReplacedWhileABatchRuns)
     store.openProject();
     EXPECT_TRUE(panels.discardQuestions.isEmpty());
     EXPECT_TRUE(panels.requests.isEmpty());
-    EXPECT_TRUE(store.errorMessage());
+    EXPECT_EQ(store.errorMessage(), QStringLiteral("Wait for the running scan to finish first."));
     readGate.open();
     QCoro::waitFor(std::move(batch));
     EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_FALSE(store.errorMessage());
 }
