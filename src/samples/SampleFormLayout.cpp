@@ -154,7 +154,9 @@ private:
         // analysis drops as noise.
         const double indent = m_left;
         const double lead = arrangement.boxes ? pt(kBoxPt + kBoxGapPt) : 0;
-        const double spacing = arrangement.boxes ? pt(24) : pt(34);
+        // Wide gaps between choices keep Tesseract from taking them for
+        // word spaces and running the words of a label together.
+        const double spacing = arrangement.boxes ? pt(40) : pt(34);
         const int columns = arrangement.columns;
         const double columnWidth =
             columns > 0 ? (m_page.pageSize.width() - m_left - indent) / columns : 0;
