@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
 #include <omp.h>
@@ -58,13 +59,37 @@ QString joinedText(const QList<RecognizedWord>& words)
     return texts.join(QLatin1Char(' '));
 }
 
+bool looksLikeBoxGlyph(const RecognizedWord& word, double followingTextHeight)
+{
+    static const QRegularExpression questionNumber(QStringLiteral("^(?:Q)?[0-9]{1,3}[\\).:\\-]?$"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+    const QString text = word.text.trimmed();
+    if (text.isEmpty() || text.size() > 3 || text.front().isDigit() ||
+        questionNumber.match(text).hasMatch())
+        return false;
+    const bool symbol =
+        std::any_of(text.begin(), text.end(), [](QChar c) { return !c.isLetterOrNumber(); });
+    const QRectF& box = word.pixelBounds;
+    const double aspect = box.width() / std::max(1.0, box.height());
+    const bool squareAndTall =
+        aspect >= 0.6 && aspect <= 1.6 && box.height() >= 1.15 * followingTextHeight;
+    return symbol || squareAndTall;
+}
+
 QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
                                            const QList<RecognizedWord>& words)
 {
     const double wideGap = 1.2 * line.pixelBounds.height();
+    // The tallest word after each word: label text with its ascenders.
+    QList<double> followingHeight(words.size(), 0.0);
+    for (qsizetype i = words.size() - 2; i >= 0; --i)
+        followingHeight[i] = std::max(followingHeight[i + 1], words[i + 1].pixelBounds.height());
     QList<QList<RecognizedWord>> runs;
-    for (const RecognizedWord& word : words) {
-        if (runs.isEmpty() ||
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const RecognizedWord& word = words[i];
+        const bool afterGlyph = !runs.isEmpty() && runs.last().size() == 1 &&
+                                looksLikeBoxGlyph(runs.last().first(), followingHeight[i - 1]);
+        if (runs.isEmpty() || afterGlyph ||
             word.pixelBounds.left() - runs.last().last().pixelBounds.right() > wideGap)
             runs.append(QList<RecognizedWord>());
         runs.last().append(word);
@@ -99,6 +124,7 @@ TextRecognizer::TextRecognizer() : m_engine(std::make_unique<Engine>())
     const QByteArray path = tessdataPath().toLocal8Bit();
     m_engine->ready = m_engine->api.Init(path.constData(), "eng", tesseract::OEM_LSTM_ONLY) == 0;
     if (m_engine->ready) {
+        // Automatic layout: a form's rows and columns come out as lines.
         m_engine->api.SetPageSegMode(tesseract::PSM_AUTO);
         // Keeps Tesseract from printing resolution warnings for every page.
         m_engine->api.SetVariable("debug_file", "/dev/null");

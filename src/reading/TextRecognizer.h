@@ -44,9 +44,17 @@ using RecognizedWord = RecognizedTextBlock;
 // The words joined with single spaces.
 QString joinedText(const QList<RecognizedWord>& words);
 
-// A line cut where the gap between two words is wider than 1.2 line heights;
-// each piece gets its words' box and mean confidence. A line without such a
-// gap is returned as it is.
+// A printed check box that Tesseract read as a word ("[_]", "L]", "M" for a
+// ticked box): up to three characters that hold a symbol or stand square
+// and clearly taller than the tallest word after it on the line.
+// Question numbers and words starting with a digit never are.
+bool looksLikeBoxGlyph(const RecognizedWord& word, double followingTextHeight);
+
+// A line cut where the gap between two words is wider than 1.2 line heights,
+// and after a leading box glyph, so each label gets the box of its own
+// letters (as a recogniser that ignores check boxes would give); each piece
+// gets its words' box and mean confidence. A line without a cut is returned
+// as it is.
 QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
                                            const QList<RecognizedWord>& words);
 

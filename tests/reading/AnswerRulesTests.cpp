@@ -199,17 +199,41 @@ TEST(Snippet, TallCropsAreTurnedAndNamesAreFixed)
 
 TEST(Lines, SplitWhereWordsStandFarApart)
 {
-    const RecognizedTextBlock line{"[_] Yes [_] No", 0.7, QRectF(0, 0, 700, 40)};
-    const QList<RecognizedWord> words{{"[_]", 0.5, QRectF(0, 0, 40, 40)},
-                                      {"Yes", 0.9, QRectF(60, 0, 80, 40)},
-                                      {"[_]", 0.3, QRectF(400, 0, 40, 40)},
-                                      {"No", 0.9, QRectF(460, 0, 60, 40)}};
+    const RecognizedTextBlock line{"Yes, in Math Other", 0.7, QRectF(0, 0, 900, 40)};
+    const QList<RecognizedWord> words{{"Yes,", 0.9, QRectF(0, 0, 80, 40)},
+                                      {"in", 0.9, QRectF(95, 0, 40, 40)},
+                                      {"Math", 0.5, QRectF(150, 0, 100, 40)},
+                                      {"Other", 0.9, QRectF(500, 0, 120, 40)}};
     const QList<RecognizedTextBlock> pieces = splitAtWideGaps(line, words);
     ASSERT_EQ(pieces.size(), 2);
-    EXPECT_EQ(pieces[0], (RecognizedTextBlock{"[_] Yes", 0.7, QRectF(0, 0, 140, 40)}));
-    EXPECT_EQ(pieces[1].text, QStringLiteral("[_] No"));
-    EXPECT_DOUBLE_EQ(pieces[1].confidence, 0.6);
-    EXPECT_EQ(splitAtWideGaps(line, words.mid(0, 2)), (QList<RecognizedTextBlock>{line}));
+    EXPECT_EQ(pieces[0].text, QStringLiteral("Yes, in Math"));
+    EXPECT_EQ(pieces[0].pixelBounds, QRectF(0, 0, 250, 40));
+    EXPECT_NEAR(pieces[0].confidence, 2.3 / 3, 1e-9);
+    EXPECT_EQ(pieces[1], (RecognizedTextBlock{"Other", 0.9, QRectF(500, 0, 120, 40)}));
+    EXPECT_EQ(splitAtWideGaps(line, words.mid(0, 3)), (QList<RecognizedTextBlock>{line}));
+}
+
+TEST(Lines, LeadingBoxGlyphStandsApartFromItsLabel)
+{
+    const RecognizedWord label{"Female", 0.95, QRectF(300, 5, 150, 32)};
+    EXPECT_TRUE(looksLikeBoxGlyph({"[_]", 0.8, QRectF(240, 0, 41, 41)}, 32));
+    EXPECT_TRUE(looksLikeBoxGlyph({"Ml", 0.3, QRectF(240, 0, 50, 41)}, 32));
+    EXPECT_TRUE(looksLikeBoxGlyph({"M", 0.9, QRectF(240, 0, 41, 60)}, 32));
+    // Words of the label and question numbers stay.
+    EXPECT_FALSE(looksLikeBoxGlyph({"I", 0.9, QRectF(240, 5, 8, 32)}, 32));
+    EXPECT_FALSE(looksLikeBoxGlyph({"A", 0.9, QRectF(240, 5, 30, 32)}, 32));
+    EXPECT_FALSE(looksLikeBoxGlyph({"12.", 0.4, QRectF(240, 5, 60, 40)}, 32));
+    EXPECT_FALSE(looksLikeBoxGlyph({"Q7-", 0.4, QRectF(240, 5, 60, 40)}, 32));
+    EXPECT_FALSE(looksLikeBoxGlyph({"had", 0.42, QRectF(330, 5, 72, 29)}, 37));
+    EXPECT_FALSE(looksLikeBoxGlyph({"1.1", 0.6, QRectF(240, 5, 60, 40)}, 24));
+    // "It" before "was required": taller than "was", not than "required".
+    EXPECT_FALSE(looksLikeBoxGlyph({"It", 0.96, QRectF(240, 5, 29, 29)}, 37));
+
+    const RecognizedTextBlock line{"[_] Female", 0.7, QRectF(240, 0, 210, 41)};
+    const QList<RecognizedTextBlock> pieces =
+        splitAtWideGaps(line, {{"[_]", 0.5, QRectF(240, 0, 41, 41)}, label});
+    ASSERT_EQ(pieces.size(), 2);
+    EXPECT_EQ(pieces[1], (RecognizedTextBlock{"Female", 0.95, label.pixelBounds}));
 }
 
 ScanPage page(qint64 survey, qint64 number)
