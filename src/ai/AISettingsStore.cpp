@@ -219,8 +219,12 @@ void AISettingsStore::setHasShownFirstRunPrompt(bool shown)
     Q_EMIT hasShownFirstRunPromptChanged();
 }
 
-void AISettingsStore::setLastErrorMessage(const std::optional<QString>& message)
+void AISettingsStore::setLastErrorMessage(const std::optional<QString>& reported)
 {
+    // Whatever reports a failure, the key it may echo is not shown.
+    std::optional<QString> message = reported;
+    if (message && m_cachedAPIKey && m_cachedAPIKey->size() >= 8)
+        message->replace(*m_cachedAPIKey, QStringLiteral("[API key]"));
     if (m_lastErrorMessage == message)
         return;
     m_lastErrorMessage = message;

@@ -93,7 +93,8 @@ public:
     void setMaxAIReviewsPerBatch(qint64 limit);
     void setSendsImagesToOpenAI(bool sends);
     void setHasShownFirstRunPrompt(bool shown);
-    // Written by the AI steps of a batch; absent clears it.
+    // Written by the AI steps of a batch; absent clears it. The saved key is
+    // masked out of the text.
     void setLastErrorMessage(const std::optional<QString>& message);
 
     void saveAPIKey(const QString& key);

@@ -282,6 +282,11 @@ TEST_F(AISettingsStoreTest, ConnectionTestReportsSuccessFailureAndMissingKey)
     EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("Incorrect API key provided."));
     EXPECT_TRUE(settings.hasAPIKey());
     EXPECT_FALSE(settings.isTestingConnection());
+
+    // A client that echoes the key does not get it shown.
+    client.failWith = QStringLiteral("Key ") + kKey + QStringLiteral(" was refused.");
+    aitest::run(settings.testConnection());
+    EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("Key [API key] was refused."));
 }
 
 TEST_F(AISettingsStoreTest, BaseURLIsReadFromPreferences)
