@@ -18,7 +18,7 @@ struct ReadingSetup
     qint64 questionCount = 1; // the effective question count
     double reviewThreshold = 0.92;
     bool includeAll = false;
-    int judgeMaxSide = 1700; // orientation is judged on a copy this large
+    int judgeMaxSide = 1275; // orientation is judged on a copy this large
 };
 
 // The largest of 1, the template's largest number and every field's number
