@@ -18,8 +18,10 @@ QString& markPath()
 
 QPixmap render(int size, qreal devicePixelRatio)
 {
+    if (!QFile::exists(markPath()))
+        return {};
     QSvgRenderer renderer(markPath());
-    if (!QFile::exists(markPath()) || !renderer.isValid())
+    if (!renderer.isValid())
         return {};
     const int pixels = qRound(size * devicePixelRatio);
     QPixmap result(pixels, pixels);

@@ -1,0 +1,169 @@
+#include "UiTestSupport.h"
+
+#include "ui/AISettingsPanel.h"
+#include "ui/AppSection.h"
+#include "ui/BrandMark.h"
+#include "ui/ReviewAnswerText.h"
+#include "ui/Symbols.h"
+#include "ui/TemplateFieldRow.h"
+#include "ui/TemplateScreen.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace uitest;
+
+TEST(ReviewAnswerText, ReadsAndTogglesOptionsInTemplateOrder)
+{
+    const QStringList options{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Maybe")};
+    EXPECT_EQ(selectedOptions(QStringLiteral("maybe; yes"), options),
+              (QStringList{QStringLiteral("Yes"), QStringLiteral("Maybe")}));
+    EXPECT_EQ(selectedOptions(QStringLiteral("Yes | robots"), options),
+              QStringList{QStringLiteral("Yes")});
+    EXPECT_TRUE(selectedOptions(QString(), options).isEmpty());
+
+    EXPECT_EQ(toggledOption(QString(), options, QStringLiteral("No")), QStringLiteral("No"));
+    EXPECT_EQ(toggledOption(QStringLiteral("Maybe"), options, QStringLiteral("Yes")),
+              QStringLiteral("Yes; Maybe"));
+    EXPECT_EQ(toggledOption(QStringLiteral("Yes; Maybe"), options, QStringLiteral("Yes")),
+              QStringLiteral("Maybe"));
+    // A written piece that names no option survives a toggle.
+    EXPECT_EQ(toggledOption(QStringLiteral("Other: robots"), options, QStringLiteral("No")),
+              QStringLiteral("No; Other: robots"));
+    EXPECT_EQ(selectionCountText(2), QStringLiteral("2 answers selected"));
+}
+
+TEST(AppSections, OrderTitlesSymbolsAndCategories)
+{
+    QStringList titles;
+    QStringList symbolNames;
+    for (AppSection section : allAppSections()) {
+        titles.append(rawValue(section));
+        symbolNames.append(symbolName(section));
+        EXPECT_TRUE(symbols::exists(symbolName(section))) << symbolName(section).toStdString();
+        EXPECT_FALSE(symbols::icon(symbolName(section)).isNull());
+    }
+    EXPECT_EQ(titles,
+              (QStringList{"Project", "Template", "Scan", "Answers", "Review", "Statistics"}));
+    EXPECT_EQ(symbolNames, (QStringList{"folder", "doc.text.viewfinder", "scanner", "tablecells",
+                                        "text.viewfinder", "chart.pie"}));
+    EXPECT_EQ(category(AppSection::review), AppSectionCategory::workflow);
+    EXPECT_EQ(category(AppSection::statistics), AppSectionCategory::analytics);
+    EXPECT_FALSE(symbols::exists(QStringLiteral("no.such.symbol")));
+}
+
+TEST(BrandMark, MissingArtworkFallsBackToTheSymbolAndNoIcon)
+{
+    ASSERT_FALSE(brand::applicationIcon().isNull());
+    const QString bundled = brand::markResource();
+    brand::setMarkResource(QStringLiteral(":/tallywicket/brand/missing.svg"));
+    EXPECT_TRUE(brand::applicationIcon().isNull());
+    const QPixmap fallback = brand::mark(32);
+    EXPECT_FALSE(fallback.isNull());
+    EXPECT_EQ(fallback.toImage().pixelColor(0, 0).alpha(), 0); // the symbol, not the tile
+    brand::setMarkResource(bundled);
+    EXPECT_NE(brand::mark(32).toImage().pixelColor(16, 16).alpha(), 0);
+}
+
+class AISettingsPanelTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    AISettingsStore settings{dir.filePath(QStringLiteral("ai.ini"))};
+};
+
+TEST_F(AISettingsPanelTest, ConfidenceTextsAndSliderSteps)
+{
+    EXPECT_EQ(AISettingsPanel::confidenceText(0.92), QStringLiteral("92% confidence or higher"));
+    EXPECT_EQ(AISettingsPanel::confidenceText(0.94), QStringLiteral("94% confidence or higher"));
+    EXPECT_EQ(AISettingsPanel::confidenceText(0.995), QStringLiteral("99% confidence or higher"));
+    EXPECT_EQ(AISettingsPanel::confidenceText(0.9), QStringLiteral("90% confidence or higher"));
+    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.90), 0);
+    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.92), 4);
+    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.995), 19);
+    for (int position = 0; position <= 19; ++position)
+        EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(
+                      AISettingsPanel::sliderPositionToConfidence(position)),
+                  position);
+    EXPECT_EQ(AISettingsPanel::batchLimitText(80), QStringLiteral("80 AI review images"));
+}
+
+TEST_F(AISettingsPanelTest, ControlsWriteThroughAndFollowTheStore)
+{
+    AISettingsPanel panel(&settings);
+    auto* slider = panel.findChild<QSlider*>(QStringLiteral("autoApplySlider"));
+    auto* limit = panel.findChild<QSpinBox*>(QStringLiteral("batchLimit"));
+    auto* mode = panel.findChild<QComboBox*>(QStringLiteral("detectionMode"));
+    auto* model = panel.findChild<QLineEdit*>(QStringLiteral("modelField"));
+    ASSERT_TRUE(slider && limit && mode && model);
+
+    EXPECT_EQ(limit->minimum(), 1);
+    EXPECT_EQ(limit->maximum(), 500);
+    EXPECT_EQ(limit->singleStep(), 10);
+    EXPECT_EQ(limit->value(), 80);
+    EXPECT_EQ(model->placeholderText(), QStringLiteral("gpt-5.5"));
+    EXPECT_EQ(mode->count(), 4);
+    EXPECT_EQ(mode->currentText(), QStringLiteral("Hybrid"));
+
+    slider->setValue(8);
+    EXPECT_DOUBLE_EQ(settings.autoApplyConfidence(), 0.94);
+    limit->setValue(120);
+    EXPECT_EQ(settings.maxAIReviewsPerBatch(), 120);
+    QTest::keyClicks(model, QStringLiteral("x"));
+    EXPECT_EQ(settings.model(), QStringLiteral("gpt-4.1-minix"));
+
+    settings.setDetectionMode(AIDetectionMode::localOnly);
+    EXPECT_EQ(mode->currentText(), QStringLiteral("Local Only"));
+
+    // Save Key is enabled only for a typed key; Remove only with a saved key.
+    auto* key = panel.findChild<QLineEdit*>(QStringLiteral("apiKeyField"));
+    QPushButton* save = nullptr;
+    QPushButton* remove = nullptr;
+    for (QPushButton* button : panel.findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("Save Key"))
+            save = button;
+        if (button->text() == QStringLiteral("Remove"))
+            remove = button;
+    }
+    ASSERT_TRUE(key && save && remove);
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(remove->isEnabled());
+    QTest::keyClicks(key, QStringLiteral("   "));
+    EXPECT_FALSE(save->isEnabled());
+    key->clear();
+    QTest::keyClicks(key, QStringLiteral("sk-test-0123456789abcd"));
+    ASSERT_TRUE(save->isEnabled());
+    save->click();
+    EXPECT_TRUE(settings.hasAPIKey());
+    EXPECT_TRUE(remove->isEnabled());
+    EXPECT_TRUE(key->text().isEmpty());
+}
+
+TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
+{
+    QTemporaryDir dir;
+    FakeScannerService scanner({});
+    NoReading reader;
+    App app(dir.filePath(QStringLiteral("p.ini")), &scanner, &reader);
+    TemplateScreen screen(app.store.get());
+    ASSERT_EQ(screen.rows().size(), app.store->configuration().templateFields.size());
+
+    TemplateFieldRow* third = screen.rows()[2];
+    third->questionText()->setText(QStringLiteral("Why did you start?"));
+    Q_EMIT third->questionText()->editingFinished();
+    EXPECT_EQ(app.store->templateField(3)->prompt, QStringLiteral("Why did you start?"));
+    EXPECT_EQ(app.store->configuration().templatePreset, SurveyTemplate::custom);
+
+    const qsizetype before = screen.rows().size();
+    for (QPushButton* button : screen.findChildren<QPushButton*>()) {
+        if (button->objectName() == QStringLiteral("addSection"))
+            button->click();
+    }
+    EXPECT_EQ(screen.rows().size(), before + 1);
+    EXPECT_EQ(screen.rows().last()->number(), before + 1);
+}

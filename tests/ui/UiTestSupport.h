@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ai/AISettingsStore.h"
+#include "ai/OpenAIAnswerAnalysisService.h"
+#include "reading/SurveyExtractionService.h"
+#include "scanner/ScannerService.h"
+#include "store/SurveyScanStore.h"
+#include "ui/DialogFilePanels.h"
+#include "ui/MainWindow.h"
+
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace uitest {
+
+// A scanner service that lists the given devices and answers a batch with
+// copies of sample pages, numbered like a feeder batch of two-sided sheets.
+class FakeScannerService : public ScannerService
+{
+public:
+    explicit FakeScannerService(QList<ScannerDevice> devices, QStringList pageFiles = {},
+                                QString folder = {});
+
+    QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
+                                           SurveyConfiguration configuration) override;
+
+    int batches = 0;
+
+private:
+    QList<ScannerDevice> m_devices;
+    QStringList m_pageFiles;
+    QString m_folder;
+};
+
+// Reads nothing: for tests that never run a batch.
+class NoReading : public SurveyExtractionService
+{
+public:
+    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage>, SurveyConfiguration, bool,
+                                                ExtractionProgress) override;
+};
+
+ScannerDevice onlineScanner();
+// Sample page files of the repository, in order.
+QStringList samplePages(int count);
+
+// The application's objects over a temporary preferences file, as start-up
+// builds them, with the given scanner and reader.
+struct App
+{
+    App(const QString& settingsFile, ScannerService* scanner, SurveyExtractionService* reader,
+        bool firstRunPromptShown = true);
+    ~App();
+
+    std::unique_ptr<OpenAIAnswerAnalysisService> aiClient;
+    std::unique_ptr<AISettingsStore> aiSettings;
+    std::unique_ptr<DialogFilePanels> panels;
+    std::unique_ptr<SurveyScanStore> store;
+    std::unique_ptr<MainWindow> window;
+
+    // Shows the window and waits for its start-up task; false on time-out.
+    bool showAndSettle();
+};
+
+// While it lives, answers every file panel that opens: the handler sees the
+// dialog and returns the path to accept, or an empty text to cancel.
+class FilePanelAnswerer
+{
+public:
+    explicit FilePanelAnswerer(std::function<QString(QFileDialog*)> handler);
+    ~FilePanelAnswerer();
+
+    int panelsSeen() const { return m_seen; }
+
+private:
+    std::unique_ptr<QTimer> m_poll;
+    int m_seen = 0;
+};
+
+bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+
+} // namespace uitest
