@@ -69,7 +69,19 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
         err << "The sample surveys device is not available: " << store->statusMessage() << "\n";
         co_return 1;
     }
+    // One extra picture of the scan screen while the pages are being read.
+    const QDir folder(outputFolder);
+    window->selectSection(AppSection::scan);
+    bool readingCaptured = false;
+    const QMetaObject::Connection duringReading = QObject::connect(
+        store, &SurveyScanStore::readingProgressChanged, window, [&, window](int read, int) {
+            if (readingCaptured || read < 1)
+                return;
+            readingCaptured = true;
+            save(window, folder.filePath(QStringLiteral("00-scan-reading.png")), err);
+        });
     co_await store->startScanBatch();
+    QObject::disconnect(duringReading);
     out << "Read " << store->pages().size() << " sample pages after " << seconds() << " s"
         << Qt::endl;
     if (store->responses().isEmpty()) {
@@ -78,7 +90,6 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
         co_return 1;
     }
 
-    const QDir folder(outputFolder);
     int index = 1;
     bool written = true;
     for (AppSection section : allAppSections()) {

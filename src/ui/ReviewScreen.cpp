@@ -14,6 +14,18 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// One line of the question in the queue; the editor shows all of it.
+QString shortPrompt(const QString& prompt)
+{
+    constexpr qsizetype longest = 34;
+    const QString line = prompt.simplified();
+    return line.size() <= longest ? line : line.left(longest - 1).trimmed() + QChar(0x2026);
+}
+
+} // namespace
+
 ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, QWidget* parent)
     : QWidget(parent), m_store(store)
 {
@@ -42,7 +54,8 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     m_queue->setMaximumWidth(320);
     m_queue->setIconSize(QSize(16, 16));
     m_queue->setSpacing(2);
-    m_queue->setWordWrap(true);
+    m_queue->setWordWrap(false);
+    m_queue->setUniformItemSizes(true);
     m_queue->setTextElideMode(Qt::ElideRight);
     auto* scroll = new QScrollArea(splitter);
     scroll->setObjectName(QStringLiteral("screenScroll"));
@@ -111,7 +124,7 @@ void ReviewScreen::refresh()
                 QStringLiteral("Survey %1  ·  Page %2\n%3")
                     .arg(item.surveyNumber)
                     .arg(item.pageNumber)
-                    .arg(item.prompt),
+                    .arg(shortPrompt(item.prompt)),
                 m_queue);
             entry->setData(Qt::UserRole, item.id);
             entry->setToolTip(item.prompt);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QToolButton>
 
 void CommitTextEdit::focusOutEvent(QFocusEvent* event)
@@ -49,7 +50,7 @@ TemplateFieldRow::TemplateFieldRow(const SurveyTemplateField& field, QWidget* pa
     m_options->setAccessibleName(QStringLiteral("Answer choices"));
     m_options->setPlaceholderText(QStringLiteral("One answer per line"));
     m_options->setTabChangesFocus(true);
-    m_options->setFixedHeight(m_options->fontMetrics().lineSpacing() * 3 + 14);
+    connect(m_options, &QPlainTextEdit::textChanged, this, &TemplateFieldRow::fitChoices);
 
     grid->addWidget(m_number, 0, 0);
     grid->addWidget(m_prompt, 0, 1);
@@ -99,6 +100,16 @@ void TemplateFieldRow::setField(const SurveyTemplateField& field)
         const QSignalBlocker blocker(m_options);
         m_options->setPlainText(field.optionsText);
     }
+    fitChoices();
+}
+
+void TemplateFieldRow::fitChoices()
+{
+    // Tall enough for every answer up to eight lines, then it scrolls.
+    const int lines = std::clamp(m_options->document()->blockCount(), 2, 8);
+    const int margins = static_cast<int>(2 * m_options->document()->documentMargin()) +
+                        2 * m_options->frameWidth() + 4;
+    m_options->setFixedHeight(m_options->fontMetrics().lineSpacing() * lines + margins);
 }
 
 void TemplateFieldRow::focusQuestionText()

@@ -52,6 +52,7 @@ Q_SIGNALS:
 
 private:
     void commit();
+    void fitChoices();
 
     SurveyTemplateField m_field;
     QLabel* m_number;
