@@ -40,6 +40,11 @@ std::optional<GrayscaleImageSampler> GrayscaleImageSampler::fromImage(const QIma
     return sampler;
 }
 
+namespace {
+// Below this a uniform area is solid ink, not paper.
+constexpr int kSolidInkLuminance = 128;
+} // namespace
+
 std::optional<int> adaptiveInkThreshold(QList<int> samples)
 {
     if (samples.size() <= 3)
@@ -48,8 +53,13 @@ std::optional<int> adaptiveInkThreshold(QList<int> samples)
     const int mid = samples[samples.size() / 2];
     const int dark10 = samples[samples.size() / 10];
     const int spread = mid - dark10;
-    if (spread <= 9)
+    if (spread <= 9) {
+        // A check box filled solid leaves more dark samples than light ones;
+        // reading it as "no ink" would turn the clearest mark into a blank.
+        if (mid < kSolidInkLuminance)
+            return kSolidInkLuminance;
         return std::nullopt;
+    }
     const int offset = std::clamp(spread / 2, 18, 42);
     return std::max(0, mid - offset);
 }

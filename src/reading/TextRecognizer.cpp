@@ -28,6 +28,15 @@ QString tessdataPath()
     return QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
 }
 
+QString mendedWordText(const QString& text, int width, int height)
+{
+    // Tesseract reads a sans-serif capital I standing alone ("I wanted") as a
+    // bar; a bar as narrow as a letter stroke is that letter.
+    if (text == QStringLiteral("|") && width * 4 < height)
+        return QStringLiteral("I");
+    return text;
+}
+
 namespace {
 // The words of the iterator's current line; the iterator stays on the line.
 QList<RecognizedWord> wordsOfLine(const tesseract::ResultIterator& line)
@@ -39,7 +48,7 @@ QList<RecognizedWord> wordsOfLine(const tesseract::ResultIterator& line)
         int left = 0, top = 0, right = 0, bottom = 0;
         if (text && word.BoundingBox(tesseract::RIL_WORD, &left, &top, &right, &bottom)) {
             words.append(
-                {QString::fromUtf8(text.get()),
+                {mendedWordText(QString::fromUtf8(text.get()), right - left, bottom - top),
                  std::clamp(double(word.Confidence(tesseract::RIL_WORD)) / 100.0, 0.0, 1.0),
                  QRectF(left, top, right - left, bottom - top)});
         }

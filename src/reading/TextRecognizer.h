@@ -58,5 +58,9 @@ bool looksLikeBoxGlyph(const RecognizedWord& word, double followingTextHeight);
 QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
                                            const QList<RecognizedWord>& words);
 
+// A word's text with Tesseract's known misreadings of print mended: a bar
+// as narrow as a letter stroke is the capital I.
+QString mendedWordText(const QString& text, int width, int height);
+
 // The folder of the English model.
 QString tessdataPath();

@@ -82,7 +82,9 @@ TEST(Threshold, UniformOrTooFewSamplesHaveNone)
 {
     EXPECT_FALSE(adaptiveInkThreshold({0, 255, 0}));
     EXPECT_FALSE(adaptiveInkThreshold(QList<int>(50, 255)));
-    EXPECT_FALSE(adaptiveInkThreshold(QList<int>(50, 0)));
+    // Solid ink is all dark, not empty.
+    EXPECT_EQ(adaptiveInkThreshold(QList<int>(50, 0)), 128);
+    EXPECT_EQ(adaptiveInkThreshold(QList<int>(50, 200)), std::nullopt);
     QList<int> samples(90, 250);
     samples.append(QList<int>(10, 20));
     // mid 250, dark10 250 -> uniform.
@@ -115,12 +117,16 @@ QImage whitePage(int w = 400, int h = 200)
     return image;
 }
 
-TEST(Density, BlackOrWhiteAreasHaveNoInkAndHalfFilledHasHalf)
+TEST(Density, WhiteIsEmptyBlackIsFullAndHalfFilledHasHalf)
 {
     QImage page = whitePage();
     EXPECT_EQ(inkDensity(QRectF(10, 10, 100, 100), samplerFrom(page)), 0);
     page.fill(Qt::black);
-    EXPECT_EQ(inkDensity(QRectF(10, 10, 100, 100), samplerFrom(page)), 0);
+    EXPECT_EQ(inkDensity(QRectF(10, 10, 100, 100), samplerFrom(page)), 1);
+    // A box filled solid over three quarters of the measured square.
+    page = whitePage();
+    QPainter(&page).fillRect(10, 10, 87, 87, Qt::black);
+    EXPECT_GT(inkDensity(QRectF(10, 10, 100, 100), samplerFrom(page)), 0.7);
     page = whitePage();
     QPainter(&page).fillRect(0, 0, 60, 200, Qt::black);
     const double half = inkDensity(QRectF(10, 10, 100, 100), samplerFrom(page));
