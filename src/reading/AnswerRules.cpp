@@ -144,7 +144,20 @@ bool needsReview(const ReviewInputs& in)
         return true;
     if ((!in.strippedText.isEmpty() || !in.marks.isEmpty()) && weakMark)
         return true;
-    return in.conflictingMarks || in.includeAll;
+    return in.conflictingMarks || in.unlocatedOptions || in.includeAll;
+}
+
+bool hasUnlocatedOptions(const QList<OptionCandidate>& candidates, const QStringList& options)
+{
+    for (const QString& option : options) {
+        const bool found = std::any_of(
+            candidates.begin(), candidates.end(), [&](const OptionCandidate& candidate) {
+                return candidate.label.compare(option, Qt::CaseInsensitive) == 0;
+            });
+        if (!found)
+            return true;
+    }
+    return false;
 }
 
 QRectF reviewSnippetRect(const QuestionRegion& region, const QString& /*answer*/,

@@ -60,8 +60,14 @@ struct ReviewInputs
     // A single-choice question carried more than one mark: the most confident
     // is kept as the answer, but a person must confirm it.
     bool conflictingMarks = false;
+    // Some allowed answers of a choice question were not found on the page:
+    // one of them may carry the mark, so the reading cannot be trusted.
+    bool unlocatedOptions = false;
 };
 bool needsReview(const ReviewInputs& inputs);
+
+// True when fewer distinct labels were located than the question allows.
+bool hasUnlocatedOptions(const QList<OptionCandidate>& candidates, const QStringList& options);
 
 // The part of the region a reviewer needs to see (before the 72-pixel margin).
 QRectF reviewSnippetRect(const QuestionRegion& region, const QString& answer,

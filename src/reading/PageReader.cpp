@@ -3,6 +3,7 @@
 #include "AnswerRules.h"
 #include "InkMeasurement.h"
 #include "MarkDetection.h"
+#include "OptionLocation.h"
 #include "Orientation.h"
 #include "PageGeometry.h"
 #include "PageImages.h"
@@ -74,6 +75,9 @@ RegionReading readRegion(const QuestionRegion& region, const QImage& image,
     review.reviewThreshold = setup.reviewThreshold;
     review.includeAll = setup.includeAll;
     review.conflictingMarks = marks.size() < allMarks.size();
+    review.unlocatedOptions =
+        review.hasOptions &&
+        hasUnlocatedOptions(optionCandidates(inside, region, definition), question->options);
     reading.needsReview = needsReview(review);
     if (reading.needsReview) {
         const QRectF wanted =

@@ -25,7 +25,13 @@ QString withSpaceAfterNumbers(const QString& text)
                                                          "\\-])(?=\\p{L})"),
                                           QRegularExpression::CaseInsensitiveOption |
                                               QRegularExpression::UseUnicodePropertiesOption);
+    // A capital I glued to the number at the start of a line comes out as a
+    // digit or bar ("1.1 am:" for "1. I am:").
+    static const QRegularExpression gluedI(
+        QStringLiteral("^(\\s*(?:Q\\s*)?[0-9]{1,3}[\\).])[1l|](?=\\s+\\p{Ll})"),
+        QRegularExpression::UseUnicodePropertiesOption);
     QString spaced = text;
+    spaced.replace(gluedI, QStringLiteral("\\1 I"));
     spaced.replace(glued, QStringLiteral("\\1 "));
     return spaced;
 }

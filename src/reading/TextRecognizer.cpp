@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -36,6 +37,47 @@ QString mendedWordText(const QString& text, int width, int height)
         return QStringLiteral("I");
     return text;
 }
+
+QRectF trimmedToTextRow(const QRectF& box, double baseline, double typicalHeight,
+                        double typicalBottomOffset)
+{
+    if (typicalHeight <= 0 || box.height() <= 1.25 * typicalHeight)
+        return box;
+    // A little room for letters that overshoot the print's lines.
+    const double slack = 0.1 * typicalHeight;
+    const double bottom = std::min(box.bottom(), baseline + typicalBottomOffset + slack);
+    const double top = std::max(box.top(), bottom - typicalHeight - slack);
+    if (bottom <= top)
+        return box;
+    return QRectF(box.left(), top, box.width(), bottom - top);
+}
+
+namespace {
+double medianOf(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The height and baseline offset of the line's ordinary words (three letters
+// or more): what the print of a label on this line measures.
+std::pair<double, double> typicalWordRow(const QList<RecognizedWord>& words,
+                                         const std::function<double(double)>& baselineAt)
+{
+    QList<double> heights, bottoms;
+    for (const RecognizedWord& word : words) {
+        const auto letters =
+            std::count_if(word.text.begin(), word.text.end(), [](QChar c) { return c.isLetter(); });
+        if (letters < 3)
+            continue;
+        heights.append(word.pixelBounds.height());
+        bottoms.append(word.pixelBounds.bottom() - baselineAt(word.pixelBounds.center().x()));
+    }
+    return {medianOf(heights), medianOf(bottoms)};
+}
+} // namespace
 
 namespace {
 // The words of the iterator's current line; the iterator stays on the line.
@@ -190,7 +232,23 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image)
                 joinedText(words),
                 std::clamp(double(it->Confidence(tesseract::RIL_TEXTLINE)) / 100.0, 0.0, 1.0),
                 QRectF(left, top, right - left, bottom - top)};
-            blocks.append(splitAtWideGaps(line, words));
+            const QList<RecognizedTextBlock> pieces = splitAtWideGaps(line, words);
+            int bx1 = 0, by1 = 0, bx2 = 0, by2 = 0;
+            if (!it->Baseline(tesseract::RIL_TEXTLINE, &bx1, &by1, &bx2, &by2)) {
+                blocks.append(pieces);
+                continue;
+            }
+            const auto baselineAt = [&](double x) {
+                return bx2 == bx1 ? double(by1)
+                                  : by1 + double(by2 - by1) * (x - bx1) / double(bx2 - bx1);
+            };
+            const auto [typicalHeight, bottomOffset] = typicalWordRow(words, baselineAt);
+            for (RecognizedTextBlock piece : pieces) {
+                piece.pixelBounds =
+                    trimmedToTextRow(piece.pixelBounds, baselineAt(piece.pixelBounds.center().x()),
+                                     typicalHeight, bottomOffset);
+                blocks.append(piece);
+            }
         } while (it->Next(tesseract::RIL_TEXTLINE));
     }
     api.Clear();

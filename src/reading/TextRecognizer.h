@@ -62,5 +62,12 @@ QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
 // as narrow as a letter stroke is the capital I.
 QString mendedWordText(const QString& text, int width, int height);
 
+// A piece of a line cut to the height of the line's ordinary words, sitting
+// on the baseline, when it stands more than a quarter taller: a pen stroke
+// touching the letters (a tick's tail, a ring) must not make a label look
+// taller than its print, since the check box is sought by the label's height.
+QRectF trimmedToTextRow(const QRectF& box, double baseline, double typicalHeight,
+                        double typicalBottomOffset);
+
 // The folder of the English model.
 QString tessdataPath();

@@ -149,9 +149,20 @@ INSTANTIATE_TEST_SUITE_P(
                    true},
         ReviewCase{"TwoMarksOnSingleChoice",
                    with(inputs("Yes", 0.98), [](auto& i) { i.conflictingMarks = true; }), true},
+        ReviewCase{"SomeLabelsNotFound",
+                   with(inputs("Other", 0.98), [](auto& i) { i.unlocatedOptions = true; }), true},
         ReviewCase{"EverythingForAIFirst",
                    with(inputs("Yes", 0.98), [](auto& i) { i.includeAll = true; }), true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Review, LabelsMissingFromThePageAreNoticed)
+{
+    const QStringList options{"I wanted", "It was required", "Other"};
+    const QList<OptionCandidate> found{{"it was required", QRectF()}, {"Other", QRectF()}};
+    EXPECT_TRUE(hasUnlocatedOptions(found, options));
+    EXPECT_FALSE(
+        hasUnlocatedOptions(found + QList<OptionCandidate>{{"I wanted", QRectF()}}, options));
+}
 
 TEST(Handwriting, PoorlyReadLinesOnAWrittenQuestion)
 {
