@@ -10,7 +10,6 @@ QCoro::Task<BackSideChoice> DialogBackSidePrompt::askToReloadBacks()
     QPointer<QMessageBox> box = new QMessageBox(QMessageBox::Information, message(), message(),
                                                 QMessageBox::NoButton, m_parent);
     box->setObjectName(QStringLiteral("backSidePrompt"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
     box->setInformativeText(informativeText());
     QPushButton* scanBacks = box->addButton(continueButton(), QMessageBox::AcceptRole);
     QPushButton* cancel = box->addButton(QStringLiteral("Cancel Scan"), QMessageBox::RejectRole);
@@ -20,6 +19,10 @@ QCoro::Task<BackSideChoice> DialogBackSidePrompt::askToReloadBacks()
     bool canceled = false;
     QObject::connect(cancel, &QPushButton::clicked, box, [&canceled] { canceled = true; });
     box->open();
+    // Deleted only after the wait: a box deleted on close would go before the
+    // queued resumption reaches this task, and the scan would wait forever.
     co_await qCoro(box.data(), &QMessageBox::finished);
+    if (box)
+        box->deleteLater();
     co_return canceled ? BackSideChoice::cancel : BackSideChoice::scanBacks;
 }

@@ -18,7 +18,6 @@ QCoro::Task<QStringList> DialogImportFileChooser::chooseFiles()
     QPointer<QFileDialog> dialog =
         new QFileDialog(m_parent, QStringLiteral("Import Scanned Pages"));
     dialog->setObjectName(QStringLiteral("importPanel"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setNameFilters(nameFilters());
@@ -33,6 +32,8 @@ QCoro::Task<QStringList> DialogImportFileChooser::chooseFiles()
                      [&chosen](const QStringList& files) { chosen = files; });
     dialog->open();
     co_await qCoro(dialog.data(), &QFileDialog::finished);
+    if (dialog)
+        dialog->deleteLater(); // not on close: see DialogBackSidePrompt
     if (!chosen.isEmpty())
         m_lastFolder = QFileInfo(chosen.constFirst()).absolutePath();
     co_return chosen;

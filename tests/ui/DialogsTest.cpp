@@ -1,0 +1,111 @@
+#include "UiTestSupport.h"
+
+#include "TestSupport.h"
+#include "ui/DialogBackSidePrompt.h"
+#include "ui/DialogImportFileChooser.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace uitest;
+
+namespace {
+
+// Clicks the button with this text on the next message box that opens and
+// records the box's texts.
+struct MessageBoxClicker
+{
+    explicit MessageBoxClicker(QString button) : buttonText(std::move(button))
+    {
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, &poll, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (!box || !box->isVisible() || box->property("clicked").toBool())
+                    continue;
+                box->setProperty("clicked", true);
+                text = box->text();
+                informativeText = box->informativeText();
+                for (QAbstractButton* button : box->buttons()) {
+                    buttons.append(button->text());
+                    if (button->text() == buttonText)
+                        QTimer::singleShot(0, button, &QAbstractButton::click);
+                }
+            }
+        });
+        poll.start();
+    }
+
+    QString buttonText;
+    QTimer poll;
+    QString text;
+    QString informativeText;
+    QStringList buttons;
+};
+
+} // namespace
+
+TEST(BackSidePromptDialog, ShowsTheReloadTextsAndReportsTheChoice)
+{
+    DialogBackSidePrompt prompt;
+    {
+        MessageBoxClicker clicker(QStringLiteral("Scan Back Sides"));
+        EXPECT_EQ(testsupport::runTask(prompt.askToReloadBacks()), BackSideChoice::scanBacks);
+        EXPECT_EQ(clicker.text, QStringLiteral("Reload back sides"));
+        EXPECT_EQ(clicker.informativeText,
+                  QStringLiteral("Place the survey stack back in the feeder with the back sides "
+                                 "ready, preserving the same order, then continue scanning."));
+    }
+    {
+        MessageBoxClicker clicker(QStringLiteral("Cancel Scan"));
+        EXPECT_EQ(testsupport::runTask(prompt.askToReloadBacks()), BackSideChoice::cancel);
+    }
+}
+
+TEST(UnsavedChangesQuestion, DiscardAgreesAndCancelKeepsTheChanges)
+{
+    DialogFilePanels panels;
+    {
+        MessageBoxClicker clicker(QStringLiteral("Discard Changes"));
+        EXPECT_TRUE(panels.confirmDiscardChanges(DiscardReason::newProject));
+        EXPECT_EQ(clicker.informativeText, QStringLiteral("Starting a new project discards them."));
+    }
+    {
+        MessageBoxClicker clicker(QStringLiteral("Cancel"));
+        EXPECT_FALSE(panels.confirmDiscardChanges(DiscardReason::openProject));
+        EXPECT_EQ(clicker.informativeText,
+                  QStringLiteral("Opening another project discards them."));
+    }
+}
+
+TEST(FilePanelsDialog, CancellingAPanelChoosesNothing)
+{
+    DialogFilePanels panels;
+    FilePanelAnswerer cancel([](QFileDialog* panel) {
+        EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
+        return QString();
+    });
+    EXPECT_EQ(panels.chooseFile(projectOpenPanel()), std::nullopt);
+    EXPECT_EQ(cancel.panelsSeen(), 1);
+}
+
+TEST(ImportFileChooserDialog, ReturnsTheChosenFilesAndNothingOnCancel)
+{
+    DialogImportFileChooser chooser;
+    const QString page = samplePages(1).constFirst();
+    {
+        FilePanelAnswerer choose([&](QFileDialog* panel) {
+            EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+            return page;
+        });
+        EXPECT_EQ(testsupport::runTask(chooser.chooseFiles()), QStringList{page});
+    }
+    {
+        FilePanelAnswerer cancel([](QFileDialog*) { return QString(); });
+        EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles()).isEmpty());
+    }
+}
