@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -118,6 +119,10 @@ FilePanelAnswerer::FilePanelAnswerer(std::function<QString(QFileDialog*)> handle
             dialog->reject();
         } else {
             dialog->selectFile(path);
+            // The panel may still be loading its folder and put its suggested
+            // name back; accept() reads the name field, so set it last.
+            if (auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                nameField->setText(path);
             // accept() is protected; the dialog's own Save/Open button is not.
             QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
         }
