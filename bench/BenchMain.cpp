@@ -106,17 +106,17 @@ int main(int argc, char** argv)
         bool degraded;
         quint32 seed;
     } sets[] = {{"clean", false, 101}, {"degraded", true, 202}};
-    for (const auto& spec : sets) {
+    for (const auto& stack : sets) {
         const SampleSet set =
-            makeSampleSet(count, spec.seed, 300, spec.degraded, SampleStackOrder::duplex);
+            makeSampleSet(count, stack.seed, 300, stack.degraded, SampleStackOrder::duplex);
         QList<QStringList> passes;
         for (const QString& path :
-             writeSampleSet(set, folder.filePath(QString::fromLatin1(spec.name))))
+             writeSampleSet(set, folder.filePath(QString::fromLatin1(stack.name))))
             passes.append({path});
         const QList<ScanPage> pages = makePages(passes, PageNumbering::automaticDuplex);
-        std::printf("== %s set: %lld pages at 300 dpi\n", spec.name, qint64(pages.size()));
+        std::printf("== %s set: %lld pages at 300 dpi\n", stack.name, qint64(pages.size()));
         std::fflush(stdout);
-        if (!spec.degraded && !parser.isSet(skipSingle)) {
+        if (!stack.degraded && !parser.isSet(skipSingle)) {
             const Timing single = timeReading(pages, 1);
             std::printf("one worker: median %.3f s/page (total %.1f s)\n",
                         single.medianSecondsPerPage, single.totalSeconds);
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
         std::printf("all %d cores: median %.3f s/page (total %.1f s, %.3f s/page overall)\n", cores,
                     all.medianSecondsPerPage, all.totalSeconds, all.totalSeconds / pages.size());
         std::printf("skipped pages: %lld\n", qint64(all.result.skippedPages.size()));
-        printScore(spec.name, scoreReading(set, all.result));
+        printScore(stack.name, scoreReading(set, all.result));
         std::fflush(stdout);
     }
     std::printf("peak memory: %.0f MiB\n", peakMemoryMiB());
