@@ -1,11 +1,10 @@
 #include "ImportScannerService.h"
 
+#include "FileFeeder.h"
 #include "PageImport.h"
-#include "PageNumbering.h"
 #include "model/NaturalOrder.h"
 
 #include <QCoro/QCoroFuture>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -13,11 +12,11 @@
 namespace {
 using Kind = ScannerServiceError::Kind;
 
-// Copying runs off the interface thread: rendering a long PDF at 300 dpi
+// The batch is made off the interface thread: rendering a long PDF at 300 dpi
 // takes seconds. Errors come back as values so they cross threads intact.
 struct ImportResult
 {
-    QStringList files;
+    ScanBatchResult batch;
     std::optional<ScannerServiceError> error;
 };
 } // namespace
@@ -29,16 +28,9 @@ ImportScannerService::ImportScannerService(ImportFileChooser* chooser, QString s
 
 ScannerDevice ImportScannerService::device()
 {
-    ScannerDevice device;
-    device.id = deviceId;
-    device.name = QStringLiteral("Scanned files");
-    device.connection = QStringLiteral("Local");
-    device.supportsDuplex = false;
-    device.hasDocumentFeeder = true;
-    device.isOnline = true;
-    device.isControllable = true;
-    device.statusDetail = QStringLiteral("Imports image or PDF files scanned on another device.");
-    return device;
+    return fileFeederDevice(
+        deviceId, QStringLiteral("Scanned files"), false,
+        QStringLiteral("Imports image or PDF files scanned on another device."));
 }
 
 QCoro::Task<QList<ScannerDevice>> ImportScannerService::discoverScanners()
@@ -66,14 +58,16 @@ QCoro::Task<ScanBatchResult> ImportScannerService::scanBatch(ScannerDevice devic
     if (files.isEmpty())
         throw ScannerServiceError(Kind::scanProducedNoFiles);
 
-    const QString folder =
-        createBatchFolder(m_scanRoot, configuration.title, QDateTime::currentSecsSinceEpoch());
     // Named first: GCC 12 destroys a lambda's captures twice when the call
     // that takes it sits inside the co_await expression.
-    const auto work = [files, folder, canceled = m_canceled] {
+    const auto work = [files, scanRoot = m_scanRoot, configuration, canceled = m_canceled] {
         ImportResult result;
         try {
-            result.files = importPages(files, folder, QStringLiteral("page"), *canceled);
+            result.batch =
+                makeFileBatch(scanRoot, configuration, [&](const QString& folder, PageNumbering) {
+                    return QList<QStringList>{
+                        importPages(files, folder, QStringLiteral("page"), *canceled)};
+                });
         } catch (const ScannerServiceError& error) {
             result.error = error;
         }
@@ -83,14 +77,5 @@ QCoro::Task<ScanBatchResult> ImportScannerService::scanBatch(ScannerDevice devic
     const ImportResult imported = co_await future;
     if (imported.error)
         throw *imported.error;
-    if (imported.files.isEmpty())
-        throw ScannerServiceError(Kind::scanProducedNoFiles);
-
-    const QDateTime now = QDateTime::currentDateTime();
-    ScanBatchResult result;
-    result.pages =
-        makePages({imported.files},
-                  pageNumberingFor(configuration.duplexMode, configuration.scanBothSides), now);
-    result.responses = makePlaceholderResponses(result.pages, configuration.questionCount, now);
-    co_return result;
+    co_return imported.batch;
 }

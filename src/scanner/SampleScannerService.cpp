@@ -1,10 +1,9 @@
 #include "SampleScannerService.h"
 
+#include "FileFeeder.h"
 #include "PageImport.h"
-#include "PageNumbering.h"
 #include "model/NaturalOrder.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <algorithm>
 
@@ -26,16 +25,8 @@ SampleScannerService::SampleScannerService(QString samplesFolder, QString scanRo
 
 ScannerDevice SampleScannerService::device()
 {
-    ScannerDevice device;
-    device.id = deviceId;
-    device.name = QStringLiteral("Sample surveys");
-    device.connection = QStringLiteral("Local");
-    device.supportsDuplex = true;
-    device.hasDocumentFeeder = true;
-    device.isOnline = true;
-    device.isControllable = true;
-    device.statusDetail = QStringLiteral("Feeds the bundled sample surveys; no scanner needed.");
-    return device;
+    return fileFeederDevice(deviceId, QStringLiteral("Sample surveys"), true,
+                            QStringLiteral("Feeds the bundled sample surveys; no scanner needed."));
 }
 
 QCoro::Task<QList<ScannerDevice>> SampleScannerService::discoverScanners()
@@ -53,41 +44,35 @@ QCoro::Task<ScanBatchResult> SampleScannerService::scanBatch(ScannerDevice devic
     if (sides.isEmpty())
         throw ScannerServiceError(Kind::scanProducedNoFiles);
 
-    const QString folder =
-        createBatchFolder(m_scanRoot, configuration.title, QDateTime::currentSecsSinceEpoch());
-    const PageNumbering numbering =
-        pageNumberingFor(configuration.duplexMode, configuration.scanBothSides);
     const auto sidesAt = [&](qsizetype first, qsizetype step) {
         QStringList picked;
         for (qsizetype i = first; i < sides.size(); i += step)
             picked.append(QDir(m_samplesFolder).filePath(sides[i]));
         return picked;
     };
-    const auto copyAll = [&](const QStringList& sources, const QString& stem) {
-        QStringList copies;
-        for (const QString& source : sources)
-            copies.append(copyPage(source, folder,
-                                   QStringLiteral("%1-%2.png").arg(stem).arg(copies.size() + 1)));
-        return copies;
+    const auto copyPasses = [&](const QString& folder, PageNumbering numbering) {
+        const auto copyAll = [&](const QStringList& sources, const QString& stem) {
+            QStringList copies;
+            for (const QString& source : sources)
+                copies.append(copyPage(
+                    source, folder, QStringLiteral("%1-%2.png").arg(stem).arg(copies.size() + 1)));
+            return copies;
+        };
+        QList<QStringList> passes;
+        switch (numbering) {
+        case PageNumbering::automaticDuplex:
+            passes.append(copyAll(sidesAt(0, 1), QStringLiteral("surveys")));
+            break;
+        case PageNumbering::manualTwoSided:
+            passes.append(copyAll(sidesAt(0, 2), QStringLiteral("fronts")));
+            passes.append(copyAll(sidesAt(1, 2), QStringLiteral("backs")));
+            break;
+        case PageNumbering::singleSided:
+            passes.append(copyAll(sidesAt(0, 2), QStringLiteral("surveys")));
+            break;
+        }
+        return passes;
     };
-
-    QList<QStringList> passes;
-    switch (numbering) {
-    case PageNumbering::automaticDuplex:
-        passes.append(copyAll(sidesAt(0, 1), QStringLiteral("surveys")));
-        break;
-    case PageNumbering::manualTwoSided:
-        passes.append(copyAll(sidesAt(0, 2), QStringLiteral("fronts")));
-        passes.append(copyAll(sidesAt(1, 2), QStringLiteral("backs")));
-        break;
-    case PageNumbering::singleSided:
-        passes.append(copyAll(sidesAt(0, 2), QStringLiteral("surveys")));
-        break;
-    }
-
-    const QDateTime now = QDateTime::currentDateTime();
-    ScanBatchResult result;
-    result.pages = makePages(passes, numbering, now);
-    result.responses = makePlaceholderResponses(result.pages, configuration.questionCount, now);
+    ScanBatchResult result = makeFileBatch(m_scanRoot, configuration, copyPasses);
     co_return result;
 }

@@ -38,22 +38,16 @@ SurveyScanStore::blankedAIResponses(const QList<SurveyResponse>& responses) cons
     return blanked;
 }
 
-QCoro::Task<SurveyScanStore::BatchAnswers>
-SurveyScanStore::applyAIEnhancements(QList<SurveyResponse> responses,
-                                     QList<QuestionReviewItem> reviewItems)
+AIStepContext SurveyScanStore::makeAIStepContext()
 {
-    if (!m_aiSettings) {
-        setLastAIStatusMessage(QStringLiteral("AI skipped. Local-only mode is selected."));
-        co_return BatchAnswers{responses, reviewItems};
-    }
-    // The step's status shows as it changes; the store may be gone when a
-    // request returns, so the step holds only a watched pointer to it.
     AIStepContext context;
     context.settings = m_aiSettings;
     context.client = m_aiAnswerService;
     context.configuration = m_configuration;
     context.status = AIStepStatus{m_lastAIStatusMessage, m_lastAIAttemptCount,
                                   m_lastAIAutoAppliedCount, m_lastAIErrorCount};
+    // The step's status shows as it changes; the store may be gone when a
+    // request returns, so the step holds only a watched pointer to it.
     context.publish = [self = QPointer<SurveyScanStore>(this)](const AIStepStatus& status) {
         if (!self)
             return;
@@ -62,6 +56,18 @@ SurveyScanStore::applyAIEnhancements(QList<SurveyResponse> responses,
         self->setLastAIAutoAppliedCount(status.autoAppliedCount);
         self->setLastAIErrorCount(status.errorCount);
     };
+    return context;
+}
+
+QCoro::Task<SurveyScanStore::BatchAnswers>
+SurveyScanStore::applyAIEnhancements(QList<SurveyResponse> responses,
+                                     QList<QuestionReviewItem> reviewItems)
+{
+    if (!m_aiSettings) {
+        setLastAIStatusMessage(QStringLiteral("AI skipped. Local-only mode is selected."));
+        co_return BatchAnswers{responses, reviewItems};
+    }
+    const AIStepContext context = makeAIStepContext();
     const AIStepResult result = co_await ::applyAIEnhancements(context, responses, reviewItems);
     co_return BatchAnswers{result.responses, result.reviewItems};
 }
@@ -77,22 +83,7 @@ SurveyScanStore::applyAIFirstPageExtraction(QList<SurveyResponse> responses, QLi
     // Without the model the batch keeps what the reader found (the flow did
     // not blank it) and its review items; with it, the answers are blanked
     // (again, harmlessly) and come back only from the model.
-    // The step's status shows as it changes; the store may be gone when a
-    // request returns, so the step holds only a watched pointer to it.
-    AIStepContext context;
-    context.settings = m_aiSettings;
-    context.client = m_aiAnswerService;
-    context.configuration = m_configuration;
-    context.status = AIStepStatus{m_lastAIStatusMessage, m_lastAIAttemptCount,
-                                  m_lastAIAutoAppliedCount, m_lastAIErrorCount};
-    context.publish = [self = QPointer<SurveyScanStore>(this)](const AIStepStatus& status) {
-        if (!self)
-            return;
-        self->setLastAIStatusMessage(status.message);
-        self->setLastAIAttemptCount(status.attemptCount);
-        self->setLastAIAutoAppliedCount(status.autoAppliedCount);
-        self->setLastAIErrorCount(status.errorCount);
-    };
+    const AIStepContext context = makeAIStepContext();
     const AIStepResult result =
         co_await ::applyAIFirstPageExtraction(context, responses, pages, localReviewItems);
     co_return BatchAnswers{result.responses, result.reviewItems};

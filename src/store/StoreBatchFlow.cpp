@@ -5,6 +5,7 @@
 // temporaries with destructors inside co_await expressions.
 #include "SurveyScanStore.h"
 
+#include "ScanAttempt.h"
 #include "SkippedPagesText.h"
 #include "SurveyMerging.h"
 #include "ai/AISettingsStore.h"
@@ -35,6 +36,16 @@ SurveyScanStore::BusyGuard::~BusyGuard()
     m_store->m_busy = false;
     m_store->setReadingProgress(0, 0);
     m_store->updateDerivedValues();
+}
+
+bool SurveyScanStore::endIfScanFailed(const ScanAttempt& attempt, const QString& failedStatus)
+{
+    if (!attempt.error)
+        return false;
+    setStage(ScanStage::idle);
+    setErrorMessage(attempt.error);
+    setStatusMessage(failedStatus);
+    return true;
 }
 
 QCoro::Task<> SurveyScanStore::refreshScanners()
@@ -133,25 +144,15 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
                                  : QStringLiteral("Scanning survey batch..."));
 
     const SurveyConfiguration scanConfiguration = m_configuration;
-    ScanBatchResult scanned;
-    std::optional<QString> scanError;
-    try {
-        auto scan = m_scannerService->scanBatch(*device, scanConfiguration);
-        scanned = co_await std::move(scan);
-    } catch (const ScannerServiceError& error) {
-        scanError = error.description();
-    }
-    if (scanError) {
-        setStage(ScanStage::idle);
-        setErrorMessage(scanError);
-        setStatusMessage(QStringLiteral("Scan failed."));
+    auto scan = attemptScan(m_scannerService, *device, scanConfiguration);
+    const ScanAttempt scanned = co_await std::move(scan);
+    if (endIfScanFailed(scanned, QStringLiteral("Scan failed.")))
         co_return;
-    }
 
     // The batch joins the store's current lists, not snapshots taken before
     // the scan, so edits made meanwhile survive.
-    const QList<ScanPage> newPages = renumberPages(scanned.pages, first);
-    const QList<SurveyResponse> blankResponses = renumberResponses(scanned.responses, first);
+    const QList<ScanPage> newPages = renumberPages(scanned.batch.pages, first);
+    const QList<SurveyResponse> blankResponses = renumberResponses(scanned.batch.responses, first);
     setPages(m_pages + newPages);
     setStage(ScanStage::extracting);
     setStatusMessage(QStringLiteral("Reading marks, checkboxes, and text from scanned pages..."));

@@ -1,6 +1,7 @@
 // Template discovery: one scan of a blank survey proposes the template.
 #include "SurveyScanStore.h"
 
+#include "ScanAttempt.h"
 #include "SkippedPagesText.h"
 #include "SurveyMerging.h"
 #include "reading/TemplateDiscovery.h"
@@ -31,25 +32,15 @@ QCoro::Task<> SurveyScanStore::scanTemplatePage()
     setStatusMessage(QStringLiteral("Scanning a template survey..."));
 
     const SurveyConfiguration discovery = makeTemplateDiscoveryConfiguration();
-    ScanBatchResult scanned;
-    std::optional<QString> scanError;
-    try {
-        auto scan = m_scannerService->scanBatch(*device, discovery);
-        scanned = co_await std::move(scan);
-    } catch (const ScannerServiceError& error) {
-        scanError = error.description();
-    }
-    if (scanError) {
-        setStage(ScanStage::idle);
-        setErrorMessage(scanError);
-        setStatusMessage(QStringLiteral("Template scan failed."));
+    auto scan = attemptScan(m_scannerService, *device, discovery);
+    const ScanAttempt scanned = co_await std::move(scan);
+    if (endIfScanFailed(scanned, QStringLiteral("Template scan failed.")))
         co_return;
-    }
 
     setStage(ScanStage::extracting);
     setStatusMessage(QStringLiteral("Finding questions and answer areas on the template..."));
     // The template's pages are read, not kept: they are not the project's.
-    const QList<ScanPage> pages = ::renumberPages(scanned.pages, 1, 0);
+    const QList<ScanPage> pages = ::renumberPages(scanned.batch.pages, 1, 0);
     const ExtractionProgress progress = [this](int read, int total) {
         setReadingProgress(read, total);
     };

@@ -19,6 +19,8 @@
 
 class AISettingsStore;
 class AIAnswerAnalysisService;
+struct AIStepContext;
+struct ScanAttempt;
 
 /// The one observable object that holds the working state of Tallywicket and
 /// runs every operator action. Lives on the interface thread; screens read its
@@ -224,6 +226,8 @@ private:
     };
     // The selected device when a scan may start; reports an uncontrollable one.
     std::optional<ScannerDevice> deviceForScan();
+    // Back to idle with the failure's text when the scan failed; false when it worked.
+    bool endIfScanFailed(const ScanAttempt& attempt, const QString& failedStatus);
     void applyDiscoveredScanners(const QList<ScannerDevice>& devices);
     void syncQuestionCountWithTemplate();
     void normalizeTemplateFields();
@@ -242,6 +246,8 @@ private:
     // AI steps of a batch; each returns the batch's responses and review items.
     using BatchAnswers = std::pair<QList<SurveyResponse>, QList<QuestionReviewItem>>;
     QList<SurveyResponse> blankedAIResponses(const QList<SurveyResponse>& responses) const;
+    // What an AI step needs from the store, publishing its status back here.
+    AIStepContext makeAIStepContext();
     QCoro::Task<BatchAnswers> applyAIEnhancements(QList<SurveyResponse> responses,
                                                   QList<QuestionReviewItem> reviewItems);
     QCoro::Task<BatchAnswers>

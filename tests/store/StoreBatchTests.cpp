@@ -1,6 +1,8 @@
 #include "StoreFixture.h"
+#include "TestSupport.h"
 
 #include <QSignalSpy>
+#include <stdexcept>
 
 namespace {
 QList<qint64> surveyNumbers(const QList<SurveyResponse>& responses)
@@ -116,6 +118,71 @@ TEST_F(StoreBatch, ScannerErrorKeepsEarlierDataAndGoesIdle)
     EXPECT_EQ(store.responses(), responses);
     EXPECT_TRUE(store.canStartScan());
 }
+
+// A platform layer may let other exceptions than the scanner layer's through;
+// both scans must still end as failed scans, not stay in scanning.
+struct FailedScanCase
+{
+    const char* name;
+    QCoro::Task<> (SurveyScanStore::*scan)();
+    const char* status;
+};
+
+void PrintTo(const FailedScanCase& scanCase, std::ostream* out)
+{
+    *out << scanCase.name;
+}
+
+class StoreFailedScan : public StoreFixture, public ::testing::WithParamInterface<FailedScanCase>
+{
+protected:
+    StoreFailedScan() { connectScanner(); }
+
+    // runTask rethrows what escapes the scan, where waitFor would hang.
+    void failScanWith(const char* what)
+    {
+        scanner.scripted.enqueue(std::make_exception_ptr(std::runtime_error(what)));
+        testsupport::runTask((store.*GetParam().scan)());
+    }
+};
+
+TEST_P(StoreFailedScan, OtherExceptionsEndTheScanLikeScannerErrors)
+{
+    runBatch(2);
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    const auto configuration = store.configuration();
+    failScanWith("The scanner driver stopped responding.");
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_EQ(store.statusMessage(), QString::fromUtf8(GetParam().status));
+    EXPECT_EQ(store.errorMessage(), QStringLiteral("The scanner driver stopped responding."));
+    EXPECT_EQ(store.pages(), pages);
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_EQ(store.configuration(), configuration);
+    EXPECT_TRUE(store.canStartScan());
+    EXPECT_TRUE(store.canScanTemplate());
+
+    // An exception without a text of its own still tells the operator something.
+    failScanWith("");
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_EQ(store.statusMessage(), QString::fromUtf8(GetParam().status));
+    ASSERT_TRUE(store.errorMessage());
+    EXPECT_FALSE(store.errorMessage()->trimmed().isEmpty());
+
+    runBatch(1);
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(store.responses().size(), 3);
+    EXPECT_FALSE(store.errorMessage());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BatchAndTemplate, StoreFailedScan,
+    ::testing::Values(FailedScanCase{"Batch", &SurveyScanStore::startScanBatch, "Scan failed."},
+                      FailedScanCase{"Template", &SurveyScanStore::scanTemplatePage,
+                                     "Template scan failed."}),
+    [](const ::testing::TestParamInfo<FailedScanCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST_F(StoreBatch, EmptyReadingStillGivesOneBlankResponsePerSurvey)
 {

@@ -26,6 +26,8 @@ QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice,
     const auto next = scripted.dequeue();
     if (const auto* error = std::get_if<ScannerServiceError>(&next))
         throw *error;
+    if (const auto* other = std::get_if<std::exception_ptr>(&next))
+        std::rethrow_exception(*other);
     ScanBatchResult result = std::get<ScanBatchResult>(next);
     co_return result;
 }

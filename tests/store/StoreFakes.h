@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QQueue>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <variant>
@@ -32,12 +33,13 @@ private:
 };
 
 // A scanner layer that answers from a script: each scan takes the next
-// result or error; a closed gate holds the scan until the test opens it.
+// result, scanner error or other exception (as a platform layer might let
+// through); a closed gate holds the scan until the test opens it.
 class FakeScannerService : public ScannerService
 {
 public:
     QList<ScannerDevice> devices;
-    QQueue<std::variant<ScanBatchResult, ScannerServiceError>> scripted;
+    QQueue<std::variant<ScanBatchResult, ScannerServiceError, std::exception_ptr>> scripted;
     Gate* gate = nullptr;
     QList<SurveyConfiguration> scanConfigurations;
     int cancelCount = 0;

@@ -1,0 +1,40 @@
+#include "FileFeeder.h"
+
+#include "BatchFolder.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+ScannerDevice fileFeederDevice(const QString& id, const QString& name, bool supportsDuplex,
+                               const QString& statusDetail)
+{
+    ScannerDevice device;
+    device.id = id;
+    device.name = name;
+    device.connection = QStringLiteral("Local");
+    device.supportsDuplex = supportsDuplex;
+    device.hasDocumentFeeder = true;
+    device.isOnline = true;
+    device.isControllable = true;
+    device.statusDetail = statusDetail;
+    return device;
+}
+
+ScanBatchResult makeFileBatch(const QString& scanRoot, const SurveyConfiguration& configuration,
+                              const CopyPasses& copyPasses)
+{
+    const QString folder =
+        createBatchFolder(scanRoot, configuration.title, QDateTime::currentSecsSinceEpoch());
+    const PageNumbering numbering =
+        pageNumberingFor(configuration.duplexMode, configuration.scanBothSides);
+    const QList<QStringList> passes = copyPasses(folder, numbering);
+    if (std::all_of(passes.begin(), passes.end(),
+                    [](const QStringList& pass) { return pass.isEmpty(); }))
+        throw ScannerServiceError(ScannerServiceError::Kind::scanProducedNoFiles);
+
+    const QDateTime now = QDateTime::currentDateTime();
+    ScanBatchResult result;
+    result.pages = makePages(passes, numbering, now);
+    result.responses = makePlaceholderResponses(result.pages, configuration.questionCount, now);
+    return result;
+}
