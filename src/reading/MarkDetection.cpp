@@ -28,6 +28,14 @@ QList<MarkCandidateScore> scoreCandidates(const QList<OptionCandidate>& candidat
     return scores;
 }
 
+double unmarkedLevel(QList<double> densities)
+{
+    if (densities.isEmpty())
+        return 0;
+    std::sort(densities.begin(), densities.end());
+    return densities[(densities.size() - 1) / 4];
+}
+
 QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores)
 {
     QList<double> boxes;
@@ -36,14 +44,14 @@ QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores)
         boxes.append(score.checkboxDensity);
         rings.append(score.circleDensity);
     }
-    const double medBox = median(boxes);
-    const double medRing = median(rings);
+    const double boxLevel = unmarkedLevel(boxes);
+    const double ringLevel = unmarkedLevel(rings);
     QList<DetectedMark> marks;
     for (const MarkCandidateScore& score : scores) {
-        const double boxEx = score.checkboxDensity - medBox;
-        const double ringEx = score.circleDensity - medRing;
-        const bool boxHit = score.checkboxDensity > std::max(0.11, 1.4 * medBox);
-        const bool ringHit = score.circleDensity > std::max(0.016, 1.38 * medRing);
+        const double boxEx = score.checkboxDensity - boxLevel;
+        const double ringEx = score.circleDensity - ringLevel;
+        const bool boxHit = score.checkboxDensity > std::max(0.11, 1.4 * boxLevel);
+        const bool ringHit = score.circleDensity > std::max(0.016, 1.38 * ringLevel);
         const double confidence =
             std::max({0.52, std::min(0.98, 4.8 * (score.checkboxDensity + std::max(0.0, boxEx))),
                       std::min(0.98, 14.0 * (score.circleDensity + std::max(0.0, ringEx)))});

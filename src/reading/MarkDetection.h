@@ -10,8 +10,14 @@
 QList<MarkCandidateScore> scoreCandidates(const QList<OptionCandidate>& candidates,
                                           const GrayscaleImageSampler& sampler);
 
+// The ink level of an unmarked label among a question's densities: the lower
+// quartile (the least, up to four labels). Measured against the median, a
+// question with half or more of its boxes ticked would read as blank.
+double unmarkedLevel(QList<double> densities);
+
 // The labels judged as marked, from their scores: a label marked clearly more
-// than its neighbours (median) is a box mark, else a ring mark, else unmarked.
+// than the question's unmarked level is a box mark, else a ring mark, else
+// unmarked.
 QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores);
 
 // One mark per label (case-insensitive); a later, strictly more confident mark

@@ -40,8 +40,9 @@ OrientationChoice bestReadableImage(const QImage& image, qint64 questionCount,
         const std::optional<QImage> candidate = rotatedImage(judged, turns);
         if (!candidate)
             continue;
-        const double score = readabilityScore(recognizer.recognizeText(*candidate),
-                                              QSizeF(candidate->size()), questionCount);
+        const double score = readabilityScore(
+            recognizer.recognizeText(*candidate, TextRecognizer::TextScope::uprightLines),
+            QSizeF(candidate->size()), questionCount);
         if (!haveBest || score > bestScore) {
             haveBest = true;
             bestScore = score;

@@ -40,7 +40,8 @@ class SurveyExtractionService
 public:
     virtual ~SurveyExtractionService() = default;
 
-    virtual QCoro::Task<SurveyExtractionResult>
-    extract(QList<ScanPage> pages, SurveyConfiguration configuration,
-            bool includeAllQuestionReviewItems, ExtractionProgress progress = {}) = 0;
+    virtual QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages,
+                                                        SurveyConfiguration configuration,
+                                                        bool includeAllQuestionReviewItems,
+                                                        ExtractionProgress progress = {}) = 0;
 };

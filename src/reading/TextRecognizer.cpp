@@ -1,5 +1,7 @@
 #include "TextRecognizer.h"
 
+#include "InkComponents.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QRegularExpression>
@@ -160,6 +162,20 @@ QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
     return blocks;
 }
 
+namespace {
+bool isUprightLine(const tesseract::ResultIterator& line)
+{
+    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
+    tesseract::WritingDirection direction = tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT;
+    tesseract::TextlineOrder order = tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
+    float deskew = 0;
+    line.Orientation(&orientation, &direction, &order, &deskew);
+    return orientation == tesseract::ORIENTATION_PAGE_UP &&
+           direction == tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT &&
+           order == tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
+}
+} // namespace
+
 struct TextRecognizer::Engine
 {
     tesseract::TessBaseAPI api;
@@ -203,14 +219,15 @@ bool TextRecognizer::isReady() const
     return m_engine->ready;
 }
 
-QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image)
+QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, TextScope scope)
 {
     QList<RecognizedTextBlock> blocks;
     if (!m_engine->ready || image.isNull() || image.width() < 3 || image.height() < 3)
         return blocks;
-    const QImage grey = image.format() == QImage::Format_Grayscale8
-                            ? image
-                            : image.convertToFormat(QImage::Format_Grayscale8);
+    const QImage grey =
+        withoutMarksAndBoxes(image.format() == QImage::Format_Grayscale8
+                                 ? image
+                                 : image.convertToFormat(QImage::Format_Grayscale8));
     if (grey.isNull())
         return blocks;
     tesseract::TessBaseAPI& api = m_engine->api;
@@ -223,6 +240,8 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image)
     std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
     if (it) {
         do {
+            if (scope == TextScope::uprightLines && !isUprightLine(*it))
+                continue;
             const QList<RecognizedWord> words = wordsOfLine(*it);
             int left = 0, top = 0, right = 0, bottom = 0;
             if (words.isEmpty() ||
@@ -252,5 +271,58 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image)
         } while (it->Next(tesseract::RIL_TEXTLINE));
     }
     api.Clear();
-    return blocks;
+    const QList<InkComponent> letters = inkComponents(grey, kPrintInkThreshold);
+    for (RecognizedTextBlock& block : blocks) {
+        block.pixelBounds = tightenedToLetters(block.pixelBounds, letters);
+        block.text = mendedLineStart(block.text);
+    }
+    return joinedRowNeighbours(blocks);
+}
+
+QString mendedLineStart(const QString& text)
+{
+    // A faint point after a question number reads as a comma ("7, How").
+    static const QRegularExpression commaAfterNumber(
+        QStringLiteral("^(\\s*(?:Q\\s*)?[0-9]{1,3}),(?=\\s)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString mended = text;
+    return mended.replace(commaAfterNumber, QStringLiteral("\\1."));
+}
+
+namespace {
+bool isWordLike(const QString& text)
+{
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i - 1].isLetterOrNumber() && text[i].isLetterOrNumber())
+            return true;
+    return false;
+}
+} // namespace
+
+QList<RecognizedTextBlock> joinedRowNeighbours(const QList<RecognizedTextBlock>& blocks)
+{
+    QList<RecognizedTextBlock> joined;
+    for (const RecognizedTextBlock& block : blocks) {
+        if (!joined.isEmpty()) {
+            RecognizedTextBlock& last = joined.last();
+            const QRectF& a = last.pixelBounds;
+            const QRectF& b = block.pixelBounds;
+            const double height = std::max(a.height(), b.height());
+            const double overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top());
+            const double gap = b.left() - a.right();
+            if (isWordLike(last.text) && isWordLike(block.text) &&
+                overlap >= 0.6 * std::min(a.height(), b.height()) && gap >= -0.2 * height &&
+                gap <= 0.8 * height) {
+                const double weightA = double(last.text.size()),
+                             weightB = double(block.text.size());
+                last.confidence =
+                    (last.confidence * weightA + block.confidence * weightB) / (weightA + weightB);
+                last.text += QLatin1Char(' ') + block.text;
+                last.pixelBounds = a.united(b);
+                continue;
+            }
+        }
+        joined.append(block);
+    }
+    return joined;
 }

@@ -31,7 +31,19 @@ public:
     // break, confidence 0...1, pixel box. Words that Tesseract puts on one line
     // but that stand far apart (options spread across a row) are separate
     // lines, as they are separate pieces of print. Empty on any failure.
-    QList<RecognizedTextBlock> recognizeText(const QImage& image);
+    //
+    // uprightLines leaves out the lines Tesseract's layout analysis finds
+    // turned or running downwards. Judging a page's turn needs that: Tesseract
+    // reads a page fed sideways as vertical text, as well as the upright one.
+    // Reading keeps all lines, since a lone column of question numbers can
+    // also be taken for vertical text.
+    enum class TextScope
+    {
+        allLines,
+        uprightLines
+    };
+    QList<RecognizedTextBlock> recognizeText(const QImage& image,
+                                             TextScope scope = TextScope::allLines);
 
 private:
     struct Engine;
@@ -68,6 +80,15 @@ QString mendedWordText(const QString& text, int width, int height);
 // taller than its print, since the check box is sought by the label's height.
 QRectF trimmedToTextRow(const QRectF& box, double baseline, double typicalHeight,
                         double typicalBottomOffset);
+
+// A line's text with a comma read for the point after a leading question
+// number ("7, How did you" becomes "7. How did you").
+QString mendedLineStart(const QString& text);
+
+// Lines that Tesseract broke apart although they stand on one row a word
+// space apart ("No," and "I plan to pursue a career in") joined again, in
+// order; box glyphs and single characters are never joined.
+QList<RecognizedTextBlock> joinedRowNeighbours(const QList<RecognizedTextBlock>& blocks);
 
 // The folder of the English model.
 QString tessdataPath();

@@ -46,7 +46,10 @@ void RenderedSurveyPage::optionRow(const QStringList& labels, const QList<Mark>&
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(printFont(40));
     const QFontMetrics metrics(painter.font());
-    int x = leftMargin + 60;
+    // Choices start under the question number, as on the survey's own form:
+    // a number standing alone in a margin column is dropped by Tesseract's
+    // layout analysis.
+    int x = leftMargin;
     for (qsizetype i = 0; i < labels.size(); ++i) {
         const QRect box(x, m_y, boxSide, boxSide);
         if (boxes) {
@@ -70,7 +73,7 @@ void RenderedSurveyPage::optionColumn(const QStringList& labels, const QList<Mar
     painter.setFont(printFont(40));
     const QFontMetrics metrics(painter.font());
     for (qsizetype i = 0; i < labels.size(); ++i) {
-        const int x = leftMargin + 60;
+        const int x = leftMargin;
         const QRect box(x, m_y, boxSide, boxSide);
         painter.setPen(QPen(Qt::black, 3));
         painter.drawRect(box);
