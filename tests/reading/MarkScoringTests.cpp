@@ -175,6 +175,30 @@ TEST(Marks, RingMarkAndLoneLabel)
     EXPECT_TRUE(marksFromScores({scoreOf("A", 0.9, 0.9)}).isEmpty());
 }
 
+TEST(Marks, MostBoxesTickedStillReadAgainstTheEmptiestBoxes)
+{
+    EXPECT_EQ(unmarkedLevel({}), 0);
+    EXPECT_EQ(unmarkedLevel({0.4, 0.1, 0.3}), 0.1);
+    // Eight labels: the second lowest, so one stray light box does not set it.
+    EXPECT_EQ(unmarkedLevel({0.2, 0.0, 0.2, 0.2, 0.5, 0.2, 0.2, 0.2}), 0.2);
+
+    // Two of three boxes ticked: against the median nothing would be marked.
+    const QList<DetectedMark> two = marksFromScores(
+        {scoreOf("Wanted", 0.34, 0), scoreOf("Required", 0.18, 0), scoreOf("Other", 0.36, 0)});
+    ASSERT_EQ(two.size(), 2);
+    EXPECT_EQ(two[0].label, QStringLiteral("Wanted"));
+    EXPECT_EQ(two[1].label, QStringLiteral("Other"));
+    // Yes / No with the tick not yet twice as dark as the empty box.
+    const QList<DetectedMark> yes =
+        marksFromScores({scoreOf("Yes", 0.35, 0), scoreOf("No", 0.19, 0)});
+    ASSERT_EQ(yes.size(), 1);
+    EXPECT_EQ(yes[0].label, QStringLiteral("Yes"));
+    // Every box alike: no mark, ticked or empty.
+    EXPECT_TRUE(
+        marksFromScores({scoreOf("A", 0.35, 0), scoreOf("B", 0.36, 0), scoreOf("C", 0.34, 0)})
+            .isEmpty());
+}
+
 TEST(Marks, OneMarkPerLabelMostConfidentWins)
 {
     const DetectedMark weak{QStringLiteral("Yes"), 0.6, QRectF(0, 0, 1, 1)};

@@ -1,0 +1,148 @@
+#include "reading/InkComponents.h"
+#include "reading/TextRecognizer.h"
+
+#include <QFont>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage whitePage(int width, int height)
+{
+    QImage page(width, height, QImage::Format_Grayscale8);
+    page.fill(255);
+    return page;
+}
+
+int darkPixels(const QImage& grey, const QRect& area)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += grey.pixelColor(x, y).value() < 150 ? 1 : 0;
+    return count;
+}
+
+// A line of print: the words, a check box before the first, a ring round the
+// second and a speck of dirt far from both.
+struct PrintedLine
+{
+    QImage image = whitePage(1400, 300);
+    QRect box{100, 110, 40, 40};
+    QRect ringed{520, 100, 140, 60};
+    QRect firstWord{170, 100, 300, 60};
+    QRect speck{1300, 250, 3, 3};
+
+    PrintedLine(bool tick)
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(36);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(firstWord, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Often"));
+        painter.drawText(ringed.adjusted(20, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("7th"));
+        painter.drawText(QRect(760, 100, 400, 60), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("HOME"));
+        painter.setPen(QPen(Qt::black, 3));
+        painter.drawRect(box);
+        painter.setPen(QPen(QColor(20, 20, 60), 6));
+        painter.drawEllipse(ringed.adjusted(-10, -12, 10, 12));
+        if (tick)
+            painter.drawPolyline(
+                QPolygon({box.topLeft() + QPoint(6, 20), box.center() + QPoint(-3, 14),
+                          box.topRight() + QPoint(6, -10)}));
+        painter.fillRect(speck, Qt::black);
+    }
+};
+
+} // namespace
+
+TEST(InkComponents, RunsJoinDiagonallyAndSeparateOtherwise)
+{
+    QImage page = whitePage(20, 10);
+    page.setPixel(2, 2, 0); // a diagonal pair: one piece
+    page.setPixel(3, 3, 0);
+    page.setPixel(10, 2, 0); // two pixels a pixel apart: two pieces
+    page.setPixel(12, 2, 0);
+    const QList<InkComponent> components = inkComponents(page, 150);
+    ASSERT_EQ(components.size(), 3);
+    EXPECT_EQ(components[0].bounds, QRect(2, 2, 2, 2));
+    EXPECT_EQ(components[0].pixels, 2);
+    EXPECT_TRUE(inkComponents(page.convertToFormat(QImage::Format_RGB32), 150).isEmpty());
+}
+
+TEST(InkComponents, CheckBoxSquareFoundWithOrWithoutPenMarksButNotInLetters)
+{
+    for (const bool tick : {false, true}) {
+        const PrintedLine line(tick);
+        int squares = 0;
+        for (const InkComponent& component : inkComponents(line.image, 150)) {
+            if (const auto square = checkBoxSquare(component)) {
+                ++squares;
+                EXPECT_LE(std::abs(square->left() - line.box.left()), 3);
+                EXPECT_LE(std::abs(square->width() - line.box.width()), 4);
+            }
+        }
+        // "O", "H", "M", "E" and the rest of the print are not boxes.
+        EXPECT_EQ(squares, 1) << "tick " << tick;
+    }
+}
+
+TEST(InkComponents, RingsBoxesAndSpecksWipedLettersKept)
+{
+    for (const bool tick : {false, true}) {
+        const PrintedLine line(tick);
+        const QImage cleaned = withoutMarksAndBoxes(line.image);
+        EXPECT_EQ(darkPixels(cleaned, line.box.adjusted(-4, -14, 10, 4)), 0) << "tick " << tick;
+        EXPECT_EQ(darkPixels(cleaned, line.speck), 0);
+        // The ring's top arc is gone, the ringed label's letters stay.
+        EXPECT_EQ(darkPixels(cleaned, QRect(540, 86, 100, 8)), 0);
+        EXPECT_EQ(darkPixels(cleaned, line.ringed.adjusted(20, 10, -20, -10)),
+                  darkPixels(line.image, line.ringed.adjusted(20, 10, -20, -10)));
+        EXPECT_EQ(darkPixels(cleaned, line.firstWord), darkPixels(line.image, line.firstWord));
+        EXPECT_EQ(darkPixels(cleaned, QRect(760, 100, 400, 60)),
+                  darkPixels(line.image, QRect(760, 100, 400, 60)));
+    }
+    const QImage blank = whitePage(50, 50);
+    EXPECT_EQ(withoutMarksAndBoxes(blank).constBits(), blank.constBits());
+}
+
+TEST(InkComponents, LabelBoxFittedToItsLetters)
+{
+    const PrintedLine line(false);
+    const QList<InkComponent> letters = inkComponents(withoutMarksAndBoxes(line.image), 150);
+    // Tesseract's box for "Often" reaching half a line too low.
+    const QRectF fitted = tightenedToLetters(QRectF(165, 95, 160, 100), letters);
+    EXPECT_GE(fitted.top(), 105);
+    EXPECT_LE(fitted.bottom(), 150);
+    EXPECT_LE(fitted.left(), 175);
+    EXPECT_EQ(tightenedToLetters(QRectF(0, 0, 60, 60), letters), QRectF(0, 0, 60, 60));
+}
+
+TEST(RecognizedLines, CommaAfterALeadingNumberIsItsPoint)
+{
+    EXPECT_EQ(mendedLineStart(QStringLiteral("7, How did you")), QStringLiteral("7. How did you"));
+    EXPECT_EQ(mendedLineStart(QStringLiteral("Q12, Which")), QStringLiteral("Q12. Which"));
+    EXPECT_EQ(mendedLineStart(QStringLiteral("Yes, in Math")), QStringLiteral("Yes, in Math"));
+    EXPECT_EQ(mendedLineStart(QStringLiteral("1,2 and 3")), QStringLiteral("1,2 and 3"));
+}
+
+TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
+{
+    const RecognizedTextBlock no{QStringLiteral("No,"), 0.96, QRectF(285, 626, 62, 36)};
+    const RecognizedTextBlock rest{QStringLiteral("I plan to pursue a career in"), 0.94,
+                                   QRectF(369, 631, 560, 35)};
+    const RecognizedTextBlock farAway{QStringLiteral("Maybe"), 0.9, QRectF(1300, 628, 130, 36)};
+    const RecognizedTextBlock below{QStringLiteral("Other"), 0.9, QRectF(950, 700, 120, 36)};
+    const QList<RecognizedTextBlock> joined = joinedRowNeighbours({no, rest, farAway, below});
+    ASSERT_EQ(joined.size(), 3);
+    EXPECT_EQ(joined[0].text, QStringLiteral("No, I plan to pursue a career in"));
+    EXPECT_EQ(joined[0].pixelBounds, no.pixelBounds.united(rest.pixelBounds));
+    EXPECT_NEAR(joined[0].confidence, (0.96 * 3 + 0.94 * 28) / 31, 1e-9);
+    // A box glyph stays apart from its label.
+    const RecognizedTextBlock glyph{QStringLiteral("L]"), 0.4, QRectF(230, 626, 41, 41)};
+    EXPECT_EQ(joinedRowNeighbours({glyph, no}).size(), 2);
+}
