@@ -24,4 +24,4 @@ struct OrientationChoice
 // judgeMaxSide are judged on a smaller copy, which scores the same way but
 // costs a fraction of the recognition time; 0 judges at full size.
 OrientationChoice bestReadableImage(const QImage& image, qint64 questionCount,
-                                    TextRecognizer& recognizer, int judgeMaxSide = 1275);
+                                    TextRecognizer& recognizer, int judgeMaxSide = 850);

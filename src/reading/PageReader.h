@@ -18,7 +18,8 @@ struct ReadingSetup
     qint64 questionCount = 1; // the effective question count
     double reviewThreshold = 0.92;
     bool includeAll = false;
-    int judgeMaxSide = 1275; // orientation is judged on a copy this large
+    int judgeMaxSide =
+        850; // orientation is judged on a copy this large (100 dpi for a letter page)
 };
 
 // The largest of 1, the template's largest number and every field's number

@@ -163,7 +163,7 @@ QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
 }
 
 namespace {
-bool isUprightLine(const tesseract::ResultIterator& line)
+bool isUprightLine(const tesseract::PageIterator& line)
 {
     tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
     tesseract::WritingDirection direction = tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT;
@@ -173,6 +173,21 @@ bool isUprightLine(const tesseract::ResultIterator& line)
     return orientation == tesseract::ORIENTATION_PAGE_UP &&
            direction == tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT &&
            order == tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
+}
+} // namespace
+
+namespace {
+// Layout analysis only; Recognize then reuses the lines it found.
+bool hasUprightLines(tesseract::TessBaseAPI& api)
+{
+    std::unique_ptr<tesseract::PageIterator> layout(api.AnalyseLayout());
+    if (!layout)
+        return true; // let recognition decide
+    do {
+        if (isUprightLine(*layout))
+            return true;
+    } while (layout->Next(tesseract::RIL_TEXTLINE));
+    return false;
 }
 } // namespace
 
@@ -233,6 +248,12 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
     tesseract::TessBaseAPI& api = m_engine->api;
     api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
     api.SetSourceResolution(300);
+    if (scope == TextScope::uprightLines && !hasUprightLines(api)) {
+        // Nothing upright to read (a page turned sideways): the layout alone
+        // tells, without the cost of recognising the turned lines.
+        api.Clear();
+        return blocks;
+    }
     if (api.Recognize(nullptr) != 0) {
         api.Clear();
         return blocks;
