@@ -5,6 +5,20 @@
 
 #include <algorithm>
 
+bool hasStroke(const QRectF& strip, const GrayscaleImageSampler& sampler, double labelWidth)
+{
+    const qint64 x0 = std::max<qint64>(0, qint64(strip.left()));
+    const qint64 x1 = std::min<qint64>(sampler.width - 1, qint64(strip.right()));
+    const qint64 y0 = std::max<qint64>(0, qint64(strip.top()));
+    const qint64 y1 = std::min<qint64>(sampler.height - 1, qint64(strip.bottom()));
+    qint64 dark = 0;
+    for (qint64 y = y0; y <= y1; ++y)
+        for (qint64 x = x0; x <= x1; ++x)
+            dark += sampler.luminance(x, y) < 128 ? 1 : 0;
+    // An arc over half the label's width, a pen line thick.
+    return double(dark) >= 0.5 * labelWidth;
+}
+
 QList<MarkCandidateScore> scoreCandidates(const QList<OptionCandidate>& candidates,
                                           const GrayscaleImageSampler& sampler)
 {
@@ -23,7 +37,12 @@ QList<MarkCandidateScore> scoreCandidates(const QList<OptionCandidate>& candidat
             page);
         const QRectF label = geometry::intersection(geometry::grown(b, 2), page);
         scores.append({candidate, inkDensity(square, sampler), inkDensity(ring, sampler, {label}),
-                       square, ring});
+                       square, ring,
+                       hasStroke(QRectF(b.left(), ring.top(), b.width(), label.top() - ring.top()),
+                                 sampler, b.width()) &&
+                           hasStroke(QRectF(b.left(), label.bottom(), b.width(),
+                                            ring.bottom() - label.bottom()),
+                                     sampler, b.width())});
     }
     return scores;
 }
@@ -57,7 +76,7 @@ QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores)
                       std::min(0.98, 14.0 * (score.circleDensity + std::max(0.0, ringEx)))});
         if (boxHit && boxEx > 0.025)
             marks.append({score.candidate.label, confidence, score.checkboxBounds});
-        else if (ringHit && ringEx > 0.006)
+        else if (ringHit && ringEx > 0.006 && score.ringEncloses)
             marks.append({score.candidate.label, confidence, score.circleBounds});
     }
     return marks;

@@ -5,6 +5,10 @@
 
 #include "model/SurveyTemplateDefinition.h"
 
+// True when the strip holds dark pixels enough for a pen arc over half the
+// label's width.
+bool hasStroke(const QRectF& strip, const GrayscaleImageSampler& sampler, double labelWidth);
+
 // Ink in the check box left of each label and in the ring round it, for the
 // labels located in one region.
 QList<MarkCandidateScore> scoreCandidates(const QList<OptionCandidate>& candidates,

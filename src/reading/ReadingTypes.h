@@ -54,6 +54,10 @@ struct MarkCandidateScore
     double circleDensity = 0;
     QRectF checkboxBounds;
     QRectF circleBounds;
+    // Pen ink both above and below the label, over its width: a ring closes
+    // round its label, while a printed write-in rule after "Other" or the
+    // filled box before it only reaches into the ring area from the side.
+    bool ringEncloses = true;
 };
 
 // One label judged as marked.

@@ -199,6 +199,43 @@ TEST(Marks, MostBoxesTickedStillReadAgainstTheEmptiestBoxes)
             .isEmpty());
 }
 
+TEST(Marks, RingMustCloseRoundTheLabelNotReachInFromTheSide)
+{
+    const OptionCandidate other{QStringLiteral("Other"), QRectF(300, 200, 110, 33)};
+    const auto scored = [&](const std::function<void(QPainter&)>& draw) {
+        QImage page = whitePage(800, 400);
+        QPainter painter(&page);
+        painter.fillRect(other.bounds.adjusted(4, 4, -4, -4), Qt::black); // the print
+        draw(painter);
+        painter.end();
+        return scoreCandidates({other}, *GrayscaleImageSampler::fromImage(page)).first();
+    };
+    const MarkCandidateScore ringed = scored([&](QPainter& painter) {
+        painter.setPen(QPen(Qt::black, 5));
+        painter.drawEllipse(other.bounds.adjusted(-20, -16, 20, 16));
+    });
+    EXPECT_TRUE(ringed.ringEncloses);
+    EXPECT_GT(ringed.circleDensity, 0.016);
+    // The filled box before the label and the printed write-in rule after
+    // it, on its baseline: both reach into the ring area from the side.
+    const MarkCandidateScore rule = scored([&](QPainter& painter) {
+        painter.fillRect(QRectF(other.bounds.left() - 50, other.bounds.top() - 6, 45, 45),
+                         Qt::black);
+        painter.setPen(QPen(Qt::black, 3));
+        painter.drawLine(QPointF(other.bounds.right() + 20, other.bounds.bottom() + 6),
+                         QPointF(other.bounds.right() + 400, other.bounds.bottom() + 6));
+    });
+    EXPECT_FALSE(rule.ringEncloses);
+    EXPECT_GT(rule.circleDensity, 0.016);
+    // Judged as a ring alone (the filled box is a box mark in its own right).
+    MarkCandidateScore sideOnly = rule;
+    sideOnly.checkboxDensity = 0;
+    EXPECT_TRUE(marksFromScores({sideOnly, scoreOf("Yes", 0, 0), scoreOf("No", 0, 0)}).isEmpty());
+    MarkCandidateScore closed = sideOnly;
+    closed.ringEncloses = true;
+    EXPECT_EQ(marksFromScores({closed, scoreOf("Yes", 0, 0), scoreOf("No", 0, 0)}).size(), 1);
+}
+
 TEST(Marks, OneMarkPerLabelMostConfidentWins)
 {
     const DetectedMark weak{QStringLiteral("Yes"), 0.6, QRectF(0, 0, 1, 1)};
