@@ -81,9 +81,9 @@ QString readText(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// Every page row carries its survey's answers. The reader does not yet read
-// every mark of the rendered forms (circled labels are the weak spot), so the
-// check is a floor that catches a reader which stops reading marks at all.
+// Every page row carries its survey's answers. A question with every box
+// ticked reads blank (and goes to review), so the check is a floor: it
+// catches a reader that misses a kind of mark or a page side.
 void expectRowsMatch(const QList<QStringList>& rows, const SampleSet& set)
 {
     int cells = 0;
@@ -100,7 +100,7 @@ void expectRowsMatch(const QList<QStringList>& rows, const SampleSet& set)
                 ++matched;
         }
     }
-    EXPECT_GE(matched * 2, cells) << matched << " of " << cells << " cells match";
+    EXPECT_GE(matched * 100, cells * 85) << matched << " of " << cells << " cells match";
 }
 
 } // namespace

@@ -66,10 +66,10 @@ ScannerDevice onlineScanner()
     return device;
 }
 
-QStringList samplePages(int count)
+QStringList samplePages(int count, int first)
 {
     QStringList files;
-    for (int i = 1; i <= count; ++i)
+    for (int i = first; i < first + count; ++i)
         files.append(
             QDir(testsupport::sourceDir())
                 .filePath(QStringLiteral("samples/page-%1.png").arg(i, 2, 10, QLatin1Char('0'))));

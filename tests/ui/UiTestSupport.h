@@ -46,7 +46,7 @@ public:
 
 ScannerDevice onlineScanner();
 // Sample page files of the repository, in order.
-QStringList samplePages(int count);
+QStringList samplePages(int count, int first = 1);
 
 // The application's objects over a temporary preferences file, as start-up
 // builds them, with the given scanner and reader.
