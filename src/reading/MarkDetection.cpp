@@ -55,7 +55,8 @@ double unmarkedLevel(QList<double> densities)
     return densities[(densities.size() - 1) / 4];
 }
 
-QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores)
+QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores,
+                                    std::optional<double> pageBoxLevel)
 {
     QList<double> boxes;
     QList<double> rings;
@@ -63,7 +64,9 @@ QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores)
         boxes.append(score.checkboxDensity);
         rings.append(score.circleDensity);
     }
-    const double boxLevel = unmarkedLevel(boxes);
+    double boxLevel = unmarkedLevel(boxes);
+    if (pageBoxLevel)
+        boxLevel = std::min(boxLevel, *pageBoxLevel);
     const double ringLevel = unmarkedLevel(rings);
     QList<DetectedMark> marks;
     for (const MarkCandidateScore& score : scores) {
@@ -100,12 +103,25 @@ QList<DetectedMark> deduplicateMarks(const QList<DetectedMark>& marks)
 QList<DetectedMark> detectAllMarks(const GrayscaleImageSampler& sampler,
                                    const QList<RecognizedTextBlock>& regionBlocks,
                                    const QuestionRegion& region,
-                                   const SurveyTemplateDefinition& definition)
+                                   const SurveyTemplateDefinition& definition,
+                                   std::optional<double> pageBoxLevel)
 {
     const QList<OptionCandidate> candidates = optionCandidates(regionBlocks, region, definition);
     if (candidates.isEmpty())
         return {};
-    return deduplicateMarks(marksFromScores(scoreCandidates(candidates, sampler)));
+    return deduplicateMarks(marksFromScores(scoreCandidates(candidates, sampler), pageBoxLevel));
+}
+
+std::optional<double> pageBoxLevel(const QList<QList<MarkCandidateScore>>& regionScores)
+{
+    QList<double> boxes;
+    for (const QList<MarkCandidateScore>& scores : regionScores)
+        for (const MarkCandidateScore& score : scores)
+            if (score.checkboxDensity > 0)
+                boxes.append(score.checkboxDensity);
+    if (boxes.isEmpty())
+        return std::nullopt;
+    return unmarkedLevel(boxes);
 }
 
 QList<DetectedMark> marksForQuestionKind(const QList<DetectedMark>& marks, qint64 questionNumber,

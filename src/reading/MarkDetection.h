@@ -5,6 +5,8 @@
 
 #include "model/SurveyTemplateDefinition.h"
 
+#include <optional>
+
 // True when the strip holds dark pixels enough for a pen arc over half the
 // label's width.
 bool hasStroke(const QRectF& strip, const GrayscaleImageSampler& sampler, double labelWidth);
@@ -22,7 +24,15 @@ double unmarkedLevel(QList<double> densities);
 // The labels judged as marked, from their scores: a label marked clearly more
 // than the question's unmarked level is a box mark, else a ring mark, else
 // unmarked.
-QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores);
+//
+// The page's level of an empty box (pageBoxLevel), when given, caps the
+// question's: a question with every box ticked has no empty box of its own.
+QList<DetectedMark> marksFromScores(const QList<MarkCandidateScore>& scores,
+                                    std::optional<double> pageBoxLevel = std::nullopt);
+
+// The unmarked level of all check boxes measured on a page (squares with
+// ink), or nothing when none has ink.
+std::optional<double> pageBoxLevel(const QList<QList<MarkCandidateScore>>& regionScores);
 
 // One mark per label (case-insensitive); a later, strictly more confident mark
 // for the same label replaces the earlier at its place.
@@ -33,7 +43,8 @@ QList<DetectedMark> deduplicateMarks(const QList<DetectedMark>& marks);
 QList<DetectedMark> detectAllMarks(const GrayscaleImageSampler& sampler,
                                    const QList<RecognizedTextBlock>& regionBlocks,
                                    const QuestionRegion& region,
-                                   const SurveyTemplateDefinition& definition);
+                                   const SurveyTemplateDefinition& definition,
+                                   std::optional<double> pageBoxLevel = std::nullopt);
 
 // Checkbox questions keep every mark; other questions (and numbers the
 // template lacks) only the most confident one, the first on a tie.

@@ -36,7 +36,8 @@ ReadingSetup makeReadingSetup(const SurveyConfiguration& configuration, bool inc
 namespace {
 RegionReading readRegion(const QuestionRegion& region, const QImage& image,
                          const std::optional<GrayscaleImageSampler>& sampler,
-                         const QList<RecognizedTextBlock>& blocks, const ReadingSetup& setup)
+                         const QList<RecognizedTextBlock>& blocks, const ReadingSetup& setup,
+                         std::optional<double> boxLevel)
 {
     const SurveyTemplateDefinition& definition = setup.definition;
     RegionReading reading;
@@ -48,7 +49,7 @@ RegionReading readRegion(const QuestionRegion& region, const QImage& image,
     QList<DetectedMark> allMarks;
     std::optional<UnreadInkSignal> ink;
     if (sampler) {
-        allMarks = detectAllMarks(*sampler, inside, region, definition);
+        allMarks = detectAllMarks(*sampler, inside, region, definition, boxLevel);
         QList<QRectF> excluded;
         for (const RecognizedTextBlock& block : inside)
             excluded.append(block.pixelBounds);
@@ -106,9 +107,20 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
 
     // One grey copy serves every region of the page.
     const std::optional<GrayscaleImageSampler> sampler = GrayscaleImageSampler::fromImage(image);
+    // How dark an empty printed box reads on this page, so that a question
+    // with every box ticked still reads.
+    std::optional<double> boxLevel;
+    if (sampler) {
+        QList<QList<MarkCandidateScore>> scores;
+        for (const QuestionRegion& region : regions)
+            scores.append(scoreCandidates(
+                optionCandidates(regionTextBlocks(blocks, region.rect), region, setup.definition),
+                *sampler));
+        boxLevel = pageBoxLevel(scores);
+    }
     QList<RegionReading> readings;
     for (const QuestionRegion& region : regions)
-        readings.append(readRegion(region, image, sampler, blocks, setup));
+        readings.append(readRegion(region, image, sampler, blocks, setup, boxLevel));
     return readings;
 }
 

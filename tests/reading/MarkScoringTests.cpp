@@ -194,9 +194,26 @@ TEST(Marks, MostBoxesTickedStillReadAgainstTheEmptiestBoxes)
     ASSERT_EQ(yes.size(), 1);
     EXPECT_EQ(yes[0].label, QStringLiteral("Yes"));
     // Every box alike: no mark, ticked or empty.
-    EXPECT_TRUE(
-        marksFromScores({scoreOf("A", 0.35, 0), scoreOf("B", 0.36, 0), scoreOf("C", 0.34, 0)})
-            .isEmpty());
+    const QList<MarkCandidateScore> allTicked{scoreOf("A", 0.55, 0), scoreOf("B", 0.48, 0),
+                                              scoreOf("C", 0.6, 0)};
+    EXPECT_TRUE(marksFromScores(allTicked).isEmpty());
+    // Against the page's empty boxes every tick shows.
+    EXPECT_EQ(marksFromScores(allTicked, 0.18).size(), 3);
+    // The page's level never raises the question's own.
+    EXPECT_EQ(marksFromScores({scoreOf("Yes", 0.35, 0), scoreOf("No", 0.19, 0)}, 0.3).size(), 1);
+}
+
+TEST(Marks, PageBoxLevelComesFromSquaresWithInk)
+{
+    EXPECT_FALSE(pageBoxLevel({}));
+    // Circle questions' squares fall on blank paper (0) and do not count.
+    EXPECT_FALSE(pageBoxLevel({{scoreOf("5th", 0, 0.2), scoreOf("6th", 0, 0)}}));
+    const std::optional<double> level =
+        pageBoxLevel({{scoreOf("5th", 0, 0.2), scoreOf("6th", 0, 0)},
+                      {scoreOf("Yes", 0.5, 0), scoreOf("No", 0.18, 0)},
+                      {scoreOf("A", 0.17, 0), scoreOf("B", 0.19, 0), scoreOf("C", 0.6, 0)}});
+    ASSERT_TRUE(level);
+    EXPECT_DOUBLE_EQ(*level, 0.18);
 }
 
 TEST(Marks, RingMustCloseRoundTheLabelNotReachInFromTheSide)
