@@ -305,7 +305,7 @@ QRectF tightenedToLetters(const QRectF& box, const QList<InkComponent>& componen
     for (const InkComponent& component : components) {
         const QRect& b = component.bounds;
         if (!box.contains(QRectF(b).center()) || b.height() * 4 < printHeight ||
-            b.height() > 2 * printHeight)
+            b.height() > 3 * printHeight)
             continue;
         letters = letters.isNull() ? QRectF(b) : letters.united(QRectF(b));
     }

@@ -45,7 +45,7 @@ QImage withoutMarksAndBoxes(const QImage& grey);
 
 // The box of the letters whose middles lie in `box` (from the components of
 // the image the box was read on), leaving out specks and anything taller
-// than two lines of print. Tesseract's word boxes on a slightly tilted or
+// than three lines of print. Tesseract's word boxes on a slightly tilted or
 // noisy scan stand up to half a line too tall, which moves the check box
 // sought beside a label. The box itself when no letter lies in it.
 QRectF tightenedToLetters(const QRectF& box, const QList<InkComponent>& components);

@@ -1,5 +1,7 @@
 #include "PageImages.h"
 
+#include <QPainter>
+
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTransform>
@@ -98,4 +100,24 @@ DecodedPage decodePageImage(const QUrl& fileURL)
         return {{}, QStringLiteral("not an image (%1)").arg(reader.errorString())};
     }
     return {image, {}};
+}
+
+QImage straightenedImage(const QImage& image, double degrees)
+{
+    if (std::abs(degrees) < kLevelEnough || image.isNull())
+        return image;
+    QImage level(image.size(), image.format() == QImage::Format_Grayscale8
+                                   ? QImage::Format_Grayscale8
+                                   : QImage::Format_RGB32);
+    if (level.isNull())
+        return image;
+    level.fill(Qt::white);
+    QPainter painter(&level);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(image.width() / 2.0, image.height() / 2.0);
+    painter.rotate(degrees);
+    painter.translate(-image.width() / 2.0, -image.height() / 2.0);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return level;
 }

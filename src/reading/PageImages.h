@@ -31,3 +31,11 @@ struct DecodedPage
     QString failureReason; // empty when the image was decoded
 };
 DecodedPage decodePageImage(const QUrl& fileURL);
+
+// Below this tilt in degrees a label's ends move by less than a pen line.
+constexpr double kLevelEnough = 0.4;
+
+// The image turned about its centre by `degrees` (positive turns clockwise
+// on screen), same size, with white paper filling the corners; the image
+// itself for a turn under kLevelEnough.
+QImage straightenedImage(const QImage& image, double degrees);

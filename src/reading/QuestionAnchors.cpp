@@ -26,9 +26,10 @@ QString withSpaceAfterNumbers(const QString& text)
                                           QRegularExpression::CaseInsensitiveOption |
                                               QRegularExpression::UseUnicodePropertiesOption);
     // A capital I glued to the number at the start of a line comes out as a
-    // digit or bar ("1.1 am:" for "1. I am:").
+    // digit or bar, sometimes with a point of its own ("1.1 am:", "1.1. am:"
+    // for "1. I am:").
     static const QRegularExpression gluedI(
-        QStringLiteral("^(\\s*(?:Q\\s*)?[0-9]{1,3}[\\).])[1l|](?=\\s+\\p{Ll})"),
+        QStringLiteral("^(\\s*(?:Q\\s*)?[0-9]{1,3}[\\).])[1l|]\\.?(?=\\s+\\p{Ll})"),
         QRegularExpression::UseUnicodePropertiesOption);
     QString spaced = text;
     spaced.replace(gluedI, QStringLiteral("\\1 I"));

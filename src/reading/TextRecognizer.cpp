@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <omp.h>
@@ -37,6 +38,18 @@ QString mendedWordText(const QString& text, int width, int height)
     // bar; a bar as narrow as a letter stroke is that letter.
     if (text == QStringLiteral("|") && width * 4 < height)
         return QStringLiteral("I");
+    // A speck of dirt before a word reads as an opening quote ("‘Nebo") and
+    // would shift where the label is thought to stand.
+    static const QString quotes = QStringLiteral("'`\"\u2018\u201C\u201E");
+    qsizetype start = 0;
+    while (start + 1 < text.size() && quotes.contains(text[start]))
+        ++start;
+    const QString rest = text.mid(start);
+    const bool closed = std::any_of(rest.begin(), rest.end(), [&](QChar c) {
+        return quotes.contains(c) || c == QChar(0x2019) || c == QChar(0x201D);
+    });
+    if (start > 0 && !closed && rest.size() >= 2 && rest[0].isLetterOrNumber())
+        return rest;
     return text;
 }
 
@@ -191,6 +204,18 @@ bool hasUprightLines(tesseract::TessBaseAPI& api)
 }
 } // namespace
 
+namespace {
+double skewDegrees(const tesseract::PageIterator& block)
+{
+    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
+    tesseract::WritingDirection direction = tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT;
+    tesseract::TextlineOrder order = tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
+    float deskew = 0;
+    block.Orientation(&orientation, &direction, &order, &deskew);
+    return double(deskew) * 180.0 / M_PI;
+}
+} // namespace
+
 struct TextRecognizer::Engine
 {
     tesseract::TessBaseAPI api;
@@ -248,6 +273,7 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
     tesseract::TessBaseAPI& api = m_engine->api;
     api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
     api.SetSourceResolution(300);
+    m_lastSkewDegrees = 0;
     if (scope == TextScope::uprightLines && !hasUprightLines(api)) {
         // Nothing upright to read (a page turned sideways): the layout alone
         // tells, without the cost of recognising the turned lines.
@@ -259,6 +285,7 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
         return blocks;
     }
     std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    m_lastSkewDegrees = it ? skewDegrees(*it) : 0;
     if (it) {
         do {
             if (scope == TextScope::uprightLines && !isUprightLine(*it))
@@ -346,4 +373,18 @@ QList<RecognizedTextBlock> joinedRowNeighbours(const QList<RecognizedTextBlock>&
         joined.append(block);
     }
     return joined;
+}
+
+double TextRecognizer::measureSkewDegrees(const QImage& image)
+{
+    if (!m_engine->ready || image.isNull() || image.width() < 3 || image.height() < 3)
+        return 0;
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    tesseract::TessBaseAPI& api = m_engine->api;
+    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+    api.SetSourceResolution(300);
+    std::unique_ptr<tesseract::PageIterator> layout(api.AnalyseLayout());
+    const double degrees = layout ? skewDegrees(*layout) : 0;
+    api.Clear();
+    return degrees;
 }

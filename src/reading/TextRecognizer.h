@@ -45,9 +45,19 @@ public:
     QList<RecognizedTextBlock> recognizeText(const QImage& image,
                                              TextScope scope = TextScope::allLines);
 
+    // The tilt of the print in the last recognised image, in degrees, as
+    // Tesseract's layout analysis measured it (0 when it found none); turning
+    // the image by it makes the lines level.
+    double lastSkewDegrees() const { return m_lastSkewDegrees; }
+
+    // The tilt of the print in the image from layout analysis alone (no
+    // recognition), in the same sense as lastSkewDegrees; 0 when unknown.
+    double measureSkewDegrees(const QImage& image);
+
 private:
     struct Engine;
     std::unique_ptr<Engine> m_engine;
+    double m_lastSkewDegrees = 0;
 };
 
 // One recognised word.
@@ -71,7 +81,8 @@ QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
                                            const QList<RecognizedWord>& words);
 
 // A word's text with Tesseract's known misreadings of print mended: a bar
-// as narrow as a letter stroke is the capital I.
+// as narrow as a letter stroke is the capital I; an opening quote that no
+// quote closes (a speck before the word) is dropped.
 QString mendedWordText(const QString& text, int width, int height);
 
 // A piece of a line cut to the height of the line's ordinary words, sitting

@@ -146,3 +146,15 @@ TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
     const RecognizedTextBlock glyph{QStringLiteral("L]"), 0.4, QRectF(230, 626, 41, 41)};
     EXPECT_EQ(joinedRowNeighbours({glyph, no}).size(), 2);
 }
+
+TEST(RecognizedLines, SpeckReadAsAnOpeningQuoteIsDropped)
+{
+    EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Nebo"), 90, 33), QStringLiteral("Nebo"));
+    EXPECT_EQ(mendedWordText(QStringLiteral("'Provo"), 90, 33), QStringLiteral("Provo"));
+    // Quoted words keep their quotes; so does a quote alone.
+    EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Other\u2019"), 90, 33),
+              QString::fromUtf8("\u2018Other\u2019"));
+    EXPECT_EQ(mendedWordText(QStringLiteral("\"No\""), 90, 33), QStringLiteral("\"No\""));
+    EXPECT_EQ(mendedWordText(QStringLiteral("'"), 5, 10), QStringLiteral("'"));
+    EXPECT_EQ(mendedWordText(QStringLiteral("|"), 3, 33), QStringLiteral("I"));
+}

@@ -48,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         AnchorCase{"Zero", "0. Nothing", 14, {}, {}},
         AnchorCase{"NoSpaceAfterNumber", "1.lam:", 14, {1}, {"lam:"}},
         AnchorCase{"CapitalIReadAsDigit", "1.1 am:", 14, {1}, {"I am:"}},
+        AnchorCase{"CapitalIReadAsDigitWithAPoint", "1.1. am:", 14, {1}, {"I am:"}},
         AnchorCase{"SubNumberIsNoCapitalI", "1.1 Apples", 14, {}, {}},
         AnchorCase{"GluedSecondQuestion", "1. I am: 2.My grade", 14, {1, 2}, {"I am:", "My grade"}},
         AnchorCase{"DecimalIsNoQuestion", "costs 3.5 dollars", 14, {}, {}},
