@@ -47,15 +47,13 @@ OrientationChoice bestReadableImage(const QImage& image, qint64 questionCount,
             haveBest = true;
             bestScore = score;
             best.quarterTurns = turns;
-            best.skewDegrees = recognizer.lastSkewDegrees();
         }
     }
     if (best.quarterTurns != 0) {
         // A turn that works on the small copy can still fail on the page
         // (memory); the page is then read as decoded.
         const std::optional<QImage> turned = rotatedImage(image, best.quarterTurns);
-        best = turned ? OrientationChoice{*turned, best.quarterTurns, best.skewDegrees}
-                      : OrientationChoice{image, 0, 0};
+        best = turned ? OrientationChoice{*turned, best.quarterTurns} : OrientationChoice{image, 0};
     }
     return best;
 }

@@ -15,9 +15,8 @@ double readabilityScore(const QList<RecognizedTextBlock>& blocks, const QSizeF& 
 
 struct OrientationChoice
 {
-    QImage image;           // the page turned the way it reads best
-    int quarterTurns = 0;   // as rotatedImage counts them
-    double skewDegrees = 0; // the print's tilt in the turned page
+    QImage image;         // the page turned the way it reads best
+    int quarterTurns = 0; // as rotatedImage counts them
 };
 
 // Tries the page as decoded and turned by one, two and three quarter turns and

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 std::optional<QImage> rotatedImage(const QImage& image, int quarterTurns)
 {
@@ -120,4 +121,58 @@ QImage straightenedImage(const QImage& image, double degrees)
     painter.drawImage(0, 0, image);
     painter.end();
     return level;
+}
+
+double printSkewDegrees(const QImage& image)
+{
+    if (image.isNull())
+        return 0;
+    // Nearest pixels are enough for where the ink lies, and cheap.
+    const int longer = std::max(image.width(), image.height());
+    const QImage scaled =
+        longer <= 850 ? image
+                      : image.scaled(image.width() * 850 / longer, image.height() * 850 / longer,
+                                     Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage small = scaled.convertToFormat(QImage::Format_Grayscale8);
+    std::vector<QPoint> dark;
+    for (int y = 0; y < small.height(); ++y) {
+        const uchar* row = small.constScanLine(y);
+        for (int x = 0; x < small.width(); ++x)
+            if (row[x] < 128)
+                dark.push_back(QPoint(x, y));
+    }
+    if (dark.size() < 100)
+        return 0;
+    const int bins = small.height() + 2 * small.width();
+    std::vector<int> rows(std::size_t(bins), 0);
+    const auto sharpness = [&](double angle) {
+        const double slope = std::tan(angle * M_PI / 180.0);
+        std::fill(rows.begin(), rows.end(), 0);
+        for (const QPoint& p : dark) {
+            const int row = int(std::lround(p.y() - p.x() * slope)) + small.width();
+            if (row >= 0 && row < bins)
+                ++rows[std::size_t(row)];
+        }
+        double sum = 0;
+        for (int count : rows)
+            sum += double(count) * double(count);
+        return sum;
+    };
+    // Quarter degrees across the range, then twentieths round the best;
+    // ties keep the angle nearest level.
+    const auto best = [&](double from, double to, double step, double start) {
+        double bestAngle = start, bestSharpness = -1;
+        for (double angle = from; angle <= to + 1e-9; angle += step) {
+            const double value = sharpness(angle);
+            if (value > bestSharpness ||
+                (value == bestSharpness && std::abs(angle) < std::abs(bestAngle))) {
+                bestSharpness = value;
+                bestAngle = angle;
+            }
+        }
+        return bestAngle;
+    };
+    const double coarse = best(-3.0, 3.0, 0.25, 0);
+    const double bestAngle = best(coarse - 0.25, coarse + 0.25, 0.05, coarse);
+    return bestAngle;
 }

@@ -132,12 +132,8 @@ PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecogn
         return {decoded.failureReason, {}};
     const OrientationChoice upright =
         bestReadableImage(decoded.image, setup.questionCount, recognizer, setup.judgeMaxSide);
-    // A page fed a little askew makes every label's box taller than its
-    // print, which moves the check box sought beside it: read it level. The
-    // small copy that chose the turn only tells whether the page is askew;
-    // the page itself tells by how much.
-    if (std::abs(upright.skewDegrees) < kLevelEnough)
-        return {{}, readRegions(upright.image, setup, recognizer)};
-    const double skew = recognizer.measureSkewDegrees(upright.image);
+    // A page fed a little askew makes a long label's box taller than its
+    // print, which moves the check box sought beside it: read it level.
+    const double skew = printSkewDegrees(upright.image);
     return {{}, readRegions(straightenedImage(upright.image, -skew), setup, recognizer)};
 }

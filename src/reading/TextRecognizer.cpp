@@ -204,18 +204,6 @@ bool hasUprightLines(tesseract::TessBaseAPI& api)
 }
 } // namespace
 
-namespace {
-double skewDegrees(const tesseract::PageIterator& block)
-{
-    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
-    tesseract::WritingDirection direction = tesseract::WRITING_DIRECTION_LEFT_TO_RIGHT;
-    tesseract::TextlineOrder order = tesseract::TEXTLINE_ORDER_TOP_TO_BOTTOM;
-    float deskew = 0;
-    block.Orientation(&orientation, &direction, &order, &deskew);
-    return double(deskew) * 180.0 / M_PI;
-}
-} // namespace
-
 struct TextRecognizer::Engine
 {
     tesseract::TessBaseAPI api;
@@ -273,7 +261,6 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
     tesseract::TessBaseAPI& api = m_engine->api;
     api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
     api.SetSourceResolution(300);
-    m_lastSkewDegrees = 0;
     if (scope == TextScope::uprightLines && !hasUprightLines(api)) {
         // Nothing upright to read (a page turned sideways): the layout alone
         // tells, without the cost of recognising the turned lines.
@@ -285,7 +272,6 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
         return blocks;
     }
     std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-    m_lastSkewDegrees = it ? skewDegrees(*it) : 0;
     if (it) {
         do {
             if (scope == TextScope::uprightLines && !isUprightLine(*it))
@@ -373,18 +359,4 @@ QList<RecognizedTextBlock> joinedRowNeighbours(const QList<RecognizedTextBlock>&
         joined.append(block);
     }
     return joined;
-}
-
-double TextRecognizer::measureSkewDegrees(const QImage& image)
-{
-    if (!m_engine->ready || image.isNull() || image.width() < 3 || image.height() < 3)
-        return 0;
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    tesseract::TessBaseAPI& api = m_engine->api;
-    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    api.SetSourceResolution(300);
-    std::unique_ptr<tesseract::PageIterator> layout(api.AnalyseLayout());
-    const double degrees = layout ? skewDegrees(*layout) : 0;
-    api.Clear();
-    return degrees;
 }

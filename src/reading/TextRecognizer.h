@@ -45,19 +45,9 @@ public:
     QList<RecognizedTextBlock> recognizeText(const QImage& image,
                                              TextScope scope = TextScope::allLines);
 
-    // The tilt of the print in the last recognised image, in degrees, as
-    // Tesseract's layout analysis measured it (0 when it found none); turning
-    // the image by it makes the lines level.
-    double lastSkewDegrees() const { return m_lastSkewDegrees; }
-
-    // The tilt of the print in the image from layout analysis alone (no
-    // recognition), in the same sense as lastSkewDegrees; 0 when unknown.
-    double measureSkewDegrees(const QImage& image);
-
 private:
     struct Engine;
     std::unique_ptr<Engine> m_engine;
-    double m_lastSkewDegrees = 0;
 };
 
 // One recognised word.

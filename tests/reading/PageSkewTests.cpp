@@ -1,0 +1,53 @@
+#include "reading/PageImages.h"
+
+#include <QFont>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A letter page at 150 dpi with lines of print, turned by `degrees` the way
+// a page fed askew lies on the glass.
+QImage printedPage(double degrees)
+{
+    QImage flat(1275, 1650, QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(22);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (int line = 0; line < 30; ++line)
+        painter.drawText(
+            120, 150 + line * 45,
+            QStringLiteral("%1. Previous field trips, and science activities/interest").arg(line));
+    painter.end();
+    return straightenedImage(flat, degrees);
+}
+
+} // namespace
+
+TEST(PageSkew, TiltOfThePrintIsMeasuredAndLevelled)
+{
+    EXPECT_NEAR(printSkewDegrees(printedPage(0)), 0, 0.051);
+    for (const double tilt : {1.3, -0.6, 2.4}) {
+        const QImage askew = printedPage(tilt);
+        const double measured = printSkewDegrees(askew);
+        EXPECT_NEAR(measured, tilt, 0.1) << tilt;
+        EXPECT_NEAR(printSkewDegrees(straightenedImage(askew, -measured)), 0, 0.1) << tilt;
+    }
+}
+
+TEST(PageSkew, LevelEnoughOrBlankPagesStayAsTheyAre)
+{
+    const QImage page = printedPage(0);
+    EXPECT_EQ(straightenedImage(page, 0.1).constBits(), page.constBits());
+    QImage blank(600, 800, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_EQ(printSkewDegrees(blank), 0);
+    EXPECT_EQ(printSkewDegrees(QImage()), 0);
+    // The corners a turn uncovers are paper, not ink.
+    const QImage turned = straightenedImage(page, 2);
+    EXPECT_EQ(turned.size(), page.size());
+    EXPECT_EQ(turned.pixelColor(1, 1), QColor(Qt::white));
+}
