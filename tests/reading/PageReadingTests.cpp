@@ -106,6 +106,9 @@ protected:
         frontPage().save(dir + "/front.png");
         backPage().save(dir + "/back.png");
         rotatedImage(frontPage(), 2)->save(dir + "/upside-down.jpg", "JPEG", 90);
+        // Fed askew: label boxes lean taller than their print unless the
+        // page is read level.
+        straightenedImage(frontPage(), 2.8).save(dir + "/askew.jpg", "JPEG", 90);
         QFile garbage(dir + "/garbage.png");
         garbage.open(QIODevice::WriteOnly);
         garbage.write("this is no picture");
@@ -115,7 +118,8 @@ protected:
                  scanPage(1, SurveySide::front, 1, dir + "/front.png"),
                  scanPage(2, SurveySide::front, 3, dir + "/upside-down.jpg"),
                  scanPage(3, SurveySide::front, 4, dir + "/garbage.png"),
-                 scanPage(3, SurveySide::back, 5, dir + "/missing.png")};
+                 scanPage(3, SurveySide::back, 5, dir + "/missing.png"),
+                 scanPage(4, SurveySide::front, 6, dir + "/askew.jpg")};
         VisionSurveyExtractionService reader(2);
         result = new SurveyExtractionResult(testsupport::runTask(
             reader.extract(pages, SurveyConfiguration(), false, [](int done, int total) {
@@ -235,6 +239,11 @@ TEST_F(RenderedPages, UpsideDownPageReadsLikeTheUprightOne)
     EXPECT_EQ(answers(2).mid(7), QStringList(7, QStringLiteral("N/A")));
 }
 
+TEST_F(RenderedPages, PageFedAskewReadsLikeTheLevelOne)
+{
+    EXPECT_EQ(answers(4).mid(0, 7), answers(1).mid(0, 7));
+}
+
 TEST_F(RenderedPages, UnreadableFilesAreSkippedAndReported)
 {
     ASSERT_EQ(result->skippedPages.size(), 2);
@@ -243,7 +252,7 @@ TEST_F(RenderedPages, UnreadableFilesAreSkippedAndReported)
     EXPECT_TRUE(result->skippedPages[1].fileURL.toLocalFile().endsWith("missing.png"));
     EXPECT_EQ(result->skippedPages[1].reason, QStringLiteral("file not found"));
     // Survey 3 had no readable page, so it has no row.
-    EXPECT_EQ(result->responses.size(), 2);
+    EXPECT_EQ(result->responses.size(), 3);
 }
 
 TEST_F(RenderedPages, CropsAreWrittenUnderTheirNames)
@@ -265,7 +274,8 @@ TEST_F(RenderedPages, CropsAreWrittenUnderTheirNames)
 TEST_F(RenderedPages, ProgressArrivesOnTheCallingThreadInOrder)
 {
     EXPECT_TRUE(progressOnCallingThread);
-    EXPECT_EQ(progressCalls, (QList<QPair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+    EXPECT_EQ(progressCalls,
+              (QList<QPair<int, int>>{{1, 6}, {2, 6}, {3, 6}, {4, 6}, {5, 6}, {6, 6}}));
 }
 
 TEST_F(RenderedPages, QuestionsTakeTheTemplateWording)
