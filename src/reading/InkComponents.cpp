@@ -97,10 +97,6 @@ QList<InkComponent> inkComponents(const QImage& grey, int threshold)
     return components;
 }
 
-namespace {
-
-// The height of ordinary print: the median height of the pieces big enough
-// to be letters.
 int typicalPrintHeight(const QList<InkComponent>& components)
 {
     std::vector<int> heights;
@@ -112,6 +108,8 @@ int typicalPrintHeight(const QList<InkComponent>& components)
     std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
     return heights[heights.size() / 2];
 }
+
+namespace {
 
 bool enclosesPrint(const InkComponent& outer, const QList<InkComponent>& components,
                    int printHeight)
@@ -298,9 +296,8 @@ QImage withoutMarksAndBoxes(const QImage& grey)
     return cleaned.isNull() ? grey : cleaned;
 }
 
-QRectF tightenedToLetters(const QRectF& box, const QList<InkComponent>& components)
+QRectF tightenedToLetters(const QRectF& box, const QList<InkComponent>& components, int printHeight)
 {
-    const int printHeight = typicalPrintHeight(components);
     QRectF letters;
     for (const InkComponent& component : components) {
         const QRect& b = component.bounds;

@@ -44,8 +44,13 @@ std::optional<QRect> checkBoxSquare(const InkComponent& component);
 QImage withoutMarksAndBoxes(const QImage& grey);
 
 // The box of the letters whose middles lie in `box` (from the components of
-// the image the box was read on), leaving out specks and anything taller
-// than three lines of print. Tesseract's word boxes on a slightly tilted or
-// noisy scan stand up to half a line too tall, which moves the check box
-// sought beside a label. The box itself when no letter lies in it.
-QRectF tightenedToLetters(const QRectF& box, const QList<InkComponent>& components);
+// the image the box was read on, whose typicalPrintHeight is given), leaving out specks and
+// anything taller than three lines of print. Tesseract's word boxes on a slightly tilted or noisy
+// scan stand up to half a line too tall, which moves the check box sought beside a label. The box
+// itself when no letter lies in it.
+QRectF tightenedToLetters(const QRectF& box, const QList<InkComponent>& components,
+                          int printHeight);
+
+// The height of ordinary print: the median height of the pieces big enough
+// to be letters; 0 when there are none.
+int typicalPrintHeight(const QList<InkComponent>& components);

@@ -103,13 +103,12 @@ QList<DetectedMark> deduplicateMarks(const QList<DetectedMark>& marks)
 QList<DetectedMark> detectAllMarks(const GrayscaleImageSampler& sampler,
                                    const QList<RecognizedTextBlock>& regionBlocks,
                                    const QuestionRegion& region,
-                                   const SurveyTemplateDefinition& definition,
-                                   std::optional<double> pageBoxLevel)
+                                   const SurveyTemplateDefinition& definition)
 {
     const QList<OptionCandidate> candidates = optionCandidates(regionBlocks, region, definition);
     if (candidates.isEmpty())
         return {};
-    return deduplicateMarks(marksFromScores(scoreCandidates(candidates, sampler), pageBoxLevel));
+    return deduplicateMarks(marksFromScores(scoreCandidates(candidates, sampler)));
 }
 
 std::optional<double> pageBoxLevel(const QList<QList<MarkCandidateScore>>& regionScores)

@@ -43,8 +43,7 @@ QList<DetectedMark> deduplicateMarks(const QList<DetectedMark>& marks);
 QList<DetectedMark> detectAllMarks(const GrayscaleImageSampler& sampler,
                                    const QList<RecognizedTextBlock>& regionBlocks,
                                    const QuestionRegion& region,
-                                   const SurveyTemplateDefinition& definition,
-                                   std::optional<double> pageBoxLevel = std::nullopt);
+                                   const SurveyTemplateDefinition& definition);
 
 // Checkbox questions keep every mark; other questions (and numbers the
 // template lacks) only the most confident one, the first on a tie.

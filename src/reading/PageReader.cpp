@@ -35,22 +35,30 @@ ReadingSetup makeReadingSetup(const SurveyConfiguration& configuration, bool inc
 }
 
 namespace {
-RegionReading readRegion(const QuestionRegion& region, const QImage& image,
-                         const std::optional<GrayscaleImageSampler>& sampler,
-                         const QList<RecognizedTextBlock>& blocks, const ReadingSetup& setup,
-                         std::optional<double> boxLevel)
+// What a region's lines and labels are, measured once for the page's box
+// level and the region's own reading.
+struct RegionLabels
+{
+    QList<RecognizedTextBlock> inside;
+    QList<OptionCandidate> candidates;
+    QList<MarkCandidateScore> scores;
+};
+
+RegionReading readRegion(const QuestionRegion& region, const RegionLabels& labels,
+                         const QImage& image, const std::optional<GrayscaleImageSampler>& sampler,
+                         const ReadingSetup& setup, std::optional<double> boxLevel)
 {
     const SurveyTemplateDefinition& definition = setup.definition;
     RegionReading reading;
     reading.questionNumber = region.questionNumber;
     reading.prompt = questionPrompt(region, definition);
 
-    const QList<RecognizedTextBlock> inside = regionTextBlocks(blocks, region.rect);
+    const QList<RecognizedTextBlock>& inside = labels.inside;
     const double textConfidence = averageConfidence(inside);
     QList<DetectedMark> allMarks;
     std::optional<UnreadInkSignal> ink;
     if (sampler) {
-        allMarks = detectAllMarks(*sampler, inside, region, definition, boxLevel);
+        allMarks = deduplicateMarks(marksFromScores(labels.scores, boxLevel));
         QList<QRectF> excluded;
         for (const RecognizedTextBlock& block : inside)
             excluded.append(block.pixelBounds);
@@ -78,8 +86,7 @@ RegionReading readRegion(const QuestionRegion& region, const QImage& image,
     review.includeAll = setup.includeAll;
     review.conflictingMarks = marks.size() < allMarks.size();
     review.unlocatedOptions =
-        review.hasOptions &&
-        hasUnlocatedOptions(optionCandidates(inside, region, definition), question->options);
+        review.hasOptions && hasUnlocatedOptions(labels.candidates, question->options);
     reading.needsReview = needsReview(review);
     if (reading.needsReview) {
         const QRectF wanted =
@@ -108,20 +115,24 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
 
     // One grey copy serves every region of the page.
     const std::optional<GrayscaleImageSampler> sampler = GrayscaleImageSampler::fromImage(image);
+    QList<RegionLabels> labels;
+    for (const QuestionRegion& region : regions) {
+        RegionLabels found;
+        found.inside = regionTextBlocks(blocks, region.rect);
+        found.candidates = optionCandidates(found.inside, region, setup.definition);
+        if (sampler)
+            found.scores = scoreCandidates(found.candidates, *sampler);
+        labels.append(found);
+    }
     // How dark an empty printed box reads on this page, so that a question
     // with every box ticked still reads.
-    std::optional<double> boxLevel;
-    if (sampler) {
-        QList<QList<MarkCandidateScore>> scores;
-        for (const QuestionRegion& region : regions)
-            scores.append(scoreCandidates(
-                optionCandidates(regionTextBlocks(blocks, region.rect), region, setup.definition),
-                *sampler));
-        boxLevel = pageBoxLevel(scores);
-    }
+    QList<QList<MarkCandidateScore>> scores;
+    for (const RegionLabels& found : labels)
+        scores.append(found.scores);
+    const std::optional<double> boxLevel = pageBoxLevel(scores);
     QList<RegionReading> readings;
-    for (const QuestionRegion& region : regions)
-        readings.append(readRegion(region, image, sampler, blocks, setup, boxLevel));
+    for (qsizetype i = 0; i < regions.size(); ++i)
+        readings.append(readRegion(regions[i], labels[i], image, sampler, setup, boxLevel));
     return readings;
 }
 

@@ -306,8 +306,9 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
     }
     api.Clear();
     const QList<InkComponent> letters = inkComponents(grey, kPrintInkThreshold);
+    const int printHeight = typicalPrintHeight(letters);
     for (RecognizedTextBlock& block : blocks) {
-        block.pixelBounds = tightenedToLetters(block.pixelBounds, letters);
+        block.pixelBounds = tightenedToLetters(block.pixelBounds, letters, printHeight);
         block.text = mendedLineStart(block.text);
     }
     return joinedRowNeighbours(blocks);

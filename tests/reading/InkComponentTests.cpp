@@ -115,11 +115,14 @@ TEST(InkComponents, LabelBoxFittedToItsLetters)
     const PrintedLine line(false);
     const QList<InkComponent> letters = inkComponents(withoutMarksAndBoxes(line.image), 150);
     // Tesseract's box for "Often" reaching half a line too low.
-    const QRectF fitted = tightenedToLetters(QRectF(165, 95, 160, 100), letters);
+    const int printHeight = typicalPrintHeight(letters);
+    EXPECT_GT(printHeight, 15);
+    EXPECT_LT(printHeight, 40);
+    const QRectF fitted = tightenedToLetters(QRectF(165, 95, 160, 100), letters, printHeight);
     EXPECT_GE(fitted.top(), 105);
     EXPECT_LE(fitted.bottom(), 150);
     EXPECT_LE(fitted.left(), 175);
-    EXPECT_EQ(tightenedToLetters(QRectF(0, 0, 60, 60), letters), QRectF(0, 0, 60, 60));
+    EXPECT_EQ(tightenedToLetters(QRectF(0, 0, 60, 60), letters, printHeight), QRectF(0, 0, 60, 60));
 }
 
 TEST(RecognizedLines, CommaAfterALeadingNumberIsItsPoint)
