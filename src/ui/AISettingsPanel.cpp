@@ -29,10 +29,7 @@ constexpr int batchLimitStep = 10;
 AISettingsPanel::AISettingsPanel(AISettingsStore* settings, QWidget* parent)
     : QWidget(parent), m_settings(settings)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(theme::screenMargin, theme::screenMargin, theme::screenMargin,
-                               theme::screenMargin);
-    layout->setSpacing(theme::cardSpacing);
+    auto* layout = theme::screenColumn(this);
     buildHeader();
     layout->addWidget(buildModeSection());
     layout->addWidget(buildKeySection());

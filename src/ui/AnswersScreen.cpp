@@ -21,10 +21,7 @@ AnswersScreen::AnswersScreen(SurveyScanStore* store, QWidget* parent)
     : QWidget(parent), m_store(store)
 {
     setObjectName(QStringLiteral("screen"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(theme::screenMargin, theme::screenMargin, theme::screenMargin,
-                               theme::screenMargin);
-    layout->setSpacing(theme::cardSpacing);
+    auto* layout = theme::screenColumn(this);
     layout->addWidget(theme::label(QStringLiteral("Answers"), QStringLiteral("title"), this));
 
     m_stack = new QStackedWidget(this);

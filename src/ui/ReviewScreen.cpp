@@ -30,10 +30,7 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     : QWidget(parent), m_store(store)
 {
     setObjectName(QStringLiteral("screen"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(theme::screenMargin, theme::screenMargin, theme::screenMargin,
-                               theme::screenMargin);
-    layout->setSpacing(theme::cardSpacing);
+    auto* layout = theme::screenColumn(this);
     m_title = theme::label(QString(), QStringLiteral("title"), this);
     m_title->setObjectName(QStringLiteral("reviewTitle"));
     layout->addWidget(m_title);

@@ -14,10 +14,7 @@ ScreenPage::ScreenPage(QWidget* parent) : QScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* body = new QWidget(this);
     body->setObjectName(QStringLiteral("screenBody"));
-    m_column = new QVBoxLayout(body);
-    m_column->setContentsMargins(theme::screenMargin, theme::screenMargin, theme::screenMargin,
-                                 theme::screenMargin);
-    m_column->setSpacing(theme::cardSpacing);
+    m_column = theme::screenColumn(body);
     setWidget(body);
 }
 

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QVBoxLayout>
 
 namespace theme {
 
@@ -137,6 +138,14 @@ QColor chartColor(int index)
 QColor notAnsweredColor()
 {
     return QColor(0xb8, 0xc0, 0xcc);
+}
+
+QVBoxLayout* screenColumn(QWidget* parent)
+{
+    auto* column = new QVBoxLayout(parent);
+    column->setContentsMargins(screenMargin, screenMargin, screenMargin, screenMargin);
+    column->setSpacing(cardSpacing);
+    return column;
 }
 
 } // namespace theme

@@ -5,6 +5,7 @@
 
 class QApplication;
 class QLabel;
+class QVBoxLayout;
 class QWidget;
 
 // The application's look: one palette and style sheet, and named text roles
@@ -41,6 +42,9 @@ void setRole(QWidget* widget, const QString& role);
 constexpr int screenMargin = 24;
 constexpr int cardSpacing = 16;
 constexpr int cardPadding = 16;
+
+// A screen's column of cards: the screen's margins and spacing.
+QVBoxLayout* screenColumn(QWidget* parent);
 
 // Colours for pie sectors, cycling; "N/A" gets a neutral grey.
 QColor chartColor(int index);
