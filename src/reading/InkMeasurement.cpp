@@ -120,17 +120,6 @@ double inkDensity(const QRectF& rect, const GrayscaleImageSampler& sampler,
     return double(dark) / double(samples.size());
 }
 
-double median(QList<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    if (values.size() % 2 == 0)
-        return (values[middle - 1] + values[middle]) / 2.0;
-    return values[middle];
-}
-
 std::optional<UnreadInkSignal> detectUnreadInk(const GrayscaleImageSampler& sampler,
                                                const QRectF& regionRect,
                                                const QList<QRectF>& excluded)

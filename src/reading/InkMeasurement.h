@@ -32,9 +32,6 @@ std::optional<int> adaptiveInkThreshold(QList<int> samples);
 double inkDensity(const QRectF& rect, const GrayscaleImageSampler& sampler,
                   const QList<QRectF>& excluded = {});
 
-// Middle value; mean of the two middle values for an even count; 0 for none.
-double median(QList<double> values);
-
 // Ink in the region (shrunk by 8 pixels) that lies away from the excluded
 // rectangles (grown by 12 pixels): handwriting or stray marks.
 std::optional<UnreadInkSignal> detectUnreadInk(const GrayscaleImageSampler& sampler,

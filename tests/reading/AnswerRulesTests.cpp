@@ -247,14 +247,6 @@ TEST(Lines, LeadingBoxGlyphStandsApartFromItsLabel)
     EXPECT_EQ(pieces[1], (RecognizedTextBlock{"Female", 0.95, label.pixelBounds}));
 }
 
-TEST(Lines, NarrowBarIsTheCapitalI)
-{
-    EXPECT_EQ(mendedWordText("|", 4, 30), QStringLiteral("I"));
-    // A bar as wide as a box edge, and bars inside words, stay as read.
-    EXPECT_EQ(mendedWordText("|", 52, 52), QStringLiteral("|"));
-    EXPECT_EQ(mendedWordText("||", 4, 30), QStringLiteral("||"));
-}
-
 ScanPage page(qint64 survey, qint64 number)
 {
     ScanPage p;

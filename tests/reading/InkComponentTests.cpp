@@ -150,7 +150,7 @@ TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
     EXPECT_EQ(joinedRowNeighbours({glyph, no}).size(), 2);
 }
 
-TEST(RecognizedLines, SpeckReadAsAnOpeningQuoteIsDropped)
+TEST(RecognizedLines, BarIsTheCapitalIAndSpeckQuotesAreDropped)
 {
     EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Nebo"), 90, 33), QStringLiteral("Nebo"));
     EXPECT_EQ(mendedWordText(QStringLiteral("'Provo"), 90, 33), QStringLiteral("Provo"));
@@ -159,5 +159,9 @@ TEST(RecognizedLines, SpeckReadAsAnOpeningQuoteIsDropped)
               QString::fromUtf8("\u2018Other\u2019"));
     EXPECT_EQ(mendedWordText(QStringLiteral("\"No\""), 90, 33), QStringLiteral("\"No\""));
     EXPECT_EQ(mendedWordText(QStringLiteral("'"), 5, 10), QStringLiteral("'"));
+    // A bar as narrow as a letter stroke is the capital I; one as wide as a
+    // box edge, and bars inside words, stay as read.
     EXPECT_EQ(mendedWordText(QStringLiteral("|"), 3, 33), QStringLiteral("I"));
+    EXPECT_EQ(mendedWordText(QStringLiteral("|"), 52, 52), QStringLiteral("|"));
+    EXPECT_EQ(mendedWordText(QStringLiteral("||"), 4, 30), QStringLiteral("||"));
 }

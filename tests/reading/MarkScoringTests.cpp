@@ -98,13 +98,6 @@ TEST(Threshold, UniformOrTooFewSamplesHaveNone)
     EXPECT_EQ(adaptiveInkThreshold(soft), 182);
 }
 
-TEST(Median, MiddleOrMeanOfMiddles)
-{
-    EXPECT_EQ(median({}), 0);
-    EXPECT_EQ(median({3, 1, 2}), 2);
-    EXPECT_DOUBLE_EQ(median({0.3, 0.1}), 0.2);
-}
-
 GrayscaleImageSampler samplerFrom(const QImage& image)
 {
     return *GrayscaleImageSampler::fromImage(image);
@@ -155,7 +148,7 @@ MarkCandidateScore scoreOf(const char* label, double box, double ring)
             QRectF(2, 2, 2, 2)};
 }
 
-TEST(Marks, BoxMarkWhenClearlyAboveTheMedian)
+TEST(Marks, BoxMarkWhenClearlyAboveTheUnmarkedLevel)
 {
     const QList<DetectedMark> marks =
         marksFromScores({scoreOf("A", 0.30, 0), scoreOf("B", 0.10, 0)});

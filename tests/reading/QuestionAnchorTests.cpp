@@ -107,12 +107,6 @@ TEST(GenericPrompt, OnlyQuestionAndTheNumber)
     EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 4"), 3));
 }
 
-TEST(AverageConfidence, MeanOrZero)
-{
-    EXPECT_EQ(averageConfidence({}), 0);
-    EXPECT_DOUBLE_EQ(averageConfidence({line("a", {}, 0.5), line("b", {}, 1.0)}), 0.75);
-}
-
 QuestionAnchor anchorAt(qint64 n, double x, double y)
 {
     return {n, QString(), QRectF(x, y, 300, 40)};
