@@ -20,6 +20,14 @@ class StoreProject : public StoreFixture
 {
 protected:
     StoreProject() { connectScanner(); }
+
+    // A file where a folder should be: writing below it fails for every user, root included.
+    QString blocker()
+    {
+        QFile file(path(QStringLiteral("blocker")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return file.fileName();
+    }
 };
 
 TEST_F(StoreProject, SaveAsWritesAndClearsDirtyThenSaveReusesTheLocation)
@@ -43,6 +51,8 @@ TEST_F(StoreProject, SaveAsWritesAndClearsDirtyThenSaveReusesTheLocation)
 
 TEST_F(StoreProject, CancelledPanelsChangeNothing)
 {
+    store.exportCSV(); // nothing to export: no panel
+    EXPECT_TRUE(panels.requests.isEmpty());
     runBatch(1);
     const QString status = store.statusMessage();
     store.saveProjectAs();
@@ -54,12 +64,6 @@ TEST_F(StoreProject, CancelledPanelsChangeNothing)
     EXPECT_FALSE(store.projectURL());
     EXPECT_FALSE(store.csvURL());
     EXPECT_EQ(store.responses().size(), 1);
-}
-
-TEST_F(StoreProject, ExportWithoutResponsesShowsNoPanel)
-{
-    store.exportCSV();
-    EXPECT_TRUE(panels.requests.isEmpty());
 }
 
 TEST_F(StoreProject, NewAndOpenAskBeforeDroppingUnsavedWork)
@@ -145,12 +149,7 @@ TEST_F(StoreProject, NotAProjectLeavesEverythingAsItWas)
 TEST_F(StoreProject, SavingToAnUnwritablePlaceKeepsDirty)
 {
     runBatch(1);
-    // A file where the folder should be: fails for every user, root included.
-    const QString blocker = path(QStringLiteral("blocker"));
-    QFile file(blocker);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    panels.answers.enqueue(blocker + QStringLiteral("/p.twk"));
+    panels.answers.enqueue(blocker() + QStringLiteral("/p.twk"));
     store.saveProjectAs();
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not save project."));
     EXPECT_TRUE(store.errorMessage());
@@ -213,12 +212,7 @@ TEST_F(StoreProject, OpenedProjectWithAMissingCSVCreatesItOnTheNextBatch)
 TEST_F(StoreProject, BatchCSVFailureIsReportedButTheBatchFinishes)
 {
     runBatch(1);
-    const QString blocker = path(QStringLiteral("blocker"));
-    QFile file(blocker);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    panels.answers.enqueue(blocker +
-                           QStringLiteral("/answers.csv")); // a file where a folder should be
+    panels.answers.enqueue(blocker() + QStringLiteral("/answers.csv"));
     store.chooseCSVFile();
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not create CSV."));
     EXPECT_TRUE(store.csvURL());

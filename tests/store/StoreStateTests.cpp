@@ -4,20 +4,6 @@
 
 using StoreState = StoreFixture;
 
-TEST_F(StoreState, FreshStoreHasInitialValues)
-{
-    EXPECT_FALSE(store.canStartScan());
-    EXPECT_FALSE(store.canScanTemplate());
-    EXPECT_EQ(store.statusMessage(),
-              QStringLiteral("Connect a scanner, configure the survey, then start a batch."));
-    EXPECT_EQ(store.lastAIStatusMessage(), QStringLiteral("AI has not run this session."));
-    EXPECT_EQ(store.stage(), ScanStage::idle);
-    EXPECT_EQ(store.configuration(), SurveyConfiguration());
-    EXPECT_FALSE(store.isProjectDirty());
-    EXPECT_FALSE(store.errorMessage());
-    EXPECT_EQ(store.scannedSurveyCount(), 0);
-}
-
 TEST_F(StoreState, ScanConditionsFollowTheSelectedDevice)
 {
     struct Case
@@ -50,18 +36,21 @@ TEST_F(StoreState, ScanConditionsFollowTheSelectedDevice)
     EXPECT_FALSE(store.canStartScan());
 }
 
-TEST_F(StoreState, DerivedValuesSignalOnlyOnChange)
+TEST_F(StoreState, ValuesSignalOnlyOnChangeAndSelectionDoesNotDirty)
 {
     QSignalSpy canStart(&store, &SurveyScanStore::canStartScanChanged);
+    EXPECT_FALSE(store.canStartScan());
     connectScanner();
     EXPECT_TRUE(store.canStartScan());
     EXPECT_EQ(canStart.count(), 1);
     store.setSelectedScannerID(QStringLiteral("test:0"));
     EXPECT_EQ(canStart.count(), 1);
-}
 
-TEST_F(StoreState, IdenticalConfigurationNeitherDirtiesNorSignals)
-{
+    QSignalSpy selected(&store, &SurveyScanStore::selectedSurveyNumberChanged);
+    store.setSelectedSurveyNumber(3);
+    store.setSelectedSurveyNumber(3);
+    EXPECT_EQ(selected.count(), 1);
+
     QSignalSpy changed(&store, &SurveyScanStore::configurationChanged);
     QSignalSpy dirty(&store, &SurveyScanStore::isProjectDirtyChanged);
     store.setConfiguration(SurveyConfiguration(store.configuration()));
@@ -75,15 +64,6 @@ TEST_F(StoreState, IdenticalConfigurationNeitherDirtiesNorSignals)
     EXPECT_TRUE(store.isProjectDirty());
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(dirty.count(), 1);
-}
-
-TEST_F(StoreState, SelectionAloneDoesNotDirty)
-{
-    QSignalSpy selected(&store, &SurveyScanStore::selectedSurveyNumberChanged);
-    store.setSelectedSurveyNumber(3);
-    store.setSelectedSurveyNumber(3);
-    EXPECT_EQ(selected.count(), 1);
-    EXPECT_FALSE(store.isProjectDirty());
 }
 
 TEST_F(StoreState, RefreshPicksADeviceAndSaysWhatItFound)
@@ -130,26 +110,21 @@ TEST_F(StoreState, SimplexDeviceSetsManualAndKeepsBothSidesChoice)
     EXPECT_FALSE(store.configuration().scanBothSides);
 }
 
-TEST_F(StoreState, RefreshClearsAnEarlierError)
+// Both scans explain an uncontrollable device without scanning; a refresh clears it.
+TEST_F(StoreState, UncontrollableDeviceExplainsItselfUntilARefresh)
 {
     ScannerDevice device = onlineScanner();
     device.isControllable = false;
     device.statusDetail = QStringLiteral("No driver.");
     scanner.devices = {device};
-    store.setSelectedScannerID(device.id);
     QCoro::waitFor(store.refreshScanners());
-    QCoro::waitFor(store.startScanBatch());
-    EXPECT_EQ(store.errorMessage(), QStringLiteral("No driver."));
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("Scanner driver unavailable."));
-    EXPECT_EQ(store.stage(), ScanStage::idle);
-    QCoro::waitFor(store.refreshScanners());
-    EXPECT_FALSE(store.errorMessage());
-}
-
-TEST_F(StoreState, TemplateFieldFindsByNumber)
-{
-    ASSERT_TRUE(store.templateField(14));
-    EXPECT_EQ(store.templateField(14)->number, 14);
-    EXPECT_FALSE(store.templateField(15));
-    EXPECT_FALSE(store.templateField(0));
+    for (auto scan : {&SurveyScanStore::startScanBatch, &SurveyScanStore::scanTemplatePage}) {
+        QCoro::waitFor((store.*scan)());
+        EXPECT_EQ(store.errorMessage(), QStringLiteral("No driver."));
+        EXPECT_EQ(store.statusMessage(), QStringLiteral("Scanner driver unavailable."));
+        EXPECT_EQ(store.stage(), ScanStage::idle);
+        QCoro::waitFor(store.refreshScanners());
+        EXPECT_FALSE(store.errorMessage());
+    }
+    EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
 }

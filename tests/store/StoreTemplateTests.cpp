@@ -52,19 +52,6 @@ TEST_F(StoreTemplate, EditingARowReplacesItAndTurnsCustom)
     EXPECT_EQ(store.detectedQuestions().size(), 30);
 }
 
-TEST_F(StoreTemplate, DuplicateNumbersKeepTheLaterField)
-{
-    SurveyConfiguration configuration = store.configuration();
-    configuration.templateFields.append(field(7, QStringLiteral("Second seven")));
-    store.setConfiguration(configuration);
-    store.addTemplateField();
-    int sevens = 0;
-    for (const auto& f : store.configuration().templateFields)
-        sevens += f.number == 7;
-    EXPECT_EQ(sevens, 1);
-    EXPECT_EQ(store.templateField(7)->prompt, QStringLiteral("Second seven"));
-}
-
 TEST_F(StoreTemplate, AddingAppendsTheNextNumberWithoutRewritingTheCSV)
 {
     store.addTemplateField();
@@ -124,27 +111,4 @@ TEST_F(StoreTemplate, EditsAreWrittenThroughToProjectAndCSV)
     EXPECT_EQ(readCSV(), csvBefore);
     EXPECT_EQ(readProjectFile(path(QStringLiteral("t/project.twk"))).configuration.questionCount,
               15);
-}
-
-TEST_F(StoreTemplate, DetectedWordingFoldsIntoTheTemplate)
-{
-    SurveyConfiguration configuration = store.configuration();
-    configuration.templateFields[4].optionsText.clear(); // field 5 has no options now
-    store.setConfiguration(configuration);
-    store.applyDetectedTemplateQuestions({{4, QStringLiteral("Why did you choose this school?")},
-                                          {5, QStringLiteral("Why not?")},
-                                          {7, QStringLiteral("question 7")},
-                                          {16, QStringLiteral("Check all that apply. Why?")}});
-    EXPECT_EQ(store.templateField(4)->prompt, QStringLiteral("Why did you choose this school?"));
-    // Field 4 has options, so only its wording changes.
-    EXPECT_EQ(store.templateField(4)->detectionMode, configuration.templateFields[3].detectionMode);
-    EXPECT_EQ(store.templateField(5)->detectionMode, SurveyDetectionMode::written);
-    EXPECT_EQ(store.templateField(7)->prompt, configuration.templateFields[6].prompt);
-    EXPECT_EQ(store.templateField(15)->prompt, QStringLiteral("Question 15"));
-    EXPECT_EQ(store.templateField(16)->detectionMode, SurveyDetectionMode::multipleChoice);
-    EXPECT_EQ(store.configuration().questionCount, 16);
-    EXPECT_EQ(store.configuration().templatePreset, SurveyTemplate::custom);
-    ASSERT_EQ(store.detectedQuestions().size(), 16);
-    EXPECT_EQ(store.detectedQuestions()[6].text, QString()); // "question 7" is no wording
-    EXPECT_TRUE(store.isProjectDirty());
 }
