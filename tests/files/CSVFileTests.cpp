@@ -55,79 +55,66 @@ void put(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-} // namespace
-
-TEST(CSVAppend, MissingFileIsCreatedWithFoldersHeaderRowsAndFinalLineFeed)
+class CSVFile : public ::testing::Test
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("new folder/résultats/survey.csv");
-    append({page(1, 1)}, {{1, {}, {"Yes"}}}, path);
-    EXPECT_EQ(contents(path), header + "\n" + row(1, 1, "Yes") + "\n");
-}
-
-TEST(CSVAppend, EmptyFileGetsHeaderWithoutLeadingLineFeed)
-{
+protected:
     QTemporaryDir dir;
     const QString path = dir.filePath("survey.csv");
+};
+
+} // namespace
+
+TEST_F(CSVFile, MissingFileIsCreatedWithFoldersHeaderRowsAndFinalLineFeed)
+{
+    const QString deep = dir.filePath("new folder/résultats/survey.csv");
+    append({page(1, 1)}, {{1, {}, {"Yes"}}}, deep);
+    EXPECT_EQ(contents(deep), header + "\n" + row(1, 1, "Yes") + "\n");
+    // An empty file gets the header without a leading line feed.
     put(path, "");
     append({page(1, 1)}, {}, path);
     EXPECT_EQ(contents(path), header + "\n" + row(1, 1, "N/A") + "\n");
 }
 
-TEST(CSVAppend, LaterBatchesFollowAnEmptyLineWithoutHeader)
+TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeader)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("survey.csv");
     append({page(1, 1)}, {{1, {}, {"A"}}}, path);
     append({page(2, 3), page(2, 2)}, {{2, {}, {"B, or C"}}}, path);
     EXPECT_EQ(contents(path), header + "\n" + row(1, 1, "A") + "\n\n" + row(2, 2, "\"B, or C\"") +
                                   "\n" + row(2, 3, "\"B, or C\"") + "\n");
 }
 
-TEST(CSVAppend, BatchWithoutPagesLeavesAFileWithContentAlone)
+TEST_F(CSVFile, BatchWithoutPagesLeavesAFileWithContentAlone)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("survey.csv");
     put(path, "kept as it was");
     append({}, {{1, {}, {"A"}}}, path);
     EXPECT_EQ(contents(path), QByteArray("kept as it was"));
 }
 
-TEST(CSVAppend, FolderInTheWayIsAnError)
+TEST_F(CSVFile, FolderInTheWayOrAFileForAFolderIsAnError)
 {
-    QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("survey.csv"));
     try {
-        append({page(1, 1)}, {}, dir.filePath("survey.csv"));
+        append({page(1, 1)}, {}, path);
         FAIL();
     } catch (const CSVFileError& error) {
         EXPECT_TRUE(error.description().contains("survey.csv")) << error.what();
     }
-}
-
-TEST(CSVAppend, FileInsteadOfFolderIsAnError)
-{
-    QTemporaryDir dir;
     put(dir.filePath("plain"), "x");
     EXPECT_THROW(append({page(1, 1)}, {}, dir.filePath("plain/survey.csv")), CSVFileError);
 }
 
-TEST(CSVWholeFile, ConnectEndsWithLineFeedAndExportDoesNot)
+TEST_F(CSVFile, ConnectEndsWithLineFeedAndExportDoesNot)
 {
-    QTemporaryDir dir;
     const QString connected = dir.filePath("a/b/connected.csv");
     writeCSVFile(QStringLiteral("h\nr"), connected, CSVFileEnding::lineFeed);
     EXPECT_EQ(contents(connected), QByteArray("h\nr\n"));
-    const QString exported = dir.filePath("exported.csv");
-    put(exported, "an older, longer export that must be replaced");
-    writeCSVFile(QStringLiteral("h\nr"), exported, CSVFileEnding::none);
-    EXPECT_EQ(contents(exported), QByteArray("h\nr"));
+    put(path, "an older, longer export that must be replaced");
+    writeCSVFile(QStringLiteral("h\nr"), path, CSVFileEnding::none);
+    EXPECT_EQ(contents(path), QByteArray("h\nr"));
 }
 
-TEST(CSVWholeFile, RewriteRemovesTheBlankLinesBetweenBatches)
+TEST_F(CSVFile, RewriteRemovesTheBlankLinesBetweenBatches)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("survey.csv");
     const QList<ScanPage> pages{page(1, 1), page(2, 2)};
     const QList<SurveyResponse> responses{{1, {}, {"A"}}, {2, {}, {"B"}}};
     append({pages[0]}, {responses[0]}, path);
@@ -138,9 +125,8 @@ TEST(CSVWholeFile, RewriteRemovesTheBlankLinesBetweenBatches)
     EXPECT_EQ(contents(path), header + "\n" + row(1, 1, "A") + "\n" + row(2, 2, "B") + "\n");
 }
 
-TEST(CSVWholeFile, UnwritablePlaceIsATypedError)
+TEST_F(CSVFile, UnwritablePlaceIsATypedError)
 {
-    QTemporaryDir dir;
     put(dir.filePath("plain"), "x");
     try {
         writeCSVFile(QStringLiteral("h"), dir.filePath("plain/out.csv"), CSVFileEnding::none);

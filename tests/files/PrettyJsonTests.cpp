@@ -8,22 +8,20 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-TEST(ShortestNumberText, EverydayValuesReadPlainly)
+TEST(ShortestNumberText, EverydayValuesReadPlainlyAndExtremesUseAnExponent)
 {
-    EXPECT_EQ(shortestNumberText(0.92), "0.92");
-    EXPECT_EQ(shortestNumberText(1.0), "1");
-    EXPECT_EQ(shortestNumberText(-0.5), "-0.5");
-    EXPECT_EQ(shortestNumberText(794066709.5), "794066709.5");
-    EXPECT_EQ(shortestNumberText(794066400.0), "794066400");
-    EXPECT_EQ(shortestNumberText(0.000001), "0.000001");
-    EXPECT_EQ(shortestNumberText(0.0), "0");
-}
-
-TEST(ShortestNumberText, ExtremeMagnitudesUseAnExponent)
-{
-    EXPECT_EQ(shortestNumberText(1e-7), "1e-07");
-    EXPECT_EQ(shortestNumberText(1.5e21), "1.5e+21");
-    EXPECT_EQ(shortestNumberText(-2.5e-300), "-2.5e-300");
+    const std::pair<double, const char*> rows[] = {{0.92, "0.92"},
+                                                   {1.0, "1"},
+                                                   {-0.5, "-0.5"},
+                                                   {794066709.5, "794066709.5"},
+                                                   {794066400.0, "794066400"},
+                                                   {0.000001, "0.000001"},
+                                                   {0.0, "0"},
+                                                   {1e-7, "1e-07"},
+                                                   {1.5e21, "1.5e+21"},
+                                                   {-2.5e-300, "-2.5e-300"}};
+    for (const auto& [value, text] : rows)
+        EXPECT_EQ(shortestNumberText(value), text);
 }
 
 TEST(ShortestNumberText, EveryTextReadsBackToTheSameDouble)

@@ -20,24 +20,15 @@ QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
 
 } // namespace
 
-TEST(SurveyConfigurationJson, EmptyObjectReadsAsFreshConfiguration)
+TEST(SurveyConfigurationJson, EmptyObjectAndNullsReadAsFreshConfiguration)
 {
-    const SurveyConfiguration read = readConfig("{}");
-    EXPECT_EQ(read.title, QStringLiteral("Paper Survey"));
-    EXPECT_EQ(read.questionCount, 14);
-    EXPECT_TRUE(read.scanBothSides);
-    EXPECT_EQ(read.duplexMode, DuplexMode::manual);
-    EXPECT_EQ(read.templatePreset, SurveyTemplate::krda2026);
-    EXPECT_EQ(read.templateFields, SurveyTemplateField::defaults(SurveyTemplate::krda2026));
-    EXPECT_DOUBLE_EQ(read.reviewThreshold, 0.92);
-}
-
-TEST(SurveyConfigurationJson, NullCountsAsAbsent)
-{
+    EXPECT_EQ(readConfig("{}"), SurveyConfiguration{});
     const SurveyConfiguration read =
         readConfig(R"({"title":null,"questionCount":null,"scanBothSides":null,"duplexMode":null,
                        "template":null,"templateFields":null,"reviewThreshold":null})");
     EXPECT_EQ(read, SurveyConfiguration{});
+    // A whole number written with a fraction is accepted.
+    EXPECT_EQ(readConfig(R"({"questionCount":16.0})").questionCount, 16);
 }
 
 TEST(SurveyConfigurationJson, MissingFieldsFollowTheStoredPreset)
@@ -125,11 +116,6 @@ TEST(SurveyConfigurationJson, UnknownEnumErrorListsTheKnownCases)
     }
 }
 
-TEST(SurveyConfigurationJson, WholeNumberWrittenWithFractionIsAccepted)
-{
-    EXPECT_EQ(readConfig(R"({"questionCount":16.0})").questionCount, 16);
-}
-
 TEST(SurveyResponseJson, RoundTripKeepsMillisecondsAndAnswers)
 {
     const SurveyResponse response{
@@ -150,17 +136,6 @@ TEST(SurveyResponseJson, EveryKeyIsRequired)
         } catch (const SurveyJsonError& error) {
             EXPECT_EQ(error.keyPath(), QStringLiteral("responses[3].") + key);
         }
-    }
-}
-
-TEST(SurveyResponseJson, NonTextAnswerNamesItsIndex)
-{
-    const json value = json::parse(R"({"surveyNumber":1,"capturedAt":0,"answers":["A",2]})");
-    try {
-        surveyjson::readResponse(value);
-        FAIL();
-    } catch (const SurveyJsonError& error) {
-        EXPECT_EQ(error.keyPath(), QStringLiteral("answers[1]"));
     }
 }
 

@@ -33,6 +33,5 @@ TEST(SurveyTemplateDefinition, LaterDuplicateWinsAndNonPositiveNumbersAreDropped
     const SurveyTemplateDefinition definition(configuration);
     ASSERT_EQ(definition.questions.size(), 1);
     EXPECT_EQ(definition.questions.value(5).text, QStringLiteral("second"));
-    EXPECT_EQ(definition.questions.value(5).kind,
-              SurveyTemplateDefinition::QuestionKind::written);
+    EXPECT_EQ(definition.questions.value(5).kind, SurveyTemplateDefinition::QuestionKind::written);
 }

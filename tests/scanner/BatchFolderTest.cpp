@@ -8,16 +8,10 @@
 
 namespace {
 
-TEST(BatchFolder, NameComesFromTheTitle)
+TEST(BatchFolder, NameComesFromTheTitleTakenNamesGetASuffixAndParentsAreMade)
 {
-    EXPECT_EQ(batchFolderStem("  A/B \n").toStdString(), "A-B");
     EXPECT_EQ(batchFolderStem(" \t\n").toStdString(), "Survey");
-    EXPECT_EQ(batchFolderStem("").toStdString(), "Survey");
     EXPECT_EQ(batchFolderStem("../../etc").toStdString(), "..-..-etc");
-}
-
-TEST(BatchFolder, TakenNamesGetASuffixAndParentsAreMade)
-{
     QTemporaryDir temp;
     const QString root = temp.filePath("data/scans");
     const QString first = createBatchFolder(root, " A/B ", 1700000000);
@@ -30,17 +24,13 @@ TEST(BatchFolder, TakenNamesGetASuffixAndParentsAreMade)
     EXPECT_EQ(QDir(createBatchFolder(root, "", 5)).dirName().toStdString(), "Survey-5");
 }
 
-TEST(BatchFolder, UnwritableRootIsAnError)
+TEST(BatchFolder, UnwritableRootIsAnErrorAndTheDefaultRootIsNotTemporary)
 {
     QTemporaryDir temp;
     QFile blocker(temp.filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_THROW(createBatchFolder(temp.filePath("file/scans"), "A", 1), ScannerServiceError);
-}
-
-TEST(BatchFolder, DefaultRootIsUnderTheUserDataFolder)
-{
     EXPECT_TRUE(defaultScanRoot().endsWith("/scans"));
     EXPECT_FALSE(defaultScanRoot().startsWith(QDir::tempPath()));
 }

@@ -33,19 +33,11 @@ TEST(PageNumbering, ModeFollowsDuplexSettings)
     EXPECT_EQ(pageNumberingFor(DuplexMode::manual, false), PageNumbering::singleSided);
 }
 
-TEST(PageNumbering, AutomaticDuplexAlternatesSides)
+TEST(PageNumbering, DuplexAlternatesSidesAndManualTwoSidedPairsFrontsWithBacks)
 {
-    const auto pages = makePages(
-        {{"/b/s-1.png", "/b/s-2.png", "/b/s-3.png", "/b/s-4.png", "/b/s-5.png", "/b/s-6.png"}},
-        PageNumbering::automaticDuplex);
-    expectNumbering(pages, {{1, F}, {1, B}, {2, F}, {2, B}, {3, F}, {3, B}});
     // An odd total leaves the last sheet without a back.
     expectNumbering(makePages({{"1", "2", "3"}}, PageNumbering::automaticDuplex),
                     {{1, F}, {1, B}, {2, F}});
-}
-
-TEST(PageNumbering, ManualTwoSidedPairsFrontsWithBacks)
-{
     const auto pages = makePages({{"/b/fronts-1.png", "/b/fronts-2.png", "/b/fronts-3.png"},
                                   {"/b/backs-1.png", "/b/backs-2.png", "/b/backs-3.png"}},
                                  PageNumbering::manualTwoSided);

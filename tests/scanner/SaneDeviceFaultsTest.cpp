@@ -1,15 +1,171 @@
-#include "FakeDeviceLayer.h"
 #include "ScanOutcome.h"
 #include "scanner/SaneScannerService.h"
+#include "scanner/ScanDeviceLayer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <new>
 
 namespace {
 
 using namespace std::chrono_literals;
+
+// What the fake device does; set by the test, read on the worker thread.
+struct FakeScript
+{
+    static constexpr int hang = -1; // a call that does not return until released
+
+    std::atomic<int> listDelayMs{0};
+    std::atomic<int> openDelayMs{0};
+    std::atomic<int> pageDelayMs{0};
+    std::atomic<int> pages{3};
+    std::atomic<int> stallAfterPages{-1};  // the next read blocks until released
+    std::atomic<int> removeAfterPages{-1}; // the device vanishes: reads fail
+    std::atomic<int> busyStarts{0};        // starts answered "busy" first
+    std::atomic<bool> throwOnRead{false};  // the driver layer breaks down
+    std::atomic<DeviceStatus> openStatus{DeviceStatus::good};
+    std::atomic<DeviceStatus> startStatus{DeviceStatus::good};
+    std::atomic<bool> released{false};
+    std::atomic<bool> removed{false};
+    std::atomic<int> cancels{0};
+
+    void setSources(const QStringList& list)
+    {
+        QMutexLocker lock(&mutex);
+        m_sources = list;
+    }
+    QStringList sources() const
+    {
+        QMutexLocker lock(&mutex);
+        return m_sources;
+    }
+    QStringList settings() const // "source=...", in order
+    {
+        QMutexLocker lock(&mutex);
+        return m_settings;
+    }
+    void record(const QString& setting)
+    {
+        QMutexLocker lock(&mutex);
+        m_settings.append(setting);
+    }
+    // Sleeps `ms` (or until released for `hang`), returning early on release.
+    void pause(int ms) const
+    {
+        const auto end = std::chrono::steady_clock::now() + (ms == hang ? 20000ms : ms * 1ms);
+        while (!released && std::chrono::steady_clock::now() < end)
+            QThread::msleep(5);
+    }
+
+private:
+    mutable QMutex mutex;
+    QStringList m_sources{QStringLiteral("Flatbed"), QStringLiteral("ADF")};
+    QStringList m_settings;
+};
+
+// One open device playing the script: 4 x 3 grey pages.
+class FakeHandle : public ScanDeviceHandle
+{
+public:
+    explicit FakeHandle(std::shared_ptr<FakeScript> script) : m_script(std::move(script)) {}
+
+    QStringList sources() override { return m_script->sources(); }
+    QStringList booleanOptions() override { return {}; }
+    DeviceStatus setSource(const QString& source) override
+    {
+        m_script->record(QStringLiteral("source=") + source);
+        return DeviceStatus::good;
+    }
+    DeviceStatus setBoolean(const QString& option, bool value) override
+    {
+        m_script->record(option + QLatin1Char('=') + QString::number(value));
+        return DeviceStatus::good;
+    }
+    DeviceStatus start() override
+    {
+        if (m_script->busyStarts > 0) {
+            --m_script->busyStarts;
+            return DeviceStatus::deviceBusy;
+        }
+        if (m_script->startStatus != DeviceStatus::good)
+            return m_script->startStatus;
+        if (m_delivered >= m_script->pages)
+            return DeviceStatus::noDocuments;
+        m_script->pause(m_script->pageDelayMs);
+        m_remaining = 12;
+        return DeviceStatus::good;
+    }
+    DeviceStatus parameters(FrameFormat& format) override
+    {
+        format = FrameFormat{FrameFormat::Kind::gray, true, 4, 4, 3, 8};
+        return DeviceStatus::good;
+    }
+    DeviceStatus read(unsigned char* buffer, int maxLength, int* length) override
+    {
+        *length = 0;
+        if (m_script->throwOnRead)
+            throw std::bad_alloc();
+        if (m_delivered == m_script->removeAfterPages) {
+            m_script->removed = true;
+            return DeviceStatus::ioError;
+        }
+        if (m_delivered == m_script->stallAfterPages)
+            m_script->pause(FakeScript::hang);
+        if (m_remaining == 0) {
+            ++m_delivered;
+            return DeviceStatus::endOfFile;
+        }
+        *length = std::min(maxLength, m_remaining);
+        std::memset(buffer, 128, *length);
+        m_remaining -= *length;
+        return DeviceStatus::good;
+    }
+    void cancel() override { ++m_script->cancels; }
+
+private:
+    std::shared_ptr<FakeScript> m_script;
+    int m_delivered = 0;
+    int m_remaining = 0;
+};
+
+// A device layer with one device, "fake:1".
+class FakeLayer : public ScanDeviceLayer
+{
+public:
+    explicit FakeLayer(std::shared_ptr<FakeScript> script) : m_script(std::move(script)) {}
+
+    QList<DeviceListing> listDevices() override
+    {
+        m_script->pause(m_script->listDelayMs);
+        if (m_script->removed)
+            return {};
+        return {{"fake:1", "Acme", "Feeder 9", "sheetfed scanner"}};
+    }
+    DeviceStatus open(const QString& name, std::unique_ptr<ScanDeviceHandle>& handle) override
+    {
+        m_script->pause(m_script->openDelayMs);
+        if (m_script->removed || name != QStringLiteral("fake:1"))
+            return DeviceStatus::invalid;
+        if (m_script->openStatus != DeviceStatus::good)
+            return m_script->openStatus;
+        handle = std::make_unique<FakeHandle>(m_script);
+        return DeviceStatus::good;
+    }
+    QString statusText(DeviceStatus status) override
+    {
+        return status == DeviceStatus::jammed ? QStringLiteral("Document feeder jammed")
+                                              : QStringLiteral("Fake status %1").arg(int(status));
+    }
+
+private:
+    std::shared_ptr<FakeScript> m_script;
+};
 
 // The service over a scripted device, with every bound cut to a second or
 // two (long enough for a loaded machine, short enough for the suite).
@@ -17,8 +173,9 @@ class SaneDeviceFaultsTest : public ::testing::Test
 {
 protected:
     SaneDeviceFaultsTest()
-        : script(std::make_shared<FakeScript>()),
-          worker(std::make_shared<ScanWorker>([s = script] { return makeFakeDeviceLayer(s); })),
+        : script(std::make_shared<FakeScript>()), worker(std::make_shared<ScanWorker>([s = script] {
+              return std::make_unique<FakeLayer>(s);
+          })),
           service(worker, SaneServiceOptions{root.path(), root.filePath("no-usb"),
                                              SaneTimeouts{1000ms, 1500ms, 1500ms, 1200ms, 2000ms}})
     {
@@ -58,18 +215,12 @@ protected:
     SaneScannerService service;
 };
 
-TEST_F(SaneDeviceFaultsTest, DiscoveryDescribesTheDevice)
-{
-    const ScannerDevice device = discovered();
-    EXPECT_EQ(device.id.toStdString(), "fake:1");
-    EXPECT_EQ(device.name.toStdString(), "Acme Feeder 9");
-    EXPECT_EQ(device.connection.toStdString(), "sheetfed scanner");
-    EXPECT_TRUE(device.hasDocumentFeeder);
-}
-
 TEST_F(SaneDeviceFaultsTest, HungDiscoveryReturnsWhatIsKnownAtTheBound)
 {
     const ScannerDevice known = discovered();
+    EXPECT_EQ(known.id.toStdString(), "fake:1");
+    EXPECT_EQ(known.name.toStdString(), "Acme Feeder 9");
+    EXPECT_TRUE(known.hasDocumentFeeder);
     script->listDelayMs = FakeScript::hang;
     QElapsedTimer clock;
     clock.start();
@@ -82,12 +233,9 @@ TEST_F(SaneDeviceFaultsTest, HungDiscoveryReturnsWhatIsKnownAtTheBound)
 
 TEST_F(SaneDeviceFaultsTest, OpenThatNeverAnswersTimesOut)
 {
-    const ScannerDevice device = discovered();
     script->openDelayMs = FakeScript::hang;
-    SurveyConfiguration config;
-    const auto outcome = runScan(service.scanBatch(device, config));
-    EXPECT_EQ(outcome.message(), "Failed to open a connection to the device. The scanner driver "
-                                 "did not respond within 1.5 seconds.");
+    EXPECT_EQ(scan().message(), "Failed to open a connection to the device. The scanner driver "
+                                "did not respond within 1.5 seconds.");
 }
 
 TEST_F(SaneDeviceFaultsTest, SlowFeederThatKeepsDeliveringIsNotCutOff)
@@ -108,9 +256,8 @@ TEST_F(SaneDeviceFaultsTest, StalledFeederFailsAfterTheBoundAndKeepsItsPages)
 {
     script->pages = 5;
     script->stallAfterPages = 2;
-    const auto outcome = scan();
-    EXPECT_EQ(outcome.message(), "Failed to open a connection to the device. The scanner driver "
-                                 "did not respond within 1.2 seconds.");
+    EXPECT_EQ(scan().message(), "Failed to open a connection to the device. The scanner driver "
+                                "did not respond within 1.2 seconds.");
     EXPECT_EQ(filesOnDisk(), 2);
 }
 
@@ -118,16 +265,14 @@ TEST_F(SaneDeviceFaultsTest, CancelEndsTheBatchEvenWhileTheDriverIsStuck)
 {
     script->stallAfterPages = 1;
     QObject::connect(&service, &SaneScannerService::pageScanned, [this] { service.cancelScan(); });
-    const auto outcome = scan();
-    EXPECT_EQ(outcome.message(), "The scan was canceled.");
+    EXPECT_EQ(scan().message(), "The scan was canceled.");
     EXPECT_EQ(filesOnDisk(), 1);
 }
 
 TEST_F(SaneDeviceFaultsTest, DeviceRemovedMidPassIsUnavailable)
 {
     script->removeAfterPages = 1;
-    const auto outcome = scan();
-    EXPECT_EQ(outcome.message(), "The selected scanner is no longer available.");
+    EXPECT_EQ(scan().message(), "The selected scanner is no longer available.");
     EXPECT_EQ(filesOnDisk(), 1);
 }
 
@@ -144,55 +289,41 @@ TEST_F(SaneDeviceFaultsTest, BrokenDriverLayerEndsTheBatchAtOnce)
 
 TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetail)
 {
-    const ScannerDevice device = discovered();
-    SurveyConfiguration config;
-    config.scanBothSides = false;
-
     script->openStatus = DeviceStatus::invalid;
-    EXPECT_EQ(runScan(service.scanBatch(device, config)).message(),
+    EXPECT_EQ(scan().message(),
               "Failed to open a connection to the device. The scanner driver rejected one of the "
-              "scan settings. "
-              "This often means the selected source, duplex mode, resolution, or file format is "
-              "not supported by "
-              "the driver.");
+              "scan settings. This often means the selected source, duplex mode, resolution, or "
+              "file format is not supported by the driver.");
 
     script->openStatus = DeviceStatus::good;
     script->startStatus = DeviceStatus::jammed;
-    EXPECT_EQ(runScan(service.scanBatch(device, config)).message(),
-              "Document feeder jammed [domain: SANE, code: 6]");
+    EXPECT_EQ(scan().message(), "Document feeder jammed [domain: SANE, code: 6]");
     EXPECT_GE(script->cancels, 1); // the device is left idle after a failure
 }
 
-TEST_F(SaneDeviceFaultsTest, BusyDeviceIsWaitedOut)
+TEST_F(SaneDeviceFaultsTest, BusyDeviceIsWaitedOutAndAnEmptyFeederIsAnError)
 {
     script->busyStarts = 2;
     const auto outcome = scan();
     ASSERT_TRUE(outcome.value) << outcome.message();
     EXPECT_EQ(outcome.value->pages.size(), 3);
-}
 
-TEST_F(SaneDeviceFaultsTest, EmptyFeederProducesNoFiles)
-{
     script->pages = 0;
     EXPECT_EQ(scan().message(), "The scanner finished, but no image files were received.");
 }
 
-TEST_F(SaneDeviceFaultsTest, SourcesFollowTheWantedSides)
+TEST_F(SaneDeviceFaultsTest, SourcesFollowTheWantedSidesAndAFlatbedScansOnePage)
 {
     script->setSources({"Flatbed", "ADF Front", "ADF Duplex"});
     ASSERT_TRUE(scan(DuplexMode::automatic, true).value);
     ASSERT_TRUE(scan(DuplexMode::simplex, true).value);
     EXPECT_EQ(script->settings(), QStringList({"source=ADF Duplex", "source=ADF Front"}));
-}
 
-TEST_F(SaneDeviceFaultsTest, FlatbedScansOnePage)
-{
     script->setSources({"Flatbed"});
-    script->pages = 3;
-    const auto outcome = scan();
-    ASSERT_TRUE(outcome.value) << outcome.message();
-    EXPECT_EQ(outcome.value->pages.size(), 1);
-    EXPECT_TRUE(script->settings().isEmpty());
+    const auto flatbed = scan();
+    ASSERT_TRUE(flatbed.value) << flatbed.message();
+    EXPECT_EQ(flatbed.value->pages.size(), 1);
+    EXPECT_EQ(script->settings().size(), 2); // no source is set on a flatbed
 }
 
 } // namespace

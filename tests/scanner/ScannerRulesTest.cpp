@@ -5,16 +5,13 @@
 
 namespace {
 
-TEST(SourceSelection, NamesAFeeder)
+TEST(SourceSelection, PicksFeederAndDuplexByName)
 {
     EXPECT_TRUE(namesFeeder({"Flatbed", "Automatic Document Feeder"}));
     EXPECT_TRUE(namesFeeder({"adf duplex"}));
     EXPECT_FALSE(namesFeeder({"Flatbed", "Transparency Adapter"}));
     EXPECT_FALSE(namesFeeder({}));
-}
 
-TEST(SourceSelection, PicksFeederAndDuplexByName)
-{
     const QStringList fujitsu = {"Flatbed", "ADF Front", "ADF Back", "ADF Duplex"};
     EXPECT_EQ(planSources(fujitsu, {}, true), (SourcePlan{"ADF Duplex", {}, true, true}));
     EXPECT_EQ(planSources(fujitsu, {}, false), (SourcePlan{"ADF Front", {}, true, false}));
@@ -28,18 +25,13 @@ TEST(SourceSelection, PicksFeederAndDuplexByName)
     EXPECT_EQ(planSources({"Flatbed", "Duplex", "ADF"}, {}, true).source.toStdString(), "Duplex");
 }
 
-TEST(SourceSelection, UsesADuplexSwitchWhereTheBackendHasOne)
+TEST(SourceSelection, DuplexSwitchIsSetEitherWayAndFlatbedsIgnoreDuplex)
 {
-    const SourcePlan wanted =
-        planSources({"Flatbed", "Automatic Document Feeder"}, {"preview", "duplex"}, true);
-    EXPECT_EQ(wanted, (SourcePlan{"Automatic Document Feeder", "duplex", true, true}));
+    EXPECT_EQ(planSources({"Flatbed", "Automatic Document Feeder"}, {"preview", "duplex"}, true),
+              (SourcePlan{"Automatic Document Feeder", "duplex", true, true}));
     // The switch is turned off explicitly: the device may still have it on.
-    const SourcePlan unwanted = planSources({"ADF"}, {"scan-both-sides"}, false);
-    EXPECT_EQ(unwanted, (SourcePlan{"ADF", "scan-both-sides", true, false}));
-}
-
-TEST(SourceSelection, FlatbedOnlyIgnoresDuplex)
-{
+    EXPECT_EQ(planSources({"ADF"}, {"scan-both-sides"}, false),
+              (SourcePlan{"ADF", "scan-both-sides", true, false}));
     EXPECT_EQ(planSources({"Flatbed"}, {"duplex"}, true), SourcePlan{});
     EXPECT_EQ(planSources({}, {}, true), SourcePlan{});
     // A duplex-only feeder is not used for one side.

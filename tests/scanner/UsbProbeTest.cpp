@@ -45,28 +45,21 @@ TEST(UsbProbe, KeepsScannerLikeDevicesAndNamesThem)
     EXPECT_EQ(lide.connection.toStdString(), "USB");
     EXPECT_FALSE(lide.isControllable);
     EXPECT_FALSE(lide.hasDocumentFeeder);
-    EXPECT_EQ(lide.statusDetail.toStdString(), "Linux can see this USB device, but SANE cannot "
-                                               "drive it. Install or enable the scanner's SANE "
-                                               "driver, then refresh scanners.");
 }
 
 TEST(UsbProbe, HardwareSaneAlreadyDrivesIsNotListedTwice)
 {
-    ScannerDevice byName;
-    byName.id = "epson2:net:10.0.0.5";
-    byName.name = "EPSON perfection v39";
-    ScannerDevice byAddress;
-    byAddress.id = "fujitsu:libusb:001:007";
-    byAddress.name = "FUJITSU fi-7160dj";
-    ScannerDevice scanner10;
-    scanner10.id = "test:10";
-    scanner10.name = "Scanner 10";
-    ScannerDevice scanner9;
-    scanner9.id = "test:9";
-    scanner9.name = "scanner 9";
-
+    const auto device = [](const char* id, const char* name) {
+        ScannerDevice device;
+        device.id = id;
+        device.name = name;
+        return device;
+    };
     const QList<ScannerDevice> merged =
-        mergeUsbDevices({byName, byAddress, scanner10, scanner9}, readUsbDevices(fixtureRoot()));
+        mergeUsbDevices({device("epson2:net:10.0.0.5", "EPSON perfection v39"), // by name
+                         device("fujitsu:libusb:001:007", "FUJITSU fi-7160dj"), // by address
+                         device("test:10", "Scanner 10"), device("test:9", "scanner 9")},
+                        readUsbDevices(fixtureRoot()));
     EXPECT_EQ(namesOf(merged),
               "Acme Imaging LiDE 300 | DocuScan 5 | EPSON perfection v39 | FUJITSU fi-7160dj | "
               "Fujitsu ScanSnap S1500 | scanner 9 | Scanner 10");
