@@ -1,7 +1,7 @@
-#include "ai/AIAnswerAnalysisService.h"
 #include "ai/AISettingsStore.h"
 
 #include "RunTask.h"
+#include "ScriptedAIClient.h"
 
 #include <QFile>
 #include <QSettings>
@@ -10,35 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Answers the connection test as scripted and remembers what it was given.
-class ScriptedTestClient : public AIAnswerAnalysisService
-{
-public:
-    std::optional<QString> failWith;
-    QStringList keysSeen;
-    QStringList modelsSeen;
-
-    QCoro::Task<AIAnswerSuggestion> analyze(QuestionReviewItem, std::optional<SurveyTemplateField>,
-                                            QString, QString) override
-    {
-        co_return AIAnswerSuggestion{};
-    }
-    QCoro::Task<QList<AIPageAnswer>> analyzePage(QUrl, QList<SurveyTemplateField>, QString,
-                                                 QString) override
-    {
-        co_return QList<AIPageAnswer>{};
-    }
-    QCoro::Task<> testConnection(QString apiKey, QString model) override
-    {
-        keysSeen << apiKey;
-        modelsSeen << model;
-        if (failWith)
-            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
-                                            *failWith);
-        co_return;
-    }
-};
 
 class AISettingsStoreTest : public ::testing::Test
 {
@@ -62,20 +33,14 @@ const QString kKey = QStringLiteral("sk-proj-ABCDEFGHIJKLMNOPQRSTUVWXYZ012345678
 
 } // namespace
 
-TEST_F(AISettingsStoreTest, FreshPreferencesGiveTheDefaults)
+TEST_F(AISettingsStoreTest, FreshPreferencesCannotUseAI)
 {
+    // The fallback values are checked by the load table below.
     AISettingsStore settings(path());
     EXPECT_EQ(settings.detectionMode(), AIDetectionMode::hybrid);
-    EXPECT_EQ(settings.model(), QStringLiteral("gpt-4.1-mini"));
-    EXPECT_DOUBLE_EQ(settings.autoApplyConfidence(), 0.92);
-    EXPECT_EQ(settings.maxAIReviewsPerBatch(), 80);
     EXPECT_TRUE(settings.sendsImagesToOpenAI());
-    EXPECT_FALSE(settings.hasShownFirstRunPrompt());
     EXPECT_FALSE(settings.hasAPIKey());
     EXPECT_FALSE(settings.cachedAPIKey().has_value());
-    EXPECT_EQ(settings.apiKeyPreview(), QStringLiteral("No key saved"));
-    EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Not tested."));
-    EXPECT_FALSE(settings.lastErrorMessage().has_value());
     EXPECT_FALSE(settings.canUseAI());
     EXPECT_EQ(settings.baseURL(), QUrl(QStringLiteral("https://api.openai.com")));
 }
@@ -200,6 +165,9 @@ TEST_F(AISettingsStoreTest, SavingTrimsTheKeyAndKeepsTheFilePrivate)
               QStringLiteral("Key saved. Run a test before scanning."));
     EXPECT_FALSE(settings.lastErrorMessage().has_value());
     EXPECT_EQ(settings.apiKeyPreview(), QStringLiteral("sk-proj...WXYZ"));
+    AISettingsStore shortKey(dir.filePath(QStringLiteral("short.ini")));
+    shortKey.saveAPIKey(QStringLiteral("sk-short"));
+    EXPECT_FALSE(shortKey.apiKeyPreview().contains(QStringLiteral("short")));
     EXPECT_EQ(QFile::permissions(path()), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ReadUser | QFileDevice::WriteUser);
     EXPECT_EQ(QSettings(path(), QSettings::IniFormat).value(aikeys::openAIAPIKey).toString(), kKey);
@@ -248,35 +216,25 @@ TEST_F(AISettingsStoreTest, CanUseAINeedsModeKeyAndImageSending)
     EXPECT_FALSE(settings.canUseAI());
 }
 
-TEST_F(AISettingsStoreTest, PreviewOfAFiftyOneCharacterKey)
-{
-    AISettingsStore settings(path());
-    ASSERT_EQ(kKey.size(), 51);
-    settings.saveAPIKey(kKey);
-    EXPECT_EQ(settings.apiKeyPreview(), kKey.left(7) + QStringLiteral("...") + kKey.right(4));
-    settings.saveAPIKey(QStringLiteral("sk-short"));
-    EXPECT_FALSE(settings.apiKeyPreview().contains(QStringLiteral("short")));
-}
-
 TEST_F(AISettingsStoreTest, ConnectionTestReportsSuccessFailureAndMissingKey)
 {
-    ScriptedTestClient client;
+    ScriptedAIClient client;
     AISettingsStore settings(path(), &client);
     aitest::run(settings.testConnection());
     EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Save an API key first."));
-    EXPECT_TRUE(client.keysSeen.isEmpty());
+    EXPECT_TRUE(client.keys.isEmpty());
 
     settings.saveAPIKey(kKey);
     settings.setModel(QStringLiteral("gpt-5.5"));
     QSignalSpy testing(&settings, &AISettingsStore::isTestingConnectionChanged);
     aitest::run(settings.testConnection());
     EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Connection test passed."));
-    EXPECT_EQ(client.keysSeen, QStringList{kKey});
-    EXPECT_EQ(client.modelsSeen, QStringList{QStringLiteral("gpt-5.5")});
+    EXPECT_EQ(client.keys, QStringList{kKey});
+    EXPECT_EQ(client.connectionModels, QStringList{QStringLiteral("gpt-5.5")});
     EXPECT_EQ(testing.count(), 2);
     EXPECT_FALSE(settings.isTestingConnection());
 
-    client.failWith = QStringLiteral("Incorrect API key provided.");
+    client.connectionFailure = QStringLiteral("Incorrect API key provided.");
     aitest::run(settings.testConnection());
     EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Connection test failed."));
     EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("Incorrect API key provided."));
@@ -284,7 +242,7 @@ TEST_F(AISettingsStoreTest, ConnectionTestReportsSuccessFailureAndMissingKey)
     EXPECT_FALSE(settings.isTestingConnection());
 
     // A client that echoes the key does not get it shown.
-    client.failWith = QStringLiteral("Key ") + kKey + QStringLiteral(" was refused.");
+    client.connectionFailure = QStringLiteral("Key ") + kKey + QStringLiteral(" was refused.");
     aitest::run(settings.testConnection());
     EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("Key [API key] was refused."));
 }

@@ -20,24 +20,6 @@ QSslCertificate testCertificate()
     return QSslCertificate(fixture("test-server.crt"), QSsl::Pem);
 }
 
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 401:
-        return "Unauthorized";
-    case 429:
-        return "Too Many Requests";
-    case 500:
-        return "Internal Server Error";
-    case 307:
-        return "Temporary Redirect";
-    default:
-        return "Status";
-    }
-}
-
 } // namespace
 
 LocalHttpsServer::LocalHttpsServer()
@@ -109,7 +91,8 @@ void LocalHttpsServer::serve(QSslSocket* socket, std::shared_ptr<QByteArray> buf
     if (reply.neverAnswer)
         return;
     QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' +
-                     reasonPhrase(reply.status) + "\r\nContent-Type: " + reply.contentType +
+                     (reply.status == 200 ? "OK" : "Status") +
+                     "\r\nContent-Type: " + reply.contentType +
                      "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
                      (reply.location.isEmpty() ? QByteArray() : "\r\nLocation: " + reply.location) +
                      "\r\nConnection: close\r\n\r\n" + reply.body;

@@ -45,39 +45,30 @@ int firstQuantisationValue(const QByteArray& jpeg)
     return -1;
 }
 
-struct SentImage
-{
-    QImage image;
-    QByteArray jpeg;
-};
-
 struct SentRequest
 {
     QString model;
     QString text;
-    std::optional<SentImage> image;
     int contentCount = 0;
+    QByteArray jpeg; // the image decoded from its data URL, when one was sent
+    QImage image;
 };
 
 SentRequest decode(const ReceivedRequest& request)
 {
-    SentRequest sent;
     const QJsonObject root = QJsonDocument::fromJson(request.body).object();
+    const QJsonArray content =
+        root[QStringLiteral("input")][0][QStringLiteral("content")].toArray();
+    SentRequest sent;
     sent.model = root[QStringLiteral("model")].toString();
-    const QJsonArray input = root[QStringLiteral("input")].toArray();
-    const QJsonArray content = input[0].toObject()[QStringLiteral("content")].toArray();
+    sent.text = content[0][QStringLiteral("text")].toString();
     sent.contentCount = int(content.size());
-    sent.text = content[0].toObject()[QStringLiteral("text")].toString();
-    if (content.size() > 1) {
-        const QString url = content[1].toObject()[QStringLiteral("image_url")].toString();
-        const QString prefix = QStringLiteral("data:image/jpeg;base64,");
-        if (url.startsWith(prefix)) {
-            SentImage image;
-            image.jpeg = QByteArray::fromBase64(url.mid(prefix.size()).toLatin1(),
-                                                QByteArray::AbortOnBase64DecodingErrors);
-            image.image = QImage::fromData(image.jpeg, "JPEG");
-            sent.image = image;
-        }
+    const QString url = content[1][QStringLiteral("image_url")].toString();
+    const QString prefix = QStringLiteral("data:image/jpeg;base64,");
+    if (url.startsWith(prefix)) {
+        sent.jpeg = QByteArray::fromBase64(url.mid(prefix.size()).toLatin1(),
+                                           QByteArray::AbortOnBase64DecodingErrors);
+        sent.image = QImage::fromData(sent.jpeg, "JPEG");
     }
     return sent;
 }
@@ -129,6 +120,10 @@ protected:
         }
         return {std::nullopt, QString()};
     }
+    std::pair<std::optional<Kind>, QString> connectionTestFailure()
+    {
+        return failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); });
+    }
 };
 
 } // namespace
@@ -155,10 +150,9 @@ TEST_F(OpenAIClientTest, CropRequestCarriesExactHeadersBodyAndSmallJPEG)
     EXPECT_EQ(sent.model, QStringLiteral("gpt-5.5"));
     EXPECT_EQ(sent.contentCount, 2);
     EXPECT_EQ(sent.text, cropPrompt(item, field));
-    ASSERT_TRUE(sent.image.has_value());
-    EXPECT_EQ(sent.image->image.size(), QSize(600, 400));
-    EXPECT_TRUE(sent.image->jpeg.startsWith("\xFF\xD8"));
-    EXPECT_EQ(firstQuantisationValue(sent.image->jpeg), 9);
+    EXPECT_EQ(sent.image.size(), QSize(600, 400));
+    EXPECT_TRUE(sent.jpeg.startsWith("\xFF\xD8"));
+    EXPECT_EQ(firstQuantisationValue(sent.jpeg), 9);
 }
 
 TEST_F(OpenAIClientTest, PageImageIsShrunkAndFlattenedOntoWhite)
@@ -166,27 +160,21 @@ TEST_F(OpenAIClientTest, PageImageIsShrunkAndFlattenedOntoWhite)
     server.script({{200, replyWithText(QStringLiteral(
                              "{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\","
                              "\"confidence\":-3,\"needsReview\":true,\"visible\":true}]}"))}});
-    QImage page(QSize(2000, 1000), QImage::Format_ARGB32);
-    page.fill(Qt::transparent);
-    QPainter(&page).fillRect(QRect(0, 0, 200, 200), Qt::black);
-    const QString path = dir.filePath(QStringLiteral("page.png"));
-    ASSERT_TRUE(page.save(path, "PNG"));
     const QList<SurveyTemplateField> fields =
         SurveyTemplateField::defaults(SurveyTemplate::krda2026);
 
-    const QList<AIPageAnswer> answers = aitest::run(client.analyzePage(
-        QUrl::fromLocalFile(path), fields, kKey, QStringLiteral("gpt-4.1-mini")));
+    const QList<AIPageAnswer> answers = aitest::run(
+        client.analyzePage(writeImage(QStringLiteral("page.png"), QSize(2000, 1000), true), fields,
+                           kKey, QStringLiteral("gpt-4.1-mini")));
 
     ASSERT_EQ(answers.size(), 1);
     EXPECT_DOUBLE_EQ(answers[0].confidence, 0.0);
     const SentRequest sent = decode(server.requests().value(0));
     EXPECT_EQ(sent.text, pagePrompt(fields));
-    ASSERT_TRUE(sent.image.has_value());
-    EXPECT_EQ(sent.image->image.size(), QSize(1600, 800));
-    EXPECT_EQ(firstQuantisationValue(sent.image->jpeg), 7);
-    const QColor transparentArea = sent.image->image.pixelColor(1200, 600);
-    EXPECT_GT(transparentArea.lightness(), 245);
-    EXPECT_LT(sent.image->image.pixelColor(40, 40).lightness(), 20);
+    EXPECT_EQ(sent.image.size(), QSize(1600, 800));
+    EXPECT_EQ(firstQuantisationValue(sent.jpeg), 7);
+    EXPECT_GT(sent.image.pixelColor(1200, 600).lightness(), 245); // was transparent
+    EXPECT_LT(sent.image.pixelColor(40, 40).lightness(), 20);
 }
 
 TEST_F(OpenAIClientTest, ConnectionTestSendsTextOnlyAndIgnoresTheReplyBody)
@@ -196,7 +184,7 @@ TEST_F(OpenAIClientTest, ConnectionTestSendsTextOnlyAndIgnoresTheReplyBody)
     const SentRequest sent = decode(server.requests().value(0));
     EXPECT_EQ(sent.text, QStringLiteral("Reply with exactly: OK"));
     EXPECT_EQ(sent.contentCount, 1);
-    EXPECT_FALSE(sent.image.has_value());
+    EXPECT_TRUE(sent.jpeg.isEmpty());
 }
 
 TEST_F(OpenAIClientTest, FailingStatusesGiveTheServerMessageOrTheStatus)
@@ -231,8 +219,7 @@ TEST_F(OpenAIClientTest, RedirectsAreNotFollowed)
     ScriptedReply redirect{307, {}, "text/plain"};
     redirect.location = server.baseURL().toString().toUtf8() + "/elsewhere";
     server.script({redirect, {200, replyWithText(QStringLiteral("{}"))}});
-    const auto [kind, text] =
-        failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); });
+    const auto [kind, text] = connectionTestFailure();
     EXPECT_EQ(kind, Kind::requestFailed);
     EXPECT_EQ(text, QStringLiteral("OpenAI request failed with status 307."));
     EXPECT_EQ(server.requests().size(), 1);
@@ -245,8 +232,7 @@ TEST_F(OpenAIClientTest, SlowReplyTimesOut)
     // Long enough for the TLS handshake on a busy machine, short for a test.
     timeouts.connectionTest = 2000ms;
     client.setTimeouts(timeouts);
-    const auto [kind, text] =
-        failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); });
+    const auto [kind, text] = connectionTestFailure();
     EXPECT_EQ(kind, Kind::requestFailed);
     EXPECT_EQ(text, QStringLiteral("The request timed out."));
     EXPECT_EQ(server.requests().size(), 1);
@@ -259,8 +245,7 @@ TEST_F(OpenAIClientTest, RefusedConnectionIsARequestFailure)
     const quint16 port = probe.serverPort();
     probe.close();
     client.setBaseURL(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
-    const auto [kind, text] =
-        failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); });
+    const auto [kind, text] = connectionTestFailure();
     EXPECT_EQ(kind, Kind::requestFailed);
     EXPECT_TRUE(text.contains(QStringLiteral("refused"), Qt::CaseInsensitive))
         << text.toStdString();
@@ -288,8 +273,6 @@ TEST_F(OpenAIClientTest, NothingIsSentForABadImageOrAPlainRemoteAddress)
                        QStringLiteral("Could not prepare the review image for AI analysis.")));
 
     client.setBaseURL(QUrl(QStringLiteral("http://api.openai.com")));
-    EXPECT_EQ(
-        failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); }).first,
-        Kind::insecureEndpoint);
+    EXPECT_EQ(connectionTestFailure().first, Kind::insecureEndpoint);
     EXPECT_TRUE(server.requests().isEmpty());
 }

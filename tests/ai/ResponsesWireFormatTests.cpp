@@ -30,83 +30,47 @@ SurveyTemplateField field(qint64 number, const QString& prompt, SurveyDetectionM
 
 } // namespace
 
-TEST(CropPrompt, NamesTheQuestionTypeChoicesAndLocalSuggestion)
+TEST(Prompts, NameTheQuestionTypeChoicesAndLocalSuggestion)
 {
     QuestionReviewItem item;
     item.questionNumber = 7;
     item.prompt = QStringLiteral("Favourite subject");
     item.suggestedText = QStringLiteral("Math");
-    const QString expected = QStringLiteral(
-        "You are reading a cropped paper survey answer. Return only compact JSON with keys "
-        "answer, confidence, needsReview, rationale.\n"
-        "Question 7: Favourite subject\n"
-        "Detection type: Checkboxes\n"
-        "Allowed answers: Math | Art | Music. Choose only from this list unless the image clearly "
-        "shows a written Other answer.\n"
-        "Existing local suggestion: Math\n"
-        "Rules:\n"
-        "- If the selected answer is clear, set confidence from 0.90 to 1.0.\n"
-        "- If two answers appear selected or the crop is unclear, set needsReview true.\n"
-        "- If no answer is visible or the crop is not readable, answer \"N/A\" and set "
-        "needsReview true.\n"
-        "- For checkbox questions, separate multiple selected answers with semicolons.\n"
-        "- Do not include markdown, comments, or any text outside the JSON object.");
-    EXPECT_EQ(
+    const QStringList lines =
         cropPrompt(item, field(7, QStringLiteral("ignored"), SurveyDetectionMode::multipleChoice,
-                               QStringLiteral("Math; Art\nMusic"))),
-        expected);
-}
-
-TEST(CropPrompt, WithoutFieldOrOptionsAsksForTheWrittenAnswer)
-{
-    QuestionReviewItem item;
-    item.questionNumber = 12;
-    item.prompt = QStringLiteral("Comments");
-    const QString prompt = cropPrompt(item, std::nullopt);
-    const QStringList lines = prompt.split(QLatin1Char('\n'));
+                               QStringLiteral("Math; Art\nMusic")))
+            .split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 11);
-    EXPECT_EQ(lines[2], QStringLiteral("Detection type: Unknown"));
-    EXPECT_EQ(lines[3], QStringLiteral("No fixed answer choices are available. Read the visible "
-                                       "written answer if possible."));
-    EXPECT_EQ(lines[4], QStringLiteral("Existing local suggestion: none"));
+    EXPECT_EQ(lines[1], QStringLiteral("Question 7: Favourite subject"));
+    EXPECT_EQ(lines[2], QStringLiteral("Detection type: Checkboxes"));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Allowed answers: Math | Art | Music. ")));
+    EXPECT_EQ(lines[4], QStringLiteral("Existing local suggestion: Math"));
 
-    const QString written = cropPrompt(
-        item, field(12, QStringLiteral("Comments"), SurveyDetectionMode::written, QString()));
-    EXPECT_EQ(written.split(QLatin1Char('\n'))[2], QStringLiteral("Detection type: Written"));
-    EXPECT_TRUE(written.split(QLatin1Char('\n'))[3].startsWith(QStringLiteral("No fixed")));
-}
+    // Without a field or options the model is asked for the written answer.
+    item.suggestedText.clear();
+    const QStringList bare = cropPrompt(item, std::nullopt).split(QLatin1Char('\n'));
+    EXPECT_EQ(bare.mid(2, 3), (QStringList{QStringLiteral("Detection type: Unknown"),
+                                           QStringLiteral("No fixed answer choices are available. "
+                                                          "Read the visible written answer if "
+                                                          "possible."),
+                                           QStringLiteral("Existing local suggestion: none")}));
+    const QStringList written =
+        cropPrompt(item, field(7, QString(), SurveyDetectionMode::written, QString()))
+            .split(QLatin1Char('\n'));
+    EXPECT_EQ(written[2], QStringLiteral("Detection type: Written"));
+    EXPECT_EQ(written[3], bare[3]);
 
-TEST(PagePrompt, ListsEveryFieldInNumberOrder)
-{
-    const QList<SurveyTemplateField> fields{
-        field(3, QStringLiteral("Comments"), SurveyDetectionMode::written, QString()),
-        field(1, QStringLiteral("I am:"), SurveyDetectionMode::singleChoice,
-              QStringLiteral("Male\nFemale")),
-        field(2, QStringLiteral("Section B"), SurveyDetectionMode::ignore, QString())};
-    const QString expected = QStringLiteral(
-        "You are reading one scanned page of a paper survey. The page may be rotated. Read only "
-        "answers visible on this page.\n"
-        "Return only JSON with this shape:\n"
-        "{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\",\"confidence\":0.98,"
-        "\"needsReview\":false,\"visible\":true,\"rationale\":\"circled\"}]}\n"
-        "\n"
-        "Survey template:\n"
-        "Q1: I am: [Single choice] Choices: Male | Female\n"
-        "Q2: Section B [Ignore] Choices: free response\n"
-        "Q3: Comments [Written] Choices: free response\n"
-        "\n"
-        "Rules:\n"
-        "- Use the provided question numbers exactly.\n"
-        "- If a question is not visible on this page, include it with visible false, answer "
-        "\"N/A\", confidence 0, needsReview false.\n"
-        "- If visible but unreadable or ambiguous, set visible true, answer \"N/A\", low "
-        "confidence, needsReview true.\n"
-        "- For fixed choices, choose only from the listed choices unless a written Other answer "
-        "is clearly visible.\n"
-        "- For checkbox questions, separate multiple selected answers with semicolons.\n"
-        "- Be conservative. Do not guess from nearby questions.\n"
-        "- Do not include markdown or text outside the JSON object.");
-    EXPECT_EQ(pagePrompt(fields), expected);
+    // The page prompt lists every field in number order.
+    const QString page =
+        pagePrompt({field(3, QStringLiteral("Comments"), SurveyDetectionMode::written, QString()),
+                    field(1, QStringLiteral("I am:"), SurveyDetectionMode::singleChoice,
+                          QStringLiteral("Male\nFemale")),
+                    field(2, QStringLiteral("Section B"), SurveyDetectionMode::ignore, QString())});
+    EXPECT_TRUE(page.contains(QStringLiteral("Survey template:\n"
+                                             "Q1: I am: [Single choice] Choices: Male | Female\n"
+                                             "Q2: Section B [Ignore] Choices: free response\n"
+                                             "Q3: Comments [Written] Choices: free response\n\n")))
+        << page.toStdString();
     EXPECT_TRUE(pagePrompt({}).contains(QStringLiteral("Survey template:\n\n\nRules:")));
 }
 
@@ -114,28 +78,13 @@ TEST(RequestBody, HoldsOneUserInputWithTextThenImage)
 {
     const QByteArray body = responsesRequestBody(QStringLiteral("gpt-5.5"), QStringLiteral("Hi ü"),
                                                  QStringLiteral("data:image/jpeg;base64,AAA/"));
-    const QJsonObject root = QJsonDocument::fromJson(body).object();
-    EXPECT_EQ(root.keys(), (QStringList{QStringLiteral("input"), QStringLiteral("model")}));
-    EXPECT_EQ(root[QStringLiteral("model")].toString(), QStringLiteral("gpt-5.5"));
-    const QJsonArray input = root[QStringLiteral("input")].toArray();
-    ASSERT_EQ(input.size(), 1);
-    EXPECT_EQ(input[0].toObject()[QStringLiteral("role")].toString(), QStringLiteral("user"));
-    const QJsonArray content = input[0].toObject()[QStringLiteral("content")].toArray();
-    ASSERT_EQ(content.size(), 2);
-    EXPECT_EQ(content[0].toObject(),
-              (QJsonObject{{QStringLiteral("type"), QStringLiteral("input_text")},
-                           {QStringLiteral("text"), QStringLiteral("Hi ü")}}));
-    EXPECT_EQ(content[1].toObject(),
-              (QJsonObject{
-                  {QStringLiteral("type"), QStringLiteral("input_image")},
-                  {QStringLiteral("image_url"), QStringLiteral("data:image/jpeg;base64,AAA/")}}));
-    const QJsonArray textOnly =
-        QJsonDocument::fromJson(responsesRequestBody(QStringLiteral("m"), QStringLiteral("t")))
-            .object()[QStringLiteral("input")]
-            .toArray()[0]
-            .toObject()[QStringLiteral("content")]
-            .toArray();
-    EXPECT_EQ(textOnly.size(), 1);
+    const QJsonArray content{
+        QJsonObject{{"type", "input_text"}, {"text", QStringLiteral("Hi ü")}},
+        QJsonObject{{"type", "input_image"}, {"image_url", "data:image/jpeg;base64,AAA/"}}};
+    EXPECT_EQ(
+        QJsonDocument::fromJson(body).object(),
+        (QJsonObject{{"model", "gpt-5.5"},
+                     {"input", QJsonArray{QJsonObject{{"role", "user"}, {"content", content}}}}}));
 }
 
 TEST(ReplyText, FirstPresentTextOfAnyTypeWins)
@@ -153,41 +102,26 @@ TEST(ReplyText, FirstPresentTextOfAnyTypeWins)
     }
 }
 
-TEST(ReplyStatus, ErrorBodyMessageOrStatusText)
+TEST(ReplyStatus, ErrorBodyWithoutAMessageGivesTheStatus)
 {
-    EXPECT_EQ(
-        failureMessageForStatus(429, R"({"error":{"message":"Rate limit reached.","type":"x"}})"),
-        QStringLiteral("Rate limit reached."));
-    EXPECT_EQ(failureMessageForStatus(500, "<html><body>Bad gateway</body></html>"),
-              QStringLiteral("OpenAI request failed with status 500."));
+    // The message and the HTML cases run against the local server.
     EXPECT_EQ(failureMessageForStatus(401, R"({"error":null})"),
               QStringLiteral("OpenAI request failed with status 401."));
     EXPECT_EQ(failureMessageForStatus(400, R"({"error":{"code":"bad"}})"),
               QStringLiteral("OpenAI request failed with status 400."));
 }
 
-TEST(ModelText, FencedOrChattyJSONIsFound)
+TEST(ModelText, FencedOrChattyJSONIsFoundAndConfidenceClamped)
 {
     const QString chatty = QStringLiteral(
         "Sure! Here is the result:\n```json\n{\"answer\":\"  B \\n\",\"confidence\":0.95,"
         "\"needsReview\":true,\"rationale\":\"circled\"}\n```\nHope this helps.");
-    const AIAnswerSuggestion suggestion = parseSuggestion(chatty);
-    EXPECT_EQ(suggestion,
+    EXPECT_EQ(parseSuggestion(chatty),
               (AIAnswerSuggestion{QStringLiteral("B"), 0.95, true, QStringLiteral("circled")}));
-    EXPECT_EQ(extractedJSONText(QStringLiteral("```json\n{\"a\":1}\n```")),
-              QStringLiteral("{\"a\":1}"));
     EXPECT_EQ(extractedJSONText(QStringLiteral(" } no object { ")),
               QStringLiteral("} no object {"));
-}
-
-TEST(ModelText, ConfidenceIsClampedAndRationaleOptional)
-{
-    EXPECT_DOUBLE_EQ(
-        parseSuggestion(R"({"answer":"A","confidence":1.7,"needsReview":false})").confidence, 1.0);
-    const AIAnswerSuggestion low =
-        parseSuggestion(R"({"answer":"A","confidence":-0.2,"needsReview":false})");
-    EXPECT_DOUBLE_EQ(low.confidence, 0.0);
-    EXPECT_TRUE(low.rationale.isEmpty());
+    EXPECT_EQ(parseSuggestion(R"({"answer":"A","confidence":-0.2,"needsReview":false})"),
+              (AIAnswerSuggestion{QStringLiteral("A"), 0.0, false, QString()}));
     EXPECT_TRUE(
         parseSuggestion(R"({"answer":"A","confidence":1,"needsReview":false,"rationale":null})")
             .rationale.isEmpty());

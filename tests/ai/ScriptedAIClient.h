@@ -31,6 +31,8 @@ public:
     QList<QUrl> pageCalls;
     QList<QList<qint64>> pageFieldNumbers;
     QStringList keys;
+    QStringList connectionModels;
+    std::optional<QString> connectionFailure; // thrown by the connection test when set
     int inFlight = 0;
     int maxInFlight = 0;
 
@@ -76,7 +78,15 @@ public:
         co_return std::get<QList<AIPageAnswer>>(script);
     }
 
-    QCoro::Task<> testConnection(QString, QString) override { co_return; }
+    QCoro::Task<> testConnection(QString apiKey, QString model) override
+    {
+        keys << apiKey;
+        connectionModels << model;
+        if (connectionFailure)
+            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
+                                            *connectionFailure);
+        co_return;
+    }
 
 private:
     static QCoro::Task<> pause(std::chrono::milliseconds wait)
