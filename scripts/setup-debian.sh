@@ -9,6 +9,7 @@ packages=(
   qml6-module-qtmultimedia libqt6multimedia6 qt6-qpa-plugins
   qcoro-qt6-dev
   libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-eng
+  libopencv-core-dev libopencv-imgproc-dev
   libsane-dev sane-utils libsane1
   libpocketsphinx-dev pocketsphinx-en-us
   libpoppler-qt6-dev

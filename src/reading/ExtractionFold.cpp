@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QMap>
+#include <QSet>
 #include <algorithm>
 
 QList<ScanPage> pagesInReadingOrder(QList<ScanPage> pages)
@@ -15,6 +16,26 @@ QList<ScanPage> pagesInReadingOrder(QList<ScanPage> pages)
     return pages;
 }
 
+namespace {
+// Of a survey's pages, the one whose questions lie nearest to n.
+qsizetype nearestPage(const QList<qsizetype>& pageIndexes, const QList<PageReading>& readings,
+                      qint64 n)
+{
+    qsizetype best = pageIndexes.first();
+    qint64 bestGap = -1;
+    for (qsizetype index : pageIndexes) {
+        for (const RegionReading& region : readings[index].regions) {
+            const qint64 gap = std::abs(region.questionNumber - n);
+            if (bestGap < 0 || gap < bestGap) {
+                bestGap = gap;
+                best = index;
+            }
+        }
+    }
+    return best;
+}
+} // namespace
+
 SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
                                         const QList<PageReading>& readings,
                                         const ReadingSetup& setup)
@@ -23,6 +44,9 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
     const qint64 count = setup.questionCount;
     QMap<qint64, QStringList> rows;
     QMap<qint64, SurveyQuestion> detected;
+    // Per survey, the questions some page gave a place, and the pages read.
+    QMap<qint64, QSet<qint64>> placed;
+    QMap<qint64, QList<qsizetype>> readPages;
     const std::optional<QString> note =
         setup.includeAll ? std::optional<QString>(aiFirstReviewNote) : std::nullopt;
 
@@ -40,10 +64,12 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
         while (row.size() < largest)
             row.append(QString());
 
+        readPages[page.surveyNumber].append(i);
         for (const RegionReading& region : reading.regions) {
             const qint64 n = region.questionNumber;
             if (n - 1 < 0 || n - 1 >= row.size())
                 continue;
+            placed[page.surveyNumber].insert(n);
             detected.insert(n, {n, region.prompt});
             if (!region.answer.isEmpty())
                 row[n - 1] = mergeAnswers(row[n - 1], region.answer);
@@ -58,11 +84,35 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
             item.suggestedText = region.answer;
             item.confidence = region.confidence;
             item.imageURL = reviewSnippetURL(page.surveyNumber, page.pageNumber, n);
-            item.reviewNote = note;
+            item.reviewNote = region.reviewNote ? region.reviewNote : note;
             writeSnippetFile(item.imageURL, region.cropPng);
             result.reviewItems.append(item);
         }
         rows.insert(page.surveyNumber, row);
+    }
+
+    // A question no page of its survey showed may still hold an answer: a
+    // person looks at the page where it should be.
+    for (auto it = readPages.cbegin(); it != readPages.cend(); ++it) {
+        const QSet<qint64> found = placed.value(it.key());
+        for (auto q = setup.definition.questions.cbegin(); q != setup.definition.questions.cend();
+             ++q) {
+            const qint64 n = q.key();
+            if (n < 1 || n > count || found.contains(n) || setup.ignored.contains(n))
+                continue;
+            const qsizetype at = nearestPage(it.value(), readings, n);
+            const ScanPage& page = pages[at];
+            QuestionReviewItem item;
+            item.surveyNumber = page.surveyNumber;
+            item.pageNumber = page.pageNumber;
+            item.questionNumber = n;
+            item.prompt = q->text.isEmpty() ? QStringLiteral("Question %1").arg(n) : q->text;
+            item.confidence = 1.0;
+            item.imageURL = reviewSnippetURL(page.surveyNumber, page.pageNumber, n);
+            item.reviewNote = questionNotFoundNote;
+            writeSnippetFile(item.imageURL, pageOverviewPng(page.fileURL));
+            result.reviewItems.append(item);
+        }
     }
 
     const QDateTime now = QDateTime::currentDateTime();

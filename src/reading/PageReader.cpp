@@ -1,9 +1,11 @@
 #include "PageReader.h"
 
 #include "AnswerRules.h"
-#include "InkMeasurement.h"
-#include "MarkDetection.h"
-#include "OptionLocation.h"
+#include "LabelSpots.h"
+#include "MarkEvidence.h"
+#include "PageInk.h"
+#include "PromptAnchors.h"
+#include "TextMatching.h"
 #include "Orientation.h"
 #include "PageGeometry.h"
 #include "PageImages.h"
@@ -12,6 +14,8 @@
 #include "ReviewSnippets.h"
 #include "TextRecognizer.h"
 
+#include <QPainter>
+#include <QTextStream>
 #include <algorithm>
 #include <cmath>
 
@@ -31,108 +35,321 @@ ReadingSetup makeReadingSetup(const SurveyConfiguration& configuration, bool inc
     setup.questionCount = effectiveQuestionCount(configuration, setup.definition);
     setup.reviewThreshold = configuration.reviewThreshold;
     setup.includeAll = includeAll;
+    for (const SurveyTemplateField& field : configuration.templateFields)
+        if (field.detectionMode == SurveyDetectionMode::ignore)
+            setup.ignored.insert(field.number);
     return setup;
 }
 
 namespace {
-// What a region's lines and labels are, measured once for the page's box
-// level and the region's own reading.
-struct RegionLabels
+double medianOf(QList<double> values)
 {
-    QList<RecognizedTextBlock> inside;
-    QList<OptionCandidate> candidates;
-    QList<MarkCandidateScore> scores;
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The height of ordinary lettering: the median height of words of three
+// letters or more.
+double printHeightOf(const QList<RecognizedTextBlock>& blocks)
+{
+    QList<double> heights;
+    for (const RecognizedTextBlock& block : blocks)
+        for (const TextWord& word : block.words)
+            if (foldedText(word.text).size() >= 3 && word.confidence >= 0.6)
+                heights.append(word.box.height());
+    const double median = medianOf(heights);
+    return median > 0 ? median : 20.0;
+}
+
+// One question's place on the page.
+struct PlacedQuestion
+{
+    QuestionRegion region;
+    QRectF promptLine;  // the line with its number and wording; empty when not found
+    bool found = true;  // its number or wording was found on the page
 };
 
-RegionReading readRegion(const QuestionRegion& region, const RegionLabels& labels,
-                         const QImage& image, const std::optional<GrayscaleImageSampler>& sampler,
-                         const ReadingSetup& setup, std::optional<double> boxLevel)
+// Bands across the whole page from each anchor down to the next; numbers
+// the text skipped between two anchors share the band between them.
+QList<PlacedQuestion> placeQuestions(const QList<QuestionAnchor>& anchors, const QSizeF& page,
+                                     double h)
 {
-    const SurveyTemplateDefinition& definition = setup.definition;
-    RegionReading reading;
-    reading.questionNumber = region.questionNumber;
-    reading.prompt = questionPrompt(region, definition);
-
-    const QList<RecognizedTextBlock>& inside = labels.inside;
-    const double textConfidence = averageConfidence(inside);
-    QList<DetectedMark> allMarks;
-    std::optional<UnreadInkSignal> ink;
-    if (sampler) {
-        allMarks = deduplicateMarks(marksFromScores(labels.scores, boxLevel));
-        QList<QRectF> excluded;
-        for (const RecognizedTextBlock& block : inside)
-            excluded.append(block.pixelBounds);
-        ink = detectUnreadInk(*sampler, region.rect, excluded);
+    QList<QuestionAnchor> down = anchors;
+    std::sort(down.begin(), down.end(), [](const QuestionAnchor& a, const QuestionAnchor& b) {
+        return a.bounds.top() < b.bounds.top();
+    });
+    QList<PlacedQuestion> placed;
+    for (qsizetype i = 0; i < down.size(); ++i) {
+        const QuestionAnchor& anchor = down[i];
+        const double top = std::max(0.0, anchor.bounds.top() - 0.4 * h);
+        const double bottom = i + 1 < down.size()
+                                  ? std::max(anchor.bounds.bottom(), down[i + 1].bounds.top() - 0.3 * h)
+                                  : page.height();
+        const QRectF band(0, top, page.width(), bottom - top);
+        placed.append({{anchor.questionNumber, anchor.questionText, band}, anchor.bounds, true});
+        if (i + 1 < down.size()) {
+            const QRectF between(0, top, page.width(),
+                                 std::max(1.0, down[i + 1].bounds.bottom() - top));
+            for (qint64 n = anchor.questionNumber + 1; n < down[i + 1].questionNumber; ++n)
+                placed.append({{n, QString(), between}, QRectF(), false});
+        }
     }
-    const QList<DetectedMark> marks =
-        marksForQuestionKind(allMarks, region.questionNumber, definition);
-    const QString stripped = stripQuestionText(regionText(inside), region);
-    if (!ink)
-        ink = handwritingReadAsText(region.questionNumber, inside, stripped, definition);
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const PlacedQuestion& a, const PlacedQuestion& b) {
+                         return a.region.questionNumber < b.region.questionNumber;
+                     });
+    return placed;
+}
 
-    reading.answer =
-        composeAnswer(region.questionNumber, marks, ink, textConfidence, stripped, definition);
-    reading.confidence = confidenceForAnswer(reading.answer, marks, ink, textConfidence);
+bool isWritten(qint64 n, const SurveyTemplateDefinition& definition)
+{
+    const auto question = definition.questions.constFind(n);
+    return question != definition.questions.cend() &&
+           question->kind == SurveyTemplateDefinition::QuestionKind::written;
+}
 
-    const auto question = definition.questions.constFind(region.questionNumber);
-    ReviewInputs review;
-    review.answer = reading.answer;
-    review.confidence = reading.confidence;
-    review.marks = marks;
-    review.hasUnreadInk = ink.has_value();
-    review.hasOptions = question != definition.questions.cend() && !question->options.isEmpty();
-    review.strippedText = stripped;
-    review.reviewThreshold = setup.reviewThreshold;
-    review.includeAll = setup.includeAll;
-    review.conflictingMarks = marks.size() < allMarks.size();
-    review.unlocatedOptions =
-        review.hasOptions && hasUnlocatedOptions(labels.candidates, question->options);
-    reading.needsReview = needsReview(review);
-    if (reading.needsReview) {
-        const QRectF wanted =
-            reviewSnippetRect(region, reading.answer, marks, ink, inside, definition);
-        const QRectF crop = geometry::intersection(
-            geometry::grown(wanted, 72),
-            geometry::imageBounds(double(image.width()), double(image.height())));
-        reading.cropPng = snippetPng(image, crop);
+// Where a written question's answer goes: its band below the wording.
+QRectF answerArea(const PlacedQuestion& q)
+{
+    QRectF area = q.region.rect;
+    if (!q.promptLine.isNull())
+        area.setTop(std::min(area.bottom(), q.promptLine.bottom() + 1));
+    return area;
+}
+
+// Lines read in a written question's answer area that recognition is unsure
+// of are handwriting, not print.
+bool isHandwrittenLine(const RecognizedTextBlock& block, const QList<PlacedQuestion>& placed,
+                       const SurveyTemplateDefinition& definition)
+{
+    if (block.confidence >= 0.85)
+        return false;
+    for (const PlacedQuestion& q : placed)
+        if (isWritten(q.region.questionNumber, definition) &&
+            answerArea(q).contains(block.pixelBounds.center()))
+            return true;
+    return false;
+}
+
+// Pen ink in a written question's answer area.
+std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& area,
+                                           const QRectF& column, double h)
+{
+    double pixels = 0;
+    double longest = 0;
+    QRectF bounds;
+    for (const InkPiece& piece : ink.pieces()) {
+        if (piece.kind != InkKind::pen)
+            continue;
+        const QRectF b(piece.bounds);
+        if (!area.contains(b.center()) || !column.contains(b.center()))
+            continue;
+        pixels += piece.area;
+        longest = std::max({longest, b.width(), b.height()});
+        bounds = bounds.isNull() ? b : bounds.united(b);
     }
-    return reading;
+    if (pixels < 0.3 * h * h || longest < 0.8 * h)
+        return std::nullopt;
+    const double ratio = pixels / std::max(1.0, area.width() * area.height());
+    return UnreadInkSignal{ratio, std::min(0.92, 0.35 + 80.0 * ratio), bounds};
+}
+
+QRectF cropFor(const QRectF& rect, const QSize& image, double grow)
+{
+    return geometry::intersection(geometry::grown(rect, grow),
+                                  geometry::imageBounds(double(image.width()), double(image.height())));
 }
 } // namespace
 
 QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
                                  TextRecognizer& recognizer)
 {
+    const SurveyTemplateDefinition& definition = setup.definition;
     const std::optional<QImage> contrast = highContrastImage(image);
     const QList<RecognizedTextBlock> blocks =
         recognizer.recognizeText(contrast ? *contrast : image);
     const QSizeF size(image.size());
-    QList<QuestionRegion> regions =
-        makeQuestionRegions(blocks, size, setup.questionCount, setup.questionCount);
-    regions.removeIf(
-        [&](const QuestionRegion& region) { return region.questionNumber > setup.questionCount; });
-    regions = fillMissingQuestionRegions(regions, size, setup.questionCount);
+    const double h = printHeightOf(blocks);
+    const QList<QuestionAnchor> anchors =
+        templateQuestionAnchors(blocks, definition, setup.questionCount);
+    QList<PlacedQuestion> placed = placeQuestions(anchors, size, h);
+    placed.removeIf([&](const PlacedQuestion& q) {
+        return q.region.questionNumber > setup.questionCount ||
+               setup.ignored.contains(q.region.questionNumber);
+    });
+    if (placed.isEmpty())
+        return {};
+    // When most numbers between the first and last found were missed, the
+    // bands are guesses.
+    const qint64 expected =
+        placed.last().region.questionNumber - placed.first().region.questionNumber + 1;
+    const auto foundCount =
+        std::count_if(placed.begin(), placed.end(), [](const PlacedQuestion& q) { return q.found; });
+    const bool fewNumbers = 2 * foundCount < expected;
 
-    // One grey copy serves every region of the page.
-    const std::optional<GrayscaleImageSampler> sampler = GrayscaleImageSampler::fromImage(image);
-    QList<RegionLabels> labels;
-    for (const QuestionRegion& region : regions) {
-        RegionLabels found;
-        found.inside = regionTextBlocks(blocks, region.rect);
-        found.candidates = optionCandidates(found.inside, region, setup.definition);
-        if (sampler)
-            found.scores = scoreCandidates(found.candidates, *sampler);
-        labels.append(found);
+    QRectF column;
+    for (const RecognizedTextBlock& block : blocks)
+        if (block.confidence >= 0.6 && !isHandwrittenLine(block, placed, definition))
+            column = column.isNull() ? block.pixelBounds : column.united(block.pixelBounds);
+    column = column.adjusted(-h, -h, h, h);
+
+    QList<QList<LabelSpot>> spots;
+    QList<QRectF> areas;
+    for (const PlacedQuestion& q : placed) {
+        const auto question = definition.questions.constFind(q.region.questionNumber);
+        QList<RecognizedTextBlock> lines;
+        for (const RecognizedTextBlock& block : regionTextBlocks(blocks, q.region.rect))
+            if (block.pixelBounds != q.promptLine)
+                lines.append(block);
+        spots.append(question == definition.questions.cend()
+                         ? QList<LabelSpot>()
+                         : locateLabels(lines, question->options));
+        areas.append(geometry::intersection(answerArea(q), column));
     }
-    // How dark an empty printed box reads on this page, so that a question
-    // with every box ticked still reads.
-    QList<QList<MarkCandidateScore>> scores;
-    for (const RegionLabels& found : labels)
-        scores.append(found.scores);
-    const std::optional<double> boxLevel = pageBoxLevel(scores);
+    // The print: every recognised word but handwriting read as words and
+    // marks read as letters (a short "word" among the labels that is none).
+    QList<QRectF> printBoxes;
+    for (const RecognizedTextBlock& block : blocks) {
+        if (isHandwrittenLine(block, placed, definition))
+            continue;
+        if (block.words.isEmpty())
+            printBoxes.append(block.pixelBounds);
+        for (const TextWord& word : block.words) {
+            const QPointF centre = word.box.center();
+            const bool amongLabels = std::any_of(areas.begin(), areas.end(), [&](const QRectF& a) {
+                return a.contains(centre);
+            });
+            const bool label = std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
+                return std::any_of(list.begin(), list.end(), [&](const LabelSpot& spot) {
+                    return spot.box.adjusted(-2, -2, 2, 2).contains(centre);
+                });
+            });
+            if (amongLabels && !label && foldedText(word.text).size() <= 2)
+                continue;
+            printBoxes.append(word.box);
+        }
+    }
+    PageInk ink(image);
+    ink.separate(printBoxes, h);
+    const QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
+    if (qEnvironmentVariableIsSet("TW_READER_DEBUG")) {
+        QTextStream err(stderr);
+        err << "page h=" << h << " anchors:";
+        for (const QuestionAnchor& a : anchors)
+            err << " " << a.questionNumber << "@" << int(a.bounds.top());
+        err << "\n";
+        for (const RecognizedTextBlock& b : blocks)
+            err << "  line " << int(b.pixelBounds.left()) << "," << int(b.pixelBounds.top()) << " "
+                << int(b.pixelBounds.width()) << "x" << int(b.pixelBounds.height()) << " c=" << b.confidence
+                << " '" << b.text << "'\n";
+        for (qsizetype i = 0; i < placed.size(); ++i) {
+            err << " Q" << placed[i].region.questionNumber << (placed[i].found ? "" : " (not found)")
+                << " band " << int(placed[i].region.rect.top()) << "-" << int(placed[i].region.rect.bottom())
+                << " unclaimed=" << credited[i].unclaimed << "\n";
+            for (const OptionInk& o : credited[i].options)
+                err << "    " << o.spot.label << " sim=" << o.spot.similarity << " at " << int(o.spot.box.left())
+                    << "," << int(o.spot.box.top()) << " s=" << o.strength << "\n";
+        }
+        int kinds[4] = {0, 0, 0, 0};
+        for (const InkPiece& p : ink.pieces())
+            kinds[int(p.kind)]++;
+        if (qEnvironmentVariableIsSet("TW_READER_DEBUG_IMAGE")) {
+            QImage overlay = ink.levelled().convertToFormat(QImage::Format_RGB32);
+            QPainter painter(&overlay);
+            const QColor colours[4] = {Qt::gray, Qt::blue, Qt::yellow, Qt::red};
+            painter.setPen(QPen(Qt::darkGreen, 2));
+            for (const QRect& b : ink.boxes())
+                painter.drawRect(b);
+            painter.setPen(QPen(Qt::yellow, 2));
+            for (const QRect& b : ink.rules())
+                painter.drawRect(b);
+            for (const InkPiece& p : ink.pieces()) {
+                painter.setPen(QPen(colours[int(p.kind)], 2));
+                painter.drawRect(p.bounds);
+            }
+            painter.setPen(QPen(Qt::magenta, 2));
+            for (const QList<LabelSpot>& list : spots)
+                for (const LabelSpot& spot : list)
+                    painter.drawRect(spot.box);
+            painter.end();
+            overlay.save(qEnvironmentVariable("TW_READER_DEBUG_IMAGE"));
+        }
+        err << " pieces speck/print/pen: " << kinds[0] << "/" << kinds[1] << "/" << kinds[2] << " boxes " << ink.boxes().size() << " rules " << ink.rules().size() << "\n";
+    }
+
     QList<RegionReading> readings;
-    for (qsizetype i = 0; i < regions.size(); ++i)
-        readings.append(readRegion(regions[i], labels[i], image, sampler, setup, boxLevel));
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        const PlacedQuestion& q = placed[i];
+        const qint64 n = q.region.questionNumber;
+        const auto question = definition.questions.constFind(n);
+        const bool known = question != definition.questions.cend();
+        const bool hasOptions = known && !question->options.isEmpty();
+        RegionReading reading;
+        reading.questionNumber = n;
+        reading.prompt = questionPrompt(q.region, definition);
+
+        QList<DetectedMark> marks;
+        std::optional<UnreadInkSignal> ink_;
+        bool doubt = false;
+        bool conflicting = false;
+        QString stripped;
+        double textConfidence = 1.0;
+        QRectF wanted = q.region.rect;
+        if (hasOptions) {
+            const bool single =
+                question->kind != SurveyTemplateDefinition::QuestionKind::multipleChoice;
+            const MarkReading read = readMarks(credited[i], single);
+            marks = single && !read.marks.isEmpty() ? QList<DetectedMark>{read.marks.first()}
+                                                    : read.marks;
+            conflicting = read.conflicting;
+            const bool unlocated = spots[i].size() < question->options.size();
+            const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
+            doubt = read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single));
+            QRectF labels = credited[i].unclaimedBounds;
+            for (const OptionInk& option : credited[i].options)
+                labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
+            if (!labels.isNull())
+                wanted = QRectF(q.region.rect.left(), q.region.rect.top(), q.region.rect.width(),
+                                q.region.rect.height())
+                             .intersected(labels.united(q.promptLine.isNull() ? labels : q.promptLine)
+                                              .adjusted(-h, -h, h, h));
+        } else if (known && question->kind == SurveyTemplateDefinition::QuestionKind::written) {
+            ink_ = handwriting(ink, areas[i], column, h);
+        } else {
+            QList<RecognizedTextBlock> inside = regionTextBlocks(blocks, q.region.rect);
+            stripped = stripQuestionText(regionText(inside), q.region);
+            textConfidence = averageConfidence(inside);
+        }
+        reading.answer = composeAnswer(n, marks, ink_, textConfidence, stripped, definition);
+        reading.confidence = confidenceForAnswer(reading.answer, marks, ink_, textConfidence);
+
+        ReviewInputs review;
+        review.answer = reading.answer;
+        review.confidence = reading.confidence;
+        review.marks = marks;
+        review.hasUnreadInk = ink_.has_value();
+        // A blank choice question whose every label was found and carries
+        // no ink is read as unanswered.
+        review.hasOptions = false;
+        review.strippedText = stripped;
+        review.reviewThreshold = setup.reviewThreshold;
+        review.includeAll = setup.includeAll;
+        review.conflictingMarks = conflicting;
+        review.unlocatedOptions = doubt;
+        reading.needsReview = needsReview(review) || !q.found || fewNumbers;
+        if (!q.found)
+            reading.reviewNote = questionNotFoundNote;
+        else if (fewNumbers)
+            reading.reviewNote = fewNumbersNote;
+        if (reading.needsReview) {
+            if (ink_)
+                wanted = reviewSnippetRect(q.region, reading.answer, marks, ink_, {}, definition);
+            reading.cropPng = snippetPng(image, cropFor(wanted, image.size(), 72));
+        }
+        readings.append(reading);
+    }
     return readings;
 }
 

@@ -7,7 +7,9 @@
 #include "model/SurveyTemplateDefinition.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QImage>
+#include <optional>
 
 class TextRecognizer;
 
@@ -18,6 +20,8 @@ struct ReadingSetup
     qint64 questionCount = 1; // the effective question count
     double reviewThreshold = 0.92;
     bool includeAll = false;
+    // Questions set to be ignored: never read, never reviewed.
+    QSet<qint64> ignored;
     int judgeMaxSide =
         850; // orientation is judged on a copy this large (100 dpi for a letter page)
 };
@@ -38,7 +42,13 @@ struct RegionReading
     double confidence = 1.0;
     bool needsReview = false;
     QByteArray cropPng; // the review crop, when a review item is made
+    std::optional<QString> reviewNote; // why the item was made, when the reading says
 };
+
+// The note of a question whose number was not found where it should stand.
+inline const QString questionNotFoundNote = QStringLiteral("Question not found on the page.");
+// The note of every question on a page where most numbers were missed.
+inline const QString fewNumbersNote = QStringLiteral("Few question numbers were found on this page.");
 
 // What one page contributes, or why it was skipped.
 struct PageReading

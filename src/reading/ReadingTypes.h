@@ -7,12 +7,23 @@
 // Page pixel coordinates: origin top-left, y downwards, in pixels of the page
 // image in its chosen orientation.
 
-// One line of recognised text.
+// One recognised word of a line.
+struct TextWord
+{
+    QString text;
+    double confidence = 0;
+    QRectF box;
+
+    bool operator==(const TextWord&) const = default;
+};
+
+// One line of recognised text, with its words when recognition gave them.
 struct RecognizedTextBlock
 {
     QString text;
     double confidence = 0;
     QRectF pixelBounds;
+    QList<TextWord> words;
 
     bool operator==(const RecognizedTextBlock&) const = default;
 };

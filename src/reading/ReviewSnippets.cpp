@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
+#include <algorithm>
 #include <QSaveFile>
 
 QString reviewSnippetFolder()
@@ -44,6 +46,19 @@ QByteArray snippetPng(const QImage& page, const QRectF& rect)
     if (!crop.save(&buffer, "PNG"))
         return {};
     return png;
+}
+
+QByteArray pageOverviewPng(const QUrl& pageFile)
+{
+    QImageReader reader(pageFile.toLocalFile());
+    const QSize size = reader.size();
+    constexpr int kLonger = 1400;
+    if (size.isValid() && std::max(size.width(), size.height()) > kLonger)
+        reader.setScaledSize(size.scaled(kLonger, kLonger, Qt::KeepAspectRatio));
+    const QImage page = reader.read();
+    if (page.isNull())
+        return {};
+    return snippetPng(page, QRectF(page.rect()));
 }
 
 bool writeSnippetFile(const QUrl& location, const QByteArray& png)

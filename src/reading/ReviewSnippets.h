@@ -24,6 +24,11 @@ QImage orientReviewSnippet(const QImage& crop);
 // encoded as PNG; empty when cutting or encoding fails.
 QByteArray snippetPng(const QImage& page, const QRectF& rect);
 
+// The whole page file, scaled to at most 1400 pixels on its longer side, as
+// PNG: the crop of a question whose place on the page is unknown. Empty when
+// the file cannot be decoded.
+QByteArray pageOverviewPng(const QUrl& pageFile);
+
 // Writes the bytes atomically, creating the folder first; false on failure.
 bool writeSnippetFile(const QUrl& location, const QByteArray& png);
 

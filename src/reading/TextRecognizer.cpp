@@ -107,7 +107,8 @@ QList<RecognizedWord> wordsOfLine(const tesseract::ResultIterator& line)
             words.append(
                 {mendedWordText(QString::fromUtf8(text.get()), right - left, bottom - top),
                  std::clamp(double(word.Confidence(tesseract::RIL_WORD)) / 100.0, 0.0, 1.0),
-                 QRectF(left, top, right - left, bottom - top)});
+                 QRectF(left, top, right - left, bottom - top),
+                 {}});
         }
         if (word.IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD) ||
             !word.Next(tesseract::RIL_WORD))
@@ -116,6 +117,15 @@ QList<RecognizedWord> wordsOfLine(const tesseract::ResultIterator& line)
     return words;
 }
 } // namespace
+
+QList<TextWord> textWords(const QList<RecognizedWord>& words)
+{
+    QList<TextWord> out;
+    out.reserve(words.size());
+    for (const RecognizedWord& word : words)
+        out.append({word.text, word.confidence, word.pixelBounds});
+    return out;
+}
 
 QString joinedText(const QList<RecognizedWord>& words)
 {
@@ -170,7 +180,7 @@ QList<RecognizedTextBlock> splitAtWideGaps(const RecognizedTextBlock& line,
             box = box.united(word.pixelBounds);
             confidence += word.confidence;
         }
-        blocks.append({joinedText(run), confidence / double(run.size()), box});
+        blocks.append({joinedText(run), confidence / double(run.size()), box, textWords(run)});
     }
     return blocks;
 }
@@ -284,7 +294,7 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
             const RecognizedTextBlock line{
                 joinedText(words),
                 std::clamp(double(it->Confidence(tesseract::RIL_TEXTLINE)) / 100.0, 0.0, 1.0),
-                QRectF(left, top, right - left, bottom - top)};
+                QRectF(left, top, right - left, bottom - top), textWords(words)};
             const QList<RecognizedTextBlock> pieces = splitAtWideGaps(line, words);
             int bx1 = 0, by1 = 0, bx2 = 0, by2 = 0;
             if (!it->Baseline(tesseract::RIL_TEXTLINE, &bx1, &by1, &bx2, &by2)) {
@@ -354,6 +364,7 @@ QList<RecognizedTextBlock> joinedRowNeighbours(const QList<RecognizedTextBlock>&
                     (last.confidence * weightA + block.confidence * weightB) / (weightA + weightB);
                 last.text += QLatin1Char(' ') + block.text;
                 last.pixelBounds = a.united(b);
+                last.words += block.words;
                 continue;
             }
         }

@@ -53,6 +53,9 @@ private:
 // One recognised word.
 using RecognizedWord = RecognizedTextBlock;
 
+// The words as the words of a line.
+QList<TextWord> textWords(const QList<RecognizedWord>& words);
+
 // The words joined with single spaces.
 QString joinedText(const QList<RecognizedWord>& words);
 

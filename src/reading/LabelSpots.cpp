@@ -1,0 +1,112 @@
+#include "LabelSpots.h"
+
+#include "TextMatching.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+struct Candidate
+{
+    qsizetype label = 0;
+    qsizetype line = 0;
+    qsizetype first = 0; // word index
+    qsizetype count = 0; // words
+    double similarity = 0;
+    QRectF box;
+};
+
+QList<TextWord> wordsOf(const RecognizedTextBlock& line)
+{
+    if (!line.words.isEmpty())
+        return line.words;
+    return {{line.text, line.confidence, line.pixelBounds}};
+}
+
+// The span's box with the letters of a stray prefix or suffix cut off, in
+// proportion to the characters dropped from its first or last word.
+QRectF spanBox(const QList<TextWord>& words, qsizetype first, qsizetype count, qsizetype dropFront,
+               qsizetype dropBack)
+{
+    QRectF box;
+    for (qsizetype i = first; i < first + count; ++i) {
+        QRectF word = words[i].box;
+        const double letters = std::max<qsizetype>(1, foldedText(words[i].text).size());
+        if (i == first && dropFront > 0)
+            word.setLeft(word.left() + word.width() * std::min(0.8, dropFront / letters));
+        if (i == first + count - 1 && dropBack > 0)
+            word.setRight(word.right() - word.width() * std::min(0.8, dropBack / letters));
+        box = box.isNull() ? word : box.united(word);
+    }
+    return box;
+}
+} // namespace
+
+QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels)
+{
+    QList<Candidate> candidates;
+    for (qsizetype l = 0; l < labels.size(); ++l) {
+        const QString wanted = foldedText(labels[l]);
+        if (wanted.isEmpty())
+            continue;
+        const qsizetype wordCount =
+            std::max<qsizetype>(1, labels[l].split(QLatin1Char(' '), Qt::SkipEmptyParts).size());
+        const double floor = labelMatchFloor(wanted.size());
+        for (qsizetype b = 0; b < lines.size(); ++b) {
+            const QList<TextWord> words = wordsOf(lines[b]);
+            for (qsizetype first = 0; first < words.size(); ++first) {
+                QString span;
+                for (qsizetype count = 1; count <= wordCount + 1 && first + count <= words.size();
+                     ++count) {
+                    span += foldedText(words[first + count - 1].text);
+                    if (count + 1 < wordCount || span.isEmpty())
+                        continue;
+                    double best = textSimilarity(span, wanted);
+                    qsizetype dropFront = 0, dropBack = 0;
+                    if (span.size() > wanted.size()) {
+                        const qsizetype extra = span.size() - wanted.size();
+                        const double front = textSimilarity(span.mid(extra), wanted) - 0.03;
+                        const double back = textSimilarity(span.left(wanted.size()), wanted) - 0.03;
+                        if (front > best && extra <= 2) {
+                            best = front;
+                            dropFront = extra;
+                        }
+                        if (back > best && extra <= 2) {
+                            best = back;
+                            dropFront = 0;
+                            dropBack = extra;
+                        }
+                    }
+                    if (best >= floor)
+                        candidates.append({l, b, first, count, best,
+                                           spanBox(words, first, count, dropFront, dropBack)});
+                }
+            }
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [&](const Candidate& a, const Candidate& b) {
+                         if (a.similarity != b.similarity)
+                             return a.similarity > b.similarity;
+                         return labels[a.label].size() > labels[b.label].size();
+                     });
+    QList<std::optional<Candidate>> placed(labels.size());
+    QList<QList<bool>> usedWords;
+    for (const RecognizedTextBlock& line : lines)
+        usedWords.append(QList<bool>(wordsOf(line).size(), false));
+    for (const Candidate& c : candidates) {
+        if (placed[c.label])
+            continue;
+        QList<bool>& used = usedWords[c.line];
+        if (std::any_of(used.begin() + c.first, used.begin() + c.first + c.count,
+                        [](bool u) { return u; }))
+            continue;
+        std::fill(used.begin() + c.first, used.begin() + c.first + c.count, true);
+        placed[c.label] = c;
+    }
+    QList<LabelSpot> spots;
+    for (qsizetype l = 0; l < labels.size(); ++l)
+        if (placed[l])
+            spots.append({labels[l], placed[l]->box, placed[l]->similarity});
+    return spots;
+}

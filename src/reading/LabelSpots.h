@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ReadingTypes.h"
+
+#include <QStringList>
+
+// One printed option label found among a region's words.
+struct LabelSpot
+{
+    QString label;     // as the template writes it
+    QRectF box;        // the label's own letters
+    double similarity = 0; // how well the words read as the label, 0...1
+
+    bool operator==(const LabelSpot&) const = default;
+};
+
+// Where each label is printed among the lines: the run of words that reads
+// most like it, through misread letters and a stray mark read as part of
+// the first or last word ("vMale", "Male|"). Each word serves one label;
+// better matches are placed first. Labels not found are left out; the
+// result keeps the order of `labels`.
+QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels);

@@ -1,0 +1,134 @@
+#include "MarkEvidence.h"
+
+#include "PageInk.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+struct SpotRef
+{
+    qsizetype region = -1;
+    qsizetype spot = -1;
+};
+
+double distanceTo(const QRectF& rect, const QPointF& p)
+{
+    const double dx = std::max({rect.left() - p.x(), 0.0, p.x() - rect.right()});
+    const double dy = std::max({rect.top() - p.y(), 0.0, p.y() - rect.bottom()});
+    return std::hypot(dx, dy);
+}
+
+void credit(OptionInk& option, double pixels, const QRectF& where, double unit)
+{
+    option.markBounds = option.strength > 0 ? option.markBounds.united(where) : where;
+    option.strength += pixels / unit;
+}
+} // namespace
+
+QList<PenMark> penMarks(const PageInk& ink, double printHeight)
+{
+    const double h = std::max(6.0, printHeight);
+    const double near = 0.3 * h;
+    QList<PenMark> marks;
+    for (const InkPiece& piece : ink.pieces()) {
+        if (piece.kind != InkKind::pen)
+            continue;
+        QRectF bounds(piece.bounds);
+        double pixels = piece.area;
+        // Join every mark this piece reaches; joining can bring two marks in
+        // reach of each other, so repeat until nothing joins.
+        bool joined = true;
+        while (joined) {
+            joined = false;
+            for (qsizetype i = 0; i < marks.size(); ++i) {
+                if (!marks[i].bounds.adjusted(-near, -near, near, near).intersects(bounds))
+                    continue;
+                bounds = bounds.united(marks[i].bounds);
+                pixels += marks[i].pixels;
+                marks.removeAt(i);
+                joined = true;
+                break;
+            }
+        }
+        marks.append({bounds, pixels});
+    }
+    // Noise left where printed lines were taken out is no mark.
+    marks.removeIf([&](const PenMark& m) { return m.pixels < 0.02 * h * h; });
+    return marks;
+}
+
+QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>& spots,
+                              const QList<QRectF>& areas, double printHeight)
+{
+    const double h = std::max(6.0, printHeight);
+    const double unit = h * h;
+    QList<RegionInk> regions;
+    for (const QList<LabelSpot>& regionSpots : spots) {
+        RegionInk region;
+        for (const LabelSpot& spot : regionSpots)
+            region.options.append({spot, 0, spot.box});
+        regions.append(region);
+    }
+    const auto unclaimed = [&](const QPointF& at, double pixels, const QRectF& where) {
+        for (qsizetype r = 0; r < regions.size() && r < areas.size(); ++r) {
+            if (!areas[r].contains(at))
+                continue;
+            RegionInk& region = regions[r];
+            region.unclaimed += pixels / unit;
+            region.unclaimedBounds =
+                region.unclaimedBounds.isNull() ? where : region.unclaimedBounds.united(where);
+            return;
+        }
+    };
+    for (const PenMark& mark : penMarks(ink, h)) {
+        const QRectF& bounds = mark.bounds;
+        const QPointF centre = bounds.center();
+        // Writing on a write-in rule ("Other ____") is no mark.
+        const bool writtenIn = std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& r) {
+            return centre.x() >= r.left() && centre.x() <= r.right() && centre.y() <= r.bottom() &&
+                   centre.y() >= r.top() - 1.5 * h;
+        });
+        SpotRef best;
+        double bestDistance = 0;
+        for (qsizetype r = 0; r < regions.size(); ++r) {
+            for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
+                const QRectF& label = regions[r].options[s].spot.box;
+                if (!label.adjusted(-2.6 * h, -0.9 * h, 0.7 * h, 0.9 * h).contains(centre))
+                    continue;
+                const double distance = distanceTo(label.adjusted(-1.6 * h, 0, 0, 0), centre);
+                if (best.region < 0 || distance < bestDistance) {
+                    best = {r, s};
+                    bestDistance = distance;
+                }
+            }
+        }
+        if (best.region >= 0)
+            credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
+        else if (!writtenIn)
+            unclaimed(centre, mark.pixels, bounds);
+    }
+    return regions;
+}
+
+MarkReading readMarks(const RegionInk& region, bool singleChoice)
+{
+    MarkReading reading;
+    for (const OptionInk& option : region.options) {
+        if (option.strength >= kMarkStrength) {
+            const double confidence =
+                std::min(0.98, 0.75 + 0.23 * (option.strength - kMarkStrength) / kMarkStrength);
+            reading.marks.append({option.spot.label, confidence, option.markBounds});
+        } else if (option.strength >= kNoMarkStrength) {
+            reading.doubtful = true;
+        }
+    }
+    if (singleChoice && reading.marks.size() > 1) {
+        reading.conflicting = true;
+        std::stable_sort(reading.marks.begin(), reading.marks.end(),
+                         [](const DetectedMark& a, const DetectedMark& b) {
+                             return a.confidence > b.confidence;
+                         });
+    }
+    return reading;
+}

@@ -1,0 +1,282 @@
+#include "PageInk.h"
+
+#include <algorithm>
+#include <cmath>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+struct PageInk::Data
+{
+    cv::Mat levelled; // CV_8U, paper 255
+    cv::Mat labels;   // CV_32S, 0 = paper, piece i + 1
+};
+
+namespace {
+cv::Mat greyMat(const QImage& image)
+{
+    QImage grey;
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        const QImage source = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < flat.height(); ++y) {
+            const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+            QRgb* out = reinterpret_cast<QRgb*>(flat.scanLine(y));
+            for (int x = 0; x < flat.width(); ++x) {
+                const int a = qAlpha(in[x]);
+                const auto over = [a](int c) { return (c * a + 255 * (255 - a)) / 255; };
+                out[x] = qRgb(over(qRed(in[x])), over(qGreen(in[x])), over(qBlue(in[x])));
+            }
+        }
+        grey = flat.convertToFormat(QImage::Format_Grayscale8);
+    } else {
+        grey = image.convertToFormat(QImage::Format_Grayscale8);
+    }
+    if (grey.isNull())
+        return {};
+    return cv::Mat(grey.height(), grey.width(), CV_8U, const_cast<uchar*>(grey.constBits()),
+                   size_t(grey.bytesPerLine()))
+        .clone();
+}
+
+// Paper brightness everywhere: the page with its ink closed over, smoothed.
+// Worked on a quarter-size copy, since paper changes slowly.
+cv::Mat paperLevel(const cv::Mat& grey)
+{
+    cv::Mat small;
+    cv::resize(grey, small, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
+    // Wider than a filled check box or a bold letter at 300 dpi.
+    const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(17, 17));
+    cv::dilate(small, small, kernel);
+    cv::blur(small, small, cv::Size(9, 9));
+    cv::Mat level;
+    cv::resize(small, level, grey.size(), 0, 0, cv::INTER_LINEAR);
+    return level;
+}
+
+// The rectangle whose four straight sides the mask's ink draws, also with
+// a tick, cross or filling drawn over it; rounded corners allowed. A square
+// one for a check box (the sides found among ink that overshoots them), or
+// any proportions for an answer frame. Empty when there is none.
+QRect outlineInMask(const cv::Mat& mask, bool square)
+{
+    const int w = mask.cols, h = mask.rows;
+    if (w < 6 || h < 6)
+        return {};
+    cv::Mat columns, rows;
+    cv::reduce(mask / 255, columns, 0, cv::REDUCE_SUM, CV_32S);
+    cv::reduce(mask / 255, rows, 1, cv::REDUCE_SUM, CV_32S);
+    // The sides: the outermost lines of ink that run most of the way across;
+    // a tick or cross drawn over the box only adds to them.
+    const double fullColumn = 0.6 * (square ? std::min(w, h) : h);
+    const double fullRow = 0.6 * (square ? std::min(w, h) : w);
+    const auto outer = [](const cv::Mat& counts, int n, double full) -> std::pair<int, int> {
+        int first = -1, last = -1;
+        for (int i = 0; i < n; ++i) {
+            if (counts.at<int>(i) >= full) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        return {first, last};
+    };
+    const auto [left, right] = outer(columns, w, fullColumn);
+    const auto [top, bottom] = outer(rows, h, fullRow);
+    const int across = right - left, down = bottom - top;
+    if (left < 0 || top < 0)
+        return {};
+    if (square && (across < 0.5 * std::min(w, h) || down < 0.5 * std::min(w, h) ||
+                   std::abs(across - down) > 0.25 * std::max(across, down)))
+        return {};
+    if (!square && (across < 0.8 * w || down < 0.8 * h))
+        return {};
+    // Each side a straight stroke over most of its length (rounded corners
+    // shorten it); round letters and rings fail here.
+    const auto solid = [&](bool vertical, int at, int step) {
+        int best = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int line = at + k * step;
+            if (line < 0 || line >= (vertical ? w : h))
+                break;
+            const cv::Mat strip = vertical ? mask(cv::Rect(line, top, 1, down + 1))
+                                           : mask(cv::Rect(left, line, across + 1, 1));
+            best = std::max(best, cv::countNonZero(strip));
+        }
+        return best >= 0.72 * ((vertical ? down : across) + 1);
+    };
+    if (!solid(true, left, 1) || !solid(true, right, -1) || !solid(false, top, 1) ||
+        !solid(false, bottom, -1))
+        return {};
+    return {left, top, across + 1, down + 1};
+}
+} // namespace
+
+QRect boxSquareInMask(const QImage& mask)
+{
+    if (mask.isNull() || mask.format() != QImage::Format_Grayscale8)
+        return {};
+    const cv::Mat m(mask.height(), mask.width(), CV_8U, const_cast<uchar*>(mask.constBits()),
+                    size_t(mask.bytesPerLine()));
+    cv::Mat binary;
+    cv::threshold(m, binary, 127, 255, cv::THRESH_BINARY);
+    return outlineInMask(binary, true);
+}
+
+PageInk::PageInk(const QImage& image) : m_data(std::make_unique<Data>())
+{
+    if (image.isNull() || image.width() < 8 || image.height() < 8)
+        return;
+    const cv::Mat grey = greyMat(image);
+    if (grey.empty())
+        return;
+    const cv::Mat level = paperLevel(grey);
+    cv::divide(grey, level, m_data->levelled, 255.0, CV_8U);
+}
+
+PageInk::~PageInk() = default;
+
+int PageInk::width() const
+{
+    return m_data->levelled.cols;
+}
+
+int PageInk::height() const
+{
+    return m_data->levelled.rows;
+}
+
+QImage PageInk::levelled() const
+{
+    const cv::Mat& m = m_data->levelled;
+    if (m.empty())
+        return {};
+    QImage out(m.cols, m.rows, QImage::Format_Grayscale8);
+    for (int y = 0; y < m.rows; ++y)
+        std::copy_n(m.ptr<uchar>(y), m.cols, out.scanLine(y));
+    return out;
+}
+
+void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
+{
+    m_pieces.clear();
+    m_boxes.clear();
+    m_rules.clear();
+    if (m_data->levelled.empty())
+        return;
+    const double h = std::max(6.0, printHeight);
+    cv::Mat ink;
+    cv::threshold(m_data->levelled, ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
+
+    // Straight runs longer than a letter's stem.
+    const int run = std::max(8, int(std::lround(0.9 * h)));
+    cv::Mat across, down;
+    cv::morphologyEx(ink, across, cv::MORPH_OPEN,
+                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(run, 1)));
+    cv::morphologyEx(ink, down, cv::MORPH_OPEN,
+                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(1, run)));
+    const cv::Mat lines = across | down;
+    // Only the sides of check boxes are taken out: other straight runs may
+    // be the flat top of a ring drawn round a long label.
+    cv::Mat sides = cv::Mat::zeros(ink.size(), CV_8U);
+    cv::Mat lineLabels, lineStats, lineCentres;
+    const int lineCount =
+        cv::connectedComponentsWithStats(lines, lineLabels, lineStats, lineCentres, 8, CV_32S);
+    for (int i = 1; i < lineCount; ++i) {
+        const cv::Rect r(lineStats.at<int>(i, cv::CC_STAT_LEFT), lineStats.at<int>(i, cv::CC_STAT_TOP),
+                         lineStats.at<int>(i, cv::CC_STAT_WIDTH),
+                         lineStats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const int area = lineStats.at<int>(i, cv::CC_STAT_AREA);
+        // A block of ink solid all through is a filled box: pen, not a line.
+        if (area >= 0.45 * r.area())
+            continue;
+        if (r.height < 0.7 * h || r.height > 2.8 * h || r.width < 0.7 * h || r.width > 2.8 * h)
+            continue;
+        const cv::Mat own = lineLabels(r) == i;
+        const QRect square = outlineInMask(own, true);
+        if (square.isEmpty())
+            continue;
+        m_boxes.append(square.translated(r.x, r.y));
+        sides(r).setTo(255, own);
+    }
+    // Boxes found whole among the ink (rounded corners break their sides
+    // apart as lines): their outline band is taken out.
+    {
+        cv::Mat labels, stats, centres;
+        const int count = cv::connectedComponentsWithStats(ink, labels, stats, centres, 8, CV_32S);
+        for (int i = 1; i < count; ++i) {
+            const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                             stats.at<int>(i, cv::CC_STAT_WIDTH),
+                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
+            if (r.height < 0.7 * h || r.height > 4.5 * h || r.width < 0.7 * h || r.width > 4.5 * h)
+                continue;
+            const cv::Mat own = labels(r) == i;
+            const QRect found = outlineInMask(own, true);
+            if (found.isEmpty() || found.height() < 0.7 * h || found.height() > 2.8 * h)
+                continue;
+            const QRect square = found.translated(r.x, r.y);
+            if (std::any_of(m_boxes.begin(), m_boxes.end(),
+                            [&](const QRect& b) { return b.intersects(square); }))
+                continue;
+            m_boxes.append(square);
+            const int band = std::max(3, int(std::lround(0.18 * square.width())));
+            cv::Mat ring = cv::Mat::zeros(r.size(), CV_8U);
+            const cv::Rect outer(found.x() - 1, found.y() - 1, found.width() + 2, found.height() + 2);
+            cv::rectangle(ring, outer, 255, cv::FILLED);
+            const cv::Rect inner(found.x() + band, found.y() + band, found.width() - 2 * band,
+                                 found.height() - 2 * band);
+            if (inner.width > 0 && inner.height > 0)
+                cv::rectangle(ring, inner, 0, cv::FILLED);
+            sides(r).setTo(255, own & ring);
+        }
+    }
+    cv::Mat grownLines;
+    cv::dilate(sides, grownLines, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
+    const cv::Mat rest = ink & ~grownLines;
+
+    cv::Mat stats, centroids;
+    const int count = cv::connectedComponentsWithStats(rest, m_data->labels, stats, centroids, 8,
+                                                       CV_32S);
+    m_pieces.reserve(count);
+    const double slack = 0.22 * h;
+    // A mark inside a check box read as a letter is no print.
+    QList<QRectF> print;
+    for (const QRectF& p : printBoxes) {
+        const double area = std::max(1.0, p.width() * p.height());
+        const bool inBox = std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& b) {
+            const QRectF overlap = p.intersected(QRectF(b).adjusted(-slack, -slack, slack, slack));
+            return overlap.width() * overlap.height() >= 0.4 * area;
+        });
+        if (!inBox)
+            print.append(p);
+    }
+    for (int i = 1; i < count; ++i) {
+        InkPiece piece;
+        piece.bounds = QRect(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                             stats.at<int>(i, cv::CC_STAT_WIDTH),
+                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        piece.area = stats.at<int>(i, cv::CC_STAT_AREA);
+        const QRect& b = piece.bounds;
+        const double thin = std::max(4.0, 0.3 * h);
+        if (std::max(b.width(), b.height()) <= 0.25 * h && piece.area <= 0.04 * h * h) {
+            piece.kind = InkKind::speck;
+        } else if ((b.height() <= thin && b.width() >= 2.5 * h) ||
+                   (b.width() <= thin && b.height() >= 2.5 * h)) {
+            // A printed rule to write on, or the side of an answer box.
+            piece.kind = InkKind::rule;
+            m_rules.append(b);
+        } else if (b.width() >= 4 * h && b.height() >= 1.5 * h &&
+                   !outlineInMask(m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i,
+                                  false)
+                        .isEmpty()) {
+            // An open answer box: all its ink lies along its border.
+            piece.kind = InkKind::rule;
+        } else if (b.height() <= 1.6 * h &&
+                   std::any_of(print.begin(), print.end(), [&](const QRectF& p) {
+                       return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
+                   })) {
+            piece.kind = InkKind::print;
+        }
+        m_pieces.append(piece);
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QRectF>
+#include <memory>
+
+// What one connected piece of ink on the page is.
+enum class InkKind
+{
+    speck, // dust or noise, too small to be a mark
+    print, // printed lettering
+    rule,  // a printed line or frame to write on or in
+    pen,   // everything else: pen or pencil
+};
+
+// One 8-connected piece of ink, printed lines taken out.
+struct InkPiece
+{
+    QRect bounds;
+    int area = 0; // ink pixels
+    InkKind kind = InkKind::pen;
+};
+
+// The page's ink with the paper levelled out, so grey, white and yellowish
+// paper and an uneven lamp read alike, and pencil counts as ink.
+class PageInk
+{
+public:
+    // An empty map for an image without pixels.
+    explicit PageInk(const QImage& image);
+    ~PageInk();
+    PageInk(const PageInk&) = delete;
+    PageInk& operator=(const PageInk&) = delete;
+
+    int width() const;
+    int height() const;
+
+    // Takes out the printed lines (check-box sides, write-in rules, answer
+    // boxes: straight runs longer than most letters), so that a tick or
+    // cross touching a box, or writing touching a rule, stands on its own;
+    // then sorts the remaining pieces: specks by size, print by lying inside
+    // one of `printBoxes`, the rest is pen. `printHeight` is the height of
+    // ordinary lettering in pixels. A box filled solid is pen, not a line.
+    void separate(const QList<QRectF>& printBoxes, double printHeight);
+
+    // After separate(): the pieces, and the printed check boxes found among
+    // the lines.
+    const QList<InkPiece>& pieces() const { return m_pieces; }
+    const QList<QRect>& boxes() const { return m_boxes; }
+    // Printed horizontal rules standing alone: lines to write on.
+    const QList<QRect>& rules() const { return m_rules; }
+
+    // The levelled grey page: paper 255.
+    QImage levelled() const;
+
+private:
+    struct Data;
+    std::unique_ptr<Data> m_data;
+    QList<InkPiece> m_pieces;
+    QList<QRect> m_boxes;
+    QList<QRect> m_rules;
+};
+
+// Pixels darker than this on the levelled page are ink.
+constexpr int kLevelledInk = 185;
+
+// The printed square of a check box in a piece's own pixels (a mask of the
+// piece's bounding box, 255 for ink), also when a tick, cross or filling is
+// drawn over it: four straight sides from corner to corner. Rounded corners
+// are allowed. In the mask's coordinates; empty when it is no box.
+QRect boxSquareInMask(const QImage& mask);
