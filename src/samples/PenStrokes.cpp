@@ -43,7 +43,7 @@ void PenStrokes::ink(const QPainterPath& path, double width, bool roundJoin)
     QColor colour = m_ink.colour;
     if (m_ink.pencil) {
         // Graphite: a light, uneven grey laid down twice.
-        colour.setAlpha(150);
+        colour.setAlpha(130);
         width *= 0.8;
     }
     QPen pen(colour, width);
@@ -51,12 +51,15 @@ void PenStrokes::ink(const QPainterPath& path, double width, bool roundJoin)
     pen.setJoinStyle(Qt::RoundJoin);
     m_painter.setPen(pen);
     m_painter.setBrush(Qt::NoBrush);
+    // Ink darkens what it crosses; it never lightens the print.
+    m_painter.setCompositionMode(QPainter::CompositionMode_Multiply);
     m_painter.drawPolyline(points);
     if (m_ink.pencil) {
         pen.setWidthF(width * 0.5);
         m_painter.setPen(pen);
         m_painter.drawPolyline(points.translated(jitter(width * 0.3), jitter(width * 0.3)));
     }
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 double PenStrokes::jitter(double amount)

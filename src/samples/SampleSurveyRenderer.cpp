@@ -60,7 +60,7 @@ InkStyle inkFor(const SampleAnswerSheet& sheet)
         ink.colour = QColor(int(18 + 30 * tone), int(18 + 30 * tone), int(24 + 34 * tone));
         break;
     case PenKind::pencil:
-        ink.colour = QColor(int(95 + 40 * tone), int(95 + 40 * tone), int(100 + 40 * tone));
+        ink.colour = QColor(int(110 + 40 * tone), int(110 + 40 * tone), int(115 + 40 * tone));
         ink.pencil = true;
         break;
     }
