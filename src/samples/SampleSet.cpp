@@ -164,9 +164,12 @@ SampleSet makeSampleStack(const SampleStackRequest& request)
     loadSampleFonts();
     SampleSet set;
     set.kind = request.kind;
+    // A mixed and a one-form stack of one seed share no respondent or scan.
+    const quint32 seed =
+        request.seed ^ (request.kind == SampleStackKind::oneForm ? 0xa511e9b3u : 0u);
     // Separate streams: the print, the respondents and the scans.
-    QRandomGenerator printRandom(request.seed * 2654435761u + 17);
-    QRandomGenerator scanRandom(request.seed * 40503u + 101);
+    QRandomGenerator printRandom(seed * 2654435761u + 17);
+    QRandomGenerator scanRandom(seed * 40503u + 101);
     auto randomDpi = [&] {
         return request.dpi > 0 ? request.dpi : (printRandom.bounded(2) == 0 ? 200.0 : 300.0);
     };
@@ -187,7 +190,7 @@ SampleSet makeSampleStack(const SampleStackRequest& request)
     for (int survey = 1; survey <= request.surveyCount; ++survey) {
         prints.append(request.kind == SampleStackKind::oneForm || survey == 1 ? run
                                                                               : randomPrint());
-        set.sheets.append(variedAnswerSheet(survey, request.seed, prints.last().form));
+        set.sheets.append(variedAnswerSheet(survey, seed, prints.last().form));
     }
     const QList<QPair<qint64, SurveySide>> sides = stackOrder(request.surveyCount, request.order);
     for (int i = 0; i < sides.size(); ++i) {
