@@ -1,12 +1,13 @@
-// tallywicket-bench: reads generated survey pages and prints speed, memory and accuracy.
+// tallywicket-bench: reads generated survey stacks the way `tallywicket-cli
+// read --sides duplex` does and prints accuracy, speed and memory.
 #include "BenchScoring.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "scanner/PageNumbering.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QMap>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
@@ -21,8 +22,10 @@ struct Timing
     double totalSeconds = 0;
 };
 
-// Reads the pages with `jobs` workers. Pages finish one after another
-// (in any order), so the gaps between finishes are the seconds per page.
+// Reads the pages with `jobs` workers, as the command line does: the
+// built-in template, pages in the order given, fronts and backs in turn.
+// Pages finish one after another (in any order), so the gaps between
+// finishes are the seconds per page.
 Timing timeReading(const QList<ScanPage>& pages, int jobs)
 {
     QElapsedTimer clock;
@@ -52,29 +55,89 @@ double percent(int part, int whole)
     return whole > 0 ? 100.0 * part / whole : 0;
 }
 
-void printScore(const char* name, const AccuracyScore& score)
+void printTally(const char* indent, const QString& name, const CellTally& tally)
 {
-    std::printf("%s: choice answers correct %d/%d = %.2f%%, silent errors %d = %.2f%%, "
-                "cells sent to review %d/%d = %.1f%%, written answers right %d/%d\n",
-                name, score.choiceCorrect, score.choiceCells,
-                percent(score.choiceCorrect, score.choiceCells), score.silentErrors,
-                percent(score.silentErrors, score.choiceCells), score.reviewedCells, score.cells,
-                percent(score.reviewedCells, score.cells), score.writtenCorrect,
-                score.writtenCells);
-    QMap<qint64, int> byQuestion;
-    QMap<QString, int> byStyle;
-    for (const WrongAnswer& wrong : score.wrong) {
-        ++byQuestion[wrong.questionNumber];
-        ++byStyle[wrong.markStyle.isEmpty() ? QStringLiteral("blank") : wrong.markStyle];
-        std::printf(
-            "  wrong: survey %lld Q%lld (%s) expected \"%s\" read \"%s\"%s\n", wrong.surveyNumber,
-            wrong.questionNumber, wrong.markStyle.isEmpty() ? "blank" : qPrintable(wrong.markStyle),
-            qPrintable(wrong.expected), qPrintable(wrong.read), wrong.reviewed ? "" : "  SILENT");
+    std::printf("%s%-34s %4d cells  right %6.2f%%  wrong-flagged %5.2f%%  wrong-silent %5.2f%%  "
+                "to review %5.1f%%\n",
+                indent, qPrintable(name), tally.cells, percent(tally.correct, tally.cells),
+                percent(tally.wrongFlagged, tally.cells), percent(tally.silent, tally.cells),
+                percent(tally.reviewed, tally.cells));
+}
+
+void printGroups(const char* title, const QMap<QString, CellTally>& groups)
+{
+    std::printf("  choice cells by %s:\n", title);
+    for (auto it = groups.begin(); it != groups.end(); ++it)
+        printTally("    ", it.key(), it.value());
+}
+
+// One stack the benchmark can read.
+struct StackSpec
+{
+    QString name;
+    SampleStackKind kind = SampleStackKind::mixed;
+    quint32 seed = 0;
+    bool degraded = true;
+    bool heldOut = false;
+};
+
+struct SetSummary
+{
+    QString name;
+    AccuracyScore score;
+    int pages = 0;
+    double secondsPerPage = 0;
+};
+
+SetSummary runStack(const StackSpec& spec, int surveys, double dpi, int jobs, bool details,
+                    bool singleTiming, const QString& folder)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const SampleSet set = makeSampleStack({.kind = spec.kind,
+                                           .surveyCount = surveys,
+                                           .seed = spec.seed,
+                                           .dpi = dpi,
+                                           .degraded = spec.degraded,
+                                           .order = SampleStackOrder::duplex});
+    QList<QStringList> passes;
+    for (const QString& path : writeSampleSet(set, folder))
+        passes.append({path}); // one pass each keeps the order given, as the command line does
+    const QList<ScanPage> pages = makePages(passes, PageNumbering::automaticDuplex);
+    std::printf("== %s: %s stack, seed %u, %d surveys, %lld pages (generated in %.1f s)\n",
+                qPrintable(spec.name), qPrintable(stackKindName(spec.kind)), spec.seed, surveys,
+                qint64(pages.size()), clock.nsecsElapsed() / 1e9);
+    std::fflush(stdout);
+    if (singleTiming) {
+        const Timing single = timeReading(pages, 1);
+        std::printf("one worker: median %.3f s/page (total %.1f s)\n", single.medianSecondsPerPage,
+                    single.totalSeconds);
     }
-    for (auto it = byQuestion.begin(); it != byQuestion.end(); ++it)
-        std::printf("  wrong on Q%lld: %d\n", it.key(), it.value());
-    for (auto it = byStyle.begin(); it != byStyle.end(); ++it)
-        std::printf("  wrong with %s: %d\n", qPrintable(it.key()), it.value());
+    const Timing all = timeReading(pages, jobs);
+    const double perPage = all.totalSeconds / qMax<qsizetype>(1, pages.size());
+    std::printf("%d workers: %.3f s/page overall (median gap %.3f s, total %.1f s), skipped "
+                "pages %lld\n",
+                jobs, perPage, all.medianSecondsPerPage, all.totalSeconds,
+                qint64(all.result.skippedPages.size()));
+
+    const AccuracyScore score = scoreReading(set, all.result);
+    printTally("  ", QStringLiteral("choice cells"), score.choice);
+    printTally("  ", QStringLiteral("written cells"), score.written);
+    printTally("  ", QStringLiteral("all cells"), score.all);
+    std::printf("  written cells in silent errors: %d\n", score.written.silent);
+    printGroups("mark style", score.byMarkStyle);
+    printGroups("pen", score.byPen);
+    printGroups("resolution", score.byDpi);
+    printGroups("layout", score.byLayout);
+    if (details && !spec.heldOut) {
+        for (const WrongAnswer& wrong : score.wrong)
+            std::printf("  wrong: survey %lld Q%lld (%s) expected \"%s\" read \"%s\"%s\n",
+                        wrong.surveyNumber, wrong.questionNumber, qPrintable(wrong.markStyle),
+                        qPrintable(wrong.expected), qPrintable(wrong.read),
+                        wrong.reviewed ? "" : "  SILENT");
+    }
+    std::fflush(stdout);
+    return {spec.name, score, int(pages.size()), perPage};
 }
 
 } // namespace
@@ -85,48 +148,96 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reads generated 300 dpi survey pages, clean and degraded, and prints "
-                       "seconds per page, peak memory and accuracy."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Generates survey stacks, reads them as `tallywicket-cli read --sides duplex` does and "
+        "prints accuracy (right, wrong but sent to review, wrong and silent; per mark style, "
+        "pen, resolution and layout), seconds per page and peak memory.\n\n"
+        "Sets: tuning-mixed, tuning-one-form (tune on these), held-out-mixed, "
+        "held-out-one-form (judge on these; their cells are never listed), classic-clean, "
+        "classic-degraded (the demo stack's form)."));
     parser.addHelpOption();
     const QCommandLineOption surveys(
-        QStringLiteral("surveys"), QStringLiteral("Surveys per set, two pages each (default 10)."),
-        QStringLiteral("N"), QStringLiteral("10"));
-    const QCommandLineOption skipSingle(QStringLiteral("skip-single"),
-                                        QStringLiteral("Leave out the one-worker timing."));
-    parser.addOptions({surveys, skipSingle});
+        QStringLiteral("surveys"), QStringLiteral("Surveys per set, two pages each (default 40)."),
+        QStringLiteral("N"), QStringLiteral("40"));
+    const QCommandLineOption sets(
+        QStringLiteral("sets"),
+        QStringLiteral("Comma-separated sets to run (default: tuning-mixed,tuning-one-form,"
+                       "held-out-mixed,held-out-one-form)."),
+        QStringLiteral("LIST"),
+        QStringLiteral("tuning-mixed,tuning-one-form,held-out-mixed,held-out-one-form"));
+    const QCommandLineOption tuningSeed(QStringLiteral("tuning-seed"),
+                                        QStringLiteral("Seed of the tuning sets (default 2026)."),
+                                        QStringLiteral("SEED"), QStringLiteral("2026"));
+    const QCommandLineOption heldOutSeed(
+        QStringLiteral("held-out-seed"),
+        QStringLiteral("Seed of the held-out sets (default 90417). Never tune on it."),
+        QStringLiteral("SEED"), QStringLiteral("90417"));
+    const QCommandLineOption dpi(
+        QStringLiteral("dpi"),
+        QStringLiteral("Print every set at this resolution (default: 200 or 300 as drawn)."),
+        QStringLiteral("DPI"), QStringLiteral("0"));
+    const QCommandLineOption jobs(
+        QStringLiteral("jobs"), QStringLiteral("Reading workers (default: every core)."),
+        QStringLiteral("N"), QString::number(QThread::idealThreadCount()));
+    const QCommandLineOption details(QStringLiteral("details"),
+                                     QStringLiteral("List every wrong cell of the tuning and "
+                                                    "classic sets."));
+    const QCommandLineOption keep(QStringLiteral("keep"),
+                                  QStringLiteral("Keep the generated pages in FOLDER/SET."),
+                                  QStringLiteral("FOLDER"));
+    const QCommandLineOption skipSingle(
+        QStringLiteral("skip-single"),
+        QStringLiteral("Leave out the one-worker timing of the classic clean set."));
+    parser.addOptions(
+        {surveys, sets, tuningSeed, heldOutSeed, dpi, jobs, details, keep, skipSingle});
     parser.process(app);
     const int count = qMax(1, parser.value(surveys).toInt());
-    const int cores = QThread::idealThreadCount();
+    const int workers = qMax(1, parser.value(jobs).toInt());
+    const quint32 tuning = parser.value(tuningSeed).toUInt();
+    const quint32 heldOut = parser.value(heldOutSeed).toUInt();
 
-    QTemporaryDir folder;
-    const struct
-    {
-        const char* name;
-        bool degraded;
-        quint32 seed;
-    } sets[] = {{"clean", false, 101}, {"degraded", true, 202}};
-    for (const auto& stack : sets) {
-        const SampleSet set =
-            makeSampleSet(count, stack.seed, 300, stack.degraded, SampleStackOrder::duplex);
-        QList<QStringList> passes;
-        for (const QString& path :
-             writeSampleSet(set, folder.filePath(QString::fromLatin1(stack.name))))
-            passes.append({path});
-        const QList<ScanPage> pages = makePages(passes, PageNumbering::automaticDuplex);
-        std::printf("== %s set: %lld pages at 300 dpi\n", stack.name, qint64(pages.size()));
-        std::fflush(stdout);
-        if (!stack.degraded && !parser.isSet(skipSingle)) {
-            const Timing single = timeReading(pages, 1);
-            std::printf("one worker: median %.3f s/page (total %.1f s)\n",
-                        single.medianSecondsPerPage, single.totalSeconds);
+    const QList<StackSpec> known{
+        {QStringLiteral("tuning-mixed"), SampleStackKind::mixed, tuning},
+        {QStringLiteral("tuning-one-form"), SampleStackKind::oneForm, tuning},
+        {QStringLiteral("held-out-mixed"), SampleStackKind::mixed, heldOut, true, true},
+        {QStringLiteral("held-out-one-form"), SampleStackKind::oneForm, heldOut, true, true},
+        {QStringLiteral("classic-clean"), SampleStackKind::classic, 101, false},
+        {QStringLiteral("classic-degraded"), SampleStackKind::classic, 202, true},
+    };
+    QList<StackSpec> chosen;
+    for (const QString& name : parser.value(sets).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const auto it = std::find_if(known.begin(), known.end(),
+                                     [&](const StackSpec& spec) { return spec.name == name; });
+        if (it == known.end()) {
+            std::fprintf(stderr, "tallywicket-bench: unknown set \"%s\"\n\n%s", qPrintable(name),
+                         qPrintable(parser.helpText()));
+            return 2;
         }
-        const Timing all = timeReading(pages, cores);
-        std::printf("all %d cores: median %.3f s/page (total %.1f s, %.3f s/page overall)\n", cores,
-                    all.medianSecondsPerPage, all.totalSeconds, all.totalSeconds / pages.size());
-        std::printf("skipped pages: %lld\n", qint64(all.result.skippedPages.size()));
-        printScore(stack.name, scoreReading(set, all.result));
-        std::fflush(stdout);
+        chosen.append(*it);
+    }
+
+    QList<SetSummary> summaries;
+    for (const StackSpec& spec : chosen) {
+        QTemporaryDir scratch;
+        const QString folder =
+            parser.isSet(keep) ? QDir(parser.value(keep)).filePath(spec.name) : scratch.path();
+        const bool single =
+            spec.name == QLatin1String("classic-clean") && !parser.isSet(skipSingle);
+        summaries.append(runStack(spec, count, parser.value(dpi).toDouble(), workers,
+                                  parser.isSet(details), single, folder));
+    }
+
+    std::printf("\n== summary (%d surveys per set)\n", count);
+    for (const SetSummary& summary : summaries) {
+        const AccuracyScore& s = summary.score;
+        std::printf(
+            "%s: choice_cells=%d choice_correct=%.1f%% choice_silent=%.1f%% "
+            "choice_review_rate=%.1f%% cells=%d correct=%.1f%% silent_errors=%.1f%% "
+            "review_rate=%.1f%% written_silent=%d seconds_per_page=%.2f\n",
+            qPrintable(summary.name), s.choice.cells, percent(s.choice.correct, s.choice.cells),
+            percent(s.choice.silent, s.choice.cells), percent(s.choice.reviewed, s.choice.cells),
+            s.all.cells, percent(s.all.correct, s.all.cells), percent(s.all.silent, s.all.cells),
+            percent(s.all.reviewed, s.all.cells), s.written.silent, summary.secondsPerPage);
     }
     std::printf("peak memory: %.0f MiB\n", peakMemoryMiB());
     return 0;

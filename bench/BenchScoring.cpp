@@ -5,9 +5,55 @@
 #include <QSet>
 #include <algorithm>
 
+namespace {
+
+using Kind = SurveyTemplateDefinition::QuestionKind;
+
+QStringList labelSet(const QString& cell)
+{
+    QStringList labels;
+    for (const QString& piece : cell.split(QLatin1Char(';'))) {
+        if (!piece.trimmed().isEmpty())
+            labels.append(piece.trimmed());
+    }
+    std::sort(labels.begin(), labels.end());
+    labels.erase(std::unique(labels.begin(), labels.end()), labels.end());
+    return labels;
+}
+
+void count(CellTally& tally, bool correct, bool reviewed)
+{
+    ++tally.cells;
+    tally.reviewed += reviewed ? 1 : 0;
+    if (correct)
+        ++tally.correct;
+    else if (reviewed)
+        ++tally.wrongFlagged;
+    else
+        ++tally.silent;
+}
+
+// Each printed question of the survey's form, both sides.
+QMap<qint64, FormQuestion> printedQuestions(const SampleSet& set, qint64 surveyNumber)
+{
+    const SampleRenderOptions print = surveyPrint(set, surveyNumber);
+    QMap<qint64, FormQuestion> printed;
+    for (SurveySide side : {SurveySide::front, SurveySide::back}) {
+        for (const FormQuestion& question : layoutSurveyPage(side, print.dpi, print.form).questions)
+            printed.insert(question.number, question);
+    }
+    return printed;
+}
+
+} // namespace
+
+bool sameLabels(const QString& expected, const QString& read)
+{
+    return labelSet(expected) == labelSet(read);
+}
+
 AccuracyScore scoreReading(const SampleSet& set, const SurveyExtractionResult& result)
 {
-    using Kind = SurveyTemplateDefinition::QuestionKind;
     const auto& questions = SurveyTemplateDefinition::krdaQuestions();
     QSet<QPair<qint64, qint64>> reviewed;
     for (const QuestionReviewItem& item : result.reviewItems)
@@ -16,32 +62,45 @@ AccuracyScore scoreReading(const SampleSet& set, const SurveyExtractionResult& r
     AccuracyScore score;
     for (const SampleAnswerSheet& sheet : set.sheets) {
         const QStringList expected = expectedAnswers(sheet);
-        QStringList read;
+        // A survey missing from the reading has no cells: all of them silent.
+        std::optional<QStringList> read;
         for (const SurveyResponse& response : result.responses) {
             if (response.surveyNumber == sheet.surveyNumber)
                 read = response.answers;
         }
+        const QMap<qint64, FormQuestion> printed = printedQuestions(set, sheet.surveyNumber);
+        const double dpi = surveyPrint(set, sheet.surveyNumber).dpi;
         for (qint64 n = 1; n <= 14; ++n) {
-            const QString cell = read.value(n - 1, QStringLiteral("N/A"));
+            const QString truth = expected.value(n - 1);
+            const std::optional<QString> cell =
+                read ? std::optional(read->value(n - 1)) : std::nullopt;
             const bool isReviewed = reviewed.contains({sheet.surveyNumber, n});
-            const bool correct = answerMatches(expected[n - 1], cell);
-            ++score.cells;
-            score.reviewedCells += isReviewed ? 1 : 0;
-            if (questions.value(n).kind == Kind::written) {
-                ++score.writtenCells;
-                score.writtenCorrect += correct ? 1 : 0;
-                continue;
-            }
-            ++score.choiceCells;
-            if (correct) {
-                ++score.choiceCorrect;
-                continue;
-            }
-            score.silentErrors += isReviewed ? 0 : 1;
+            const bool ambiguous = truth == QLatin1String("AMBIGUOUS");
+            const bool correct = cell && (ambiguous ? isReviewed : sameLabels(truth, *cell));
             const SampleAnswer& answer = sheet.answers.at(n - 1);
-            score.wrong.append({sheet.surveyNumber, n, expected[n - 1], cell,
-                                answer.chosen.isEmpty() ? QString() : markStyleName(answer.style),
-                                isReviewed});
+            const bool written = questions.value(n).kind == Kind::written;
+            count(score.all, correct, isReviewed);
+            count(written ? score.written : score.choice, correct, isReviewed);
+            const QString style = written                   ? QStringLiteral("handwriting")
+                                  : answer.chosen.isEmpty() ? QStringLiteral("blank")
+                                                            : markStyleName(answer.style);
+            if (!written) {
+                count(score.byMarkStyle[ambiguous ? QStringLiteral("two marks") : style], correct,
+                      isReviewed);
+                count(score.byPen[penName(sheet.pen)], correct, isReviewed);
+                count(score.byDpi[QStringLiteral("%1 dpi").arg(dpi)], correct, isReviewed);
+                const FormQuestion& question = printed[n];
+                const bool boxes =
+                    !question.options.isEmpty() && question.options.first().box.has_value();
+                count(score.byLayout[arrangementName(question.arrangement) +
+                                     (boxes ? QStringLiteral(", boxes")
+                                            : QStringLiteral(", bare labels"))],
+                      correct, isReviewed);
+            }
+            if (!correct)
+                score.wrong.append({sheet.surveyNumber, n, truth,
+                                    cell.value_or(QStringLiteral("(survey missing)")), style,
+                                    isReviewed});
         }
     }
     return score;

@@ -17,7 +17,7 @@ packages=(
   libgtest-dev libgmock-dev
   espeak-ng sox pulseaudio pulseaudio-utils
   libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev libvulkan-dev
-  openssl xvfb xauth fonts-dejavu-core
+  openssl xvfb xauth fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-urw-base35
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "SampleAnswerSheet.h"
 
 #include "model/SurveyTemplateDefinition.h"
+#include "samples/SampleFormLayout.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -31,15 +32,81 @@ MarkStyle randomBoxStyle(QRandomGenerator& random)
     return MarkStyle::filledBox;
 }
 
-QString randomWrittenText(QRandomGenerator& random)
+QString randomWrittenText(QRandomGenerator& random, int fewest = 3, int most = 8)
 {
     QStringList words;
-    const int count = 3 + random.bounded(6);
+    const int count = fewest + random.bounded(most - fewest + 1);
     for (int i = 0; i < count; ++i)
         words.append(kWrittenWords.at(random.bounded(int(kWrittenWords.size()))));
     return words.join(QLatin1Char(' '));
 }
+// A respondent's habits: the mark they mostly make, where boxes are
+// printed and where labels are bare.
+struct Habit
+{
+    MarkStyle boxed = MarkStyle::tick;
+    MarkStyle bare = MarkStyle::circle;
+};
+
+MarkStyle anyBoxedStyle(QRandomGenerator& random)
+{
+    static const struct
+    {
+        MarkStyle style;
+        int weight;
+    } styles[] = {{MarkStyle::tick, 24},
+                  {MarkStyle::cross, 20},
+                  {MarkStyle::filledBox, 12},
+                  {MarkStyle::scribble, 10},
+                  {MarkStyle::circle, 10},
+                  {MarkStyle::tightCircle, 12},
+                  {MarkStyle::circleBoxAndLabel, 12}};
+    int roll = random.bounded(100);
+    for (const auto& entry : styles) {
+        if (roll < entry.weight)
+            return entry.style;
+        roll -= entry.weight;
+    }
+    return MarkStyle::tick;
+}
+
+MarkStyle anyBareStyle(QRandomGenerator& random)
+{
+    const int roll = random.bounded(100);
+    if (roll < 30)
+        return MarkStyle::circle;
+    if (roll < 65)
+        return MarkStyle::tightCircle;
+    return roll < 85 ? MarkStyle::tickBeforeLabel : MarkStyle::crossBeforeLabel;
+}
+
+// The labels a multiple-choice respondent marks: one to four, in template order.
+QStringList someOf(const QStringList& options, QRandomGenerator& random)
+{
+    const int wanted = 1 + random.bounded(std::min(4, int(options.size())));
+    QStringList chosen;
+    for (int i = 0; i < options.size(); ++i) {
+        const int left = int(options.size()) - i;
+        if (random.bounded(left) < wanted - chosen.size())
+            chosen.append(options.at(i));
+    }
+    return chosen;
+}
+
 } // namespace
+
+QString penName(PenKind pen)
+{
+    switch (pen) {
+    case PenKind::blueBallpoint:
+        return QStringLiteral("blue ball-point");
+    case PenKind::blackBallpoint:
+        return QStringLiteral("black ball-point");
+    case PenKind::pencil:
+        return QStringLiteral("pencil");
+    }
+    return {};
+}
 
 QString markStyleName(MarkStyle style)
 {
@@ -52,6 +119,16 @@ QString markStyleName(MarkStyle style)
         return QStringLiteral("filled box");
     case MarkStyle::circle:
         return QStringLiteral("circle");
+    case MarkStyle::scribble:
+        return QStringLiteral("scribbled box");
+    case MarkStyle::tightCircle:
+        return QStringLiteral("tight circle");
+    case MarkStyle::circleBoxAndLabel:
+        return QStringLiteral("circle round box and label");
+    case MarkStyle::tickBeforeLabel:
+        return QStringLiteral("tick before label");
+    case MarkStyle::crossBeforeLabel:
+        return QStringLiteral("cross before label");
     }
     return {};
 }
@@ -88,6 +165,59 @@ SampleAnswerSheet randomAnswerSheet(qint64 surveyNumber, quint32 seed)
     return sheet;
 }
 
+SampleAnswerSheet variedAnswerSheet(qint64 surveyNumber, quint32 seed, const FormStyle& form)
+{
+    QRandomGenerator random(seed ^ quint32(surveyNumber * 2246822519u) ^ 0x9e3779b9u);
+    SampleAnswerSheet sheet;
+    sheet.surveyNumber = surveyNumber;
+    const int penRoll = random.bounded(100);
+    sheet.pen = penRoll < 50   ? PenKind::blueBallpoint
+                : penRoll < 82 ? PenKind::blackBallpoint
+                               : PenKind::pencil;
+    sheet.inkTone = random.generateDouble();
+    sheet.tremor = 0.15 + 0.85 * random.generateDouble();
+    sheet.overshoot = random.generateDouble();
+    const Habit habit{anyBoxedStyle(random), anyBareStyle(random)};
+    const int blankPercent = random.bounded(12);
+
+    const auto& questions = SurveyTemplateDefinition::krdaQuestions();
+    for (auto it = questions.begin(); it != questions.end(); ++it) {
+        SampleAnswer& answer = sheet.answers[it.key() - 1];
+        const QStringList& options = it->options;
+        if (it->kind == Kind::written) {
+            answer.handwriting = random.bounded(100) < 75;
+            if (answer.handwriting) {
+                // Some answer in a word or two, some fill the space.
+                answer.writtenText = random.bounded(100) < 30 ? randomWrittenText(random, 1, 2)
+                                                              : randomWrittenText(random, 3, 12);
+            }
+            continue;
+        }
+        if (random.bounded(100) < blankPercent)
+            continue;
+        const bool boxes = form.printsBoxes(it.key());
+        const bool lapse = random.bounded(100) < 25;
+        answer.style = boxes ? (lapse ? anyBoxedStyle(random) : habit.boxed)
+                             : (lapse ? anyBareStyle(random) : habit.bare);
+        if (it->kind == Kind::singleChoice) {
+            const int first = random.bounded(int(options.size()));
+            answer.chosen = {options.at(first)};
+            if (random.bounded(100) < 4) {
+                // Two marks: the respondent could not decide.
+                const int second =
+                    (first + 1 + random.bounded(int(options.size()) - 1)) % int(options.size());
+                answer.chosen.append(options.at(second));
+            }
+        } else {
+            answer.chosen = someOf(options, random);
+        }
+        const bool writeInRule = form.questions.value(it.key() - 1).writeIn;
+        if (writeInRule && answer.chosen.contains(options.last()) && random.bounded(100) < 50)
+            answer.writeInText = randomWrittenText(random, 1, 3);
+    }
+    return sheet;
+}
+
 QStringList expectedAnswers(const SampleAnswerSheet& sheet)
 {
     QStringList cells;
@@ -97,6 +227,10 @@ QStringList expectedAnswers(const SampleAnswerSheet& sheet)
         if (it->kind == Kind::written) {
             cells.append(answer.handwriting ? QStringLiteral("Handwritten answer needs review")
                                             : QStringLiteral("N/A"));
+            continue;
+        }
+        if (it->kind == Kind::singleChoice && answer.chosen.size() > 1) {
+            cells.append(QStringLiteral("AMBIGUOUS"));
             continue;
         }
         QStringList ordered;

@@ -1,0 +1,214 @@
+#include "samples/SampleSurveyRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <algorithm>
+
+namespace {
+
+constexpr double kDpi = 150;
+
+// A varied print run with every choice question boxed or every one bare.
+FormStyle formWith(bool boxes, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    FormStyle form = randomFormStyle(random, kDpi);
+    for (QuestionPrint& print : form.questions)
+        print.boxes = boxes;
+    return form;
+}
+
+// Pen ink: where the filled-in page differs from the blank form.
+struct Ink
+{
+    QImage filled;
+    QImage blank;
+
+    bool at(int x, int y) const
+    {
+        if (!filled.rect().contains(x, y))
+            return false;
+        return qAbs(qGray(filled.pixel(x, y)) - qGray(blank.pixel(x, y))) > 40;
+    }
+
+    // How dark the ink is on bare paper (ink over print only darkens the
+    // print): its fifth-darkest pixel in a hundred.
+    int inkLevelIn(const QRectF& rect) const
+    {
+        QList<int> levels;
+        const QRect area = rect.toAlignedRect() & filled.rect();
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (at(x, y) && qGray(blank.pixel(x, y)) > 240)
+                    levels.append(qGray(filled.pixel(x, y)));
+            }
+        }
+        std::sort(levels.begin(), levels.end());
+        return levels.isEmpty() ? 255 : levels[levels.size() / 20];
+    }
+
+    double shareIn(const QRectF& rect) const
+    {
+        const QRect area = rect.toAlignedRect() & filled.rect();
+        int inked = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                inked += at(x, y) ? 1 : 0;
+        }
+        return area.isEmpty() ? 0 : double(inked) / (area.width() * area.height());
+    }
+};
+
+SampleAnswerSheet sheetMarking(MarkStyle style, PenKind pen)
+{
+    SampleAnswerSheet sheet;
+    sheet.pen = pen;
+    sheet.tremor = 0.6;
+    sheet.overshoot = 0.5;
+    const QPair<int, QString> marks[] = {{0, QStringLiteral("Prefer not to answer")},
+                                         {4, QStringLiteral("No")},
+                                         {5, QStringLiteral("Maybe")}};
+    for (const auto& [index, label] : marks) {
+        sheet.answers[index].chosen = {label};
+        sheet.answers[index].style = style;
+    }
+    return sheet;
+}
+
+} // namespace
+
+// Each mark lands where a person would put it: in the box, round the label
+// (or box and label), or just left of a bare label.
+TEST(SampleMarks, EachStyleInksWhereItBelongs)
+{
+    enum Where
+    {
+        inBox,
+        round,
+        roundBoxToo,
+        leftOfLabel
+    };
+    const struct
+    {
+        MarkStyle style;
+        bool boxes;
+        Where where;
+        bool tight;
+    } rows[] = {
+        {MarkStyle::tick, true, inBox, false},
+        {MarkStyle::cross, true, inBox, false},
+        {MarkStyle::filledBox, true, inBox, false},
+        {MarkStyle::scribble, true, inBox, false},
+        {MarkStyle::circle, true, round, false},
+        {MarkStyle::circle, false, round, false},
+        {MarkStyle::tightCircle, true, round, true},
+        {MarkStyle::tightCircle, false, round, true},
+        {MarkStyle::circleBoxAndLabel, true, roundBoxToo, true},
+        {MarkStyle::tickBeforeLabel, false, leftOfLabel, false},
+        {MarkStyle::crossBeforeLabel, false, leftOfLabel, false},
+    };
+    int seed = 0;
+    for (const auto& row : rows) {
+        for (PenKind pen : {PenKind::blueBallpoint, PenKind::blackBallpoint, PenKind::pencil}) {
+            SCOPED_TRACE((markStyleName(row.style) + QStringLiteral(" with ") + penName(pen) +
+                          (row.boxes ? QStringLiteral(", boxes") : QStringLiteral(", bare")))
+                             .toStdString());
+            const FormStyle form = formWith(row.boxes, ++seed);
+            const SampleRenderOptions options{.dpi = kDpi, .form = form, .seed = quint32(seed)};
+            const Ink ink{
+                renderSurveyPage(sheetMarking(row.style, pen), SurveySide::front, options),
+                renderBlankSurveyPage(SurveySide::front, kDpi, form)};
+            const FormPageLayout layout = layoutSurveyPage(SurveySide::front, kDpi, form);
+            for (const FormQuestion& question : layout.questions) {
+                for (const FormOption& option : question.options) {
+                    const bool marked = sheetMarking(row.style, pen)
+                                            .answers[question.number - 1]
+                                            .chosen.contains(option.label);
+                    const QRectF label = option.labelRect;
+                    const double h = label.height();
+                    if (!marked) {
+                        // Unmarked choices stay clean, box and label alike.
+                        EXPECT_EQ(ink.shareIn(label.adjusted(h * 0.3, h * 0.3, -h * 0.3, -h * 0.3)),
+                                  0.0)
+                            << option.label.toStdString();
+                        continue;
+                    }
+                    SCOPED_TRACE(option.label.toStdString());
+                    // Pencil is a light grey; ball-point nearly black.
+                    const int level = ink.inkLevelIn(label.adjusted(-3 * h, -h, h, h));
+                    if (pen == PenKind::pencil)
+                        EXPECT_GT(level, 90);
+                    else
+                        EXPECT_LT(level, 90);
+                    if (row.where == inBox) {
+                        EXPECT_GT(ink.shareIn(*option.box), 0.08);
+                        continue;
+                    }
+                    if (row.where == leftOfLabel) {
+                        EXPECT_GT(
+                            ink.shareIn(QRectF(label.left() - h * 1.2, label.top(), h * 1.2, h)),
+                            0.02);
+                        continue;
+                    }
+                    // A ring: ink on every side of what it rings, none across
+                    // its middle, and a tight one close to the letters.
+                    const QRectF target = row.where == roundBoxToo ? label | *option.box : label;
+                    const double cy = target.center().y();
+                    const double w = target.width();
+                    EXPECT_GT(
+                        ink.shareIn(QRectF(target.left() - 2 * h, cy - 0.3 * h, 2 * h, 0.6 * h)),
+                        0);
+                    EXPECT_GT(ink.shareIn(QRectF(target.right(), cy - 0.3 * h, 2 * h, 0.6 * h)), 0);
+                    const double nearest = row.tight ? 0.75 : 2.0;
+                    EXPECT_GT(ink.shareIn(QRectF(target.left() + w * 0.25, cy - nearest * h,
+                                                 w * 0.5, (nearest - 0.25) * h)),
+                              0);
+                    EXPECT_GT(ink.shareIn(QRectF(target.left() + w * 0.25, cy + 0.25 * h, w * 0.5,
+                                                 (nearest - 0.25) * h)),
+                              0);
+                    EXPECT_EQ(ink.shareIn(
+                                  QRectF(target.left() + w * 0.1, cy - 0.15 * h, w * 0.8, 0.3 * h)),
+                              0);
+                }
+            }
+        }
+    }
+}
+
+TEST(SampleMarks, VariedRespondentsMarkAsTheFormAllows)
+{
+    QSet<int> boxedStyles, bareStyles, pens;
+    int ambiguous = 0, blanks = 0, shortAnswers = 0, writeIns = 0;
+    for (quint32 seed = 1; seed <= 60; ++seed) {
+        QRandomGenerator random(seed);
+        const FormStyle form = randomFormStyle(random, 200);
+        const SampleAnswerSheet sheet = variedAnswerSheet(seed, seed, form);
+        pens.insert(int(sheet.pen));
+        const QStringList cells = expectedAnswers(sheet);
+        for (qint64 n = 1; n <= 14; ++n) {
+            const SampleAnswer& answer = sheet.answers[n - 1];
+            ambiguous += cells[n - 1] == QLatin1String("AMBIGUOUS") ? 1 : 0;
+            if (answer.handwriting && !answer.writtenText.contains(QLatin1Char(' ')))
+                ++shortAnswers;
+            writeIns += answer.writeInText.isEmpty() ? 0 : 1;
+            if (answer.chosen.isEmpty()) {
+                blanks += answer.handwriting ? 0 : 1;
+                continue;
+            }
+            (form.printsBoxes(n) ? boxedStyles : bareStyles).insert(int(answer.style));
+        }
+    }
+    using M = MarkStyle;
+    EXPECT_EQ(boxedStyles,
+              (QSet<int>{int(M::tick), int(M::cross), int(M::filledBox), int(M::scribble),
+                         int(M::circle), int(M::tightCircle), int(M::circleBoxAndLabel)}));
+    // Bare labels have no box to tick, fill or ring with its label.
+    EXPECT_EQ(bareStyles, (QSet<int>{int(M::circle), int(M::tightCircle), int(M::tickBeforeLabel),
+                                     int(M::crossBeforeLabel)}));
+    EXPECT_EQ(pens.size(), 3);
+    EXPECT_GT(ambiguous, 3);
+    EXPECT_GT(blanks, 10);
+    EXPECT_GT(shortAnswers, 3);
+    EXPECT_GT(writeIns, 3);
+}

@@ -1,0 +1,228 @@
+#include "model/SurveyTemplateDefinition.h"
+#include "samples/SampleFonts.h"
+#include "samples/SampleSet.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace {
+
+SampleSet stack(SampleStackKind kind, int surveys, quint32 seed, bool degraded = true)
+{
+    return makeSampleStack(
+        {.kind = kind, .surveyCount = surveys, .seed = seed, .degraded = degraded});
+}
+
+QMap<qint64, FormQuestion> printed(const SampleRenderOptions& print)
+{
+    QMap<qint64, FormQuestion> questions;
+    for (SurveySide side : {SurveySide::front, SurveySide::back}) {
+        for (const FormQuestion& question : layoutSurveyPage(side, print.dpi, print.form).questions)
+            questions.insert(question.number, question);
+    }
+    return questions;
+}
+
+bool isSerif(const QString& family)
+{
+    for (const SampleFontFamily& entry : sampleFontFamilies()) {
+        if (entry.family == family)
+            return entry.serif;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(SampleStack, OneFormStacksShareOnePrintRunWhileHandsAndScansDiffer)
+{
+    const SampleSet set = stack(SampleStackKind::oneForm, 8, 31);
+    ASSERT_EQ(set.pages.size(), 16);
+    const SampleRenderOptions first = set.pages.first().options;
+    EXPECT_FALSE(first.form.isClassic());
+    QSet<QString> pens;
+    QSet<double> skews;
+    QSet<QStringList> answers;
+    for (const SampleSetPage& page : set.pages) {
+        EXPECT_EQ(page.options.form, first.form);
+        EXPECT_EQ(page.options.dpi, first.dpi);
+        EXPECT_EQ(page.options.paper, first.paper);
+        skews.insert(page.options.skewDegrees);
+    }
+    for (const SampleAnswerSheet& sheet : set.sheets) {
+        pens.insert(penName(sheet.pen) + QString::number(sheet.tremor));
+        answers.insert(expectedAnswers(sheet));
+    }
+    EXPECT_EQ(pens.size(), 8);
+    EXPECT_GT(answers.size(), 6);
+    EXPECT_GT(skews.size(), 8);
+}
+
+TEST(SampleStack, MixedStacksVaryEverythingAPrintRunCan)
+{
+    const SampleSet set = stack(SampleStackKind::mixed, 24, 5);
+    QSet<QString> families, formats, arrangements, writingSpaces, papers;
+    QSet<double> dpis, sizes;
+    QSet<bool> serif, bold, boxes, writeIns;
+    for (qint64 survey = 1; survey <= 24; ++survey) {
+        const SampleRenderOptions print = surveyPrint(set, survey);
+        families.insert(print.form.family);
+        serif.insert(isSerif(print.form.family));
+        bold.insert(print.form.boldHeadings);
+        sizes.insert(print.form.optionPt);
+        formats.insert(numberFormatName(print.form.numberFormat));
+        dpis.insert(print.dpi);
+        papers.insert(paperToneName(print.paper));
+        for (const FormQuestion& question : printed(print)) {
+            if (question.options.isEmpty()) {
+                writingSpaces.insert(writingSpaceName(question.writing));
+                continue;
+            }
+            arrangements.insert(arrangementName(question.arrangement));
+            boxes.insert(question.options.first().box.has_value());
+            if (question.number == 3 || question.number == 8)
+                writeIns.insert(!question.writeInRules.isEmpty());
+        }
+    }
+    EXPECT_GE(families.size(), 5);
+    EXPECT_EQ(serif.size(), 2);
+    EXPECT_EQ(bold.size(), 2);
+    EXPECT_GE(sizes.size(), 4);
+    EXPECT_EQ(formats.size(), 4);
+    EXPECT_EQ(dpis, (QSet<double>{200, 300}));
+    EXPECT_EQ(papers.size(), 3);
+    EXPECT_EQ(arrangements.size(), 4);
+    EXPECT_EQ(writingSpaces.size(), 3);
+    EXPECT_EQ(boxes.size(), 2);
+    EXPECT_EQ(writeIns.size(), 2);
+
+    QSet<int> turns;
+    QSet<bool> colour, jpeg, blurred, doodled;
+    double widestSkew = 0;
+    for (const SampleSetPage& page : set.pages) {
+        turns.insert(page.options.quarterTurns);
+        colour.insert(page.options.colour);
+        jpeg.insert(page.options.jpegQuality > 0);
+        blurred.insert(page.options.blur > 0);
+        doodled.insert(page.options.squiggles > 0);
+        widestSkew = qMax(widestSkew, qAbs(page.options.skewDegrees));
+        if (page.options.jpegQuality > 0) {
+            EXPECT_GE(page.options.jpegQuality, 60);
+            EXPECT_LE(page.options.jpegQuality, 85);
+        }
+    }
+    EXPECT_GE(turns.size(), 3);
+    EXPECT_EQ(colour.size(), 2);
+    EXPECT_EQ(jpeg.size(), 2);
+    EXPECT_EQ(blurred.size(), 2);
+    EXPECT_EQ(doodled.size(), 2);
+    EXPECT_GT(widestSkew, 1.0);
+    EXPECT_LE(widestSkew, 1.5);
+}
+
+TEST(SampleStack, EqualRequestsGiveEqualStacksAndPages)
+{
+    for (SampleStackKind kind : {SampleStackKind::mixed, SampleStackKind::oneForm}) {
+        SCOPED_TRACE(stackKindName(kind).toStdString());
+        const SampleSet a = stack(kind, 3, 77);
+        const SampleSet b = stack(kind, 3, 77);
+        const SampleSet other = stack(kind, 3, 78);
+        EXPECT_EQ(a.sheets, b.sheets);
+        EXPECT_NE(a.sheets, other.sheets);
+        ASSERT_EQ(a.pages.size(), b.pages.size());
+        for (qsizetype i = 0; i < a.pages.size(); ++i)
+            EXPECT_EQ(a.pages[i].options, b.pages[i].options);
+        SampleRenderOptions small = a.pages[1].options;
+        small.dpi = 100;
+        EXPECT_EQ(renderSurveyPage(a.sheets[0], a.pages[1].side, small),
+                  renderSurveyPage(b.sheets[0], b.pages[1].side, small));
+    }
+}
+
+// Every label the truth names is printed inside the page, clear of the
+// other labels and boxes of its question, and questions do not overlap.
+TEST(SampleStack, EveryMarkedLabelIsPrintedClearOfItsNeighbours)
+{
+    const struct
+    {
+        SampleStackKind kind;
+        quint32 seed;
+    } stacks[] = {{SampleStackKind::mixed, 1},
+                  {SampleStackKind::mixed, 2},
+                  {SampleStackKind::oneForm, 3},
+                  {SampleStackKind::oneForm, 4}};
+    for (const auto& row : stacks) {
+        const SampleSet set = stack(row.kind, 10, row.seed);
+        for (const SampleAnswerSheet& sheet : set.sheets) {
+            const SampleRenderOptions print = surveyPrint(set, sheet.surveyNumber);
+            const QMap<qint64, FormQuestion> questions = printed(print);
+            const QRectF page(0, 0, 8.5 * print.dpi, 11 * print.dpi);
+            for (qint64 n = 1; n <= 14; ++n) {
+                const FormQuestion& question = questions[n];
+                SCOPED_TRACE(QStringLiteral("seed %1 survey %2 Q%3")
+                                 .arg(row.seed)
+                                 .arg(sheet.surveyNumber)
+                                 .arg(n)
+                                 .toStdString());
+                QStringList labels;
+                QList<QRectF> taken;
+                for (const FormOption& option : question.options) {
+                    labels.append(option.label);
+                    EXPECT_TRUE(page.contains(option.labelRect));
+                    const QRectF printedRect =
+                        option.box ? option.labelRect | *option.box : option.labelRect;
+                    for (const QRectF& other : taken)
+                        EXPECT_FALSE(printedRect.intersects(other));
+                    taken.append(printedRect);
+                }
+                for (const QString& label : sheet.answers[n - 1].chosen)
+                    EXPECT_TRUE(labels.contains(label)) << label.toStdString();
+                if (n != 7 && n != 14) {
+                    const FormQuestion& next = questions[n + 1];
+                    for (const QRectF& rect : taken)
+                        EXPECT_LT(rect.bottom(), next.heading.first().rect.top());
+                }
+            }
+        }
+    }
+}
+
+TEST(SampleStack, GroundTruthNamesEachCellsMarkAndTheStacksPrint)
+{
+    QTemporaryDir dir;
+    const SampleSet set =
+        makeSampleStack({.kind = SampleStackKind::mixed, .surveyCount = 2, .seed = 9, .dpi = 72});
+    writeSampleSet(set, dir.path());
+
+    QFile json(QDir(dir.path()).filePath(QStringLiteral("ground-truth.json")));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const QJsonObject truth = QJsonDocument::fromJson(json.readAll()).object();
+    EXPECT_EQ(truth[QStringLiteral("kind")].toString(), QStringLiteral("mixed"));
+    const QJsonObject survey = truth[QStringLiteral("surveys")].toArray()[1].toObject();
+    EXPECT_EQ(survey[QStringLiteral("form")].toObject()[QStringLiteral("font")].toString(),
+              surveyPrint(set, 2).form.family);
+    EXPECT_EQ(survey[QStringLiteral("pen")].toString(), penName(set.sheets[1].pen));
+    const QJsonArray cells = survey[QStringLiteral("questions")].toArray();
+    for (int i = 0; i < 14; ++i) {
+        const SampleAnswer& answer = set.sheets[1].answers[i];
+        const QJsonObject cell = cells[i].toObject();
+        EXPECT_EQ(cell[QStringLiteral("truth")].toString(), expectedAnswers(set.sheets[1])[i]);
+        if (!answer.chosen.isEmpty()) {
+            EXPECT_EQ(cell[QStringLiteral("markStyle")].toString(), markStyleName(answer.style));
+        }
+    }
+
+    QFile csv(QDir(dir.path()).filePath(QStringLiteral("ground-truth.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList header = QString::fromUtf8(csv.readLine()).trimmed().split(QLatin1Char(','));
+    EXPECT_EQ(header.mid(0, 3), (QStringList{"survey_id", "Q1", "Q2"}));
+    EXPECT_EQ(header.value(15), QStringLiteral("Q1 mark"));
+    EXPECT_EQ(header.size(), 29);
+}
