@@ -165,6 +165,16 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
     if (m_data->levelled.empty())
         return;
     const double h = std::max(6.0, printHeight);
+    // An "O" or "D" inside a word can draw a square too; a check box stands
+    // apart from the words.
+    const auto insideWord = [&](const QRect& square) {
+        const QRectF s(square);
+        return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
+            const QRectF overlap = p.intersected(s);
+            return p.width() >= 2 * s.width() &&
+                   overlap.width() * overlap.height() >= 0.6 * s.width() * s.height();
+        });
+    };
     cv::Mat ink;
     cv::threshold(m_data->levelled, ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
 
@@ -194,7 +204,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
             continue;
         const cv::Mat own = lineLabels(r) == i;
         const QRect square = outlineInMask(own, true);
-        if (square.isEmpty())
+        if (square.isEmpty() || insideWord(square.translated(r.x, r.y)))
             continue;
         m_boxes.append(square.translated(r.x, r.y));
         sides(r).setTo(255, own);
@@ -202,8 +212,12 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
     // Boxes found whole among the ink (rounded corners break their sides
     // apart as lines): their outline band is taken out.
     {
+        // Closed over pixel-wide gaps: a faint outline breaks apart.
+        cv::Mat closed;
+        cv::morphologyEx(ink, closed, cv::MORPH_CLOSE,
+                         cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));
         cv::Mat labels, stats, centres;
-        const int count = cv::connectedComponentsWithStats(ink, labels, stats, centres, 8, CV_32S);
+        const int count = cv::connectedComponentsWithStats(closed, labels, stats, centres, 8, CV_32S);
         for (int i = 1; i < count; ++i) {
             const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
                              stats.at<int>(i, cv::CC_STAT_WIDTH),
@@ -215,19 +229,19 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
             if (found.isEmpty() || found.height() < 0.7 * h || found.height() > 2.8 * h)
                 continue;
             const QRect square = found.translated(r.x, r.y);
-            if (std::any_of(m_boxes.begin(), m_boxes.end(),
+            if (insideWord(square) || std::any_of(m_boxes.begin(), m_boxes.end(),
                             [&](const QRect& b) { return b.intersects(square); }))
                 continue;
             m_boxes.append(square);
             const int band = std::max(3, int(std::lround(0.18 * square.width())));
             cv::Mat ring = cv::Mat::zeros(r.size(), CV_8U);
-            const cv::Rect outer(found.x() - 1, found.y() - 1, found.width() + 2, found.height() + 2);
+            const cv::Rect outer(found.x() - 2, found.y() - 2, found.width() + 4, found.height() + 4);
             cv::rectangle(ring, outer, 255, cv::FILLED);
             const cv::Rect inner(found.x() + band, found.y() + band, found.width() - 2 * band,
                                  found.height() - 2 * band);
             if (inner.width > 0 && inner.height > 0)
                 cv::rectangle(ring, inner, 0, cv::FILLED);
-            sides(r).setTo(255, own & ring);
+            sides(r).setTo(255, own & ring & ink(r));
         }
     }
     cv::Mat grownLines;
@@ -245,7 +259,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
         const double area = std::max(1.0, p.width() * p.height());
         const bool inBox = std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& b) {
             const QRectF overlap = p.intersected(QRectF(b).adjusted(-slack, -slack, slack, slack));
-            return overlap.width() * overlap.height() >= 0.4 * area;
+            return p.width() <= 1.6 * b.width() && overlap.width() * overlap.height() >= 0.4 * area;
         });
         if (!inBox)
             print.append(p);

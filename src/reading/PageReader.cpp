@@ -240,6 +240,19 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
         for (const QuestionAnchor& a : anchors)
             err << " " << a.questionNumber << "@" << int(a.bounds.top());
         err << "\n";
+        if (qEnvironmentVariableIsSet("TW_READER_DEBUG_AT")) {
+            const QStringList at = qEnvironmentVariable("TW_READER_DEBUG_AT").split(QLatin1Char(','));
+            const QRectF probe(at[0].toDouble(), at[1].toDouble(), at[2].toDouble(), at[3].toDouble());
+            for (const QRectF& p : printBoxes)
+                if (p.intersects(probe))
+                    err << "  print " << p.left() << "," << p.top() << " " << p.width() << "x" << p.height() << "\n";
+            for (const InkPiece& p : ink.pieces())
+                if (QRectF(p.bounds).intersects(probe))
+                    err << "  piece " << p.bounds.left() << "," << p.bounds.top() << " " << p.bounds.width() << "x" << p.bounds.height() << " kind " << int(p.kind) << "\n";
+            for (const QRect& b : ink.boxes())
+                if (QRectF(b).intersects(probe))
+                    err << "  box " << b.left() << "," << b.top() << " " << b.width() << "x" << b.height() << "\n";
+        }
         for (const RecognizedTextBlock& b : blocks)
             err << "  line " << int(b.pixelBounds.left()) << "," << int(b.pixelBounds.top()) << " "
                 << int(b.pixelBounds.width()) << "x" << int(b.pixelBounds.height()) << " c=" << b.confidence
