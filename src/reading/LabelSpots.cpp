@@ -104,6 +104,42 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
         std::fill(used.begin() + c.first, used.begin() + c.first + c.count, true);
         placed[c.label] = c;
     }
+    // A ring touching the letters can take one off the word read ("Neb",
+    // "es"): a label still missing takes an unused word that is the start or
+    // end of it, its box widened over the letters lost.
+    for (qsizetype l = 0; l < labels.size(); ++l) {
+        if (placed[l])
+            continue;
+        const QString wanted = foldedText(labels[l]);
+        std::optional<Candidate> best;
+        for (qsizetype b = 0; b < lines.size(); ++b) {
+            const QList<TextWord> words = wordsOf(lines[b]);
+            for (qsizetype i = 0; i < words.size(); ++i) {
+                if (usedWords[b][i])
+                    continue;
+                const QString part = foldedText(words[i].text);
+                if (part.size() < 2 || 2 * part.size() < wanted.size() || part.size() >= wanted.size())
+                    continue;
+                const bool start = wanted.startsWith(part), end = wanted.endsWith(part);
+                if (!start && !end)
+                    continue;
+                const double similarity = double(part.size()) / double(wanted.size());
+                if (best && best->similarity >= similarity)
+                    continue;
+                QRectF box = words[i].box;
+                const double lost = box.width() * double(wanted.size() - part.size()) / part.size();
+                if (end)
+                    box.setLeft(box.left() - lost);
+                else
+                    box.setRight(box.right() + lost);
+                best = Candidate{l, b, i, 1, similarity, box};
+            }
+        }
+        if (best) {
+            usedWords[best->line][best->first] = true;
+            placed[l] = best;
+        }
+    }
     QList<LabelSpot> spots;
     for (qsizetype l = 0; l < labels.size(); ++l)
         if (placed[l])

@@ -1,6 +1,7 @@
 #include "PageInk.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -212,10 +213,10 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
     // Boxes found whole among the ink (rounded corners break their sides
     // apart as lines): their outline band is taken out.
     {
-        // Closed over pixel-wide gaps: a faint outline breaks apart.
+        // Closed over small gaps: a faint outline breaks apart at its
+        // rounded corners.
         cv::Mat closed;
-        cv::morphologyEx(ink, closed, cv::MORPH_CLOSE,
-                         cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));
+        cv::dilate(ink, closed, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));
         cv::Mat labels, stats, centres;
         const int count = cv::connectedComponentsWithStats(closed, labels, stats, centres, 8, CV_32S);
         for (int i = 1; i < count; ++i) {

@@ -218,8 +218,10 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
             printBoxes.append(block.pixelBounds);
         for (const TextWord& word : block.words) {
             const QPointF centre = word.box.center();
-            const bool amongLabels = std::any_of(areas.begin(), areas.end(), [&](const QRectF& a) {
-                return a.contains(centre);
+            const bool amongLabels = std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
+                return std::any_of(list.begin(), list.end(), [&](const LabelSpot& spot) {
+                    return spot.box.adjusted(-2.6 * h, -0.5 * h, 0.7 * h, 0.5 * h).contains(centre);
+                });
             });
             const bool label = std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
                 return std::any_of(list.begin(), list.end(), [&](const LabelSpot& spot) {
@@ -249,6 +251,15 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
             for (const InkPiece& p : ink.pieces())
                 if (QRectF(p.bounds).intersects(probe))
                     err << "  piece " << p.bounds.left() << "," << p.bounds.top() << " " << p.bounds.width() << "x" << p.bounds.height() << " kind " << int(p.kind) << "\n";
+            const QImage lev = ink.levelled();
+            for (int y = int(probe.top()); y < int(probe.bottom()); ++y) {
+                QString row;
+                for (int x = int(probe.left()); x < int(probe.right()); ++x) {
+                    const int v = qGray(lev.pixel(x, y));
+                    row += v < 120 ? QLatin1Char('#') : v < 185 ? QLatin1Char('+') : v < 220 ? QLatin1Char('-') : QLatin1Char('.');
+                }
+                err << "  |" << row << "\n";
+            }
             for (const QRect& b : ink.boxes())
                 if (QRectF(b).intersects(probe))
                     err << "  box " << b.left() << "," << b.top() << " " << b.width() << "x" << b.height() << "\n";
