@@ -102,6 +102,11 @@ SurveyProjectDocument readDocument(const json& root)
     document.questions = readList(root, "questions", [](const json& value, const QString& path) {
         return readQuestion(value, path);
     });
+    if (optionalMember(root, "reviewItems"))
+        document.reviewItems =
+            readList(root, "reviewItems", [](const json& value, const QString& path) {
+                return readReviewItem(value, path);
+            });
     return document;
 }
 

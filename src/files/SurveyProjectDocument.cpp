@@ -68,6 +68,12 @@ QByteArray encodeProjectDocument(const SurveyProjectDocument& document)
         {"responses", std::move(responses)},
         {"questions", std::move(questions)},
     };
+    if (!document.reviewItems.isEmpty()) {
+        json items = json::array();
+        for (const auto& item : document.reviewItems)
+            items.push_back(surveyjson::toJson(item));
+        root["reviewItems"] = std::move(items);
+    }
     // No connected CSV leaves the key out rather than writing null.
     if (document.csvPath)
         root["csvPath"] = document.csvPath->toStdString();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SavedScanPage.h"
+#include "model/QuestionReviewItem.h"
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
 #include "model/SurveyQuestion.h"
@@ -13,8 +14,8 @@
 #include <optional>
 
 // One survey run as kept in a project file (.twk). Page images stay where
-// they are; the document only records their paths. Review items are never
-// stored.
+// they are; the document only records their paths. Answers still waiting for
+// review are kept under "reviewItems", written only when there are any.
 struct SurveyProjectDocument
 {
     qint64 version = 1;
@@ -25,6 +26,7 @@ struct SurveyProjectDocument
     QList<SavedScanPage> pages;
     QList<SurveyResponse> responses;
     QList<SurveyQuestion> questions;
+    QList<QuestionReviewItem> reviewItems; // read back with fresh ids
 
     // The document for the store's current state: version 1, named after the
     // survey title, pages converted one by one.

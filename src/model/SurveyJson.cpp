@@ -315,4 +315,47 @@ SurveyResponse readResponse(const json& value, const QString& path)
     return response;
 }
 
+json toJson(const QuestionReviewItem& item)
+{
+    json value{{"surveyNumber", item.surveyNumber},
+               {"questionNumber", item.questionNumber},
+               {"pageNumber", item.pageNumber},
+               {"prompt", stringJson(item.prompt)},
+               {"suggestedText", stringJson(item.suggestedText)},
+               // A reader's odd score must not make the whole project unwritable.
+               {"confidence", std::isfinite(item.confidence) ? item.confidence : 0.0},
+               {"enteredText", stringJson(item.enteredText)},
+               {"imageFile", stringJson(item.imageURL.toLocalFile())}};
+    if (item.reviewNote)
+        value["reviewNote"] = stringJson(*item.reviewNote);
+    return value;
+}
+
+QuestionReviewItem readReviewItem(const json& value, const QString& path)
+{
+    requireObject(value, path);
+    const auto text = [&](const char* key) {
+        const json* member = optionalMember(value, key);
+        return member ? readString(*member, childPath(path, key)) : QString();
+    };
+    QuestionReviewItem item; // a fresh id
+    item.surveyNumber =
+        readInteger(requiredMember(value, "surveyNumber", path), childPath(path, "surveyNumber"));
+    item.questionNumber = readInteger(requiredMember(value, "questionNumber", path),
+                                      childPath(path, "questionNumber"));
+    if (const json* page = optionalMember(value, "pageNumber"))
+        item.pageNumber = readInteger(*page, childPath(path, "pageNumber"));
+    item.prompt = text("prompt");
+    item.suggestedText = text("suggestedText");
+    if (const json* confidence = optionalMember(value, "confidence"))
+        item.confidence = readDouble(*confidence, childPath(path, "confidence"));
+    item.enteredText = text("enteredText");
+    if (const json* note = optionalMember(value, "reviewNote"))
+        item.reviewNote = readString(*note, childPath(path, "reviewNote"));
+    const QString imageFile = text("imageFile");
+    if (!imageFile.isEmpty())
+        item.imageURL = QUrl::fromLocalFile(imageFile);
+    return item;
+}
+
 } // namespace surveyjson

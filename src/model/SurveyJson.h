@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QuestionReviewItem.h"
 #include "SurveyConfiguration.h"
 #include "SurveyEnums.h"
 #include "SurveyQuestion.h"
@@ -41,6 +42,9 @@ nlohmann::json toJson(const SurveyConfiguration& configuration);
 nlohmann::json toJson(const SurveyTemplateField& field);
 nlohmann::json toJson(const SurveyQuestion& question);
 nlohmann::json toJson(const SurveyResponse& response);
+// A pending review item of the project file's "reviewItems": the crop as
+// "imageFile", "reviewNote" only when present.
+nlohmann::json toJson(const QuestionReviewItem& item);
 
 // Every key optional; JSON null counts as absent.
 SurveyConfiguration readConfiguration(const nlohmann::json& value, const QString& path = {});
@@ -48,6 +52,8 @@ SurveyConfiguration readConfiguration(const nlohmann::json& value, const QString
 SurveyTemplateField readTemplateField(const nlohmann::json& value, const QString& path = {});
 SurveyQuestion readQuestion(const nlohmann::json& value, const QString& path = {});
 SurveyResponse readResponse(const nlohmann::json& value, const QString& path = {});
+// Survey and question numbers required, the rest optional; the id is new.
+QuestionReviewItem readReviewItem(const nlohmann::json& value, const QString& path = {});
 
 // Building blocks shared with the project file reader.
 QString childPath(const QString& parent, const char* key);

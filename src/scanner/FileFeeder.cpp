@@ -34,7 +34,11 @@ ScanBatchResult makeFileBatch(const QString& scanRoot, const SurveyConfiguration
 
     const QDateTime now = QDateTime::currentDateTime();
     ScanBatchResult result;
-    result.pages = makePages(passes, numbering, now);
+    // Two passes of fronts and backs pair at their boundary; a single list
+    // of files has none to go by.
+    result.pages = numbering == PageNumbering::manualTwoSided && passes.size() == 2
+                       ? makeTwoSidedPages(passes[0], passes[1], folder, now)
+                       : makePages(passes, numbering, now);
     result.responses = makePlaceholderResponses(result.pages, configuration.questionCount, now);
     return result;
 }

@@ -23,6 +23,7 @@ using CopyPasses =
 // configuration's title, the files copied in by `copyPasses`, and the copies
 // numbered into pages and placeholder responses like a scanner's batch.
 // Throws ScannerServiceError: platform when the folder cannot be made,
-// scanProducedNoFiles when nothing was copied, and what `copyPasses` throws.
+// scanProducedNoFiles when nothing was copied, twoSidedIncomplete when two
+// passes of fronts and backs differ in length, and what `copyPasses` throws.
 ScanBatchResult makeFileBatch(const QString& scanRoot, const SurveyConfiguration& configuration,
                               const CopyPasses& copyPasses);

@@ -1,5 +1,7 @@
 #include "PageNumbering.h"
 
+#include "ScanEndText.h"
+#include "ScannerService.h"
 #include "model/NaturalOrder.h"
 
 #include <QFileInfo>
@@ -22,17 +24,23 @@ PageNumbering pageNumberingFor(DuplexMode mode, bool scanBothSides)
     return PageNumbering::singleSided;
 }
 
+namespace {
+// Devices name files by counters, so "page-10" must follow "page-9".
+QStringList inFileNameOrder(QStringList files)
+{
+    std::stable_sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
+        return naturalLess(QFileInfo(a).fileName(), QFileInfo(b).fileName());
+    });
+    return files;
+}
+} // namespace
+
 QList<ScanPage> makePages(const QList<QStringList>& passes, PageNumbering numbering,
                           const QDateTime& capturedAt)
 {
     QStringList files;
-    for (QStringList pass : passes) {
-        // Devices name files by counters, so "page-10" must follow "page-9".
-        std::stable_sort(pass.begin(), pass.end(), [](const QString& a, const QString& b) {
-            return naturalLess(QFileInfo(a).fileName(), QFileInfo(b).fileName());
-        });
-        files += pass;
-    }
+    for (const QStringList& pass : passes)
+        files += inFileNameOrder(pass);
 
     const qsizetype n = files.size();
     const qsizetype half = n / 2;
@@ -58,6 +66,30 @@ QList<ScanPage> makePages(const QList<QStringList>& passes, PageNumbering number
         page.capturedAt = capturedAt;
         page.fileURL = QUrl::fromLocalFile(files[i]);
         pages.append(page);
+    }
+    return pages;
+}
+
+QList<ScanPage> makeTwoSidedPages(const QStringList& fronts, const QStringList& backs,
+                                  const QString& folder, const QDateTime& capturedAt)
+{
+    if (fronts.size() != backs.size())
+        throw ScannerServiceError(ScannerServiceError::Kind::twoSidedIncomplete,
+                                  unpairedSidesText(fronts.size(), backs.size(), folder));
+    const QStringList sides[] = {inFileNameOrder(fronts), inFileNameOrder(backs)};
+    QList<ScanPage> pages;
+    pages.reserve(fronts.size() * 2);
+    for (const SurveySide side : {SurveySide::front, SurveySide::back}) {
+        const QStringList& files = sides[side == SurveySide::front ? 0 : 1];
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            ScanPage page;
+            page.side = side;
+            page.surveyNumber = i + 1;
+            page.pageNumber = pages.size() + 1;
+            page.capturedAt = capturedAt;
+            page.fileURL = QUrl::fromLocalFile(files[i]);
+            pages.append(page);
+        }
     }
     return pages;
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -129,14 +130,48 @@ private:
     SANE_Handle m_handle;
 };
 
+// SANE is process-wide: a layer left behind on a thread whose driver call
+// hung must not end SANE under the layer that replaced it, so the last layer
+// alive ends it.
+class SaneLibrary
+{
+public:
+    static bool acquire()
+    {
+        std::lock_guard lock(mutex());
+        if (users() == 0 && sane_init(nullptr, nullptr) != SANE_STATUS_GOOD)
+            return false;
+        ++users();
+        return true;
+    }
+    static void release()
+    {
+        std::lock_guard lock(mutex());
+        if (--users() == 0)
+            sane_exit();
+    }
+
+private:
+    static std::mutex& mutex()
+    {
+        static std::mutex m;
+        return m;
+    }
+    static int& users()
+    {
+        static int count = 0;
+        return count;
+    }
+};
+
 class SaneLayer : public ScanDeviceLayer
 {
 public:
-    SaneLayer() { m_initialised = sane_init(nullptr, nullptr) == SANE_STATUS_GOOD; }
+    SaneLayer() { m_initialised = SaneLibrary::acquire(); }
     ~SaneLayer() override
     {
         if (m_initialised)
-            sane_exit();
+            SaneLibrary::release();
     }
 
     QList<DeviceListing> listDevices() override

@@ -2,6 +2,7 @@
 
 #include "Mailbox.h"
 #include "PageNumbering.h"
+#include "ScanEndText.h"
 #include "ScanPass.h"
 #include "SourceSelection.h"
 
@@ -21,7 +22,7 @@ struct DiscoveryUpdate
 
 QString timeoutText(std::chrono::milliseconds bound)
 {
-    return QStringLiteral("The scanner driver did not respond within %1 seconds.")
+    return QStringLiteral("no answer within %1 seconds")
         .arg(QString::number(double(bound.count()) / 1000.0));
 }
 
@@ -162,38 +163,74 @@ QCoro::Task<ScanBatchResult> SaneScannerService::scanBatch(ScannerDevice device,
                                              QDateTime::currentSecsSinceEpoch());
     const PageNumbering numbering =
         pageNumberingFor(configuration.duplexMode, configuration.scanBothSides);
+    if (numbering == PageNumbering::manualTwoSided)
+        co_return co_await scanTwoPasses(device.id, folder, configuration.questionCount);
+    co_return co_await scanOnePass(device.id, folder, numbering, configuration.questionCount);
+}
 
-    QList<QStringList> passes;
-    if (numbering == PageNumbering::manualTwoSided) {
-        passes.append(co_await runPass(device.id, folder, QStringLiteral("fronts"), false));
-        if (m_prompt && co_await m_prompt->askToReloadBacks() == BackSideChoice::cancel)
-            throw ScannerServiceError(Kind::scanCanceled);
-        if (m_canceled)
-            throw ScannerServiceError(Kind::scanCanceled);
-        passes.append(co_await runPass(device.id, folder, QStringLiteral("backs"), false));
-    } else {
-        passes.append(co_await runPass(device.id, folder, QStringLiteral("surveys"),
-                                       numbering == PageNumbering::automaticDuplex));
-    }
-
-    qsizetype fileCount = 0;
-    for (const QStringList& pass : passes)
-        fileCount += pass.size();
-    if (fileCount == 0)
-        throw ScannerServiceError(Kind::scanProducedNoFiles);
+QCoro::Task<ScanBatchResult> SaneScannerService::scanOnePass(QString deviceName, QString folder,
+                                                             PageNumbering numbering,
+                                                             qint64 questionCount)
+{
+    const PassOutcome pass = co_await runPass(deviceName, folder, QStringLiteral("surveys"),
+                                              numbering == PageNumbering::automaticDuplex);
+    if (pass.files.isEmpty())
+        throw pass.error.value_or(ScannerServiceError(Kind::scanProducedNoFiles));
 
     const QDateTime now = QDateTime::currentDateTime();
     ScanBatchResult result;
-    result.pages = makePages(passes, numbering, now);
-    result.responses = makePlaceholderResponses(result.pages, configuration.questionCount, now);
+    result.pages = makePages({pass.files}, numbering, now);
+    result.responses = makePlaceholderResponses(result.pages, questionCount, now);
+    // The pages scanned before a jam or a cancel are as good as any.
+    if (pass.error)
+        result.endedEarly = ScanEarlyEnd{stopCauseOf(*pass.error), pass.error->description()};
     co_return result;
 }
 
-QCoro::Task<QStringList> SaneScannerService::runPass(QString deviceName, QString folder,
-                                                     QString documentName, bool wantDuplex)
+QCoro::Task<ScanBatchResult> SaneScannerService::scanTwoPasses(QString deviceName, QString folder,
+                                                               qint64 questionCount)
+{
+    const PassOutcome fronts =
+        co_await runPass(deviceName, folder, QStringLiteral("fronts"), false);
+    if (fronts.error) {
+        if (fronts.files.isEmpty())
+            throw *fronts.error;
+        throw ScannerServiceError(Kind::twoSidedIncomplete,
+                                  frontsStoppedText(fronts.files.size(), *fronts.error, folder));
+    }
+    if (fronts.files.isEmpty())
+        throw ScannerServiceError(Kind::scanProducedNoFiles);
+
+    // Backs that do not match the fronts one for one are not paired at all:
+    // a missing sheet would shift every survey after it.
+    const auto incomplete = [&](qsizetype backs, const std::optional<ScannerServiceError>& error) {
+        QString text = unpairedSidesText(fronts.files.size(), backs, folder);
+        if (error && error->kind() != Kind::scanCanceled)
+            text += QLatin1Char('\n') + error->description();
+        return ScannerServiceError(Kind::twoSidedIncomplete, text);
+    };
+    if (m_prompt && co_await m_prompt->askToReloadBacks() == BackSideChoice::cancel)
+        throw incomplete(0, std::nullopt);
+    if (m_canceled)
+        throw incomplete(0, std::nullopt);
+    const PassOutcome backs = co_await runPass(deviceName, folder, QStringLiteral("backs"), false);
+    if (backs.error || backs.files.size() != fronts.files.size())
+        throw incomplete(backs.files.size(), backs.error);
+
+    const QDateTime now = QDateTime::currentDateTime();
+    ScanBatchResult result;
+    result.pages = makeTwoSidedPages(fronts.files, backs.files, folder, now);
+    result.responses = makePlaceholderResponses(result.pages, questionCount, now);
+    co_return result;
+}
+
+QCoro::Task<SaneScannerService::PassOutcome> SaneScannerService::runPass(QString deviceName,
+                                                                         QString folder,
+                                                                         QString documentName,
+                                                                         bool wantDuplex)
 {
     if (m_canceled)
-        throw ScannerServiceError(Kind::scanCanceled);
+        co_return PassOutcome{{}, ScannerServiceError(Kind::scanCanceled)};
     auto control = std::make_shared<ScanPassControl>();
     auto mailbox = Mailbox<ScanPassEvent>::create();
     m_control = control;
@@ -221,14 +258,16 @@ QCoro::Task<QStringList> SaneScannerService::runPass(QString deviceName, QString
 
     const SaneTimeouts& timeouts = m_options.timeouts;
     std::chrono::milliseconds bound = timeouts.open;
-    QStringList files;
+    PassOutcome outcome;
     for (;;) {
         std::optional<ScanPassEvent> event = co_await mailbox->next(bound);
         if (!event) {
             // The driver is stuck in a call; the pass is abandoned and stops
             // at its next check if the call ever returns.
             control->canceled = true;
-            throw ScannerServiceError(Kind::deviceConnectionFailed, timeoutText(bound));
+            replaceStuckWorker();
+            outcome.error = ScannerServiceError(Kind::driverStopped, timeoutText(bound));
+            co_return outcome;
         }
         switch (event->kind) {
         case ScanPassEvent::Kind::opened:
@@ -238,15 +277,24 @@ QCoro::Task<QStringList> SaneScannerService::runPass(QString deviceName, QString
             bound = timeouts.progress;
             break;
         case ScanPassEvent::Kind::page:
-            files.append(event->file);
+            outcome.files.append(event->file);
             Q_EMIT pageScanned(event->file);
             break;
         case ScanPassEvent::Kind::finished:
-            co_return files;
+            co_return outcome;
         case ScanPassEvent::Kind::failed:
-            throw ScannerServiceError(event->errorKind, event->errorDetail);
+            outcome.error = ScannerServiceError(event->errorKind, event->errorDetail);
+            co_return outcome;
         }
     }
+}
+
+void SaneScannerService::replaceStuckWorker()
+{
+    m_worker->abandon();
+    m_worker = m_worker->successor();
+    // What the stuck thread learnt about feeders may be half written.
+    m_feederCache = std::make_shared<FeederCache>();
 }
 
 void SaneScannerService::cancelScan()

@@ -2,6 +2,7 @@
 
 #include "BackSidePrompt.h"
 #include "BatchFolder.h"
+#include "PageNumbering.h"
 #include "ScanDeviceLayer.h"
 #include "ScanWorker.h"
 #include "ScannerService.h"
@@ -10,6 +11,7 @@
 #include <QObject>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 struct ScanPassControl;
 struct ScanPassEvent;
@@ -65,8 +67,21 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<QList<ScannerDevice>> discoverSaneDevices();
-    QCoro::Task<QStringList> runPass(QString deviceName, QString folder, QString documentName,
+    // The files of one pass, and why it stopped early when it did.
+    struct PassOutcome
+    {
+        QStringList files;
+        std::optional<ScannerServiceError> error;
+    };
+    QCoro::Task<PassOutcome> runPass(QString deviceName, QString folder, QString documentName,
                                      bool wantDuplex);
+    QCoro::Task<ScanBatchResult> scanOnePass(QString deviceName, QString folder,
+                                             PageNumbering numbering, qint64 questionCount);
+    QCoro::Task<ScanBatchResult> scanTwoPasses(QString deviceName, QString folder,
+                                               qint64 questionCount);
+    // A driver call that did not come back keeps its thread; later work
+    // goes to a fresh one.
+    void replaceStuckWorker();
 
     struct FeederCache;
 

@@ -168,7 +168,11 @@ private:
             throw PassFailure{Kind::scanCanceled, {}};
         if (status == DeviceStatus::ioError && isGone())
             throw PassFailure{Kind::deviceUnavailable, {}};
-        throw PassFailure{Kind::platform, deviceErrorDetail(m_layer, status)};
+        // The operator clears these and scans the rest of the stack.
+        const Kind kind = status == DeviceStatus::jammed      ? Kind::feederJammed
+                          : status == DeviceStatus::coverOpen ? Kind::coverOpen
+                                                              : Kind::platform;
+        throw PassFailure{kind, deviceErrorDetail(m_layer, status)};
     }
 
     void checkCanceled()

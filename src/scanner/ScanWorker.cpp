@@ -3,12 +3,14 @@
 #include "SaneDeviceLayer.h"
 
 #include <QDebug>
+#include <atomic>
 #include <mutex>
 
 struct ScanWorker::State
 {
     LayerFactory factory;
     std::unique_ptr<ScanDeviceLayer> layer; // touched on the worker thread only
+    std::atomic<bool> abandoned{false};
 };
 
 ScanWorker::ScanWorker(LayerFactory factory) : m_state(std::make_shared<State>())
@@ -23,6 +25,11 @@ ScanWorker::ScanWorker(LayerFactory factory) : m_state(std::make_shared<State>()
 
 ScanWorker::~ScanWorker()
 {
+    if (m_state->abandoned) {
+        // The thread object goes once the stuck call has returned and the
+        // loop below has ended.
+        QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    }
     // Queued after every earlier job: release the layer on its own thread,
     // then end the thread's loop.
     QMetaObject::invokeMethod(
@@ -33,6 +40,8 @@ ScanWorker::~ScanWorker()
             QThread::currentThread()->quit();
         },
         Qt::QueuedConnection);
+    if (m_state->abandoned)
+        return;
     if (!m_thread->wait(std::chrono::seconds(5))) {
         // A driver stuck in a call cannot be interrupted; leaving its thread
         // behind is better than crashing on the way out.
@@ -47,6 +56,8 @@ void ScanWorker::post(Job job)
     QMetaObject::invokeMethod(
         m_context,
         [state = m_state, job = std::move(job)] {
+            if (state->abandoned)
+                return;
             try {
                 if (!state->layer)
                     state->layer = state->factory();
@@ -57,6 +68,21 @@ void ScanWorker::post(Job job)
             }
         },
         Qt::QueuedConnection);
+}
+
+void ScanWorker::abandon()
+{
+    m_state->abandoned = true;
+}
+
+bool ScanWorker::isAbandoned() const
+{
+    return m_state->abandoned;
+}
+
+std::shared_ptr<ScanWorker> ScanWorker::successor() const
+{
+    return std::make_shared<ScanWorker>(m_state->factory);
 }
 
 std::shared_ptr<ScanWorker> ScanWorker::sane()

@@ -25,6 +25,15 @@ public:
     // Queues a job; it runs on the worker thread after the earlier ones.
     void post(Job job);
 
+    // Gives the thread up to a driver call that does not come back: no job
+    // posted later runs, destroying the worker does not wait, and the
+    // thread ends on its own if the call ever returns.
+    void abandon();
+    bool isAbandoned() const;
+
+    // A fresh worker on a thread of its own, making the same device layer.
+    std::shared_ptr<ScanWorker> successor() const;
+
     // The process's worker over SANE, shared by every service that asks for
     // it while one is alive (SANE is initialised once).
     static std::shared_ptr<ScanWorker> sane();

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <exception>
+#include <optional>
 
 // One entry of the scanner list.
 struct ScannerDevice
@@ -24,12 +25,35 @@ struct ScannerDevice
     bool operator==(const ScannerDevice&) const = default;
 };
 
+// Why a one-pass scan stopped before the feeder was empty.
+enum class ScanStopCause
+{
+    jammed,
+    coverOpen,
+    driverStopped,
+    deviceGone,
+    canceled,
+    failed,
+};
+
+// A one-pass scan that stopped early: the pages scanned before still count.
+struct ScanEarlyEnd
+{
+    ScanStopCause cause = ScanStopCause::failed;
+    QString detail; // the scanner layer's description of the failure
+
+    bool operator==(const ScanEarlyEnd&) const = default;
+};
+
 // What one scan request returns: the pages, numbered from 1 within the batch,
 // and one placeholder response per survey.
 struct ScanBatchResult
 {
     QList<ScanPage> pages;
     QList<SurveyResponse> responses;
+    // Set when the pass ended early (jam, stall, cancel, ...); `pages` then
+    // holds the pages scanned before it stopped.
+    std::optional<ScanEarlyEnd> endedEarly;
 };
 
 // The scanner layer's failures; what() is the text shown to the operator.
@@ -44,7 +68,15 @@ public:
         noUsableFunctionalUnit,
         scanCanceled,
         scanProducedNoFiles,
-        // Platform failures (SANE status, file system) carry their own text.
+        // A call into the driver did not come back within its bound.
+        driverStopped,
+        // Manual two-sided scanning ended without a back for every front;
+        // the detail says what was scanned and where the files are.
+        twoSidedIncomplete,
+        // Device and platform failures (SANE status, file system) carry
+        // their own text.
+        feederJammed,
+        coverOpen,
         platform,
     };
 
@@ -76,6 +108,10 @@ public:
     virtual QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
                                                    SurveyConfiguration configuration) = 0;
 
-    // Stops a running scan; the pending scanBatch then fails with scanCanceled.
+    // Stops a running scan: the pending scanBatch returns the pages of a
+    // one-pass scan scanned so far, or fails with scanCanceled.
     virtual void cancelScan() {}
 };
+
+// How a scanner failure ends a one-pass scan that already delivered pages.
+ScanStopCause stopCauseOf(const ScannerServiceError& error);

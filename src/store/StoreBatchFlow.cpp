@@ -9,6 +9,7 @@
 #include "SkippedPagesText.h"
 #include "SurveyMerging.h"
 #include "ai/AISettingsStore.h"
+#include "scanner/ScanEndText.h"
 
 #include <QSet>
 
@@ -131,7 +132,7 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
         largestSurvey = std::max(largestSurvey, response.surveyNumber);
     const qint64 first = largestSurvey + 1;
     clearErrorMessage();
-    setReviewItems({});
+    // Answers still waiting for review stay queued; the batch adds its own.
     setSelectedSurveyNumber(std::nullopt);
     resetAIStatus();
 
@@ -149,11 +150,13 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
     if (endIfScanFailed(scanned, QStringLiteral("Scan failed.")))
         co_return;
 
-    // The batch joins the store's current lists, not snapshots taken before
-    // the scan, so edits made meanwhile survive.
+    // The batch joins the store's lists only when it has been read: edits,
+    // CSV and project writes meanwhile see the surveys held before it, never
+    // pages without their answers. It then joins the current lists, not
+    // snapshots taken before the scan, so those edits survive.
     const QList<ScanPage> newPages = renumberPages(scanned.batch.pages, first);
     const QList<SurveyResponse> blankResponses = renumberResponses(scanned.batch.responses, first);
-    setPages(m_pages + newPages);
+    const std::optional<ScanEarlyEnd> endedEarly = scanned.batch.endedEarly;
     setStage(ScanStage::extracting);
     setStatusMessage(QStringLiteral("Reading marks, checkboxes, and text from scanned pages..."));
 
@@ -190,33 +193,17 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
         auto step = applyAIEnhancements(answers.first, answers.second);
         answers = co_await std::move(step);
     }
-    finishBatch(newPages, answers, extraction);
+    finishBatch(newPages, answers, extraction, endedEarly);
 }
 
-void SurveyScanStore::finishBatch(const QList<ScanPage>& newPages, BatchAnswers answers,
-                                  const SurveyExtractionResult& extraction)
+void SurveyScanStore::finishBatch(const QList<ScanPage>& batchPages, BatchAnswers answers,
+                                  const SurveyExtractionResult& extraction,
+                                  const std::optional<ScanEarlyEnd>& endedEarly)
 {
-    // A survey of this batch the operator deleted while it was read stays deleted.
-    QSet<qint64> keptSurveys;
-    for (const ScanPage& page : m_pages)
-        keptSurveys.insert(page.surveyNumber);
-    QSet<qint64> batchSurveys;
-    for (const ScanPage& page : newPages)
-        batchSurveys.insert(page.surveyNumber);
-    const auto deletedMeanwhile = [&](qint64 survey) {
-        return batchSurveys.contains(survey) && !keptSurveys.contains(survey);
-    };
-    QList<SurveyResponse>& batchResponses = answers.first;
-    QList<QuestionReviewItem>& batchItems = answers.second;
-    batchResponses.removeIf(
-        [&](const SurveyResponse& r) { return deletedMeanwhile(r.surveyNumber); });
-    batchItems.removeIf(
-        [&](const QuestionReviewItem& i) { return deletedMeanwhile(i.surveyNumber); });
-    QList<ScanPage> batchPages = newPages;
-    batchPages.removeIf([&](const ScanPage& p) { return deletedMeanwhile(p.surveyNumber); });
-
+    const QList<SurveyResponse>& batchResponses = answers.first;
+    setPages(m_pages + batchPages);
     setResponses(mergeResponses(m_responses, batchResponses));
-    setReviewItems(batchItems);
+    setReviewItems(m_reviewItems + answers.second);
     setDetectedQuestions(mergeQuestions(m_detectedQuestions, extraction.questions));
     if (!batchResponses.isEmpty())
         setSelectedSurveyNumber(batchResponses.first().surveyNumber);
@@ -232,12 +219,22 @@ void SurveyScanStore::finishBatch(const QList<ScanPage>& newPages, BatchAnswers 
         writeProject(*m_projectURL, false);
     setReadingProgress(0, 0);
 
-    if (!extraction.skippedPages.isEmpty()) {
-        // Unreadable pages are named; a file error of the steps above stays below.
-        QString message = skippedPagesText(extraction.skippedPages);
+    // What the operator must act on comes first: the rest of a stack that
+    // stopped early, then unreadable pages; a file error of the steps above
+    // stays below.
+    QStringList notes;
+    if (endedEarly) {
+        QSet<qint64> sheets;
+        for (const ScanPage& page : batchPages)
+            sheets.insert(page.surveyNumber);
+        notes.append(earlyEndText(sheets.size(), *endedEarly));
+    }
+    if (!extraction.skippedPages.isEmpty())
+        notes.append(skippedPagesText(extraction.skippedPages));
+    if (!notes.isEmpty()) {
         if (m_errorMessage)
-            message += QLatin1Char('\n') + *m_errorMessage;
-        setErrorMessage(message);
+            notes.append(*m_errorMessage);
+        setErrorMessage(notes.join(QLatin1Char('\n')));
     }
     setStage(m_reviewItems.isEmpty() ? ScanStage::finished : ScanStage::reviewing);
     if (!m_reviewItems.isEmpty())

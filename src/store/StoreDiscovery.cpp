@@ -33,7 +33,11 @@ QCoro::Task<> SurveyScanStore::scanTemplatePage()
 
     const SurveyConfiguration discovery = makeTemplateDiscoveryConfiguration();
     auto scan = attemptScan(m_scannerService, *device, discovery);
-    const ScanAttempt scanned = co_await std::move(scan);
+    ScanAttempt scanned = co_await std::move(scan);
+    // A template scan the operator canceled stays canceled, however many
+    // pages came before; other early stops still leave a usable first page.
+    if (scanned.batch.endedEarly && scanned.batch.endedEarly->cause == ScanStopCause::canceled)
+        scanned.error = scanned.batch.endedEarly->detail;
     if (endIfScanFailed(scanned, QStringLiteral("Template scan failed.")))
         co_return;
 

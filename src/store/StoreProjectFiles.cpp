@@ -20,9 +20,14 @@ QString SurveyScanStore::scanRunningText()
     return QStringLiteral("Wait for the running scan to finish first.");
 }
 
+bool SurveyScanStore::reviewWorkWouldBeLost() const
+{
+    return !m_reviewItems.isEmpty() && (!m_projectURL || m_isProjectDirty);
+}
+
 bool SurveyScanStore::confirmDiscard(DiscardReason reason)
 {
-    if (!m_isProjectDirty)
+    if (!m_isProjectDirty && !reviewWorkWouldBeLost())
         return true;
     return m_filePanels && m_filePanels->confirmDiscardChanges(reason);
 }
@@ -87,12 +92,14 @@ void SurveyScanStore::openProject(const QString& path)
     setPages(document.scanPages());
     setResponses(document.responses);
     setDetectedQuestions(document.questions);
-    setReviewItems({});
+    setReviewItems(document.reviewItems);
     setSelectedSurveyNumber(document.responses.isEmpty()
                                 ? std::nullopt
                                 : std::optional<qint64>(document.responses.first().surveyNumber));
     setProjectDirty(false);
-    setStage(document.responses.isEmpty() ? ScanStage::idle : ScanStage::finished);
+    setStage(!document.reviewItems.isEmpty() ? ScanStage::reviewing
+             : document.responses.isEmpty()  ? ScanStage::idle
+                                             : ScanStage::finished);
     setStatusMessage(QStringLiteral("Opened %1.").arg(fileName(url)));
     clearErrorMessage();
     resetAIStatus();
@@ -122,11 +129,12 @@ bool SurveyScanStore::writeProject(const QUrl& url, bool updateStatus)
 {
     const std::optional<QString> csvPath =
         m_csvURL ? std::optional<QString>(m_csvURL->toLocalFile()) : std::nullopt;
+    SurveyProjectDocument document =
+        SurveyProjectDocument::fromState(m_configuration, m_pages, m_responses, m_detectedQuestions,
+                                         csvPath, QDateTime::currentDateTimeUtc());
+    document.reviewItems = m_reviewItems;
     try {
-        writeProjectFile(SurveyProjectDocument::fromState(m_configuration, m_pages, m_responses,
-                                                          m_detectedQuestions, csvPath,
-                                                          QDateTime::currentDateTimeUtc()),
-                         url.toLocalFile());
+        writeProjectFile(document, url.toLocalFile());
     } catch (const FileError& error) {
         setErrorMessage(error.description());
         setStatusMessage(QStringLiteral("Could not save project."));

@@ -44,8 +44,12 @@ void SurveyScanStore::updateReviewItem(const QuestionReviewItem& item, const QSt
     auto items = m_reviewItems;
     for (QuestionReviewItem& candidate : items) {
         if (candidate.id == item.id) {
+            if (candidate.enteredText == enteredText)
+                return;
             candidate.enteredText = enteredText;
             setReviewItems(items);
+            // The queue is part of the project file now.
+            setProjectDirty(true);
             return;
         }
     }

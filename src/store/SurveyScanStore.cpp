@@ -258,7 +258,10 @@ void SurveyScanStore::updateDerivedValues()
 
 QList<ScanPage> SurveyScanStore::renumberPages(const QList<ScanPage>& pages, qint64 first) const
 {
-    return ::renumberPages(pages, first, m_pages.size());
+    qint64 largestPage = 0;
+    for (const ScanPage& page : m_pages)
+        largestPage = std::max(largestPage, page.pageNumber);
+    return ::renumberPages(pages, first, largestPage);
 }
 
 QList<SurveyQuestion> SurveyScanStore::mergeQuestions(const QList<SurveyQuestion>& existing,

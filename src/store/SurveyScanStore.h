@@ -123,8 +123,9 @@ public:
     // Selects a device from the list and adapts the configuration to it.
     void selectScanner(const QString& id);
     QCoro::Task<> startScanBatch();
-    // Asks the scanner layer to stop the running scan; the batch then ends
-    // as a failed scan with the scanner's cancel text.
+    // Asks the scanner layer to stop the running scan. A one-pass scan then
+    // reads the pages scanned so far and says how many sheets were kept;
+    // otherwise the batch ends as a failed scan with the scanner's text.
     void cancelScan();
 
     // --- Review, editing and deletion (StoreReview.cpp) --------------------
@@ -146,8 +147,11 @@ public:
     void applyDetectedTemplateQuestions(const QList<SurveyQuestion>& detected);
 
     // --- Projects and CSV (StoreProjectFiles.cpp) ---------------------------
-    // New and open ask FilePanels before dropping unsaved changes; declining
-    // changes nothing.
+    // True when answers wait for review and no project file holds them as
+    // they are (none chosen, or unsaved changes): quitting would drop them.
+    bool reviewWorkWouldBeLost() const;
+    // New and open ask FilePanels before dropping unsaved changes or pending
+    // review work; declining changes nothing.
     void newProject();
     void openProject();
     // Opens the given project file without a panel (also used by open).
@@ -161,7 +165,7 @@ public:
     void resetAIStatus();
 
     // Renumbered new pages: surveys continue at first, page numbers after the
-    // pages the store holds now.
+    // largest page number held now (a deletion must not make them repeat).
     QList<ScanPage> renumberPages(const QList<ScanPage>& pages, qint64 first) const;
     QList<SurveyQuestion> mergeQuestions(const QList<SurveyQuestion>& existing,
                                          const QList<SurveyQuestion>& added) const;
@@ -254,8 +258,9 @@ private:
     applyAIFirstPageExtraction(QList<SurveyResponse> responses, QList<ScanPage> pages,
                                QList<QuestionReviewItem> localReviewItems);
     // Merges a read batch into the current lists, writes files, sets the final status.
-    void finishBatch(const QList<ScanPage>& newPages, BatchAnswers answers,
-                     const SurveyExtractionResult& extraction);
+    void finishBatch(const QList<ScanPage>& batchPages, BatchAnswers answers,
+                     const SurveyExtractionResult& extraction,
+                     const std::optional<ScanEarlyEnd>& endedEarly);
 
     ScannerService* m_scannerService;
     SurveyExtractionService* m_extractionService;

@@ -232,7 +232,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // template edits are worth a question.
     const bool worthKeeping = !m_store->responses().isEmpty() ||
                               !isUnchangedPreset(m_store->configuration().templateFields);
-    if (!m_store->isProjectDirty() || !worthKeeping) {
+    const bool reviewAtRisk = m_store->reviewWorkWouldBeLost();
+    if (!reviewAtRisk && (!m_store->isProjectDirty() || !worthKeeping)) {
         event->accept();
         return;
     }
@@ -240,7 +241,13 @@ void MainWindow::closeEvent(QCloseEvent* event)
     QMessageBox box(QMessageBox::Warning, DialogFilePanels::discardTitle(),
                     DialogFilePanels::discardMessage(), QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("closeQuestion"));
-    box.setInformativeText(QStringLiteral("Save the project before closing?"));
+    const qsizetype pending = m_store->reviewItems().size();
+    box.setInformativeText(
+        reviewAtRisk
+            ? QStringLiteral("%1 %2 waiting for review. Save the project before closing?")
+                  .arg(pending)
+                  .arg(pending == 1 ? QStringLiteral("answer is") : QStringLiteral("answers are"))
+            : QStringLiteral("Save the project before closing?"));
     QPushButton* save = box.addButton(QStringLiteral("Save"), QMessageBox::AcceptRole);
     QPushButton* discard =
         box.addButton(QStringLiteral("Don't Save"), QMessageBox::DestructiveRole);

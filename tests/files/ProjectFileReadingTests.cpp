@@ -121,7 +121,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileRow{"QuestionsMissing", [] { return edited([](json& j) { j.erase("questions"); }); },
                    "\"questions\" is missing"},
         BadFileRow{"CsvPathNumber", [] { return edited([](json& j) { j["csvPath"] = 5; }); },
-                   "\"csvPath\""}),
+                   "\"csvPath\""},
+        BadFileRow{"ReviewItemWithoutSurvey",
+                   [] {
+                       return edited([](json& j) {
+                           j["reviewItems"] = json::array({json{{"questionNumber", 2}}});
+                       });
+                   },
+                   "\"reviewItems[0].surveyNumber\" is missing"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProjectFileReading, LaterVersionsUnknownKeysAndNullCsvPathAreAccepted)
@@ -131,7 +138,7 @@ TEST(ProjectFileReading, LaterVersionsUnknownKeysAndNullCsvPathAreAccepted)
         [](json& j) { j["version"] = 2; },
         [](json& j) { j["version"] = 0; },
         [](json& j) {
-            j["reviewItems"] = json::array({1, 2});
+            j["blankPages"] = json::array({1, 2});
             j["pages"][0]["rotation"] = 90;
         },
         [](json& j) { j["csvPath"] = nullptr; },

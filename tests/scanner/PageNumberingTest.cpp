@@ -1,4 +1,5 @@
 #include "scanner/PageNumbering.h"
+#include "scanner/ScannerService.h"
 
 #include <gtest/gtest.h>
 
@@ -44,10 +45,37 @@ TEST(PageNumbering, DuplexAlternatesSidesAndManualTwoSidedPairsFrontsWithBacks)
     expectNumbering(pages, {{1, F}, {2, F}, {3, F}, {1, B}, {2, B}, {3, B}});
     EXPECT_EQ(pages[3].fileURL.toLocalFile(), "/b/backs-1.png");
 
-    // Five files: the first two are fronts, the last three backs.
+    // Files without a known pass boundary split at half: of five, the
+    // first two are fronts, the last three backs.
     const auto odd =
         makePages({{"f-1", "f-2", "f-3"}, {"b-1", "b-2"}}, PageNumbering::manualTwoSided);
     expectNumbering(odd, {{1, F}, {2, F}, {1, B}, {2, B}, {3, B}});
+}
+
+TEST(PageNumbering, TwoSidedPassesPairAtTheirBoundaryOrNotAtAll)
+{
+    const auto pages = makeTwoSidedPages({"/b/fronts-10.png", "/b/fronts-9.png"},
+                                         {"/b/backs-9.png", "/b/backs-10.png"}, "/b");
+    expectNumbering(pages, {{1, F}, {2, F}, {1, B}, {2, B}});
+    EXPECT_EQ(pages[0].fileURL.toLocalFile(), "/b/fronts-9.png");
+    EXPECT_EQ(pages[2].fileURL.toLocalFile(), "/b/backs-9.png");
+
+    // Ten fronts and nine backs: a half split would make the tenth front
+    // survey 1's back.
+    QStringList fronts, backs;
+    for (int i = 1; i <= 10; ++i) {
+        fronts.append(QStringLiteral("/b/fronts-%1.png").arg(i));
+        if (i < 10)
+            backs.append(QStringLiteral("/b/backs-%1.png").arg(i));
+    }
+    try {
+        makeTwoSidedPages(fronts, backs, "/b");
+        ADD_FAILURE() << "unequal passes were paired";
+    } catch (const ScannerServiceError& error) {
+        EXPECT_EQ(error.kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+        EXPECT_EQ(error.description(), "10 fronts and 9 backs were scanned. Feed the backs again.\n"
+                                       "The scanned pages are kept in /b.");
+    }
 }
 
 TEST(PageNumbering, SingleSidedInNaturalOrderWithinEachPass)

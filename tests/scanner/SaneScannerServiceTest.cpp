@@ -221,23 +221,26 @@ TEST_F(SaneScannerServiceTest, DeclinedBackSidesCancelTheBatchAndKeepTheFronts)
     const auto outcome =
         runScan(service.scanBatch(testDevice(), configuration(DuplexMode::manual, true)));
     ASSERT_TRUE(outcome.error);
-    EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::scanCanceled);
+    EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+    EXPECT_TRUE(outcome.error->description().startsWith(
+        "10 fronts and 0 backs were scanned. Feed the backs again.\n"));
     EXPECT_EQ(filesUnder(root.path()).size(), 10);
 }
 
-TEST_F(SaneScannerServiceTest, CancelMidPassStopsTheScanAndKeepsWrittenPages)
+TEST_F(SaneScannerServiceTest, CancelMidPassReturnsThePagesScannedSoFar)
 {
     int delivered = 0;
-    QObject::connect(&service, &SaneScannerService::pageScanned, [&] {
+    const auto connection = QObject::connect(&service, &SaneScannerService::pageScanned, [&] {
         if (++delivered == 2)
             service.cancelScan();
     });
-    const auto outcome =
-        runScan(service.scanBatch(testDevice(), configuration(DuplexMode::simplex, false)));
-    EXPECT_EQ(outcome.message(), "The scan was canceled.");
-    const qsizetype kept = filesUnder(root.path()).size();
-    EXPECT_GE(kept, 2);
-    EXPECT_LT(kept, 10);
+    const ScanBatchResult canceled = scanned(DuplexMode::simplex, false);
+    QObject::disconnect(connection);
+    ASSERT_EQ(canceled.pages.size(), 2);
+    EXPECT_EQ(fileName(canceled.pages[1]), "surveys-2.png");
+    ASSERT_TRUE(canceled.endedEarly);
+    EXPECT_EQ(canceled.endedEarly->cause, ScanStopCause::canceled);
+    EXPECT_LT(filesUnder(root.path()).size(), 10);
 
     // The device is left usable: the next batch scans the whole stack.
     EXPECT_EQ(scanned(DuplexMode::simplex, false).pages.size(), 10);

@@ -1,8 +1,12 @@
 #include "StoreFixture.h"
 #include "TestSupport.h"
 
+#include "files/SurveyProjectDocument.h"
+
+#include <QFile>
 #include <QSignalSpy>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 QList<qint64> surveyNumbers(const QList<SurveyResponse>& responses)
@@ -11,6 +15,20 @@ QList<qint64> surveyNumbers(const QList<SurveyResponse>& responses)
     for (const auto& r : responses)
         numbers.append(r.surveyNumber);
     return numbers;
+}
+
+// The survey of each data row of a CSV file, in file order.
+QList<qint64> csvSurveyIds(const QString& filePath)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {-1};
+    QList<qint64> ids;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line : lines.mid(1))
+        if (!line.isEmpty())
+            ids.append(line.section(QLatin1Char(','), 0, 0).toLongLong());
+    return ids;
 }
 
 QList<ScanStage> stages(const QSignalSpy& spy)
@@ -78,11 +96,61 @@ TEST_F(StoreBatch, ReviewItemsLeaveTheBatchInReview)
     EXPECT_EQ(store.reviewItems().size(), 3);
     EXPECT_EQ(store.statusMessage(),
               QStringLiteral("Captured 3 surveys. Review 3 uncertain answers."));
-    // The next batch discards the unreviewed queue.
+    // The next batch adds to the unreviewed queue instead of replacing it.
+    const auto pending = store.reviewItems();
+    runBatch(1);
+    ASSERT_EQ(store.reviewItems().size(), 4);
+    EXPECT_EQ(store.reviewItems().mid(0, 3), pending);
+    EXPECT_EQ(store.reviewItems().last().surveyNumber, 4);
+    EXPECT_EQ(store.stage(), ScanStage::reviewing);
+    EXPECT_EQ(store.statusMessage(),
+              QStringLiteral("Captured 4 surveys. Review 4 uncertain answers."));
     reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, false); };
     runBatch(1);
-    EXPECT_TRUE(store.reviewItems().isEmpty());
-    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(store.reviewItems().size(), 4);
+    EXPECT_EQ(store.stage(), ScanStage::reviewing);
+}
+
+TEST_F(StoreBatch, PageNumbersFollowTheLargestHeldAfterADeletion)
+{
+    runBatch(3);
+    store.deleteResponse(store.responses().first()); // pages 2 and 3 remain
+    runBatch(1);
+    QList<qint64> pageNumbers;
+    for (const ScanPage& page : store.pages())
+        pageNumbers.append(page.pageNumber);
+    EXPECT_EQ(pageNumbers, (QList<qint64>{2, 3, 4}));
+}
+
+// A one-pass scan that stopped early is read like any batch; the operator
+// hears how many sheets were kept and what to do for the rest.
+TEST_F(StoreBatch, PassThatEndedEarlyIsReadAndSaysWhatIsLeft)
+{
+    const std::tuple<ScanEarlyEnd, int, const char*> cases[] = {
+        {{ScanStopCause::jammed, QStringLiteral("Document feeder jammed [domain: SANE, code: 6]")},
+         42,
+         "42 sheets were read before the feeder jammed. Clear the jam and press Start Scan for "
+         "the rest."},
+        {{ScanStopCause::canceled, QStringLiteral("The scan was canceled.")},
+         1,
+         "1 sheet was read before the scan was canceled. Press Start Scan for the rest."},
+        {{ScanStopCause::failed, QStringLiteral("Fake status 10 [domain: SANE, code: 10]")},
+         2,
+         "2 sheets were read before the scanner reported an error. Press Start Scan for the "
+         "rest.\nFake status 10 [domain: SANE, code: 10]"},
+    };
+    qsizetype held = 0;
+    for (const auto& [end, sheets, text] : cases) {
+        ScanBatchResult batch = makeScannedBatch(sheets, 2);
+        batch.endedEarly = end;
+        scanner.scripted.enqueue(batch);
+        QCoro::waitFor(store.startScanBatch());
+        held += sheets;
+        EXPECT_EQ(store.responses().size(), held);
+        EXPECT_EQ(store.answerValue(held, 1), QStringLiteral("A"));
+        EXPECT_EQ(store.stage(), ScanStage::finished);
+        EXPECT_EQ(store.errorMessage(), QString::fromUtf8(text));
+    }
 }
 
 TEST_F(StoreBatch, ScannerErrorsKeepEarlierDataAndTheTemplate)
@@ -227,19 +295,44 @@ TEST_F(StoreBatch, NoSecondScanWhileOneIsScannedOrRead)
     EXPECT_TRUE(store.canStartScan());
 }
 
-TEST_F(StoreBatch, ASurveyDeletedWhileReadStaysDeleted)
+// Edits, template changes and a new CSV connection while a batch is read
+// write only the surveys held; the batch joins files once, when it is read.
+TEST_F(StoreBatch, EditsWhileABatchIsReadNeverWriteItHalfDone)
 {
+    runBatch(2);
+    panels.answers.enqueue(path(QStringLiteral("p.twk")));
+    store.saveProjectAs();
+    panels.answers.enqueue(path(QStringLiteral("first.csv")));
+    store.chooseCSVFile();
+
     Gate readGate;
     reader.gate = &readGate;
     scanner.scripted.enqueue(makeScannedBatch(2, 1));
     auto batch = store.startScanBatch();
     while (store.stage() != ScanStage::extracting)
         QCoreApplication::processEvents();
-    store.deleteResponse({2, {}, {}}); // its pages are already held
+
+    store.updateAnswer(1, 3, QStringLiteral("edited"));
+    EXPECT_EQ(csvSurveyIds(path(QStringLiteral("first.csv"))), (QList<qint64>{1, 2}));
+    store.deleteResponse(store.responses()[1]);
+    SurveyTemplateField field = store.configuration().templateFields.first();
+    field.prompt = QStringLiteral("Renamed while reading");
+    store.updateTemplateField(field);
+    panels.answers.enqueue(path(QStringLiteral("second.csv")));
+    store.chooseCSVFile();
+    EXPECT_EQ(csvSurveyIds(path(QStringLiteral("second.csv"))), (QList<qint64>{1}));
+    const SurveyProjectDocument during = readProjectFile(path(QStringLiteral("p.twk")));
+    EXPECT_EQ(during.pages.size(), 1);
+    EXPECT_EQ(during.responses.size(), 1);
+
     readGate.open();
     QCoro::waitFor(std::move(batch));
-    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1}));
-    EXPECT_EQ(store.pages().size(), 1);
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1, 3, 4}));
+    EXPECT_EQ(store.answerValue(1, 3), QStringLiteral("edited"));
+    EXPECT_EQ(csvSurveyIds(path(QStringLiteral("second.csv"))), (QList<qint64>{1, 3, 4}));
+    const SurveyProjectDocument after = readProjectFile(path(QStringLiteral("p.twk")));
+    EXPECT_EQ(after.pages.size(), 3);
+    EXPECT_EQ(after.responses.size(), 3);
 }
 
 TEST_F(StoreBatch, ReadingProgressIsPublishedWhileExtracting)
@@ -264,12 +357,13 @@ TEST_F(StoreBatch, AIModesWithoutKeyKeepTheReadersAnswersAndItems)
         {AIDetectionMode::aiFirst, "AI First skipped. No OpenAI API key is saved."}};
     for (const auto& [mode, aiStatus] : modes) {
         settings.setDetectionMode(mode);
+        const qsizetype pending = store.reviewItems().size();
         runBatch(2);
         EXPECT_EQ(store.lastAIStatusMessage(), QString::fromUtf8(aiStatus));
         // Without the model, reading every question into review would only flood the queue.
         EXPECT_FALSE(reader.allQuestionFlags.last());
         EXPECT_EQ(store.answerValue(store.responses().last().surveyNumber, 1), QStringLiteral("A"));
-        EXPECT_EQ(store.reviewItems().size(), 2);
+        EXPECT_EQ(store.reviewItems().size(), pending + 2);
     }
 }
 

@@ -43,6 +43,20 @@ TEST_F(StoreDiscovery, TemplateScanProposesFieldsAndLeavesSurveysAlone)
     EXPECT_EQ(store.lastAIStatusMessage(), QStringLiteral("AI has not run for this batch."));
 }
 
+TEST_F(StoreDiscovery, CanceledTemplateScanChangesNothingEvenWithPages)
+{
+    const auto configuration = store.configuration();
+    ScanBatchResult canceled = makeScannedBatch(1, 2);
+    canceled.endedEarly =
+        ScanEarlyEnd{ScanStopCause::canceled, QStringLiteral("The scan was canceled.")};
+    scanner.scripted.enqueue(canceled);
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_EQ(store.errorMessage(), QStringLiteral("The scan was canceled."));
+    EXPECT_EQ(store.configuration(), configuration);
+    EXPECT_TRUE(reader.readPages.isEmpty());
+}
+
 TEST_F(StoreDiscovery, ProjectsCannotBeReplacedWhileABatchRuns)
 {
     Gate readGate;

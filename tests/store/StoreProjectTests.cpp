@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 
 namespace {
@@ -123,8 +126,8 @@ TEST_F(StoreProject, ProjectReopensToTheSameState)
         EXPECT_EQ(store.pages()[i].side, pages[i].side);
     }
     EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(path(QStringLiteral("out/answers.csv"))));
-    EXPECT_TRUE(store.reviewItems().isEmpty());
-    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(store.reviewItems().size(), 2); // the queue is part of the project
+    EXPECT_EQ(store.stage(), ScanStage::reviewing);
     EXPECT_EQ(store.selectedSurveyNumber(), 1);
     EXPECT_FALSE(store.isProjectDirty());
 }
@@ -220,4 +223,63 @@ TEST_F(StoreProject, BatchCSVFailureIsReportedButTheBatchFinishes)
     EXPECT_TRUE(store.errorMessage());
     EXPECT_EQ(store.stage(), ScanStage::finished);
     EXPECT_EQ(store.responses().size(), 2);
+}
+
+// The review queue is part of the project: saved under "reviewItems",
+// restored on open with fresh ids, and never dropped without a question.
+TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
+{
+    const QString crop = path(QStringLiteral("crops/survey-1-q-2.png"));
+    reader.answer = [crop](const QList<ScanPage>& pages) {
+        SurveyExtractionResult result = answerAll(pages, 14, true);
+        QuestionReviewItem& first = result.reviewItems.first();
+        first.prompt = QStringLiteral("Q2: Grade");
+        first.confidence = 0.42;
+        first.reviewNote = QStringLiteral("Two boxes marked");
+        first.imageURL = QUrl::fromLocalFile(crop);
+        return result;
+    };
+    runBatch(2);
+    store.updateReviewItem(store.reviewItems()[1], QStringLiteral("typed"));
+    const QList<QuestionReviewItem> pending = store.reviewItems();
+    EXPECT_TRUE(store.reviewWorkWouldBeLost());
+    panels.answers.enqueue(path(QStringLiteral("p.twk")));
+    store.saveProjectAs();
+    EXPECT_FALSE(store.reviewWorkWouldBeLost());
+
+    const QJsonArray saved =
+        QJsonDocument::fromJson(readText(path(QStringLiteral("p.twk"))).toUtf8())
+            .object()
+            .value(QStringLiteral("reviewItems"))
+            .toArray();
+    ASSERT_EQ(saved.size(), 2);
+    const QJsonObject first = saved[0].toObject();
+    EXPECT_EQ(first.keys(),
+              (QStringList{"confidence", "enteredText", "imageFile", "pageNumber", "prompt",
+                           "questionNumber", "reviewNote", "suggestedText", "surveyNumber"}));
+    EXPECT_EQ(first.value("imageFile").toString(), crop);
+    EXPECT_FALSE(saved[1].toObject().contains(QStringLiteral("reviewNote")));
+
+    // Saved: nothing to lose, so no question.
+    store.newProject();
+    EXPECT_TRUE(panels.discardQuestions.isEmpty());
+    EXPECT_TRUE(store.reviewItems().isEmpty());
+
+    store.openProject(path(QStringLiteral("p.twk")));
+    EXPECT_EQ(store.stage(), ScanStage::reviewing);
+    const QList<QuestionReviewItem> reopened = store.reviewItems();
+    ASSERT_EQ(reopened.size(), pending.size());
+    for (qsizetype i = 0; i < pending.size(); ++i) {
+        QuestionReviewItem expected = pending[i];
+        EXPECT_NE(reopened[i].id, expected.id);
+        expected.id = reopened[i].id;
+        EXPECT_EQ(reopened[i], expected);
+    }
+
+    // Typed text that is not saved yet is asked about.
+    store.updateReviewItem(reopened.first(), QStringLiteral("not saved"));
+    panels.agreeToDiscard = false;
+    store.newProject();
+    EXPECT_EQ(panels.discardQuestions, QList<DiscardReason>{DiscardReason::newProject});
+    EXPECT_EQ(store.reviewItems().size(), 2);
 }

@@ -41,7 +41,7 @@ TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReports)
     EXPECT_EQ(store.responses(), before);
 }
 
-TEST_F(StoreReview, UpdateReviewItemOnlyTouchesTheQueuedText)
+TEST_F(StoreReview, UpdateReviewItemTouchesTheQueuedTextAndMarksItUnsaved)
 {
     panels.answers.enqueue(path(QStringLiteral("review.twk")));
     store.saveProjectAs();
@@ -52,8 +52,11 @@ TEST_F(StoreReview, UpdateReviewItemOnlyTouchesTheQueuedText)
     store.updateReviewItem(item, QStringLiteral(" typed "));
     EXPECT_EQ(store.reviewItems().first().enteredText, QStringLiteral(" typed "));
     EXPECT_EQ(store.statusMessage(), status);
-    EXPECT_EQ(dirty.count(), 0);
-    EXPECT_FALSE(store.isProjectDirty());
+    // The queue is saved with the project, typed text included.
+    EXPECT_EQ(dirty.count(), 1);
+    EXPECT_TRUE(store.reviewWorkWouldBeLost());
+    store.updateReviewItem(store.reviewItems().first(), QStringLiteral(" typed "));
+    EXPECT_EQ(dirty.count(), 1);
 
     store.applyReviewItem(store.reviewItems().first());
     const auto items = store.reviewItems();

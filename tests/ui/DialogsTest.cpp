@@ -12,42 +12,6 @@
 
 using namespace uitest;
 
-namespace {
-
-// Clicks the button with this text on the next message box that opens and
-// records the box's texts.
-struct MessageBoxClicker
-{
-    explicit MessageBoxClicker(QString button) : buttonText(std::move(button))
-    {
-        poll.setInterval(20);
-        QObject::connect(&poll, &QTimer::timeout, &poll, [this] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(widget);
-                if (!box || !box->isVisible() || box->property("clicked").toBool())
-                    continue;
-                box->setProperty("clicked", true);
-                text = box->text();
-                informativeText = box->informativeText();
-                for (QAbstractButton* button : box->buttons()) {
-                    buttons.append(button->text());
-                    if (button->text() == buttonText)
-                        QTimer::singleShot(0, button, &QAbstractButton::click);
-                }
-            }
-        });
-        poll.start();
-    }
-
-    QString buttonText;
-    QTimer poll;
-    QString text;
-    QString informativeText;
-    QStringList buttons;
-};
-
-} // namespace
-
 TEST(BackSidePromptDialog, ShowsTheReloadTextsAndReportsTheChoice)
 {
     DialogBackSidePrompt prompt;

@@ -45,7 +45,48 @@ QString readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// Leaves one answer of every survey to a person.
+class OneDoubtPerSurvey : public SurveyExtractionService
+{
+public:
+    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages, SurveyConfiguration, bool,
+                                                ExtractionProgress) override
+    {
+        SurveyExtractionResult result;
+        for (const ScanPage& page : pages) {
+            if (page.side != SurveySide::front)
+                continue;
+            result.responses.append({page.surveyNumber, page.capturedAt, {QStringLiteral("A")}});
+            QuestionReviewItem item;
+            item.surveyNumber = page.surveyNumber;
+            item.questionNumber = 1;
+            item.pageNumber = page.pageNumber;
+            item.suggestedText = QStringLiteral("A");
+            result.reviewItems.append(item);
+        }
+        co_return result;
+    }
+};
+
 } // namespace
+
+TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
+{
+    FakeScannerService scanner({onlineScanner()}, samplePages(2), dir.path());
+    OneDoubtPerSurvey reader;
+    App app(settingsFile(), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    QCoro::waitFor(app.store->startScanBatch());
+    ASSERT_EQ(app.store->reviewItems().size(), 1);
+
+    const QString target = dir.filePath(QStringLiteral("run.twk"));
+    FilePanelAnswerer answer([&](QFileDialog*) { return target; });
+    MessageBoxClicker clicker(QStringLiteral("Save"));
+    EXPECT_TRUE(app.window->close());
+    EXPECT_EQ(clicker.informativeText,
+              QStringLiteral("1 answer is waiting for review. Save the project before closing?"));
+    EXPECT_TRUE(readFile(target).contains(QStringLiteral("\"reviewItems\"")));
+}
 
 TEST_F(MainWindowTest, NoScannerShowsNoScannerFoundAndDisablesBothScanCommands)
 {
