@@ -89,12 +89,37 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             return centre.x() >= r.left() && centre.x() <= r.right() && centre.y() <= r.bottom() &&
                    centre.y() >= r.top() - 1.5 * h;
         });
+        // Rings drawn round two labels one above the other can touch: each
+        // label takes the ink round itself.
+        QList<SpotRef> enclosed;
+        for (qsizetype r = 0; r < regions.size(); ++r)
+            for (qsizetype s = 0; s < regions[r].options.size(); ++s)
+                if (bounds.contains(regions[r].options[s].spot.box.center()))
+                    enclosed.append({r, s});
+        if (enclosed.size() >= 2) {
+            for (const SpotRef& ref : enclosed) {
+                OptionInk& option = regions[ref.region].options[ref.spot];
+                const QRectF zone =
+                    option.spot.box.adjusted(-0.8 * h, -0.8 * h, 0.8 * h, 0.8 * h).intersected(bounds);
+                credit(option, ink.penPixelsIn(zone.toAlignedRect()), zone, unit);
+            }
+            continue;
+        }
         SpotRef best;
         double bestDistance = 0;
         for (qsizetype r = 0; r < regions.size(); ++r) {
             for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
                 const QRectF& label = regions[r].options[s].spot.box;
                 if (!label.adjusted(-2.6 * h, -0.9 * h, 0.7 * h, 0.9 * h).contains(centre))
+                    continue;
+                // A capital I or l that recognition left out of the label.
+                const bool missedLetter = bounds.width() <= 0.4 * h &&
+                                          std::abs(bounds.top() - label.top()) <= 0.2 * h &&
+                                          bounds.height() >= 0.6 * h &&
+                                          bounds.bottom() <= label.bottom() + 0.2 * h &&
+                                          bounds.right() <= label.left() + 2 &&
+                                          bounds.right() >= label.left() - h;
+                if (missedLetter)
                     continue;
                 const double distance = distanceTo(label.adjusted(-1.6 * h, 0, 0, 0), centre);
                 if (best.region < 0 || distance < bestDistance) {
@@ -117,7 +142,8 @@ MarkReading readMarks(const RegionInk& region, bool singleChoice)
     for (const OptionInk& option : region.options) {
         if (option.strength >= kMarkStrength) {
             const double confidence =
-                std::min(0.98, 0.75 + 0.23 * (option.strength - kMarkStrength) / kMarkStrength);
+                std::min(0.98, 0.75 + 0.23 * (option.strength - kMarkStrength) /
+                                          (kSureMarkStrength - kMarkStrength));
             reading.marks.append({option.spot.label, confidence, option.markBounds});
         } else if (option.strength >= kNoMarkStrength) {
             reading.doubtful = true;

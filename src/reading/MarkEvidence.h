@@ -59,7 +59,9 @@ struct MarkReading
 // least mark.
 MarkReading readMarks(const RegionInk& region, bool singleChoice);
 
-// Strength at and above which a label is marked, and below which its ink is
-// taken for none.
-constexpr double kMarkStrength = 0.14;
-constexpr double kNoMarkStrength = 0.05;
+// Strength at and above which a label is marked, at which the mark is sure,
+// and below which its ink is taken for none. A short tick at 200 dpi gives
+// about 0.1; a speck or a stray stroke's end near a label under 0.05.
+constexpr double kMarkStrength = 0.095;
+constexpr double kSureMarkStrength = 0.14;
+constexpr double kNoMarkStrength = 0.045;

@@ -10,6 +10,7 @@ struct PageInk::Data
 {
     cv::Mat levelled; // CV_8U, paper 255
     cv::Mat labels;   // CV_32S, 0 = paper, piece i + 1
+    cv::Mat pen;      // CV_8U, 255 where a pen piece lies
 };
 
 namespace {
@@ -294,4 +295,24 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
         }
         m_pieces.append(piece);
     }
+    // Paper and every piece that is not pen map to 0.
+    std::vector<uchar> isPen(size_t(count), 0);
+    for (int i = 1; i < count; ++i)
+        isPen[size_t(i)] = m_pieces[i - 1].kind == InkKind::pen ? 255 : 0;
+    m_data->pen = cv::Mat::zeros(ink.size(), CV_8U);
+    for (int y = 0; y < ink.rows; ++y) {
+        const int* label = m_data->labels.ptr<int>(y);
+        uchar* out = m_data->pen.ptr<uchar>(y);
+        for (int x = 0; x < ink.cols; ++x)
+            out[x] = isPen[size_t(label[x])];
+    }
+}
+
+int PageInk::penPixelsIn(const QRect& rect) const
+{
+    if (m_data->pen.empty())
+        return 0;
+    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
+                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
+    return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
 }

@@ -49,6 +49,9 @@ public:
     // the lines.
     const QList<InkPiece>& pieces() const { return m_pieces; }
     const QList<QRect>& boxes() const { return m_boxes; }
+    // Pen pixels inside the rectangle, after separate().
+    int penPixelsIn(const QRect& rect) const;
+
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
 

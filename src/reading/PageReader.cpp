@@ -214,8 +214,9 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     for (const RecognizedTextBlock& block : blocks) {
         if (isHandwrittenLine(block, placed, definition))
             continue;
-        if (block.words.isEmpty())
-            printBoxes.append(block.pixelBounds);
+        // Recognition's word boxes can stop short of a letter; the line's
+        // box holds them all, unless a mark was read as part of the line.
+        bool markInLine = false;
         for (const TextWord& word : block.words) {
             const QPointF centre = word.box.center();
             const bool amongLabels = std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
@@ -228,10 +229,14 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
                     return spot.box.adjusted(-2, -2, 2, 2).contains(centre);
                 });
             });
-            if (amongLabels && !label && foldedText(word.text).size() <= 2)
+            if (amongLabels && !label && foldedText(word.text).size() <= 2) {
+                markInLine = true;
                 continue;
+            }
             printBoxes.append(word.box);
         }
+        if (!markInLine)
+            printBoxes.append(block.pixelBounds);
     }
     PageInk ink(image);
     ink.separate(printBoxes, h);
