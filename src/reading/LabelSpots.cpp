@@ -146,3 +146,28 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
             spots.append({labels[l], placed[l]->box, placed[l]->similarity});
     return spots;
 }
+
+double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines)
+{
+    QList<double> widths;
+    for (const RecognizedTextBlock& line : lines)
+        for (const TextWord& word : line.words)
+            if (word.confidence >= 0.85 && foldedText(word.text).size() >= 3)
+                widths.append(word.box.width() / double(word.text.size()));
+    if (widths.isEmpty())
+        return 0;
+    std::sort(widths.begin(), widths.end());
+    return widths[widths.size() / 2];
+}
+
+bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
+{
+    if (characterWidth <= 0)
+        return false;
+    const double expected = characterWidth * double(spot.label.size());
+    // Capitals and wide letters make long labels run wider than the mean.
+    if (spot.box.width() <= expected + std::max(0.8 * printHeight, 0.3 * expected))
+        return false;
+    spot.box.setLeft(spot.box.right() - expected);
+    return true;
+}

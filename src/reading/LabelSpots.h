@@ -20,3 +20,12 @@ struct LabelSpot
 // better matches are placed first. Labels not found are left out; the
 // result keeps the order of `labels`.
 QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels);
+
+// The width a character of print takes on the page: the median over words
+// read with confidence; 0 when there are none.
+double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines);
+
+// A label box much wider than its letters take (recognition read a tick or
+// cross just left of a bare label as part of the word) cut down to its
+// letters, at its right end. True when the box was cut.
+bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight);

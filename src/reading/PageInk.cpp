@@ -289,7 +289,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
             piece.kind = InkKind::rule;
         } else if (b.height() <= 1.6 * h &&
                    std::any_of(print.begin(), print.end(), [&](const QRectF& p) {
-                       return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
+                       // A ring drawn tight round a word stands taller than it.
+                       return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)) &&
+                              (b.width() < 1.2 * h || b.height() <= 1.1 * p.height() + 2);
                    })) {
             piece.kind = InkKind::print;
         }

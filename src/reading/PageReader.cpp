@@ -181,6 +181,27 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     });
     if (placed.isEmpty())
         return {};
+    // The first question's number and wording can both be lost (a bold
+    // "1." dropped, "I am:" read as "tam:"); its labels above the first
+    // question found still place it.
+    if (const qint64 before = placed.first().region.questionNumber - 1;
+        before >= 1 && !setup.ignored.contains(before)) {
+        const auto question = definition.questions.constFind(before);
+        const double firstTop = placed.first().region.rect.top();
+        if (question != definition.questions.cend() && !question->options.isEmpty()) {
+            const QList<LabelSpot> found = locateLabels(
+                regionTextBlocks(blocks, QRectF(0, 0, size.width(), firstTop)), question->options);
+            if (2 * found.size() >= question->options.size()) {
+                double top = firstTop;
+                for (const LabelSpot& spot : found)
+                    top = std::min(top, spot.box.top());
+                top = std::max(0.0, top - 2.2 * h);
+                placed.prepend({{before, QString(), QRectF(0, top, size.width(), firstTop - top)},
+                                QRectF(0, top, size.width(), 1.2 * h),
+                                true});
+            }
+        }
+    }
     // When most numbers between the first and last found were missed, the
     // bands are guesses.
     const qint64 expected =
@@ -208,6 +229,16 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
                          : locateLabels(lines, question->options));
         areas.append(geometry::intersection(answerArea(q), column));
     }
+    // Labels read wider than their letters carry a mark in their box.
+    const double characterWidth = typicalCharacterWidth(blocks);
+    QList<QRectF> markedWords;
+    for (QList<LabelSpot>& list : spots)
+        for (LabelSpot& spot : list) {
+            const QRectF read = spot.box;
+            if (trimToLetters(spot, characterWidth, h))
+                markedWords.append(read);
+        }
+
     // The print: every recognised word but handwriting read as words and
     // marks read as letters (a short "word" among the labels that is none).
     QList<QRectF> printBoxes;
@@ -231,6 +262,17 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
             });
             if (amongLabels && !label && foldedText(word.text).size() <= 2) {
                 markInLine = true;
+                continue;
+            }
+            const auto widened = std::find_if(markedWords.begin(), markedWords.end(),
+                                              [&](const QRectF& r) { return r.contains(centre); });
+            if (widened != markedWords.end()) {
+                // Only the letters' part of a word that took in a mark.
+                markInLine = true;
+                for (const QList<LabelSpot>& list : spots)
+                    for (const LabelSpot& spot : list)
+                        if (widened->contains(spot.box.center()))
+                            printBoxes.append(word.box.intersected(spot.box));
                 continue;
             }
             printBoxes.append(word.box);
