@@ -78,6 +78,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             region.unclaimed += pixels / unit;
             region.unclaimedBounds =
                 region.unclaimedBounds.isNull() ? where : region.unclaimedBounds.united(where);
+            region.unclaimedMarks.append({where, pixels});
             return;
         }
     };

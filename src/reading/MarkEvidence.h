@@ -17,16 +17,6 @@ struct OptionInk
     QRectF markBounds; // the ink credited, or the label box when there is none
 };
 
-// The pen ink of one region: per located label, and what lies among the
-// labels that no label's reach holds (a mark on a label recognition did
-// not find).
-struct RegionInk
-{
-    QList<OptionInk> options;
-    double unclaimed = 0; // in the same units as strength
-    QRectF unclaimedBounds;
-};
-
 // Pen pieces within a third of a print height of each other, as one mark:
 // a cross cut apart where it crossed a box's sides, a ring broken by a
 // light stroke.
@@ -36,6 +26,18 @@ struct PenMark
     double pixels = 0;
 };
 QList<PenMark> penMarks(const PageInk& ink, double printHeight);
+
+// The pen ink of one region: per located label, and what lies among the
+// labels that no label's reach holds (a mark on a label recognition did
+// not find).
+struct RegionInk
+{
+    QList<OptionInk> options;
+    double unclaimed = 0; // in the same units as strength
+    QRectF unclaimedBounds;
+    QList<PenMark> unclaimedMarks;
+};
+
 
 // Credits every piece of pen ink on the page to the nearest label whose
 // reach holds its middle (the label, a check box's width and a tick's to its

@@ -156,6 +156,53 @@ std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& are
     return UnreadInkSignal{ratio, std::min(0.92, 0.35 + 80.0 * ratio), bounds};
 }
 
+// A ring drawn tight round a label, or a tick just before it, can cost the
+// label its reading. Ink no label claimed is read again on its own: the
+// print inside it, or just after it.
+void recoverRingedLabels(RegionInk& region, const QStringList& options, const QImage& image,
+                         TextRecognizer& recognizer, double h)
+{
+    QStringList missing = options;
+    for (const OptionInk& option : region.options)
+        missing.removeAll(option.spot.label);
+    const double unit = h * h;
+    const QRectF page(QPointF(0, 0), QSizeF(image.size()));
+    QList<PenMark> left;
+    for (const PenMark& mark : region.unclaimedMarks) {
+        bool used = false;
+        if (mark.pixels / unit >= kMarkStrength && !missing.isEmpty()) {
+            const QRectF inside = mark.bounds.adjusted(-0.15 * h, -0.15 * h, 0.15 * h, 0.15 * h);
+            const QRectF after(mark.bounds.right(), mark.bounds.center().y() - 0.8 * h, 8 * h,
+                               1.6 * h);
+            for (const QRectF& where : {inside, after}) {
+                const QRect crop = where.intersected(page).toAlignedRect();
+                if (crop.width() < 4 || crop.height() < 4)
+                    continue;
+                const QString read = foldedText(recognizer.recognizeLine(image.copy(crop)));
+                const auto label = std::find_if(missing.begin(), missing.end(), [&](const QString& l) {
+                    const QString wanted = foldedText(l);
+                    double best = textSimilarity(read, wanted);
+                    for (qsizetype cut = 1; cut <= 2 && read.size() - cut >= wanted.size(); ++cut)
+                        best = std::max({best, textSimilarity(read.mid(cut), wanted),
+                                         textSimilarity(read.left(read.size() - cut), wanted)});
+                    return best >= labelMatchFloor(wanted.size());
+                });
+                if (label == missing.end())
+                    continue;
+                region.options.append({{*label, where, 0.8}, mark.pixels / unit, mark.bounds});
+                missing.erase(label);
+                used = true;
+                break;
+            }
+        }
+        if (used)
+            region.unclaimed -= mark.pixels / unit;
+        else
+            left.append(mark);
+    }
+    region.unclaimedMarks = left;
+}
+
 QRectF cropFor(const QRectF& rect, const QSize& image, double grow)
 {
     return geometry::intersection(geometry::grown(rect, grow),
@@ -282,7 +329,12 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     }
     PageInk ink(image);
     ink.separate(printBoxes, h);
-    const QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
+    QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        const auto question = definition.questions.constFind(placed[i].region.questionNumber);
+        if (question != definition.questions.cend() && spots[i].size() < question->options.size())
+            recoverRingedLabels(credited[i], question->options, image, recognizer, h);
+    }
     if (qEnvironmentVariableIsSet("TW_READER_DEBUG")) {
         QTextStream err(stderr);
         err << "page h=" << h << " anchors:";

@@ -324,6 +324,21 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
     return joinedRowNeighbours(blocks);
 }
 
+QString TextRecognizer::recognizeLine(const QImage& image)
+{
+    if (!m_engine->ready || image.isNull() || image.width() < 3 || image.height() < 3)
+        return {};
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    tesseract::TessBaseAPI& api = m_engine->api;
+    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+    api.SetSourceResolution(300);
+    std::unique_ptr<char[]> text(api.GetUTF8Text());
+    api.Clear();
+    api.SetPageSegMode(tesseract::PSM_AUTO);
+    return text ? QString::fromUtf8(text.get()).trimmed() : QString();
+}
+
 QString mendedLineStart(const QString& text)
 {
     // A faint point after a question number reads as a comma ("7, How").

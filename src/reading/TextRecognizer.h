@@ -45,6 +45,10 @@ public:
     QList<RecognizedTextBlock> recognizeText(const QImage& image,
                                              TextScope scope = TextScope::allLines);
 
+    // The text of an image holding one line of print (a label cut out of
+    // the page); empty on any failure.
+    QString recognizeLine(const QImage& image);
+
 private:
     struct Engine;
     std::unique_ptr<Engine> m_engine;
