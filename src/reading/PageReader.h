@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReadingTypes.h"
+#include "SurveyExtractionService.h"
 
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
@@ -19,7 +20,8 @@ struct ReadingSetup
     double reviewThreshold = 0.92;
     bool includeAll = false;
     int judgeMaxSide =
-        850; // orientation is judged on a copy this large (100 dpi for a letter page)
+        850;             // orientation is judged on a copy this large (100 dpi for a letter page)
+    CropPlacement crops; // where review crops go
 };
 
 // The largest of 1, the template's largest number and every field's number
