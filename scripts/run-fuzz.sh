@@ -18,6 +18,7 @@ declare -A runs=(
 )
 
 export QT_QPA_PLATFORM=offscreen OMP_THREAD_LIMIT=1
+export LSAN_OPTIONS="suppressions=$source_dir/tests/fuzz/lsan.supp:print_suppressions=0"
 status=0
 summary=""
 for target in project_reader ai_reply page_decoding; do
