@@ -2,7 +2,9 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: setup build run test clean
+FUZZ_DIR ?= build-fuzz
+
+.PHONY: setup build run test fuzz clean
 
 setup:
 	@./scripts/setup-debian.sh
@@ -17,5 +19,13 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# Builds the fuzz targets with clang and libFuzzer in their own tree and
+# explores each with a fixed seed and run count (scripts/run-fuzz.sh).
+fuzz: setup
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTW_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target tw_fuzz_targets
+	@./scripts/run-fuzz.sh $(FUZZ_DIR)
+
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(FUZZ_DIR)

@@ -15,6 +15,9 @@ packages=(
   libpoppler-qt6-dev
   nlohmann-json3-dev
   libgtest-dev libgmock-dev
+  # make fuzz: libFuzzer lives in libclang-rt-14-dev (only a Recommends of
+  # clang); clang compiles the reader's OpenMP code against libomp.
+  clang libclang-rt-14-dev libomp-14-dev
   espeak-ng sox pulseaudio pulseaudio-utils
   libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev libvulkan-dev
   openssl xvfb xauth fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-urw-base35

@@ -4,6 +4,7 @@
 #include "AIReviewRules.h"
 #include "AISettingsStore.h"
 #include "ApproximateReviewCrop.h"
+#include "model/ReviewCropFolder.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -120,8 +121,11 @@ QuestionReviewItem aiFirstReviewItem(const AIStepContext& context, const AIPageA
     } else {
         const qint64 fieldCount = std::count_if(fields.begin(), fields.end(),
                                                 [](const auto& f) { return f.number >= 1; });
+        // Crops are kept beside the page they were cut from unless the
+        // caller named a folder.
+        const QString cropFolder = folder.isEmpty() ? reviewCropFolderBeside(page.fileURL) : folder;
         item.imageURL =
-            approximateReviewCropURL(page, answer.questionNumber, visible, fieldCount, folder)
+            approximateReviewCropURL(page, answer.questionNumber, visible, fieldCount, cropFolder)
                 .value_or(page.fileURL);
     }
 
@@ -280,8 +284,7 @@ QCoro::Task<AIStepResult> applyAIFirstPageExtraction(AIStepContext context,
     std::stable_sort(fields.begin(), fields.end(),
                      [](const auto& a, const auto& b) { return a.number < b.number; });
     const QHash<QString, QUrl> localCrops = localReviewImageMap(localReviewItems);
-    const QString folder =
-        context.reviewFolder.isEmpty() ? reviewCropFolder() : context.reviewFolder;
+    const QString folder = context.reviewFolder;
 
     const qint64 pageCount = pages.size();
     status.message = QStringLiteral("AI First is reading %1 scanned pages...").arg(pageCount);

@@ -37,7 +37,7 @@ struct AIStepContext
     SurveyConfiguration configuration;                // template fields and question count
     AIStepStatus status;                              // the store's status when the step starts
     std::function<void(const AIStepStatus&)> publish; // may be empty
-    QString reviewFolder; // for approximate crops; empty: the temporary folder
+    QString reviewFolder; // for approximate crops; empty: beside each page
 };
 
 struct AIStepResult

@@ -14,6 +14,7 @@ const QString kDefaultModel = QStringLiteral("gpt-4.1-mini");
 constexpr double kDefaultAutoApply = 0.92;
 constexpr qint64 kDefaultBatchLimit = 80;
 const QString kDefaultBaseURL = QStringLiteral("https://api.openai.com");
+const QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // INI files hold every value as text, so a bool is read from its spelling;
 // anything else is no bool.
@@ -104,6 +105,8 @@ void AISettingsStore::load()
     m_lastErrorMessage.reset();
     m_isTestingConnection = false;
     m_connectionStatusMessage = QStringLiteral("Not tested.");
+    if (m_hasAPIKey)
+        tightenKeyFilePermissions();
 }
 
 QString AISettingsStore::settingsFilePath() const
@@ -127,36 +130,72 @@ QString AISettingsStore::apiKeyPreview() const
     return key.left(7) + QStringLiteral("...") + key.right(4);
 }
 
-void AISettingsStore::write(const char* key, const QVariant& value)
+bool AISettingsStore::write(const char* key, const QVariant& value)
 {
+    renewSettingsAfterFailure();
     m_settings->setValue(QLatin1String(key), value);
-    commit();
+    return commit();
 }
 
-void AISettingsStore::removeKey(const char* key)
+bool AISettingsStore::removeKey(const char* key)
 {
+    renewSettingsAfterFailure();
     m_settings->remove(QLatin1String(key));
-    commit();
+    return commit();
 }
 
 // The file holds the key in plain text, so only its owner may read it: it is
 // created private before the first write and made private again after each.
-void AISettingsStore::commit()
+bool AISettingsStore::commit()
 {
     const QString path = m_settings->fileName();
     const QFileInfo info(path);
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     if (!info.exists()) {
         QDir().mkpath(info.absolutePath());
         QFile file(path);
-        if (file.open(QIODevice::WriteOnly, ownerOnly))
+        if (file.open(QIODevice::WriteOnly, kOwnerOnly))
             file.close();
     }
-    QFile::setPermissions(path, ownerOnly);
+    QFile::setPermissions(path, kOwnerOnly);
     m_settings->sync();
-    QFile::setPermissions(path, ownerOnly);
-    if (m_settings->status() != QSettings::NoError)
-        setLastErrorMessage(QStringLiteral("The AI preferences could not be saved."));
+    QFile::setPermissions(path, kOwnerOnly);
+    if (m_settings->status() == QSettings::NoError)
+        return true;
+    setLastErrorMessage(QStringLiteral("The AI preferences could not be saved to \"%1\". Check "
+                                       "that the folder exists, that you may write there and "
+                                       "that the disk is not full.")
+                            .arg(QDir::toNativeSeparators(path)));
+    return false;
+}
+
+// QSettings keeps the first error it met for the rest of its life; before the
+// next write a fresh object over the same file takes its place, so a write
+// that works once the cause is gone is not reported as failed.
+void AISettingsStore::renewSettingsAfterFailure()
+{
+    if (m_settings->status() == QSettings::NoError)
+        return;
+    auto fresh = std::make_unique<QSettings>(m_settings->fileName(), m_settings->format());
+    m_settings = fresh.get();
+    m_ownedSettings = std::move(fresh);
+}
+
+// A key in a file others may read is made private when it is found, not only
+// at the next write.
+void AISettingsStore::tightenKeyFilePermissions()
+{
+    const QString path = m_settings->fileName();
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (!QFileInfo::exists(path) || !(QFile::permissions(path) & others))
+        return;
+    if (!QFile::setPermissions(path, kOwnerOnly))
+        setLastErrorMessage(QStringLiteral("The preferences file \"%1\" holds the API key and "
+                                           "others may read it, but it could not be made "
+                                           "private. Remove the key or change the file's "
+                                           "permissions.")
+                                .arg(QDir::toNativeSeparators(path)));
 }
 
 void AISettingsStore::setDetectionMode(AIDetectionMode mode)
@@ -267,7 +306,12 @@ void AISettingsStore::saveAPIKey(const QString& typed)
     const QString key = typed.trimmed();
     if (key.isEmpty())
         return;
-    write(aikeys::openAIAPIKey, key);
+    if (!write(aikeys::openAIAPIKey, key)) {
+        // The file still holds what it held before, and so does the panel.
+        restoreStoredKey();
+        setConnectionStatusMessage(QStringLiteral("The key was not saved."));
+        return;
+    }
     setKey(key);
     setConnectionStatusMessage(QStringLiteral("Key saved. Run a test before scanning."));
     setLastErrorMessage(std::nullopt);
@@ -275,10 +319,25 @@ void AISettingsStore::saveAPIKey(const QString& typed)
 
 void AISettingsStore::removeAPIKey()
 {
-    removeKey(aikeys::openAIAPIKey);
+    if (!removeKey(aikeys::openAIAPIKey)) {
+        // The key is still on disk: the panel must not say it is gone.
+        restoreStoredKey();
+        setConnectionStatusMessage(QStringLiteral("The key was not removed."));
+        return;
+    }
     setKey(std::nullopt);
     setConnectionStatusMessage(QStringLiteral("Not connected."));
     setLastErrorMessage(std::nullopt);
+}
+
+// After a failed write the settings in memory go back to the key held, so a
+// later write of another preference does not carry the change along.
+void AISettingsStore::restoreStoredKey()
+{
+    if (m_cachedAPIKey)
+        m_settings->setValue(QLatin1String(aikeys::openAIAPIKey), *m_cachedAPIKey);
+    else
+        m_settings->remove(QLatin1String(aikeys::openAIAPIKey));
 }
 
 QCoro::Task<> AISettingsStore::testConnection()

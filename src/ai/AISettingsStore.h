@@ -117,9 +117,14 @@ Q_SIGNALS:
 
 private:
     void load();
-    void write(const char* key, const QVariant& value);
-    void removeKey(const char* key);
-    void commit();
+    // Each writes through at once; false (with lastErrorMessage set) when the
+    // file could not be written.
+    bool write(const char* key, const QVariant& value);
+    bool removeKey(const char* key);
+    bool commit();
+    void renewSettingsAfterFailure();
+    void restoreStoredKey();
+    void tightenKeyFilePermissions();
     void setKey(const std::optional<QString>& key);
     void setConnectionStatusMessage(const QString& message);
     void setTestingConnection(bool testing);

@@ -1,9 +1,12 @@
 #include "ApproximateReviewCrop.h"
 
+#include "files/AtomicFile.h"
+#include "files/FileError.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
 #include <QRectF>
-#include <QSaveFile>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -48,11 +51,6 @@ QImage orientReviewCrop(const QImage& crop)
     return turned.isNull() ? crop : turned;
 }
 
-QString reviewCropFolder()
-{
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("VuridiVedorazReview"));
-}
-
 std::optional<QUrl> approximateReviewCropURL(const ScanPage& page, qint64 questionNumber,
                                              const QList<qint64>& visibleQuestionNumbers,
                                              qint64 templateFieldCount, const QString& folder)
@@ -71,13 +69,19 @@ std::optional<QUrl> approximateReviewCropURL(const ScanPage& page, qint64 questi
     if (crop.isNull())
         return std::nullopt;
 
-    QDir().mkpath(folder); // a failure shows when the file cannot be written
     const QString path = QDir(folder).filePath(QStringLiteral("ai-survey-%1-page-%2-q-%3.png")
                                                    .arg(page.surveyNumber)
                                                    .arg(page.pageNumber)
                                                    .arg(questionNumber));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !crop.save(&file, "PNG") || !file.commit())
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!crop.save(&buffer, "PNG"))
         return std::nullopt;
+    try {
+        writeFileAtomically(path, png);
+    } catch (const FileError&) {
+        return std::nullopt; // the item then shows the whole page
+    }
     return QUrl::fromLocalFile(path);
 }

@@ -20,9 +20,6 @@ QRect approximateCropRect(QSize pageSize, qint64 questionNumber,
 // Turned a quarter turn (top edge to the left) when much taller than wide.
 QImage orientReviewCrop(const QImage& crop);
 
-// The folder review crops are written to, in the temporary directory.
-QString reviewCropFolder();
-
 // Cuts the band out of the page image and writes it as
 // "ai-survey-S-page-P-q-Q.png" into folder; absent when the page cannot be
 // read, the band is empty or writing fails.

@@ -166,6 +166,8 @@ QString cliHelpText()
         "  --review FILE    Write the answers that need a person's check as a JSON\n"
         "                   array: surveyNumber, pageNumber, questionNumber, prompt,\n"
         "                   suggestedText, confidence, imageFile (the cropped image).\n"
+        "                   The crops go to a folder beside it named after it\n"
+        "                   (review.json: review-crops); none without --review.\n"
         "  --jobs N         Pages read at the same time (default: number of cores).\n"
         "  -h, --help       Show this help.\n"
         "\n"
@@ -174,5 +176,6 @@ QString cliHelpText()
         "read.\n"
         "\n"
         "Exit status: 0 when every page was read and every file written, 1 when an\n"
-        "input or output had a problem, 2 for a usage error.\n");
+        "input or output had a problem or the text recognition model is missing,\n"
+        "2 for a usage error.\n");
 }

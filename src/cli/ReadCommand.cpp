@@ -80,11 +80,19 @@ public:
             passes.append({file}); // one pass each keeps the order given
         QList<ScanPage> pages = makePages(passes, numbering, m_now);
 
+        // Crops are only of use beside the review list that points at them.
+        CropPlacement crops{CropPlacement::Kind::nowhere, {}};
+        if (!m_arguments.reviewPath.isEmpty())
+            crops = {CropPlacement::Kind::inFolder, reviewCropFolderFor(m_arguments.reviewPath)};
         const SurveyExtractionResult result = extractPagesSync(
-            pages, loaded.configuration, false, m_arguments.jobs, [this](int done, int total) {
+            pages, loaded.configuration, false, m_arguments.jobs,
+            [this](int done, int total) {
                 m_err << "page " << done << " of " << total << "\n";
                 m_err.flush();
-            });
+            },
+            crops);
+        for (const QString& problem : result.problems)
+            report(problem);
         QSet<QString> skipped;
         for (const SkippedPage& page : result.skippedPages) {
             report(page.fileURL.toLocalFile(), page.reason);
@@ -101,6 +109,13 @@ public:
     }
 
 private:
+    void report(const QString& problem)
+    {
+        m_err << "tallywicket-cli: " << problem << "\n";
+        m_err.flush();
+        m_failed = true;
+    }
+
     void report(const QString& input, const QString& reason)
     {
         m_err << "tallywicket-cli: " << QDir::toNativeSeparators(input) << ": " << reason << "\n";
@@ -184,5 +199,13 @@ private:
 
 int runReadCommand(const ReadArguments& arguments, QTextStream& out, QTextStream& err)
 {
-    return ReadRun(arguments, out, err).run();
+    try {
+        return ReadRun(arguments, out, err).run();
+    } catch (const std::exception& error) {
+        // Every known failure is reported where it happens; this keeps an
+        // unforeseen one a message and a status rather than an abort.
+        err << "tallywicket-cli: stopped by an unexpected error: " << error.what() << "\n";
+        err.flush();
+        return 1;
+    }
 }

@@ -1,5 +1,7 @@
 #include "ReviewExport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,4 +21,10 @@ QByteArray reviewItemsJson(const QList<QuestionReviewItem>& items)
                                                                    : item.imageURL.toString()}});
     }
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QString reviewCropFolderFor(const QString& reviewPath)
+{
+    const QFileInfo info(reviewPath);
+    return info.dir().absoluteFilePath(info.completeBaseName() + QStringLiteral("-crops"));
 }

@@ -138,24 +138,35 @@ void CSVExporter::appendCSV(const SurveyConfiguration& configuration, const QLis
     }
 
     const QString shownPath = QDir::toNativeSeparators(filePath);
+    // Unbuffered, so that a full disk shows at the write that meets it and
+    // nothing is left in a buffer to reach the file after the cut below.
     QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         throw CSVFileError(QStringLiteral("Could not open the CSV file \"%1\" to add rows: %2.")
                                .arg(shownPath, file.errorString()));
-    const auto writePiece = [&](const QByteArray& bytes) {
-        if (file.write(bytes) != bytes.size())
-            throw CSVFileError(QStringLiteral("Could not add rows to the CSV file \"%1\": %2.")
-                                   .arg(shownPath, file.errorString()));
-    };
+    QByteArray bytes;
     if (hasContent)
-        writePiece(QByteArrayLiteral("\n"));
-    writePiece(text.toUtf8());
-    writePiece(QByteArrayLiteral("\n"));
-    // A full disk may only show when buffered rows reach it; that must not
-    // pass for success.
-    if (!file.flush())
-        throw CSVFileError(QStringLiteral("Could not add rows to the CSV file \"%1\": %2.")
-                               .arg(shownPath, file.errorString()));
+        bytes.append('\n');
+    bytes.append(text.toUtf8());
+    bytes.append('\n');
+    const bool regular = !isSpecialFile(filePath);
+    const qint64 earlierSize = regular ? file.size() : 0;
+    const qint64 written = file.write(bytes);
+    if (written == bytes.size() && (!regular || file.size() == earlierSize + bytes.size()))
+        return;
+    const QString reason =
+        written < 0 || file.error() != QFileDevice::NoError
+            ? file.errorString()
+            : QStringLiteral("only %1 of %2 bytes could be written; the disk may be full")
+                  .arg(qMax<qint64>(0, written))
+                  .arg(bytes.size());
+    // Half a row would join the next batch's first row; the file goes back
+    // to the rows it held before.
+    if (regular)
+        file.resize(earlierSize);
+    throw CSVFileError(QStringLiteral("Could not add rows to the CSV file \"%1\": %2. The file "
+                                      "keeps the rows it held before.")
+                           .arg(shownPath, reason));
 }
 
 void writeCSVFile(const QString& text, const QString& filePath, CSVFileEnding ending)

@@ -22,8 +22,8 @@ public:
 
     // Appends the rows of one batch, separated from earlier rows by an empty
     // line. A missing file is created atomically (folders too); a header is
-    // written only into a new or empty file. Throws CSVFileError; rows
-    // already written before an error stay in the file.
+    // written only into a new or empty file. Throws CSVFileError; a failed
+    // append cuts the file back to its earlier length, so no half row stays.
     static void appendCSV(const SurveyConfiguration& configuration, const QList<ScanPage>& pages,
                           const QList<SurveyResponse>& responses,
                           const QList<SurveyQuestion>& questions, const QString& filePath);
@@ -51,6 +51,7 @@ enum class CSVFileEnding
     none
 };
 
-// Writes a whole table atomically as UTF-8, creating missing folders and
-// replacing any file that is there. Throws CSVFileError.
+// Writes a whole table atomically as UTF-8 (see writeFileAtomically),
+// creating missing folders and replacing any file that is there. Throws
+// CSVFileError.
 void writeCSVFile(const QString& text, const QString& filePath, CSVFileEnding ending);

@@ -30,10 +30,22 @@ void requireText(const QByteArray& bytes)
             "The file is not UTF-8 text; it looks like binary data, not a project file."));
 }
 
+// nlohmann's text after its "[json.exception...] " prefix.
+QString detailOf(const json::exception& error)
+{
+    const std::string message = error.what();
+    const auto start = message.find("] ");
+    return QString::fromStdString(start == std::string::npos ? message : message.substr(start + 2));
+}
+
 json parse(const QByteArray& bytes)
 {
     try {
         return json::parse(bytes.cbegin(), bytes.cend());
+    } catch (const json::out_of_range& error) {
+        // A number beyond what a double holds ("1e400").
+        throw ProjectFileError(
+            QStringLiteral("The file holds a number too large to read (%1).").arg(detailOf(error)));
     } catch (const json::parse_error& error) {
         const std::string message = error.what();
         // The parser stops at the end of the bytes when the text breaks off
@@ -44,10 +56,11 @@ json parse(const QByteArray& bytes)
                 "The file ends in the middle of its JSON text; it was probably cut off "
                 "while being written or copied."));
         // nlohmann's text names line, column and the token read last.
-        const auto start = message.find("] ");
-        const QString detail = QString::fromStdString(
-            start == std::string::npos ? message : message.substr(start + 2));
-        throw ProjectFileError(QStringLiteral("The file is not valid JSON (%1).").arg(detail));
+        throw ProjectFileError(
+            QStringLiteral("The file is not valid JSON (%1).").arg(detailOf(error)));
+    } catch (const json::exception& error) {
+        throw ProjectFileError(
+            QStringLiteral("The file is not valid JSON (%1).").arg(detailOf(error)));
     }
 }
 
@@ -120,5 +133,10 @@ SurveyProjectDocument decodeProjectDocument(const QByteArray& bytes)
         return readDocument(root);
     } catch (const SurveyJsonError& error) {
         throw ProjectFileError(error.description());
+    } catch (const json::exception& error) {
+        // The readers check every type first; should one slip, the file is
+        // still refused by name rather than ending the program.
+        throw ProjectFileError(
+            QStringLiteral("The file is not a usable project (%1).").arg(detailOf(error)));
     }
 }

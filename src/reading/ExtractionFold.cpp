@@ -49,6 +49,8 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
     QMap<qint64, QList<qsizetype>> readPages;
     const std::optional<QString> note =
         setup.includeAll ? std::optional<QString>(aiFirstReviewNote) : std::nullopt;
+    int cropFailures = 0;
+    QString firstCropFailure;
 
     for (qsizetype i = 0; i < pages.size() && i < readings.size(); ++i) {
         const ScanPage& page = pages[i];
@@ -83,9 +85,13 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
                 region.prompt.isEmpty() ? QStringLiteral("Question %1").arg(n) : region.prompt;
             item.suggestedText = region.answer;
             item.confidence = region.confidence;
-            item.imageURL = reviewSnippetURL(page.surveyNumber, page.pageNumber, n);
             item.reviewNote = region.reviewNote ? region.reviewNote : note;
-            writeSnippetFile(item.imageURL, region.cropPng);
+            if (const QString folder = reviewSnippetFolder(setup.crops, page); !folder.isEmpty()) {
+                item.imageURL = reviewSnippetURL(folder, page.surveyNumber, page.pageNumber, n);
+                const QString failure = writeSnippetFile(item.imageURL, region.cropPng);
+                if (!failure.isEmpty() && cropFailures++ == 0)
+                    firstCropFailure = failure;
+            }
             result.reviewItems.append(item);
         }
         rows.insert(page.surveyNumber, row);
@@ -108,12 +114,21 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
             item.questionNumber = n;
             item.prompt = q->text.isEmpty() ? QStringLiteral("Question %1").arg(n) : q->text;
             item.confidence = 1.0;
-            item.imageURL = reviewSnippetURL(page.surveyNumber, page.pageNumber, n);
             item.reviewNote = questionNotFoundNote;
-            writeSnippetFile(item.imageURL, pageOverviewPng(page.fileURL));
+            if (const QString folder = reviewSnippetFolder(setup.crops, page); !folder.isEmpty()) {
+                item.imageURL = reviewSnippetURL(folder, page.surveyNumber, page.pageNumber, n);
+                const QString failure =
+                    writeSnippetFile(item.imageURL, pageOverviewPng(page.fileURL));
+                if (!failure.isEmpty() && cropFailures++ == 0)
+                    firstCropFailure = failure;
+            }
             result.reviewItems.append(item);
         }
     }
+    if (cropFailures > 0)
+        result.problems.append(QStringLiteral("%1 review crops could not be written. %2")
+                                   .arg(cropFailures)
+                                   .arg(firstCropFailure));
 
     const QDateTime now = QDateTime::currentDateTime();
     for (auto it = rows.cbegin(); it != rows.cend(); ++it) {

@@ -94,6 +94,15 @@ DecodedPage decodePageImage(const QUrl& fileURL)
         return {{}, QStringLiteral("file not readable")};
     QImageReader reader(path);
     reader.setAutoTransform(false);
+    // A damaged header can claim a raster of gigabytes; such a page is
+    // refused before any decoder allocates it.
+    const QSize size = reader.size();
+    if (size.isValid() && (std::max(size.width(), size.height()) > kLargestPageSide ||
+                           double(size.width()) * size.height() > kLargestPagePixels))
+        return {{},
+                QStringLiteral("image too large (%1 x %2 pixels)")
+                    .arg(size.width())
+                    .arg(size.height())};
     QImage image = reader.read();
     if (image.isNull()) {
         if (reader.error() == QImageReader::UnsupportedFormatError)

@@ -24,6 +24,11 @@ struct ScaledImage
 };
 ScaledImage downscaledForJudging(const QImage& image, int maxSide);
 
+// Pages beyond these are refused unread (an A3 page at 600 dpi is 7016 x
+// 9921 pixels).
+constexpr int kLargestPageSide = 30000;
+constexpr double kLargestPagePixels = 120.0e6;
+
 // A decoded page file, or the reason it could not be read.
 struct DecodedPage
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReadingTypes.h"
+#include "SurveyExtractionService.h"
 
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
@@ -23,7 +24,8 @@ struct ReadingSetup
     // Questions set to be ignored: never read, never reviewed.
     QSet<qint64> ignored;
     int judgeMaxSide =
-        850; // orientation is judged on a copy this large (100 dpi for a letter page)
+        850;             // orientation is judged on a copy this large (100 dpi for a letter page)
+    CropPlacement crops; // where review crops go
 };
 
 // The largest of 1, the template's largest number and every field's number

@@ -1,26 +1,37 @@
 #include "ReviewSnippets.h"
 
 #include "PageImages.h"
+#include "files/AtomicFile.h"
+#include "files/FileError.h"
+#include "model/ReviewCropFolder.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
-#include <QSaveFile>
 
-QString reviewSnippetFolder()
+QString reviewSnippetFolder(const CropPlacement& placement, const ScanPage& page)
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("VuridiVedorazReview"));
+    switch (placement.kind) {
+    case CropPlacement::Kind::besidePages:
+        return reviewCropFolderBeside(page.fileURL);
+    case CropPlacement::Kind::inFolder:
+        return placement.folder;
+    case CropPlacement::Kind::nowhere:
+        break;
+    }
+    return {};
 }
 
-QUrl reviewSnippetURL(qint64 surveyNumber, qint64 pageNumber, qint64 questionNumber)
+QUrl reviewSnippetURL(const QString& folder, qint64 surveyNumber, qint64 pageNumber,
+                      qint64 questionNumber)
 {
     const QString name = QStringLiteral("survey-%1-page-%2-q-%3.png")
                              .arg(surveyNumber)
                              .arg(pageNumber)
                              .arg(questionNumber);
-    return QUrl::fromLocalFile(QDir(reviewSnippetFolder()).filePath(name));
+    return QUrl::fromLocalFile(QDir(folder).filePath(name));
 }
 
 QImage orientReviewSnippet(const QImage& crop)
@@ -61,27 +72,14 @@ QByteArray pageOverviewPng(const QUrl& pageFile)
     return snippetPng(page, QRectF(page.rect()));
 }
 
-bool writeSnippetFile(const QUrl& location, const QByteArray& png)
+QString writeSnippetFile(const QUrl& location, const QByteArray& png)
 {
     if (png.isEmpty())
-        return false;
-    const QString path = location.toLocalFile();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(png) != png.size()) {
-        file.cancelWriting();
-        return false;
+        return {};
+    try {
+        writeFileAtomically(location.toLocalFile(), png);
+    } catch (const FileError& error) {
+        return error.description();
     }
-    return file.commit();
-}
-
-QUrl writeSnippet(const QImage& page, const ScanPage& scanPage, const QRectF& rect,
-                  qint64 questionNumber)
-{
-    const QUrl location =
-        reviewSnippetURL(scanPage.surveyNumber, scanPage.pageNumber, questionNumber);
-    writeSnippetFile(location, snippetPng(page, rect));
-    return location;
+    return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SurveyExtractionService.h"
 #include "model/ScanPage.h"
 
 #include <QByteArray>
@@ -8,13 +9,14 @@
 #include <QUrl>
 
 // Review crops: the part of a page a person checks, as PNG files in the
-// "VuridiVedorazReview" folder of the temporary directory.
+// folder the reading's crop placement names.
 
-// The folder, under QDir::tempPath().
-QString reviewSnippetFolder();
+// The folder for the crops of this page; empty when no crops are written.
+QString reviewSnippetFolder(const CropPlacement& placement, const ScanPage& page);
 
 // survey-<survey>-page-<page>-q-<question>.png in the folder.
-QUrl reviewSnippetURL(qint64 surveyNumber, qint64 pageNumber, qint64 questionNumber);
+QUrl reviewSnippetURL(const QString& folder, qint64 surveyNumber, qint64 pageNumber,
+                      qint64 questionNumber);
 
 // Turned by a quarter turn when much taller than wide (int(width * 1.35) <
 // height), so a reviewer reads it upright.
@@ -29,10 +31,6 @@ QByteArray snippetPng(const QImage& page, const QRectF& rect);
 // the file cannot be decoded.
 QByteArray pageOverviewPng(const QUrl& pageFile);
 
-// Writes the bytes atomically, creating the folder first; false on failure.
-bool writeSnippetFile(const QUrl& location, const QByteArray& png);
-
-// Cuts, encodes and writes one crop; returns its location even when writing
-// failed (the review screens cope with a missing file).
-QUrl writeSnippet(const QImage& page, const ScanPage& scanPage, const QRectF& rect,
-                  qint64 questionNumber);
+// Writes the bytes atomically, creating the folder first. Returns what went
+// wrong, naming the file; empty on success and for empty bytes (no crop).
+QString writeSnippetFile(const QUrl& location, const QByteArray& png);

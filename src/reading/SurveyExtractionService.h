@@ -9,6 +9,7 @@
 #include <QCoro/QCoroTask>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -29,6 +30,24 @@ struct SurveyExtractionResult
     QList<QuestionReviewItem> reviewItems;
     QList<SurveyQuestion> questions;
     QList<SkippedPage> skippedPages;
+    // What went wrong beyond single pages (no recognition model, crops that
+    // could not be written), one sentence each, for the operator.
+    QStringList problems;
+};
+
+// Where a reading writes its review crops.
+struct CropPlacement
+{
+    enum class Kind
+    {
+        besidePages, // a "review-crops" folder beside each page's file
+        inFolder,    // the folder below
+        nowhere      // no crops; review items carry no image
+    };
+    Kind kind = Kind::besidePages;
+    QString folder;
+
+    bool operator==(const CropPlacement&) const = default;
 };
 
 // Called on the interface thread as pages finish: (pages read, pages total).

@@ -25,10 +25,11 @@ const bool ompLimitSet = [] {
 
 QString tessdataPath()
 {
-    const QByteArray fromEnvironment = qgetenv("TESSDATA_PREFIX");
-    if (!fromEnvironment.isEmpty() &&
-        QFile::exists(QString::fromLocal8Bit(fromEnvironment) + QStringLiteral("/eng.traineddata")))
-        return QString::fromLocal8Bit(fromEnvironment);
+    // A folder named in the environment is used as Tesseract itself would,
+    // so a model missing there is reported rather than quietly replaced.
+    const QString fromEnvironment = qEnvironmentVariable("TESSDATA_PREFIX");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
     return QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
 }
 

@@ -5,6 +5,7 @@
 #include "TextRecognizer.h"
 
 #include <QCoro/QCoroFuture>
+#include <QDir>
 #include <QObject>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -34,9 +35,11 @@ int VisionSurveyExtractionService::workerCount() const
 
 SurveyExtractionResult VisionSurveyExtractionService::extractSync(
     const QList<ScanPage>& pages, const SurveyConfiguration& configuration,
-    bool includeAllQuestionReviewItems, const ExtractionProgress& progress)
+    bool includeAllQuestionReviewItems, const ExtractionProgress& progress,
+    const CropPlacement& crops)
 {
-    const ReadingSetup setup = makeReadingSetup(configuration, includeAllQuestionReviewItems);
+    ReadingSetup setup = makeReadingSetup(configuration, includeAllQuestionReviewItems);
+    setup.crops = crops;
     const QList<ScanPage> ordered = pagesInReadingOrder(pages);
     const int total = int(ordered.size());
     QList<PageReading> readings(ordered.size());
@@ -44,10 +47,14 @@ SurveyExtractionResult VisionSurveyExtractionService::extractSync(
     std::mutex mutex;
     std::condition_variable pageDone;
     int done = 0;
+    bool modelMissing = false;
     for (int i = 0; i < total; ++i) {
         m_workers->start([&, i] {
-            PageReading reading = readPage(ordered[i], setup, TextRecognizer::forThisThread());
+            TextRecognizer& recognizer = TextRecognizer::forThisThread();
+            PageReading reading = readPage(ordered[i], setup, recognizer);
             std::lock_guard lock(mutex);
+            if (!recognizer.isReady())
+                modelMissing = true;
             readings[i] = std::move(reading);
             ++done;
             // Notified under the lock: once the count is complete the waiting
@@ -69,7 +76,20 @@ SurveyExtractionResult VisionSurveyExtractionService::extractSync(
                 progress(reported, total);
         }
     }
-    return foldPageReadings(ordered, readings, setup);
+    SurveyExtractionResult result = foldPageReadings(ordered, readings, setup);
+    if (modelMissing)
+        result.problems.prepend(missingRecognitionModelText());
+    return result;
+}
+
+QString missingRecognitionModelText()
+{
+    return QStringLiteral(
+               "The text recognition model \"%1\" could not be loaded, so the pages were read "
+               "without recognising any text: answers are guessed from the template's layout "
+               "alone. Install the tesseract-ocr-eng package, or point TESSDATA_PREFIX at the "
+               "folder holding eng.traineddata, then read the pages again.")
+        .arg(QDir(tessdataPath()).filePath(QStringLiteral("eng.traineddata")));
 }
 
 QCoro::Task<SurveyExtractionResult>
@@ -99,8 +119,9 @@ VisionSurveyExtractionService::extract(QList<ScanPage> pages, SurveyConfiguratio
 SurveyExtractionResult extractPagesSync(const QList<ScanPage>& pages,
                                         const SurveyConfiguration& configuration,
                                         bool includeAllQuestionReviewItems, int jobs,
-                                        const ExtractionProgress& progress)
+                                        const ExtractionProgress& progress,
+                                        const CropPlacement& crops)
 {
     VisionSurveyExtractionService reader(jobs);
-    return reader.extractSync(pages, configuration, includeAllQuestionReviewItems, progress);
+    return reader.extractSync(pages, configuration, includeAllQuestionReviewItems, progress, crops);
 }

@@ -35,7 +35,8 @@ public:
     SurveyExtractionResult extractSync(const QList<ScanPage>& pages,
                                        const SurveyConfiguration& configuration,
                                        bool includeAllQuestionReviewItems,
-                                       const ExtractionProgress& progress = {});
+                                       const ExtractionProgress& progress = {},
+                                       const CropPlacement& crops = {});
 
 private:
     std::unique_ptr<QThreadPool> m_workers;
@@ -46,4 +47,9 @@ private:
 SurveyExtractionResult extractPagesSync(const QList<ScanPage>& pages,
                                         const SurveyConfiguration& configuration,
                                         bool includeAllQuestionReviewItems, int jobs,
-                                        const ExtractionProgress& progress = {});
+                                        const ExtractionProgress& progress = {},
+                                        const CropPlacement& crops = {});
+
+// Said once per reading when Tesseract's English model could not be loaded
+// and pages were read by the template's layout alone.
+QString missingRecognitionModelText();

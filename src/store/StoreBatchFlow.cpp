@@ -215,8 +215,15 @@ void SurveyScanStore::finishBatch(const QList<ScanPage>& batchPages, BatchAnswer
         clearErrorMessage();
     setProjectDirty(true);
     appendBatchToCSV(batchPages, batchResponses);
+    // A failed project write must not hide the CSV's failure: that batch is
+    // missing from the CSV until the operator acts.
+    const std::optional<QString> csvError = m_errorMessage;
     if (m_projectURL)
         writeProject(*m_projectURL, false);
+    if (csvError && m_errorMessage != csvError)
+        setErrorMessage(*csvError + QLatin1Char('\n') + m_errorMessage.value_or(QString()));
+    for (const QString& problem : extraction.problems)
+        setErrorMessage(m_errorMessage ? *m_errorMessage + QLatin1Char('\n') + problem : problem);
     setReadingProgress(0, 0);
 
     // What the operator must act on comes first: the rest of a stack that

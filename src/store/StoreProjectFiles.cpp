@@ -154,8 +154,7 @@ void SurveyScanStore::chooseCSVFile()
     if (!path)
         return;
     const QUrl url = QUrl::fromLocalFile(QFileInfo(*path).absoluteFilePath());
-    setCSVURL(url);
-    setProjectDirty(true);
+    // The CSV connected before stays connected until the new one is written.
     try {
         writeCSVFile(
             CSVExporter::makeCSV(m_configuration, m_pages, m_responses, m_detectedQuestions, true),
@@ -165,6 +164,8 @@ void SurveyScanStore::chooseCSVFile()
         setStatusMessage(QStringLiteral("Could not create CSV."));
         return;
     }
+    setCSVURL(url);
+    setProjectDirty(true);
     setStatusMessage(QStringLiteral("CSV connected at %1.").arg(fileName(url)));
     if (m_projectURL)
         writeProject(*m_projectURL, false);
@@ -175,9 +176,16 @@ void SurveyScanStore::appendBatchToCSV(const QList<ScanPage>& pages,
 {
     if (!m_csvURL)
         return;
+    const QString path = m_csvURL->toLocalFile();
     try {
-        CSVExporter::appendCSV(m_configuration, pages, responses, m_detectedQuestions,
-                               m_csvURL->toLocalFile());
+        // A connected file that has gone is written again whole: the batch's
+        // rows alone would lose every survey read before.
+        if (QFileInfo::exists(path))
+            CSVExporter::appendCSV(m_configuration, pages, responses, m_detectedQuestions, path);
+        else
+            writeCSVFile(CSVExporter::makeCSV(m_configuration, m_pages, m_responses,
+                                              m_detectedQuestions, true),
+                         path, CSVFileEnding::lineFeed);
     } catch (const FileError& error) {
         setErrorMessage(error.description());
         setStatusMessage(QStringLiteral("Scanned, but could not update CSV."));

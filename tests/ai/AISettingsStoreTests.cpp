@@ -1,8 +1,10 @@
 #include "ai/AISettingsStore.h"
 
 #include "RunTask.h"
+#include "ScratchFileSystem.h"
 #include "ScriptedAIClient.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -179,6 +181,56 @@ TEST_F(AISettingsStoreTest, SavingTrimsTheKeyAndKeepsTheFilePrivate)
     EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("Not connected."));
     EXPECT_FALSE(fileText().contains(kKey));
     EXPECT_FALSE(AISettingsStore(path()).hasAPIKey());
+}
+
+TEST_F(AISettingsStoreTest, AKeyFileOthersMayReadIsMadePrivateWhenLoaded)
+{
+    store(QLatin1String(aikeys::openAIAPIKey), kKey);
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    AISettingsStore settings(path());
+    EXPECT_EQ(QFile::permissions(path()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              QFileDevice::Permissions());
+    EXPECT_TRUE(settings.hasAPIKey());
+}
+
+TEST_F(AISettingsStoreTest, AKeyThatCouldNotBeSavedIsReportedAndNotClaimed)
+{
+    // A plain file where the preferences folder should be: no user can write below it.
+    QFile blocker(dir.filePath(QStringLiteral("prefs")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    AISettingsStore settings(path());
+    settings.saveAPIKey(kKey);
+    ASSERT_TRUE(settings.lastErrorMessage());
+    EXPECT_TRUE(settings.lastErrorMessage()->contains(path()));
+    EXPECT_EQ(settings.connectionStatusMessage(), QStringLiteral("The key was not saved."));
+    EXPECT_FALSE(settings.hasAPIKey());
+
+    // Once the folder can be made, the next save works and says so.
+    ASSERT_TRUE(QFile::remove(blocker.fileName()));
+    settings.saveAPIKey(kKey);
+    EXPECT_FALSE(settings.lastErrorMessage().has_value()) << settings.lastErrorText().toStdString();
+    EXPECT_EQ(settings.connectionStatusMessage(),
+              QStringLiteral("Key saved. Run a test before scanning."));
+    EXPECT_EQ(AISettingsStore(path()).cachedAPIKey(), kKey);
+}
+
+TEST(AISettingsStoreReadOnly, AKeyThatCouldNotBeRemovedIsStillShownAsSaved)
+{
+    testsupport::ReadOnlyFolder folder;
+    const QString path = folder.filePath(QStringLiteral("tallywicket.ini"));
+    AISettingsStore(path).saveAPIKey(kKey);
+    if (!folder.lock())
+        GTEST_SKIP() << folder.skipReason().toStdString();
+    AISettingsStore settings(path);
+    settings.removeAPIKey();
+    EXPECT_TRUE(settings.hasAPIKey());
+    EXPECT_EQ(settings.cachedAPIKey(), kKey);
+    EXPECT_NE(settings.connectionStatusMessage(), QStringLiteral("Not connected."));
+    ASSERT_TRUE(settings.lastErrorMessage());
+    EXPECT_TRUE(settings.lastErrorMessage()->contains(path));
+    EXPECT_EQ(AISettingsStore(path).cachedAPIKey(), kKey);
 }
 
 TEST_F(AISettingsStoreTest, NewPreferencesFileIsCreatedPrivate)

@@ -1,3 +1,4 @@
+#include "ScratchFileSystem.h"
 #include "files/SurveyProjectDocument.h"
 #include "samples/SampleSet.h"
 
@@ -23,11 +24,16 @@ struct CliRun
     QString err;
 };
 
-CliRun runCli(const QStringList& arguments, const QString& dataHome)
+CliRun runCli(const QStringList& arguments, const QString& dataHome,
+              const QList<QPair<QString, QString>>& variables = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome); // keeps PDF pages in the test
+    // Nothing may land in a shared temporary folder; tests look here.
+    environment.insert(QStringLiteral("TMPDIR"), dataHome + QStringLiteral("/tmp"));
+    for (const auto& [name, value] : variables)
+        environment.insert(name, value);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TW_CLI_BINARY), arguments);
     EXPECT_TRUE(process.waitForFinished(600000));
@@ -143,13 +149,19 @@ TEST(CliEndToEnd, ReadsADuplexStackIntoCsvProjectAndReviewList)
     EXPECT_EQ(document.configuration.duplexMode, DuplexMode::automatic);
     EXPECT_EQ(document.csvPath, QFileInfo(csv).absoluteFilePath());
 
+    // The crops sit beside the review list, in a folder named after it.
     const QJsonArray items = QJsonDocument::fromJson(readText(review).toUtf8()).array();
+    EXPECT_FALSE(items.isEmpty());
     for (const QJsonValue& value : items) {
         const QJsonObject item = value.toObject();
         EXPECT_EQ(item.size(), 7);
         EXPECT_GE(item[QStringLiteral("questionNumber")].toInt(), 1);
-        EXPECT_TRUE(QFile::exists(item[QStringLiteral("imageFile")].toString()));
+        const QString image = item[QStringLiteral("imageFile")].toString();
+        EXPECT_TRUE(QFile::exists(image));
+        EXPECT_TRUE(image.startsWith(dir.filePath(QStringLiteral("out/review-crops/"))))
+            << image.toStdString();
     }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("tmp"))));
 }
 
 TEST(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
@@ -176,6 +188,68 @@ TEST(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
     // Only the front was read: the back's questions have no answers.
     for (int q = 8; q <= 14; ++q)
         EXPECT_EQ(rows[1][4 + q], QStringLiteral("N/A")) << "Q" << q;
+    // Without a review list no crops are written anywhere.
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("stack/review-crops"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("tmp"))));
+}
+
+TEST(CliEndToEnd, ADamagedTemplateProjectIsNamedNotACrash)
+{
+    QTemporaryDir dir;
+    const QString project = dir.filePath(QStringLiteral("damaged.twk"));
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"version\": 1e400}");
+    file.close();
+    const CliRun run = runCli(
+        {QStringLiteral("read"), QStringLiteral("--template"), project, QStringLiteral("a.png")},
+        dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(project)) << run.err.toStdString();
+}
+
+TEST(CliEndToEnd, AMissingRecognitionModelIsSaidOnceAndFails)
+{
+    QTemporaryDir dir;
+    const SampleSet set = makeSampleSet(1, 8, 150, false, SampleStackOrder::duplex);
+    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
+    const QString models = dir.filePath(QStringLiteral("no-models"));
+    ASSERT_TRUE(QDir().mkpath(models));
+    const CliRun run = runCli({QStringLiteral("read"), paths[0], paths[1]}, dir.path(),
+                              {{QStringLiteral("TESSDATA_PREFIX"), models}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count(QStringLiteral("tallywicket-cli: The text recognition model")), 1)
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(models + QStringLiteral("/eng.traineddata")));
+    EXPECT_EQ(parseCsv(run.out).size(), 3); // the pages are still read, by layout alone
+}
+
+TEST(CliEndToEnd, AFullDiskFailsLoudlyAndKeepsTheEarlierFiles)
+{
+    testsupport::ScratchFileSystem disk(512 * 1024);
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    QTemporaryDir dir;
+    const SampleSet set = makeSampleSet(1, 8, 150, false, SampleStackOrder::singleSided);
+    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
+    const QStringList outputs{disk.filePath(QStringLiteral("answers.csv")),
+                              disk.filePath(QStringLiteral("survey.twk")),
+                              disk.filePath(QStringLiteral("review.json"))};
+    for (const QString& output : outputs) {
+        QFile file(output);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("earlier " + output.toUtf8());
+    }
+    disk.fill();
+    const CliRun run = runCli({QStringLiteral("read"), QStringLiteral("--csv"), outputs[0],
+                               QStringLiteral("--project"), outputs[1], QStringLiteral("--review"),
+                               outputs[2], paths[0]},
+                              dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    for (const QString& output : outputs) {
+        EXPECT_EQ(readText(output), QStringLiteral("earlier ") + output);
+        EXPECT_TRUE(run.err.contains(output)) << run.err.toStdString();
+    }
 }
 
 TEST(CliEndToEnd, UsageErrorsAndHelp)

@@ -1,3 +1,4 @@
+#include "ScratchFileSystem.h"
 #include "files/CSVExporter.h"
 #include "files/FileError.h"
 
@@ -135,4 +136,24 @@ TEST_F(CSVFile, UnwritablePlaceIsATypedError)
         EXPECT_TRUE(error.description().contains("plain")) << error.what();
     }
     EXPECT_EQ(contents(dir.filePath("plain")), QByteArray("x"));
+}
+
+TEST(CSVFileOnAFullDisk, AFailedAppendLeavesTheFileAtItsEarlierLength)
+{
+    testsupport::ScratchFileSystem disk(64 * 1024);
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString path = disk.filePath(QStringLiteral("answers.csv"));
+    append({page(1, 1)}, {{1, {}, {"A"}}}, path);
+    const QByteArray before = contents(path);
+    disk.fill();
+    // Longer than the free end of the file's last block, so part of it fits.
+    const QString longAnswer(20000, QLatin1Char('x'));
+    try {
+        append({page(2, 2)}, {{2, {}, {longAnswer}}}, path);
+        FAIL() << "the append was reported as done";
+    } catch (const CSVFileError& error) {
+        EXPECT_TRUE(error.description().contains(path)) << error.what();
+    }
+    EXPECT_EQ(contents(path), before);
 }

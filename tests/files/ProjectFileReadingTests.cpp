@@ -89,6 +89,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileRow{"NotUtf8", [] { return QByteArray("{\"version\" : \"\xff\xfe\"}"); }, "UTF-8"},
         BadFileRow{"CsvInsteadOfJson", [] { return QByteArray("survey_id,side\n1,Front\n"); },
                    "not valid JSON"},
+        BadFileRow{"NumberTooLargeForADouble",
+                   [] {
+                       QByteArray bytes = encodeProjectDocument(fixtures::sampleDocument());
+                       const qsizetype at = bytes.indexOf("\"reviewThreshold\" : ") + 20;
+                       return bytes.left(at) + "1e400" +
+                              bytes.mid(bytes.indexOf(QByteArray(","), at));
+                   },
+                   "too large"},
         BadFileRow{"TopLevelArray", [] { return QByteArray("[1, 2]"); }, "not an object"},
         BadFileRow{"DeeplyNested", [] { return QByteArray(100000, '[') + QByteArray(100000, ']'); },
                    "not an object"},

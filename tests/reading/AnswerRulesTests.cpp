@@ -204,8 +204,8 @@ TEST(Snippet, TallCropsAreTurnedAndNamesAreFixed)
     EXPECT_EQ(orientReviewSnippet(tall).size(), QSize(200, 100));
     QImage wide(100, 135, QImage::Format_RGB32);
     EXPECT_EQ(orientReviewSnippet(wide).size(), QSize(100, 135));
-    EXPECT_TRUE(reviewSnippetURL(12, 3, 7).toLocalFile().endsWith(
-        QStringLiteral("/VuridiVedorazReview/survey-12-page-3-q-7.png")));
+    EXPECT_EQ(reviewSnippetURL(QStringLiteral("/scans/b-1/review-crops"), 12, 3, 7).toLocalFile(),
+              QStringLiteral("/scans/b-1/review-crops/survey-12-page-3-q-7.png"));
 }
 
 TEST(Lines, SplitWhereWordsStandFarApart)

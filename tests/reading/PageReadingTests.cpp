@@ -99,8 +99,8 @@ protected:
     static void SetUpTestSuite()
     {
         folder = new QTemporaryDir;
-        // Crops land in this run's own temporary folder.
-        qputenv("TMPDIR", folder->path().toLocal8Bit());
+        // Nothing may land in the temporary folder; it is watched below.
+        qputenv("TMPDIR", folder->filePath("tmp").toLocal8Bit());
         const QString dir = folder->path();
         front = frontPage();
         frontPage().save(dir + "/front.png");
@@ -255,13 +255,13 @@ TEST_F(RenderedPages, UnreadableFilesAreSkippedAndReported)
     EXPECT_EQ(result->responses.size(), 3);
 }
 
-TEST_F(RenderedPages, CropsAreWrittenUnderTheirNames)
+TEST_F(RenderedPages, CropsAreWrittenBesideTheirPages)
 {
     ASSERT_FALSE(result->reviewItems.isEmpty());
     for (const QuestionReviewItem& item : result->reviewItems) {
         const QString expected =
             QDir(folder->path())
-                .filePath(QStringLiteral("VuridiVedorazReview/survey-%1-page-%2-q-%3.png")
+                .filePath(QStringLiteral("review-crops/survey-%1-page-%2-q-%3.png")
                               .arg(item.surveyNumber)
                               .arg(item.pageNumber)
                               .arg(item.questionNumber));
@@ -269,6 +269,61 @@ TEST_F(RenderedPages, CropsAreWrittenUnderTheirNames)
         const QImage crop(expected);
         EXPECT_FALSE(crop.isNull()) << expected.toStdString();
     }
+    EXPECT_FALSE(QFileInfo::exists(folder->filePath("tmp")));
+    EXPECT_TRUE(result->problems.isEmpty()) << result->problems.join(' ').toStdString();
+}
+
+TEST_F(RenderedPages, CropsGoToTheNamedFolderOrNowhere)
+{
+    const QList<ScanPage> front{pages[1]};
+    QTemporaryDir elsewhere;
+    const SurveyExtractionResult named =
+        extractPagesSync(front, SurveyConfiguration(), false, 1, {},
+                         {CropPlacement::Kind::inFolder, elsewhere.filePath("review-crops")});
+    ASSERT_FALSE(named.reviewItems.isEmpty());
+    for (const QuestionReviewItem& item : named.reviewItems)
+        EXPECT_TRUE(QFile::exists(item.imageURL.toLocalFile()) &&
+                    item.imageURL.toLocalFile().startsWith(elsewhere.filePath("review-crops/")))
+            << item.imageURL.toString().toStdString();
+
+    const SurveyExtractionResult none = extractPagesSync(front, SurveyConfiguration(), false, 1, {},
+                                                         {CropPlacement::Kind::nowhere, {}});
+    ASSERT_EQ(none.reviewItems.size(), named.reviewItems.size());
+    for (const QuestionReviewItem& item : none.reviewItems)
+        EXPECT_TRUE(item.imageURL.isEmpty());
+}
+
+TEST_F(RenderedPages, CropsThatCannotBeWrittenAreReportedOnce)
+{
+    // A plain file where the crop folder should be.
+    QTemporaryDir elsewhere;
+    QFile blocker(elsewhere.filePath("review-crops"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const SurveyExtractionResult result =
+        extractPagesSync({pages[1]}, SurveyConfiguration(), false, 1, {},
+                         {CropPlacement::Kind::inFolder, blocker.fileName()});
+    ASSERT_FALSE(result.reviewItems.isEmpty());
+    ASSERT_EQ(result.problems.size(), 1);
+    EXPECT_TRUE(result.problems[0].contains(blocker.fileName()))
+        << result.problems[0].toStdString();
+}
+
+TEST(MissingRecognitionModel, IsReportedOnceForTheReading)
+{
+    QTemporaryDir empty;
+    qputenv("TESSDATA_PREFIX", empty.path().toLocal8Bit());
+    const QImage page = frontPage();
+    page.save(empty.filePath("front.png"));
+    const SurveyExtractionResult result =
+        extractPagesSync({scanPage(1, SurveySide::front, 1, empty.filePath("front.png")),
+                          scanPage(2, SurveySide::front, 2, empty.filePath("front.png"))},
+                         SurveyConfiguration(), false, 2, {}, {CropPlacement::Kind::nowhere, {}});
+    qunsetenv("TESSDATA_PREFIX");
+    ASSERT_EQ(result.problems.size(), 1);
+    EXPECT_TRUE(result.problems[0].contains(empty.filePath("eng.traineddata")))
+        << result.problems[0].toStdString();
+    EXPECT_EQ(result.responses.size(), 2); // the pages are still read by layout
 }
 
 TEST_F(RenderedPages, ProgressArrivesOnTheCallingThreadInOrder)

@@ -192,9 +192,9 @@ TEST_F(StoreProject, ConnectedCSVGrowsPerBatchAndIsRewrittenAfterEdits)
     EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(csv));
 }
 
-TEST_F(StoreProject, OpenedProjectWithAMissingCSVCreatesItOnTheNextBatch)
+TEST_F(StoreProject, AConnectedCSVThatHasGoneIsWrittenAgainWithEverySurvey)
 {
-    runBatch(1);
+    runBatch(2);
     const QString csv = path(QStringLiteral("later/answers.csv"));
     panels.answers.enqueue(csv);
     store.chooseCSVFile();
@@ -208,21 +208,65 @@ TEST_F(StoreProject, OpenedProjectWithAMissingCSVCreatesItOnTheNextBatch)
     runBatch(1);
     const QString text = readText(csv);
     EXPECT_TRUE(text.startsWith(QStringLiteral("survey_id,")));
-    EXPECT_EQ(text.count(QLatin1Char('\n')), 2);
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 2 surveys from 2 pages."));
+    // The header and a row for each of the three surveys held, not the new one alone.
+    EXPECT_EQ(text.count(QLatin1Char('\n')), 4) << text.toStdString();
+    for (const char* row : {"\n1,", "\n2,", "\n3,"})
+        EXPECT_TRUE(text.contains(QLatin1String(row))) << row;
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 3 surveys from 3 pages."));
 }
 
-TEST_F(StoreProject, BatchCSVFailureIsReportedButTheBatchFinishes)
+TEST_F(StoreProject, AFailedConnectKeepsTheCSVConnectedBefore)
 {
     runBatch(1);
+    const QString csv = path(QStringLiteral("answers.csv"));
+    panels.answers.enqueue(csv);
+    store.chooseCSVFile();
     panels.answers.enqueue(blocker() + QStringLiteral("/answers.csv"));
     store.chooseCSVFile();
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not create CSV."));
-    EXPECT_TRUE(store.csvURL());
+    ASSERT_TRUE(store.errorMessage());
+    EXPECT_TRUE(store.errorMessage()->contains(QStringLiteral("blocker")));
+    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(csv));
+
+    // Batches still reach the working CSV.
     runBatch(1);
-    EXPECT_TRUE(store.errorMessage());
+    EXPECT_EQ(readText(csv).count(QLatin1Char('\n')), 4); // header, row, blank line, row
     EXPECT_EQ(store.stage(), ScanStage::finished);
+}
+
+TEST_F(StoreProject, CSVAndProjectFailuresAtABatchEndAreBothReported)
+{
+    runBatch(1);
+    const QString csv = path(QStringLiteral("answers.csv"));
+    const QString project = path(QStringLiteral("p.twk"));
+    panels.answers.enqueue(csv);
+    store.chooseCSVFile();
+    panels.answers.enqueue(project);
+    store.saveProjectAs();
+    // Folders where both files were: neither can be written.
+    ASSERT_TRUE(QFile::remove(csv) && QDir().mkpath(csv));
+    ASSERT_TRUE(QFile::remove(project) && QDir().mkpath(project));
+
+    runBatch(1);
+    ASSERT_TRUE(store.errorMessage());
+    EXPECT_TRUE(store.errorMessage()->contains(QStringLiteral("answers.csv")))
+        << store.errorMessage()->toStdString();
+    EXPECT_TRUE(store.errorMessage()->contains(QStringLiteral("p.twk")));
     EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+}
+
+TEST_F(StoreProject, ReadingProblemsReachTheOperator)
+{
+    const QString problem = QStringLiteral("The text recognition model could not be loaded.");
+    reader.answer = [&](const QList<ScanPage>& pages) {
+        SurveyExtractionResult result = answerAll(pages, 14, false);
+        result.problems = {problem};
+        return result;
+    };
+    runBatch(1);
+    EXPECT_EQ(store.errorMessage(), problem);
+    EXPECT_EQ(store.responses().size(), 1);
 }
 
 // The review queue is part of the project: saved under "reviewItems",

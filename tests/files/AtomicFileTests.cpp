@@ -1,0 +1,112 @@
+#include "ScratchFileSystem.h"
+#include "files/AtomicFile.h"
+#include "files/FileError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using testsupport::ReadOnlyFolder;
+using testsupport::ScratchFileSystem;
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// The description of the error the write raised; empty when it worked.
+QString writeFailure(const QString& path, const QByteArray& bytes)
+{
+    try {
+        writeFileAtomically(path, bytes);
+    } catch (const FileError& error) {
+        return error.description();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(AtomicFile, AFullDiskIsAnErrorAndKeepsTheEarlierFile)
+{
+    ScratchFileSystem disk(64 * 1024);
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString path = disk.filePath(QStringLiteral("survey.twk"));
+    put(path, "the earlier project");
+    disk.fill();
+    // Small enough to sit in a write buffer until the very end.
+    const QString failure = writeFailure(path, QByteArray(6000, 'p'));
+    EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
+    EXPECT_EQ(contents(path), QByteArray("the earlier project"));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "no temporary file is left behind";
+}
+
+TEST(AtomicFile, AReadOnlyFolderIsAnErrorAndKeepsTheEarlierFile)
+{
+    ReadOnlyFolder folder;
+    const QString path = folder.filePath(QStringLiteral("answers.csv"));
+    put(path, "h\nr\n");
+    if (!folder.lock())
+        GTEST_SKIP() << folder.skipReason().toStdString();
+    const QString failure = writeFailure(path, "new");
+    EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
+    EXPECT_EQ(contents(path), QByteArray("h\nr\n"));
+}
+
+TEST(AtomicFile, AFifoIsWrittenIntoNotReplaced)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("to-reader"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A reader that is already there lets the writer open without waiting.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    EXPECT_TRUE(writeFailure(fifo, "survey_id\n1\n").isEmpty());
+
+    char buffer[64] = {};
+    const ssize_t got = ::read(reader, buffer, sizeof buffer);
+    ::close(reader);
+    EXPECT_EQ(QByteArray(buffer, int(std::max<ssize_t>(got, 0))), QByteArray("survey_id\n1\n"));
+    struct stat status
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced)
+{
+    QTemporaryDir dir;
+    // An existing target, and a dangling link whose target's folder is missing.
+    const QString target = dir.filePath(QStringLiteral("kept/answers.csv"));
+    const QString dangling = dir.filePath(QStringLiteral("elsewhere/new folder/answers.csv"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("kept"))));
+    put(target, "old");
+    ASSERT_TRUE(QFile::link(target, dir.filePath(QStringLiteral("link.csv"))));
+    ASSERT_TRUE(QFile::link(dangling, dir.filePath(QStringLiteral("dangling.csv"))));
+
+    EXPECT_TRUE(writeFailure(dir.filePath(QStringLiteral("link.csv")), "new").isEmpty());
+    EXPECT_TRUE(writeFailure(dir.filePath(QStringLiteral("dangling.csv")), "made").isEmpty());
+
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("link.csv"))).isSymLink());
+    EXPECT_EQ(contents(target), QByteArray("new"));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("dangling.csv"))).isSymLink());
+    EXPECT_EQ(contents(dangling), QByteArray("made"));
+}

@@ -1,0 +1,99 @@
+#include "ScratchFileSystem.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+namespace {
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+} // namespace
+
+ScratchFileSystem::ScratchFileSystem(qint64 bytes)
+{
+    if (!runningAsRoot()) {
+        m_skipReason = QStringLiteral("mounting a small file system needs root (CI runs tests as "
+                                      "root)");
+        return;
+    }
+    const QByteArray options = QByteArrayLiteral("size=") + QByteArray::number(bytes);
+    if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                options.constData()) != 0) {
+        m_skipReason = QStringLiteral("could not mount a tmpfs: %1")
+                           .arg(QString::fromLocal8Bit(strerror(errno)));
+        return;
+    }
+    m_mounted = true;
+}
+
+ScratchFileSystem::~ScratchFileSystem()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+}
+
+void ScratchFileSystem::fill()
+{
+    QFile filler(filePath(QStringLiteral("filler")));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) > 0) {
+    }
+    // The last partial page too.
+    while (filler.write(block.constData(), 1) > 0) {
+    }
+}
+
+bool ScratchFileSystem::makeReadOnly()
+{
+    return m_mounted && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",
+                                MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+}
+
+ReadOnlyFolder::ReadOnlyFolder() : m_mount(1024 * 1024), m_asRoot(runningAsRoot()) {}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    if (!m_asRoot)
+        QFile::setPermissions(m_plain.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner);
+}
+
+QString ReadOnlyFolder::path() const
+{
+    return m_asRoot ? m_mount.path() : m_plain.path();
+}
+
+QString ReadOnlyFolder::filePath(const QString& name) const
+{
+    return m_asRoot ? m_mount.filePath(name) : m_plain.filePath(name);
+}
+
+bool ReadOnlyFolder::lock()
+{
+    if (m_asRoot) {
+        if (!m_mount.isMounted()) {
+            m_skipReason = m_mount.skipReason();
+            return false;
+        }
+        if (!m_mount.makeReadOnly()) {
+            m_skipReason = QStringLiteral("could not remount the test file system read-only");
+            return false;
+        }
+        return true;
+    }
+    if (!QFile::setPermissions(m_plain.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner)) {
+        m_skipReason = QStringLiteral("could not make the folder read-only");
+        return false;
+    }
+    return true;
+}
+
+} // namespace testsupport
