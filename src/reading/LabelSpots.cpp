@@ -164,9 +164,12 @@ bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
 {
     if (characterWidth <= 0)
         return false;
-    const double expected = characterWidth * double(spot.label.size());
-    // Capitals and wide letters make long labels run wider than the mean.
-    if (spot.box.width() <= expected + std::max(0.8 * printHeight, 0.3 * expected))
+    // Capitals run wider than the mean character, spaces and points narrower.
+    double characters = 0;
+    for (const QChar c : spot.label)
+        characters += c.isUpper() ? 1.35 : c.isSpace() || c.isPunct() ? 0.6 : 1.0;
+    const double expected = characterWidth * characters;
+    if (spot.box.width() <= expected + std::max(printHeight, 0.3 * expected))
         return false;
     spot.box.setLeft(spot.box.right() - expected);
     return true;

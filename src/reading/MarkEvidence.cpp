@@ -150,6 +150,17 @@ MarkReading readMarks(const RegionInk& region, bool singleChoice)
             reading.doubtful = true;
         }
     }
+    // Marks that stand clear of every other label's ink are sure even when
+    // short: a tick at 200 dpi is little ink, but nothing near it competes.
+    const bool clear = std::all_of(region.options.begin(), region.options.end(),
+                                   [](const OptionInk& option) {
+                                       return option.strength >= kMarkStrength ||
+                                              option.strength <= 0.3 * kMarkStrength;
+                                   }) &&
+                       region.unclaimed < kNoMarkStrength;
+    if (clear)
+        for (DetectedMark& mark : reading.marks)
+            mark.confidence = std::max(mark.confidence, 0.95);
     if (singleChoice && reading.marks.size() > 1) {
         reading.conflicting = true;
         std::stable_sort(reading.marks.begin(), reading.marks.end(),

@@ -188,6 +188,18 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
     cv::morphologyEx(ink, down, cv::MORPH_OPEN,
                      cv::getStructuringElement(cv::MORPH_RECT, cv::Size(1, run)));
     const cv::Mat lines = across | down;
+    // Long straight rules stay rules with writing on them.
+    {
+        cv::Mat labels, stats, centres;
+        const int count = cv::connectedComponentsWithStats(across, labels, stats, centres, 8, CV_32S);
+        for (int i = 1; i < count; ++i) {
+            const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
+            const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+            if (width >= 3 * h && height <= 0.35 * h + 3)
+                m_rules.append(QRect(stats.at<int>(i, cv::CC_STAT_LEFT),
+                                     stats.at<int>(i, cv::CC_STAT_TOP), width, height));
+        }
+    }
     // Only the sides of check boxes are taken out: other straight runs may
     // be the flat top of a ring drawn round a long label.
     cv::Mat sides = cv::Mat::zeros(ink.size(), CV_8U);

@@ -14,8 +14,6 @@
 #include "ReviewSnippets.h"
 #include "TextRecognizer.h"
 
-#include <QPainter>
-#include <QTextStream>
 #include <algorithm>
 #include <cmath>
 
@@ -174,7 +172,8 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
             const QRectF inside = mark.bounds.adjusted(-0.15 * h, -0.15 * h, 0.15 * h, 0.15 * h);
             const QRectF after(mark.bounds.right(), mark.bounds.center().y() - 0.8 * h, 8 * h,
                                1.6 * h);
-            for (const QRectF& where : {inside, after}) {
+            for (const QRectF* candidate : {&inside, &after}) {
+                const QRectF& where = *candidate;
                 const QRect crop = where.intersected(page).toAlignedRect();
                 if (crop.width() < 4 || crop.height() < 4)
                     continue;
@@ -187,9 +186,16 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
                                          textSimilarity(read.left(read.size() - cut), wanted)});
                     return best >= labelMatchFloor(wanted.size());
                 });
+                if (qEnvironmentVariableIsSet("TW_RECOVER_DEBUG"))
+                    qWarning("recover '%s' at %d,%d %dx%d -> %s", qPrintable(read), crop.x(), crop.y(), crop.width(), crop.height(), label == missing.end() ? "-" : qPrintable(*label));
                 if (label == missing.end())
                     continue;
-                region.options.append({{*label, where, 0.8}, mark.pixels / unit, mark.bounds});
+                // Ink no taller than print that reads as the label is the
+                // label's own print; a ring stands taller than its letters.
+                const bool ring = candidate != &inside || mark.bounds.height() >= 1.3 * h;
+                region.options.append({{*label, where, 0.8},
+                                       ring ? mark.pixels / unit : 0.0,
+                                       ring ? mark.bounds : where});
                 missing.erase(label);
                 used = true;
                 break;
@@ -335,73 +341,12 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
         if (question != definition.questions.cend() && spots[i].size() < question->options.size())
             recoverRingedLabels(credited[i], question->options, image, recognizer, h);
     }
-    if (qEnvironmentVariableIsSet("TW_READER_DEBUG")) {
-        QTextStream err(stderr);
-        err << "page h=" << h << " anchors:";
-        for (const QuestionAnchor& a : anchors)
-            err << " " << a.questionNumber << "@" << int(a.bounds.top());
-        err << "\n";
-        if (qEnvironmentVariableIsSet("TW_READER_DEBUG_AT")) {
-            const QStringList at = qEnvironmentVariable("TW_READER_DEBUG_AT").split(QLatin1Char(','));
-            const QRectF probe(at[0].toDouble(), at[1].toDouble(), at[2].toDouble(), at[3].toDouble());
-            for (const QRectF& p : printBoxes)
-                if (p.intersects(probe))
-                    err << "  print " << p.left() << "," << p.top() << " " << p.width() << "x" << p.height() << "\n";
-            for (const InkPiece& p : ink.pieces())
-                if (QRectF(p.bounds).intersects(probe))
-                    err << "  piece " << p.bounds.left() << "," << p.bounds.top() << " " << p.bounds.width() << "x" << p.bounds.height() << " kind " << int(p.kind) << "\n";
-            const QImage lev = ink.levelled();
-            for (int y = int(probe.top()); y < int(probe.bottom()); ++y) {
-                QString row;
-                for (int x = int(probe.left()); x < int(probe.right()); ++x) {
-                    const int v = qGray(lev.pixel(x, y));
-                    row += v < 120 ? QLatin1Char('#') : v < 185 ? QLatin1Char('+') : v < 220 ? QLatin1Char('-') : QLatin1Char('.');
-                }
-                err << "  |" << row << "\n";
-            }
-            for (const QRect& b : ink.boxes())
-                if (QRectF(b).intersects(probe))
-                    err << "  box " << b.left() << "," << b.top() << " " << b.width() << "x" << b.height() << "\n";
-        }
-        for (const RecognizedTextBlock& b : blocks)
-            err << "  line " << int(b.pixelBounds.left()) << "," << int(b.pixelBounds.top()) << " "
-                << int(b.pixelBounds.width()) << "x" << int(b.pixelBounds.height()) << " c=" << b.confidence
-                << " '" << b.text << "'\n";
+    if (qEnvironmentVariableIsSet("TW_RECOVER_DEBUG"))
         for (qsizetype i = 0; i < placed.size(); ++i) {
-            err << " Q" << placed[i].region.questionNumber << (placed[i].found ? "" : " (not found)")
-                << " band " << int(placed[i].region.rect.top()) << "-" << int(placed[i].region.rect.bottom())
-                << " unclaimed=" << credited[i].unclaimed << "\n";
+            qWarning("Q%lld unclaimed %.3f", placed[i].region.questionNumber, credited[i].unclaimed);
             for (const OptionInk& o : credited[i].options)
-                err << "    " << o.spot.label << " sim=" << o.spot.similarity << " at " << int(o.spot.box.left())
-                    << "," << int(o.spot.box.top()) << " s=" << o.strength << "\n";
+                qWarning("   %s %.0f,%.0f %.0fx%.0f s=%.3f", qPrintable(o.spot.label), o.spot.box.left(), o.spot.box.top(), o.spot.box.width(), o.spot.box.height(), o.strength);
         }
-        int kinds[4] = {0, 0, 0, 0};
-        for (const InkPiece& p : ink.pieces())
-            kinds[int(p.kind)]++;
-        if (qEnvironmentVariableIsSet("TW_READER_DEBUG_IMAGE")) {
-            QImage overlay = ink.levelled().convertToFormat(QImage::Format_RGB32);
-            QPainter painter(&overlay);
-            const QColor colours[4] = {Qt::gray, Qt::blue, Qt::yellow, Qt::red};
-            painter.setPen(QPen(Qt::darkGreen, 2));
-            for (const QRect& b : ink.boxes())
-                painter.drawRect(b);
-            painter.setPen(QPen(Qt::yellow, 2));
-            for (const QRect& b : ink.rules())
-                painter.drawRect(b);
-            for (const InkPiece& p : ink.pieces()) {
-                painter.setPen(QPen(colours[int(p.kind)], 2));
-                painter.drawRect(p.bounds);
-            }
-            painter.setPen(QPen(Qt::magenta, 2));
-            for (const QList<LabelSpot>& list : spots)
-                for (const LabelSpot& spot : list)
-                    painter.drawRect(spot.box);
-            painter.end();
-            overlay.save(qEnvironmentVariable("TW_READER_DEBUG_IMAGE"));
-        }
-        err << " pieces speck/print/pen: " << kinds[0] << "/" << kinds[1] << "/" << kinds[2] << " boxes " << ink.boxes().size() << " rules " << ink.rules().size() << "\n";
-    }
-
     QList<RegionReading> readings;
     for (qsizetype i = 0; i < placed.size(); ++i) {
         const PlacedQuestion& q = placed[i];

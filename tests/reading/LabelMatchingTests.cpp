@@ -1,0 +1,161 @@
+#include "reading/LabelSpots.h"
+#include "reading/PromptAnchors.h"
+#include "reading/TextMatching.h"
+
+#include "model/BuiltInTemplate.h"
+#include "model/SurveyConfiguration.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+RecognizedTextBlock line(const QStringList& words, double left, double top, double wordWidth = 80,
+                         double height = 30)
+{
+    RecognizedTextBlock block;
+    block.text = words.join(QLatin1Char(' '));
+    block.confidence = 0.95;
+    double x = left;
+    for (const QString& word : words) {
+        block.words.append({word, 0.95, QRectF(x, top, wordWidth, height)});
+        x += wordWidth + 15;
+    }
+    block.pixelBounds = QRectF(left, top, x - 15 - left, height);
+    return block;
+}
+
+SurveyTemplateDefinition builtIn()
+{
+    SurveyConfiguration configuration;
+    return SurveyTemplateDefinition(configuration);
+}
+} // namespace
+
+TEST(TextMatching, PrintConfusionsCostAQuarterOfAnEdit)
+{
+    struct Row
+    {
+        const char* a;
+        const char* b;
+        double least;
+        double most;
+    };
+    const Row rows[] = {
+        {"5th", "5th", 1.0, 1.0},     {"sth", "5th", 0.9, 0.95}, // s for 5
+        {"6th", "5th", 0.6, 0.7},                                // another number
+        {"lam", "iam", 0.9, 0.95},    {"n0", "no", 0.87, 0.9},   // l for i, 0 for o
+        {"alot", "alittle", 0.3, 0.6}, {"", "", 1.0, 1.0},       {"", "yes", 0.0, 0.0},
+    };
+    for (const Row& row : rows) {
+        const double s = textSimilarity(QString::fromUtf8(row.a), QString::fromUtf8(row.b));
+        EXPECT_GE(s, row.least) << row.a << " / " << row.b;
+        EXPECT_LE(s, row.most) << row.a << " / " << row.b;
+    }
+    // Short labels must match all but a confusion; long ones may lose letters.
+    EXPECT_GE(textSimilarity(QStringLiteral("sth"), QStringLiteral("5th")), labelMatchFloor(3));
+    EXPECT_LT(textSimilarity(QStringLiteral("6th"), QStringLiteral("5th")), labelMatchFloor(3));
+    EXPECT_EQ(foldedText(QStringLiteral("Yes, in Math")), QStringLiteral("yesinmath"));
+}
+
+TEST(PromptAnchors, LeadingNumbersThroughMisreadDigitsAndSeparators)
+{
+    struct Row
+    {
+        const char* line;
+        qint64 number;
+        const char* rest;
+    };
+    const Row rows[] = {
+        {"1. I am:", 1, "I am:"},       {"2) My current", 2, "My current"},
+        {"3: I decided", 3, "I decided"}, {"4- Which school", 4, "Which school"},
+        {"l. I am:", 1, "I am:"},       {"1O. What is", 10, "What is"},
+        {"I am:", 0, "I am:"},          {"Is this the first", 0, "Is this the first"},
+    };
+    for (const Row& row : rows) {
+        const LeadingNumber lead = leadingQuestionNumber(QString::fromUtf8(row.line));
+        EXPECT_EQ(lead.number, row.number) << row.line;
+        EXPECT_EQ(lead.rest, QString::fromUtf8(row.rest)) << row.line;
+    }
+}
+
+TEST(PromptAnchors, WordingFindsQuestionsWhoseNumberWasLost)
+{
+    const QList<RecognizedTextBlock> blocks{
+        line({"lam:"}, 100, 100),                                     // "1. I am:" lost its number
+        line({"Male", "Female"}, 150, 150),
+        line({"2.", "My", "current", "Grade", "Level", "is", "(circle", "one):"}, 100, 300),
+        line({"Is", "this", "the", "first", "time", "you've", "been", "to", "KRDA?"}, 100, 500),
+        // Options of question 5 repeat no wording; a stray "7." in a label is no anchor.
+        line({"Yes", "No"}, 150, 550),
+    };
+    const QList<QuestionAnchor> anchors = templateQuestionAnchors(blocks, builtIn(), 14);
+    QList<qint64> numbers;
+    for (const QuestionAnchor& anchor : anchors)
+        numbers.append(anchor.questionNumber);
+    EXPECT_EQ(numbers, (QList<qint64>{1, 2, 5}));
+    EXPECT_EQ(anchors[2].bounds.top(), 500);
+}
+
+TEST(PromptAnchors, NumbersOutOfPageOrderAreDropped)
+{
+    // A line lower down that reads as question 1 cannot come after question 3.
+    const QList<RecognizedTextBlock> blocks{
+        line({"2.", "My", "current", "Grade", "Level", "is", "(circle", "one):"}, 100, 100),
+        line({"3.", "I", "decided", "to", "do", "a", "project", "this", "year"}, 100, 300),
+        line({"1.", "I", "am:"}, 100, 600),
+    };
+    const QList<QuestionAnchor> anchors = templateQuestionAnchors(blocks, builtIn(), 14);
+    ASSERT_EQ(anchors.size(), 2);
+    EXPECT_EQ(anchors[0].questionNumber, 2);
+    EXPECT_EQ(anchors[1].questionNumber, 3);
+}
+
+TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeIt)
+{
+    const QStringList labels{"Yes, in Science", "Yes, in Technology", "Yes, in Math", "5th"};
+    const QList<RecognizedTextBlock> lines{
+        line({"Yes,", "in", "Technology"}, 100, 100),
+        line({"Yes,", "in", "Science"}, 100, 200),
+        line({"Sth"}, 100, 300), // a 5 read as S
+    };
+    const QList<LabelSpot> spots = locateLabels(lines, labels);
+    ASSERT_EQ(spots.size(), 3); // "Yes, in Math" is not printed here
+    EXPECT_EQ(spots[0].label, QStringLiteral("Yes, in Science"));
+    EXPECT_EQ(spots[0].box.top(), 200);
+    EXPECT_EQ(spots[1].label, QStringLiteral("Yes, in Technology"));
+    EXPECT_EQ(spots[1].box.top(), 100);
+    EXPECT_EQ(spots[2].label, QStringLiteral("5th"));
+}
+
+TEST(LabelSpots, AStrayMarkReadIntoTheWordIsCutOffTheBox)
+{
+    const QList<LabelSpot> spots =
+        locateLabels({line({"vMale"}, 100, 100, 100)}, {QStringLiteral("Male")});
+    ASSERT_EQ(spots.size(), 1);
+    EXPECT_GT(spots[0].box.left(), 100); // the "v" is not part of the label's letters
+    EXPECT_EQ(spots[0].box.right(), 200);
+}
+
+TEST(LabelSpots, ALabelCutShortByARingIsStillFound)
+{
+    const QList<LabelSpot> spots = locateLabels(
+        {line({"Alpine"}, 100, 100), line({"Neb"}, 400, 100, 60)},
+        {QStringLiteral("Alpine"), QStringLiteral("Nebo")});
+    ASSERT_EQ(spots.size(), 2);
+    EXPECT_EQ(spots[1].label, QStringLiteral("Nebo"));
+    EXPECT_EQ(spots[1].box.left(), 400);
+    EXPECT_GT(spots[1].box.width(), 60); // widened over the lost letter
+    // A word that is neither start nor end of the missing label stays unused.
+    EXPECT_EQ(locateLabels({line({"eb"}, 100, 100)}, {QStringLiteral("Nebo")}).size(), 0);
+}
+
+TEST(LabelSpots, ALabelReadWiderThanItsLettersShedsTheMark)
+{
+    LabelSpot marked{QStringLiteral("10th"), QRectF(100, 100, 160, 30), 1.0};
+    EXPECT_TRUE(trimToLetters(marked, 22, 30));
+    EXPECT_DOUBLE_EQ(marked.box.right(), 260);
+    EXPECT_DOUBLE_EQ(marked.box.width(), 88);
+    // Wide capitals in a long label are no mark.
+    LabelSpot wide{QStringLiteral("Time Management"), QRectF(100, 100, 400, 30), 1.0};
+    EXPECT_FALSE(trimToLetters(wide, 22, 30));
+    EXPECT_DOUBLE_EQ(wide.box.width(), 400);
+}
