@@ -174,3 +174,87 @@ bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
     spot.box.setLeft(spot.box.right() - expected);
     return true;
 }
+
+namespace {
+// Groups of values within `reach` of the group's first, ascending.
+QList<double> groupsOf(QList<double> values, double reach)
+{
+    std::sort(values.begin(), values.end());
+    QList<double> groups;
+    for (double v : values)
+        if (groups.isEmpty() || v - groups.last() > reach)
+            groups.append(v);
+    return groups;
+}
+
+qsizetype groupIndex(const QList<double>& groups, double value, double reach)
+{
+    for (qsizetype i = 0; i < groups.size(); ++i)
+        if (std::abs(value - groups[i]) <= reach)
+            return i;
+    return -1;
+}
+} // namespace
+
+std::optional<QString> labelByPlace(const QList<LabelSpot>& found, const QStringList& options,
+                                    const QPointF& at, double printHeight)
+{
+    const double h = std::max(1.0, printHeight);
+    QStringList missing = options;
+    for (const LabelSpot& spot : found)
+        missing.removeAll(spot.label);
+    if (found.isEmpty() || missing.isEmpty())
+        return std::nullopt;
+    struct Placed
+    {
+        qsizetype major;
+        double minor;
+        qsizetype index; // in options; -1 for the mark
+    };
+    const auto tryOrder = [&](bool rows) -> std::optional<QString> {
+        QList<double> keys;
+        for (const LabelSpot& spot : found)
+            keys.append(rows ? spot.box.center().y() : spot.box.left());
+        const double reach = rows ? 0.6 * h : 1.5 * h;
+        const QList<double> groups = groupsOf(keys, reach);
+        QList<Placed> order;
+        for (const LabelSpot& spot : found)
+            order.append({groupIndex(groups, rows ? spot.box.center().y() : spot.box.left(), reach),
+                          rows ? spot.box.left() : spot.box.center().y(),
+                          options.indexOf(spot.label)});
+        const qsizetype markGroup = groupIndex(groups, rows ? at.y() : at.x(), rows ? 0.8 * h : 2.5 * h);
+        if (markGroup < 0)
+            return std::nullopt;
+        order.append({markGroup, rows ? at.x() : at.y(), -1});
+        std::sort(order.begin(), order.end(), [](const Placed& a, const Placed& b) {
+            return a.major != b.major ? a.major < b.major : a.minor < b.minor;
+        });
+        qsizetype before = -1, after = options.size(), last = -1;
+        bool seenMark = false;
+        for (const Placed& p : order) {
+            if (p.index < 0) {
+                seenMark = true;
+                continue;
+            }
+            if (p.index <= last)
+                return std::nullopt; // not the print order
+            last = p.index;
+            if (!seenMark)
+                before = p.index;
+            else if (after == options.size())
+                after = p.index;
+        }
+        QStringList between;
+        for (const QString& label : missing) {
+            const qsizetype i = options.indexOf(label);
+            if (i > before && i < after)
+                between.append(label);
+        }
+        if (between.size() != 1)
+            return std::nullopt;
+        return between.first();
+    };
+    if (const std::optional<QString> byRows = tryOrder(true))
+        return byRows;
+    return tryOrder(false);
+}

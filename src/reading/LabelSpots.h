@@ -3,6 +3,7 @@
 #include "ReadingTypes.h"
 
 #include <QStringList>
+#include <optional>
 
 // One printed option label found among a region's words.
 struct LabelSpot
@@ -29,3 +30,12 @@ double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines);
 // cross just left of a bare label as part of the word) cut down to its
 // letters, at its right end. True when the box was cut.
 bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight);
+
+// The one missing label a mark at `at` must stand on, from where the labels
+// found stand: labels are printed in the template's order, along rows or
+// down columns, so a mark between two found labels belongs to the missing
+// label whose place in `options` lies between theirs, when only one does.
+// Nothing when the found labels follow no such order, the mark stands on no
+// row or column of them, or several labels could be meant.
+std::optional<QString> labelByPlace(const QList<LabelSpot>& found, const QStringList& options,
+                                    const QPointF& at, double printHeight);

@@ -186,8 +186,6 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
                                          textSimilarity(read.left(read.size() - cut), wanted)});
                     return best >= labelMatchFloor(wanted.size());
                 });
-                if (qEnvironmentVariableIsSet("TW_RECOVER_DEBUG"))
-                    qWarning("recover '%s' at %d,%d %dx%d -> %s", qPrintable(read), crop.x(), crop.y(), crop.width(), crop.height(), label == missing.end() ? "-" : qPrintable(*label));
                 if (label == missing.end())
                     continue;
                 // Ink no taller than print that reads as the label is the
@@ -199,6 +197,21 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
                 missing.erase(label);
                 used = true;
                 break;
+            }
+        }
+        // A ring or mark on a label recognition lost, told by where it stands
+        // among the labels found.
+        if (!used && mark.pixels / unit >= kSureMarkStrength && !missing.isEmpty()) {
+            QList<LabelSpot> found;
+            for (const OptionInk& option : region.options)
+                found.append(option.spot);
+            const QPointF at = mark.bounds.height() >= 1.3 * h
+                                   ? mark.bounds.center()
+                                   : QPointF(mark.bounds.right() + 0.5 * h, mark.bounds.center().y());
+            if (const std::optional<QString> label = labelByPlace(found, options, at, h)) {
+                region.options.append({{*label, mark.bounds, 0.5}, mark.pixels / unit, mark.bounds});
+                missing.removeAll(*label);
+                used = true;
             }
         }
         if (used)
@@ -328,9 +341,11 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
                             printBoxes.append(word.box.intersected(spot.box));
                 continue;
             }
-            printBoxes.append(word.box);
+            // A word standing much taller than print holds a ring or stroke.
+            if (word.box.height() <= 1.45 * h)
+                printBoxes.append(word.box);
         }
-        if (!markInLine)
+        if (!markInLine && block.pixelBounds.height() <= 1.45 * h)
             printBoxes.append(block.pixelBounds);
     }
     PageInk ink(image);
@@ -341,12 +356,6 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
         if (question != definition.questions.cend() && spots[i].size() < question->options.size())
             recoverRingedLabels(credited[i], question->options, image, recognizer, h);
     }
-    if (qEnvironmentVariableIsSet("TW_RECOVER_DEBUG"))
-        for (qsizetype i = 0; i < placed.size(); ++i) {
-            qWarning("Q%lld unclaimed %.3f", placed[i].region.questionNumber, credited[i].unclaimed);
-            for (const OptionInk& o : credited[i].options)
-                qWarning("   %s %.0f,%.0f %.0fx%.0f s=%.3f", qPrintable(o.spot.label), o.spot.box.left(), o.spot.box.top(), o.spot.box.width(), o.spot.box.height(), o.strength);
-        }
     QList<RegionReading> readings;
     for (qsizetype i = 0; i < placed.size(); ++i) {
         const PlacedQuestion& q = placed[i];
