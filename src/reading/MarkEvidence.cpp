@@ -108,6 +108,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         }
         SpotRef best;
         double bestDistance = 0;
+        bool letter = false;
         for (qsizetype r = 0; r < regions.size(); ++r) {
             for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
                 const QRectF& label = regions[r].options[s].spot.box;
@@ -120,8 +121,10 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                                           bounds.bottom() <= label.bottom() + 0.2 * h &&
                                           bounds.right() <= label.left() + 2 &&
                                           bounds.right() >= label.left() - h;
-                if (missedLetter)
+                if (missedLetter) {
+                    letter = true;
                     continue;
+                }
                 const double distance = distanceTo(label.adjusted(-1.6 * h, 0, 0, 0), centre);
                 if (best.region < 0 || distance < bestDistance) {
                     best = {r, s};
@@ -131,7 +134,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         }
         if (best.region >= 0)
             credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
-        else if (!writtenIn)
+        else if (!writtenIn && !letter)
             unclaimed(centre, mark.pixels, bounds);
     }
     return regions;

@@ -190,8 +190,12 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
     const cv::Mat lines = across | down;
     // Long straight rules stay rules with writing on them.
     {
+        cv::Mat rules;
+        cv::morphologyEx(ink, rules, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_RECT,
+                                                   cv::Size(std::max(16, int(3 * h)), 1)));
         cv::Mat labels, stats, centres;
-        const int count = cv::connectedComponentsWithStats(across, labels, stats, centres, 8, CV_32S);
+        const int count = cv::connectedComponentsWithStats(rules, labels, stats, centres, 8, CV_32S);
         for (int i = 1; i < count; ++i) {
             const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
             const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);

@@ -280,7 +280,8 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     for (const RecognizedTextBlock& block : blocks)
         if (block.confidence >= 0.6 && !isHandwrittenLine(block, placed, definition))
             column = column.isNull() ? block.pixelBounds : column.united(block.pixelBounds);
-    column = column.adjusted(-h, -h, h, h);
+    // The print's width: pencil doodles in the margins are nobody's answer.
+    column = QRectF(column.left() - h, 0, column.width() + 2 * h, size.height());
 
     QList<QList<LabelSpot>> spots;
     QList<QRectF> areas;
@@ -384,6 +385,10 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
             const bool unlocated = spots[i].size() < question->options.size();
             const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
             doubt = read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single));
+            if (doubt && qEnvironmentVariableIsSet("TW_DOUBT_DEBUG"))
+                qWarning("Q%lld doubt: weak %d unclaimed %.3f at %.0f,%.0f unlocated %d", n,
+                         int(read.doubtful), credited[i].unclaimed, credited[i].unclaimedBounds.left(),
+                         credited[i].unclaimedBounds.top(), int(unlocated));
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
@@ -394,6 +399,12 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
                                               .adjusted(-h, -h, h, h));
         } else if (known && question->kind == SurveyTemplateDefinition::QuestionKind::written) {
             ink_ = handwriting(ink, areas[i], column, h);
+            if (qEnvironmentVariableIsSet("TW_DOUBT_DEBUG")) {
+                qWarning("Q%lld written area %.0f,%.0f %.0fx%.0f ink %d", n, areas[i].left(), areas[i].top(), areas[i].width(), areas[i].height(), int(ink_.has_value()));
+                for (const RecognizedTextBlock& b : blocks)
+                    if (areas[i].contains(b.pixelBounds.center()))
+                        qWarning("   line c=%.2f '%s'", b.confidence, qPrintable(b.text));
+            }
         } else {
             QList<RecognizedTextBlock> inside = regionTextBlocks(blocks, q.region.rect);
             stripped = stripQuestionText(regionText(inside), q.region);
