@@ -159,7 +159,8 @@ QImage PageInk::levelled() const
     return out;
 }
 
-void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
+void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& printLines,
+                       double printHeight)
 {
     m_pieces.clear();
     m_boxes.clear();
@@ -304,11 +305,16 @@ void PageInk::separate(const QList<QRectF>& printBoxes, double printHeight)
             // An open answer box: all its ink lies along its border.
             piece.kind = InkKind::rule;
         } else if (b.height() <= 1.6 * h &&
-                   std::any_of(print.begin(), print.end(), [&](const QRectF& p) {
-                       // A ring drawn tight round a word stands taller than it.
-                       return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)) &&
-                              (b.width() < 1.2 * h || b.height() <= 1.1 * p.height() + 2);
-                   })) {
+                   (std::any_of(print.begin(), print.end(),
+                                [&](const QRectF& p) {
+                                    // A ring drawn tight round a word stands taller than it.
+                                    return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)) &&
+                                           (b.width() < 1.2 * h || b.height() <= 1.1 * p.height() + 2);
+                                }) ||
+                    (b.width() <= 2 * h &&
+                     std::any_of(printLines.begin(), printLines.end(), [&](const QRectF& p) {
+                         return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
+                     })))) {
             piece.kind = InkKind::print;
         }
         m_pieces.append(piece);

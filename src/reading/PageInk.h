@@ -41,9 +41,13 @@ public:
     // boxes: straight runs longer than most letters), so that a tick or
     // cross touching a box, or writing touching a rule, stands on its own;
     // then sorts the remaining pieces: specks by size, print by lying inside
-    // one of `printBoxes`, the rest is pen. `printHeight` is the height of
-    // ordinary lettering in pixels. A box filled solid is pen, not a line.
-    void separate(const QList<QRectF>& printBoxes, double printHeight);
+    // one of the recognised words' `printBoxes`, or, for pieces no wider than
+    // letters, inside one of the `printLines` (word boxes can stop short of
+    // a letter, while a ring round a label lies inside its line), the rest is
+    // pen. `printHeight` is the height of ordinary lettering in pixels. A box
+    // filled solid is pen, not a line.
+    void separate(const QList<QRectF>& printBoxes, const QList<QRectF>& printLines,
+                  double printHeight);
 
     // After separate(): the pieces, and the printed check boxes found among
     // the lines.

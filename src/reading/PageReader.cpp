@@ -309,6 +309,7 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     // The print: every recognised word but handwriting read as words and
     // marks read as letters (a short "word" among the labels that is none).
     QList<QRectF> printBoxes;
+    QList<QRectF> printLines;
     for (const RecognizedTextBlock& block : blocks) {
         if (isHandwrittenLine(block, placed, definition))
             continue;
@@ -347,10 +348,10 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
                 printBoxes.append(word.box);
         }
         if (!markInLine && block.pixelBounds.height() <= 1.45 * h)
-            printBoxes.append(block.pixelBounds);
+            printLines.append(block.pixelBounds);
     }
     PageInk ink(image);
-    ink.separate(printBoxes, h);
+    ink.separate(printBoxes, printLines, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
     for (qsizetype i = 0; i < placed.size(); ++i) {
         const auto question = definition.questions.constFind(placed[i].region.questionNumber);

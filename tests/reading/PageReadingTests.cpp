@@ -3,6 +3,7 @@
 
 #include "reading/ExtractionFold.h"
 #include "reading/PageImages.h"
+#include "reading/PageReader.h"
 #include "reading/QuestionAnchors.h"
 #include "reading/QuestionRegions.h"
 #include "reading/TextRecognizer.h"
@@ -191,15 +192,40 @@ TEST_F(RenderedPages, BoxAndRingMarksOnTheFront)
     EXPECT_EQ(row[5], QStringLiteral("Maybe"));
 }
 
-TEST_F(RenderedPages, BlankChoiceQuestionGoesToReviewEmpty)
+TEST_F(RenderedPages, BlankChoiceQuestionWithEveryLabelFoundReadsUnanswered)
 {
-    const QuestionReviewItem* blank = reviewFor(1, 4);
-    ASSERT_NE(blank, nullptr);
-    EXPECT_TRUE(blank->suggestedText.isEmpty());
-    EXPECT_EQ(blank->confidence, 1.0);
-    EXPECT_EQ(blank->pageNumber, 1);
-    EXPECT_EQ(blank->prompt, QStringLiteral("Which school district do you attend? (Circle one)"));
-    EXPECT_FALSE(blank->reviewNote.has_value());
+    EXPECT_EQ(answers(1).value(3), QStringLiteral("N/A"));
+    EXPECT_EQ(reviewFor(1, 4), nullptr);
+}
+
+TEST_F(RenderedPages, QuestionsNoPageShowedGoToReviewWithTheirNote)
+{
+    // Survey 2 was scanned without its back: questions 8-14 are nowhere.
+    for (qint64 n = 8; n <= 14; ++n) {
+        const QuestionReviewItem* item = reviewFor(2, n);
+        ASSERT_NE(item, nullptr) << n;
+        EXPECT_EQ(item->reviewNote, QStringLiteral("Question not found on the page.")) << n;
+        EXPECT_TRUE(item->suggestedText.isEmpty());
+    }
+    // Survey 1 showed every question.
+    for (const QuestionReviewItem& item : result->reviewItems)
+        if (item.surveyNumber == 1)
+            EXPECT_NE(item.reviewNote, QStringLiteral("Question not found on the page."))
+                << item.questionNumber;
+}
+
+TEST_F(RenderedPages, IgnoredQuestionsAreNotRead)
+{
+    SurveyConfiguration configuration;
+    configuration.templateFields = SurveyTemplateField::defaults(SurveyTemplate::krda2026);
+    configuration.templateFields[0].detectionMode = SurveyDetectionMode::ignore; // "I am:"
+    const ReadingSetup setup = makeReadingSetup(configuration, false);
+    const QList<RegionReading> regions =
+        readRegions(front, setup, TextRecognizer::forThisThread());
+    ASSERT_FALSE(regions.isEmpty());
+    for (const RegionReading& region : regions)
+        EXPECT_NE(region.questionNumber, 1);
+    EXPECT_EQ(regions.first().questionNumber, 2);
 }
 
 TEST_F(RenderedPages, SingleChoiceWithTwoMarksKeepsOneAndAsksAPerson)
