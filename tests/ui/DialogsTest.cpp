@@ -64,12 +64,13 @@ TEST(ImportFileChooserDialog, ReturnsTheChosenFilesAndNothingOnCancel)
     {
         FilePanelAnswerer choose([&](QFileDialog* panel) {
             EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+            EXPECT_EQ(panel->windowTitle(), QStringLiteral("Import Back Sides"));
             return page;
         });
-        EXPECT_EQ(testsupport::runTask(chooser.chooseFiles()), QStringList{page});
+        EXPECT_EQ(testsupport::runTask(chooser.chooseFiles(ImportSides::backs)), QStringList{page});
     }
     {
         FilePanelAnswerer cancel([](QFileDialog*) { return QString(); });
-        EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles()).isEmpty());
+        EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles(ImportSides::all)).isEmpty());
     }
 }
