@@ -27,6 +27,16 @@ TEST(BackSidePromptDialog, ShowsTheReloadTextsAndReportsTheChoice)
         MessageBoxClicker clicker(QStringLiteral("Cancel Scan"));
         EXPECT_EQ(testsupport::runTask(prompt.askToReloadBacks()), BackSideChoice::cancel);
     }
+    // After a template page on the flatbed: its back, or done.
+    {
+        MessageBoxClicker clicker(QStringLiteral("Scan Back Side"));
+        EXPECT_EQ(testsupport::runTask(prompt.askForTemplateBackSide()), BackSideChoice::scanBacks);
+        EXPECT_EQ(clicker.buttons, QStringList({"Scan Back Side", "Done"}));
+    }
+    {
+        MessageBoxClicker clicker(QStringLiteral("Done"));
+        EXPECT_EQ(testsupport::runTask(prompt.askForTemplateBackSide()), BackSideChoice::cancel);
+    }
 }
 
 TEST(UnsavedChangesQuestion, DiscardAgreesAndCancelKeepsTheChanges)
