@@ -194,20 +194,24 @@ QString responsesOutputText(const QByteArray& body)
     const json& output = member(reply, "output");
     if (!output.is_array())
         throwInvalidResponse();
-    // Every item must decode before a text is taken, as a whole-reply decoder would.
+    // Only messages carry the answer: reasoning summaries and other items a
+    // model adds before its message are skipped, with or without content.
+    // Every message must decode before a text is taken.
     std::optional<QString> first;
     for (const json& item : output) {
         if (!item.is_object())
             throwInvalidResponse();
+        if (optionalString(item, "type") != QStringLiteral("message"))
+            continue;
         const json& content = member(item, "content");
         if (!content.is_array())
             throwInvalidResponse();
         for (const json& part : content) {
             if (!part.is_object())
                 throwInvalidResponse();
-            optionalString(part, "type");
+            const bool isText = optionalString(part, "type") == QStringLiteral("output_text");
             const std::optional<QString> text = optionalString(part, "text");
-            if (text && !first)
+            if (isText && text && !first)
                 first = text;
         }
     }

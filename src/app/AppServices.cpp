@@ -8,6 +8,7 @@
 #include "scanner/ImportScannerService.h"
 #include "scanner/SampleScannerService.h"
 #include "scanner/SaneScannerService.h"
+#include "store/ScanPreferences.h"
 #include "store/SurveyScanStore.h"
 #include "ui/BrandMark.h"
 #include "ui/DialogBackSidePrompt.h"
@@ -66,7 +67,9 @@ AppServices::AppServices(const AppOptions& options)
     auto sane = std::make_shared<SaneScannerService>();
     sane->setBackSidePrompt(m_backSidePrompt.get());
     m_scanners->addService(sane);
-    m_scanners->addService(std::make_shared<ImportScannerService>(m_importChooser.get()));
+    // Importing is an action of its own; the device list holds scanners only.
+    m_importer = std::make_unique<ImportScannerService>(m_importChooser.get());
+    m_scanPreferences = std::make_unique<ScanPreferences>(userSettings());
     if (!options.samplesFolder.isEmpty())
         m_scanners->addService(std::make_shared<SampleScannerService>(options.samplesFolder));
 
@@ -77,6 +80,8 @@ AppServices::AppServices(const AppOptions& options)
     m_filePanels = std::make_unique<DialogFilePanels>();
     m_store = std::make_unique<SurveyScanStore>(
         m_scanners.get(), m_reader.get(), m_aiSettings.get(), m_aiClient.get(), m_filePanels.get());
+    m_store->setScanPreferences(m_scanPreferences.get());
+    m_store->setImportService(m_importer.get());
 
     m_window = std::make_unique<MainWindow>(m_store.get(), m_aiSettings.get(), [](QObject* parent) {
         return SpeechInputController::createForMicrophone(parent);

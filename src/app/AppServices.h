@@ -8,6 +8,8 @@ class CompositeScannerService;
 class DialogBackSidePrompt;
 class DialogFilePanels;
 class DialogImportFileChooser;
+class ImportScannerService;
+class ScanPreferences;
 class MainWindow;
 class OpenAIAnswerAnalysisService;
 class SurveyScanStore;
@@ -37,6 +39,8 @@ private:
     std::unique_ptr<DialogBackSidePrompt> m_backSidePrompt;
     std::unique_ptr<DialogImportFileChooser> m_importChooser;
     std::unique_ptr<CompositeScannerService> m_scanners;
+    std::unique_ptr<ImportScannerService> m_importer;
+    std::unique_ptr<ScanPreferences> m_scanPreferences;
     std::unique_ptr<VisionSurveyExtractionService> m_reader;
     std::unique_ptr<OpenAIAnswerAnalysisService> m_aiClient;
     std::unique_ptr<DialogFilePanels> m_filePanels;

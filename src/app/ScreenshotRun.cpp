@@ -63,6 +63,14 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
     window->show();
     co_await qCoro(window, &MainWindow::firstAppearanceFinished);
     out << "Scanner list ready after " << seconds() << " s" << Qt::endl;
+    const QDir folder(outputFolder);
+    // With no device at all, the Scan screen says so; that is the picture.
+    if (store->scanners().isEmpty()) {
+        window->selectSection(AppSection::scan);
+        co_await settle();
+        co_return save(window, folder.filePath(QStringLiteral("00-scan-no-scanner.png")), err) ? 0
+                                                                                               : 1;
+    }
 
     store->selectScanner(SampleScannerService::deviceId);
     if (!store->canStartScan()) {
@@ -70,7 +78,6 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
         co_return 1;
     }
     // One extra picture of the scan screen while the pages are being read.
-    const QDir folder(outputFolder);
     window->selectSection(AppSection::scan);
     bool readingCaptured = false;
     const QMetaObject::Connection duringReading = QObject::connect(

@@ -40,7 +40,8 @@ int main(int argc, char* argv[])
                                                  "the bundled sample pages."));
     const QCommandLineOption screenshots(
         QStringLiteral("screenshots"),
-        QStringLiteral("Read the samples, save a picture of every screen into <folder>, quit."),
+        QStringLiteral("With --demo, read the samples and save a picture of every screen into "
+                       "<folder>; without a device, save the Scan screen as it is. Then quit."),
         QStringLiteral("folder"));
     parser.addOption(demo);
     parser.addOption(screenshots);
@@ -52,7 +53,7 @@ int main(int argc, char* argv[])
         QApplication::setWindowIcon(icon);
 
     AppOptions options;
-    if (parser.isSet(demo) || parser.isSet(screenshots)) {
+    if (parser.isSet(demo)) {
         options.samplesFolder = findSamplesFolder();
         if (options.samplesFolder.isEmpty())
             qWarning("The sample surveys were not found; the Sample surveys device is missing.");

@@ -50,3 +50,9 @@ void CompositeScannerService::cancelScan()
     if (m_active)
         m_active->cancelScan();
 }
+
+void CompositeScannerService::setScanSettings(const ScanSettings& settings)
+{
+    for (const auto& service : m_services)
+        service->setScanSettings(settings);
+}

@@ -18,6 +18,7 @@ public:
     QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
                                            SurveyConfiguration configuration) override;
     void cancelScan() override;
+    void setScanSettings(const ScanSettings& settings) override;
 
 private:
     QList<std::shared_ptr<ScannerService>> m_services;

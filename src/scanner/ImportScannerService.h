@@ -7,8 +7,10 @@
 #include <atomic>
 #include <memory>
 
-/// The "Scanned files" device: pages scanned elsewhere (an office copier's
-/// images or PDFs) come in as a batch, numbered like a scanner batch.
+/// "Import Scanned Files...": pages scanned elsewhere (an office copier's
+/// images or PDFs) come in as a batch, numbered like a scanner batch. Not a
+/// device of the scanner list; the store runs it as an action of its own.
+/// With manual two-sided surveys the fronts and the backs are chosen apart.
 class ImportScannerService : public ScannerService
 {
 public:
@@ -20,6 +22,7 @@ public:
     void setFileChooser(ImportFileChooser* chooser) { m_chooser = chooser; }
     static ScannerDevice device();
 
+    // Lists nothing: the device list holds scanners only.
     QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
     QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
                                            SurveyConfiguration configuration) override;

@@ -4,6 +4,7 @@
 #include <sane/saneopts.h>
 
 #include <QByteArray>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 
@@ -50,15 +51,7 @@ public:
 
     DeviceStatus setSource(const QString& source) override
     {
-        const int index = findOption(SANE_NAME_SCAN_SOURCE);
-        if (index < 0)
-            return DeviceStatus::unsupported;
-        const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
-        // String options take a buffer of the option's full size.
-        QByteArray value = source.toUtf8();
-        value.resize(std::max<qsizetype>(option->size, value.size() + 1), '\0');
-        return fromSane(
-            sane_control_option(m_handle, index, SANE_ACTION_SET_VALUE, value.data(), nullptr));
+        return setText(QStringLiteral(SANE_NAME_SCAN_SOURCE), source);
     }
 
     DeviceStatus setBoolean(const QString& name, bool value) override
@@ -69,6 +62,89 @@ public:
         SANE_Bool flag = value ? SANE_TRUE : SANE_FALSE;
         return fromSane(
             sane_control_option(m_handle, index, SANE_ACTION_SET_VALUE, &flag, nullptr));
+    }
+
+    QStringList listValues(const QString& name) override
+    {
+        QStringList values;
+        const SANE_Option_Descriptor* option = usable(name);
+        if (!option || option->type != SANE_TYPE_STRING ||
+            option->constraint_type != SANE_CONSTRAINT_STRING_LIST)
+            return values;
+        for (const SANE_String_Const* value = option->constraint.string_list; value && *value;
+             ++value)
+            values.append(QString::fromUtf8(*value));
+        return values;
+    }
+
+    QStringList listOptions() override
+    {
+        QStringList names;
+        for (int index = 1;
+             const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+             ++index)
+            if (option->type == SANE_TYPE_STRING && option->name &&
+                option->constraint_type == SANE_CONSTRAINT_STRING_LIST &&
+                SANE_OPTION_IS_SETTABLE(option->cap) && SANE_OPTION_IS_ACTIVE(option->cap))
+                names.append(QString::fromUtf8(option->name));
+        return names;
+    }
+
+    std::optional<NumberOption> number(const QString& name) override
+    {
+        const int index = findOption(name.toUtf8().constData());
+        const SANE_Option_Descriptor* option = usable(name);
+        // Single numbers only; arrays (gamma tables) are no setting of ours.
+        if (!option || (option->type != SANE_TYPE_INT && option->type != SANE_TYPE_FIXED) ||
+            option->size != sizeof(SANE_Word))
+            return std::nullopt;
+        const bool fixed = option->type == SANE_TYPE_FIXED;
+        const auto toDouble = [fixed](SANE_Word word) {
+            return fixed ? SANE_UNFIX(word) : double(word);
+        };
+        NumberOption number;
+        SANE_Word current = 0;
+        if (sane_control_option(m_handle, index, SANE_ACTION_GET_VALUE, &current, nullptr) !=
+            SANE_STATUS_GOOD)
+            return std::nullopt;
+        number.value = toDouble(current);
+        if (option->constraint_type == SANE_CONSTRAINT_WORD_LIST) {
+            const SANE_Word* list = option->constraint.word_list;
+            for (SANE_Word i = 1; i <= list[0]; ++i)
+                number.values.append(toDouble(list[i]));
+        } else if (option->constraint_type == SANE_CONSTRAINT_RANGE) {
+            number.min = toDouble(option->constraint.range->min);
+            number.max = toDouble(option->constraint.range->max);
+            number.step = toDouble(option->constraint.range->quant);
+        } else {
+            number.min = number.max = number.value;
+        }
+        return number;
+    }
+
+    DeviceStatus setText(const QString& name, const QString& text) override
+    {
+        const int index = findOption(name.toUtf8().constData());
+        if (index < 0)
+            return DeviceStatus::unsupported;
+        const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+        // String options take a buffer of the option's full size.
+        QByteArray value = text.toUtf8();
+        value.resize(std::max<qsizetype>(option->size, value.size() + 1), '\0');
+        return fromSane(
+            sane_control_option(m_handle, index, SANE_ACTION_SET_VALUE, value.data(), nullptr));
+    }
+
+    DeviceStatus setNumber(const QString& name, double value) override
+    {
+        const int index = findOption(name.toUtf8().constData());
+        if (index < 0)
+            return DeviceStatus::unsupported;
+        const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+        SANE_Word word =
+            option->type == SANE_TYPE_FIXED ? SANE_FIX(value) : SANE_Word(std::lround(value));
+        return fromSane(
+            sane_control_option(m_handle, index, SANE_ACTION_SET_VALUE, &word, nullptr));
     }
 
     DeviceStatus start() override { return fromSane(sane_start(m_handle)); }
@@ -117,6 +193,18 @@ public:
     void cancel() override { sane_cancel(m_handle); }
 
 private:
+    // The option's descriptor when it is there, active and settable.
+    const SANE_Option_Descriptor* usable(const QString& name) const
+    {
+        const int index = findOption(name.toUtf8().constData());
+        if (index < 0)
+            return nullptr;
+        const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+        if (!option || !SANE_OPTION_IS_SETTABLE(option->cap) || !SANE_OPTION_IS_ACTIVE(option->cap))
+            return nullptr;
+        return option;
+    }
+
     int findOption(const char* name) const
     {
         for (int index = 1;

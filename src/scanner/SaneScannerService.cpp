@@ -48,6 +48,32 @@ template <typename F> OnExit(F) -> OnExit<F>;
 
 } // namespace
 
+DeviceUnits probeDeviceUnits(ScanDeviceHandle& handle)
+{
+    DeviceUnits units;
+    const QStringList sources = handle.sources();
+    units.hasFeeder = namesFeeder(sources);
+    units.hasFlatbed = namesFlatbed(sources);
+    units.takesSettings =
+        handle.number(QStringLiteral("resolution")).has_value() ||
+        !chooseMode(handle.listValues(QStringLiteral("mode")), ScanColour::grey).isEmpty();
+    const SourcePlan duplexSource = planSources(sources, true);
+    units.hasDuplex = duplexSource.duplex;
+    // Some backends offer their duplex switch only once the feeder is set.
+    if (!units.hasDuplex && duplexSource.feeder &&
+        handle.setSource(duplexSource.source) == DeviceStatus::good) {
+        QString listOption;
+        for (const QString& option : handle.listOptions())
+            if (option != QStringLiteral("source") && namesDuplexList(option))
+                listOption = option;
+        const DuplexSwitch toggle = planDuplexSwitch(
+            handle.booleanOptions(), listOption,
+            listOption.isEmpty() ? QStringList() : handle.listValues(listOption), true);
+        units.hasDuplex = !toggle.option.isEmpty();
+    }
+    return units;
+}
+
 ScannerDevice saneScannerEntry(const DeviceListing& device, bool hasDocumentFeeder)
 {
     ScannerDevice entry;
@@ -56,7 +82,7 @@ ScannerDevice saneScannerEntry(const DeviceListing& device, bool hasDocumentFeed
     if (entry.name.isEmpty())
         entry.name = QStringLiteral("Scanner");
     entry.connection = connectionOf(device);
-    entry.supportsDuplex = false; // known only once a pass picks its source
+    entry.supportsDuplex = false; // known once the device was opened
     entry.hasDocumentFeeder = hasDocumentFeeder;
     entry.isOnline = true;
     entry.isControllable = true;
@@ -68,7 +94,7 @@ ScannerDevice saneScannerEntry(const DeviceListing& device, bool hasDocumentFeed
 // the worker thread only.
 struct SaneScannerService::FeederCache
 {
-    QHash<QString, bool> hasFeeder;
+    QHash<QString, DeviceUnits> units;
 };
 
 SaneScannerService::SaneScannerService(std::shared_ptr<ScanWorker> worker,
@@ -101,19 +127,24 @@ QCoro::Task<QList<ScannerDevice>> SaneScannerService::discoverSaneDevices()
         const QList<DeviceListing> listing = layer.listDevices();
         const auto entries = [&] {
             QList<ScannerDevice> list;
-            for (const DeviceListing& device : listing)
-                list.append(saneScannerEntry(device, cache->hasFeeder.value(device.name)));
+            for (const DeviceListing& device : listing) {
+                const DeviceUnits units = cache->units.value(device.name);
+                ScannerDevice entry = saneScannerEntry(device, units.hasFeeder);
+                entry.supportsDuplex = units.hasDuplex;
+                entry.hasFlatbed = units.hasFlatbed;
+                entry.takesScanSettings = units.takesSettings;
+                list.append(entry);
+            }
             return list;
         };
         send({entries(), false});
         // Only an open device tells its sources; each device is asked once.
         for (const DeviceListing& device : listing) {
-            if (cache->hasFeeder.contains(device.name) || weak.expired())
+            if (cache->units.contains(device.name) || weak.expired())
                 continue;
             std::unique_ptr<ScanDeviceHandle> handle;
-            if (layer.open(device.name, handle) == DeviceStatus::good && handle) {
-                cache->hasFeeder.insert(device.name, namesFeeder(handle->sources()));
-            }
+            if (layer.open(device.name, handle) == DeviceStatus::good && handle)
+                cache->units.insert(device.name, probeDeviceUnits(*handle));
         }
         send({entries(), true});
     });
@@ -176,6 +207,15 @@ QCoro::Task<ScanBatchResult> SaneScannerService::scanOnePass(QString deviceName,
                                               numbering == PageNumbering::automaticDuplex);
     if (pass.files.isEmpty())
         throw pass.error.value_or(ScannerServiceError(Kind::scanProducedNoFiles));
+    // Sheets numbered two sides each from one side per sheet would join two
+    // surveys into one: nothing is paired, the files stay.
+    if (numbering == PageNumbering::automaticDuplex &&
+        (!pass.duplex || (!pass.error && pass.files.size() % 2 != 0)))
+        throw ScannerServiceError(Kind::twoSidedIncomplete,
+                                  duplexOneSidedText(pass.files.size(), folder));
+    if (m_settings.templateScan && !pass.feeder && !pass.error && pass.files.size() == 1 &&
+        m_prompt)
+        co_return co_await scanTemplateBack(deviceName, folder, pass.files, questionCount);
 
     const QDateTime now = QDateTime::currentDateTime();
     ScanBatchResult result;
@@ -184,6 +224,29 @@ QCoro::Task<ScanBatchResult> SaneScannerService::scanOnePass(QString deviceName,
     // The pages scanned before a jam or a cancel are as good as any.
     if (pass.error)
         result.endedEarly = ScanEarlyEnd{stopCauseOf(*pass.error), pass.error->description()};
+    co_return result;
+}
+
+QCoro::Task<ScanBatchResult> SaneScannerService::scanTemplateBack(QString deviceName,
+                                                                  QString folder,
+                                                                  QStringList fronts,
+                                                                  qint64 questionCount)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList backs;
+    if (co_await m_prompt->askForTemplateBackSide() == BackSideChoice::scanBacks && !m_canceled) {
+        const PassOutcome back =
+            co_await runPass(deviceName, folder, QStringLiteral("template-back"), false);
+        // A back that did not come is reported; the front stays usable.
+        if (back.error && back.error->kind() != Kind::scanCanceled)
+            throw *back.error;
+        if (back.files.size() == 1)
+            backs = back.files;
+    }
+    ScanBatchResult result;
+    result.pages = backs.isEmpty() ? makePages({fronts}, PageNumbering::singleSided, now)
+                                   : makeTwoSidedPages(fronts, backs, folder, now);
+    result.responses = makePlaceholderResponses(result.pages, questionCount, now);
     co_return result;
 }
 
@@ -240,7 +303,8 @@ QCoro::Task<SaneScannerService::PassOutcome> SaneScannerService::runPass(QString
         m_passMailbox.reset();
     }};
 
-    ScanPassRequest request{deviceName, folder, documentName, wantDuplex, m_options.timeouts.busy};
+    ScanPassRequest request{deviceName, folder,     documentName,
+                            wantDuplex, m_settings, m_options.timeouts.busy};
     m_worker->post([request, control, weak = std::weak_ptr(mailbox)](ScanDeviceLayer& layer) {
         const auto send = [&weak](const ScanPassEvent& event) {
             if (auto box = weak.lock())
@@ -275,6 +339,8 @@ QCoro::Task<SaneScannerService::PassOutcome> SaneScannerService::runPass(QString
             break;
         case ScanPassEvent::Kind::ready:
             bound = timeouts.progress;
+            outcome.feeder = event->feeder;
+            outcome.duplex = event->duplex;
             break;
         case ScanPassEvent::Kind::page:
             outcome.files.append(event->file);

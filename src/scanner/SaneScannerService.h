@@ -36,6 +36,16 @@ struct SaneServiceOptions
     SaneTimeouts timeouts;
 };
 
+// What an opened device offers, learnt once per device at discovery.
+struct DeviceUnits
+{
+    bool hasFeeder = false;
+    bool hasFlatbed = false;
+    bool hasDuplex = false;
+    bool takesSettings = false;
+};
+DeviceUnits probeDeviceUnits(ScanDeviceHandle& handle);
+
 // The list entry of a SANE device.
 ScannerDevice saneScannerEntry(const DeviceListing& device, bool hasDocumentFeeder);
 
@@ -58,6 +68,7 @@ public:
     QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
                                            SurveyConfiguration configuration) override;
     void cancelScan() override;
+    void setScanSettings(const ScanSettings& settings) override { m_settings = settings; }
 
     // The SANE entries of the last discovery that answered.
     QList<ScannerDevice> knownDevices() const { return m_known; }
@@ -72,11 +83,16 @@ private:
     {
         QStringList files;
         std::optional<ScannerServiceError> error;
+        bool feeder = false; // scanned from a feeder, not the flatbed
+        bool duplex = false; // the device was set to scan both sides
     };
     QCoro::Task<PassOutcome> runPass(QString deviceName, QString folder, QString documentName,
                                      bool wantDuplex);
     QCoro::Task<ScanBatchResult> scanOnePass(QString deviceName, QString folder,
                                              PageNumbering numbering, qint64 questionCount);
+    // A flatbed template page, and its back when the operator turns it over.
+    QCoro::Task<ScanBatchResult> scanTemplateBack(QString deviceName, QString folder,
+                                                  QStringList fronts, qint64 questionCount);
     QCoro::Task<ScanBatchResult> scanTwoPasses(QString deviceName, QString folder,
                                                qint64 questionCount);
     // A driver call that did not come back keeps its thread; later work
@@ -88,6 +104,7 @@ private:
     std::shared_ptr<ScanWorker> m_worker;
     SaneServiceOptions m_options;
     BackSidePrompt* m_prompt = nullptr;
+    ScanSettings m_settings;
     std::shared_ptr<FeederCache> m_feederCache;
     QList<ScannerDevice> m_known; // in the backend's listing order
     bool m_scanning = false;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 // SANE status codes, same numbers as SANE_Status, so this header stays free
 // of the SANE headers.
@@ -34,6 +35,19 @@ struct DeviceListing
     QString type;
 };
 
+// A numeric option of an open device: its current value and what it takes,
+// either a list of values or a range with an optional step.
+struct NumberOption
+{
+    double value = 0;
+    QList<double> values; // empty for a range
+    double min = 0;
+    double max = 0;
+    double step = 0; // 0 = any value in the range
+
+    bool operator==(const NumberOption&) const = default;
+};
+
 // An open device. Every call blocks and is made on the scanner worker thread
 // only; destroying the handle closes the device.
 class ScanDeviceHandle
@@ -47,6 +61,22 @@ public:
     virtual QStringList booleanOptions() = 0;
     virtual DeviceStatus setSource(const QString& source) = 0;
     virtual DeviceStatus setBoolean(const QString& option, bool value) = 0;
+
+    // Other options by name, for scan settings. A device without the option
+    // (or a layer that cannot reach it) gives nothing and `unsupported`.
+    // Values of a settable string-list option.
+    virtual QStringList listValues(const QString& /*option*/) { return {}; }
+    // Names of the settable string-list options.
+    virtual QStringList listOptions() { return {}; }
+    virtual std::optional<NumberOption> number(const QString& /*option*/) { return std::nullopt; }
+    virtual DeviceStatus setText(const QString& /*option*/, const QString& /*value*/)
+    {
+        return DeviceStatus::unsupported;
+    }
+    virtual DeviceStatus setNumber(const QString& /*option*/, double /*value*/)
+    {
+        return DeviceStatus::unsupported;
+    }
 
     virtual DeviceStatus start() = 0;
     virtual DeviceStatus parameters(FrameFormat& format) = 0;

@@ -87,3 +87,10 @@ QString frontsStoppedText(qsizetype fronts, const ScannerServiceError& error, co
                  stopPhrase(cause), keptIn(folder));
     return withDetail(text, cause, error.description());
 }
+
+QString duplexOneSidedText(qsizetype pages, const QString& folder)
+{
+    return QStringLiteral("Duplex was asked for, but the scanner returned one side per sheet (%1). "
+                          "Turn duplex off or check the driver, then scan again.\n%2")
+        .arg(counted(pages, "page", "pages"), keptIn(folder));
+}

@@ -20,3 +20,9 @@ QString unpairedSidesText(qsizetype fronts, qsizetype backs, const QString& fold
 // Manual two-sided scanning whose fronts pass stopped early; nothing was read.
 QString frontsStoppedText(qsizetype fronts, const ScannerServiceError& error,
                           const QString& folder);
+
+// Automatic duplex that gave one side per sheet (the device could not be
+// set to duplex, or an odd count came back); nothing was paired or read.
+// "Duplex was asked for, but the scanner returned one side per sheet (37
+// pages). Turn duplex off or check the driver, then scan again."
+QString duplexOneSidedText(qsizetype pages, const QString& folder);

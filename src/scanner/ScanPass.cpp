@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QSaveFile>
 #include <QThread>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -35,7 +36,10 @@ public:
             open();
             m_sink(ScanPassEvent::of(ScanPassEvent::Kind::opened));
             configure();
-            m_sink(ScanPassEvent::of(ScanPassEvent::Kind::ready));
+            ScanPassEvent ready = ScanPassEvent::of(ScanPassEvent::Kind::ready);
+            ready.feeder = m_plan.feeder;
+            ready.duplex = m_duplex;
+            m_sink(ready);
             scanPages();
             finish();
             m_sink(ScanPassEvent::of(ScanPassEvent::Kind::finished));
@@ -59,11 +63,72 @@ private:
 
     void configure()
     {
-        m_plan = planSources(m_handle->sources(), m_handle->booleanOptions(), m_request.wantDuplex);
+        const ScanSettings& settings = m_request.settings;
+        m_plan = planSources(m_handle->sources(), m_request.wantDuplex, settings.source,
+                             settings.templateScan);
         if (!m_plan.source.isEmpty())
             check(m_handle->setSource(m_plan.source));
-        if (!m_plan.duplexOption.isEmpty())
-            check(m_handle->setBoolean(m_plan.duplexOption, m_plan.duplex));
+        m_duplex = m_plan.duplex;
+        if (m_plan.feeder && !m_plan.duplex)
+            setDuplexSwitch();
+        const QString mode =
+            chooseMode(m_handle->listValues(QStringLiteral("mode")), settings.colour);
+        if (!mode.isEmpty())
+            check(m_handle->setText(QStringLiteral("mode"), mode));
+        if (const auto resolution = m_handle->number(QStringLiteral("resolution"))) {
+            check(m_handle->setNumber(QStringLiteral("resolution"),
+                                      chooseResolution(*resolution, settings.resolution)));
+            if (const auto set = m_handle->number(QStringLiteral("resolution")))
+                m_dpi = set->value;
+        }
+        setLargestArea();
+    }
+
+    // Read after the source is set: some backends offer the switch only for
+    // the feeder. A switch that will not turn does not stop the pass; the
+    // batch then finds one side per sheet and says so.
+    void setDuplexSwitch()
+    {
+        QString listOption;
+        for (const QString& option : m_handle->listOptions())
+            if (option != QStringLiteral("source") && namesDuplexList(option)) {
+                listOption = option;
+                break;
+            }
+        const DuplexSwitch plan = planDuplexSwitch(
+            m_handle->booleanOptions(), listOption,
+            listOption.isEmpty() ? QStringList() : m_handle->listValues(listOption),
+            m_request.wantDuplex);
+        if (plan.option.isEmpty())
+            return;
+        // Set either way: a device may still have duplex on from an earlier session.
+        const DeviceStatus status = plan.isList
+                                        ? m_handle->setText(plan.option, plan.listValue)
+                                        : m_handle->setBoolean(plan.option, m_request.wantDuplex);
+        m_duplex = m_request.wantDuplex && status == DeviceStatus::good;
+    }
+
+    // The whole sheet the source can take: page size first (sheet-fed
+    // backends bound the area by it), then the corners.
+    void setLargestArea()
+    {
+        const auto setTo = [this](const char* name, bool largest) {
+            const QString option = QString::fromLatin1(name);
+            const auto range = m_handle->number(option);
+            if (!range)
+                return;
+            double value = largest ? range->max : range->min;
+            if (!range->values.isEmpty())
+                value = largest ? *std::max_element(range->values.begin(), range->values.end())
+                                : *std::min_element(range->values.begin(), range->values.end());
+            check(m_handle->setNumber(option, value));
+        };
+        setTo("page-width", true);
+        setTo("page-height", true);
+        setTo("tl-x", false);
+        setTo("tl-y", false);
+        setTo("br-x", true);
+        setTo("br-y", true);
     }
 
     void scanPages()
@@ -142,8 +207,13 @@ private:
         }
     }
 
-    void writePage(const QImage& image, int page)
+    void writePage(QImage image, int page)
     {
+        if (m_dpi > 0) {
+            const int dotsPerMetre = qRound(m_dpi / 0.0254);
+            image.setDotsPerMeterX(dotsPerMetre);
+            image.setDotsPerMeterY(dotsPerMetre);
+        }
         const QString path =
             QDir(m_request.folder)
                 .filePath(QStringLiteral("%1-%2.png").arg(m_request.documentName).arg(page));
@@ -207,6 +277,8 @@ private:
     const ScanPassSink& m_sink;
     std::unique_ptr<ScanDeviceHandle> m_handle;
     SourcePlan m_plan;
+    bool m_duplex = false;
+    double m_dpi = 0;
 };
 
 } // namespace

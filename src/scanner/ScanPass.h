@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScanDeviceLayer.h"
+#include "ScanSettings.h"
 #include "ScannerService.h"
 
 #include <QString>
@@ -15,6 +16,7 @@ struct ScanPassRequest
     QString folder;
     QString documentName; // file stem: "fronts" gives fronts-1.png, ...
     bool wantDuplex = false;
+    ScanSettings settings;
     // How long a busy device is waited for before the pass fails.
     std::chrono::milliseconds busyWait{5000};
 };
@@ -35,6 +37,8 @@ struct ScanPassEvent
     QString file;                                                              // page
     ScannerServiceError::Kind errorKind = ScannerServiceError::Kind::platform; // failed
     QString errorDetail;                                                       // failed
+    bool feeder = false; // ready: the pass scans from a feeder, not the flatbed
+    bool duplex = false; // ready: the device was set to scan both sides
 
     static ScanPassEvent of(Kind kind)
     {
@@ -66,7 +70,9 @@ struct ScanPassControl
 using ScanPassSink = std::function<void(const ScanPassEvent&)>;
 
 // Runs one pass to its end on the calling (worker) thread: opens the device,
-// chooses the source, scans one page (flatbed) or pages until the feeder is
+// chooses the source, then (reading the options again, since backends change
+// them with the source) the duplex switch, colour mode, resolution and the
+// largest scan area; scans one page (flatbed) or pages until the feeder is
 // empty, writes each as "<documentName>-<n>.png" and closes the device.
 void runScanPass(ScanDeviceLayer& layer, const ScanPassRequest& request,
                  const ScanPassControl& control, const ScanPassSink& sink);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScanSettings.h"
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
 #include "model/SurveyResponse.h"
@@ -21,6 +22,10 @@ struct ScannerDevice
     bool isOnline = true;
     bool isControllable = true;
     QString statusDetail;
+    // A flatbed beside the feeder: the Scan screen's Source choice applies.
+    bool hasFlatbed = false;
+    // The backend takes a resolution and colour mode from the app.
+    bool takesScanSettings = false;
 
     bool operator==(const ScannerDevice&) const = default;
 };
@@ -73,6 +78,9 @@ public:
         // Manual two-sided scanning ended without a back for every front;
         // the detail says what was scanned and where the files are.
         twoSidedIncomplete,
+        // The operator closed a file chooser without choosing: nothing to
+        // report.
+        nothingChosen,
         // Device and platform failures (SANE status, file system) carry
         // their own text.
         feederJammed,
@@ -107,6 +115,10 @@ public:
     // Throws ScannerServiceError.
     virtual QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
                                                    SurveyConfiguration configuration) = 0;
+
+    // The operator's scan settings for the following scans. Devices whose
+    // backend lacks an option leave it as it is.
+    virtual void setScanSettings(const ScanSettings& /*settings*/) {}
 
     // Stops a running scan: the pending scanBatch returns the pages of a
     // one-pass scan scanned so far, or fails with scanCanceled.

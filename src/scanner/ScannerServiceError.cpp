@@ -22,6 +22,8 @@ QString describe(ScannerServiceError::Kind kind, const QString& detail)
                               "over with a fresh connection; if the scanner still does not "
                               "answer, turn it off and on again.")
             .arg(detail);
+    case K::nothingChosen:
+        return QStringLiteral("No files were chosen.");
     case K::twoSidedIncomplete:
     case K::feederJammed:
     case K::coverOpen:

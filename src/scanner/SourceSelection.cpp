@@ -1,75 +1,151 @@
 #include "SourceSelection.h"
 
+#include <QRegularExpression>
+#include <cmath>
+
 namespace {
 
-// Backends name the same units differently. Seen in the wild:
-//   feeder, one side:  "ADF" (epson2, genesys), "ADF Front" (fujitsu,
-//                      canon_dr), "Automatic Document Feeder" (test, hpaio,
-//                      epsonds), "ADF Simplex" (avision), "Document Feeder".
-//   feeder, two sides: "ADF Duplex" (fujitsu, canon_dr, brother, avision),
-//                      "Duplex" (hpaio, kodak), "Automatic Document Feeder
-//                      (duplex)" / "ADF Duplex Front" variants.
-// Matching is on whole names, ignoring case, so "ADF" never picks
-// "ADF Front" or "ADF Duplex" by prefix.
-const QStringList kSimplexFeederSources = {
-    QStringLiteral("ADF"),
-    QStringLiteral("Automatic Document Feeder"),
-    QStringLiteral("ADF Front"),
-    QStringLiteral("ADF Simplex"),
-    QStringLiteral("Document Feeder"),
-    QStringLiteral("Feeder"),
-};
-const QStringList kDuplexFeederSources = {
-    QStringLiteral("ADF Duplex"),
-    QStringLiteral("Duplex"),
-    QStringLiteral("Automatic Document Feeder (duplex)"),
-    QStringLiteral("Automatic Document Feeder Duplex"),
-    QStringLiteral("ADF Duplex Front"),
-};
-// Backends that keep one feeder source and switch duplex with a boolean
-// option (epson2 "adf-mode" is a list, not a boolean, so it is not here).
-const QStringList kDuplexOptions = {
-    QStringLiteral("duplex"),
-    QStringLiteral("scan-both-sides"),
-};
-
-QString firstListed(const QStringList& wanted, const QStringList& offered)
+// Words backends use. Seen in the wild: "ADF", "ADF Front", "ADF Duplex",
+// "ADF Back" (fujitsu, canon_dr), "Automatic Document Feeder" (test, hpaio),
+// "Automatic Document Feeder (duplex)", "Duplex" (hpaio, kodak), "Document
+// Table" (epson flatbed), "Flatbed", "Platen", "Transparency Adapter".
+bool hasWord(const QString& text, const char* pattern)
 {
-    for (const QString& name : wanted)
-        for (const QString& source : offered)
-            if (source.trimmed().compare(name, Qt::CaseInsensitive) == 0)
-                return source;
+    const QRegularExpression word(QString::fromLatin1(pattern),
+                                  QRegularExpression::CaseInsensitiveOption);
+    return word.match(text).hasMatch();
+}
+
+bool meansDuplex(const QString& text)
+{
+    return hasWord(text, R"(duplex|both[ -_]?sides|two[ -_]?sided|2[ -_]?sided)");
+}
+
+QString firstOfKind(const QStringList& sources, SourceKind kind)
+{
+    for (const QString& source : sources)
+        if (sourceKind(source) == kind)
+            return source;
     return {};
 }
 
 } // namespace
 
-bool namesFeeder(const QStringList& sources)
+SourceKind sourceKind(const QString& source)
 {
-    return !firstListed(kSimplexFeederSources, sources).isEmpty() ||
-           !firstListed(kDuplexFeederSources, sources).isEmpty();
+    if (meansDuplex(source))
+        return SourceKind::duplexFeeder;
+    if (hasWord(source, R"(\b(flatbed|platen|glass|table)\b)"))
+        return SourceKind::flatbed;
+    // A feeder that scans only the backs is no source for surveys.
+    if (hasWord(source, R"(\bback\b|\brear\b)"))
+        return SourceKind::other;
+    if (hasWord(source, R"(\badf\b|feeder|\bdocument\b|sheet[ -]?fed)"))
+        return SourceKind::feeder;
+    return SourceKind::other;
 }
 
-SourcePlan planSources(const QStringList& sources, const QStringList& booleanOptions,
-                       bool wantDuplex)
+bool namesFeeder(const QStringList& sources)
+{
+    return std::any_of(sources.begin(), sources.end(), [](const QString& source) {
+        const SourceKind kind = sourceKind(source);
+        return kind == SourceKind::feeder || kind == SourceKind::duplexFeeder;
+    });
+}
+
+bool namesFlatbed(const QStringList& sources)
+{
+    return !firstOfKind(sources, SourceKind::flatbed).isEmpty();
+}
+
+SourcePlan planSources(const QStringList& sources, bool wantDuplex, ScanSource choice,
+                       bool templateScan)
 {
     SourcePlan plan;
+    const bool flatbedFirst =
+        choice == ScanSource::flatbed || (choice == ScanSource::automatic && templateScan);
+    if (flatbedFirst) {
+        plan.source = firstOfKind(sources, SourceKind::flatbed);
+        if (!plan.source.isEmpty())
+            return plan;
+    }
     if (wantDuplex) {
-        plan.source = firstListed(kDuplexFeederSources, sources);
+        plan.source = firstOfKind(sources, SourceKind::duplexFeeder);
         if (!plan.source.isEmpty()) {
             plan.feeder = plan.duplex = true;
             return plan;
         }
     }
-    // A duplex-only source is never taken for one side: its backs would be
-    // numbered as surveys of their own.
-    plan.source = firstListed(kSimplexFeederSources, sources);
+    plan.source = firstOfKind(sources, SourceKind::feeder);
     plan.feeder = !plan.source.isEmpty();
-    if (plan.feeder) {
-        // Set the option either way: a device may still have duplex on from
-        // an earlier session.
-        plan.duplexOption = firstListed(kDuplexOptions, booleanOptions);
-        plan.duplex = wantDuplex && !plan.duplexOption.isEmpty();
+    return plan;
+}
+
+bool namesDuplexList(const QString& option)
+{
+    return hasWord(option, R"(adf[-_ ]?mode|duplex)");
+}
+
+DuplexSwitch planDuplexSwitch(const QStringList& booleanOptions, const QString& listOption,
+                              const QStringList& listValues, bool wantDuplex)
+{
+    DuplexSwitch plan;
+    for (const QString& option : booleanOptions)
+        if (meansDuplex(option)) {
+            plan.option = option;
+            return plan;
+        }
+    if (listOption.isEmpty())
+        return plan;
+    for (const QString& value : listValues) {
+        const bool duplexValue = meansDuplex(value);
+        if (duplexValue == wantDuplex) {
+            plan.option = listOption;
+            plan.isList = true;
+            plan.listValue = value;
+            return plan;
+        }
     }
     return plan;
+}
+
+QString chooseMode(const QStringList& modes, ScanColour colour)
+{
+    const char* pattern = colour == ScanColour::grey ? R"(gr[ae]y)" : R"(colou?r)";
+    const char* never = R"(line ?art|halftone|binary|black|dither)";
+    QString chosen;
+    for (const QString& mode : modes) {
+        if (!hasWord(mode, pattern) || hasWord(mode, never))
+            continue;
+        // 8-bit grey and 24-bit colour are what the reader takes; deeper
+        // variants only if nothing else is offered.
+        if (hasWord(mode, R"(16|48)")) {
+            if (chosen.isEmpty())
+                chosen = mode;
+            continue;
+        }
+        return mode;
+    }
+    return chosen;
+}
+
+double chooseResolution(const NumberOption& option, int wanted)
+{
+    if (!option.values.isEmpty()) {
+        double best = -1;
+        double largest = option.values.first();
+        for (double value : option.values) {
+            largest = std::max(largest, value);
+            if (value >= wanted && (best < 0 || value < best))
+                best = value;
+        }
+        return best < 0 ? largest : best;
+    }
+    double value = std::clamp(double(wanted), option.min, std::max(option.min, option.max));
+    if (option.step > 0) {
+        value = option.min + std::ceil((value - option.min) / option.step - 1e-9) * option.step;
+        if (value > option.max)
+            value -= option.step;
+    }
+    return value;
 }

@@ -16,6 +16,7 @@ QCoro::Task<ScanAttempt> attemptScan(ScannerService* service, ScannerDevice devi
         attempt.batch = co_await std::move(scan);
     } catch (const ScannerServiceError& error) {
         attempt.error = error.description();
+        attempt.errorKind = error.kind();
     } catch (const std::exception& error) {
         const QString description = QString::fromUtf8(error.what()).trimmed();
         attempt.error = description.isEmpty() ? unexpectedScanFailureText() : description;

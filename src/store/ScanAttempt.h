@@ -12,6 +12,8 @@ struct ScanAttempt
     ScanBatchResult batch;
     // The operator-facing text of the failure; empty when the scan worked.
     std::optional<QString> error;
+    // The scanner layer's kind of failure, when it was one of its errors.
+    std::optional<ScannerServiceError::Kind> errorKind;
 };
 
 // Scans one batch and turns every failure into its text: the scanner layer's

@@ -5,13 +5,17 @@
 // temporaries with destructors inside co_await expressions.
 #include "SurveyScanStore.h"
 
+#include "ReadingCopies.h"
 #include "ScanAttempt.h"
+#include "ScanPreferences.h"
 #include "SkippedPagesText.h"
 #include "SurveyMerging.h"
 #include "ai/AISettingsStore.h"
 #include "scanner/ScanEndText.h"
 
+#include <QCoro/QCoroFuture>
 #include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 // The first device that is online and controllable, else the first online one.
@@ -120,11 +124,41 @@ std::optional<ScannerDevice> SurveyScanStore::deviceForScan()
     return device;
 }
 
+void SurveyScanStore::applyScanSettings(const ScannerDevice& device, bool templateScan)
+{
+    if (m_scanPreferences)
+        m_scannerService->setScanSettings(m_scanPreferences->settingsFor(device.id, templateScan));
+}
+
 QCoro::Task<> SurveyScanStore::startScanBatch()
 {
     const std::optional<ScannerDevice> device = deviceForScan();
     if (!device)
         co_return;
+    applyScanSettings(*device, false);
+    auto batch = runBatch(m_scannerService, *device, false);
+    co_await std::move(batch);
+}
+
+QCoro::Task<> SurveyScanStore::importScannedFiles()
+{
+    if (!canImport())
+        co_return;
+    ScannerDevice files;
+    files.id = QStringLiteral("import:files");
+    files.name = QStringLiteral("Scanned files");
+    auto batch = runBatch(m_importService, files, true);
+    co_await std::move(batch);
+}
+
+QCoro::Task<> SurveyScanStore::runBatch(ScannerService* service, ScannerDevice device,
+                                        bool fromFiles)
+{
+    // A closed file chooser leaves everything as it was.
+    const ScanStage stageBefore = m_stage;
+    const QString statusBefore = m_statusMessage;
+    const std::optional<QString> errorBefore = m_errorMessage;
+    const std::optional<qint64> selectedBefore = m_selectedSurveyNumber;
 
     syncQuestionCountWithTemplate();
     qint64 largestSurvey = 0;
@@ -134,21 +168,36 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
     clearErrorMessage();
     // Answers still waiting for review stay queued; the batch adds its own.
     setSelectedSurveyNumber(std::nullopt);
-    resetAIStatus();
+    if (!fromFiles)
+        resetAIStatus();
 
     const BusyGuard busy(this);
     setStage(ScanStage::scanning);
     const bool frontsFirst =
         m_configuration.duplexMode == DuplexMode::manual && m_configuration.scanBothSides;
-    setStatusMessage(frontsFirst ? QStringLiteral("Scan the front sides first. The app will "
-                                                  "prompt for the backs.")
-                                 : QStringLiteral("Scanning survey batch..."));
+    if (fromFiles)
+        setStatusMessage(frontsFirst ? QStringLiteral("Choose the front sides, then the backs.")
+                                     : QStringLiteral("Choose the scanned files to import..."));
+    else
+        setStatusMessage(frontsFirst ? QStringLiteral("Scan the front sides first. The app will "
+                                                      "prompt for the backs.")
+                                     : QStringLiteral("Scanning survey batch..."));
 
     const SurveyConfiguration scanConfiguration = m_configuration;
-    auto scan = attemptScan(m_scannerService, *device, scanConfiguration);
+    auto scan = attemptScan(service, device, scanConfiguration);
     const ScanAttempt scanned = co_await std::move(scan);
-    if (endIfScanFailed(scanned, QStringLiteral("Scan failed.")))
+    if (scanned.errorKind == ScannerServiceError::Kind::nothingChosen) {
+        setStage(stageBefore);
+        setStatusMessage(statusBefore);
+        setErrorMessage(errorBefore);
+        setSelectedSurveyNumber(selectedBefore);
         co_return;
+    }
+    if (endIfScanFailed(scanned, fromFiles ? QStringLiteral("Import failed.")
+                                           : QStringLiteral("Scan failed.")))
+        co_return;
+    if (fromFiles)
+        resetAIStatus();
 
     // The batch joins the store's lists only when it has been read: edits,
     // CSV and project writes meanwhile see the surveys held before it, never
@@ -170,8 +219,12 @@ QCoro::Task<> SurveyScanStore::startScanBatch()
         setReadingProgress(read, total);
     };
     setReadingProgress(0, int(newPages.size()));
+    // Pages above 300 dpi are read from 300-dpi copies, made off this thread.
+    const auto copies = [newPages] { return pagesForReading(newPages); };
+    QFuture<QList<ScanPage>> copying = QtConcurrent::run(copies);
+    const QList<ScanPage> readPages = co_await copying;
     auto reading =
-        m_extractionService->extract(newPages, readConfiguration, allQuestionItems, progress);
+        m_extractionService->extract(readPages, readConfiguration, allQuestionItems, progress);
     const SurveyExtractionResult extraction = co_await std::move(reading);
 
     BatchAnswers answers{extraction.responses.isEmpty() ? blankResponses : extraction.responses,

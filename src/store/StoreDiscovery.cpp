@@ -32,6 +32,8 @@ QCoro::Task<> SurveyScanStore::scanTemplatePage()
     setStatusMessage(QStringLiteral("Scanning a template survey..."));
 
     const SurveyConfiguration discovery = makeTemplateDiscoveryConfiguration();
+    // A blank form goes on the flatbed when the device has one.
+    applyScanSettings(*device, true);
     auto scan = attemptScan(m_scannerService, *device, discovery);
     ScanAttempt scanned = co_await std::move(scan);
     // A template scan the operator canceled stays canceled, however many

@@ -19,6 +19,7 @@
 
 class AISettingsStore;
 class AIAnswerAnalysisService;
+class ScanPreferences;
 struct AIStepContext;
 struct ScanAttempt;
 
@@ -127,6 +128,17 @@ public:
     // reads the pages scanned so far and says how many sheets were kept;
     // otherwise the batch ends as a failed scan with the scanner's text.
     void cancelScan();
+    // The operator's resolution, colour and source, set on the scanner before
+    // each scan; without them the scanner's own defaults stay.
+    void setScanPreferences(ScanPreferences* preferences) { m_scanPreferences = preferences; }
+    ScanPreferences* scanPreferences() const { return m_scanPreferences; }
+    // "Import Scanned Files...": the service that asks for files and makes
+    // a batch of them. Without one there is nothing to import.
+    void setImportService(ScannerService* importer) { m_importService = importer; }
+    bool canImport() const { return m_importService && !isBusy(); }
+    // Runs the batch flow on chosen files. A closed chooser changes nothing
+    // and reports nothing.
+    QCoro::Task<> importScannedFiles();
 
     // --- Review, editing and deletion (StoreReview.cpp) --------------------
     QString answerValue(qint64 surveyNumber, qint64 questionNumber) const;
@@ -257,6 +269,10 @@ private:
     QCoro::Task<BatchAnswers>
     applyAIFirstPageExtraction(QList<SurveyResponse> responses, QList<ScanPage> pages,
                                QList<QuestionReviewItem> localReviewItems);
+    // Scans (or imports) one batch from `service` and reads it.
+    QCoro::Task<> runBatch(ScannerService* service, ScannerDevice device, bool fromFiles);
+    // Hands the operator's settings to the scanner layer before a scan.
+    void applyScanSettings(const ScannerDevice& device, bool templateScan);
     // Merges a read batch into the current lists, writes files, sets the final status.
     void finishBatch(const QList<ScanPage>& batchPages, BatchAnswers answers,
                      const SurveyExtractionResult& extraction,
@@ -267,6 +283,8 @@ private:
     AISettingsStore* m_aiSettings;
     AIAnswerAnalysisService* m_aiAnswerService;
     FilePanels* m_filePanels;
+    ScanPreferences* m_scanPreferences = nullptr;
+    ScannerService* m_importService = nullptr;
 
     QList<ScannerDevice> m_scanners;
     std::optional<QString> m_selectedScannerID;

@@ -13,10 +13,9 @@ QStringList DialogImportFileChooser::nameFilters()
             QStringLiteral("PDF documents (*.pdf)")};
 }
 
-QCoro::Task<QStringList> DialogImportFileChooser::chooseFiles()
+QCoro::Task<QStringList> DialogImportFileChooser::chooseFiles(ImportSides sides)
 {
-    QPointer<QFileDialog> dialog =
-        new QFileDialog(m_parent, QStringLiteral("Import Scanned Pages"));
+    QPointer<QFileDialog> dialog = new QFileDialog(m_parent, ImportFileChooser::title(sides));
     dialog->setObjectName(QStringLiteral("importPanel"));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFiles);

@@ -7,14 +7,14 @@
 
 class QWidget;
 
-// Asks for the image or PDF files of the "Scanned files" device.
+// Asks for the image or PDF files of "Import Scanned Files...".
 class DialogImportFileChooser : public ImportFileChooser
 {
 public:
     explicit DialogImportFileChooser(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParentWindow(QWidget* parent) { m_parent = parent; }
 
-    QCoro::Task<QStringList> chooseFiles() override;
+    QCoro::Task<QStringList> chooseFiles(ImportSides sides) override;
 
     static QStringList nameFilters();
 

@@ -145,6 +145,11 @@ void MainWindow::buildMenus()
         });
     start->setEnabled(m_store->canStartScan());
     connect(m_store, &SurveyScanStore::canStartScanChanged, start, &QAction::setEnabled);
+    addCommand(file, Command::importScannedFiles, QStringLiteral("Import Scanned Files..."),
+               {QKeySequence(Qt::CTRL | Qt::Key_I)}, [this] {
+                   if (m_store->canImport())
+                       startDetached(m_store->importScannedFiles());
+               });
     file->addSeparator();
     addCommand(file, Command::settings, QStringLiteral("Settings..."),
                {QKeySequence(Qt::CTRL | Qt::Key_Comma)}, [this] { settingsWindow()->present(); });

@@ -36,6 +36,7 @@ public:
         refreshScanners,
         startScanBatch,
         settings,
+        importScannedFiles,
     };
 
     MainWindow(SurveyScanStore* store, AISettingsStore* aiSettings, DictationFactory dictation = {},

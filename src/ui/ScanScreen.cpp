@@ -9,6 +9,7 @@
 #include "Tasks.h"
 #include "TemplatePresetQuestion.h"
 #include "Theme.h"
+#include "store/ScanPreferences.h"
 #include "store/SurveyScanStore.h"
 
 #include <QCheckBox>
@@ -42,6 +43,11 @@ ScanScreen::ScanScreen(SurveyScanStore* store, QWidget* parent) : ScreenPage(par
     observe(
         m_store, this, [this] { refreshSetup(); }, &SurveyScanStore::configurationChanged);
     observe(
+        m_store, this, [this] { refreshScanSettings(); }, &SurveyScanStore::scannersChanged,
+        &SurveyScanStore::selectedScannerIDChanged);
+    if (ScanPreferences* preferences = m_store->scanPreferences())
+        connect(preferences, &ScanPreferences::changed, this, [this] { refreshScanSettings(); });
+    observe(
         m_store, this, [this] { refreshProgress(); }, &SurveyScanStore::stageChanged,
         &SurveyScanStore::pagesChanged, &SurveyScanStore::readingProgressChanged,
         &SurveyScanStore::canStartScanChanged);
@@ -53,6 +59,7 @@ ScanScreen::ScanScreen(SurveyScanStore* store, QWidget* parent) : ScreenPage(par
     refreshStatus();
     refreshDevices();
     refreshSetup();
+    refreshScanSettings();
     refreshProgress();
     refreshOutput();
 }
@@ -154,6 +161,24 @@ QWidget* ScanScreen::buildSetupCard()
     for (DuplexMode mode : {DuplexMode::simplex, DuplexMode::manual, DuplexMode::automatic})
         m_mode->addItem(rawValue(mode), static_cast<int>(mode));
     form->addRow(QStringLiteral("Mode"), m_mode);
+    // Kept in the app preferences, not in the project: they belong to the
+    // scanner at this desk, not to the survey.
+    m_resolution = new QComboBox(card);
+    m_resolution->setObjectName(QStringLiteral("resolutionPicker"));
+    for (int dpi : offeredResolutions())
+        m_resolution->addItem(QStringLiteral("%1 dpi").arg(dpi), dpi);
+    form->addRow(QStringLiteral("Resolution"), m_resolution);
+    m_colour = new QComboBox(card);
+    m_colour->setObjectName(QStringLiteral("colourPicker"));
+    m_colour->addItem(QStringLiteral("Grey"), static_cast<int>(ScanColour::grey));
+    m_colour->addItem(QStringLiteral("Colour"), static_cast<int>(ScanColour::colour));
+    form->addRow(QStringLiteral("Colour"), m_colour);
+    m_source = new QComboBox(card);
+    m_source->setObjectName(QStringLiteral("sourcePicker"));
+    m_source->addItem(QStringLiteral("Automatic"), static_cast<int>(ScanSource::automatic));
+    m_source->addItem(QStringLiteral("Feeder"), static_cast<int>(ScanSource::feeder));
+    m_source->addItem(QStringLiteral("Flatbed"), static_cast<int>(ScanSource::flatbed));
+    form->addRow(QStringLiteral("Source"), m_source);
     card->body()->addLayout(form);
     card->body()->addWidget(theme::label(
         QStringLiteral("Manual two-sided mode will scan fronts first, then backs in the same "
@@ -173,6 +198,20 @@ QWidget* ScanScreen::buildSetupCard()
     connect(m_mode, &QComboBox::activated, this, [this](int index) {
         const auto mode = static_cast<DuplexMode>(m_mode->itemData(index).toInt());
         changeConfiguration([mode](SurveyConfiguration& c) { c.duplexMode = mode; });
+    });
+    connect(m_resolution, &QComboBox::activated, this, [this](int index) {
+        if (ScanPreferences* preferences = m_store->scanPreferences())
+            preferences->setResolution(m_resolution->itemData(index).toInt());
+    });
+    connect(m_colour, &QComboBox::activated, this, [this](int index) {
+        if (ScanPreferences* preferences = m_store->scanPreferences())
+            preferences->setColour(static_cast<ScanColour>(m_colour->itemData(index).toInt()));
+    });
+    connect(m_source, &QComboBox::activated, this, [this](int index) {
+        const auto device = m_store->selectedScanner();
+        if (ScanPreferences* preferences = m_store->scanPreferences(); preferences && device)
+            preferences->setSource(device->id,
+                                   static_cast<ScanSource>(m_source->itemData(index).toInt()));
     });
     return card;
 }
@@ -203,14 +242,24 @@ QWidget* ScanScreen::buildProgressCard()
     m_cancel = new QPushButton(symbols::icon(QStringLiteral("stop.circle")),
                                QStringLiteral("Cancel"), card);
     m_cancel->setObjectName(QStringLiteral("cancelScan"));
+    m_import = new QPushButton(symbols::icon(QStringLiteral("square.and.arrow.down")),
+                               QStringLiteral("Import Scanned Files..."), card);
+    m_import->setObjectName(QStringLiteral("importScannedFiles"));
+    m_import->setToolTip(
+        QStringLiteral("Read images or PDFs scanned on another device, such as an office copier."));
     buttons->addWidget(m_start);
     buttons->addWidget(m_cancel);
+    buttons->addWidget(m_import);
     buttons->addStretch();
     card->body()->addLayout(buttons);
 
     connect(m_start, &QPushButton::clicked, m_store, [this] {
         if (m_store->canStartScan())
             startDetached(m_store->startScanBatch());
+    });
+    connect(m_import, &QPushButton::clicked, m_store, [this] {
+        if (m_store->canImport())
+            startDetached(m_store->importScannedFiles());
     });
     connect(m_cancel, &QPushButton::clicked, m_store, [this] { m_store->cancelScan(); });
     return card;
@@ -313,6 +362,37 @@ void ScanScreen::refreshProgress()
     }
     m_cancel->setVisible(stage == ScanStage::scanning);
     m_start->setEnabled(m_store->canStartScan());
+    m_import->setEnabled(m_store->canImport());
+}
+
+void ScanScreen::refreshScanSettings()
+{
+    const ScanPreferences* preferences = m_store->scanPreferences();
+    const auto device = m_store->selectedScanner();
+    const QSignalBlocker resolutionBlocker(m_resolution);
+    const QSignalBlocker colourBlocker(m_colour);
+    const QSignalBlocker sourceBlocker(m_source);
+    const ScanSettings settings =
+        preferences ? preferences->settingsFor(device ? device->id : QString(), false)
+                    : ScanSettings();
+    m_resolution->setCurrentIndex(m_resolution->findData(settings.resolution));
+    m_colour->setCurrentIndex(m_colour->findData(static_cast<int>(settings.colour)));
+    m_source->setCurrentIndex(m_source->findData(static_cast<int>(settings.source)));
+
+    const bool takesSettings = preferences && device && device->takesScanSettings;
+    const QString noSettings =
+        takesSettings ? QString()
+                      : QStringLiteral("The selected device takes no resolution or colour "
+                                       "setting.");
+    for (QComboBox* box : {m_resolution, m_colour}) {
+        box->setEnabled(takesSettings);
+        box->setToolTip(noSettings);
+    }
+    const bool choosesSource = takesSettings && device->hasDocumentFeeder && device->hasFlatbed;
+    m_source->setEnabled(choosesSource);
+    m_source->setToolTip(choosesSource ? QString()
+                                       : QStringLiteral("The selected device does not have both "
+                                                        "a feeder and a flatbed."));
 }
 
 void ScanScreen::refreshOutput()

@@ -32,6 +32,7 @@ private:
     void refreshStatus();
     void refreshDevices();
     void refreshSetup();
+    void refreshScanSettings();
     void refreshProgress();
     void refreshOutput();
     void changeConfiguration(const std::function<void(SurveyConfiguration&)>& edit);
@@ -51,6 +52,9 @@ private:
     QComboBox* m_template = nullptr;
     QCheckBox* m_captureBack = nullptr;
     QComboBox* m_mode = nullptr;
+    QComboBox* m_resolution = nullptr;
+    QComboBox* m_colour = nullptr;
+    QComboBox* m_source = nullptr;
 
     Badge* m_progressStage = nullptr;
     QLabel* m_feederNote = nullptr;
@@ -58,6 +62,7 @@ private:
     QProgressBar* m_reading = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_start = nullptr;
+    QPushButton* m_import = nullptr;
 
     QLabel* m_csvState = nullptr;
     QLabel* m_csvFile = nullptr;

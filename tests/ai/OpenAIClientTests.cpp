@@ -25,7 +25,8 @@ QByteArray replyWithText(const QString& text)
 {
     const QJsonObject content{{QStringLiteral("type"), QStringLiteral("output_text")},
                               {QStringLiteral("text"), text}};
-    const QJsonObject item{{QStringLiteral("content"), QJsonArray{content}}};
+    const QJsonObject item{{QStringLiteral("type"), QStringLiteral("message")},
+                           {QStringLiteral("content"), QJsonArray{content}}};
     return QJsonDocument(QJsonObject{{QStringLiteral("output"), QJsonArray{item}}}).toJson();
 }
 
@@ -194,7 +195,7 @@ TEST_F(OpenAIClientTest, FailingStatusesGiveTheServerMessageOrTheStatus)
                    {401, QByteArray(R"({"error":{"message":"Incorrect API key provided: )") +
                              kKey.toUtf8() + "\"}}"},
                    {200, replyWithText(QStringLiteral("{\"answer\":\"A\"}"))},
-                   {200, R"({"output":[{"role":"assistant"}]})"}});
+                   {200, R"({"output":[{"type":"message","role":"assistant"}]})"}});
     const QuestionReviewItem item = cropItem();
     const auto analyze = [&] {
         aitest::run(client.analyze(item, std::nullopt, kKey, QStringLiteral("m")));
@@ -212,6 +213,31 @@ TEST_F(OpenAIClientTest, FailingStatusesGiveTheServerMessageOrTheStatus)
     EXPECT_EQ(failureOf(analyze).first, Kind::invalidResponse);
     EXPECT_EQ(failureOf(analyze).first, Kind::invalidResponse);
     EXPECT_EQ(server.requests().size(), 5);
+}
+
+TEST_F(OpenAIClientTest, RecordedRepliesWithAndWithoutReasoningAreRead)
+{
+    // As a reasoning model and a plain model send them (ids shortened).
+    const QByteArray reasoning = R"({"id":"resp_1","object":"response","status":"completed",
+        "model":"gpt-5","output":[{"id":"rs_1","type":"reasoning","summary":[]},
+        {"id":"msg_1","type":"message","status":"completed","role":"assistant","content":[
+        {"type":"output_text","annotations":[],"logprobs":[],
+         "text":"{\"answer\":\"Yes\",\"confidence\":0.9,\"needsReview\":false}"}]}],
+        "usage":{"input_tokens":10,"output_tokens":20}})";
+    const QByteArray plain = R"({"id":"resp_2","object":"response","status":"completed",
+        "model":"gpt-4.1","output":[{"id":"msg_2","type":"message","status":"completed",
+        "role":"assistant","content":[{"type":"output_text","annotations":[],
+         "text":"{\"answer\":\"No\",\"confidence\":0.4,\"needsReview\":true}"}]}]})";
+    server.script({{200, reasoning}, {200, plain}});
+    const QuestionReviewItem item = cropItem();
+    const AIAnswerSuggestion first =
+        aitest::run(client.analyze(item, std::nullopt, kKey, QStringLiteral("m")));
+    EXPECT_EQ(first.answer, QStringLiteral("Yes"));
+    EXPECT_FALSE(first.needsReview);
+    const AIAnswerSuggestion second =
+        aitest::run(client.analyze(item, std::nullopt, kKey, QStringLiteral("m")));
+    EXPECT_EQ(second.answer, QStringLiteral("No"));
+    EXPECT_DOUBLE_EQ(second.confidence, 0.4);
 }
 
 TEST_F(OpenAIClientTest, RedirectsAreNotFollowed)

@@ -87,17 +87,28 @@ TEST(RequestBody, HoldsOneUserInputWithTextThenImage)
                      {"input", QJsonArray{QJsonObject{{"role", "user"}, {"content", content}}}}}));
 }
 
-TEST(ReplyText, FirstPresentTextOfAnyTypeWins)
+TEST(ReplyText, OnlyOutputTextOfMessagesCounts)
 {
-    EXPECT_EQ(responsesOutputText(R"({"output":[{"content":[{"type":"reasoning"},
-        {"type":"output_text","text":"second"}]},{"content":[{"text":"third"}]}],"id":"x"})"),
+    // A reasoning item comes first, with or without content; its text is not the answer.
+    EXPECT_EQ(responsesOutputText(R"({"output":[
+        {"type":"reasoning","id":"rs_1","summary":[]},
+        {"type":"reasoning","content":[{"type":"reasoning_text","text":"thinking"}]},
+        {"type":"message","role":"assistant","content":[{"type":"refusal","text":"no"},
+            {"type":"output_text","text":"second"}]},
+        {"type":"message","content":[{"type":"output_text","text":"third"}]}],"id":"x"})"),
               QStringLiteral("second"));
-    EXPECT_EQ(responsesOutputText(R"({"output":[{"content":[]},{"content":[{"text":"b"}]}]})"),
+    EXPECT_EQ(responsesOutputText(R"({"output":[{"type":"message","content":[]},
+        {"type":"message","content":[{"type":"output_text","text":"b"}]}]})"),
               QStringLiteral("b"));
     for (const char* body :
-         {"not json", "[]", R"({"id":"x"})", R"({"output":[{"content":[{"type":"x"}]}]})",
-          R"({"output":[{"content":[{"text":"a"}]},{"role":"assistant"}]})",
-          R"({"output":[{"content":[{"text":7}]}]})"}) {
+         {"not json", "[]", R"({"id":"x"})", R"({"output":{}})",
+          R"({"output":[{"type":"message","content":[{"type":"x","text":"a"}]}]})",
+          R"({"output":[{"type":"reasoning","content":[{"type":"output_text","text":"a"}]}]})",
+          R"({"output":[{"content":[{"type":"output_text","text":"a"}]}]})",
+          R"({"output":[{"type":"message","content":[{"type":"output_text","text":"a"}]},
+              {"type":"message","role":"assistant"}]})",
+          R"({"output":[{"type":"message","content":[{"type":"output_text","text":7}]}]})",
+          R"({"output":[{"type":"message","content":[{"type":"output_text","text":"a"}]},7]})"}) {
         EXPECT_EQ(errorKindOf([&] { responsesOutputText(body); }), Kind::invalidResponse) << body;
     }
 }

@@ -15,14 +15,20 @@
 
 namespace {
 
+// Answers each question of the chooser with the next list; records what was asked.
 class ListChooser : public ImportFileChooser
 {
 public:
-    explicit ListChooser(QStringList files) : m_files(std::move(files)) {}
-    QCoro::Task<QStringList> chooseFiles() override { co_return m_files; }
+    explicit ListChooser(QList<QStringList> answers) : m_answers(std::move(answers)) {}
+    QCoro::Task<QStringList> chooseFiles(ImportSides sides) override
+    {
+        asked.append(sides);
+        co_return m_answers.isEmpty() ? QStringList() : m_answers.takeFirst();
+    }
+    QList<ImportSides> asked;
 
 private:
-    QStringList m_files;
+    QList<QStringList> m_answers;
 };
 
 QString writeImage(const QString& path, int width, const char* format = nullptr)
@@ -68,13 +74,31 @@ SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
 class ImportTest : public ::testing::Test
 {
 protected:
+    ScanOutcome<ScanBatchResult> import(const QList<QStringList>& answers, DuplexMode mode,
+                                        bool bothSides)
+    {
+        ListChooser chooser(answers);
+        service.setFileChooser(&chooser);
+        auto outcome = runScan(
+            service.scanBatch(ImportScannerService::device(), configuration(mode, bothSides)));
+        asked = chooser.asked;
+        return outcome;
+    }
     ScanOutcome<ScanBatchResult> import(const QStringList& files, DuplexMode mode, bool bothSides)
     {
-        ListChooser chooser(files);
-        service.setFileChooser(&chooser);
-        return runScan(
-            service.scanBatch(ImportScannerService::device(), configuration(mode, bothSides)));
+        return import(QList<QStringList>{files}, mode, bothSides);
     }
+
+    int filesKept() const
+    {
+        int count = 0;
+        for (const QString& folder :
+             QDir(scans.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            count += int(QDir(scans.filePath(folder)).entryList(QDir::Files).size());
+        return count;
+    }
+
+    QList<ImportSides> asked;
 
     QTemporaryDir input;
     QTemporaryDir scans;
@@ -102,17 +126,55 @@ TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
     EXPECT_TRUE(QFile::exists(input.filePath("scan 10.png")));
 }
 
-TEST_F(ImportTest, AFolderBringsItsFilesNumberedLikeAScannerBatch)
+TEST_F(ImportTest, ManualTwoSidedAsksForFrontsThenBacksAndPairsOnlyEqualCounts)
 {
-    for (int i = 1; i <= 5; ++i)
-        writeImage(input.filePath(QStringLiteral("p%1.png").arg(i)), 8);
-    const auto outcome = import({input.path()}, DuplexMode::manual, true);
+    QDir().mkpath(input.filePath("fronts"));
+    for (int i = 1; i <= 3; ++i) {
+        writeImage(input.filePath(QStringLiteral("fronts/p%1.png").arg(i)), 8);
+        writeImage(input.filePath(QStringLiteral("b%1.png").arg(i)), 9);
+    }
+    const QStringList backs = {input.filePath("b3.png"), input.filePath("b1.png"),
+                               input.filePath("b2.png")};
+    auto outcome =
+        import(QList<QStringList>{{input.filePath("fronts")}, backs}, DuplexMode::manual, true);
     ASSERT_TRUE(outcome.value) << outcome.message();
+    EXPECT_EQ(asked, (QList<ImportSides>{ImportSides::fronts, ImportSides::backs}));
     const QList<ScanPage>& pages = outcome.value->pages;
-    ASSERT_EQ(pages.size(), 5);
-    EXPECT_EQ(pages[2].surveyNumber, 1);
-    EXPECT_EQ(pages[2].side, SurveySide::back);
+    ASSERT_EQ(pages.size(), 6);
+    // The first back is b1 (natural order), paired with the first front.
+    EXPECT_EQ(pages[3].surveyNumber, 1);
+    EXPECT_EQ(pages[3].side, SurveySide::back);
+    EXPECT_EQ(QImage(pages[3].fileURL.toLocalFile()).width(), 9);
+    EXPECT_EQ(QImage(pages[0].fileURL.toLocalFile()).width(), 8);
     EXPECT_EQ(outcome.value->responses.size(), 3);
+
+    // One back short: nothing is paired, the copies are kept, the operator is told.
+    const int before = filesKept();
+    outcome = import(QList<QStringList>{{input.filePath("fronts")}, backs.mid(0, 2)},
+                     DuplexMode::manual, true);
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+    EXPECT_TRUE(outcome.message().starts_with(
+        "3 fronts and 2 backs were scanned. Feed the backs again.\nThe scanned pages are kept in "))
+        << outcome.message();
+    EXPECT_EQ(filesKept(), before + 5);
+
+    // The backs chooser closed: nothing is copied, nothing to report.
+    outcome = import(QList<QStringList>{{input.filePath("fronts")}}, DuplexMode::manual, true);
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::nothingChosen);
+    EXPECT_EQ(filesKept(), before + 5);
+}
+
+TEST_F(ImportTest, OneSidedOrDuplexStacksAreChosenOnce)
+{
+    for (int i = 1; i <= 4; ++i)
+        writeImage(input.filePath(QStringLiteral("p%1.png").arg(i)), 8);
+    const auto outcome = import({input.path()}, DuplexMode::automatic, true);
+    ASSERT_TRUE(outcome.value) << outcome.message();
+    EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
+    EXPECT_EQ(outcome.value->pages[1].side, SurveySide::back);
+    EXPECT_EQ(outcome.value->responses.size(), 2);
 }
 
 TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
@@ -126,9 +188,9 @@ TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
                   .message(),
               "notes.png could not be read as an image or PDF.");
 
-    const auto canceled = import({}, DuplexMode::simplex, false);
+    const auto canceled = import(QStringList(), DuplexMode::simplex, false);
     ASSERT_TRUE(canceled.error);
-    EXPECT_EQ(canceled.error->kind(), ScannerServiceError::Kind::scanCanceled);
+    EXPECT_EQ(canceled.error->kind(), ScannerServiceError::Kind::nothingChosen);
 }
 
 class SampleFeederTest : public ::testing::Test
@@ -179,7 +241,7 @@ TEST_F(SampleFeederTest, FeedsTheBundledSheetsInEveryMode)
     EXPECT_EQ(bytes(single.pages[1].fileURL.toLocalFile()), bytes(samples + "page-03.png"));
 }
 
-TEST(CompositeScannerService, ListsEveryServiceAndRoutesBatches)
+TEST(CompositeScannerService, ListsScannersOnlyAndRoutesBatches)
 {
     QTemporaryDir scans;
     CompositeScannerService composite;
@@ -189,9 +251,9 @@ TEST(CompositeScannerService, ListsEveryServiceAndRoutesBatches)
 
     const auto devices = runScan(composite.discoverScanners());
     ASSERT_TRUE(devices.value);
-    ASSERT_EQ(devices.value->size(), 2);
+    // The import service lists no device: importing is an action of its own.
+    ASSERT_EQ(devices.value->size(), 1);
     EXPECT_EQ(devices.value->at(0).name.toStdString(), "Sample surveys");
-    EXPECT_EQ(devices.value->at(1).name.toStdString(), "Scanned files");
 
     const auto batch = runScan(
         composite.scanBatch(devices.value->at(0), configuration(DuplexMode::automatic, true)));

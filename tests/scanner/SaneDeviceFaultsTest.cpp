@@ -2,9 +2,12 @@
 #include "scanner/BackSidePrompt.h"
 #include "scanner/SaneScannerService.h"
 #include "scanner/ScanDeviceLayer.h"
+#include "scanner/ScanEndText.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QMap>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
@@ -54,6 +57,11 @@ struct FakeScript
         QMutexLocker lock(&mutex);
         return m_settings;
     }
+    void clearSettings()
+    {
+        QMutexLocker lock(&mutex);
+        m_settings.clear();
+    }
     void record(const QString& setting)
     {
         QMutexLocker lock(&mutex);
@@ -67,9 +75,48 @@ struct FakeScript
             QThread::msleep(5);
     }
 
+    // Options beyond the source, as a backend may offer them.
+    void setBooleans(const QStringList& names, bool onlyOnFeeder)
+    {
+        QMutexLocker lock(&mutex);
+        m_booleans = names;
+        m_booleansOnlyOnFeeder = onlyOnFeeder;
+    }
+    QStringList booleans(const QString& source) const
+    {
+        QMutexLocker lock(&mutex);
+        const bool onFeeder = source.contains("ADF") || source.contains("Feeder");
+        return m_booleansOnlyOnFeeder && !onFeeder ? QStringList() : m_booleans;
+    }
+    void setLists(const QMap<QString, QStringList>& lists)
+    {
+        QMutexLocker lock(&mutex);
+        m_lists = lists;
+    }
+    QMap<QString, QStringList> lists() const
+    {
+        QMutexLocker lock(&mutex);
+        return m_lists;
+    }
+    void setNumbers(const QMap<QString, NumberOption>& numbers)
+    {
+        QMutexLocker lock(&mutex);
+        m_numbers = numbers;
+    }
+    QMap<QString, NumberOption> numbers() const
+    {
+        QMutexLocker lock(&mutex);
+        return m_numbers;
+    }
+    std::atomic<bool> refuseDuplex{false}; // setting the duplex switch fails
+
 private:
     mutable QMutex mutex;
     QStringList m_sources{QStringLiteral("Flatbed"), QStringLiteral("ADF")};
+    QStringList m_booleans;
+    bool m_booleansOnlyOnFeeder = false;
+    QMap<QString, QStringList> m_lists;
+    QMap<QString, NumberOption> m_numbers;
     QStringList m_settings;
 };
 
@@ -80,14 +127,48 @@ public:
     explicit FakeHandle(std::shared_ptr<FakeScript> script) : m_script(std::move(script)) {}
 
     QStringList sources() override { return m_script->sources(); }
-    QStringList booleanOptions() override { return {}; }
+    QStringList booleanOptions() override { return m_script->booleans(m_source); }
     DeviceStatus setSource(const QString& source) override
     {
         m_script->record(QStringLiteral("source=") + source);
+        m_source = source;
         return DeviceStatus::good;
     }
     DeviceStatus setBoolean(const QString& option, bool value) override
     {
+        if (!booleanOptions().contains(option))
+            return DeviceStatus::unsupported;
+        if (value && m_script->refuseDuplex)
+            return DeviceStatus::invalid;
+        m_script->record(option + QLatin1Char('=') + QString::number(value));
+        return DeviceStatus::good;
+    }
+    QStringList listOptions() override { return m_script->lists().keys(); }
+    QStringList listValues(const QString& option) override
+    {
+        return m_script->lists().value(option);
+    }
+    std::optional<NumberOption> number(const QString& option) override
+    {
+        const auto numbers = m_script->numbers();
+        if (!numbers.contains(option))
+            return std::nullopt;
+        NumberOption number = numbers.value(option);
+        number.value = m_values.value(option, number.value);
+        return number;
+    }
+    DeviceStatus setText(const QString& option, const QString& value) override
+    {
+        if (!listValues(option).contains(value))
+            return DeviceStatus::invalid;
+        m_script->record(option + QLatin1Char('=') + value);
+        return DeviceStatus::good;
+    }
+    DeviceStatus setNumber(const QString& option, double value) override
+    {
+        if (!m_script->numbers().contains(option))
+            return DeviceStatus::unsupported;
+        m_values.insert(option, value);
         m_script->record(option + QLatin1Char('=') + QString::number(value));
         return DeviceStatus::good;
     }
@@ -136,6 +217,8 @@ public:
 
 private:
     std::shared_ptr<FakeScript> m_script;
+    QString m_source;
+    QMap<QString, double> m_values;
     int m_delivered = 0;
     int m_remaining = 0;
 };
@@ -309,6 +392,7 @@ TEST_F(SaneDeviceFaultsTest, BusyDeviceIsWaitedOutAndAnEmptyFeederIsAnError)
 TEST_F(SaneDeviceFaultsTest, SourcesFollowTheWantedSidesAndAFlatbedScansOnePage)
 {
     script->setSources({"Flatbed", "ADF Front", "ADF Duplex"});
+    script->pages = 4;
     ASSERT_TRUE(scan(DuplexMode::automatic, true).value);
     ASSERT_TRUE(scan(DuplexMode::simplex, true).value);
     EXPECT_EQ(script->settings(), QStringList({"source=ADF Duplex", "source=ADF Front"}));
@@ -395,6 +479,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SaneDeviceFaultsTest, DuplexJamKeepsTheSheetsScannedSoFar)
 {
+    script->setSources({"Flatbed", "ADF", "ADF Duplex"});
     script->pages = 6;
     script->failStartAfterPages = 3; // the third sheet's back never came
     const auto outcome = scan(DuplexMode::automatic, true);
@@ -406,6 +491,191 @@ TEST_F(SaneDeviceFaultsTest, DuplexJamKeepsTheSheetsScannedSoFar)
     EXPECT_EQ(outcome.value->responses.size(), 2);
     ASSERT_TRUE(outcome.value->endedEarly);
     EXPECT_EQ(outcome.value->endedEarly->cause, ScanStopCause::jammed);
+}
+
+TEST_F(SaneDeviceFaultsTest, DuplexSwitchOfferedOnlyForTheFeederIsFoundAfterTheSourceIsSet)
+{
+    // Named by meaning, not by a table: "Document Feeder" and a boolean
+    // "scan-both-sides" that the backend lists only once the feeder is set.
+    script->setSources({"Document Table", "Automatic Document Feeder"});
+    script->setBooleans({"preview", "scan-both-sides"}, true);
+    script->pages = 4;
+    const ScannerDevice device = discovered();
+    EXPECT_TRUE(device.supportsDuplex);
+    EXPECT_TRUE(device.hasFlatbed);
+    script->clearSettings();
+
+    const auto duplex = scan(DuplexMode::automatic, true);
+    ASSERT_TRUE(duplex.value) << duplex.message();
+    EXPECT_EQ(script->settings(),
+              QStringList({"source=Automatic Document Feeder", "scan-both-sides=1"}));
+    ASSERT_EQ(duplex.value->pages.size(), 4);
+    EXPECT_EQ(duplex.value->pages[1].side, SurveySide::back);
+    EXPECT_EQ(duplex.value->responses.size(), 2);
+
+    // One side per sheet turns the switch off again.
+    script->clearSettings();
+    ASSERT_TRUE(scan(DuplexMode::simplex, true).value);
+    EXPECT_EQ(script->settings(),
+              QStringList({"source=Automatic Document Feeder", "scan-both-sides=0"}));
+
+    // epson2-style list option: "adf-mode" Simplex / Duplex.
+    script->setBooleans({}, false);
+    script->setLists({{"adf-mode", {"Simplex", "Duplex"}}});
+    script->clearSettings();
+    ASSERT_TRUE(scan(DuplexMode::automatic, true).value);
+    EXPECT_EQ(script->settings(),
+              QStringList({"source=Automatic Document Feeder", "adf-mode=Duplex"}));
+}
+
+TEST_F(SaneDeviceFaultsTest, DuplexThatCameBackOneSidedIsNeitherPairedNorLost)
+{
+    const auto batchFolder = [this] {
+        const QStringList folders = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        return folders.isEmpty() ? QString() : root.filePath(folders.last());
+    };
+    const auto expected = [&](int pages) {
+        return QStringLiteral("Duplex was asked for, but the scanner returned one side per sheet "
+                              "(%1 pages). Turn duplex off or check the driver, then scan "
+                              "again.\nThe scanned pages are kept in %2.")
+            .arg(pages)
+            .arg(batchFolder())
+            .toStdString();
+    };
+
+    // A feeder with no duplex at all.
+    script->pages = 4;
+    auto outcome = scan(DuplexMode::automatic, true);
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+    EXPECT_EQ(outcome.message(), expected(4));
+    EXPECT_EQ(filesOnDisk(), 4);
+
+    // A duplex switch the driver refuses.
+    script->setBooleans({"duplex"}, false);
+    script->refuseDuplex = true;
+    outcome = scan(DuplexMode::automatic, true);
+    EXPECT_EQ(outcome.message(), expected(4));
+    EXPECT_EQ(filesOnDisk(), 8);
+
+    // Duplex was set, but an odd count came back from a finished pass.
+    script->refuseDuplex = false;
+    script->pages = 37;
+    outcome = scan(DuplexMode::automatic, true);
+    EXPECT_EQ(outcome.message(), expected(37));
+    EXPECT_EQ(filesOnDisk(), 45);
+}
+
+TEST_F(SaneDeviceFaultsTest, SettingsAreChosenByMeaningAfterTheSource)
+{
+    script->setSources({"ADF Front", "ADF Back", "ADF Duplex", "Flatbed"});
+    script->setLists({{"mode", {"Lineart", "Halftone", "16bit Gray", "True Gray", "24bit Color"}}});
+    NumberOption resolution;
+    resolution.values = {75, 150, 300, 600};
+    resolution.value = 75;
+    NumberOption area;
+    area.min = 0;
+    area.max = 215.9;
+    NumberOption height;
+    height.min = 3;
+    height.max = 355.6;
+    script->setNumbers({{"resolution", resolution},
+                        {"tl-x", area},
+                        {"br-x", area},
+                        {"tl-y", height},
+                        {"br-y", height}});
+    discovered();
+    script->clearSettings();
+
+    ScanSettings settings;
+    settings.resolution = 400; // not offered: the next above it
+    service.setScanSettings(settings);
+    const auto grey = scan();
+    ASSERT_TRUE(grey.value) << grey.message();
+    EXPECT_EQ(script->settings(),
+              QStringList({"source=ADF Front", "mode=True Gray", "resolution=600", "tl-x=0",
+                           "tl-y=3", "br-x=215.9", "br-y=355.6"}));
+    // The page says at what resolution it was scanned.
+    const QImage page(grey.value->pages[0].fileURL.toLocalFile());
+    EXPECT_NEAR(page.dotsPerMeterX() * 0.0254, 600, 0.5);
+
+    settings.colour = ScanColour::colour;
+    settings.resolution = 200;
+    service.setScanSettings(settings);
+    script->clearSettings();
+    ASSERT_TRUE(scan().value);
+    EXPECT_EQ(script->settings().mid(0, 3),
+              QStringList({"source=ADF Front", "mode=24bit Color", "resolution=300"}));
+}
+
+// Answers the template's back-side question, turning the sheet over.
+class TemplatePrompt : public BackSidePrompt
+{
+public:
+    explicit TemplatePrompt(BackSideChoice answer) : m_answer(answer) {}
+    QCoro::Task<BackSideChoice> askToReloadBacks() override { co_return BackSideChoice::cancel; }
+    QCoro::Task<BackSideChoice> askForTemplateBackSide() override
+    {
+        ++asked;
+        co_return m_answer;
+    }
+    int asked = 0;
+
+private:
+    BackSideChoice m_answer;
+};
+
+TEST_F(SaneDeviceFaultsTest, FlatbedIsChosenForTemplatesAndOnRequestAndAsksForTheBack)
+{
+    script->setSources({"ADF", "Flatbed"});
+    discovered();
+    ScanSettings settings;
+    settings.source = ScanSource::flatbed;
+    service.setScanSettings(settings);
+    script->clearSettings();
+    const auto glass = scan();
+    ASSERT_TRUE(glass.value) << glass.message();
+    EXPECT_EQ(glass.value->pages.size(), 1);
+    EXPECT_EQ(script->settings(), QStringList({"source=Flatbed"}));
+
+    // A template scan takes the glass by itself and asks for the back.
+    TemplatePrompt turnOver(BackSideChoice::scanBacks);
+    service.setBackSidePrompt(&turnOver);
+    settings = ScanSettings();
+    settings.templateScan = true;
+    service.setScanSettings(settings);
+    script->clearSettings();
+    const auto twoSides = scan();
+    ASSERT_TRUE(twoSides.value) << twoSides.message();
+    EXPECT_EQ(turnOver.asked, 1);
+    EXPECT_EQ(script->settings(), QStringList({"source=Flatbed", "source=Flatbed"}));
+    ASSERT_EQ(twoSides.value->pages.size(), 2);
+    EXPECT_EQ(twoSides.value->pages[1].surveyNumber, 1);
+    EXPECT_EQ(twoSides.value->pages[1].side, SurveySide::back);
+    EXPECT_EQ(twoSides.value->responses.size(), 1);
+
+    TemplatePrompt done(BackSideChoice::cancel);
+    service.setBackSidePrompt(&done);
+    const auto oneSide = scan();
+    ASSERT_TRUE(oneSide.value) << oneSide.message();
+    EXPECT_EQ(done.asked, 1);
+    EXPECT_EQ(oneSide.value->pages.size(), 1);
+
+    // Feeder chosen: the template comes through the feeder, nothing is asked.
+    settings.source = ScanSource::feeder;
+    service.setScanSettings(settings);
+    const auto fed = scan();
+    ASSERT_TRUE(fed.value) << fed.message();
+    EXPECT_EQ(done.asked, 1);
+    EXPECT_EQ(fed.value->pages.size(), 3);
+}
+
+TEST_F(SaneDeviceFaultsTest, NoDeviceMeansAnEmptyList)
+{
+    script->removed = true;
+    const auto devices = runScan(service.discoverScanners());
+    ASSERT_TRUE(devices.value);
+    EXPECT_TRUE(devices.value->isEmpty());
 }
 
 // Turns the stack over for the backs: the feeder then holds `backs` sheets

@@ -5,37 +5,77 @@
 
 namespace {
 
-TEST(SourceSelection, PicksFeederAndDuplexByName)
+TEST(SourceSelection, SourcesAreKnownByTheWordsBackendsUse)
 {
-    EXPECT_TRUE(namesFeeder({"Flatbed", "Automatic Document Feeder"}));
-    EXPECT_TRUE(namesFeeder({"adf duplex"}));
-    EXPECT_FALSE(namesFeeder({"Flatbed", "Transparency Adapter"}));
-    EXPECT_FALSE(namesFeeder({}));
-
-    const QStringList fujitsu = {"Flatbed", "ADF Front", "ADF Back", "ADF Duplex"};
-    EXPECT_EQ(planSources(fujitsu, {}, true), (SourcePlan{"ADF Duplex", {}, true, true}));
-    EXPECT_EQ(planSources(fujitsu, {}, false), (SourcePlan{"ADF Front", {}, true, false}));
-
-    // "ADF" is a whole name: with duplex wanted it must not settle on "ADF
-    // Front" by prefix, and without it it must not take the duplex source.
-    const QStringList epson = {"Flatbed", "ADF", "ADF Front", "ADF Duplex"};
-    EXPECT_EQ(planSources(epson, {}, false).source.toStdString(), "ADF");
-    EXPECT_EQ(planSources(epson, {}, true).source.toStdString(), "ADF Duplex");
-
-    EXPECT_EQ(planSources({"Flatbed", "Duplex", "ADF"}, {}, true).source.toStdString(), "Duplex");
+    for (const char* feeder : {"ADF", "ADF Front", "Automatic Document Feeder", "Document Feeder",
+                               "adf simplex", "Sheetfed"})
+        EXPECT_EQ(sourceKind(feeder), SourceKind::feeder) << feeder;
+    for (const char* duplex : {"ADF Duplex", "Duplex", "Automatic Document Feeder (duplex)",
+                               "ADF Both Sides", "Two-sided"})
+        EXPECT_EQ(sourceKind(duplex), SourceKind::duplexFeeder) << duplex;
+    for (const char* flatbed : {"Flatbed", "Document Table", "Platen", "Glass"})
+        EXPECT_EQ(sourceKind(flatbed), SourceKind::flatbed) << flatbed;
+    for (const char* other : {"ADF Back", "Transparency Adapter", "Film"})
+        EXPECT_EQ(sourceKind(other), SourceKind::other) << other;
+    EXPECT_TRUE(namesFeeder({"Flatbed", "ADF Front"}));
+    EXPECT_FALSE(namesFeeder({"Flatbed", "Transparency Adapter", "ADF Back"}));
+    EXPECT_FALSE(namesFlatbed({"ADF"}));
 }
 
-TEST(SourceSelection, DuplexSwitchIsSetEitherWayAndFlatbedsIgnoreDuplex)
+TEST(SourceSelection, FeederFirstDuplexOnlyWhenWantedFlatbedForTemplatesOrOnRequest)
 {
-    EXPECT_EQ(planSources({"Flatbed", "Automatic Document Feeder"}, {"preview", "duplex"}, true),
-              (SourcePlan{"Automatic Document Feeder", "duplex", true, true}));
-    // The switch is turned off explicitly: the device may still have it on.
-    EXPECT_EQ(planSources({"ADF"}, {"scan-both-sides"}, false),
-              (SourcePlan{"ADF", "scan-both-sides", true, false}));
-    EXPECT_EQ(planSources({"Flatbed"}, {"duplex"}, true), SourcePlan{});
-    EXPECT_EQ(planSources({}, {}, true), SourcePlan{});
+    const QStringList fujitsu = {"Flatbed", "ADF Front", "ADF Back", "ADF Duplex"};
+    EXPECT_EQ(planSources(fujitsu, true), (SourcePlan{"ADF Duplex", true, true}));
+    EXPECT_EQ(planSources(fujitsu, false), (SourcePlan{"ADF Front", true, false}));
+    EXPECT_EQ(planSources(fujitsu, true, ScanSource::flatbed), (SourcePlan{"Flatbed"}));
+    EXPECT_EQ(planSources(fujitsu, false, ScanSource::automatic, true), (SourcePlan{"Flatbed"}));
+    // A template scan asked for the feeder stays on the feeder.
+    EXPECT_EQ(planSources(fujitsu, false, ScanSource::feeder, true),
+              (SourcePlan{"ADF Front", true, false}));
+    // Without a flatbed the feeder is the only way in.
+    EXPECT_EQ(planSources({"ADF"}, false, ScanSource::flatbed, true),
+              (SourcePlan{"ADF", true, false}));
     // A duplex-only feeder is not used for one side.
-    EXPECT_EQ(planSources({"Flatbed", "ADF Duplex"}, {}, false), SourcePlan{});
+    EXPECT_EQ(planSources({"Flatbed", "ADF Duplex"}, false), SourcePlan{});
+    EXPECT_EQ(planSources({}, true), SourcePlan{});
+}
+
+TEST(SourceSelection, DuplexSwitchesBooleanOrListAndColourModesByMeaning)
+{
+    EXPECT_EQ(planDuplexSwitch({"preview", "duplex"}, {}, {}, true), (DuplexSwitch{"duplex"}));
+    EXPECT_EQ(planDuplexSwitch({"scan-both-sides"}, {}, {}, false),
+              (DuplexSwitch{"scan-both-sides"}));
+    EXPECT_EQ(planDuplexSwitch({"preview"}, "adf-mode", {"Simplex", "Duplex"}, true),
+              (DuplexSwitch{"adf-mode", true, "Duplex"}));
+    EXPECT_EQ(planDuplexSwitch({}, "adf-mode", {"Simplex", "Duplex"}, false),
+              (DuplexSwitch{"adf-mode", true, "Simplex"}));
+    EXPECT_EQ(planDuplexSwitch({"preview"}, {}, {}, true), DuplexSwitch{});
+
+    const QStringList modes = {"Lineart", "Halftone", "Binary", "True Gray", "Color"};
+    EXPECT_EQ(chooseMode(modes, ScanColour::grey), "True Gray");
+    EXPECT_EQ(chooseMode(modes, ScanColour::colour), "Color");
+    EXPECT_EQ(chooseMode({"Lineart", "16bit Gray", "8bit Gray"}, ScanColour::grey), "8bit Gray");
+    EXPECT_EQ(chooseMode({"Grayscale", "48bit Color", "24bit Color"}, ScanColour::colour),
+              "24bit Color");
+    EXPECT_EQ(chooseMode({"Lineart", "Halftone"}, ScanColour::grey), "");
+}
+
+TEST(SourceSelection, ResolutionIsTheNearestAtOrAboveTheWantedOne)
+{
+    NumberOption list;
+    list.values = {600, 150, 300};
+    EXPECT_EQ(chooseResolution(list, 200), 300);
+    EXPECT_EQ(chooseResolution(list, 300), 300);
+    EXPECT_EQ(chooseResolution(list, 1200), 600);
+    NumberOption range;
+    range.min = 50;
+    range.max = 1200;
+    EXPECT_EQ(chooseResolution(range, 300), 300);
+    EXPECT_EQ(chooseResolution(range, 25), 50);
+    range.step = 100; // 50, 150, 250, 350, ...
+    EXPECT_EQ(chooseResolution(range, 300), 350);
+    range.max = 320;
+    EXPECT_EQ(chooseResolution(range, 300), 250);
 }
 
 FrameFormat format(FrameFormat::Kind kind, int depth, int pixels, int bytesPerLine, int lines)

@@ -42,12 +42,14 @@ public:
     QQueue<std::variant<ScanBatchResult, ScannerServiceError, std::exception_ptr>> scripted;
     Gate* gate = nullptr;
     QList<SurveyConfiguration> scanConfigurations;
+    QList<ScanSettings> settingsSeen;
     int cancelCount = 0;
 
     QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
     QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
                                            SurveyConfiguration configuration) override;
     void cancelScan() override { ++cancelCount; }
+    void setScanSettings(const ScanSettings& settings) override { settingsSeen.append(settings); }
 };
 
 // A reader that answers with a function of the pages it was given.

@@ -27,6 +27,16 @@ TEST(BackSidePromptDialog, ShowsTheReloadTextsAndReportsTheChoice)
         MessageBoxClicker clicker(QStringLiteral("Cancel Scan"));
         EXPECT_EQ(testsupport::runTask(prompt.askToReloadBacks()), BackSideChoice::cancel);
     }
+    // After a template page on the flatbed: its back, or done.
+    {
+        MessageBoxClicker clicker(QStringLiteral("Scan Back Side"));
+        EXPECT_EQ(testsupport::runTask(prompt.askForTemplateBackSide()), BackSideChoice::scanBacks);
+        EXPECT_EQ(clicker.buttons, QStringList({"Scan Back Side", "Done"}));
+    }
+    {
+        MessageBoxClicker clicker(QStringLiteral("Done"));
+        EXPECT_EQ(testsupport::runTask(prompt.askForTemplateBackSide()), BackSideChoice::cancel);
+    }
 }
 
 TEST(UnsavedChangesQuestion, DiscardAgreesAndCancelKeepsTheChanges)
@@ -64,12 +74,13 @@ TEST(ImportFileChooserDialog, ReturnsTheChosenFilesAndNothingOnCancel)
     {
         FilePanelAnswerer choose([&](QFileDialog* panel) {
             EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+            EXPECT_EQ(panel->windowTitle(), QStringLiteral("Import Back Sides"));
             return page;
         });
-        EXPECT_EQ(testsupport::runTask(chooser.chooseFiles()), QStringList{page});
+        EXPECT_EQ(testsupport::runTask(chooser.chooseFiles(ImportSides::backs)), QStringList{page});
     }
     {
         FilePanelAnswerer cancel([](QFileDialog*) { return QString(); });
-        EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles()).isEmpty());
+        EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles(ImportSides::all)).isEmpty());
     }
 }

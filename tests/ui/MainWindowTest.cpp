@@ -12,6 +12,7 @@
 #include "ui/StatisticsScreen.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,6 +112,66 @@ TEST_F(MainWindowTest, NoScannerShowsNoScannerFoundAndDisablesBothScanCommands)
     QTest::keyClick(app.window.get(), Qt::Key_Return, Qt::ControlModifier);
     QTest::mouseClick(child<QPushButton>(scan, "startScan"), Qt::LeftButton);
     EXPECT_EQ(scanner.batches, 0);
+}
+
+TEST_F(MainWindowTest, ScanSettingsFollowTheDeviceAndAreKeptInThePreferences)
+{
+    ScannerDevice sample = onlineScanner();
+    ScannerDevice office = onlineScanner();
+    office.id = QStringLiteral("sane:office");
+    office.name = QStringLiteral("Office scanner");
+    office.takesScanSettings = true;
+    office.hasDocumentFeeder = true;
+    office.hasFlatbed = true;
+    FakeScannerService scanner({sample, office});
+    NoReading reader;
+    App app(settingsFile(), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    app.store->selectScanner(sample.id);
+    QWidget* scan = app.window->screen(AppSection::scan);
+    auto* resolution = child<QComboBox>(scan, "resolutionPicker");
+    auto* colour = child<QComboBox>(scan, "colourPicker");
+    auto* source = child<QComboBox>(scan, "sourcePicker");
+    ASSERT_TRUE(resolution && colour && source);
+
+    // Shown for every device; a device without the options has them disabled, saying why.
+    EXPECT_EQ(resolution->currentText(), QStringLiteral("300 dpi"));
+    EXPECT_EQ(colour->currentText(), QStringLiteral("Grey"));
+    EXPECT_EQ(source->currentText(), QStringLiteral("Automatic"));
+    for (QComboBox* box : {resolution, colour, source}) {
+        EXPECT_FALSE(box->isEnabled());
+        EXPECT_FALSE(box->toolTip().isEmpty());
+    }
+
+    app.store->selectScanner(office.id);
+    for (QComboBox* box : {resolution, colour, source})
+        EXPECT_TRUE(box->isEnabled());
+    Q_EMIT resolution->activated(resolution->findData(600));
+    Q_EMIT colour->activated(colour->findText(QStringLiteral("Colour")));
+    Q_EMIT source->activated(source->findText(QStringLiteral("Flatbed")));
+    EXPECT_EQ(app.scanPreferences->settingsFor(office.id, false),
+              (ScanSettings{600, ScanColour::colour, ScanSource::flatbed, false}));
+    // The source belongs to the device it was chosen for.
+    app.store->selectScanner(sample.id);
+    EXPECT_EQ(source->currentText(), QStringLiteral("Automatic"));
+    EXPECT_EQ(resolution->currentText(), QStringLiteral("600 dpi"));
+}
+
+TEST_F(MainWindowTest, ImportIsAFileCommandAndAScanScreenButton)
+{
+    FakeScannerService scanner({});
+    NoReading reader;
+    App app(settingsFile(), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    QAction* import = app.window->action(Command::importScannedFiles);
+    ASSERT_NE(import, nullptr);
+    EXPECT_EQ(import->text(), QStringLiteral("Import Scanned Files..."));
+    EXPECT_EQ(import->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
+    auto* button = child<QPushButton>(app.window->screen(AppSection::scan), "importScannedFiles");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Import Scanned Files..."));
+    // Without an import service there is nothing to run.
+    EXPECT_FALSE(button->isEnabled());
 }
 
 TEST_F(MainWindowTest, AnOnlineScannerEnablesBothScanCommands)

@@ -84,8 +84,12 @@ App::App(const QString& settingsFile, ScannerService* scanner, SurveyExtractionS
     if (firstRunPromptShown)
         aiSettings->setHasShownFirstRunPrompt(true);
     panels = std::make_unique<DialogFilePanels>();
+    preferencesFile = std::make_unique<QSettings>(settingsFile + QStringLiteral(".scan.ini"),
+                                                  QSettings::IniFormat);
+    scanPreferences = std::make_unique<ScanPreferences>(preferencesFile.get());
     store = std::make_unique<SurveyScanStore>(scanner, reader, aiSettings.get(), aiClient.get(),
                                               panels.get());
+    store->setScanPreferences(scanPreferences.get());
     window = std::make_unique<MainWindow>(store.get(), aiSettings.get());
     panels->setParentWindow(window.get());
 }

@@ -4,9 +4,11 @@
 #include "ai/OpenAIAnswerAnalysisService.h"
 #include "reading/SurveyExtractionService.h"
 #include "scanner/ScannerService.h"
+#include "store/ScanPreferences.h"
 #include "store/SurveyScanStore.h"
 #include "ui/DialogFilePanels.h"
 #include "ui/MainWindow.h"
+#include <QSettings>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -62,6 +64,8 @@ struct App
     std::unique_ptr<OpenAIAnswerAnalysisService> aiClient;
     std::unique_ptr<AISettingsStore> aiSettings;
     std::unique_ptr<DialogFilePanels> panels;
+    std::unique_ptr<QSettings> preferencesFile;
+    std::unique_ptr<ScanPreferences> scanPreferences;
     std::unique_ptr<SurveyScanStore> store;
     std::unique_ptr<MainWindow> window;
 
