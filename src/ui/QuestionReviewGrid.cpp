@@ -15,6 +15,7 @@
 #include <QScrollArea>
 #include <QSet>
 #include <QVBoxLayout>
+#include <algorithm>
 
 QuestionReviewGrid::QuestionReviewGrid(SurveyScanStore* store, QWidget* parent)
     : QWidget(parent), m_store(store)
@@ -73,8 +74,13 @@ void QuestionReviewGrid::refresh()
                                   .arg(prompts.value(it.key())),
                               it.key());
         }
-        const int keep = m_picker->findData(m_question);
-        m_picker->setCurrentIndex(keep >= 0 ? keep : 0);
+        // The question with the most answers waiting saves the most switches.
+        int keep = m_picker->findData(m_question);
+        if (keep < 0 && !pending.isEmpty()) {
+            const auto most = std::max_element(pending.cbegin(), pending.cend());
+            keep = m_picker->findData(most.key());
+        }
+        m_picker->setCurrentIndex(std::max(keep, 0));
     }
     m_question = chosenQuestion();
     rebuildCards();
@@ -124,6 +130,10 @@ void QuestionReviewGrid::rebuildCards()
         auto* crop = new CropView(card);
         crop->setImageFile(item.imageURL.isLocalFile() ? item.imageURL.toLocalFile() : QString());
         cardLayout->addWidget(crop);
+        const QString suggestion = item.suggestedText.trimmed();
+        if (!suggestion.isEmpty())
+            cardLayout->addWidget(theme::label(QStringLiteral("Suggestion: ") + suggestion,
+                                               QStringLiteral("caption"), card));
         auto* field = new QLineEdit(item.enteredText, card);
         field->setObjectName(QStringLiteral("gridAnswer"));
         field->setPlaceholderText(QStringLiteral("Type answer"));
