@@ -194,21 +194,27 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
         written;
     shortcuts->close();
 
-    // The main window on a dark desktop theme.
+    window->selectSection(AppSection::review);
+    co_await settle();
+    logItemChangeTimes(review, store, out);
+
+    // The main window on a dark desktop theme, built after the theme is in
+    // place as it is at start-up (icons take their colours when made).
     QApplication::setPalette(darkDesktopPalette());
     theme::apply(*qApp);
+    MainWindow dark(store, services.aiSettings());
+    dark.resize(window->size());
+    dark.show();
+    co_await qCoro(&dark, &MainWindow::firstAppearanceFinished);
     for (AppSection section : {AppSection::review, AppSection::answers}) {
-        window->selectSection(section);
+        dark.selectSection(section);
         co_await settle();
-        written = save(window,
+        written = save(&dark,
                        folder.filePath(QStringLiteral("%1-dark-%2.png")
                                            .arg(index++, 2, 10, QLatin1Char('0'))
                                            .arg(rawValue(section).toLower())),
                        err) &&
                   written;
     }
-    window->selectSection(AppSection::review);
-    co_await settle();
-    logItemChangeTimes(review, store, out);
     co_return written ? 0 : 1;
 }
