@@ -109,6 +109,10 @@ ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, Q
     m_apply->setToolTip(QStringLiteral("Apply the answer and move to the next one (Enter)"));
     m_clear = new QPushButton(QStringLiteral("Clear"), this);
     m_clear->setToolTip(QStringLiteral("Clear the answer"));
+    m_skip = new QPushButton(QStringLiteral("Skip"), this);
+    m_skip->setObjectName(QStringLiteral("skipReview"));
+    m_skip->setToolTip(QStringLiteral("Leave this answer for later: it waits at the end of the "
+                                      "queue (Esc)"));
     m_dictate = new QToolButton(this);
     m_dictate->setObjectName(QStringLiteral("dictateAnswer"));
     m_dictate->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -116,6 +120,7 @@ ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, Q
     m_dictate->setFocusPolicy(Qt::StrongFocus);
     buttons->addWidget(m_apply);
     buttons->addWidget(m_clear);
+    buttons->addWidget(m_skip);
     buttons->addStretch();
     buttons->addWidget(m_dictate);
     layout->addLayout(buttons);
@@ -131,6 +136,11 @@ ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, Q
     connect(m_clear, &QPushButton::clicked, this, [this] {
         setEnteredText(QString());
         focusEditor();
+    });
+    connect(m_skip, &QPushButton::clicked, this, [this] {
+        if (m_dictation && m_dictation->isRecording())
+            m_dictation->stop();
+        Q_EMIT skipRequested(m_id);
     });
     connect(m_dictate, &QToolButton::clicked, this, &ReviewEditor::toggleDictation);
     m_dictation = m_dictationFactory ? m_dictationFactory(this) : nullptr;

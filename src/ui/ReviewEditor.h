@@ -91,6 +91,7 @@ private:
     QLineEdit* m_answer;
     QPushButton* m_apply;
     QPushButton* m_clear;
+    QPushButton* m_skip;
     QToolButton* m_dictate;
     QLabel* m_dictationError;
     QLabel* m_notice;

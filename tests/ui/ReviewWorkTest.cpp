@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTest>
 #include <QToolButton>
@@ -229,6 +230,14 @@ TEST_F(ReviewWorkTest, EscapeSkipsToTheEndAndBracketsMoveWithoutApplying)
     QTest::keyClick(focus, Qt::Key_BracketLeft, Qt::ControlModifier);
     EXPECT_EQ(editor->itemID(), first) << "going back from the first item wraps to the last";
     EXPECT_EQ(app.store->reviewItems().size(), pending);
+
+    // The Skip button does what Esc does, and says so.
+    auto* skip = editor->findChild<QPushButton*>(QStringLiteral("skipReview"));
+    ASSERT_NE(skip, nullptr);
+    EXPECT_TRUE(skip->toolTip().contains(QStringLiteral("(Esc)")));
+    QTest::mouseClick(skip, Qt::LeftButton);
+    EXPECT_EQ(app.store->reviewItems().last().id, first);
+    EXPECT_NE(editor->itemID(), first);
 }
 
 TEST_F(ReviewWorkTest, NoKeyDoesTwoThings)
