@@ -6,8 +6,12 @@
 #include "store/SurveyScanStore.h"
 #include "ui/AppSection.h"
 #include "ui/MainWindow.h"
+#include "ui/ReviewScreen.h"
 #include "ui/SettingsWindow.h"
+#include "ui/ShortcutsWindow.h"
+#include "ui/Theme.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
@@ -16,6 +20,7 @@
 #include <QPixmap>
 #include <QTextStream>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -40,6 +45,60 @@ bool save(QWidget* widget, const QString& path, QTextStream& err)
         return false;
     }
     return true;
+}
+
+// A dark desktop theme as a platform theme would hand it to the application.
+QPalette darkDesktopPalette()
+{
+    QPalette palette;
+    const QColor window(0x2d, 0x2f, 0x33);
+    const QColor base(0x1f, 0x21, 0x24);
+    const QColor text(0xe8, 0xea, 0xed);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, window);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::ToolTipBase, base);
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0xa0, 0xa6));
+    return palette;
+}
+
+// Milliseconds an item change takes on the review screen: moving to the
+// next item, and applying one (Enter) until the next is shown.
+void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStream& out)
+{
+    QList<double> moves;
+    QList<double> applies;
+    QElapsedTimer clock;
+    for (int i = 0; i < 10 && store->reviewItems().size() > 1; ++i) {
+        clock.start();
+        review->step(1);
+        moves.append(clock.nsecsElapsed() / 1e6);
+    }
+    for (int i = 0; i < 5 && store->reviewItems().size() > 1; ++i) {
+        const QUuid id = review->editor()->itemID();
+        for (const QuestionReviewItem& item : store->reviewItems()) {
+            if (item.id == id)
+                store->updateReviewItem(item, QStringLiteral("N/A"));
+        }
+        clock.start();
+        review->editor()->apply();
+        QCoreApplication::processEvents();
+        applies.append(clock.nsecsElapsed() / 1e6);
+    }
+    const auto median = [](QList<double> values) {
+        if (values.isEmpty())
+            return 0.0;
+        std::sort(values.begin(), values.end());
+        return values.at(values.size() / 2);
+    };
+    out << "Between review items: next item " << QString::number(median(moves), 'f', 1)
+        << " ms, Enter to next item " << QString::number(median(applies), 'f', 1)
+        << " ms (medians of " << moves.size() << " and " << applies.size() << ")" << Qt::endl;
 }
 
 } // namespace
@@ -116,5 +175,53 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
              err) &&
         written;
     settings->close();
+    ++index;
+
+    // Both review modes.
+    window->selectSection(AppSection::review);
+    auto* review = static_cast<ReviewScreen*>(window->screen(AppSection::review));
+    review->setByQuestion(true);
+    co_await settle();
+    written =
+        save(window,
+             folder.filePath(
+                 QStringLiteral("%1-review-by-question.png").arg(index++, 2, 10, QLatin1Char('0'))),
+             err) &&
+        written;
+    review->setByQuestion(false);
+    co_await settle();
+    ShortcutsWindow* shortcuts = window->shortcutsWindow();
+    shortcuts->show();
+    co_await settle();
+    written =
+        save(shortcuts,
+             folder.filePath(
+                 QStringLiteral("%1-keyboard-shortcuts.png").arg(index++, 2, 10, QLatin1Char('0'))),
+             err) &&
+        written;
+    shortcuts->close();
+
+    window->selectSection(AppSection::review);
+    co_await settle();
+    logItemChangeTimes(review, store, out);
+
+    // The main window on a dark desktop theme, built after the theme is in
+    // place as it is at start-up (icons take their colours when made).
+    QApplication::setPalette(darkDesktopPalette());
+    theme::apply(*qApp);
+    MainWindow dark(store, services.aiSettings());
+    dark.resize(window->size());
+    dark.show();
+    co_await qCoro(&dark, &MainWindow::firstAppearanceFinished);
+    for (AppSection section : {AppSection::review, AppSection::answers}) {
+        dark.selectSection(section);
+        co_await settle();
+        written = save(&dark,
+                       folder.filePath(QStringLiteral("%1-dark-%2.png")
+                                           .arg(index++, 2, 10, QLatin1Char('0'))
+                                           .arg(rawValue(section).toLower())),
+                       err) &&
+                  written;
+    }
     co_return written ? 0 : 1;
 }

@@ -68,9 +68,11 @@ QStringList spokenForms(const QString& label)
 }
 
 ChoiceGrammar ChoiceGrammar::build(const QStringList& labels,
-                                   const std::function<bool(const QString&)>& isKnownWord)
+                                   const std::function<bool(const QString&)>& isKnownWord,
+                                   bool several)
 {
     ChoiceGrammar grammar;
+    grammar.m_several = several;
     for (const QString& label : labels) {
         for (const QString& form : spokenForms(label)) {
             QStringList known;
@@ -91,11 +93,42 @@ ChoiceGrammar ChoiceGrammar::build(const QStringList& labels,
 
 QString ChoiceGrammar::jsgf() const
 {
-    return QStringLiteral("#JSGF V1.0;\ngrammar answers;\npublic <answer> = ") +
-           m_spokenForms.join(QStringLiteral(" | ")) + QStringLiteral(";\n");
+    const QString forms = m_spokenForms.join(QStringLiteral(" | "));
+    if (!m_several)
+        return QStringLiteral("#JSGF V1.0;\ngrammar answers;\npublic <answer> = ") + forms +
+               QStringLiteral(";\n");
+    return QStringLiteral("#JSGF V1.0;\ngrammar answers;\n"
+                          "public <answer> = <label> ( [and] <label> )*;\n<label> = ") +
+           forms + QStringLiteral(";\n");
 }
 
 QString ChoiceGrammar::labelFor(const QString& hypothesis) const
 {
-    return m_labelBySpokenForm.value(normalizedHypothesis(hypothesis));
+    const QString heard = normalizedHypothesis(hypothesis);
+    const QString whole = m_labelBySpokenForm.value(heard);
+    if (!whole.isEmpty() || !m_several)
+        return whole;
+    // Longest spoken form first at each place, "and" between labels.
+    const QStringList words = heard.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList labels;
+    qsizetype at = 0;
+    while (at < words.size()) {
+        if (words[at] == QLatin1String("and") && !labels.isEmpty()) {
+            ++at;
+            continue;
+        }
+        QString found;
+        qsizetype end = words.size();
+        for (; end > at; --end) {
+            found = m_labelBySpokenForm.value(words.mid(at, end - at).join(QLatin1Char(' ')));
+            if (!found.isEmpty())
+                break;
+        }
+        if (found.isEmpty())
+            return {};
+        if (!labels.contains(found))
+            labels.append(found);
+        at = end;
+    }
+    return labels.join(QStringLiteral("; "));
 }

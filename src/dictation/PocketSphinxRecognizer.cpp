@@ -84,12 +84,15 @@ bool PocketSphinxRecognizer::isAvailable() const
 }
 
 std::unique_ptr<RecognitionTask>
-PocketSphinxRecognizer::startTask(const QStringList& allowedAnswers)
+PocketSphinxRecognizer::startTask(const QStringList& allowedAnswers, bool several)
 {
     const quint64 id = m_nextId++;
     auto task = std::make_unique<PocketSphinxTask>(m_worker, id);
     QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, id, allowedAnswers] { worker->begin(id, allowedAnswers); },
+        m_worker,
+        [worker = m_worker, id, allowedAnswers, several] {
+            worker->begin(id, allowedAnswers, several);
+        },
         Qt::QueuedConnection);
     return task;
 }

@@ -18,7 +18,8 @@ public:
     ~PocketSphinxRecognizer() override;
 
     bool isAvailable() const override;
-    std::unique_ptr<RecognitionTask> startTask(const QStringList& allowedAnswers) override;
+    std::unique_ptr<RecognitionTask> startTask(const QStringList& allowedAnswers,
+                                               bool several) override;
 
     // One recogniser for the whole program: every review card shares the
     // loaded model instead of loading its own.

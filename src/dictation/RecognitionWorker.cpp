@@ -50,7 +50,7 @@ void RecognitionWorker::prepare()
     }
 }
 
-void RecognitionWorker::begin(quint64 id, const QStringList& allowedAnswers)
+void RecognitionWorker::begin(quint64 id, const QStringList& allowedAnswers, bool several)
 {
     dropCancelledSession();
     if (id <= m_cancelledUpTo.load())
@@ -66,10 +66,9 @@ void RecognitionWorker::begin(quint64 id, const QStringList& allowedAnswers)
         Session session;
         session.id = id;
         if (!allowedAnswers.isEmpty()) {
-            ChoiceGrammar grammar =
-                ChoiceGrammar::build(allowedAnswers, [this](const QString& word) {
-                    return m_decoder->isKnownWord(word);
-                });
+            ChoiceGrammar grammar = ChoiceGrammar::build(
+                allowedAnswers,
+                [this](const QString& word) { return m_decoder->isKnownWord(word); }, several);
             if (!grammar.isEmpty()) {
                 m_decoder->listenForGrammar(grammar.jsgf());
                 session.grammar = std::move(grammar);

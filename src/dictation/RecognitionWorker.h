@@ -28,7 +28,7 @@ public:
     // Loads the model ahead of the first dictation; a failure is reported by
     // the dictation that needs the model.
     void prepare();
-    void begin(quint64 id, const QStringList& allowedAnswers);
+    void begin(quint64 id, const QStringList& allowedAnswers, bool several);
     void process(quint64 id, const QByteArray& samples);
     void finish(quint64 id);
 

@@ -38,9 +38,10 @@ SpeechInputController* SpeechInputController::createForMicrophone(QObject* paren
                                      std::make_unique<MicrophoneAudioSource>(), parent);
 }
 
-void SpeechInputController::setAllowedAnswers(const QStringList& labels)
+void SpeechInputController::setAllowedAnswers(const QStringList& labels, bool several)
 {
     m_allowedAnswers = labels;
+    m_severalAnswers = several;
 }
 
 void SpeechInputController::toggle()
@@ -61,7 +62,7 @@ void SpeechInputController::start()
         return;
     }
     if (!requestMicrophoneAccess()) {
-        setErrorMessage(QStringLiteral("Microphone permission is needed for dictation."));
+        setErrorMessage(QStringLiteral("No microphone found."));
         return;
     }
     try {
@@ -90,7 +91,7 @@ void SpeechInputController::beginRecording()
 {
     cancelTask();
     if (m_recognizer) {
-        m_task = m_recognizer->startTask(m_allowedAnswers);
+        m_task = m_recognizer->startTask(m_allowedAnswers, m_severalAnswers);
         connect(m_task.get(), &RecognitionTask::resultReady, this,
                 &SpeechInputController::handleResult);
         connect(m_task.get(), &RecognitionTask::failed, this,

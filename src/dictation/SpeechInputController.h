@@ -33,7 +33,8 @@ public:
 
     // The labels a choice question allows; dictation then listens for exactly
     // these and the transcript is the label heard. Empty means free dictation.
-    void setAllowedAnswers(const QStringList& labels);
+    // several: one utterance may name several labels (checkbox questions).
+    void setAllowedAnswers(const QStringList& labels, bool several = false);
     const QStringList& allowedAnswers() const { return m_allowedAnswers; }
 
     // Stops while recording; otherwise starts on the next turn of the event loop.
@@ -62,6 +63,7 @@ private:
     QString m_transcript;
     std::optional<QString> m_errorMessage;
     QStringList m_allowedAnswers;
+    bool m_severalAnswers = false;
     const std::shared_ptr<SpeechRecognizer> m_recognizer;
     const std::unique_ptr<AudioSource> m_audioSource;
     std::unique_ptr<RecognitionTask> m_task;

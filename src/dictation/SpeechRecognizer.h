@@ -37,5 +37,7 @@ public:
 
     // Whether recognition can work at all (its model is in place).
     virtual bool isAvailable() const = 0;
-    virtual std::unique_ptr<RecognitionTask> startTask(const QStringList& allowedAnswers) = 0;
+    // several: one utterance may name several of the allowed answers.
+    virtual std::unique_ptr<RecognitionTask> startTask(const QStringList& allowedAnswers,
+                                                       bool several) = 0;
 };

@@ -16,6 +16,7 @@
 #include <QCoro/QCoroFuture>
 #include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QUndoStack>
 
 namespace {
 // The first device that is online and controllable, else the first online one.
@@ -93,7 +94,12 @@ void SurveyScanStore::applySelectedScannerCapabilities()
     configuration.duplexMode = device->supportsDuplex ? DuplexMode::automatic : DuplexMode::manual;
     if (device->supportsDuplex)
         configuration.scanBothSides = true;
+    // Following the device is not an edit of the operator's: a project that
+    // was saved stays saved.
+    const bool wasDirty = m_isProjectDirty;
     setConfiguration(configuration);
+    if (!wasDirty)
+        setProjectDirty(false);
 }
 
 void SurveyScanStore::selectScanner(const QString& id)
@@ -254,6 +260,9 @@ void SurveyScanStore::finishBatch(const QList<ScanPage>& batchPages, BatchAnswer
                                   const std::optional<ScanEarlyEnd>& endedEarly)
 {
     const QList<SurveyResponse>& batchResponses = answers.first;
+    // Edits recorded before the batch hold the lists without it: undoing one
+    // now would drop the batch.
+    m_undoStack->clear();
     setPages(m_pages + batchPages);
     setResponses(mergeResponses(m_responses, batchResponses));
     setReviewItems(m_reviewItems + answers.second);

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QUndoStack>
 
 namespace {
 QString fileName(const QUrl& url)
@@ -54,6 +55,7 @@ void SurveyScanStore::newProject()
     setStatusMessage(QStringLiteral("New project ready."));
     clearErrorMessage();
     resetAIStatus();
+    m_undoStack->clear();
 }
 
 void SurveyScanStore::openProject()
@@ -103,6 +105,7 @@ void SurveyScanStore::openProject(const QString& path)
     setStatusMessage(QStringLiteral("Opened %1.").arg(fileName(url)));
     clearErrorMessage();
     resetAIStatus();
+    m_undoStack->clear();
 }
 
 void SurveyScanStore::saveProject()

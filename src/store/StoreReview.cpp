@@ -30,13 +30,24 @@ void SurveyScanStore::updateAnswer(qint64 surveyNumber, qint64 questionNumber, c
                            [&](auto& r) { return r.surveyNumber == surveyNumber; });
     if (it == responses.end() || questionNumber < 1)
         return;
+    EditedContent before = editedContent();
     while (it->answers.size() < questionNumber)
         it->answers.append(notAnswered);
     it->answers[questionNumber - 1] = answerOrNotAnswered(value);
     setResponses(responses);
+    // The operator has settled this cell: a pending review must not later
+    // overwrite it.
+    auto items = m_reviewItems;
+    const qsizetype settled = items.removeIf([&](const QuestionReviewItem& item) {
+        return item.surveyNumber == surveyNumber && item.questionNumber == questionNumber;
+    });
+    setReviewItems(items);
+    if (settled > 0 && m_reviewItems.isEmpty() && m_stage == ScanStage::reviewing)
+        setStage(ScanStage::finished);
     persistAfterEdit();
-    setStatusMessage(
-        QStringLiteral("Updated survey %1, Q%2.").arg(surveyNumber).arg(questionNumber));
+    const QString text = QStringLiteral("survey %1, Q%2").arg(surveyNumber).arg(questionNumber);
+    recordEdit(QStringLiteral("edit of ") + text, std::move(before));
+    setStatusMessage(QStringLiteral("Updated ") + text + QLatin1Char('.'));
 }
 
 void SurveyScanStore::updateReviewItem(const QuestionReviewItem& item, const QString& enteredText)
@@ -65,10 +76,20 @@ void SurveyScanStore::applyReviewItem(const QuestionReviewItem& item)
     if (item.questionNumber < 1 || item.questionNumber > it->answers.size())
         return;
     QString value = item.enteredText.trimmed();
-    if (value.isEmpty())
+    // A written question's suggestion is the reader's placeholder, not what
+    // the person wrote: only typed or spoken text is an answer there.
+    const auto field = templateField(item.questionNumber);
+    const bool written = field && field->detectionMode == SurveyDetectionMode::written;
+    if (value.isEmpty() && !written)
         value = item.suggestedText.trimmed();
-    if (value.isEmpty())
+    if (value.isEmpty()) {
+        setStatusMessage(written ? QStringLiteral("Nothing applied: type the answer, or N/A when "
+                                                  "the field is really empty.")
+                                 : QStringLiteral("Nothing applied: choose an answer, or type N/A "
+                                                  "when none is marked."));
         return;
+    }
+    EditedContent before = editedContent();
     it->answers[item.questionNumber - 1] = value;
     setResponses(responses);
 
@@ -76,11 +97,15 @@ void SurveyScanStore::applyReviewItem(const QuestionReviewItem& item)
     items.removeIf([&](const QuestionReviewItem& candidate) { return candidate.id == item.id; });
     setReviewItems(items);
     persistAfterEdit();
+    if (m_reviewItems.isEmpty())
+        setStage(ScanStage::finished);
+    recordEdit(
+        QStringLiteral("answer for survey %1, Q%2").arg(item.surveyNumber).arg(item.questionNumber),
+        std::move(before));
 
     if (!m_reviewItems.isEmpty()) {
         setStatusMessage(QStringLiteral("Review %1 uncertain answers.").arg(m_reviewItems.size()));
     } else {
-        setStage(ScanStage::finished);
         setStatusMessage(QStringLiteral("All uncertain answers reviewed."));
     }
 }
@@ -88,6 +113,7 @@ void SurveyScanStore::applyReviewItem(const QuestionReviewItem& item)
 void SurveyScanStore::deleteResponse(const SurveyResponse& response)
 {
     const qint64 number = response.surveyNumber;
+    EditedContent before = editedContent();
     auto responses = m_responses;
     responses.removeIf([&](const SurveyResponse& r) { return r.surveyNumber == number; });
     auto pages = m_pages;
@@ -103,5 +129,18 @@ void SurveyScanStore::deleteResponse(const SurveyResponse& response)
                                     : std::optional<qint64>(m_responses.first().surveyNumber));
     }
     persistAfterEdit();
+    recordEdit(QStringLiteral("deletion of survey %1").arg(number), std::move(before));
     setStatusMessage(QStringLiteral("Deleted survey %1.").arg(number));
+}
+
+void SurveyScanStore::skipReviewItem(const QuestionReviewItem& item)
+{
+    auto items = m_reviewItems;
+    const qsizetype index = std::distance(
+        items.begin(), std::find_if(items.begin(), items.end(),
+                                    [&](const QuestionReviewItem& c) { return c.id == item.id; }));
+    if (index >= items.size() || index == items.size() - 1)
+        return;
+    items.append(items.takeAt(index));
+    setReviewItems(items);
 }

@@ -3,6 +3,7 @@
 #include "SurveyMerging.h"
 
 #include <QSet>
+#include <QUndoStack>
 
 SurveyScanStore::SurveyScanStore(ScannerService* scannerService,
                                  SurveyExtractionService* extractionService,
@@ -12,7 +13,8 @@ SurveyScanStore::SurveyScanStore(ScannerService* scannerService,
     : QObject(parent), m_scannerService(scannerService), m_extractionService(extractionService),
       m_aiSettings(aiSettings), m_aiAnswerService(aiAnswerService), m_filePanels(filePanels),
       m_statusMessage(initialStatusMessage()),
-      m_lastAIStatusMessage(QStringLiteral("AI has not run this session."))
+      m_lastAIStatusMessage(QStringLiteral("AI has not run this session.")),
+      m_undoStack(new QUndoStack(this))
 {
     updateDerivedValues();
 }
@@ -251,6 +253,10 @@ void SurveyScanStore::updateDerivedValues()
     if (const qint64 count = scannedSurveyCount(); count != m_scannedSurveyCount) {
         m_scannedSurveyCount = count;
         Q_EMIT scannedSurveyCountChanged(count);
+    }
+    if (const bool busy = isBusy(); busy != m_lastBusy) {
+        m_lastBusy = busy;
+        Q_EMIT busyChanged(busy);
     }
 }
 

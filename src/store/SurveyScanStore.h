@@ -20,6 +20,8 @@
 class AISettingsStore;
 class AIAnswerAnalysisService;
 class ScanPreferences;
+class QUndoStack;
+class StoreEditCommand;
 struct AIStepContext;
 struct ScanAttempt;
 
@@ -146,6 +148,18 @@ public:
     void updateReviewItem(const QuestionReviewItem& item, const QString& enteredText);
     void applyReviewItem(const QuestionReviewItem& item);
     void deleteResponse(const SurveyResponse& response);
+    // Moves the item to the end of the queue, still pending.
+    void skipReviewItem(const QuestionReviewItem& item);
+
+    // --- Undo and redo (StoreHistory.cpp) -----------------------------------
+    // Answer edits, applied review answers and deletions, for this project
+    // only. Undo and redo go through the same writes as the edit itself, so
+    // the CSV and project file follow; both do nothing while a batch runs.
+    QUndoStack* undoStack() const { return m_undoStack; }
+    void undo();
+    void redo();
+    // A scan or its reading is under way: no second batch, no undo.
+    bool isBusy() const;
 
     // --- Template editing (StoreTemplate.cpp) -------------------------------
     void applyTemplatePreset(SurveyTemplate preset);
@@ -205,6 +219,7 @@ Q_SIGNALS:
     void canStartScanChanged(bool canStart);
     void canScanTemplateChanged(bool canScan);
     void scannedSurveyCountChanged(qint64 count);
+    void busyChanged(bool busy);
 
 private:
     // Guarded setters: each emits only on a real change.
@@ -226,8 +241,6 @@ private:
     void setReadingProgress(int pagesRead, int pagesTotal);
     void updateDerivedValues();
 
-    // A scan or its reading is under way: no second batch or template scan.
-    bool isBusy() const;
     // Marks the store busy for one scan and its reading, on every way out.
     class BusyGuard
     {
@@ -247,6 +260,20 @@ private:
     void applyDiscoveredScanners(const QList<ScannerDevice>& devices);
     void syncQuestionCountWithTemplate();
     void normalizeTemplateFields();
+    // What an undoable edit changes, kept whole before and after it.
+    struct EditedContent
+    {
+        QList<ScanPage> pages;
+        QList<SurveyResponse> responses;
+        QList<QuestionReviewItem> reviewItems;
+        std::optional<qint64> selectedSurveyNumber;
+        ScanStage stage = ScanStage::idle;
+    };
+    friend class StoreEditCommand;
+    EditedContent editedContent() const;
+    void restoreEditedContent(const EditedContent& content, const QString& status);
+    // Records the edit just made, from what the store held before it.
+    void recordEdit(const QString& text, EditedContent before);
     // Dirty, CSV rewrite (unless skipped), project write: the end of every edit.
     void persistAfterEdit(bool rewriteCSV = true);
     // Why new and open refuse while a batch runs; cleared when the batch ends.
@@ -313,4 +340,6 @@ private:
     qint64 m_scannedSurveyCount = 0;
     // True from a scan's start until its reading and AI step have finished.
     bool m_busy = false;
+    bool m_lastBusy = false;
+    QUndoStack* m_undoStack;
 };

@@ -1,6 +1,7 @@
 #include "AnswersTableModel.h"
 
 #include "Observe.h"
+#include "Theme.h"
 #include "stats/AnswerStatistics.h"
 #include "store/SurveyScanStore.h"
 
@@ -12,7 +13,8 @@ AnswersTableModel::AnswersTableModel(SurveyScanStore* store, QObject* parent)
 {
     observe(
         m_store, this, [this] { reload(); }, &SurveyScanStore::responsesChanged,
-        &SurveyScanStore::configurationChanged, &SurveyScanStore::detectedQuestionsChanged);
+        &SurveyScanStore::configurationChanged, &SurveyScanStore::detectedQuestionsChanged,
+        &SurveyScanStore::reviewItemsChanged);
     m_questionCount = questionCount();
 }
 
@@ -43,6 +45,22 @@ QVariant AnswersTableModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_store->responses().size())
         return {};
     const SurveyResponse& response = m_store->responses()[index.row()];
+    const qint64 question = index.column() - fixedColumns + 1;
+    // A pending answer is the reader's guess, not a blank: it looks apart.
+    const bool pending = index.column() >= fixedColumns &&
+                         std::any_of(m_store->reviewItems().begin(), m_store->reviewItems().end(),
+                                     [&](const QuestionReviewItem& item) {
+                                         return item.surveyNumber == response.surveyNumber &&
+                                                item.questionNumber == question;
+                                     });
+    if (pending && role == Qt::BackgroundRole) {
+        QColor tint = theme::color(theme::Role::warning);
+        tint.setAlpha(60);
+        return tint;
+    }
+    if (pending && role == Qt::ToolTipRole)
+        return m_store->answerValue(response.surveyNumber, question) +
+               QStringLiteral(" (waiting for review)");
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         if (index.column() == 0)
             return QString::number(response.surveyNumber);
@@ -53,7 +71,7 @@ QVariant AnswersTableModel::data(const QModelIndex& index, int role) const
     if (role == Qt::ForegroundRole && index.column() >= fixedColumns &&
         m_store->answerValue(response.surveyNumber, index.column() - fixedColumns + 1) ==
             notAnsweredText())
-        return QColor(0x9a, 0xa4, 0xb2);
+        return theme::color(theme::Role::secondaryText);
     if (role == Qt::TextAlignmentRole && index.column() == 0)
         return int(Qt::AlignCenter);
     return {};

@@ -5,9 +5,11 @@
 #include "DialogFilePanels.h"
 #include "Observe.h"
 #include "ProjectScreen.h"
+#include "ReviewKeys.h"
 #include "ReviewScreen.h"
 #include "ScanScreen.h"
 #include "SettingsWindow.h"
+#include "ShortcutsWindow.h"
 #include "Sidebar.h"
 #include "StatisticsScreen.h"
 #include "Tasks.h"
@@ -26,9 +28,12 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QUndoStack>
+#include <algorithm>
 
 MainWindow::MainWindow(SurveyScanStore* store, AISettingsStore* aiSettings,
                        DictationFactory dictation, QWidget* parent)
@@ -37,7 +42,11 @@ MainWindow::MainWindow(SurveyScanStore* store, AISettingsStore* aiSettings,
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tallywicket"));
     setMinimumSize(720, 520);
-    resize(1180, 800);
+    // Room for the screens, yet inside a 1024x768 desktop with its panels.
+    const QRect available = QGuiApplication::primaryScreen()
+                                ? QGuiApplication::primaryScreen()->availableGeometry()
+                                : QRect(0, 0, 1180, 800);
+    resize(std::min(1180, available.width()), std::min(800, available.height() - 40));
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
@@ -158,12 +167,69 @@ void MainWindow::buildMenus()
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, this, &QMainWindow::close);
 
+    buildEditAndHelpMenus();
+
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     for (AppSection section : allAppSections()) {
         QAction* show = view->addAction(rawValue(section));
         show->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + static_cast<int>(section))));
         connect(show, &QAction::triggered, this, [this, section] { selectSection(section); });
     }
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    addCommand(help, Command::keyboardShortcuts, QStringLiteral("Keyboard Shortcuts"),
+               {QKeySequence(Qt::CTRL | Qt::Key_Slash)}, [this] { shortcutsWindow()->show(); });
+    addCommand(help, Command::about, QStringLiteral("About Tallywicket"), {}, [this] {
+        QMessageBox::about(this, QStringLiteral("About Tallywicket"),
+                           QStringLiteral("Tallywicket reads scanned paper surveys into a CSV "
+                                          "file, with a review queue for the answers it is "
+                                          "unsure of."));
+    });
+}
+
+void MainWindow::buildEditAndHelpMenus()
+{
+    // The Edit menu comes between File and View.
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    addCommand(edit, Command::undo, QStringLiteral("Undo"), {reviewkeys::undo()},
+               [this] { m_store->undo(); });
+    addCommand(edit, Command::redo, QStringLiteral("Redo"), {reviewkeys::redo()},
+               [this] { m_store->redo(); });
+    QUndoStack* stack = m_store->undoStack();
+    connect(stack, &QUndoStack::indexChanged, this, &MainWindow::refreshUndoActions);
+    connect(stack, &QUndoStack::cleanChanged, this, &MainWindow::refreshUndoActions);
+    connect(m_store, &SurveyScanStore::busyChanged, this, &MainWindow::refreshUndoActions);
+    refreshUndoActions();
+}
+
+void MainWindow::refreshUndoActions()
+{
+    const QUndoStack* stack = m_store->undoStack();
+    const bool idle = !m_store->isBusy();
+    QAction* undo = action(Command::undo);
+    QAction* redo = action(Command::redo);
+    undo->setEnabled(idle && stack->canUndo());
+    redo->setEnabled(idle && stack->canRedo());
+    undo->setText(stack->canUndo() ? QStringLiteral("Undo ") + stack->undoText()
+                                   : QStringLiteral("Undo"));
+    redo->setText(stack->canRedo() ? QStringLiteral("Redo ") + stack->redoText()
+                                   : QStringLiteral("Redo"));
+}
+
+ShortcutsWindow* MainWindow::shortcutsWindow()
+{
+    if (!m_shortcutsWindow) {
+        QList<std::pair<QString, QString>> commands;
+        for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+            for (QAction* entry : menu->actions()) {
+                if (!entry->shortcut().isEmpty())
+                    commands.append({entry->shortcut().toString(QKeySequence::NativeText),
+                                     entry->text().remove(QLatin1Char('&'))});
+            }
+        }
+        m_shortcutsWindow = new ShortcutsWindow(commands, this);
+    }
+    return m_shortcutsWindow;
 }
 
 void MainWindow::buildStatusBar()
@@ -172,12 +238,15 @@ void MainWindow::buildStatusBar()
     m_status->setObjectName(QStringLiteral("windowStatus"));
     m_error = new QLabel(this);
     theme::setRole(m_error, QStringLiteral("error"));
+    m_pending = new QLabel(this);
+    m_pending->setObjectName(QStringLiteral("pendingCount"));
     statusBar()->addWidget(m_status, 1);
     statusBar()->addPermanentWidget(m_error);
+    statusBar()->addPermanentWidget(m_pending);
     statusBar()->setSizeGripEnabled(false);
     observe(
         m_store, this, [this] { refreshStatusBar(); }, &SurveyScanStore::statusMessageChanged,
-        &SurveyScanStore::errorMessageChanged);
+        &SurveyScanStore::errorMessageChanged, &SurveyScanStore::reviewItemsChanged);
     refreshStatusBar();
 }
 
@@ -187,6 +256,8 @@ void MainWindow::refreshStatusBar()
     const QString error = m_store->errorMessage().value_or(QString());
     m_error->setText(m_status->fontMetrics().elidedText(error, Qt::ElideRight, 420));
     m_error->setToolTip(error);
+    const qsizetype pending = m_store->reviewItems().size();
+    m_pending->setText(pending == 0 ? QString() : QStringLiteral("%1 pending review").arg(pending));
 }
 
 void MainWindow::showEvent(QShowEvent* event)

@@ -15,6 +15,7 @@ class QMenu;
 class QMessageBox;
 class QStackedWidget;
 class SettingsWindow;
+class ShortcutsWindow;
 class Sidebar;
 class SurveyScanStore;
 
@@ -37,6 +38,10 @@ public:
         startScanBatch,
         settings,
         importScannedFiles,
+        undo,
+        redo,
+        keyboardShortcuts,
+        about,
     };
 
     MainWindow(SurveyScanStore* store, AISettingsStore* aiSettings, DictationFactory dictation = {},
@@ -49,6 +54,7 @@ public:
     Sidebar* sidebar() const { return m_sidebar; }
     QAction* action(Command command) const { return m_actions.value(command); }
     SettingsWindow* settingsWindow();
+    ShortcutsWindow* shortcutsWindow();
     // The first-run prompt while it is open, else null.
     QMessageBox* firstRunPrompt() const;
 
@@ -67,6 +73,8 @@ private:
     void buildMenus();
     QAction* addCommand(QMenu* menu, Command command, const QString& text,
                         const QList<QKeySequence>& shortcuts, std::function<void()> run);
+    void buildEditAndHelpMenus();
+    void refreshUndoActions();
     void buildStatusBar();
     void refreshStatusBar();
     QCoro::Task<> firstAppearance();
@@ -78,7 +86,9 @@ private:
     QStackedWidget* m_screens;
     QHash<Command, QAction*> m_actions;
     SettingsWindow* m_settingsWindow = nullptr;
+    ShortcutsWindow* m_shortcutsWindow = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_pending = nullptr;
     QLabel* m_error = nullptr;
     AppSection m_section = AppSection::project;
     bool m_appeared = false;

@@ -67,3 +67,18 @@ QString selectionCountText(qsizetype count)
 {
     return QString::number(count) + QStringLiteral(" answers selected");
 }
+
+QStringList spokenNoAnswerWords()
+{
+    return {QStringLiteral("none"), QStringLiteral("blank"), QStringLiteral("not answered")};
+}
+
+QString dictatedAnswer(const QString& transcript)
+{
+    const QString heard = transcript.simplified();
+    for (const QString& words : spokenNoAnswerWords()) {
+        if (heard.compare(words, Qt::CaseInsensitive) == 0)
+            return QStringLiteral("N/A");
+    }
+    return transcript.trimmed();
+}

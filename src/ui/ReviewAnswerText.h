@@ -15,3 +15,10 @@ QString toggledOption(const QString& answer, const QStringList& options, const Q
 
 // "3 answers selected".
 QString selectionCountText(qsizetype count);
+
+// Words that, spoken, mean the field is empty: "none", "blank", "not answered".
+QStringList spokenNoAnswerWords();
+
+// The answer a transcript stands for: "N/A" for the words above, else the
+// transcript as heard.
+QString dictatedAnswer(const QString& transcript);

@@ -4,6 +4,7 @@
 #include "FlowLayout.h"
 #include "Observe.h"
 #include "ReviewAnswerText.h"
+#include "ReviewKeys.h"
 #include "Symbols.h"
 #include "Theme.h"
 #include "dictation/SpeechInputController.h"
@@ -107,17 +108,28 @@ ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, Q
     m_apply->setProperty("primary", true);
     m_apply->setToolTip(QStringLiteral("Apply the answer and move to the next one (Enter)"));
     m_clear = new QPushButton(QStringLiteral("Clear"), this);
+    m_clear->setToolTip(QStringLiteral("Clear the answer"));
+    m_skip = new QPushButton(QStringLiteral("Skip"), this);
+    m_skip->setObjectName(QStringLiteral("skipReview"));
+    m_skip->setToolTip(QStringLiteral("Leave this answer for later: it waits at the end of the "
+                                      "queue (Esc)"));
     m_dictate = new QToolButton(this);
     m_dictate->setObjectName(QStringLiteral("dictateAnswer"));
     m_dictate->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_dictate->setCheckable(true);
+    m_dictate->setFocusPolicy(Qt::StrongFocus);
     buttons->addWidget(m_apply);
     buttons->addWidget(m_clear);
+    buttons->addWidget(m_skip);
     buttons->addStretch();
     buttons->addWidget(m_dictate);
     layout->addLayout(buttons);
     m_dictationError = theme::label(QString(), QStringLiteral("error"), this);
     layout->addWidget(m_dictationError);
+    m_notice = theme::label(QString(), QStringLiteral("error"), this);
+    m_notice->setObjectName(QStringLiteral("reviewNotice"));
+    m_notice->hide();
+    layout->addWidget(m_notice);
 
     connect(m_answer, &QLineEdit::textEdited, this, &ReviewEditor::setEnteredText);
     connect(m_apply, &QPushButton::clicked, this, &ReviewEditor::apply);
@@ -125,11 +137,24 @@ ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, Q
         setEnteredText(QString());
         focusEditor();
     });
-    connect(m_dictate, &QToolButton::clicked, this, [this] {
-        if (m_dictation)
-            m_dictation->toggle();
-        refreshDictation();
+    connect(m_skip, &QPushButton::clicked, this, [this] {
+        if (m_dictation && m_dictation->isRecording())
+            m_dictation->stop();
+        Q_EMIT skipRequested(m_id);
     });
+    connect(m_dictate, &QToolButton::clicked, this, &ReviewEditor::toggleDictation);
+    m_dictation = m_dictationFactory ? m_dictationFactory(this) : nullptr;
+    if (m_dictation) {
+        connect(m_dictation, &SpeechInputController::transcriptChanged, this,
+                [this](const QString& transcript) {
+                    if (!transcript.trimmed().isEmpty())
+                        setEnteredText(dictatedAnswer(transcript));
+                });
+        connect(m_dictation, &SpeechInputController::isRecordingChanged, this,
+                &ReviewEditor::refreshDictation);
+        connect(m_dictation, &SpeechInputController::errorMessageChanged, this,
+                &ReviewEditor::refreshDictation);
+    }
     observe(
         m_store, this, [this] { refreshAnswer(); }, &SurveyScanStore::reviewItemsChanged);
 }
@@ -180,25 +205,23 @@ void ReviewEditor::showItem(const QUuid& id)
                         theme::color(fromAI ? theme::Role::accent : theme::Role::secondaryText),
                         devicePixelRatioF()));
 
+    const auto field = m_store->templateField(current->questionNumber);
+    m_singleChoice = field && field->detectionMode == SurveyDetectionMode::singleChoice;
     const QStringList options = optionsFor(*current);
     if (!sameItem || options != m_options)
         rebuildOptions(options);
 
     if (!sameItem) {
-        delete m_dictation;
-        m_dictation = m_dictationFactory ? m_dictationFactory(this) : nullptr;
-        m_dictationError->clear();
+        m_notice->hide();
+        // The recogniser stays; only this dictation ends with its item.
         if (m_dictation) {
-            m_dictation->setAllowedAnswers(m_options);
-            connect(m_dictation, &SpeechInputController::transcriptChanged, this,
-                    [this](const QString& transcript) {
-                        if (!transcript.trimmed().isEmpty())
-                            setEnteredText(transcript);
-                    });
-            connect(m_dictation, &SpeechInputController::isRecordingChanged, this,
-                    &ReviewEditor::refreshDictation);
-            connect(m_dictation, &SpeechInputController::errorMessageChanged, this,
-                    &ReviewEditor::refreshDictation);
+            if (m_dictation->isRecording())
+                m_dictation->stop();
+            const bool checkboxes =
+                field && field->detectionMode == SurveyDetectionMode::multipleChoice;
+            m_dictation->setAllowedAnswers(m_options.isEmpty() ? QStringList()
+                                                               : m_options + spokenNoAnswerWords(),
+                                           checkboxes);
         }
     }
     refreshDictation();
@@ -217,10 +240,10 @@ void ReviewEditor::rebuildOptions(const QStringList& options)
         toggle->setCheckable(true);
         toggle->setText(options[i]);
         toggle->setFocusPolicy(Qt::StrongFocus);
-        if (i < 9)
-            toggle->setToolTip(QStringLiteral("Press %1").arg(i + 1));
-        const QString option = options[i];
-        connect(toggle, &QToolButton::clicked, this, [this, option] { toggleOption(option); });
+        if (const auto key = reviewkeys::optionKey(i))
+            toggle->setToolTip(
+                QStringLiteral("Press %1").arg(key->toString(QKeySequence::NativeText)));
+        connect(toggle, &QToolButton::clicked, this, [this, i] { pickOption(i); });
         m_optionsFlow->addWidget(toggle);
         m_toggles.append(toggle);
     }
@@ -236,7 +259,7 @@ void ReviewEditor::refreshAnswer()
         const QSignalBlocker blocker(m_answer);
         m_answer->setText(current->enteredText);
     }
-    const QStringList selected = selectedOptions(current->enteredText, m_options);
+    const QStringList selected = selectedOptions(shownAnswer(*current), m_options);
     for (QToolButton* toggle : std::as_const(m_toggles)) {
         const QSignalBlocker blocker(toggle);
         toggle->setChecked(selected.contains(toggle->text()));
@@ -250,10 +273,29 @@ void ReviewEditor::setEnteredText(const QString& text)
         m_store->updateReviewItem(*current, text);
 }
 
-void ReviewEditor::toggleOption(const QString& option)
+QString ReviewEditor::shownAnswer(const QuestionReviewItem& item) const
 {
-    if (const auto current = item())
-        setEnteredText(toggledOption(current->enteredText, m_options, option));
+    return item.enteredText.trimmed().isEmpty() ? item.suggestedText : item.enteredText;
+}
+
+void ReviewEditor::pickOption(qsizetype index)
+{
+    const auto current = item();
+    if (!current || index < 0 || index >= m_options.size())
+        return;
+    const QString& option = m_options[index];
+    // One answer on a single-choice question: a new pick replaces the old.
+    setEnteredText(m_singleChoice ? option
+                                  : toggledOption(shownAnswer(*current), m_options, option));
+    m_notice->hide();
+}
+
+void ReviewEditor::toggleDictation()
+{
+    if (!m_dictation || !item())
+        return;
+    m_dictation->toggle();
+    refreshDictation();
 }
 
 void ReviewEditor::focusEditor()
@@ -271,9 +313,14 @@ bool ReviewEditor::apply()
         return false;
     if (m_dictation && m_dictation->isRecording())
         m_dictation->stop();
+    Q_EMIT aboutToApply();
     m_store->applyReviewItem(*current);
-    if (item())
-        return false; // nothing to apply: no entered text and no suggestion
+    if (item()) {
+        // Nothing to apply: the store says why.
+        m_notice->setText(m_store->statusMessage());
+        m_notice->show();
+        return false;
+    }
     Q_EMIT applied(current->id);
     return true;
 }
@@ -308,12 +355,24 @@ void ReviewEditor::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    const int digit = event->key() - Qt::Key_1;
-    if (event->modifiers() == Qt::NoModifier && digit >= 0 && digit < 9 &&
-        digit < m_options.size()) {
-        toggleOption(m_options[digit]);
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (m_dictation && m_dictation->isRecording())
+            m_dictation->stop();
+        Q_EMIT skipRequested(m_id);
+        event->accept();
+        return;
+    }
+    // A text field keeps its digits; these keys reach here only from elsewhere.
+    if (const auto index = reviewkeys::optionIndex(event->key(), event->modifiers());
+        index && *index < m_options.size()) {
+        pickOption(*index);
         event->accept();
         return;
     }
     QFrame::keyPressEvent(event);
+}
+
+SpeechInputController* ReviewEditor::dictation() const
+{
+    return m_dictation;
 }

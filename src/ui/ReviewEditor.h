@@ -19,13 +19,15 @@ class QWidget;
 class SpeechInputController;
 class SurveyScanStore;
 
-// Makes the dictation controller of one review item; returns null when
-// dictation is not available (the button is then hidden).
+// Makes the dictation controller the review editor keeps for its whole life
+// (one recogniser, prepared in the background, shared by every item);
+// returns null when dictation is not available (the button is then hidden).
 using DictationFactory = std::function<SpeechInputController*(QObject* parent)>;
 
 // The review card of one queued answer: the crop large, the suggestion and
-// note, and an answer editor built for speed (Enter applies, digits toggle
-// options). The answer text lives in the store's review item.
+// note, and an answer editor built for speed (Enter applies; digits pick
+// options: a single choice replaces, checkboxes switch; the suggestion starts
+// selected). The answer text lives in the store's review item.
 class ReviewEditor : public QFrame
 {
     Q_OBJECT
@@ -42,9 +44,16 @@ public:
     QLineEdit* answerField() const { return m_answer; }
     QList<QToolButton*> optionToggles() const { return m_toggles; }
     QToolButton* dictationButton() const { return m_dictate; }
+    QLabel* notice() const { return m_notice; }
+    SpeechInputController* dictation() const;
+    // Starts or stops dictation of the shown item.
+    void toggleDictation();
 
 Q_SIGNALS:
+    void aboutToApply();
     void applied(const QUuid& id);
+    // Esc: the operator leaves this item for later.
+    void skipRequested(const QUuid& id);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -55,13 +64,16 @@ private:
     void rebuildOptions(const QStringList& options);
     void refreshAnswer();
     void setEnteredText(const QString& text);
-    void toggleOption(const QString& option);
+    void pickOption(qsizetype index);
+    // The text the options show: what was entered, else the suggestion.
+    QString shownAnswer(const QuestionReviewItem& item) const;
     void refreshDictation();
 
     SurveyScanStore* m_store;
     DictationFactory m_dictationFactory;
     QUuid m_id;
     QStringList m_options;
+    bool m_singleChoice = false;
 
     QLabel* m_survey;
     QLabel* m_page;
@@ -79,7 +91,9 @@ private:
     QLineEdit* m_answer;
     QPushButton* m_apply;
     QPushButton* m_clear;
+    QPushButton* m_skip;
     QToolButton* m_dictate;
     QLabel* m_dictationError;
+    QLabel* m_notice;
     QPointer<SpeechInputController> m_dictation;
 };

@@ -2,19 +2,36 @@
 
 #include "EmptyState.h"
 #include "Observe.h"
+#include "QuestionReviewGrid.h"
+#include "ReviewKeys.h"
 #include "Symbols.h"
 #include "Theme.h"
 #include "store/SurveyScanStore.h"
 
+#include <QButtonGroup>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QLoggingCategory>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
+
+Q_LOGGING_CATEGORY(reviewTiming, "tallywicket.review.timing", QtWarningMsg)
+
+// From Enter to the next item on screen, for the log (enable with
+// QT_LOGGING_RULES="tallywicket.review.timing.info=true").
+QElapsedTimer& itemChangeClock()
+{
+    static QElapsedTimer clock;
+    return clock;
+}
 
 // One line of the question in the queue; the editor shows all of it.
 QString shortPrompt(const QString& prompt)
@@ -33,7 +50,26 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     auto* layout = theme::screenColumn(this);
     m_title = theme::label(QString(), QStringLiteral("title"), this);
     m_title->setObjectName(QStringLiteral("reviewTitle"));
-    layout->addWidget(m_title);
+    auto* header = new QHBoxLayout;
+    header->addWidget(m_title);
+    header->addStretch();
+    auto* modes = new QButtonGroup(this);
+    m_bySheet = new QToolButton(this);
+    m_bySheet->setText(QStringLiteral("By Sheet"));
+    m_bySheet->setToolTip(QStringLiteral("One item at a time, sheet by sheet"));
+    m_byQuestion = new QToolButton(this);
+    m_byQuestion->setText(QStringLiteral("By Question"));
+    m_byQuestion->setToolTip(
+        QStringLiteral("One question's pending answers across all sheets at once"));
+    for (QToolButton* button : {m_bySheet, m_byQuestion}) {
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->setProperty("option", true);
+        modes->addButton(button);
+        header->addWidget(button);
+    }
+    m_bySheet->setChecked(true);
+    layout->addLayout(header);
 
     m_stack = new QStackedWidget(this);
     m_empty =
@@ -72,14 +108,59 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({220, 600});
     m_stack->addWidget(splitter);
+    m_grid = new QuestionReviewGrid(m_store, m_stack);
+    m_stack->addWidget(m_grid);
     layout->addWidget(m_stack, 1);
+    connect(modes, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
+        if (checked)
+            showModePage();
+    });
+
+    const auto addShortcut = [this](const QKeySequence& keys, auto run) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, run);
+    };
+    addShortcut(reviewkeys::next(), [this] { step(1); });
+    addShortcut(reviewkeys::previous(), [this] { step(-1); });
+    addShortcut(reviewkeys::dictate(), [this] {
+        if (!showsByQuestion())
+            m_editor->toggleDictation();
+    });
+    m_queue->setToolTip(QStringLiteral("Next item: %1, previous item: %2")
+                            .arg(reviewkeys::next().toString(QKeySequence::NativeText),
+                                 reviewkeys::previous().toString(QKeySequence::NativeText)));
+    m_editor->dictationButton()->setToolTip(
+        QStringLiteral("Dictate answer (%1)")
+            .arg(reviewkeys::dictate().toString(QKeySequence::NativeText)));
+    connect(m_editor, &ReviewEditor::skipRequested, this, [this](const QUuid& id) {
+        for (const QuestionReviewItem& item : m_store->reviewItems()) {
+            if (item.id == id) {
+                const int row = m_queue->currentRow();
+                itemChangeClock().start();
+                m_store->skipReviewItem(item);
+                // The skipped item went to the end; the row now holds the next.
+                if (m_queue->item(row) && m_queue->item(row)->data(Qt::UserRole).toUuid() == id)
+                    step(1);
+                else
+                    select(row);
+                return;
+            }
+        }
+    });
 
     connect(m_queue, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0)
             return;
         m_lastRow = row;
         m_editor->showItem(m_queue->item(row)->data(Qt::UserRole).toUuid());
+        if (itemChangeClock().isValid()) {
+            qCInfo(reviewTiming) << "next item shown after"
+                                 << itemChangeClock().nsecsElapsed() / 1e6 << "ms";
+            itemChangeClock().invalidate();
+        }
     });
+    connect(m_editor, &ReviewEditor::aboutToApply, this, [] { itemChangeClock().start(); });
     connect(m_queue, &QListWidget::itemActivated, this, [this] { m_editor->focusEditor(); });
     connect(m_editor, &ReviewEditor::applied, this, [this] { m_editor->focusEditor(); });
     observe(
@@ -97,7 +178,7 @@ void ReviewScreen::refresh()
 {
     const QList<QuestionReviewItem>& items = m_store->reviewItems();
     m_title->setText(queueTitle(items.size()));
-    m_stack->setCurrentIndex(items.isEmpty() ? 0 : 1);
+    showModePage();
 
     const QUuid current = m_editor->itemID();
     QList<QUuid> shown;
@@ -142,6 +223,32 @@ void ReviewScreen::select(int row)
     } else {
         m_editor->showItem(m_queue->item(row)->data(Qt::UserRole).toUuid());
     }
+}
+
+bool ReviewScreen::showsByQuestion() const
+{
+    return m_byQuestion->isChecked();
+}
+
+void ReviewScreen::setByQuestion(bool byQuestion)
+{
+    (byQuestion ? m_byQuestion : m_bySheet)->setChecked(true);
+}
+
+void ReviewScreen::showModePage()
+{
+    const int page = m_store->reviewItems().isEmpty() ? 0 : showsByQuestion() ? 2 : 1;
+    m_stack->setCurrentIndex(page);
+}
+
+void ReviewScreen::step(int rows)
+{
+    const int count = m_queue->count();
+    if (showsByQuestion() || count == 0)
+        return;
+    itemChangeClock().start();
+    // Round the queue: past the last item comes the first again.
+    select(((m_queue->currentRow() + rows) % count + count) % count);
 }
 
 void ReviewScreen::showEvent(QShowEvent* event)

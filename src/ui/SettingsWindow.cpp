@@ -3,6 +3,7 @@
 #include "AISettingsPanel.h"
 
 #include <QScrollArea>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 SettingsWindow::SettingsWindow(AISettingsStore* settings, QWidget* parent)
@@ -21,7 +22,10 @@ SettingsWindow::SettingsWindow(AISettingsStore* settings, QWidget* parent)
     scroll->setWidget(m_panel);
     layout->addWidget(scroll);
     setMinimumSize(480, 420);
-    resize(600, 780);
+    // Fits a 1024x768 screen with its panels and title bar; the panel scrolls.
+    resize(600, 640);
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 void SettingsWindow::present()

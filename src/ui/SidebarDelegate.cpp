@@ -30,8 +30,8 @@ void SidebarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     if (selected || hovered) {
         QPainterPath background;
         background.addRoundedRect(area, 7, 7);
-        painter->fillPath(background,
-                          selected ? theme::color(theme::Role::accent) : QColor(0xdc, 0xe3, 0xec));
+        painter->fillPath(background, selected ? theme::color(theme::Role::accent)
+                                               : theme::color(theme::Role::border));
     }
     const QColor text = selected ? QColor(Qt::white) : theme::color(theme::Role::text);
     const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QStyle>
@@ -10,99 +11,122 @@
 
 namespace theme {
 
+namespace {
+
+QColor blend(const QColor& from, const QColor& to, double amount)
+{
+    const auto mix = [amount](double a, double b) { return a + (b - a) * amount; };
+    return QColor::fromRgbF(static_cast<float>(mix(from.redF(), to.redF())),
+                            static_cast<float>(mix(from.greenF(), to.greenF())),
+                            static_cast<float>(mix(from.blueF(), to.blueF())));
+}
+
+} // namespace
+
+bool isDark()
+{
+    const QPalette palette = QGuiApplication::palette();
+    return palette.color(QPalette::Window).lightness() <
+           palette.color(QPalette::WindowText).lightness();
+}
+
 QColor color(Role role)
 {
+    // The desktop's palette gives the surfaces and text; the brand colours
+    // are accents, lifted on a dark desktop so they stay readable.
+    const QPalette palette = QGuiApplication::palette();
+    const bool dark = isDark();
+    const QColor text = palette.color(QPalette::WindowText);
+    const QColor window = palette.color(QPalette::Window);
+    const QColor brand = dark ? QColor(0x6e, 0xa2, 0xe6) : QColor(0x24, 0x57, 0x9c);
     switch (role) {
     case Role::text:
-        return QColor(0x1d, 0x26, 0x33);
+        return text;
     case Role::secondaryText:
-        return QColor(0x5d, 0x69, 0x7a);
+        return blend(text, window, 0.38);
     case Role::accent:
-        return QColor(0x24, 0x57, 0x9c);
+        return brand;
     case Role::accentSoft:
-        return QColor(0xe3, 0xec, 0xf8);
+        return blend(brand, palette.color(QPalette::Base), 0.82);
     case Role::teal:
-        return QColor(0x1f, 0x8f, 0x8a);
+        return dark ? QColor(0x4c, 0xc2, 0xbb) : QColor(0x1f, 0x8f, 0x8a);
     case Role::icon:
-        return QColor(0x3b, 0x4a, 0x5e);
+        return blend(text, window, 0.2);
     case Role::window:
-        return QColor(0xf3, 0xf5, 0xf8);
+        return window;
     case Role::card:
-        return QColor(0xff, 0xff, 0xff);
+        return palette.color(QPalette::Base);
     case Role::border:
-        return QColor(0xdc, 0xe2, 0xea);
+        return blend(text, window, 0.82);
     case Role::success:
-        return QColor(0x2e, 0x8b, 0x57);
+        return dark ? QColor(0x5c, 0xc0, 0x85) : QColor(0x2e, 0x8b, 0x57);
     case Role::warning:
-        return QColor(0xc7, 0x7c, 0x0e);
+        return dark ? QColor(0xe8, 0xa8, 0x3e) : QColor(0xc7, 0x7c, 0x0e);
     case Role::danger:
-        return QColor(0xc0, 0x39, 0x2b);
+        return dark ? QColor(0xf0, 0x6c, 0x5e) : QColor(0xc0, 0x39, 0x2b);
     }
-    return Qt::black;
+    return text;
 }
 
 namespace {
 
-QString styleSheet()
+QString styleSheet(double base)
 {
     const auto hex = [](Role role) { return color(role).name(); };
+    // Text sizes follow the desktop's font size.
+    const auto pt = [base](double factor) { return QString::number(base * factor, 'f', 1); };
+    const QString chrome = blend(color(Role::window), color(Role::text), 0.05).name();
     return QStringLiteral(R"(
 QWidget#screen, QScrollArea#screenScroll, QWidget#screenBody { background: %1; }
 QFrame#card { background: %2; border: 1px solid %3; border-radius: 10px; }
 QFrame#card QLabel { background: transparent; }
-QFrame#sidebar { background: #e9edf3; border: none; border-right: 1px solid %3; }
-QLabel[role="title"] { font-size: 18pt; font-weight: 600; color: %4; }
-QLabel[role="subtitle"] { font-size: 10pt; color: %5; }
-QLabel[role="heading"] { font-size: 11pt; font-weight: 600; color: %4; }
-QLabel[role="caption"] { font-size: 9pt; color: %5; }
-QLabel[role="hint"] { font-size: 9pt; color: %5; font-style: italic; }
-QLabel[role="metricValue"] { font-size: 18pt; font-weight: 600; color: %4; }
-QLabel[role="metricTitle"] { font-size: 9pt; color: %5; }
+QFrame#sidebar { background: %9; border: none; border-right: 1px solid %3; }
+QLabel[role="title"] { font-size: %10pt; font-weight: 600; color: %4; }
+QLabel[role="subtitle"] { font-size: %11pt; color: %5; }
+QLabel[role="heading"] { font-size: %12pt; font-weight: 600; color: %4; }
+QLabel[role="caption"] { font-size: %13pt; color: %5; }
+QLabel[role="hint"] { font-size: %13pt; color: %5; font-style: italic; }
+QLabel[role="metricValue"] { font-size: %10pt; font-weight: 600; color: %4; }
+QLabel[role="metricTitle"] { font-size: %13pt; color: %5; }
 QLabel[role="error"] { color: %6; }
-QLabel[role="emptyTitle"] { font-size: 14pt; font-weight: 600; color: %4; }
-QLabel[role="badge"] { border-radius: 9px; padding: 2px 9px; font-size: 9pt; font-weight: 600; }
+QLabel[role="emptyTitle"] { font-size: %14pt; font-weight: 600; color: %4; }
+QLabel[role="badge"] { border-radius: 9px; padding: 2px 9px; font-size: %13pt; font-weight: 600; }
 QPushButton { padding: 5px 12px; }
 QPushButton[primary="true"] { background: %7; color: white; border: 1px solid %7;
     border-radius: 5px; padding: 6px 16px; font-weight: 600; }
-QPushButton[primary="true"]:disabled { background: #a9b8cc; border-color: #a9b8cc; }
-QPushButton[primary="true"]:hover { background: #2d66b3; }
+QPushButton[primary="true"]:disabled { background: %3; border-color: %3; }
+QPushButton[primary="true"]:focus { border: 2px solid %8; }
 QToolButton[option="true"] { padding: 5px 10px; border: 1px solid %3; border-radius: 14px;
-    background: white; }
+    background: %2; color: %4; }
 QToolButton[option="true"]:checked { background: %7; color: white; border-color: %7; }
 QToolButton[option="true"]:focus { border: 2px solid %8; }
-QProgressBar { border: 1px solid %3; border-radius: 5px; background: white; text-align: center;
+QListWidget:focus, QLineEdit:focus, QTableView:focus, QComboBox:focus { border: 2px solid %8; }
+QProgressBar { border: 1px solid %3; border-radius: 5px; background: %2; text-align: center;
     min-height: 16px; }
 QProgressBar::chunk { background: %8; border-radius: 4px; }
-QStatusBar { background: #e9edf3; border-top: 1px solid %3; }
+QStatusBar { background: %9; border-top: 1px solid %3; }
 )")
         .arg(hex(Role::window), hex(Role::card), hex(Role::border), hex(Role::text),
-             hex(Role::secondaryText), hex(Role::danger), hex(Role::accent), hex(Role::teal));
+             hex(Role::secondaryText), hex(Role::danger), hex(Role::accent), hex(Role::teal),
+             chrome)
+        .arg(pt(1.8), pt(1.0), pt(1.1), pt(0.9), pt(1.4));
 }
 
 } // namespace
 
 void apply(QApplication& application)
 {
+    // The desktop's palette, as the platform theme gave it, before Fusion
+    // would replace it with its own light one.
+    QPalette palette = application.palette();
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         application.setStyle(fusion);
-    QPalette palette = application.style()->standardPalette();
-    palette.setColor(QPalette::Window, color(Role::window));
-    palette.setColor(QPalette::WindowText, color(Role::text));
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::AlternateBase, QColor(0xf6, 0xf8, 0xfb));
-    palette.setColor(QPalette::Text, color(Role::text));
-    palette.setColor(QPalette::Button, QColor(0xf8, 0xf9, 0xfb));
-    palette.setColor(QPalette::ButtonText, color(Role::text));
     palette.setColor(QPalette::Highlight, color(Role::accent));
     palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0xa4, 0xb2));
-    palette.setColor(QPalette::ToolTipBase, Qt::white);
-    palette.setColor(QPalette::ToolTipText, color(Role::text));
+    palette.setColor(QPalette::Link, color(Role::accent));
     application.setPalette(palette);
-    QFont font = application.font();
-    font.setPointSizeF(10);
-    application.setFont(font);
-    application.setStyleSheet(styleSheet());
+    const double base = application.font().pointSizeF() > 0 ? application.font().pointSizeF() : 10;
+    application.setStyleSheet(styleSheet(base));
 }
 
 QLabel* label(const QString& text, const QString& role, QWidget* parent)

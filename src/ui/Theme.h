@@ -28,9 +28,12 @@ enum class Role
     danger,
 };
 
+// Colours of the current palette: the desktop's surfaces and text, with the
+// brand colours as accents.
 QColor color(Role role);
+bool isDark();
 
-// Fusion style, palette, fonts and the style sheet.
+// Fusion style over the desktop's palette and font, and the style sheet.
 void apply(QApplication& application);
 
 // Text roles the style sheet knows: "title", "subtitle", "heading",

@@ -69,3 +69,20 @@ TEST(ChoiceGrammarTest, MapsHeardWordsBackToTheExactLabel)
 
     EXPECT_TRUE(ChoiceGrammar::build({"KRDA", "..."}, knownWord).isEmpty());
 }
+
+TEST(ChoiceGrammarTest, SeveralLabelsInOneUtteranceOnCheckboxQuestions)
+{
+    const auto knownWord = [](const QString&) { return true; };
+    const QStringList labels{"Math", "Art", "Art history", "Music"};
+    const ChoiceGrammar several = ChoiceGrammar::build(labels, knownWord, true);
+    EXPECT_EQ(several.labelFor(QStringLiteral("music and math")), QStringLiteral("Music; Math"));
+    // The longest label wins where one label starts another.
+    EXPECT_EQ(several.labelFor(QStringLiteral("art history art")),
+              QStringLiteral("Art history; Art"));
+    EXPECT_EQ(several.labelFor(QStringLiteral("math and robots")), QString());
+    EXPECT_EQ(several.labelFor(QStringLiteral("and math")), QString());
+    EXPECT_TRUE(several.jsgf().contains(QStringLiteral("( [and] <label> )*")));
+
+    const ChoiceGrammar one = ChoiceGrammar::build(labels, knownWord);
+    EXPECT_EQ(one.labelFor(QStringLiteral("music and math")), QString());
+}

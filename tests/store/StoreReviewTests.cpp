@@ -1,6 +1,7 @@
 #include "StoreFixture.h"
 
 #include <QSignalSpy>
+#include <QUndoStack>
 
 class StoreReview : public StoreFixture
 {
@@ -31,9 +32,12 @@ TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReports)
     EXPECT_EQ(answers.mid(14, 5), QStringList(5, QStringLiteral("N/A")));
     EXPECT_EQ(answers[19], QStringLiteral("late"));
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Updated survey 3, Q20."));
-    // An open review item for the same question stays queued.
+    // The edit settles that cell: its open review item leaves the queue, so
+    // a later apply cannot overwrite the edit.
     store.updateAnswer(1, 2, QStringLiteral("C"));
-    EXPECT_EQ(store.reviewItems().size(), 3);
+    EXPECT_EQ(store.reviewItems().size(), 2);
+    for (const QuestionReviewItem& item : store.reviewItems())
+        EXPECT_NE(item.surveyNumber, 1);
 
     const auto before = store.responses();
     store.updateAnswer(7, 1, QStringLiteral("X"));
@@ -102,6 +106,26 @@ TEST_F(StoreReview, ApplyOutsideTheAnswersOrForADeletedSurveyChangesNothing)
     const auto responses = store.responses();
     store.applyReviewItem(orphan);
     EXPECT_EQ(store.responses(), responses);
+}
+
+TEST_F(StoreReview, UndoReturnsTheStageAndANewBatchStartsAFreshHistory)
+{
+    store.applyReviewItem(store.reviewItems()[0]);
+    store.applyReviewItem(store.reviewItems()[0]);
+    store.applyReviewItem(store.reviewItems()[0]);
+    ASSERT_EQ(store.stage(), ScanStage::finished);
+    store.undo();
+    EXPECT_EQ(store.stage(), ScanStage::reviewing);
+    EXPECT_EQ(store.reviewItems().size(), 1);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Undid answer for survey 3, Q2."));
+    store.redo();
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+
+    // Edits made before a batch hold lists without it; they cannot be undone
+    // over it.
+    runBatch(1);
+    EXPECT_FALSE(store.undoStack()->canUndo());
+    EXPECT_EQ(store.responses().size(), 4);
 }
 
 TEST_F(StoreReview, DeleteRemovesEverythingOfTheSurveyAndMovesTheSelection)

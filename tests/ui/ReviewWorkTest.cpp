@@ -1,0 +1,422 @@
+#include "UiTestSupport.h"
+
+#include "ui/AnswersScreen.h"
+#include "ui/AnswersTableModel.h"
+#include "ui/QuestionReviewGrid.h"
+#include "ui/ReviewKeys.h"
+#include "ui/ReviewScreen.h"
+#include "ui/Theme.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace uitest;
+using Command = MainWindow::Command;
+
+namespace {
+
+QString readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The CSV's rows; an appended batch may leave an empty line after the header.
+std::string csvRows(const QString& path)
+{
+    QStringList lines = readFile(path).split(QLatin1Char('\n'));
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n')).toStdString();
+}
+
+// The project file without the time it was written.
+std::string projectContent(const QString& path)
+{
+    QStringList lines = readFile(path).split(QLatin1Char('\n'));
+    lines.removeIf(
+        [](const QString& line) { return line.contains(QStringLiteral("\"savedAt\"")); });
+    return lines.join(QLatin1Char('\n')).toStdString();
+}
+
+QStringList lettered(int count)
+{
+    QStringList options;
+    for (int i = 0; i < count; ++i)
+        options.append(QStringLiteral("Option %1").arg(QChar('A' + i)));
+    return options;
+}
+
+constexpr qint64 choiceQuestion = 1;  // single choice, twelve options
+constexpr qint64 boxesQuestion = 2;   // checkboxes
+constexpr qint64 writtenQuestion = 3; // handwriting
+const QString placeholder = QStringLiteral("Handwritten answer needs review");
+
+// Every front page becomes one survey with the three questions in doubt.
+class ThreeDoubtsPerSurvey : public SurveyExtractionService
+{
+public:
+    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages, SurveyConfiguration, bool,
+                                                ExtractionProgress) override
+    {
+        SurveyExtractionResult result;
+        for (const ScanPage& page : pages) {
+            if (page.side != SurveySide::front)
+                continue;
+            result.responses.append(
+                {page.surveyNumber,
+                 page.capturedAt,
+                 {QStringLiteral("Option B"), QStringLiteral("N/A"), QStringLiteral("N/A")}});
+            const QList<std::pair<qint64, QString>> doubts{
+                {choiceQuestion, QStringLiteral("Option B")},
+                {boxesQuestion, QString()},
+                {writtenQuestion, placeholder}};
+            for (const auto& [question, suggestion] : doubts) {
+                QuestionReviewItem item;
+                item.surveyNumber = page.surveyNumber;
+                item.questionNumber = question;
+                item.pageNumber = page.pageNumber;
+                item.prompt = QStringLiteral("Question %1").arg(question);
+                item.suggestedText = suggestion;
+                item.imageURL = page.fileURL;
+                result.reviewItems.append(item);
+            }
+        }
+        co_return result;
+    }
+};
+
+// Three surveys in review, with a project file and a connected CSV.
+class ReviewWorkTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(app.showAndSettle());
+        SurveyConfiguration configuration = app.store->configuration();
+        configuration.questionCount = 3;
+        configuration.templateFields = {
+            {choiceQuestion, QStringLiteral("Question 1"), SurveyDetectionMode::singleChoice,
+             lettered(12).join(QLatin1Char('\n'))},
+            {boxesQuestion, QStringLiteral("Question 2"), SurveyDetectionMode::multipleChoice,
+             lettered(4).join(QLatin1Char('\n'))},
+            {writtenQuestion, QStringLiteral("Question 3"), SurveyDetectionMode::written, {}}};
+        app.store->setConfiguration(configuration);
+        {
+            FilePanelAnswerer answer([&](QFileDialog*) { return csvPath; });
+            app.window->action(Command::connectCSV)->trigger();
+        }
+        QCoro::waitFor(app.store->startScanBatch());
+        ASSERT_EQ(app.store->responses().size(), 3)
+            << app.store->statusMessage().toStdString() << " "
+            << app.store->errorMessage().value_or(QString()).toStdString();
+        {
+            FilePanelAnswerer answer([&](QFileDialog*) { return projectPath; });
+            app.window->action(Command::saveAs)->trigger();
+        }
+        ASSERT_TRUE(app.store->projectURL().has_value());
+        app.window->selectSection(AppSection::review);
+        QApplication::setActiveWindow(app.window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(app.window.get()));
+        review = static_cast<ReviewScreen*>(app.window->screen(AppSection::review));
+        editor = review->editor();
+    }
+
+    // Shows the first pending item of the question.
+    QuestionReviewItem showFirst(qint64 question)
+    {
+        for (int row = 0; row < review->queue()->count(); ++row) {
+            review->queue()->setCurrentRow(row);
+            if (const auto item = shown(); item.questionNumber == question)
+                return item;
+        }
+        ADD_FAILURE() << "no pending item for Q" << question;
+        return {};
+    }
+
+    QuestionReviewItem shown() const
+    {
+        for (const QuestionReviewItem& item : app.store->reviewItems()) {
+            if (item.id == editor->itemID())
+                return item;
+        }
+        return {};
+    }
+
+    QStringList checkedOptions() const
+    {
+        QStringList checked;
+        for (QToolButton* toggle : editor->optionToggles()) {
+            if (toggle->isChecked())
+                checked.append(toggle->text());
+        }
+        return checked;
+    }
+
+    QTemporaryDir dir;
+    QString csvPath = dir.filePath(QStringLiteral("answers.csv"));
+    QString projectPath = dir.filePath(QStringLiteral("survey.twk"));
+    FakeScannerService scanner{{onlineScanner()}, samplePages(6), dir.path()};
+    ThreeDoubtsPerSurvey reader;
+    App app{dir.filePath(QStringLiteral("preferences.ini")), &scanner, &reader};
+    ReviewScreen* review = nullptr;
+    ReviewEditor* editor = nullptr;
+};
+
+} // namespace
+
+TEST_F(ReviewWorkTest, OptionKeysReplaceOnSingleChoiceAndSwitchOnCheckboxes)
+{
+    // Single choice: the suggestion starts selected, each digit replaces.
+    const QuestionReviewItem choice = showFirst(choiceQuestion);
+    EXPECT_EQ(checkedOptions(), QStringList{QStringLiteral("Option B")});
+    QWidget* focus = editor->optionToggles().first();
+    QTest::keyClick(focus, Qt::Key_2);
+    QTest::keyClick(focus, Qt::Key_3);
+    EXPECT_EQ(shown().enteredText, QStringLiteral("Option C"));
+    QTest::keyClick(focus, Qt::Key_0);
+    EXPECT_EQ(shown().enteredText, QStringLiteral("Option J"));
+    QTest::keyClick(focus, Qt::Key_B, Qt::AltModifier); // the twelfth option
+    EXPECT_EQ(shown().enteredText, QStringLiteral("Option L"));
+    EXPECT_EQ(checkedOptions(), QStringList{QStringLiteral("Option L")});
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(app.store->answerValue(choice.surveyNumber, choiceQuestion),
+              QStringLiteral("Option L"));
+
+    // Checkboxes: digits switch options on and off.
+    showFirst(boxesQuestion);
+    focus = editor->optionToggles().first();
+    QTest::keyClick(focus, Qt::Key_1);
+    QTest::keyClick(focus, Qt::Key_3);
+    EXPECT_EQ(shown().enteredText, QStringLiteral("Option A; Option C"));
+    QTest::keyClick(focus, Qt::Key_1);
+    EXPECT_EQ(shown().enteredText, QStringLiteral("Option C"));
+
+    // In a text field a digit is typed, never picked.
+    editor->answerField()->setFocus();
+    QTest::keyClick(editor->answerField(), Qt::Key_2);
+    EXPECT_EQ(shown().enteredText, QStringLiteral("Option C2"));
+}
+
+TEST_F(ReviewWorkTest, EscapeSkipsToTheEndAndBracketsMoveWithoutApplying)
+{
+    const qsizetype pending = app.store->reviewItems().size();
+    review->queue()->setCurrentRow(0);
+    const QUuid first = editor->itemID();
+    const QUuid second = app.store->reviewItems().at(1).id;
+    QWidget* focus = editor->optionToggles().isEmpty()
+                         ? static_cast<QWidget*>(editor->answerField())
+                         : editor->optionToggles().first();
+    QTest::keyClick(focus, Qt::Key_Escape);
+    EXPECT_EQ(app.store->reviewItems().size(), pending);
+    EXPECT_EQ(app.store->reviewItems().last().id, first);
+    EXPECT_EQ(editor->itemID(), second);
+
+    // The keyboard is somewhere in the review screen, as when working.
+    focus = editor->answerField();
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_BracketRight, Qt::ControlModifier);
+    EXPECT_EQ(editor->itemID(), app.store->reviewItems().at(1).id);
+    QTest::keyClick(focus, Qt::Key_BracketLeft, Qt::ControlModifier);
+    QTest::keyClick(focus, Qt::Key_BracketLeft, Qt::ControlModifier);
+    EXPECT_EQ(editor->itemID(), first) << "going back from the first item wraps to the last";
+    EXPECT_EQ(app.store->reviewItems().size(), pending);
+
+    // The Skip button does what Esc does, and says so.
+    auto* skip = editor->findChild<QPushButton*>(QStringLiteral("skipReview"));
+    ASSERT_NE(skip, nullptr);
+    EXPECT_TRUE(skip->toolTip().contains(QStringLiteral("(Esc)")));
+    QTest::mouseClick(skip, Qt::LeftButton);
+    EXPECT_EQ(app.store->reviewItems().last().id, first);
+    EXPECT_NE(editor->itemID(), first);
+}
+
+TEST_F(ReviewWorkTest, NoKeyDoesTwoThings)
+{
+    QList<QKeySequence> keys;
+    for (QAction* action : app.window->findChildren<QAction*>())
+        keys.append(action->shortcuts());
+    for (QShortcut* shortcut : app.window->findChildren<QShortcut*>())
+        keys.append(shortcut->key());
+    for (QMenu* menu : app.window->menuBar()->findChildren<QMenu*>()) {
+        const qsizetype mnemonic = menu->title().indexOf(QLatin1Char('&'));
+        if (mnemonic >= 0)
+            keys.append(QKeySequence(QStringLiteral("Alt+") + menu->title().at(mnemonic + 1)));
+    }
+    keys.append({reviewkeys::apply(), reviewkeys::skip()});
+    for (qsizetype option = 0; reviewkeys::optionKey(option); ++option)
+        keys.append(*reviewkeys::optionKey(option));
+    keys.removeAll(QKeySequence());
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(keys.count(keys[i]), 1) << keys[i].toString().toStdString();
+
+    // Every option key maps back to its option, and the tooltips name it.
+    for (qsizetype option = 0; const auto key = reviewkeys::optionKey(option); ++option) {
+        const QKeyCombination combination = (*key)[0];
+        EXPECT_EQ(reviewkeys::optionIndex(combination.key(), combination.keyboardModifiers()),
+                  option);
+    }
+    showFirst(choiceQuestion);
+    EXPECT_EQ(editor->optionToggles().at(9)->toolTip(), QStringLiteral("Press 0"));
+    EXPECT_EQ(editor->optionToggles().at(10)->toolTip(), QStringLiteral("Press Alt+A"));
+}
+
+TEST_F(ReviewWorkTest, AnEmptyWrittenFieldAppliesNothingAndSaysSo)
+{
+    const QuestionReviewItem written = showFirst(writtenQuestion);
+    editor->focusEditor();
+    EXPECT_TRUE(editor->answerField()->hasFocus())
+        << "a written item puts the keyboard in its field";
+    QTest::keyClick(editor->answerField(), Qt::Key_Return);
+    EXPECT_EQ(shown().id, written.id);
+    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
+    EXPECT_FALSE(readFile(csvPath).contains(placeholder));
+    EXPECT_FALSE(editor->notice()->isHidden());
+    EXPECT_TRUE(editor->notice()->text().contains(QStringLiteral("N/A")));
+
+    QTest::keyClicks(editor->answerField(), QStringLiteral("N/A"));
+    QTest::keyClick(editor->answerField(), Qt::Key_Return);
+    EXPECT_NE(editor->itemID(), written.id);
+    EXPECT_EQ(app.store->reviewItems().size(), 8);
+}
+
+TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReview)
+{
+    const QuestionReviewItem written = showFirst(writtenQuestion);
+    AnswersTableModel* model =
+        static_cast<AnswersScreen*>(app.window->screen(AppSection::answers))->model();
+    const QModelIndex cell = model->index(0, AnswersTableModel::fixedColumns + writtenQuestion - 1);
+    ASSERT_EQ(model->data(model->index(0, 0), Qt::DisplayRole).toString(),
+              QString::number(written.surveyNumber));
+    EXPECT_TRUE(model->data(cell, Qt::BackgroundRole).isValid()) << "a pending cell is tinted";
+    EXPECT_TRUE(model->data(cell, Qt::ToolTipRole).toString().contains(QStringLiteral("review")));
+
+    app.store->updateAnswer(written.surveyNumber, writtenQuestion, QStringLiteral("Typed in"));
+    EXPECT_FALSE(model->data(cell, Qt::BackgroundRole).isValid());
+    for (const QuestionReviewItem& item : app.store->reviewItems())
+        EXPECT_NE(item.id, written.id);
+    EXPECT_EQ(app.store->reviewItems().size(), 8);
+    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion),
+              QStringLiteral("Typed in"));
+}
+
+TEST_F(ReviewWorkTest, UndoOfAnAppliedAnswerRestoresCSVAndProjectFile)
+{
+    const std::string csvBefore = csvRows(csvPath);
+    const QuestionReviewItem written = showFirst(writtenQuestion);
+    QTest::keyClicks(editor->answerField(), QStringLiteral("Robots"));
+    QTest::keyClick(editor->answerField(), Qt::Key_Return);
+    ASSERT_TRUE(readFile(csvPath).contains(QStringLiteral("Robots")));
+
+    app.window->action(Command::undo)->trigger();
+    EXPECT_EQ(csvRows(csvPath), csvBefore);
+    EXPECT_EQ(app.store->reviewItems().size(), 9);
+    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
+    // The project file holds the item again, with the text typed for it.
+    const QString project = readFile(projectPath);
+    EXPECT_EQ(project.count(QStringLiteral("\"questionNumber\"")), 9);
+    EXPECT_TRUE(project.contains(QStringLiteral("\"enteredText\" : \"Robots\"")));
+
+    app.window->action(Command::redo)->trigger();
+    EXPECT_TRUE(readFile(csvPath).contains(QStringLiteral("Robots")));
+    EXPECT_EQ(app.store->reviewItems().size(), 8);
+}
+
+TEST_F(ReviewWorkTest, UndoOfADeletionRestoresEverythingAndNewProjectClearsHistory)
+{
+    const std::string csvBefore = csvRows(csvPath);
+    const std::string projectBefore = projectContent(projectPath);
+    const QList<ScanPage> pagesBefore = app.store->pages();
+    app.store->deleteResponse(app.store->responses().at(1));
+    ASSERT_EQ(app.store->responses().size(), 2);
+    ASSERT_NE(csvRows(csvPath), csvBefore);
+
+    ASSERT_TRUE(app.window->action(Command::undo)->isEnabled());
+    app.window->action(Command::undo)->trigger();
+    EXPECT_EQ(csvRows(csvPath), csvBefore);
+    EXPECT_EQ(projectContent(projectPath), projectBefore);
+    EXPECT_EQ(app.store->pages(), pagesBefore);
+    EXPECT_EQ(app.store->reviewItems().size(), 9);
+
+    MessageBoxClicker discard(QStringLiteral("Don't Save"));
+    app.store->deleteResponse(app.store->responses().at(0));
+    app.store->newProject();
+    EXPECT_FALSE(app.window->action(Command::undo)->isEnabled());
+}
+
+TEST_F(ReviewWorkTest, QuestionByQuestionEntryWritesThroughToTheCSV)
+{
+    review->setByQuestion(true);
+    QuestionReviewGrid* grid = review->questionGrid();
+    grid->questionPicker()->setCurrentIndex(grid->questionPicker()->findData(writtenQuestion));
+    QList<QuestionReviewItem> written;
+    for (const QuestionReviewItem& item : app.store->reviewItems()) {
+        if (item.questionNumber == writtenQuestion)
+            written.append(item);
+    }
+    ASSERT_EQ(written.size(), 3);
+    for (const QuestionReviewItem& item : written)
+        ASSERT_NE(grid->field(item.id), nullptr);
+
+    // An empty field applies nothing, Enter applies a typed one.
+    QTest::keyClick(grid->field(written[0].id), Qt::Key_Return);
+    EXPECT_EQ(app.store->reviewItems().size(), 9);
+    QTest::keyClicks(grid->field(written[1].id), QStringLiteral("Second sheet"));
+    QTest::keyClick(grid->field(written[1].id), Qt::Key_Return);
+    EXPECT_EQ(app.store->answerValue(written[1].surveyNumber, writtenQuestion),
+              QStringLiteral("Second sheet"));
+    EXPECT_TRUE(readFile(csvPath).contains(QStringLiteral("Second sheet")));
+    EXPECT_EQ(grid->field(written[1].id), nullptr);
+    ASSERT_NE(grid->field(written[2].id), nullptr) << "the other cards stay";
+    EXPECT_EQ(app.store->reviewItems().size(), 8);
+}
+
+TEST(Theme, ADesktopDarkPaletteIsKeptWithTheBrandAsAccent)
+{
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    QFont font = QApplication::font();
+    font.setPointSizeF(15);
+    QApplication::setFont(font);
+    theme::apply(*qApp);
+
+    EXPECT_TRUE(theme::isDark());
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(0x2b, 0x2b, 0x2b));
+    EXPECT_LT(theme::color(theme::Role::card).lightness(), 80);
+    EXPECT_GT(theme::color(theme::Role::text).lightness(), 180);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Highlight),
+              theme::color(theme::Role::accent));
+    EXPECT_EQ(QApplication::font().pointSizeF(), 15);
+    EXPECT_TRUE(qApp->styleSheet().contains(QStringLiteral("font-size: 27.0pt")));
+
+    QApplication::setPalette(original);
+    font.setPointSizeF(10);
+    QApplication::setFont(font);
+    theme::apply(*qApp);
+}
+
+TEST(NewProject, DiscoveringAScannerLeavesItSaved)
+{
+    QTemporaryDir dir;
+    FakeScannerService scanner({onlineScanner()});
+    NoReading reader;
+    App app(dir.filePath(QStringLiteral("preferences.ini")), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    ASSERT_TRUE(app.store->selectedScannerID().has_value());
+    EXPECT_EQ(app.store->configuration().duplexMode, DuplexMode::automatic);
+    EXPECT_FALSE(app.store->isProjectDirty());
+}
