@@ -95,8 +95,13 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         QList<SpotRef> enclosed;
         for (qsizetype r = 0; r < regions.size(); ++r)
             for (qsizetype s = 0; s < regions[r].options.size(); ++s)
-                if (bounds.contains(regions[r].options[s].spot.box.center()))
-                    enclosed.append({r, s});
+                if (const QRectF& label = regions[r].options[s].spot.box;
+                    bounds.contains(label.center())) {
+                    // The label itself inside the ring, not only its middle.
+                    const QRectF inside = bounds.intersected(label);
+                    if (inside.width() * inside.height() >= 0.8 * label.width() * label.height())
+                        enclosed.append({r, s});
+                }
         if (enclosed.size() >= 2) {
             for (const SpotRef& ref : enclosed) {
                 OptionInk& option = regions[ref.region].options[ref.spot];

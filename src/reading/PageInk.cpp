@@ -189,7 +189,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     cv::morphologyEx(ink, down, cv::MORPH_OPEN,
                      cv::getStructuringElement(cv::MORPH_RECT, cv::Size(1, run)));
     const cv::Mat lines = across | down;
-    // Long straight rules stay rules with writing on them.
+    cv::Mat sides = cv::Mat::zeros(ink.size(), CV_8U);
+    // Long straight rules, found also with writing or a ring touching them,
+    // and taken out so that the writing or ring stands on its own.
     {
         cv::Mat rules;
         cv::morphologyEx(ink, rules, cv::MORPH_OPEN,
@@ -200,14 +202,16 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         for (int i = 1; i < count; ++i) {
             const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
             const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-            if (width >= 3 * h && height <= 0.35 * h + 3)
-                m_rules.append(QRect(stats.at<int>(i, cv::CC_STAT_LEFT),
-                                     stats.at<int>(i, cv::CC_STAT_TOP), width, height));
+            if (width < 3 * h || height > 0.35 * h + 3)
+                continue;
+            const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                             width, height);
+            m_rules.append(QRect(r.x, r.y, r.width, r.height));
+            sides(r).setTo(255, labels(r) == i);
         }
     }
-    // Only the sides of check boxes are taken out: other straight runs may
-    // be the flat top of a ring drawn round a long label.
-    cv::Mat sides = cv::Mat::zeros(ink.size(), CV_8U);
+    // Check boxes' sides are taken out; of other straight runs only long
+    // rules, since a shorter one may be the flat top of a ring.
     cv::Mat lineLabels, lineStats, lineCentres;
     const int lineCount =
         cv::connectedComponentsWithStats(lines, lineLabels, lineStats, lineCentres, 8, CV_32S);

@@ -23,7 +23,7 @@ struct RecognizedTextBlock
     QString text;
     double confidence = 0;
     QRectF pixelBounds;
-    QList<TextWord> words;
+    QList<TextWord> words = {};
 
     bool operator==(const RecognizedTextBlock&) const = default;
 };

@@ -21,7 +21,7 @@ struct SampleRenderOptions
 {
     double dpi = 300;
     // The print run; the default is the classic form.
-    FormStyle form;
+    FormStyle form = {};
     PaperTone paper = PaperTone::white;
     // Scanner skew in degrees (small, either sign).
     double skewDegrees = 0;

@@ -68,7 +68,7 @@ TEST_P(GeneratedStacks, EveryWrongCellIsFlaggedAndMostAreRight)
             }
         }
     }
-    EXPECT_GE(choiceRight, 0.9 * choiceCells) << choiceRight << " of " << choiceCells;
+    EXPECT_GE(choiceRight, 0.85 * choiceCells) << choiceRight << " of " << choiceCells;
 }
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,

@@ -208,10 +208,12 @@ TEST_F(RenderedPages, QuestionsNoPageShowedGoToReviewWithTheirNote)
         EXPECT_TRUE(item->suggestedText.isEmpty());
     }
     // Survey 1 showed every question.
-    for (const QuestionReviewItem& item : result->reviewItems)
-        if (item.surveyNumber == 1)
+    for (const QuestionReviewItem& item : result->reviewItems) {
+        if (item.surveyNumber == 1) {
             EXPECT_NE(item.reviewNote, QStringLiteral("Question not found on the page."))
                 << item.questionNumber;
+        }
+    }
 }
 
 TEST_F(RenderedPages, IgnoredQuestionsAreNotRead)

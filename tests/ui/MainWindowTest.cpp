@@ -216,6 +216,11 @@ TEST_F(MainWindowTest, DemoBatchFillsTheScreensAndAnAppliedReviewReachesTableAnd
     }
     ASSERT_TRUE(app.store->csvURL().has_value());
 
+    // The sample pages read cleanly; a review threshold above every mark's
+    // confidence queues choice questions too, so their keys can be tried.
+    SurveyConfiguration strict = app.store->configuration();
+    strict.reviewThreshold = 0.99;
+    app.store->setConfiguration(strict);
     QWidget* scan = app.window->screen(AppSection::scan);
     QTest::mouseClick(child<QPushButton>(scan, "startScan"), Qt::LeftButton);
     ASSERT_TRUE(waitFor(
