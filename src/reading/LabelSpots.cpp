@@ -118,7 +118,8 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
                 if (usedWords[b][i])
                     continue;
                 const QString part = foldedText(words[i].text);
-                if (part.size() < 2 || 2 * part.size() < wanted.size() || part.size() >= wanted.size())
+                if (part.size() < 2 || 2 * part.size() < wanted.size() ||
+                    part.size() >= wanted.size())
                     continue;
                 const bool start = wanted.startsWith(part), end = wanted.endsWith(part);
                 if (!start && !end)
@@ -222,7 +223,8 @@ std::optional<QString> labelByPlace(const QList<LabelSpot>& found, const QString
             order.append({groupIndex(groups, rows ? spot.box.center().y() : spot.box.left(), reach),
                           rows ? spot.box.left() : spot.box.center().y(),
                           options.indexOf(spot.label)});
-        const qsizetype markGroup = groupIndex(groups, rows ? at.y() : at.x(), rows ? 0.8 * h : 2.5 * h);
+        const qsizetype markGroup =
+            groupIndex(groups, rows ? at.y() : at.x(), rows ? 0.8 * h : 2.5 * h);
         if (markGroup < 0)
             return std::nullopt;
         order.append({markGroup, rows ? at.x() : at.y(), -1});

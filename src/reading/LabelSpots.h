@@ -8,8 +8,8 @@
 // One printed option label found among a region's words.
 struct LabelSpot
 {
-    QString label;     // as the template writes it
-    QRectF box;        // the label's own letters
+    QString label;         // as the template writes it
+    QRectF box;            // the label's own letters
     double similarity = 0; // how well the words read as the label, 0...1
 
     bool operator==(const LabelSpot&) const = default;

@@ -86,10 +86,11 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         const QRectF& bounds = mark.bounds;
         const QPointF centre = bounds.center();
         // Writing on a write-in rule ("Other ____") is no mark.
-        const bool writtenIn = std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& r) {
-            return centre.x() >= r.left() && centre.x() <= r.right() && centre.y() <= r.bottom() &&
-                   centre.y() >= r.top() - 1.5 * h;
-        });
+        const bool writtenIn =
+            std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& r) {
+                return centre.x() >= r.left() && centre.x() <= r.right() &&
+                       centre.y() <= r.bottom() && centre.y() >= r.top() - 1.5 * h;
+            });
         // Rings drawn round two labels one above the other can touch: each
         // label takes the ink round itself.
         QList<SpotRef> enclosed;
@@ -105,8 +106,8 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         if (enclosed.size() >= 2) {
             for (const SpotRef& ref : enclosed) {
                 OptionInk& option = regions[ref.region].options[ref.spot];
-                const QRectF zone =
-                    option.spot.box.adjusted(-0.8 * h, -0.8 * h, 0.8 * h, 0.8 * h).intersected(bounds);
+                const QRectF zone = option.spot.box.adjusted(-0.8 * h, -0.8 * h, 0.8 * h, 0.8 * h)
+                                        .intersected(bounds);
                 credit(option, ink.penPixelsIn(zone.toAlignedRect()), zone, unit);
             }
             continue;
@@ -120,12 +121,10 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 if (!label.adjusted(-2.6 * h, -0.9 * h, 0.7 * h, 0.9 * h).contains(centre))
                     continue;
                 // A capital I or l that recognition left out of the label.
-                const bool missedLetter = bounds.width() <= 0.4 * h &&
-                                          std::abs(bounds.top() - label.top()) <= 0.2 * h &&
-                                          bounds.height() >= 0.6 * h &&
-                                          bounds.bottom() <= label.bottom() + 0.2 * h &&
-                                          bounds.right() <= label.left() + 2 &&
-                                          bounds.right() >= label.left() - h;
+                const bool missedLetter =
+                    bounds.width() <= 0.4 * h && std::abs(bounds.top() - label.top()) <= 0.2 * h &&
+                    bounds.height() >= 0.6 * h && bounds.bottom() <= label.bottom() + 0.2 * h &&
+                    bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
                 if (missedLetter) {
                     letter = true;
                     continue;

@@ -38,7 +38,6 @@ struct RegionInk
     QList<PenMark> unclaimedMarks;
 };
 
-
 // Credits every piece of pen ink on the page to the nearest label whose
 // reach holds its middle (the label, a check box's width and a tick's to its
 // left, a ring's width round it), and a printed box's pen ink to the label

@@ -1,8 +1,8 @@
 #include "PageInk.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -194,11 +194,12 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     // and taken out so that the writing or ring stands on its own.
     {
         cv::Mat rules;
-        cv::morphologyEx(ink, rules, cv::MORPH_OPEN,
-                         cv::getStructuringElement(cv::MORPH_RECT,
-                                                   cv::Size(std::max(16, int(3 * h)), 1)));
+        cv::morphologyEx(
+            ink, rules, cv::MORPH_OPEN,
+            cv::getStructuringElement(cv::MORPH_RECT, cv::Size(std::max(16, int(3 * h)), 1)));
         cv::Mat labels, stats, centres;
-        const int count = cv::connectedComponentsWithStats(rules, labels, stats, centres, 8, CV_32S);
+        const int count =
+            cv::connectedComponentsWithStats(rules, labels, stats, centres, 8, CV_32S);
         for (int i = 1; i < count; ++i) {
             const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
             const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
@@ -216,9 +217,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     const int lineCount =
         cv::connectedComponentsWithStats(lines, lineLabels, lineStats, lineCentres, 8, CV_32S);
     for (int i = 1; i < lineCount; ++i) {
-        const cv::Rect r(lineStats.at<int>(i, cv::CC_STAT_LEFT), lineStats.at<int>(i, cv::CC_STAT_TOP),
-                         lineStats.at<int>(i, cv::CC_STAT_WIDTH),
-                         lineStats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const cv::Rect r(
+            lineStats.at<int>(i, cv::CC_STAT_LEFT), lineStats.at<int>(i, cv::CC_STAT_TOP),
+            lineStats.at<int>(i, cv::CC_STAT_WIDTH), lineStats.at<int>(i, cv::CC_STAT_HEIGHT));
         const int area = lineStats.at<int>(i, cv::CC_STAT_AREA);
         // A block of ink solid all through is a filled box: pen, not a line.
         if (area >= 0.45 * r.area())
@@ -240,7 +241,8 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         cv::Mat closed;
         cv::dilate(ink, closed, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));
         cv::Mat labels, stats, centres;
-        const int count = cv::connectedComponentsWithStats(closed, labels, stats, centres, 8, CV_32S);
+        const int count =
+            cv::connectedComponentsWithStats(closed, labels, stats, centres, 8, CV_32S);
         for (int i = 1; i < count; ++i) {
             const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
                              stats.at<int>(i, cv::CC_STAT_WIDTH),
@@ -252,13 +254,15 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             if (found.isEmpty() || found.height() < 0.7 * h || found.height() > 2.8 * h)
                 continue;
             const QRect square = found.translated(r.x, r.y);
-            if (insideWord(square) || std::any_of(m_boxes.begin(), m_boxes.end(),
+            if (insideWord(square) ||
+                std::any_of(m_boxes.begin(), m_boxes.end(),
                             [&](const QRect& b) { return b.intersects(square); }))
                 continue;
             m_boxes.append(square);
             const int band = std::max(3, int(std::lround(0.18 * square.width())));
             cv::Mat ring = cv::Mat::zeros(r.size(), CV_8U);
-            const cv::Rect outer(found.x() - 2, found.y() - 2, found.width() + 4, found.height() + 4);
+            const cv::Rect outer(found.x() - 2, found.y() - 2, found.width() + 4,
+                                 found.height() + 4);
             cv::rectangle(ring, outer, 255, cv::FILLED);
             const cv::Rect inner(found.x() + band, found.y() + band, found.width() - 2 * band,
                                  found.height() - 2 * band);
@@ -272,8 +276,8 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     const cv::Mat rest = ink & ~grownLines;
 
     cv::Mat stats, centroids;
-    const int count = cv::connectedComponentsWithStats(rest, m_data->labels, stats, centroids, 8,
-                                                       CV_32S);
+    const int count =
+        cv::connectedComponentsWithStats(rest, m_data->labels, stats, centroids, 8, CV_32S);
     m_pieces.reserve(count);
     const double slack = 0.22 * h;
     // A mark inside a check box read as a letter is no print.
@@ -289,9 +293,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     }
     for (int i = 1; i < count; ++i) {
         InkPiece piece;
-        piece.bounds = QRect(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                             stats.at<int>(i, cv::CC_STAT_WIDTH),
-                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        piece.bounds =
+            QRect(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                  stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
         piece.area = stats.at<int>(i, cv::CC_STAT_AREA);
         const QRect& b = piece.bounds;
         const double thin = std::max(4.0, 0.3 * h);
@@ -303,18 +307,19 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             piece.kind = InkKind::rule;
             m_rules.append(b);
         } else if (b.width() >= 4 * h && b.height() >= 1.5 * h &&
-                   !outlineInMask(m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i,
-                                  false)
+                   !outlineInMask(
+                        m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i, false)
                         .isEmpty()) {
             // An open answer box: all its ink lies along its border.
             piece.kind = InkKind::rule;
         } else if (b.height() <= 1.6 * h &&
-                   (std::any_of(print.begin(), print.end(),
-                                [&](const QRectF& p) {
-                                    // A ring drawn tight round a word stands taller than it.
-                                    return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)) &&
-                                           (b.width() < 1.2 * h || b.height() <= 1.1 * p.height() + 2);
-                                }) ||
+                   (std::any_of(
+                        print.begin(), print.end(),
+                        [&](const QRectF& p) {
+                            // A ring drawn tight round a word stands taller than it.
+                            return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)) &&
+                                   (b.width() < 1.2 * h || b.height() <= 1.1 * p.height() + 2);
+                        }) ||
                     (b.width() <= 2 * h &&
                      std::any_of(printLines.begin(), printLines.end(), [&](const QRectF& p) {
                          return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));

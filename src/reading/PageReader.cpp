@@ -3,15 +3,15 @@
 #include "AnswerRules.h"
 #include "LabelSpots.h"
 #include "MarkEvidence.h"
-#include "PageInk.h"
-#include "PromptAnchors.h"
-#include "TextMatching.h"
 #include "Orientation.h"
 #include "PageGeometry.h"
 #include "PageImages.h"
+#include "PageInk.h"
+#include "PromptAnchors.h"
 #include "QuestionAnchors.h"
 #include "QuestionRegions.h"
 #include "ReviewSnippets.h"
+#include "TextMatching.h"
 #include "TextRecognizer.h"
 
 #include <algorithm>
@@ -65,8 +65,8 @@ double printHeightOf(const QList<RecognizedTextBlock>& blocks)
 struct PlacedQuestion
 {
     QuestionRegion region;
-    QRectF promptLine;  // the line with its number and wording; empty when not found
-    bool found = true;  // its number or wording was found on the page
+    QRectF promptLine; // the line with its number and wording; empty when not found
+    bool found = true; // its number or wording was found on the page
 };
 
 // Bands across the whole page from each anchor down to the next; numbers
@@ -82,9 +82,9 @@ QList<PlacedQuestion> placeQuestions(const QList<QuestionAnchor>& anchors, const
     for (qsizetype i = 0; i < down.size(); ++i) {
         const QuestionAnchor& anchor = down[i];
         const double top = std::max(0.0, anchor.bounds.top() - 0.4 * h);
-        const double bottom = i + 1 < down.size()
-                                  ? std::max(anchor.bounds.bottom(), down[i + 1].bounds.top() - 0.3 * h)
-                                  : page.height();
+        const double bottom = i + 1 < down.size() ? std::max(anchor.bounds.bottom(),
+                                                             down[i + 1].bounds.top() - 0.3 * h)
+                                                  : page.height();
         const QRectF band(0, top, page.width(), bottom - top);
         placed.append({{anchor.questionNumber, anchor.questionText, band}, anchor.bounds, true});
         if (i + 1 < down.size()) {
@@ -178,14 +178,16 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
                 if (crop.width() < 4 || crop.height() < 4)
                     continue;
                 const QString read = foldedText(recognizer.recognizeLine(image.copy(crop)));
-                const auto label = std::find_if(missing.begin(), missing.end(), [&](const QString& l) {
-                    const QString wanted = foldedText(l);
-                    double best = textSimilarity(read, wanted);
-                    for (qsizetype cut = 1; cut <= 2 && read.size() - cut >= wanted.size(); ++cut)
-                        best = std::max({best, textSimilarity(read.mid(cut), wanted),
-                                         textSimilarity(read.left(read.size() - cut), wanted)});
-                    return best >= labelMatchFloor(wanted.size());
-                });
+                const auto label =
+                    std::find_if(missing.begin(), missing.end(), [&](const QString& l) {
+                        const QString wanted = foldedText(l);
+                        double best = textSimilarity(read, wanted);
+                        for (qsizetype cut = 1; cut <= 2 && read.size() - cut >= wanted.size();
+                             ++cut)
+                            best = std::max({best, textSimilarity(read.mid(cut), wanted),
+                                             textSimilarity(read.left(read.size() - cut), wanted)});
+                        return best >= labelMatchFloor(wanted.size());
+                    });
                 if (label == missing.end())
                     continue;
                 // Ink no taller than print that reads as the label is the
@@ -205,11 +207,13 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
             QList<LabelSpot> found;
             for (const OptionInk& option : region.options)
                 found.append(option.spot);
-            const QPointF at = mark.bounds.height() >= 1.3 * h
-                                   ? mark.bounds.center()
-                                   : QPointF(mark.bounds.right() + 0.5 * h, mark.bounds.center().y());
+            const QPointF at =
+                mark.bounds.height() >= 1.3 * h
+                    ? mark.bounds.center()
+                    : QPointF(mark.bounds.right() + 0.5 * h, mark.bounds.center().y());
             if (const std::optional<QString> label = labelByPlace(found, options, at, h)) {
-                region.options.append({{*label, mark.bounds, 0.5}, mark.pixels / unit, mark.bounds});
+                region.options.append(
+                    {{*label, mark.bounds, 0.5}, mark.pixels / unit, mark.bounds});
                 missing.removeAll(*label);
                 used = true;
             }
@@ -224,8 +228,9 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
 
 QRectF cropFor(const QRectF& rect, const QSize& image, double grow)
 {
-    return geometry::intersection(geometry::grown(rect, grow),
-                                  geometry::imageBounds(double(image.width()), double(image.height())));
+    return geometry::intersection(
+        geometry::grown(rect, grow),
+        geometry::imageBounds(double(image.width()), double(image.height())));
 }
 } // namespace
 
@@ -272,8 +277,8 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     // bands are guesses.
     const qint64 expected =
         placed.last().region.questionNumber - placed.first().region.questionNumber + 1;
-    const auto foundCount =
-        std::count_if(placed.begin(), placed.end(), [](const PlacedQuestion& q) { return q.found; });
+    const auto foundCount = std::count_if(placed.begin(), placed.end(),
+                                          [](const PlacedQuestion& q) { return q.found; });
     const bool fewNumbers = 2 * foundCount < expected;
 
     QRectF column;
@@ -318,16 +323,19 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
         bool markInLine = false;
         for (const TextWord& word : block.words) {
             const QPointF centre = word.box.center();
-            const bool amongLabels = std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
-                return std::any_of(list.begin(), list.end(), [&](const LabelSpot& spot) {
-                    return spot.box.adjusted(-2.6 * h, -0.5 * h, 0.7 * h, 0.5 * h).contains(centre);
+            const bool amongLabels =
+                std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
+                    return std::any_of(list.begin(), list.end(), [&](const LabelSpot& spot) {
+                        return spot.box.adjusted(-2.6 * h, -0.5 * h, 0.7 * h, 0.5 * h)
+                            .contains(centre);
+                    });
                 });
-            });
-            const bool label = std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
-                return std::any_of(list.begin(), list.end(), [&](const LabelSpot& spot) {
-                    return spot.box.adjusted(-2, -2, 2, 2).contains(centre);
+            const bool label =
+                std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {
+                    return std::any_of(list.begin(), list.end(), [&](const LabelSpot& spot) {
+                        return spot.box.adjusted(-2, -2, 2, 2).contains(centre);
+                    });
                 });
-            });
             if (amongLabels && !label && foldedText(word.text).size() <= 2) {
                 markInLine = true;
                 continue;
@@ -388,20 +396,24 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
             doubt = read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single));
             if (doubt && qEnvironmentVariableIsSet("TW_DOUBT_DEBUG"))
                 qWarning("Q%lld doubt: weak %d unclaimed %.3f at %.0f,%.0f unlocated %d", n,
-                         int(read.doubtful), credited[i].unclaimed, credited[i].unclaimedBounds.left(),
-                         credited[i].unclaimedBounds.top(), int(unlocated));
+                         int(read.doubtful), credited[i].unclaimed,
+                         credited[i].unclaimedBounds.left(), credited[i].unclaimedBounds.top(),
+                         int(unlocated));
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
             if (!labels.isNull())
-                wanted = QRectF(q.region.rect.left(), q.region.rect.top(), q.region.rect.width(),
-                                q.region.rect.height())
-                             .intersected(labels.united(q.promptLine.isNull() ? labels : q.promptLine)
-                                              .adjusted(-h, -h, h, h));
+                wanted =
+                    QRectF(q.region.rect.left(), q.region.rect.top(), q.region.rect.width(),
+                           q.region.rect.height())
+                        .intersected(labels.united(q.promptLine.isNull() ? labels : q.promptLine)
+                                         .adjusted(-h, -h, h, h));
         } else if (known && question->kind == SurveyTemplateDefinition::QuestionKind::written) {
             ink_ = handwriting(ink, areas[i], column, h);
             if (qEnvironmentVariableIsSet("TW_DOUBT_DEBUG")) {
-                qWarning("Q%lld written area %.0f,%.0f %.0fx%.0f ink %d", n, areas[i].left(), areas[i].top(), areas[i].width(), areas[i].height(), int(ink_.has_value()));
+                qWarning("Q%lld written area %.0f,%.0f %.0fx%.0f ink %d", n, areas[i].left(),
+                         areas[i].top(), areas[i].width(), areas[i].height(),
+                         int(ink_.has_value()));
                 for (const RecognizedTextBlock& b : blocks)
                     if (areas[i].contains(b.pixelBounds.center()))
                         qWarning("   line c=%.2f '%s'", b.confidence, qPrintable(b.text));

@@ -8,8 +8,8 @@
 #include "model/SurveyTemplateDefinition.h"
 
 #include <QByteArray>
-#include <QSet>
 #include <QImage>
+#include <QSet>
 #include <optional>
 
 class TextRecognizer;
@@ -43,14 +43,15 @@ struct RegionReading
     QString answer;
     double confidence = 1.0;
     bool needsReview = false;
-    QByteArray cropPng; // the review crop, when a review item is made
+    QByteArray cropPng;                // the review crop, when a review item is made
     std::optional<QString> reviewNote; // why the item was made, when the reading says
 };
 
 // The note of a question whose number was not found where it should stand.
 inline const QString questionNotFoundNote = QStringLiteral("Question not found on the page.");
 // The note of every question on a page where most numbers were missed.
-inline const QString fewNumbersNote = QStringLiteral("Few question numbers were found on this page.");
+inline const QString fewNumbersNote =
+    QStringLiteral("Few question numbers were found on this page.");
 
 // What one page contributes, or why it was skipped.
 struct PageReading

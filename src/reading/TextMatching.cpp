@@ -16,7 +16,7 @@ QString foldedText(const QString& text)
 namespace {
 bool confusable(QChar a, QChar b)
 {
-    static const QString groups[] = {QStringLiteral("5s"), QStringLiteral("0o"),
+    static const QString groups[] = {QStringLiteral("5s"),  QStringLiteral("0o"),
                                      QStringLiteral("1li"), QStringLiteral("8b"),
                                      QStringLiteral("2z"),  QStringLiteral("9g")};
     for (const QString& group : groups)

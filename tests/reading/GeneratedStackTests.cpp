@@ -37,29 +37,26 @@ TEST_P(GeneratedStacks, EveryWrongCellIsFlaggedAndMostAreRight)
     QList<QStringList> passes;
     for (const QString& path : writeSampleSet(set, folder.path()))
         passes.append({path});
-    const SurveyExtractionResult result =
-        extractPagesSync(makePages(passes, PageNumbering::automaticDuplex), SurveyConfiguration{},
-                         false, 2, {});
+    const SurveyExtractionResult result = extractPagesSync(
+        makePages(passes, PageNumbering::automaticDuplex), SurveyConfiguration{}, false, 2, {});
     ASSERT_EQ(result.responses.size(), row.surveys);
     int choiceCells = 0, choiceRight = 0;
     for (const SampleAnswerSheet& sheet : set.sheets) {
         const QStringList expected = expectedAnswers(sheet);
         const SurveyResponse& response = result.responses[sheet.surveyNumber - 1];
         for (qsizetype q = 0; q < expected.size(); ++q) {
-            const bool flagged =
-                std::any_of(result.reviewItems.begin(), result.reviewItems.end(),
-                            [&](const QuestionReviewItem& item) {
-                                return item.surveyNumber == sheet.surveyNumber &&
-                                       item.questionNumber == q + 1;
-                            });
+            const bool flagged = std::any_of(result.reviewItems.begin(), result.reviewItems.end(),
+                                             [&](const QuestionReviewItem& item) {
+                                                 return item.surveyNumber == sheet.surveyNumber &&
+                                                        item.questionNumber == q + 1;
+                                             });
             const bool right = expected[q] == QStringLiteral("AMBIGUOUS")
                                    ? flagged
                                    : answerMatches(expected[q], response.answers.value(q));
             EXPECT_TRUE(right || flagged)
                 << "survey " << sheet.surveyNumber << " Q" << q + 1 << ": expected "
-                << expected[q].toStdString() << ", read "
-                << response.answers.value(q).toStdString() << ", marked "
-                << markStyleName(sheet.answers[q].style).toStdString();
+                << expected[q].toStdString() << ", read " << response.answers.value(q).toStdString()
+                << ", marked " << markStyleName(sheet.answers[q].style).toStdString();
             if (!sheet.answers[q].chosen.isEmpty() || expected[q] == QStringLiteral("N/A")) {
                 if (q == 9 || q == 12 || q == 13)
                     continue;

@@ -40,10 +40,10 @@ TEST(TextMatching, PrintConfusionsCostAQuarterOfAnEdit)
         double most;
     };
     const Row rows[] = {
-        {"5th", "5th", 1.0, 1.0},     {"sth", "5th", 0.9, 0.95}, // s for 5
-        {"6th", "5th", 0.6, 0.7},                                // another number
-        {"lam", "iam", 0.9, 0.95},    {"n0", "no", 0.87, 0.9},   // l for i, 0 for o
-        {"alot", "alittle", 0.3, 0.6}, {"", "", 1.0, 1.0},       {"", "yes", 0.0, 0.0},
+        {"5th", "5th", 1.0, 1.0},      {"sth", "5th", 0.9, 0.95}, // s for 5
+        {"6th", "5th", 0.6, 0.7},                                 // another number
+        {"lam", "iam", 0.9, 0.95},     {"n0", "no", 0.87, 0.9},   // l for i, 0 for o
+        {"alot", "alittle", 0.3, 0.6}, {"", "", 1.0, 1.0},        {"", "yes", 0.0, 0.0},
     };
     for (const Row& row : rows) {
         const double s = textSimilarity(QString::fromUtf8(row.a), QString::fromUtf8(row.b));
@@ -65,10 +65,14 @@ TEST(PromptAnchors, LeadingNumbersThroughMisreadDigitsAndSeparators)
         const char* rest;
     };
     const Row rows[] = {
-        {"1. I am:", 1, "I am:"},       {"2) My current", 2, "My current"},
-        {"3: I decided", 3, "I decided"}, {"4- Which school", 4, "Which school"},
-        {"l. I am:", 1, "I am:"},       {"1O. What is", 10, "What is"},
-        {"I am:", 0, "I am:"},          {"Is this the first", 0, "Is this the first"},
+        {"1. I am:", 1, "I am:"},
+        {"2) My current", 2, "My current"},
+        {"3: I decided", 3, "I decided"},
+        {"4- Which school", 4, "Which school"},
+        {"l. I am:", 1, "I am:"},
+        {"1O. What is", 10, "What is"},
+        {"I am:", 0, "I am:"},
+        {"Is this the first", 0, "Is this the first"},
     };
     for (const Row& row : rows) {
         const LeadingNumber lead = leadingQuestionNumber(QString::fromUtf8(row.line));
@@ -80,7 +84,7 @@ TEST(PromptAnchors, LeadingNumbersThroughMisreadDigitsAndSeparators)
 TEST(PromptAnchors, WordingFindsQuestionsWhoseNumberWasLost)
 {
     const QList<RecognizedTextBlock> blocks{
-        line({"lam:"}, 100, 100),                                     // "1. I am:" lost its number
+        line({"lam:"}, 100, 100), // "1. I am:" lost its number
         line({"Male", "Female"}, 150, 150),
         line({"2.", "My", "current", "Grade", "Level", "is", "(circle", "one):"}, 100, 300),
         line({"Is", "this", "the", "first", "time", "you've", "been", "to", "KRDA?"}, 100, 500),
@@ -113,8 +117,7 @@ TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeIt)
 {
     const QStringList labels{"Yes, in Science", "Yes, in Technology", "Yes, in Math", "5th"};
     const QList<RecognizedTextBlock> lines{
-        line({"Yes,", "in", "Technology"}, 100, 100),
-        line({"Yes,", "in", "Science"}, 100, 200),
+        line({"Yes,", "in", "Technology"}, 100, 100), line({"Yes,", "in", "Science"}, 100, 200),
         line({"Sth"}, 100, 300), // a 5 read as S
     };
     const QList<LabelSpot> spots = locateLabels(lines, labels);
@@ -137,9 +140,9 @@ TEST(LabelSpots, AStrayMarkReadIntoTheWordIsCutOffTheBox)
 
 TEST(LabelSpots, ALabelCutShortByARingIsStillFound)
 {
-    const QList<LabelSpot> spots = locateLabels(
-        {line({"Alpine"}, 100, 100), line({"Neb"}, 400, 100, 60)},
-        {QStringLiteral("Alpine"), QStringLiteral("Nebo")});
+    const QList<LabelSpot> spots =
+        locateLabels({line({"Alpine"}, 100, 100), line({"Neb"}, 400, 100, 60)},
+                     {QStringLiteral("Alpine"), QStringLiteral("Nebo")});
     ASSERT_EQ(spots.size(), 2);
     EXPECT_EQ(spots[1].label, QStringLiteral("Nebo"));
     EXPECT_EQ(spots[1].box.left(), 400);

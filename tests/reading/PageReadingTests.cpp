@@ -222,8 +222,7 @@ TEST_F(RenderedPages, IgnoredQuestionsAreNotRead)
     configuration.templateFields = SurveyTemplateField::defaults(SurveyTemplate::krda2026);
     configuration.templateFields[0].detectionMode = SurveyDetectionMode::ignore; // "I am:"
     const ReadingSetup setup = makeReadingSetup(configuration, false);
-    const QList<RegionReading> regions =
-        readRegions(front, setup, TextRecognizer::forThisThread());
+    const QList<RegionReading> regions = readRegions(front, setup, TextRecognizer::forThisThread());
     ASSERT_FALSE(regions.isEmpty());
     for (const RegionReading& region : regions)
         EXPECT_NE(region.questionNumber, 1);

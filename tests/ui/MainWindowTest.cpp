@@ -286,10 +286,18 @@ TEST_F(MainWindowTest, DemoBatchFillsTheScreensAndAnAppliedReviewReachesTableAnd
         EXPECT_EQ(editor->itemID(), app.store->reviewItems().first().id);
     }
 
-    // A choice question: the digit key toggles its option, Enter applies.
+    // A single-choice question: the digit key picks its option, Enter applies.
+    const auto singleChoice = [&](const QUuid& id) {
+        for (const QuestionReviewItem& item : app.store->reviewItems())
+            if (item.id == id)
+                for (const SurveyTemplateField& field : app.store->configuration().templateFields)
+                    if (field.number == item.questionNumber)
+                        return field.detectionMode == SurveyDetectionMode::singleChoice;
+        return false;
+    };
     for (int row = 0; row < review->queue()->count(); ++row) {
         review->queue()->setCurrentRow(row);
-        if (!editor->optionToggles().isEmpty())
+        if (!editor->optionToggles().isEmpty() && singleChoice(editor->itemID()))
             break;
     }
     ASSERT_FALSE(editor->optionToggles().isEmpty()) << "the sample pages queue a choice question";
