@@ -1,8 +1,9 @@
 #include "PageInk.h"
 
+#include "InkMeasurement.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -14,30 +15,14 @@ struct PageInk::Data
 };
 
 namespace {
+// The page's luminance, white where it is transparent.
 cv::Mat greyMat(const QImage& image)
 {
-    QImage grey;
-    if (image.hasAlphaChannel()) {
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
-        const QImage source = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < flat.height(); ++y) {
-            const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-            QRgb* out = reinterpret_cast<QRgb*>(flat.scanLine(y));
-            for (int x = 0; x < flat.width(); ++x) {
-                const int a = qAlpha(in[x]);
-                const auto over = [a](int c) { return (c * a + 255 * (255 - a)) / 255; };
-                out[x] = qRgb(over(qRed(in[x])), over(qGreen(in[x])), over(qBlue(in[x])));
-            }
-        }
-        grey = flat.convertToFormat(QImage::Format_Grayscale8);
-    } else {
-        grey = image.convertToFormat(QImage::Format_Grayscale8);
-    }
-    if (grey.isNull())
+    const std::optional<GrayscaleImageSampler> grey = GrayscaleImageSampler::fromImage(image);
+    if (!grey)
         return {};
-    return cv::Mat(grey.height(), grey.width(), CV_8U, const_cast<uchar*>(grey.constBits()),
-                   size_t(grey.bytesPerLine()))
+    return cv::Mat(int(grey->height), int(grey->width), CV_8U,
+                   const_cast<char*>(grey->pixels.constData()))
         .clone();
 }
 

@@ -394,30 +394,16 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
             const bool unlocated = spots[i].size() < question->options.size();
             const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
             doubt = read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single));
-            if (doubt && qEnvironmentVariableIsSet("TW_DOUBT_DEBUG"))
-                qWarning("Q%lld doubt: weak %d unclaimed %.3f at %.0f,%.0f unlocated %d", n,
-                         int(read.doubtful), credited[i].unclaimed,
-                         credited[i].unclaimedBounds.left(), credited[i].unclaimedBounds.top(),
-                         int(unlocated));
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
+            // The crop shows the prompt and every label's ink.
             if (!labels.isNull())
-                wanted =
-                    QRectF(q.region.rect.left(), q.region.rect.top(), q.region.rect.width(),
-                           q.region.rect.height())
-                        .intersected(labels.united(q.promptLine.isNull() ? labels : q.promptLine)
-                                         .adjusted(-h, -h, h, h));
+                wanted = q.region.rect.intersected(
+                    labels.united(q.promptLine.isNull() ? labels : q.promptLine)
+                        .adjusted(-h, -h, h, h));
         } else if (known && question->kind == SurveyTemplateDefinition::QuestionKind::written) {
             ink_ = handwriting(ink, areas[i], column, h);
-            if (qEnvironmentVariableIsSet("TW_DOUBT_DEBUG")) {
-                qWarning("Q%lld written area %.0f,%.0f %.0fx%.0f ink %d", n, areas[i].left(),
-                         areas[i].top(), areas[i].width(), areas[i].height(),
-                         int(ink_.has_value()));
-                for (const RecognizedTextBlock& b : blocks)
-                    if (areas[i].contains(b.pixelBounds.center()))
-                        qWarning("   line c=%.2f '%s'", b.confidence, qPrintable(b.text));
-            }
         } else {
             QList<RecognizedTextBlock> inside = regionTextBlocks(blocks, q.region.rect);
             stripped = stripQuestionText(regionText(inside), q.region);
