@@ -48,7 +48,7 @@ struct DuplexSwitch
 {
     QString option;
     bool isList = false;
-    QString listValue; // the value to set for a list option
+    QString listValue = {}; // the value to set for a list option
 
     bool operator==(const DuplexSwitch&) const = default;
 };
