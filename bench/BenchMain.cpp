@@ -72,7 +72,7 @@ void printGroups(const char* title, const QMap<QString, CellTally>& groups)
 }
 
 // One stack the benchmark can read.
-struct StackSpec
+struct StackPlan
 {
     QString name;
     SampleStackKind kind = SampleStackKind::mixed;
@@ -89,23 +89,23 @@ struct SetSummary
     double secondsPerPage = 0;
 };
 
-SetSummary runStack(const StackSpec& spec, int surveys, double dpi, int jobs, bool details,
+SetSummary runStack(const StackPlan& plan, int surveys, double dpi, int jobs, bool details,
                     bool singleTiming, const QString& folder)
 {
     QElapsedTimer clock;
     clock.start();
-    const SampleSet set = makeSampleStack({.kind = spec.kind,
+    const SampleSet set = makeSampleStack({.kind = plan.kind,
                                            .surveyCount = surveys,
-                                           .seed = spec.seed,
+                                           .seed = plan.seed,
                                            .dpi = dpi,
-                                           .degraded = spec.degraded,
+                                           .degraded = plan.degraded,
                                            .order = SampleStackOrder::duplex});
     QList<QStringList> passes;
     for (const QString& path : writeSampleSet(set, folder))
         passes.append({path}); // one pass each keeps the order given, as the command line does
     const QList<ScanPage> pages = makePages(passes, PageNumbering::automaticDuplex);
     std::printf("== %s: %s stack, seed %u, %d surveys, %lld pages (generated in %.1f s)\n",
-                qPrintable(spec.name), qPrintable(stackKindName(spec.kind)), spec.seed, surveys,
+                qPrintable(plan.name), qPrintable(stackKindName(plan.kind)), plan.seed, surveys,
                 qint64(pages.size()), clock.nsecsElapsed() / 1e9);
     std::fflush(stdout);
     if (singleTiming) {
@@ -129,7 +129,7 @@ SetSummary runStack(const StackSpec& spec, int surveys, double dpi, int jobs, bo
     printGroups("pen", score.byPen);
     printGroups("resolution", score.byDpi);
     printGroups("layout", score.byLayout);
-    if (details && !spec.heldOut) {
+    if (details && !plan.heldOut) {
         for (const WrongAnswer& wrong : score.wrong)
             std::printf("  wrong: survey %lld Q%lld (%s) expected \"%s\" read \"%s\"%s\n",
                         wrong.surveyNumber, wrong.questionNumber, qPrintable(wrong.markStyle),
@@ -137,7 +137,7 @@ SetSummary runStack(const StackSpec& spec, int surveys, double dpi, int jobs, bo
                         wrong.reviewed ? "" : "  SILENT");
     }
     std::fflush(stdout);
-    return {spec.name, score, int(pages.size()), perPage};
+    return {plan.name, score, int(pages.size()), perPage};
 }
 
 } // namespace
@@ -196,7 +196,7 @@ int main(int argc, char** argv)
     const quint32 tuning = parser.value(tuningSeed).toUInt();
     const quint32 heldOut = parser.value(heldOutSeed).toUInt();
 
-    const QList<StackSpec> known{
+    const QList<StackPlan> known{
         {QStringLiteral("tuning-mixed"), SampleStackKind::mixed, tuning},
         {QStringLiteral("tuning-one-form"), SampleStackKind::oneForm, tuning},
         {QStringLiteral("held-out-mixed"), SampleStackKind::mixed, heldOut, true, true},
@@ -204,10 +204,10 @@ int main(int argc, char** argv)
         {QStringLiteral("classic-clean"), SampleStackKind::classic, 101, false},
         {QStringLiteral("classic-degraded"), SampleStackKind::classic, 202, true},
     };
-    QList<StackSpec> chosen;
+    QList<StackPlan> chosen;
     for (const QString& name : parser.value(sets).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const auto it = std::find_if(known.begin(), known.end(),
-                                     [&](const StackSpec& spec) { return spec.name == name; });
+                                     [&](const StackPlan& plan) { return plan.name == name; });
         if (it == known.end()) {
             std::fprintf(stderr, "tallywicket-bench: unknown set \"%s\"\n\n%s", qPrintable(name),
                          qPrintable(parser.helpText()));
@@ -217,13 +217,13 @@ int main(int argc, char** argv)
     }
 
     QList<SetSummary> summaries;
-    for (const StackSpec& spec : chosen) {
+    for (const StackPlan& plan : chosen) {
         QTemporaryDir scratch;
         const QString folder =
-            parser.isSet(keep) ? QDir(parser.value(keep)).filePath(spec.name) : scratch.path();
+            parser.isSet(keep) ? QDir(parser.value(keep)).filePath(plan.name) : scratch.path();
         const bool single =
-            spec.name == QLatin1String("classic-clean") && !parser.isSet(skipSingle);
-        summaries.append(runStack(spec, count, parser.value(dpi).toDouble(), workers,
+            plan.name == QLatin1String("classic-clean") && !parser.isSet(skipSingle);
+        summaries.append(runStack(plan, count, parser.value(dpi).toDouble(), workers,
                                   parser.isSet(details), single, folder));
     }
 
