@@ -1,6 +1,6 @@
 #include "PageInk.h"
 
-#include "InkMeasurement.h"
+#include "GrayscaleImageSampler.h"
 
 #include <algorithm>
 #include <cmath>
