@@ -45,31 +45,6 @@ QString questionPrompt(const QuestionRegion& region, const SurveyTemplateDefinit
     return question->text;
 }
 
-std::optional<UnreadInkSignal> handwritingReadAsText(qint64 questionNumber,
-                                                     const QList<RecognizedTextBlock>& regionBlocks,
-                                                     const QString& strippedText,
-                                                     const SurveyTemplateDefinition& definition)
-{
-    const auto question = definition.questions.constFind(questionNumber);
-    if (question == definition.questions.cend() ||
-        question->kind != SurveyTemplateDefinition::QuestionKind::written ||
-        strippedText.isEmpty() || averageConfidence(regionBlocks) >= 0.9)
-        return std::nullopt;
-    std::optional<QRectF> bounds;
-    double confidence = 0;
-    int count = 0;
-    for (const RecognizedTextBlock& block : regionBlocks) {
-        if (block.confidence >= 0.9 || block.text.trimmed().isEmpty())
-            continue;
-        bounds = bounds ? geometry::unite(*bounds, block.pixelBounds) : block.pixelBounds;
-        confidence += block.confidence;
-        ++count;
-    }
-    if (!bounds)
-        return std::nullopt;
-    return UnreadInkSignal{0, std::min(0.92, confidence / count), *bounds};
-}
-
 QString stripQuestionText(const QString& text, const QuestionRegion& region)
 {
     QString stripped = text;
@@ -145,19 +120,6 @@ bool needsReview(const ReviewInputs& in)
     if ((!in.strippedText.isEmpty() || !in.marks.isEmpty()) && weakMark)
         return true;
     return in.conflictingMarks || in.unlocatedOptions || in.includeAll;
-}
-
-bool hasUnlocatedOptions(const QList<OptionCandidate>& candidates, const QStringList& options)
-{
-    for (const QString& option : options) {
-        const bool found = std::any_of(
-            candidates.begin(), candidates.end(), [&](const OptionCandidate& candidate) {
-                return candidate.label.compare(option, Qt::CaseInsensitive) == 0;
-            });
-        if (!found)
-            return true;
-    }
-    return false;
 }
 
 QRectF reviewSnippetRect(const QuestionRegion& region, const QString& /*answer*/,

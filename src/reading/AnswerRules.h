@@ -22,15 +22,6 @@ QString regionText(const QList<RecognizedTextBlock>& regionBlocks);
 // template has none or only "Question N".
 QString questionPrompt(const QuestionRegion& region, const SurveyTemplateDefinition& definition);
 
-// Handwriting that the recogniser read as text: on a written question, lines
-// beyond the printed wording that read poorly (confidence below 0.9), taken
-// as unread ink over those lines. Without it such an answer would be dropped
-// without a review item, because recognised lines are no unread ink.
-std::optional<UnreadInkSignal> handwritingReadAsText(qint64 questionNumber,
-                                                     const QList<RecognizedTextBlock>& regionBlocks,
-                                                     const QString& strippedText,
-                                                     const SurveyTemplateDefinition& definition);
-
 // The region text without its leading question number and printed wording.
 QString stripQuestionText(const QString& text, const QuestionRegion& region);
 
@@ -65,9 +56,6 @@ struct ReviewInputs
     bool unlocatedOptions = false;
 };
 bool needsReview(const ReviewInputs& inputs);
-
-// True when fewer distinct labels were located than the question allows.
-bool hasUnlocatedOptions(const QList<OptionCandidate>& candidates, const QStringList& options);
 
 // The part of the region a reviewer needs to see (before the 72-pixel margin).
 QRectF reviewSnippetRect(const QuestionRegion& region, const QString& answer,

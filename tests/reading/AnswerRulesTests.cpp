@@ -155,32 +155,6 @@ INSTANTIATE_TEST_SUITE_P(
                    with(inputs("Yes", 0.98), [](auto& i) { i.includeAll = true; }), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Review, LabelsMissingFromThePageAreNoticed)
-{
-    const QStringList options{"I wanted", "It was required", "Other"};
-    const QList<OptionCandidate> found{{"it was required", QRectF()}, {"Other", QRectF()}};
-    EXPECT_TRUE(hasUnlocatedOptions(found, options));
-    EXPECT_FALSE(
-        hasUnlocatedOptions(found + QList<OptionCandidate>{{"I wanted", QRectF()}}, options));
-}
-
-TEST(Handwriting, PoorlyReadLinesOnAWrittenQuestion)
-{
-    const SurveyTemplateDefinition definition = krda();
-    const RecognizedTextBlock wording{"10. What is your favorite thing", 0.96,
-                                      QRectF(0, 0, 900, 40)};
-    const RecognizedTextBlock scrawl{"NADDAN NANA", 0.3, QRectF(50, 100, 1200, 60)};
-    const auto ink =
-        handwritingReadAsText(10, {wording, scrawl}, QStringLiteral("NADDAN NANA"), definition);
-    ASSERT_TRUE(ink.has_value());
-    EXPECT_EQ(ink->bounds, scrawl.pixelBounds);
-    EXPECT_DOUBLE_EQ(ink->confidence, 0.3);
-    // Well printed text, a choice question, or nothing beyond the wording.
-    EXPECT_FALSE(handwritingReadAsText(10, {wording}, QStringLiteral("Printed note"), definition));
-    EXPECT_FALSE(handwritingReadAsText(5, {wording, scrawl}, QStringLiteral("x"), definition));
-    EXPECT_FALSE(handwritingReadAsText(10, {wording, scrawl}, QString(), definition));
-}
-
 TEST(SnippetRect, InkThenMarksThenLabelsThenRegion)
 {
     const QuestionRegion r = region(5, "", QRectF(100, 100, 2000, 400));
