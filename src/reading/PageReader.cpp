@@ -433,7 +433,8 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
         if (reading.needsReview) {
             if (ink_)
                 wanted = reviewSnippetRect(q.region, reading.answer, marks, ink_, {}, definition);
-            reading.cropPng = snippetPng(image, cropFor(wanted, image.size(), 72));
+            reading.cropRect = snippetRect(image, cropFor(wanted, image.size(), 72));
+            reading.cropPng = snippetPng(image, reading.cropRect);
         }
         readings.append(reading);
     }
@@ -450,5 +451,7 @@ PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecogn
     // A page fed a little askew makes a long label's box taller than its
     // print, which moves the check box sought beside it: read it level.
     const double skew = printSkewDegrees(upright.image);
-    return {{}, readRegions(straightenedImage(upright.image, -skew), setup, recognizer)};
+    return {{},
+            readRegions(straightenedImage(upright.image, -skew), setup, recognizer),
+            {upright.quarterTurns, skew}};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilePanels.h"
+#include "model/AnswerSource.h"
 #include "model/QuestionReviewItem.h"
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
@@ -47,6 +48,9 @@ class SurveyScanStore : public QObject
     Q_PROPERTY(QList<ScanPage> pages READ pages NOTIFY pagesChanged)
     Q_PROPERTY(QList<SurveyResponse> responses READ responses NOTIFY responsesChanged)
     Q_PROPERTY(QList<QuestionReviewItem> reviewItems READ reviewItems NOTIFY reviewItemsChanged)
+    // The answers a person set (applied in review or edited); every other
+    // answer was read by the machine.
+    Q_PROPERTY(AnswerSources answerSources READ answerSources NOTIFY answerSourcesChanged)
     Q_PROPERTY(QList<SurveyQuestion> detectedQuestions READ detectedQuestions NOTIFY
                    detectedQuestionsChanged)
     Q_PROPERTY(std::optional<qint64> selectedSurveyNumber READ selectedSurveyNumber WRITE
@@ -90,6 +94,7 @@ public:
     const QList<ScanPage>& pages() const { return m_pages; }
     const QList<SurveyResponse>& responses() const { return m_responses; }
     const QList<QuestionReviewItem>& reviewItems() const { return m_reviewItems; }
+    const AnswerSources& answerSources() const { return m_answerSources; }
     const QList<SurveyQuestion>& detectedQuestions() const { return m_detectedQuestions; }
     const std::optional<qint64>& selectedSurveyNumber() const { return m_selectedSurveyNumber; }
     const std::optional<QUrl>& projectURL() const { return m_projectURL; }
@@ -203,6 +208,7 @@ Q_SIGNALS:
     void pagesChanged(const QList<ScanPage>& pages);
     void responsesChanged(const QList<SurveyResponse>& responses);
     void reviewItemsChanged(const QList<QuestionReviewItem>& items);
+    void answerSourcesChanged(const AnswerSources& sources);
     void detectedQuestionsChanged(const QList<SurveyQuestion>& questions);
     void selectedSurveyNumberChanged(const std::optional<qint64>& number);
     void projectURLChanged(const std::optional<QUrl>& url);
@@ -227,6 +233,7 @@ private:
     void setPages(const QList<ScanPage>& pages);
     void setResponses(const QList<SurveyResponse>& responses);
     void setReviewItems(const QList<QuestionReviewItem>& items);
+    void setAnswerSources(const AnswerSources& sources);
     void setDetectedQuestions(const QList<SurveyQuestion>& questions);
     void setProjectURL(const std::optional<QUrl>& url);
     void setCSVURL(const std::optional<QUrl>& url);
@@ -266,6 +273,7 @@ private:
         QList<ScanPage> pages;
         QList<SurveyResponse> responses;
         QList<QuestionReviewItem> reviewItems;
+        AnswerSources answerSources;
         std::optional<qint64> selectedSurveyNumber;
         ScanStage stage = ScanStage::idle;
     };
@@ -319,6 +327,7 @@ private:
     QList<ScanPage> m_pages;
     QList<SurveyResponse> m_responses;
     QList<QuestionReviewItem> m_reviewItems;
+    AnswerSources m_answerSources;
     QList<SurveyQuestion> m_detectedQuestions;
     std::optional<qint64> m_selectedSurveyNumber;
     std::optional<QUrl> m_projectURL;

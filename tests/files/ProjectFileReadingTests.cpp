@@ -136,7 +136,25 @@ INSTANTIATE_TEST_SUITE_P(
                            j["reviewItems"] = json::array({json{{"questionNumber", 2}}});
                        });
                    },
-                   "\"reviewItems[0].surveyNumber\" is missing"}),
+                   "\"reviewItems[0].surveyNumber\" is missing"},
+        BadFileRow{"CropRectOfThreeNumbers",
+                   [] {
+                       return edited([](json& j) {
+                           j["reviewItems"] = json::array(
+                               {json{{"surveyNumber", 1}, {"questionNumber", 2},
+                                     {"cropRect", json::array({1, 2, 3})}}});
+                       });
+                   },
+                   "\"reviewItems[0].cropRect\""},
+        BadFileRow{"AnswerSourceNeitherReviewedNorEdited",
+                   [] {
+                       return edited([](json& j) {
+                           j["answerSources"] = json::array(
+                               {json{{"surveyNumber", 1}, {"questionNumber", 2},
+                                     {"source", "guessed"}}});
+                       });
+                   },
+                   "\"answerSources[0].source\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProjectFileReading, LaterVersionsUnknownKeysAndNullCsvPathAreAccepted)

@@ -274,16 +274,26 @@ TEST_F(StoreProject, ReadingProblemsReachTheOperator)
 TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
 {
     const QString crop = path(QStringLiteral("crops/survey-1-q-2.png"));
-    reader.answer = [crop](const QList<ScanPage>& pages) {
+    const QString page = path(QStringLiteral("pages/front-1.png"));
+    reader.answer = [crop, page](const QList<ScanPage>& pages) {
         SurveyExtractionResult result = answerAll(pages, 14, true);
         QuestionReviewItem& first = result.reviewItems.first();
         first.prompt = QStringLiteral("Q2: Grade");
         first.confidence = 0.42;
         first.reviewNote = QStringLiteral("Two boxes marked");
         first.imageURL = QUrl::fromLocalFile(crop);
+        first.pageURL = QUrl::fromLocalFile(page);
+        first.quarterTurns = 2;
+        first.skewDegrees = -1.25;
+        first.cropRect = QRectF(40, 310, 1200, 260);
         return result;
     };
-    runBatch(2);
+    runBatch(3);
+    // Cells a person set are saved with where they came from.
+    store.updateAnswer(1, 1, QStringLiteral("Typed in"));
+    store.applyReviewItem(store.reviewItems().constLast());
+    const AnswerSources sources = store.answerSources();
+    ASSERT_EQ(sources.size(), 2);
     store.updateReviewItem(store.reviewItems()[1], QStringLiteral("typed"));
     const QList<QuestionReviewItem> pending = store.reviewItems();
     EXPECT_TRUE(store.reviewWorkWouldBeLost());
@@ -299,9 +309,11 @@ TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
     ASSERT_EQ(saved.size(), 2);
     const QJsonObject first = saved[0].toObject();
     EXPECT_EQ(first.keys(),
-              (QStringList{"confidence", "enteredText", "imageFile", "pageNumber", "prompt",
-                           "questionNumber", "reviewNote", "suggestedText", "surveyNumber"}));
+              (QStringList{"confidence", "cropRect", "enteredText", "imageFile", "pageFile",
+                           "pageNumber", "prompt", "quarterTurns", "questionNumber", "reviewNote",
+                           "skewDegrees", "suggestedText", "surveyNumber"}));
     EXPECT_EQ(first.value("imageFile").toString(), crop);
+    EXPECT_EQ(first.value("cropRect").toArray(), (QJsonArray{40, 310, 1200, 260}));
     EXPECT_FALSE(saved[1].toObject().contains(QStringLiteral("reviewNote")));
 
     // Saved: nothing to lose, so no question.
@@ -311,6 +323,7 @@ TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
 
     store.openProject(path(QStringLiteral("p.twk")));
     EXPECT_EQ(store.stage(), ScanStage::reviewing);
+    EXPECT_EQ(store.answerSources(), sources);
     const QList<QuestionReviewItem> reopened = store.reviewItems();
     ASSERT_EQ(reopened.size(), pending.size());
     for (qsizetype i = 0; i < pending.size(); ++i) {
