@@ -115,6 +115,8 @@ QuestionReviewItem aiFirstReviewItem(const AIStepContext& context, const AIPageA
     item.surveyNumber = page.surveyNumber;
     item.pageNumber = page.pageNumber;
     item.questionNumber = answer.questionNumber;
+    // The model read the page file as it is: that is the page the view shows.
+    item.pageURL = page.fileURL;
 
     if (localCrop && localCrop->isLocalFile() && QFileInfo::exists(localCrop->toLocalFile())) {
         item.imageURL = *localCrop;
@@ -322,6 +324,7 @@ QCoro::Task<AIStepResult> applyAIFirstPageExtraction(AIStepContext context,
                 item.suggestedText = QLatin1String(kBlankAnswer);
                 item.confidence = 0;
                 item.imageURL = page.fileURL;
+                item.pageURL = page.fileURL;
                 item.reviewNote = QStringLiteral("AI First could not read this page: ") + *failure;
                 reviewItems << item;
             }

@@ -4,8 +4,11 @@
 #include "ai/AISettingsStore.h"
 #include "scanner/SampleScannerService.h"
 #include "store/SurveyScanStore.h"
+#include "ui/AnswersScreen.h"
+#include "ui/AnswersTableModel.h"
 #include "ui/AppSection.h"
 #include "ui/MainWindow.h"
+#include "ui/PageView.h"
 #include "ui/ReviewScreen.h"
 #include "ui/SettingsWindow.h"
 #include "ui/ShortcutsWindow.h"
@@ -18,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QTableView>
 #include <QTextStream>
 #include <QTimer>
 #include <algorithm>
@@ -69,7 +73,8 @@ QPalette darkDesktopPalette()
 
 // Milliseconds an item change takes on the review screen: moving to the
 // next item, and applying one (Enter) until the next is shown.
-void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStream& out)
+void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStream& out,
+                        const QString& condition)
 {
     QList<double> moves;
     QList<double> applies;
@@ -96,9 +101,12 @@ void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStrea
         std::sort(values.begin(), values.end());
         return values.at(values.size() / 2);
     };
-    out << "Between review items: next item " << QString::number(median(moves), 'f', 1)
-        << " ms, Enter to next item " << QString::number(median(applies), 'f', 1)
-        << " ms (medians of " << moves.size() << " and " << applies.size() << ")" << Qt::endl;
+    out << "Between review items (" << condition << "): next item "
+        << QString::number(median(moves), 'f', 1) << " ms, Enter to next item "
+        << QString::number(median(applies), 'f', 1) << " ms (at most "
+        << QString::number(
+               applies.isEmpty() ? 0.0 : *std::max_element(applies.begin(), applies.end()), 'f', 1)
+        << " ms; medians of " << moves.size() << " and " << applies.size() << ")" << Qt::endl;
 }
 
 } // namespace
@@ -189,6 +197,18 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
              err) &&
         written;
     review->setByQuestion(false);
+    // The page beside the crop, as it was read, with the crop outlined.
+    review->togglePageView();
+    if (!review->pageView()->hasPage())
+        co_await qCoro(review->pageView(), &PageView::pageShown);
+    co_await settle();
+    written =
+        save(window,
+             folder.filePath(
+                 QStringLiteral("%1-review-page-view.png").arg(index++, 2, 10, QLatin1Char('0'))),
+             err) &&
+        written;
+    review->togglePageView();
     co_await settle();
     ShortcutsWindow* shortcuts = window->shortcutsWindow();
     shortcuts->show();
@@ -203,7 +223,11 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
 
     window->selectSection(AppSection::review);
     co_await settle();
-    logItemChangeTimes(review, store, out);
+    logItemChangeTimes(review, store, out, QStringLiteral("page view closed"));
+    review->togglePageView();
+    co_await settle();
+    logItemChangeTimes(review, store, out, QStringLiteral("page view open"));
+    review->togglePageView();
 
     // The main window on a dark desktop theme, built after the theme is in
     // place as it is at start-up (icons take their colours when made).
@@ -215,6 +239,12 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
     co_await qCoro(&dark, &MainWindow::firstAppearanceFinished);
     for (AppSection section : {AppSection::review, AppSection::answers}) {
         dark.selectSection(section);
+        if (section == AppSection::answers) {
+            // The written questions' columns, where review tinted the cells.
+            auto* answers = static_cast<AnswersScreen*>(dark.screen(section));
+            answers->table()->scrollTo(
+                answers->model()->index(0, answers->model()->columnCount() - 1));
+        }
         co_await settle();
         written = save(&dark,
                        folder.filePath(QStringLiteral("%1-dark-%2.png")

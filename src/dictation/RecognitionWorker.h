@@ -41,8 +41,8 @@ private:
     {
         quint64 id = 0;
         std::optional<ChoiceGrammar> grammar;
-        QString heardText;  // free dictation: the finished utterances so far
-        QString lastResult; // the last text reported
+        QString heardText;    // free dictation: the finished utterances so far
+        QString lastResult;   // the last text reported
         QByteArray utterance; // choice dictation: the audio since the utterance began
         bool heardSpeech = false;
         int chunksSinceResult = 0;

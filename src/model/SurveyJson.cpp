@@ -366,8 +366,7 @@ QuestionReviewItem readReviewItem(const json& value, const QString& path)
     if (!pageFile.isEmpty())
         item.pageURL = QUrl::fromLocalFile(pageFile);
     if (const json* turns = optionalMember(value, "quarterTurns"))
-        item.quarterTurns =
-            int((readInteger(*turns, childPath(path, "quarterTurns")) % 4 + 4) % 4);
+        item.quarterTurns = int((readInteger(*turns, childPath(path, "quarterTurns")) % 4 + 4) % 4);
     if (const json* skew = optionalMember(value, "skewDegrees"))
         item.skewDegrees = readDouble(*skew, childPath(path, "skewDegrees"));
     if (const json* rect = optionalMember(value, "cropRect")) {

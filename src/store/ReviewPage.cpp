@@ -15,7 +15,8 @@ ReviewPage loadReviewPage(const QuestionReviewItem& item)
                     .arg(QFileInfo(item.pageURL.toLocalFile()).fileName(), decoded.failureReason)};
     const std::optional<QImage> turned = rotatedImage(decoded.image, item.quarterTurns);
     if (!turned)
-        return {{}, QStringLiteral("The page %1 could not be turned.")
-                        .arg(QFileInfo(item.pageURL.toLocalFile()).fileName())};
+        return {{},
+                QStringLiteral("The page %1 could not be turned.")
+                    .arg(QFileInfo(item.pageURL.toLocalFile()).fileName())};
     return {straightenedImage(*turned, -item.skewDegrees), {}};
 }

@@ -65,7 +65,7 @@ QVariant AnswersTableModel::data(const QModelIndex& index, int role) const
     }
     if ((pending || source) && role == Qt::ToolTipRole)
         return m_store->answerValue(response.surveyNumber, question) +
-               (pending                                ? QStringLiteral(" (waiting for review)")
+               (pending                            ? QStringLiteral(" (waiting for review)")
                 : source == AnswerSource::reviewed ? QStringLiteral(" (entered in review)")
                                                    : QStringLiteral(" (changed by hand)"));
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -75,13 +76,14 @@ PageView::PageView(QWidget* parent)
     m_caption = theme::label(QString(), QStringLiteral("caption"), this);
     m_caption->setObjectName(QStringLiteral("pageCaption"));
     header->addWidget(m_caption, 1);
-    m_zoomOut = toolButton(QStringLiteral("−"),
-                           QStringLiteral("Zoom out (%1)").arg(keyText(reviewkeys::zoomOut())), this);
+    m_zoomOut =
+        toolButton(QStringLiteral("−"),
+                   QStringLiteral("Zoom out (%1)").arg(keyText(reviewkeys::zoomOut())), this);
     m_zoomIn = toolButton(QStringLiteral("+"),
                           QStringLiteral("Zoom in (%1)").arg(keyText(reviewkeys::zoomIn())), this);
-    m_fit = toolButton(QStringLiteral("Fit"),
-                       QStringLiteral("The whole page (%1)").arg(keyText(reviewkeys::fitPage())),
-                       this);
+    m_fit =
+        toolButton(QStringLiteral("Fit"),
+                   QStringLiteral("The whole page (%1)").arg(keyText(reviewkeys::fitPage())), this);
     for (QToolButton* button : {m_zoomOut, m_zoomIn, m_fit})
         header->addWidget(button);
     layout->addLayout(header);
@@ -224,10 +226,19 @@ void PageView::zoomBy(double factor)
     const double target = std::clamp(zoom() * factor, smallestZoom, largestZoom);
     const double by = target / zoom();
     m_view->scale(by, by);
+    m_fitted = false;
 }
 
 void PageView::fitPage()
 {
+    m_fitted = true;
     if (m_hasPage)
         m_view->fitInView(m_page, Qt::KeepAspectRatio);
+}
+
+void PageView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_fitted)
+        fitPage();
 }

@@ -46,6 +46,9 @@ Q_SIGNALS:
     // The page of the last item asked for is on screen, or its failure is.
     void pageShown();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     struct PageKey
     {
@@ -79,4 +82,5 @@ private:
     PageKey m_shown;                 // the page on screen
     QuestionReviewItem m_wantedItem; // the item last asked for
     bool m_hasPage = false;
+    bool m_fitted = true; // the whole page in view, until the operator zooms
 };

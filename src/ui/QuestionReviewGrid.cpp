@@ -134,7 +134,8 @@ QuestionReviewGrid::Card QuestionReviewGrid::makeCard(const QuestionReviewItem& 
         card.dictate->setObjectName(QStringLiteral("gridDictate"));
         card.dictate->setCheckable(true);
         card.dictate->setFocusPolicy(Qt::StrongFocus);
-        card.dictate->setIcon(symbols::icon(QStringLiteral("mic"), theme::color(theme::Role::icon)));
+        card.dictate->setIcon(
+            symbols::icon(QStringLiteral("mic"), theme::color(theme::Role::icon)));
         card.dictate->setToolTip(
             QStringLiteral("Dictate this answer (%1)")
                 .arg(reviewkeys::dictate().toString(QKeySequence::NativeText)));

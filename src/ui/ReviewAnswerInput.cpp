@@ -37,8 +37,8 @@ ReviewAnswerInput::ReviewAnswerInput(SurveyScanStore* store, bool compact, QWidg
     m_selectionCount->setObjectName(QStringLiteral("selectionCount"));
     if (!compact) {
         auto* header = new QHBoxLayout;
-        header->addWidget(theme::label(QStringLiteral("Choose answers"),
-                                       QStringLiteral("heading"), m_optionsBox));
+        header->addWidget(theme::label(QStringLiteral("Choose answers"), QStringLiteral("heading"),
+                                       m_optionsBox));
         header->addWidget(m_selectionCount);
         header->addStretch();
         optionsLayout->addLayout(header);

@@ -80,15 +80,15 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     m_pageButton->setFocusPolicy(Qt::StrongFocus);
     m_pageButton->setProperty("option", true);
     m_pageButton->setToolTip(
-        QStringLiteral("The whole page beside the crop, as it was read (%1)")
+        QStringLiteral("The whole page beside the crop, as it was read, in place of the list (%1)")
             .arg(reviewkeys::pageView().toString(QKeySequence::NativeText)));
     header->addSpacing(12);
     header->addWidget(m_pageButton);
     layout->addLayout(header);
 
-    auto* body = new QSplitter(Qt::Horizontal, this);
-    body->setChildrenCollapsible(false);
-    m_stack = new QStackedWidget(body);
+    m_body = new QSplitter(Qt::Horizontal, this);
+    m_body->setChildrenCollapsible(false);
+    m_stack = new QStackedWidget(m_body);
     m_empty =
         new EmptyState(QStringLiteral("text.viewfinder"), QStringLiteral("No answers need review"),
                        QStringLiteral("Handwritten or uncertain answers will appear here "
@@ -127,13 +127,11 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     m_stack->addWidget(splitter);
     m_grid = new QuestionReviewGrid(m_store, m_dictation, m_stack);
     m_stack->addWidget(m_grid);
-    m_pageView = new PageView(body);
+    m_pageView = new PageView(m_body);
     m_pageView->hide();
-    body->addWidget(m_stack);
-    body->addWidget(m_pageView);
-    body->setStretchFactor(0, 3);
-    body->setStretchFactor(1, 2);
-    layout->addWidget(body, 1);
+    m_body->addWidget(m_stack);
+    m_body->addWidget(m_pageView);
+    layout->addWidget(m_body, 1);
     connect(modes, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked)
             showModePage();
@@ -161,8 +159,7 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
         if (on != showsPageView())
             togglePageView();
     });
-    connect(m_grid, &QuestionReviewGrid::currentItemChanged, this,
-            &ReviewScreen::refreshPageView);
+    connect(m_grid, &QuestionReviewGrid::currentItemChanged, this, &ReviewScreen::refreshPageView);
     m_queue->setToolTip(QStringLiteral("Next item: %1, previous item: %2")
                             .arg(reviewkeys::next().toString(QKeySequence::NativeText),
                                  reviewkeys::previous().toString(QKeySequence::NativeText)));
@@ -292,6 +289,13 @@ void ReviewScreen::togglePageView()
 {
     const bool show = !showsPageView() && !m_store->reviewItems().isEmpty();
     m_pageView->setVisible(show);
+    // The page takes the list's room (the keys still step through the
+    // queue): half the screen is enough to read its print.
+    m_queue->setHidden(show);
+    if (show) {
+        const int width = m_body->width();
+        m_body->setSizes({width / 2, width - width / 2});
+    }
     {
         const QSignalBlocker blocker(m_pageButton);
         m_pageButton->setChecked(show);

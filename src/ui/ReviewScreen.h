@@ -12,6 +12,7 @@ class ReviewDictation;
 class QLabel;
 class QToolButton;
 class QListWidget;
+class QSplitter;
 class QStackedWidget;
 class SurveyScanStore;
 
@@ -56,6 +57,7 @@ private:
 
     SurveyScanStore* m_store;
     QLabel* m_title;
+    QSplitter* m_body;
     QStackedWidget* m_stack;
     EmptyState* m_empty;
     QListWidget* m_queue;

@@ -88,6 +88,7 @@ TEST_F(AIOrchestrationTest, AIFirstWithEveryPageFailingSendsEveryQuestionToRevie
     EXPECT_EQ(item.questionNumber, 2); // fields sorted by number
     EXPECT_EQ(item.suggestedText, QStringLiteral("N/A"));
     EXPECT_EQ(item.imageURL, pages[1].fileURL);
+    EXPECT_EQ(item.pageURL, pages[1].fileURL);
     EXPECT_EQ(item.reviewNote,
               QStringLiteral("AI First could not read this page: The request timed out."));
     EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("The request timed out."));

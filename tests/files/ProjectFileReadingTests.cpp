@@ -140,18 +140,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileRow{"CropRectOfThreeNumbers",
                    [] {
                        return edited([](json& j) {
-                           j["reviewItems"] = json::array(
-                               {json{{"surveyNumber", 1}, {"questionNumber", 2},
-                                     {"cropRect", json::array({1, 2, 3})}}});
+                           j["reviewItems"] =
+                               json::array({json{{"surveyNumber", 1},
+                                                 {"questionNumber", 2},
+                                                 {"cropRect", json::array({1, 2, 3})}}});
                        });
                    },
                    "\"reviewItems[0].cropRect\""},
         BadFileRow{"AnswerSourceNeitherReviewedNorEdited",
                    [] {
                        return edited([](json& j) {
-                           j["answerSources"] = json::array(
-                               {json{{"surveyNumber", 1}, {"questionNumber", 2},
-                                     {"source", "guessed"}}});
+                           j["answerSources"] = json::array({json{
+                               {"surveyNumber", 1}, {"questionNumber", 2}, {"source", "guessed"}}});
                        });
                    },
                    "\"answerSources[0].source\""}),

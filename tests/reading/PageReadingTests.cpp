@@ -291,9 +291,9 @@ TEST_F(RenderedPages, ReviewItemsKeepThePageAsReadWithTheirCropOnIt)
             levelled.insert(item.surveyNumber);
         if (item.cropRect.isEmpty())
             continue;
-        const QImage read = straightenedImage(
-            *rotatedImage(decodePageImage(item.pageURL).image, item.quarterTurns),
-            -item.skewDegrees);
+        const QImage read =
+            straightenedImage(*rotatedImage(decodePageImage(item.pageURL).image, item.quarterTurns),
+                              -item.skewDegrees);
         EXPECT_EQ(orientReviewSnippet(read.copy(item.cropRect.toRect()))
                       .convertToFormat(QImage::Format_RGB32),
                   QImage(item.imageURL.toLocalFile()).convertToFormat(QImage::Format_RGB32))
