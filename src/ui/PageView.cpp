@@ -216,7 +216,7 @@ double PageView::zoom() const
 
 QString PageView::message() const
 {
-    return m_message->isVisible() ? m_message->text() : QString();
+    return m_message->isHidden() ? QString() : m_message->text();
 }
 
 void PageView::zoomBy(double factor)

@@ -162,10 +162,12 @@ QuestionReviewGrid::Card QuestionReviewGrid::makeCard(const QuestionReviewItem& 
     layout->addWidget(card.input);
     connect(card.input, &ReviewAnswerInput::submitted, this, [this, id] { apply(id); });
     connect(card.input->field(), &QLineEdit::editingFinished, this, [this, id] {
-        // Only leaving the card applies: a click on one of its options does not.
+        // Only moving elsewhere in the window applies: not a click on one of
+        // the card's options, nor the window losing the keyboard.
         const Card shown = m_cardOf.value(id);
         QWidget* focus = QApplication::focusWidget();
-        if (shown.frame && !(focus && shown.frame->isAncestorOf(focus)))
+        if (shown.frame && focus && focus->window() == window() &&
+            !shown.frame->isAncestorOf(focus))
             applyTyped(id);
     });
     return card;
