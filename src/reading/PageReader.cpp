@@ -248,9 +248,9 @@ QList<RecognizedTextBlock> pageText(const QImage& image, TextRecognizer& recogni
     // by the pixel: larger pages are recognised on a smaller copy and the
     // boxes mapped back.
     const ScaledImage small = downscaledForJudging(image, kRecognitionMaxSide);
-    const std::optional<QImage> contrast = highContrastImage(small.image);
-    QList<RecognizedTextBlock> blocks =
-        recognizer.recognizeText(contrast ? *contrast : small.image);
+    const QImage grey = recognitionGrey(small.image);
+    const std::optional<QImage> contrast = highContrastImage(grey);
+    QList<RecognizedTextBlock> blocks = recognizer.recognizeText(contrast ? *contrast : grey);
     if (small.scaleBack != 1.0)
         for (RecognizedTextBlock& block : blocks) {
             block.pixelBounds = scaledRect(block.pixelBounds, small.scaleBack);
@@ -390,23 +390,14 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     PageInk ink(image);
     ink.separate(printBoxes, printLines, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
-    if (qEnvironmentVariableIsSet("TW_DEBUG")) { // DEBUG-REMOVE
-        fprintf(stderr, "PAGE h=%.1f\n", h);
-        for (const RecognizedTextBlock& b : blocks) {
-            fprintf(stderr, "  BLOCK %.2f [%.0f,%.0f %.0fx%.0f] '%s' :", b.confidence, b.pixelBounds.x(), b.pixelBounds.y(), b.pixelBounds.width(), b.pixelBounds.height(), qPrintable(b.text));
-            for (const TextWord& w : b.words) fprintf(stderr, " '%s'[%.0f,%.0f %.0fx%.0f]", qPrintable(w.text), w.box.x(), w.box.y(), w.box.width(), w.box.height());
-            fprintf(stderr, "\n");
-        }
-        for (const InkPiece& p : ink.pieces()) if (p.kind != InkKind::speck) fprintf(stderr, "  PIECE%d [%d,%d %dx%d] %d\n", int(p.kind), p.bounds.x(), p.bounds.y(), p.bounds.width(), p.bounds.height(), p.area);
-        for (qsizetype i = 0; i < placed.size(); ++i) {
-            fprintf(stderr, " Q%lld found=%d region=[%.0f,%.0f %.0fx%.0f] unclaimed=%.3f\n", placed[i].region.questionNumber, int(placed[i].found), placed[i].region.rect.x(), placed[i].region.rect.y(), placed[i].region.rect.width(), placed[i].region.rect.height(), credited[i].unclaimed);
-            for (const OptionInk& o : credited[i].options) fprintf(stderr, "   '%s' box=[%.0f,%.0f %.0fx%.0f] s=%.3f\n", qPrintable(o.spot.label), o.spot.box.x(), o.spot.box.y(), o.spot.box.width(), o.spot.box.height(), o.strength);
-        }
-    }
+    QImage readable; // made once, when a label is to be read again
     for (qsizetype i = 0; i < placed.size(); ++i) {
         const auto question = definition.questions.constFind(placed[i].region.questionNumber);
-        if (question != definition.questions.cend() && spots[i].size() < question->options.size())
-            recoverRingedLabels(credited[i], question->options, image, recognizer, h);
+        if (question == definition.questions.cend() || spots[i].size() >= question->options.size())
+            continue;
+        if (readable.isNull())
+            readable = recognitionGrey(image);
+        recoverRingedLabels(credited[i], question->options, readable, recognizer, h);
     }
     QList<RegionReading> readings;
     for (qsizetype i = 0; i < placed.size(); ++i) {
@@ -435,7 +426,17 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             conflicting = read.conflicting;
             const bool unlocated = spots[i].size() < question->options.size();
             const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
-            doubt = read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single));
+            // With a label not found, a mark off its label's row may belong to
+            // the missing one.
+            const bool offRow =
+                std::any_of(credited[i].options.begin(), credited[i].options.end(),
+                            [&](const OptionInk& option) {
+                                return option.strength >= kMarkStrength &&
+                                       std::abs(option.markBounds.center().y() -
+                                                option.spot.box.center().y()) > 0.5 * h;
+                            });
+            doubt =
+                read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single || offRow));
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
