@@ -1,6 +1,6 @@
-#include "RunTask.h"
 #include "ScriptedAIClient.h"
 #include "StoreFakes.h"
+#include "TestSupport.h"
 
 #include "ai/AISettingsStore.h"
 #include "store/SurveyScanStore.h"
@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using testsupport::runTask;
 
 QStringList texts(const QSignalSpy& spy)
 {
@@ -30,14 +32,14 @@ protected:
         settings.saveAPIKey(QStringLiteral("sk-store-ai-steps-0123456789"));
         reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
         scanner.devices = {onlineScanner()};
-        aitest::run(store.refreshScanners());
+        runTask(store.refreshScanners());
         store.selectScanner(QStringLiteral("test:0"));
     }
 
     void runBatch(int sheets)
     {
         scanner.scripted.enqueue(makeScannedBatch(sheets, 1));
-        aitest::run(store.startScanBatch());
+        runTask(store.startScanBatch());
     }
 
     QTemporaryDir dir;
