@@ -51,9 +51,13 @@ TEST(ResponsesWireFormatPrompts, LinesThatFollowTheQuestion)
     EXPECT_EQ(cropLines(field(7, "", SurveyDetectionMode::written, "")).mid(1),
               (QStringList{"Detection type: Written", noChoices, "Existing local suggestion: Art"}));
 
-    EXPECT_TRUE(pagePrompt({field(2, "Section B", SurveyDetectionMode::ignore, "")})
-                    .contains("Survey template:\nQ2: Section B [Ignore] Choices: free response\n\n"
-                              "Rules:"));
+    // Fields of one number keep their order.
+    EXPECT_TRUE(pagePrompt({field(2, "Section B", SurveyDetectionMode::ignore, ""),
+                            field(1, "Age", SurveyDetectionMode::written, ""),
+                            field(2, "Again", SurveyDetectionMode::written, "")})
+                    .contains("Survey template:\nQ1: Age [Written] Choices: free response\n"
+                              "Q2: Section B [Ignore] Choices: free response\n"
+                              "Q2: Again [Written] Choices: free response\n\nRules:"));
     EXPECT_TRUE(pagePrompt({}).contains(QStringLiteral("Survey template:\n\n\nRules:")));
 }
 
