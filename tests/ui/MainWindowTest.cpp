@@ -352,36 +352,3 @@ TEST_F(MainWindowTest, FirstRunPromptAppearsOnceAcrossLaunchesWithOnePreferences
         otherProfile.window->firstRunPrompt()->reject();
     }
 }
-
-TEST_F(MainWindowTest, SaveWithoutProjectFileOpensTheSavePanel)
-{
-    FakeScannerService scanner({});
-    NoReading reader;
-    App app(settingsFile(), &scanner, &reader);
-    ASSERT_TRUE(app.showAndSettle());
-    const QString target = dir.filePath(QStringLiteral("run.twk"));
-
-    FilePanelAnswerer answer([&](QFileDialog* panel) {
-        EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_TRUE(panel->selectedFiles().value(0).endsWith(QStringLiteral("Paper Survey.twk")));
-        EXPECT_TRUE(panel->nameFilters().join(QLatin1Char(' ')).contains(QStringLiteral("*.twk")));
-        return target;
-    });
-    EXPECT_EQ(app.window->action(Command::save)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-    app.window->action(Command::save)->trigger();
-    EXPECT_EQ(answer.panelsSeen(), 1);
-    ASSERT_TRUE(app.store->projectURL().has_value());
-    EXPECT_EQ(app.store->projectURL()->toLocalFile(), target);
-    EXPECT_TRUE(QFile::exists(target));
-    EXPECT_FALSE(app.store->isProjectDirty());
-
-    // Once the project has a file, Save writes there without asking.
-    SurveyConfiguration configuration = app.store->configuration();
-    configuration.title = QStringLiteral("Spring Survey");
-    app.store->setConfiguration(configuration);
-    ASSERT_TRUE(app.store->isProjectDirty());
-    app.window->action(Command::save)->trigger();
-    EXPECT_EQ(answer.panelsSeen(), 1);
-    EXPECT_FALSE(app.store->isProjectDirty());
-    EXPECT_TRUE(readFile(target).contains(QStringLiteral("Spring Survey")));
-}

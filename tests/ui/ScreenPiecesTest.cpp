@@ -158,6 +158,10 @@ TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
     Q_EMIT third->questionText()->editingFinished();
     EXPECT_EQ(app.store->templateField(3)->prompt, QStringLiteral("Why did you start?"));
     EXPECT_EQ(app.store->configuration().templatePreset, SurveyTemplate::custom);
+    QComboBox* mode = screen.rows()[2]->detectPicker();
+    mode->setCurrentIndex(mode->findText(QStringLiteral("Written")));
+    Q_EMIT mode->activated(mode->currentIndex());
+    EXPECT_EQ(app.store->templateField(3)->detectionMode, SurveyDetectionMode::written);
 
     const qsizetype before = screen.rows().size();
     for (QPushButton* button : screen.findChildren<QPushButton*>()) {

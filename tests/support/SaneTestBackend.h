@@ -28,8 +28,8 @@ struct SaneTestBackend : ::testing::Environment
         if (worker)
             return worker;
         config = new QTemporaryDir;
-        for (const auto& [name, text] : {std::pair{"dll.conf", QByteArray("test\n")},
-                                         std::pair{"test.conf", testConf}}) {
+        for (const auto& [name, text] :
+             {std::pair{"dll.conf", QByteArray("test\n")}, std::pair{"test.conf", testConf}}) {
             QFile file(config->filePath(QLatin1String(name)));
             if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
                 qFatal("cannot write the SANE test configuration");
