@@ -137,8 +137,7 @@ TEST_F(AIOrchestrationTest, CropsGoFourAtATimeWithProgressTexts)
     // The first of the first group finishes last; results come in finishing order.
     client.finishAfter[1] = {2, 3, 4};
 
-    const AIStepResult result =
-        runTask(applyAIEnhancements(context(), {response(1, 14)}, items));
+    const AIStepResult result = runTask(applyAIEnhancements(context(), {response(1, 14)}, items));
 
     EXPECT_EQ(client.maxInFlight, 4);
     const QStringList messages = publishedMessages();

@@ -64,6 +64,12 @@ TEST_F(AIOrchestrationTest, AIFirstPagesGoOneAtATimeInPageOrder)
               QStringLiteral("AI First is reading 2 scanned pages..."));
     EXPECT_EQ(result.responses[0].answers.mid(0, 3),
               (QStringList{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("N/A")}));
+
+    const AIStepResult none =
+        runTask(applyAIFirstPageExtraction(context(), {response(1, 14)}, {}, {}));
+    EXPECT_EQ(none.status,
+              (AIStepStatus{QStringLiteral("AI First read 0 pages and auto-filled 0 answers."), 0,
+                            0, 0}));
 }
 
 TEST_F(AIOrchestrationTest, AIFirstWithEveryPageFailingSendsEveryQuestionToReview)
@@ -150,17 +156,6 @@ TEST_F(AIOrchestrationTest, AIFirstWithoutUsableAIKeepsTheReadersWork)
     EXPECT_EQ(result.status.message, QStringLiteral("AI First skipped."));
     EXPECT_EQ(result.responses, read);
     EXPECT_TRUE(client.pageCalls.isEmpty());
-}
-
-TEST_F(AIOrchestrationTest, AIFirstWithNoPages)
-{
-    settings.setDetectionMode(AIDetectionMode::aiFirst);
-    const AIStepResult result =
-        runTask(applyAIFirstPageExtraction(context(), {response(1, 14)}, {}, {}));
-    EXPECT_EQ(result.status,
-              (AIStepStatus{QStringLiteral("AI First read 0 pages and auto-filled 0 answers."), 0,
-                            0, 0}));
-    EXPECT_TRUE(result.reviewItems.isEmpty());
 }
 
 TEST(AIReviewRules, BlankedResponsesCoverTheLargerOfQuestionCountAndFieldNumbers)

@@ -166,8 +166,9 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, CropRequestCarriesHeadersThePromptAndASm
 
 TEST_F(OpenAIAnswerAnalysisServiceTest, PageRequestListsTheFieldsInOrderUnderTheRules)
 {
-    server.script({{200, replyWithText("{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\","
-                                       "\"confidence\":-3,\"needsReview\":true,\"visible\":true}]}")}});
+    server.script(
+        {{200, replyWithText("{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\","
+                             "\"confidence\":-3,\"needsReview\":true,\"visible\":true}]}")}});
     const QList<SurveyTemplateField> fields{
         {3, QStringLiteral("Comments"), SurveyDetectionMode::written, QString()},
         {1, QStringLiteral("I am:"), SurveyDetectionMode::singleChoice, "Male\nFemale"}};
@@ -219,11 +220,11 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, ConnectionTestSendsTextOnlyAndIgnoresThe
 
 TEST_F(OpenAIAnswerAnalysisServiceTest, FailingStatusesGiveTheServerMessageOrTheStatus)
 {
-    server.script({{429, R"({"error":{"message":"Rate limit reached for requests."}})"},
-                   {500, "<html><body>Internal error</body></html>", "text/html"},
-                   {401, R"({"error":{"message":"Incorrect API key provided: )" + kKey.toUtf8() +
-                             "\"}}"},
-                   {200, replyWithText(QStringLiteral("{\"answer\":\"A\"}"))}});
+    server.script(
+        {{429, R"({"error":{"message":"Rate limit reached for requests."}})"},
+         {500, "<html><body>Internal error</body></html>", "text/html"},
+         {401, R"({"error":{"message":"Incorrect API key provided: )" + kKey.toUtf8() + "\"}}"},
+         {200, replyWithText(QStringLiteral("{\"answer\":\"A\"}"))}});
     EXPECT_EQ(analyzeFailure(), std::make_pair(std::optional(Kind::requestFailed),
                                                QStringLiteral("Rate limit reached for requests.")));
     EXPECT_EQ(analyzeFailure(),
@@ -268,7 +269,8 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, RefusedOrUntrustedConnectionsFailWithout
     client.setBaseURL(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
     const auto [kind, text] = connectionTestFailure();
     EXPECT_EQ(kind, Kind::requestFailed);
-    EXPECT_TRUE(text.contains(QStringLiteral("refused"), Qt::CaseInsensitive)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("refused"), Qt::CaseInsensitive))
+        << text.toStdString();
 
     // The checked-in certificate is trusted only when asked to be.
     QNetworkAccessManager freshNetwork;
@@ -284,9 +286,10 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImageOrAPlainRemoteA
 {
     QuestionReviewItem item = cropItem();
     item.imageURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.png")));
-    EXPECT_EQ(failureOf([&] { runTask(client.analyze(item, std::nullopt, kKey, "m")); }),
-              std::make_pair(std::optional(Kind::invalidImage),
-                             QStringLiteral("Could not prepare the review image for AI analysis.")));
+    EXPECT_EQ(
+        failureOf([&] { runTask(client.analyze(item, std::nullopt, kKey, "m")); }),
+        std::make_pair(std::optional(Kind::invalidImage),
+                       QStringLiteral("Could not prepare the review image for AI analysis.")));
 
     client.setBaseURL(QUrl(QStringLiteral("http://api.openai.com")));
     EXPECT_EQ(connectionTestFailure().first, Kind::insecureEndpoint);

@@ -2,9 +2,6 @@
 #include "ai/ResponsesWireFormat.h"
 #include "ai/UploadImage.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,10 +43,12 @@ TEST(ResponsesWireFormatPrompts, LinesThatFollowTheQuestion)
                            "Existing local suggestion: none"}));
     const QString noChoices =
         "No fixed answer choices are available. Read the visible written answer if possible.";
-    EXPECT_EQ(cropLines(std::nullopt).mid(1, 2), (QStringList{"Detection type: Unknown", noChoices}));
+    EXPECT_EQ(cropLines(std::nullopt).mid(1, 2),
+              (QStringList{"Detection type: Unknown", noChoices}));
     item.suggestedText = QStringLiteral("Art");
-    EXPECT_EQ(cropLines(field(7, "", SurveyDetectionMode::written, "")).mid(1),
-              (QStringList{"Detection type: Written", noChoices, "Existing local suggestion: Art"}));
+    EXPECT_EQ(
+        cropLines(field(7, "", SurveyDetectionMode::written, "")).mid(1),
+        (QStringList{"Detection type: Written", noChoices, "Existing local suggestion: Art"}));
 
     // Fields of one number keep their order.
     EXPECT_TRUE(pagePrompt({field(2, "Section B", SurveyDetectionMode::ignore, ""),
@@ -59,19 +58,6 @@ TEST(ResponsesWireFormatPrompts, LinesThatFollowTheQuestion)
                               "Q2: Section B [Ignore] Choices: free response\n"
                               "Q2: Again [Written] Choices: free response\n\nRules:"));
     EXPECT_TRUE(pagePrompt({}).contains(QStringLiteral("Survey template:\n\n\nRules:")));
-}
-
-TEST(ResponsesWireFormatRequest, HoldsOneUserInputWithTextThenImage)
-{
-    const QByteArray body = responsesRequestBody(QStringLiteral("gpt-5.5"), QStringLiteral("Hi ü"),
-                                                 QStringLiteral("data:image/jpeg;base64,AAA/"));
-    const QJsonArray content{
-        QJsonObject{{"type", "input_text"}, {"text", QStringLiteral("Hi ü")}},
-        QJsonObject{{"type", "input_image"}, {"image_url", "data:image/jpeg;base64,AAA/"}}};
-    EXPECT_EQ(
-        QJsonDocument::fromJson(body).object(),
-        (QJsonObject{{"model", "gpt-5.5"},
-                     {"input", QJsonArray{QJsonObject{{"role", "user"}, {"content", content}}}}}));
 }
 
 TEST(ResponsesWireFormatReply, OnlyOutputTextOfMessagesCounts)

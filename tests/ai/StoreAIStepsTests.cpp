@@ -76,24 +76,6 @@ TEST_F(StoreAISteps, HybridFillsConfidentAnswersAndShowsItsProgress)
     EXPECT_TRUE(store.reviewItems().isEmpty());
 }
 
-TEST_F(StoreAISteps, FailedRequestsLandInReviewAndTheSettings)
-{
-    settings.setDetectionMode(AIDetectionMode::aiReview);
-    client.crops[2] = QStringLiteral("Rate limit reached.");
-    runBatch(1);
-    ASSERT_EQ(store.reviewItems().size(), 1);
-    EXPECT_EQ(store.reviewItems()[0].reviewNote,
-              QStringLiteral("AI could not verify this answer: Rate limit reached."));
-    EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("Rate limit reached."));
-    EXPECT_EQ(store.lastAIErrorCount(), 1);
-
-    // The next batch starts with a clean AI status.
-    client.crops[2] = AIAnswerSuggestion{QStringLiteral("B"), 0.5, false, QString()};
-    runBatch(1);
-    EXPECT_FALSE(settings.lastErrorMessage().has_value());
-    EXPECT_EQ(store.lastAIErrorCount(), 0);
-}
-
 TEST_F(StoreAISteps, AIFirstReplacesTheReadersAnswers)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);

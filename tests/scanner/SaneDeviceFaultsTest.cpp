@@ -48,7 +48,6 @@ struct FakeScript
         QStringList booleans;
         bool booleansOnlyOnFeeder = false;
         QMap<QString, QStringList> lists;
-        QMap<QString, NumberOption> numbers;
         QStringList settings;
     };
     Options options() const
@@ -116,27 +115,11 @@ public:
     {
         return m_script->options().lists.value(option);
     }
-    std::optional<NumberOption> number(const QString& option) override
-    {
-        const auto numbers = m_script->options().numbers;
-        if (!numbers.contains(option))
-            return std::nullopt;
-        NumberOption number = numbers.value(option);
-        number.value = m_values.value(option, number.value);
-        return number;
-    }
     DeviceStatus setText(const QString& option, const QString& value) override
     {
         if (!listValues(option).contains(value))
             return DeviceStatus::invalid;
         return record(option + QLatin1Char('=') + value);
-    }
-    DeviceStatus setNumber(const QString& option, double value) override
-    {
-        if (!number(option))
-            return DeviceStatus::unsupported;
-        m_values.insert(option, value);
-        return record(option + QLatin1Char('=') + QString::number(value));
     }
     DeviceStatus start() override
     {
@@ -190,7 +173,6 @@ private:
 
     std::shared_ptr<FakeScript> m_script;
     QString m_source;
-    QMap<QString, double> m_values;
     int m_delivered = 0;
     int m_remaining = 0;
 };
@@ -303,7 +285,8 @@ protected:
     std::string keptIn() const
     {
         const QStringList folders = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        return "The scanned pages are kept in " + root.filePath(folders.value(folders.size() - 1)).toStdString() + ".";
+        return "The scanned pages are kept in " +
+               root.filePath(folders.value(folders.size() - 1)).toStdString() + ".";
     }
 
     int filesOnDisk() const
@@ -389,21 +372,6 @@ TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetailAndLeaveTheWorkerUsab
     const auto outcome = scan();
     ASSERT_TRUE(outcome.value) << outcome.message();
     EXPECT_EQ(outcome.value->pages.size(), 3);
-}
-
-TEST_F(SaneDeviceFaultsTest, SourcesFollowTheWantedSidesAndAFlatbedScansOnePage)
-{
-    script->setSources({"Flatbed", "ADF Front", "ADF Duplex"});
-    script->pages = 4;
-    ASSERT_TRUE(scan(DuplexMode::automatic, true).value);
-    ASSERT_TRUE(scan(DuplexMode::simplex, true).value);
-    EXPECT_EQ(script->takeSettings(), QStringList({"source=ADF Duplex", "source=ADF Front"}));
-
-    script->setSources({"Flatbed"});
-    const auto flatbed = scan();
-    ASSERT_TRUE(flatbed.value) << flatbed.message();
-    EXPECT_EQ(flatbed.value->pages.size(), 1);
-    EXPECT_TRUE(script->takeSettings().isEmpty()); // no source is set on a flatbed
 }
 
 // A one-pass scan that stops after two of five pages: the two pages come
@@ -530,40 +498,6 @@ TEST_F(SaneDeviceFaultsTest, DuplexThatCameBackOneSidedIsNeitherPairedNorLost)
     EXPECT_EQ(filesOnDisk(), 41);
 }
 
-TEST_F(SaneDeviceFaultsTest, SettingsAreChosenByMeaningAfterTheSource)
-{
-    script->setSources({"ADF Front", "ADF Back", "ADF Duplex", "Flatbed"});
-    script->change([](FakeScript::Options& o) {
-        o.lists = {{"mode", {"Lineart", "Halftone", "16bit Gray", "True Gray", "24bit Color"}}};
-        const NumberOption resolution{.value = 75, .values = {75, 150, 300, 600}};
-        const NumberOption width{.min = 0, .max = 215.9};
-        const NumberOption height{.min = 3, .max = 355.6};
-        o.numbers = {{"resolution", resolution}, {"tl-x", width}, {"br-x", width},
-                     {"tl-y", height},           {"br-y", height}};
-    });
-    discovered();
-    script->takeSettings();
-
-    ScanSettings settings;
-    settings.resolution = 400; // not offered: the next above it
-    service.setScanSettings(settings);
-    const auto grey = scan();
-    ASSERT_TRUE(grey.value) << grey.message();
-    EXPECT_EQ(script->takeSettings(),
-              QStringList({"source=ADF Front", "mode=True Gray", "resolution=600", "tl-x=0",
-                           "tl-y=3", "br-x=215.9", "br-y=355.6"}));
-    // The page says at what resolution it was scanned.
-    const QImage page(grey.value->pages[0].fileURL.toLocalFile());
-    EXPECT_NEAR(page.dotsPerMeterX() * 0.0254, 600, 0.5);
-
-    settings.colour = ScanColour::colour;
-    settings.resolution = 200;
-    service.setScanSettings(settings);
-    ASSERT_TRUE(scan().value);
-    EXPECT_EQ(script->takeSettings().mid(0, 3),
-              QStringList({"source=ADF Front", "mode=24bit Color", "resolution=300"}));
-}
-
 TEST_F(SaneDeviceFaultsTest, FlatbedIsChosenForTemplatesAndOnRequestAndAsksForTheBack)
 {
     script->setSources({"ADF", "Flatbed"});
@@ -599,6 +533,15 @@ TEST_F(SaneDeviceFaultsTest, FlatbedIsChosenForTemplatesAndOnRequestAndAsksForTh
     service.setScanSettings(settings);
     EXPECT_EQ(scan().value.value_or(ScanBatchResult{}).pages.size(), 3);
     EXPECT_EQ(done.templateQuestions, 1);
+
+    // A device with a flatbed only scans one page and sets no source.
+    script->setSources({"Flatbed"});
+    script->takeSettings();
+    settings.source = ScanSource::automatic;
+    settings.templateScan = false;
+    service.setScanSettings(settings);
+    EXPECT_EQ(scan().value.value_or(ScanBatchResult{}).pages.size(), 1);
+    EXPECT_TRUE(script->takeSettings().isEmpty());
 }
 
 TEST_F(SaneDeviceFaultsTest, ManualTwoSidedPairsOnlyPassesOfEqualLength)
@@ -618,9 +561,8 @@ TEST_F(SaneDeviceFaultsTest, ManualTwoSidedPairsOnlyPassesOfEqualLength)
     service.setBackSidePrompt(&jammedBacks);
     script->pages = 3;
     outcome = scan(DuplexMode::manual, true);
-    EXPECT_EQ(outcome.message(),
-              "3 fronts and 1 back were scanned. Feed the backs again.\n" + keptIn() +
-                  "\nDocument feeder jammed [domain: SANE, code: 6]");
+    EXPECT_EQ(outcome.message(), "3 fronts and 1 back were scanned. Feed the backs again.\n" +
+                                     keptIn() + "\nDocument feeder jammed [domain: SANE, code: 6]");
 
     // A jam on the fronts keeps them and asks for no backs.
     script->pages = 3;
