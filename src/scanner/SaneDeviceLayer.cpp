@@ -25,9 +25,8 @@ public:
 
     QStringList booleanOptions() override
     {
-        return optionNames([](const SANE_Option_Descriptor& option) {
-            return option.type == SANE_TYPE_BOOL;
-        });
+        return optionNames(
+            [](const SANE_Option_Descriptor& option) { return option.type == SANE_TYPE_BOOL; });
     }
 
     DeviceStatus setSource(const QString& source) override

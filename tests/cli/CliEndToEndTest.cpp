@@ -190,7 +190,8 @@ TEST_F(CliEndToEnd, OutputsThatCannotBeWrittenFailLoudlyAndKeepTheEarlierFiles)
     {
         // No file may grow past 100 bytes, in the program either: a full disk.
         testsupport::FileSizeCap cap(100);
-        read = run({"--csv", outputs[0], "--project", outputs[1], "--review", outputs[2], paths[0]});
+        read =
+            run({"--csv", outputs[0], "--project", outputs[1], "--review", outputs[2], paths[0]});
     }
     EXPECT_EQ(read.exitCode, 1);
     for (const QString& output : outputs) {

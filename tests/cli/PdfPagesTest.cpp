@@ -1,5 +1,5 @@
-#include "TestSupport.h"
 #include "cli/PdfPages.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,8 @@ TEST(PdfPages, ADocumentThatIsNoPdfIsRefusedWithAReason)
     QTemporaryDir dir;
     testsupport::writeBytes(dir.filePath(QStringLiteral("fake.pdf")), "this is not a PDF");
     try {
-        renderPdfPages(dir.filePath(QStringLiteral("fake.pdf")), dir.filePath(QStringLiteral("out")));
+        renderPdfPages(dir.filePath(QStringLiteral("fake.pdf")),
+                       dir.filePath(QStringLiteral("out")));
         FAIL() << "no error";
     } catch (const PdfPagesError& error) {
         EXPECT_TRUE(error.reason().contains(QStringLiteral("PDF")));

@@ -106,12 +106,11 @@ TEST(CSVText, PagesSortBySurveyThenPageAndCarryTheirSurveysAnswers)
         page(3, 4, SurveySide::front, "/e")};
     const QList<SurveyResponse> responses{{2, utc(0, 0, 0), {"B"}}, {1, utc(0, 0, 0), {"A"}}};
     // Ties keep their order; survey 3 has no response.
-    EXPECT_EQ(rows(CSVExporter::makeCSV(configurationWith(1), pages, responses, {}, false)),
-              (QStringList{"1,Front,1,2026-03-01T14:05:09Z,/c,A",
-                           "1,Front,1,2026-03-01T14:05:09Z,/d,A",
-                           "1,Back,2,2026-03-01T14:05:09Z,/b,A",
-                           "2,Front,1,2026-03-01T14:05:09Z,/a,B",
-                           "3,Front,4,2026-03-01T14:05:09Z,/e,N/A"}));
+    EXPECT_EQ(
+        rows(CSVExporter::makeCSV(configurationWith(1), pages, responses, {}, false)),
+        (QStringList{"1,Front,1,2026-03-01T14:05:09Z,/c,A", "1,Front,1,2026-03-01T14:05:09Z,/d,A",
+                     "1,Back,2,2026-03-01T14:05:09Z,/b,A", "2,Front,1,2026-03-01T14:05:09Z,/a,B",
+                     "3,Front,4,2026-03-01T14:05:09Z,/e,N/A"}));
     EXPECT_TRUE(CSVExporter::makeCSV(configurationWith(3), {}, {}, {}, false).isEmpty());
     EXPECT_EQ(CSVExporter::makeCSV(configurationWith(1), {}, {}, {}, true),
               QStringLiteral("survey_id,side,page_number,captured_at,scan_file,Q1"));

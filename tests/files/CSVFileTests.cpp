@@ -89,7 +89,8 @@ TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeaderUntilRewritten)
     // A rewrite holds every row once, without the blank lines.
     writeCSVFile(CSVExporter::makeCSV(oneQuestion(), {page(1, 1), page(2, 2)}, responses, {}, true),
                  path, CSVFileEnding::lineFeed);
-    EXPECT_EQ(readBytes(path), header + "\n" + row(1, 1, "A") + "\n" + row(2, 2, "\"B, or C\"") + "\n");
+    EXPECT_EQ(readBytes(path),
+              header + "\n" + row(1, 1, "A") + "\n" + row(2, 2, "\"B, or C\"") + "\n");
 
     // A batch without pages leaves the file alone.
     writeBytes(path, "kept as it was");
@@ -110,9 +111,10 @@ TEST_F(CSVFile, ConnectEndsWithLineFeedAndExportDoesNot)
 TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("survey.csv"));
-    EXPECT_TRUE(csvFailure([&] { append({page(1, 1)}, {}, path); })
-                    .starts_with("Could not open the CSV file \"" + path.toStdString() +
-                                 "\" to add rows: "));
+    EXPECT_TRUE(
+        csvFailure([&] {
+            append({page(1, 1)}, {}, path);
+        }).starts_with("Could not open the CSV file \"" + path.toStdString() + "\" to add rows: "));
 
     writeBytes(dir.filePath("plain"), "x");
     const std::string noFolder = "Could not create the folder \"" +
@@ -120,10 +122,9 @@ TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
                                  "\". Check that the location exists and that you may write there.";
     EXPECT_EQ(csvFailure([&] { append({page(1, 1)}, {}, dir.filePath("plain/survey.csv")); }),
               noFolder);
-    EXPECT_EQ(csvFailure([&] {
-                  writeCSVFile("h", dir.filePath("plain/out.csv"), CSVFileEnding::none);
-              }),
-              noFolder);
+    EXPECT_EQ(
+        csvFailure([&] { writeCSVFile("h", dir.filePath("plain/out.csv"), CSVFileEnding::none); }),
+        noFolder);
     EXPECT_EQ(readBytes(dir.filePath("plain")), QByteArray("x"));
 }
 
@@ -137,8 +138,8 @@ TEST_F(CSVFile, AnAppendThatCannotBeWrittenWholeLeavesTheFileAtItsEarlierLength)
         testsupport::FileSizeCap cap(before.size() + 20);
         failure = csvFailure([&] { append({page(2, 2)}, {{2, {}, {"a long answer"}}}, path); });
     }
-    EXPECT_TRUE(failure.starts_with("Could not add rows to the CSV file \"" + path.toStdString() +
-                                    "\": "))
+    EXPECT_TRUE(
+        failure.starts_with("Could not add rows to the CSV file \"" + path.toStdString() + "\": "))
         << failure;
     EXPECT_TRUE(failure.ends_with(". The file keeps the rows it held before.")) << failure;
     EXPECT_EQ(readBytes(path), before);

@@ -48,7 +48,11 @@ TEST(ProjectDocumentEncoding, TwoWritesOfAnUnchangedProjectDifferOnlyInSaveTime)
 
 TEST(ProjectDocumentEncoding, SavedPagesKeepEverythingButTheIdentifier)
 {
-    const ScanPage page{QUuid::createUuid(), 4, SurveySide::back, 9, utc(2026, 5, 5, 5, 5, 5, 5),
+    const ScanPage page{QUuid::createUuid(),
+                        4,
+                        SurveySide::back,
+                        9,
+                        utc(2026, 5, 5, 5, 5, 5, 5),
                         QUrl::fromLocalFile("/tmp/gone away/ø.png")};
     const SavedScanPage saved = SavedScanPage::fromPage(page);
     EXPECT_EQ(saved.filePath, QStringLiteral("/tmp/gone away/ø.png"));

@@ -101,10 +101,10 @@ TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
     EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
     ASSERT_EQ(pages.size(), 4);
     EXPECT_TRUE(pages[0].fileURL.toLocalFile().endsWith("/page-1.jpg"));
-    EXPECT_EQ(imageWidth(pages[0]), 20);          // scan 2
-    EXPECT_NEAR(imageWidth(pages[1]), 1240, 2);   // A6 at 300 dpi
-    EXPECT_EQ(imageWidth(pages[3]), 10);          // scan 10
-    EXPECT_EQ(pages[3].side, SurveySide::back);   // numbered as an automatic duplex stack
+    EXPECT_EQ(imageWidth(pages[0]), 20);        // scan 2
+    EXPECT_NEAR(imageWidth(pages[1]), 1240, 2); // A6 at 300 dpi
+    EXPECT_EQ(imageWidth(pages[3]), 10);        // scan 10
+    EXPECT_EQ(pages[3].side, SurveySide::back); // numbered as an automatic duplex stack
     EXPECT_EQ(outcome.value->responses.size(), 2);
     EXPECT_TRUE(QFileInfo(pages[0].fileURL.toLocalFile()).dir().dirName().startsWith("Imported-"));
     EXPECT_TRUE(QFile::exists(input.filePath("scan 10.png"))); // the originals stay

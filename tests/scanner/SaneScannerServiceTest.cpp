@@ -115,7 +115,8 @@ TEST_F(SaneScannerServiceTest, FeederBatchWritesNumberedPagesIntoANewFolder)
     ASSERT_EQ(result.pages.size(), 10);
     const QFileInfo first(result.pages[0].fileURL.toLocalFile());
     EXPECT_EQ(first.fileName(), "surveys-1.png");
-    EXPECT_EQ(first.dir().absolutePath(), QDir(root.path()).absoluteFilePath(first.dir().dirName()));
+    EXPECT_EQ(first.dir().absolutePath(),
+              QDir(root.path()).absoluteFilePath(first.dir().dirName()));
     EXPECT_TRUE(first.dir().dirName().startsWith("Ward survey-"));
     EXPECT_EQ(fileName(result.pages[9]), "surveys-10.png");
     EXPECT_EQ(result.pages[9].surveyNumber, 10);

@@ -5,7 +5,11 @@
 namespace {
 ScanPage page(qint64 survey, qint64 number, SurveySide side = SurveySide::front)
 {
-    return ScanPage{QUuid::createUuid(), survey, side, number, QDateTime(),
+    return ScanPage{QUuid::createUuid(),
+                    survey,
+                    side,
+                    number,
+                    QDateTime(),
                     QUrl::fromLocalFile(QStringLiteral("/scans/p%1.png").arg(number))};
 }
 
@@ -40,9 +44,9 @@ TEST(SurveyMerging, PagesContinueAfterHeldSurveysAndPagesWithFreshIds)
     // Responses shift so that their smallest number becomes the first.
     const QList<SurveyResponse> already = {response(3), response(4)};
     EXPECT_EQ(renumberResponses(already, 3), already);
-    EXPECT_EQ(numbers(renumberResponses({response(2), response(1)}, 5),
-                      &SurveyResponse::surveyNumber),
-              (QList<qint64>{6, 5}));
+    EXPECT_EQ(
+        numbers(renumberResponses({response(2), response(1)}, 5), &SurveyResponse::surveyNumber),
+        (QList<qint64>{6, 5}));
     EXPECT_TRUE(renumberResponses({}, 1).isEmpty());
 }
 

@@ -112,7 +112,7 @@ TEST_F(StoreBatch, NumbersFollowTheLargestHeldAfterADeletion)
         pageNumbers.append(page.pageNumber);
     EXPECT_EQ(pageNumbers, (QList<qint64>{2, 3, 4}));
     EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{2, 3, 4}));
-    store.deleteResponse(store.responses()[1]); // survey 3
+    store.deleteResponse(store.responses()[1]);     // survey 3
     store.deleteResponse(store.responses().last()); // survey 4, the largest
     runBatch(1);
     EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{2, 3}));
