@@ -63,8 +63,8 @@ OrientationChoice bestReadableImage(const QImage& image, qint64 questionCount,
 namespace {
 // How much of the binary image's ink closes into words running along the
 // kernel's direction: the summed length of pieces at least three times as
-// long as they are thick, of a word's thickness and shorter than a fifth of
-// the page (printed rules are no words).
+// long as they are thick and of a word's thickness (printed rules are too
+// thin).
 double wordRunLength(const cv::Mat& ink, bool acrossRows)
 {
     const int side = std::max(ink.cols, ink.rows);
@@ -81,7 +81,7 @@ double wordRunLength(const cv::Mat& ink, bool acrossRows)
         const int h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
         const int along = acrossRows ? w : h;
         const int thick = acrossRows ? h : w;
-        if (thick >= 4 && thick <= side / 40 && along >= 3 * thick && along <= side / 5)
+        if (thick >= 4 && thick <= side / 40 && along >= 3 * thick)
             total += along;
     }
     return total;

@@ -390,6 +390,19 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     PageInk ink(image);
     ink.separate(printBoxes, printLines, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
+    if (qEnvironmentVariableIsSet("TW_DEBUG")) { // DEBUG-REMOVE
+        fprintf(stderr, "PAGE h=%.1f\n", h);
+        for (const RecognizedTextBlock& b : blocks) {
+            fprintf(stderr, "  BLOCK %.2f [%.0f,%.0f %.0fx%.0f] '%s' :", b.confidence, b.pixelBounds.x(), b.pixelBounds.y(), b.pixelBounds.width(), b.pixelBounds.height(), qPrintable(b.text));
+            for (const TextWord& w : b.words) fprintf(stderr, " '%s'[%.0f,%.0f %.0fx%.0f]", qPrintable(w.text), w.box.x(), w.box.y(), w.box.width(), w.box.height());
+            fprintf(stderr, "\n");
+        }
+        for (const InkPiece& p : ink.pieces()) if (p.kind != InkKind::speck) fprintf(stderr, "  PIECE%d [%d,%d %dx%d] %d\n", int(p.kind), p.bounds.x(), p.bounds.y(), p.bounds.width(), p.bounds.height(), p.area);
+        for (qsizetype i = 0; i < placed.size(); ++i) {
+            fprintf(stderr, " Q%lld found=%d region=[%.0f,%.0f %.0fx%.0f] unclaimed=%.3f\n", placed[i].region.questionNumber, int(placed[i].found), placed[i].region.rect.x(), placed[i].region.rect.y(), placed[i].region.rect.width(), placed[i].region.rect.height(), credited[i].unclaimed);
+            for (const OptionInk& o : credited[i].options) fprintf(stderr, "   '%s' box=[%.0f,%.0f %.0fx%.0f] s=%.3f\n", qPrintable(o.spot.label), o.spot.box.x(), o.spot.box.y(), o.spot.box.width(), o.spot.box.height(), o.strength);
+        }
+    }
     for (qsizetype i = 0; i < placed.size(); ++i) {
         const auto question = definition.questions.constFind(placed[i].region.questionNumber);
         if (question != definition.questions.cend() && spots[i].size() < question->options.size())
