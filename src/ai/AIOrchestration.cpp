@@ -154,31 +154,6 @@ QString aiFirstClosingMessage(qint64 pages, qint64 errors, qint64 autoFilled)
 
 } // namespace
 
-AIStepStatus resetAIStatus(AISettingsStore& settings)
-{
-    settings.setLastErrorMessage(std::nullopt);
-    return AIStepStatus{QStringLiteral("AI has not run for this batch."), 0, 0, 0};
-}
-
-QString aiStepStartMessage(AIDetectionMode mode, bool canUseAI)
-{
-    switch (mode) {
-    case AIDetectionMode::aiFirst:
-        return canUseAI
-                   ? QStringLiteral("AI First is reading each scanned page...")
-                   : QStringLiteral("AI First needs an API key. Continuing with local review.");
-    case AIDetectionMode::hybrid:
-    case AIDetectionMode::aiReview:
-        return canUseAI
-                   ? QStringLiteral("Using AI to verify uncertain answers...")
-                   : QStringLiteral(
-                         "AI is enabled, but no API key is saved. Continuing with local review.");
-    case AIDetectionMode::localOnly:
-        break;
-    }
-    return {};
-}
-
 QCoro::Task<AIStepResult> applyAIEnhancements(AIStepContext context,
                                               QList<SurveyResponse> responses,
                                               QList<QuestionReviewItem> reviewItems)

@@ -1,6 +1,5 @@
 #include "model/AnswerSource.h"
 #include "model/SurveyConfiguration.h"
-#include "model/SurveyResponse.h"
 #include "model/SurveyTemplateDefinition.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +15,6 @@ TEST(SurveyConfiguration, ValidNeedsATitleAndAtLeastOneQuestion)
     EXPECT_FALSE(configuration.isValid());
     configuration.questionCount = -3;
     EXPECT_FALSE(configuration.isValid());
-}
-
-TEST(SurveyResponse, EqualityCoversTheAnswers)
-{
-    const SurveyResponse a{3, {}, {"Yes"}};
-    const SurveyResponse b{3, {}, {"No"}};
-    EXPECT_NE(a, b);
 }
 
 TEST(SurveyEnums, RawValuesReadBackAndUnknownTextsAreNoCase)
