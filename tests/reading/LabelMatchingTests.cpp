@@ -162,3 +162,53 @@ TEST(LabelSpots, ALabelReadWiderThanItsLettersShedsTheMark)
     EXPECT_FALSE(trimToLetters(wide, 22, 30));
     EXPECT_DOUBLE_EQ(wide.box.width(), 400);
 }
+
+TEST(LabelSpots, ATickReadAsAStrokeBeforeALabelIsNoPartOfIt)
+{
+    // "/" standing twice as tall as the print after it: a tick.
+    RecognizedTextBlock ticked = line({"Prefer", "not", "to", "answer"}, 160, 100);
+    ticked.words.prepend({QStringLiteral("/"), 0.5, QRectF(100, 85, 40, 60)});
+    const QList<LabelSpot> spots = locateLabels({ticked}, {QStringLiteral("Prefer not to answer")});
+    ASSERT_EQ(spots.size(), 1);
+    EXPECT_EQ(spots[0].box.left(), 160);
+    // A box glyph of the print's height stays with its label: its outline is print.
+    RecognizedTextBlock boxed = line({"Online", "research"}, 160, 100);
+    boxed.words.prepend({QStringLiteral("{_)}"), 0.5, QRectF(100, 98, 30, 34)});
+    const QList<LabelSpot> withBox = locateLabels({boxed}, {QStringLiteral("Online research")});
+    ASSERT_EQ(withBox.size(), 1);
+    EXPECT_EQ(withBox[0].box.left(), 100);
+}
+
+TEST(LabelSpots, AFirstWordReadWiderThanItsLettersShedsTheMark)
+{
+    // "Yes," read 136 pixels wide where its letters take about 90.
+    LabelSpot ticked{QStringLiteral("Yes, in Engineering"), QRectF(1286, 290, 462, 51), 1.0,
+                     QRectF(1286, 290, 136, 46)};
+    EXPECT_TRUE(trimToLetters(ticked, 22.7, 36));
+    EXPECT_NEAR(ticked.box.left(), 1422 - 22.7 * 3.95, 0.01);
+    EXPECT_EQ(ticked.box.right(), 1748);
+    // A first word of one letter is too short to measure by.
+    LabelSpot shortWord{QStringLiteral("A little"), QRectF(100, 100, 200, 30), 1.0,
+                        QRectF(100, 100, 90, 30)};
+    EXPECT_FALSE(trimToLetters(shortWord, 22.7, 36));
+}
+
+TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
+{
+    const QStringList grades{"5th", "6th", "7th", "8th", "9th"};
+    const auto spot = [](const char* label, double left, double top) {
+        return LabelSpot{QString::fromLatin1(label), QRectF(left, top, 60, 30), 1.0};
+    };
+    // One row: 7th lost under a ring between 6th and 8th.
+    const QList<LabelSpot> row{spot("5th", 100, 100), spot("6th", 300, 100), spot("8th", 700, 100),
+                               spot("9th", 900, 100)};
+    EXPECT_EQ(labelByPlace(row, grades, QPointF(530, 115), 30), QStringLiteral("7th"));
+    // Off every row of labels, or with two lost labels in the gap: no guess.
+    EXPECT_EQ(labelByPlace(row, grades, QPointF(530, 400), 30), std::nullopt);
+    const QList<LabelSpot> gap{spot("5th", 100, 100), spot("8th", 700, 100)};
+    EXPECT_EQ(labelByPlace(gap, grades, QPointF(400, 115), 30), std::nullopt);
+    // One column: 7th lost between 6th and 8th down the page.
+    const QList<LabelSpot> column{spot("5th", 100, 100), spot("6th", 100, 150),
+                                  spot("8th", 100, 250), spot("9th", 100, 300)};
+    EXPECT_EQ(labelByPlace(column, grades, QPointF(110, 215), 30), QStringLiteral("7th"));
+}
