@@ -47,11 +47,10 @@ QString readFile(const QString& path)
 }
 
 // Leaves one answer of every survey to a person.
-class OneDoubtPerSurvey : public SurveyExtractionService
+class OneDoubtPerSurvey : public WholeBatchReader
 {
-public:
-    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages, SurveyConfiguration, bool,
-                                                ExtractionProgress) override
+protected:
+    SurveyExtractionResult read(const QList<ScanPage>& pages) override
     {
         SurveyExtractionResult result;
         for (const ScanPage& page : pages) {
@@ -65,7 +64,7 @@ public:
             item.suggestedText = QStringLiteral("A");
             result.reviewItems.append(item);
         }
-        co_return result;
+        return result;
     }
 };
 
