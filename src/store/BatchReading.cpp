@@ -38,7 +38,21 @@ void BatchReading::pageDelivered(const QString& file)
     // Deciding whether a page needs a 300-dpi copy decodes it: off this thread.
     QFuture<QUrl> readingFile = QtConcurrent::run([scanned] { return readingFileFor(scanned); });
     m_readingFiles.insert(scanned, readingFile);
-    readingFile.then(m_context.get(), [feed = m_feed](const QUrl& file) { feed->deliver(file); });
+    m_deliveryOrder.append(scanned);
+    readingFile.then(m_context.get(), [this](const QUrl&) { handOnReadyCopies(); });
+}
+
+void BatchReading::handOnReadyCopies()
+{
+    // In delivery order, so the reader starts on the pages scanned first
+    // even when a later copy was quicker.
+    while (m_handedOn < m_deliveryOrder.size()) {
+        const QFuture<QUrl> copy = m_readingFiles.value(m_deliveryOrder[m_handedOn]);
+        if (!copy.isFinished())
+            return;
+        m_feed->deliver(copy.result());
+        ++m_handedOn;
+    }
 }
 
 QCoro::Task<SurveyExtractionResult> BatchReading::finish(QList<ScanPage> pages)

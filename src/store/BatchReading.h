@@ -43,6 +43,7 @@ public:
 
 private:
     void pageDelivered(const QString& file);
+    void handOnReadyCopies();
     void pagesRead(int read);
     void publish();
 
@@ -50,6 +51,9 @@ private:
     std::unique_ptr<QObject> m_context = std::make_unique<QObject>();
     // The file each delivered page is read from, once its copy is made.
     QHash<QUrl, QFuture<QUrl>> m_readingFiles;
+    // Delivered pages in delivery order, and how many went to the reader.
+    QList<QUrl> m_deliveryOrder;
+    qsizetype m_handedOn = 0;
     ReadingProgress m_progress;
     QElapsedTimer m_clock;
     QList<qint64> m_readTimes;

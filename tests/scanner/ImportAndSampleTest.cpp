@@ -241,6 +241,53 @@ TEST_F(SampleFeederTest, FeedsTheBundledSheetsInEveryMode)
     EXPECT_EQ(bytes(single.pages[1].fileURL.toLocalFile()), bytes(samples + "page-03.png"));
 }
 
+// At a pace, each sheet is delivered as it leaves the feeder, before the
+// pass ends. A cancel keeps the sheets of a one-pass scan fed so far and
+// pairs nothing of a manual two-sided one.
+TEST_F(SampleFeederTest, DeliversSheetsAtItsPaceAndStopsOnCancel)
+{
+    struct Case
+    {
+        const char* name;
+        DuplexMode mode;
+        int cancelAfter; // deliveries before the operator cancels; 0 never
+        int pagesKept;   // -1: the scan fails with twoSidedIncomplete
+    };
+    const int sides =
+        int(QDir(testsupport::sourceDir() + "/samples").entryList({"*.png"}, QDir::Files).size());
+    const Case cases[] = {
+        {"duplex to the end", DuplexMode::automatic, 0, sides},
+        {"duplex canceled on the first sheet", DuplexMode::automatic, 1, 2},
+        {"manual canceled during the fronts", DuplexMode::manual, 1, -1},
+        {"manual canceled during the backs", DuplexMode::manual, (sides + 1) / 2 + 1, -1},
+    };
+    // 6000 sheets a minute: 10 ms a sheet.
+    SampleScannerService paced(testsupport::sourceDir() + "/samples", scans.path(), 6000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList delivered;
+        const auto outcome = runScan(paced.scanBatch(
+            SampleScannerService::device(), configuration(c.mode, true),
+            [&](const QString& file) {
+                delivered.append(file);
+                if (delivered.size() == c.cancelAfter)
+                    paced.cancelScan();
+            }));
+        if (c.pagesKept < 0) {
+            ASSERT_TRUE(outcome.error);
+            EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+            continue;
+        }
+        ASSERT_TRUE(outcome.value) << outcome.message();
+        QStringList files;
+        for (const ScanPage& page : outcome.value->pages)
+            files.append(page.fileURL.toLocalFile());
+        EXPECT_EQ(delivered, files);
+        EXPECT_EQ(files.size(), c.pagesKept);
+        EXPECT_EQ(outcome.value->endedEarly.has_value(), c.cancelAfter > 0);
+    }
+}
+
 TEST(CompositeScannerService, ListsScannersOnlyAndRoutesBatches)
 {
     QTemporaryDir scans;
