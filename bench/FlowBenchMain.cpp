@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
@@ -151,7 +152,11 @@ int main(int argc, char** argv)
     const QCommandLineOption wholePass(
         QStringLiteral("whole-pass"),
         QStringLiteral("Read only after the pass, as before pages were read while scanning."));
-    parser.addOptions({sheets, pace, dpi, seed, workers, wholePass});
+    const QCommandLineOption generateInto(
+        QStringLiteral("generate-into"),
+        QStringLiteral("Only draw the stack into FOLDER (the benchmark runs this itself)."),
+        QStringLiteral("FOLDER"));
+    parser.addOptions({sheets, pace, dpi, seed, workers, wholePass, generateInto});
     parser.process(app);
 
     QTemporaryDir dir;
@@ -161,19 +166,31 @@ int main(int argc, char** argv)
     }
     const int sheetCount = qMax(1, parser.value(sheets).toInt());
     const double sheetsPerMinute = parser.value(pace).toDouble();
+    const QString stack = parser.isSet(generateInto) ? parser.value(generateInto)
+                                                     : dir.filePath(QStringLiteral("stack"));
+    if (parser.isSet(generateInto)) {
+        try {
+            writeSampleSet(makeSampleStack({.kind = SampleStackKind::classic,
+                                            .surveyCount = sheetCount,
+                                            .seed = parser.value(seed).toUInt(),
+                                            .dpi = parser.value(dpi).toDouble(),
+                                            .degraded = true,
+                                            .order = SampleStackOrder::duplex}),
+                           stack);
+        } catch (const SampleWriteError& error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            return 1;
+        }
+        return 0;
+    }
+    // The stack is drawn by a child process, so that the peak memory below
+    // is the flow's own.
     QElapsedTimer setupClock;
     setupClock.start();
-    const SampleSet set = makeSampleStack({.kind = SampleStackKind::classic,
-                                           .surveyCount = sheetCount,
-                                           .seed = parser.value(seed).toUInt(),
-                                           .dpi = parser.value(dpi).toDouble(),
-                                           .degraded = true,
-                                           .order = SampleStackOrder::duplex});
-    const QString stack = dir.filePath(QStringLiteral("stack"));
-    try {
-        writeSampleSet(set, stack);
-    } catch (const SampleWriteError& error) {
-        std::fprintf(stderr, "%s\n", error.what());
+    QStringList childArguments = QCoreApplication::arguments().mid(1);
+    childArguments << QStringLiteral("--generate-into") << stack;
+    if (QProcess::execute(QCoreApplication::applicationFilePath(), childArguments) != 0) {
+        std::fprintf(stderr, "The stack could not be generated.\n");
         return 1;
     }
     std::printf("stack: %d duplex sheets at %s dpi, generated in %.1f s\n", sheetCount,

@@ -9,6 +9,7 @@
 #include <QCoro/QCoroTimer>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <chrono>
@@ -58,8 +59,12 @@ SheetCopies copySheet(const QStringList& sources, const QString& folder, const Q
     SheetCopies copies;
     try {
         for (const QString& source : sources) {
+            // A scanner names its pages after the document, in its own format.
             const QString target = QDir(folder).filePath(
-                QStringLiteral("%1-%2.png").arg(stem).arg(firstNumber + copies.files.size()));
+                QStringLiteral("%1-%2.%3")
+                    .arg(stem)
+                    .arg(firstNumber + copies.files.size())
+                    .arg(QFileInfo(source).suffix().toLower()));
             copyFileAtomically(source, target);
             copies.files.append(target);
         }
@@ -94,7 +99,10 @@ QCoro::Task<ScanBatchResult> SampleScannerService::scanBatch(ScannerDevice devic
 {
     if (device.id != deviceId)
         throw ScannerServiceError(Kind::deviceUnavailable);
-    QStringList sides = QDir(m_samplesFolder).entryList({QStringLiteral("*.png")}, QDir::Files);
+    QStringList sides = QDir(m_samplesFolder)
+                            .entryList({QStringLiteral("*.png"), QStringLiteral("*.jpg"),
+                                        QStringLiteral("*.jpeg")},
+                                       QDir::Files);
     std::stable_sort(sides.begin(), sides.end(), naturalLess);
     if (sides.isEmpty())
         throw ScannerServiceError(Kind::scanProducedNoFiles);

@@ -4,9 +4,9 @@
 #include "ScannerService.h"
 
 /// The "Sample surveys" device for demonstrations without a scanner: it
-/// feeds the bundled sample pages like a feeder would. The PNG files of the
-/// samples folder, in natural order, are the sides of the stack's sheets:
-/// front, back, front, back, ...
+/// feeds the bundled sample pages like a feeder would. The PNG and JPEG
+/// files of the samples folder, in natural order, are the sides of the
+/// stack's sheets: front, back, front, back, ...
 class SampleScannerService : public ScannerService
 {
 public:

@@ -27,8 +27,15 @@ PageDelivered BatchReading::deliveryListener()
     return [this](const QString& file) { pageDelivered(file); };
 }
 
+void BatchReading::markReadingBegun()
+{
+    if (m_readTimes.isEmpty())
+        m_readTimes.append(m_clock.elapsed());
+}
+
 void BatchReading::pageDelivered(const QString& file)
 {
+    markReadingBegun();
     ++m_progress.scanned;
     m_progress.total = m_progress.scanned;
     publish();
@@ -79,6 +86,7 @@ QCoro::Task<SurveyExtractionResult> BatchReading::finish(QList<ScanPage> pages)
         for (qsizetype i = 0; i < copied.size(); ++i)
             pages[undeliveredAt[i]] = copied[i];
     }
+    markReadingBegun();
     m_progress.total = int(pages.size());
     m_progress.secondsLeft = readingSecondsLeft(m_readTimes, m_progress.total - m_progress.read);
     publish();

@@ -46,6 +46,7 @@ private:
     void handOnReadyCopies();
     void pagesRead(int read);
     void publish();
+    void markReadingBegun();
 
     std::shared_ptr<PageFeed> m_feed = std::make_shared<PageFeed>();
     std::unique_ptr<QObject> m_context = std::make_unique<QObject>();
@@ -56,6 +57,7 @@ private:
     qsizetype m_handedOn = 0;
     ReadingProgress m_progress;
     QElapsedTimer m_clock;
+    // When the reading began (its first page came), then each page read.
     QList<qint64> m_readTimes;
     Publish m_publish;
     QCoro::Task<SurveyExtractionResult> m_reading;

@@ -27,15 +27,16 @@ QString readingProgressText(const ReadingProgress& progress)
     return text;
 }
 
-std::optional<int> readingSecondsLeft(const QList<qint64>& readTimes, int pagesLeft)
+std::optional<int> readingSecondsLeft(const QList<qint64>& times, int pagesLeft)
 {
     if (pagesLeft <= 0)
         return 0;
-    if (readTimes.size() < 2)
+    if (times.size() < 2)
         return std::nullopt;
-    const QList<qint64> recent = readTimes.mid(std::max<qsizetype>(0, readTimes.size() - kPaceWindow));
+    // The span starts before the window's first page: workers that finish
+    // together would otherwise seem to read in no time at all.
+    const QList<qint64> recent = times.mid(std::max<qsizetype>(0, times.size() - kPaceWindow - 1));
     const double span = double(recent.last() - recent.first());
-    // Pages that finished together give no pace yet.
     if (span <= 0)
         return std::nullopt;
     const double perPage = span / double(recent.size() - 1);

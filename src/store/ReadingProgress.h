@@ -13,7 +13,7 @@ struct ReadingProgress
     // Pages to read: those delivered while the feeder runs, the batch's
     // pages once it has stopped.
     int total = 0;
-    // Reading time left at the pace of the last pages, once two were read.
+    // Reading time left at the pace of the last pages, once one was read.
     std::optional<int> secondsLeft = {};
 
     bool operator==(const ReadingProgress&) const = default;
@@ -27,6 +27,7 @@ QString scanProgressText(const ReadingProgress& progress);
 QString readingProgressText(const ReadingProgress& progress);
 
 // Whole seconds (rounded up) to read `pagesLeft` more pages at the pace of
-// the last few reads, given when each page was read (milliseconds on one
-// clock, in order). Nothing before two pages were read; 0 with none left.
-std::optional<int> readingSecondsLeft(const QList<qint64>& readTimes, int pagesLeft);
+// the last few pages, given when the reading began and then when each page
+// was read (milliseconds on one clock, in order). Nothing before a page was
+// read; 0 with none left.
+std::optional<int> readingSecondsLeft(const QList<qint64>& times, int pagesLeft);

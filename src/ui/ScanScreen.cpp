@@ -227,15 +227,12 @@ QWidget* ScanScreen::buildProgressCard()
     top->addWidget(m_captured);
     top->addStretch();
     card->body()->addLayout(top);
-    auto* feeder = makeRow(10);
     m_feederNote = theme::label(QStringLiteral("Scanning until the feeder is done"),
                                 QStringLiteral("caption"), card);
-    feeder->addWidget(m_feederNote);
+    card->body()->addWidget(m_feederNote);
     m_scanCounts = theme::label(QString(), QStringLiteral("heading"), card);
     m_scanCounts->setObjectName(QStringLiteral("scanProgress"));
-    feeder->addWidget(m_scanCounts);
-    feeder->addStretch();
-    card->body()->addLayout(feeder);
+    card->body()->addWidget(m_scanCounts);
     m_reading = new QProgressBar(card);
     m_reading->setObjectName(QStringLiteral("readingProgress"));
     card->body()->addWidget(m_reading);

@@ -13,12 +13,13 @@ TEST(ReadingProgress, TimeLeftFollowsThePaceOfTheLastPages)
     };
     const Case cases[] = {
         {"nothing left", {}, 0, 0},
-        {"one page gives no pace", {1000}, 5, std::nullopt},
-        {"pages that finished together give none", {1000, 1000}, 5, std::nullopt},
+        {"nothing read yet", {0}, 5, std::nullopt},
         {"half a second a page", {0, 500, 1000}, 5, 3},
+        // Two workers finish together: the pace counts from the start.
+        {"pages that finished together", {0, 3000, 3000}, 10, 15},
         // A slow start while the feeder set the pace is forgotten.
-        {"last eight reads only",
-         {0, 10000, 20000, 20500, 21000, 21500, 22000, 22500, 23000, 23500},
+        {"the last eight pages only",
+         {0, 10000, 20000, 20500, 21000, 21500, 22000, 22500, 23000, 23500, 24000},
          10,
          5},
     };
