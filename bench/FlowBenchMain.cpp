@@ -61,13 +61,13 @@ public:
     QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device, SurveyConfiguration configuration,
                                            PageDelivered delivered) override
     {
-        auto scan = m_inner->scanBatch(
-            std::move(device), std::move(configuration), [this, delivered](const QString& file) {
-                deliveries.append(m_clock->nsecsElapsed() / 1e9);
-                lastDelivery = QDateTime::currentDateTime();
-                if (!m_wholePass && delivered)
-                    delivered(file);
-            });
+        auto scan = m_inner->scanBatch(std::move(device), std::move(configuration),
+                                       [this, delivered](const QString& file) {
+                                           deliveries.append(m_clock->nsecsElapsed() / 1e9);
+                                           lastDelivery = QDateTime::currentDateTime();
+                                           if (!m_wholePass && delivered)
+                                               delivered(file);
+                                       });
         ScanBatchResult result = co_await std::move(scan);
         co_return result;
     }
@@ -103,13 +103,13 @@ QCoro::Task<> runBatch(SurveyScanStore& store, const QElapsedTimer& clock, Batch
                 times.readAtLastDelivery = store.readingProgress().read;
         });
     int read = 0;
-    const QMetaObject::Connection reads = QObject::connect(
-        &store, &SurveyScanStore::readingProgressChanged, &store,
-        [&](const ReadingProgress& progress) {
-            if (progress.read > read)
-                times.lastReadAt = clock.nsecsElapsed() / 1e9;
-            read = progress.read;
-        });
+    const QMetaObject::Connection reads =
+        QObject::connect(&store, &SurveyScanStore::readingProgressChanged, &store,
+                         [&](const ReadingProgress& progress) {
+                             if (progress.read > read)
+                                 times.lastReadAt = clock.nsecsElapsed() / 1e9;
+                             read = progress.read;
+                         });
     auto batch = store.startScanBatch();
     co_await std::move(batch);
     QObject::disconnect(stages);

@@ -152,8 +152,7 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
             if (!timeLeftCaptured && store->stage() == ScanStage::extracting &&
                 progress.secondsLeft && progress.read < progress.total) {
                 timeLeftCaptured = true;
-                save(window, folder.filePath(QStringLiteral("00-scan-reading-time-left.png")),
-                     err);
+                save(window, folder.filePath(QStringLiteral("00-scan-reading-time-left.png")), err);
             }
         });
     co_await store->startScanBatch();

@@ -92,11 +92,9 @@ QString missingRecognitionModelText()
         .arg(QDir(tessdataPath()).filePath(QStringLiteral("eng.traineddata")));
 }
 
-QCoro::Task<SurveyExtractionResult>
-VisionSurveyExtractionService::extract(std::shared_ptr<PageFeed> feed,
-                                       SurveyConfiguration configuration,
-                                       bool includeAllQuestionReviewItems,
-                                       ExtractionProgress progress)
+QCoro::Task<SurveyExtractionResult> VisionSurveyExtractionService::extract(
+    std::shared_ptr<PageFeed> feed, SurveyConfiguration configuration,
+    bool includeAllQuestionReviewItems, ExtractionProgress progress)
 {
     const ReadingSetup setup = makeReadingSetup(configuration, includeAllQuestionReviewItems);
     FeedReading reading(setup, m_workers.get(), std::move(progress));
@@ -115,8 +113,10 @@ VisionSurveyExtractionService::extract(std::shared_ptr<PageFeed> feed,
     co_await allRead;
     const QList<PageReading> readings = reading.readingsOf(pages);
     // Crops are written here: off the interface thread.
-    QFuture<SurveyExtractionResult> folding = QtConcurrent::run(
-        m_driver.get(), [pages, readings, setup] { return foldPageReadings(pages, readings, setup); });
+    QFuture<SurveyExtractionResult> folding =
+        QtConcurrent::run(m_driver.get(), [pages, readings, setup] {
+            return foldPageReadings(pages, readings, setup);
+        });
     SurveyExtractionResult result = co_await folding;
     if (reading.modelMissing())
         result.problems.prepend(missingRecognitionModelText());

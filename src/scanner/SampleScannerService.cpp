@@ -60,11 +60,11 @@ SheetCopies copySheet(const QStringList& sources, const QString& folder, const Q
     try {
         for (const QString& source : sources) {
             // A scanner names its pages after the document, in its own format.
-            const QString target = QDir(folder).filePath(
-                QStringLiteral("%1-%2.%3")
-                    .arg(stem)
-                    .arg(firstNumber + copies.files.size())
-                    .arg(QFileInfo(source).suffix().toLower()));
+            const QString target =
+                QDir(folder).filePath(QStringLiteral("%1-%2.%3")
+                                          .arg(stem)
+                                          .arg(firstNumber + copies.files.size())
+                                          .arg(QFileInfo(source).suffix().toLower()));
             copyFileAtomically(source, target);
             copies.files.append(target);
         }
@@ -99,10 +99,10 @@ QCoro::Task<ScanBatchResult> SampleScannerService::scanBatch(ScannerDevice devic
 {
     if (device.id != deviceId)
         throw ScannerServiceError(Kind::deviceUnavailable);
-    QStringList sides = QDir(m_samplesFolder)
-                            .entryList({QStringLiteral("*.png"), QStringLiteral("*.jpg"),
-                                        QStringLiteral("*.jpeg")},
-                                       QDir::Files);
+    QStringList sides =
+        QDir(m_samplesFolder)
+            .entryList({QStringLiteral("*.png"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")},
+                       QDir::Files);
     std::stable_sort(sides.begin(), sides.end(), naturalLess);
     if (sides.isEmpty())
         throw ScannerServiceError(Kind::scanProducedNoFiles);
@@ -112,13 +112,13 @@ QCoro::Task<ScanBatchResult> SampleScannerService::scanBatch(ScannerDevice devic
     m_canceled = false;
     const PageNumbering numbering =
         pageNumberingFor(configuration.duplexMode, configuration.scanBothSides);
-    const QString folder = createBatchFolder(m_scanRoot, configuration.title,
-                                             QDateTime::currentSecsSinceEpoch());
+    const QString folder =
+        createBatchFolder(m_scanRoot, configuration.title, QDateTime::currentSecsSinceEpoch());
     using namespace std::chrono;
-    const auto sheetInterval = m_sheetsPerMinute > 0
-                                   ? duration_cast<steady_clock::duration>(
-                                         duration<double>(60.0 / m_sheetsPerMinute))
-                                   : steady_clock::duration::zero();
+    const auto sheetInterval =
+        m_sheetsPerMinute > 0
+            ? duration_cast<steady_clock::duration>(duration<double>(60.0 / m_sheetsPerMinute))
+            : steady_clock::duration::zero();
     auto nextSheet = steady_clock::now();
     QList<QStringList> passes;
     for (const SamplePass& pass : samplePasses(sides, numbering)) {
@@ -154,9 +154,8 @@ QCoro::Task<ScanBatchResult> SampleScannerService::scanBatch(ScannerDevice devic
         const ScannerServiceError canceled(Kind::scanCanceled);
         if (numbering == PageNumbering::manualTwoSided) {
             if (passes.size() == 1 && !passes[0].isEmpty())
-                throw ScannerServiceError(
-                    Kind::twoSidedIncomplete,
-                    frontsStoppedText(passes[0].size(), canceled, folder));
+                throw ScannerServiceError(Kind::twoSidedIncomplete,
+                                          frontsStoppedText(passes[0].size(), canceled, folder));
             if (passes.size() == 2)
                 throw ScannerServiceError(
                     Kind::twoSidedIncomplete,

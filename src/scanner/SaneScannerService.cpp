@@ -351,7 +351,6 @@ QCoro::Task<SaneScannerService::PassOutcome> SaneScannerService::runPass(QString
             outcome.files.append(event->file);
             if (m_delivered)
                 m_delivered(event->file);
-            Q_EMIT pageScanned(event->file);
             break;
         case ScanPassEvent::Kind::finished:
             co_return outcome;

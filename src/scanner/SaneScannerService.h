@@ -73,9 +73,6 @@ public:
     // The SANE entries of the last discovery that answered.
     QList<ScannerDevice> knownDevices() const { return m_known; }
 
-Q_SIGNALS:
-    void pageScanned(const QString& file);
-
 private:
     QCoro::Task<QList<ScannerDevice>> discoverSaneDevices();
     // The files of one pass, and why it stopped early when it did.

@@ -18,7 +18,8 @@ QString readingProgressText(const ReadingProgress& progress)
 {
     const int total = std::max(progress.total, 0);
     const int read = std::clamp(progress.read, 0, total);
-    QString text = QStringLiteral("Reading page %1 of %2").arg(std::min(read + 1, total)).arg(total);
+    QString text =
+        QStringLiteral("Reading page %1 of %2").arg(std::min(read + 1, total)).arg(total);
     if (progress.secondsLeft && *progress.secondsLeft > 0) {
         const int seconds = *progress.secondsLeft;
         text += seconds < 60 ? QStringLiteral(" · about %1 s left").arg(seconds)

@@ -393,8 +393,9 @@ TEST_F(RenderedPages, PagesDeliveredOutOfOrderGiveTheWholeBatchResult)
     VisionSurveyExtractionService reader(2);
     auto feed = std::make_shared<PageFeed>();
     QList<QPair<int, int>> progress;
-    auto reading = reader.extract(feed, SurveyConfiguration(), false,
-                                  [&](int read, int total) { progress.append({read, total}); });
+    auto reading = reader.extract(feed, SurveyConfiguration(), false, [&](int read, int total) {
+        progress.append({read, total});
+    });
     for (qsizetype i = pages.size() - 1; i >= 0; --i)
         feed->deliver(pages[i].fileURL);
     while (progress.size() < 2)

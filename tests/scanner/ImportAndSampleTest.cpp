@@ -267,8 +267,7 @@ TEST_F(SampleFeederTest, DeliversSheetsAtItsPaceAndStopsOnCancel)
         SCOPED_TRACE(c.name);
         QStringList delivered;
         const auto outcome = runScan(paced.scanBatch(
-            SampleScannerService::device(), configuration(c.mode, true),
-            [&](const QString& file) {
+            SampleScannerService::device(), configuration(c.mode, true), [&](const QString& file) {
                 delivered.append(file);
                 if (delivered.size() == c.cancelAfter)
                     paced.cancelScan();

@@ -348,9 +348,9 @@ TEST_F(StoreBatch, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
     scanner.gate = &feederStops;
     QList<std::tuple<int, int, int>> counts; // scanned, read, total
     QObject::connect(&store, &SurveyScanStore::readingProgressChanged, &store,
-            [&](const ReadingProgress& progress) {
-                counts.append({progress.scanned, progress.read, progress.total});
-            });
+                     [&](const ReadingProgress& progress) {
+                         counts.append({progress.scanned, progress.read, progress.total});
+                     });
     auto running = store.startScanBatch();
     while (store.readingProgress().read < 6)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

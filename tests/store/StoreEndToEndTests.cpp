@@ -186,8 +186,8 @@ TEST_F(StoreEndToEnd, ReadingWhileScanningGivesTheWholePassResult)
 {
     const SampleSet set = makeSampleSet(1, 13, 300, true, SampleStackOrder::duplex);
     const ScanBatchResult batch = duplexBatch(renderStack(set, QStringLiteral("stack")));
-    const auto run = [&](SurveyScanStore& target, FakeScannerService& feeder,
-                         FakeFilePanels& files, const QString& name, bool streamed) {
+    const auto run = [&](SurveyScanStore& target, FakeScannerService& feeder, FakeFilePanels& files,
+                         const QString& name, bool streamed) {
         files.answers.enqueue(path(name + QStringLiteral(".twk")));
         target.saveProjectAs();
         files.answers.enqueue(path(name + QStringLiteral(".csv")));
@@ -216,8 +216,8 @@ TEST_F(StoreEndToEnd, ReadingWhileScanningGivesTheWholePassResult)
     QCoro::waitFor(wholePassStore.refreshScanners());
 
     const BatchOutcome streamed = run(store, scanner, panels, QStringLiteral("streamed"), true);
-    const BatchOutcome wholePass = run(wholePassStore, wholePassScanner, wholePassPanels,
-                                       QStringLiteral("whole-pass"), false);
+    const BatchOutcome wholePass =
+        run(wholePassStore, wholePassScanner, wholePassPanels, QStringLiteral("whole-pass"), false);
     EXPECT_EQ(streamed.pages.size(), 2);
     EXPECT_EQ(streamed.responses.size(), 1);
     EXPECT_EQ(streamed.csv.count(QLatin1Char('\n')), 1 + 1 + 2);
