@@ -1,6 +1,7 @@
 // tallywicket-bench: reads generated survey stacks the way `tallywicket-cli
 // read --sides duplex` does and prints accuracy, speed and memory.
 #include "BenchScoring.h"
+#include "RecognitionBaseline.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "scanner/PageNumbering.h"
 
@@ -89,8 +90,21 @@ struct SetSummary
     double secondsPerPage = 0;
 };
 
+// The reader's seconds per page beside one plain recognition pass over the
+// same files, measured right after it.
+void printBaseline(const QStringList& files, double readerSecondsPerPage)
+{
+    const double plain = tesseractSecondsPerPage(files);
+    if (plain <= 0) {
+        std::printf("  tesseract pass: could not be run\n");
+        return;
+    }
+    std::printf("  tesseract pass (one thread): %.3f s/page; reader/tesseract = %.2f\n", plain,
+                readerSecondsPerPage / plain);
+}
+
 SetSummary runStack(const StackPlan& plan, int surveys, double dpi, int jobs, bool details,
-                    bool singleTiming, const QString& folder)
+                    bool singleTiming, bool baseline, const QString& folder)
 {
     QElapsedTimer clock;
     clock.start();
@@ -101,7 +115,8 @@ SetSummary runStack(const StackPlan& plan, int surveys, double dpi, int jobs, bo
                                            .degraded = plan.degraded,
                                            .order = SampleStackOrder::duplex});
     QList<QStringList> passes;
-    for (const QString& path : writeSampleSet(set, folder))
+    const QStringList files = writeSampleSet(set, folder);
+    for (const QString& path : files)
         passes.append({path}); // one pass each keeps the order given, as the command line does
     const QList<ScanPage> pages = makePages(passes, PageNumbering::automaticDuplex);
     std::printf("== %s: %s stack, seed %u, %d surveys, %lld pages (generated in %.1f s)\n",
@@ -119,6 +134,8 @@ SetSummary runStack(const StackPlan& plan, int surveys, double dpi, int jobs, bo
                 "pages %lld\n",
                 jobs, perPage, all.medianSecondsPerPage, all.totalSeconds,
                 qint64(all.result.skippedPages.size()));
+    if (baseline)
+        printBaseline(files, perPage);
 
     const AccuracyScore score = scoreReading(set, all.result);
     printTally("  ", QStringLiteral("choice cells"), score.choice);
@@ -188,8 +205,17 @@ int main(int argc, char** argv)
     const QCommandLineOption skipSingle(
         QStringLiteral("skip-single"),
         QStringLiteral("Leave out the one-worker timing of the classic clean set."));
+    const QCommandLineOption baseline(
+        QStringLiteral("baseline"),
+        QStringLiteral("Also time one single-threaded `tesseract PAGE -` pass over each set's "
+                       "pages and print the reader's time against it."));
     parser.addOptions(
-        {surveys, sets, tuningSeed, heldOutSeed, dpi, jobs, details, keep, skipSingle});
+        {surveys, sets, tuningSeed, heldOutSeed, dpi, jobs, details, keep, skipSingle, baseline});
+    parser.addPositionalArgument(
+        QStringLiteral("pages"),
+        QStringLiteral("Page files to time instead of the sets (no scoring), with the "
+                       "tesseract pass beside them."),
+        QStringLiteral("[PAGE...]"));
     parser.process(app);
     const int count = qMax(1, parser.value(surveys).toInt());
     const int workers = qMax(1, parser.value(jobs).toInt());
@@ -216,6 +242,21 @@ int main(int argc, char** argv)
         chosen.append(*it);
     }
 
+    if (const QStringList files = parser.positionalArguments(); !files.isEmpty()) {
+        QList<QStringList> passes;
+        for (const QString& file : files)
+            passes.append({file});
+        const QList<ScanPage> pages = makePages(passes, PageNumbering::automaticDuplex);
+        const Timing reading = timeReading(pages, workers);
+        const double perPage = reading.totalSeconds / double(pages.size());
+        std::printf("%lld pages, %d workers: %.3f s/page overall, skipped pages %lld\n",
+                    qint64(pages.size()), workers, perPage,
+                    qint64(reading.result.skippedPages.size()));
+        printBaseline(files, perPage);
+        std::printf("peak memory: %.0f MiB\n", peakMemoryMiB());
+        return 0;
+    }
+
     QList<SetSummary> summaries;
     for (const StackPlan& plan : chosen) {
         QTemporaryDir scratch;
@@ -224,7 +265,7 @@ int main(int argc, char** argv)
         const bool single =
             plan.name == QLatin1String("classic-clean") && !parser.isSet(skipSingle);
         summaries.append(runStack(plan, count, parser.value(dpi).toDouble(), workers,
-                                  parser.isSet(details), single, folder));
+                                  parser.isSet(details), single, parser.isSet(baseline), folder));
     }
 
     std::printf("\n== summary (%d surveys per set)\n", count);

@@ -5,6 +5,8 @@
 #include "TextRecognizer.h"
 
 #include <algorithm>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 double readabilityScore(const QList<RecognizedTextBlock>& blocks, const QSizeF& page,
                         qint64 questionCount)
@@ -56,4 +58,55 @@ OrientationChoice bestReadableImage(const QImage& image, qint64 questionCount,
         best = turned ? OrientationChoice{*turned, best.quarterTurns} : OrientationChoice{image, 0};
     }
     return best;
+}
+
+namespace {
+// How much of the binary image's ink closes into words running along the
+// kernel's direction: the summed length of pieces at least three times as
+// long as they are thick and of a word's thickness (printed rules are too
+// thin).
+double wordRunLength(const cv::Mat& ink, bool acrossRows)
+{
+    const int side = std::max(ink.cols, ink.rows);
+    const int reach = std::max(3, side / 120);
+    const cv::Mat kernel = cv::getStructuringElement(
+        cv::MORPH_RECT, acrossRows ? cv::Size(reach, 1) : cv::Size(1, reach));
+    cv::Mat closed;
+    cv::morphologyEx(ink, closed, cv::MORPH_CLOSE, kernel);
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(closed, labels, stats, centroids, 8);
+    double total = 0;
+    for (int i = 1; i < count; ++i) {
+        const int w = stats.at<int>(i, cv::CC_STAT_WIDTH);
+        const int h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        const int along = acrossRows ? w : h;
+        const int thick = acrossRows ? h : w;
+        if (thick >= 4 && thick <= side / 40 && along >= 3 * thick)
+            total += along;
+    }
+    return total;
+}
+} // namespace
+
+PrintAxis printAxis(const QImage& image)
+{
+    if (image.isNull())
+        return PrintAxis::unclear;
+    const QImage small =
+        downscaledForJudging(image, 850).image.convertToFormat(QImage::Format_Grayscale8);
+    if (small.isNull() || small.width() < 40 || small.height() < 40)
+        return PrintAxis::unclear;
+    const cv::Mat grey(small.height(), small.width(), CV_8U, const_cast<uchar*>(small.constBits()),
+                       size_t(small.bytesPerLine()));
+    cv::Mat ink;
+    cv::threshold(grey, ink, 0, 255, cv::THRESH_BINARY_INV | cv::THRESH_OTSU);
+    const double across = wordRunLength(ink, true);
+    const double down = wordRunLength(ink, false);
+    // A handful of words is too little to tell by.
+    const double enough = 0.5 * std::max(small.width(), small.height());
+    if (across >= enough && across >= 2.5 * down)
+        return PrintAxis::across;
+    if (down >= enough && down >= 2.5 * across)
+        return PrintAxis::down;
+    return PrintAxis::unclear;
 }

@@ -25,3 +25,15 @@ struct OrientationChoice
 // costs a fraction of the recognition time; 0 judges at full size.
 OrientationChoice bestReadableImage(const QImage& image, qint64 questionCount,
                                     TextRecognizer& recognizer, int judgeMaxSide = 850);
+
+// Which way the print's lines run, judged from a small copy of the page
+// without recognition: across (the page upright or upside down), down (the
+// page turned a quarter either way), or unclear (little print, or as much
+// each way).
+enum class PrintAxis
+{
+    across,
+    down,
+    unclear
+};
+PrintAxis printAxis(const QImage& image);

@@ -123,27 +123,6 @@ PageInk::PageInk(const QImage& image) : m_data(std::make_unique<Data>())
 
 PageInk::~PageInk() = default;
 
-int PageInk::width() const
-{
-    return m_data->levelled.cols;
-}
-
-int PageInk::height() const
-{
-    return m_data->levelled.rows;
-}
-
-QImage PageInk::levelled() const
-{
-    const cv::Mat& m = m_data->levelled;
-    if (m.empty())
-        return {};
-    QImage out(m.cols, m.rows, QImage::Format_Grayscale8);
-    for (int y = 0; y < m.rows; ++y)
-        std::copy_n(m.ptr<uchar>(y), m.cols, out.scanLine(y));
-    return out;
-}
-
 void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& printLines,
                        double printHeight)
 {

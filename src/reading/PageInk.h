@@ -34,9 +34,6 @@ public:
     PageInk(const PageInk&) = delete;
     PageInk& operator=(const PageInk&) = delete;
 
-    int width() const;
-    int height() const;
-
     // Takes out the printed lines (check-box sides, write-in rules, answer
     // boxes: straight runs longer than most letters), so that a tick or
     // cross touching a box, or writing touching a rule, stands on its own;
@@ -58,9 +55,6 @@ public:
 
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
-
-    // The levelled grey page: paper 255.
-    QImage levelled() const;
 
 private:
     struct Data;

@@ -234,13 +234,42 @@ QRectF cropFor(const QRectF& rect, const QSize& image, double grow)
 }
 } // namespace
 
+namespace {
+QRectF scaledRect(const QRectF& rect, double factor)
+{
+    return QRectF(rect.x() * factor, rect.y() * factor, rect.width() * factor,
+                  rect.height() * factor);
+}
+} // namespace
+
+QList<RecognizedTextBlock> pageText(const QImage& image, TextRecognizer& recognizer)
+{
+    // Print reads as well at 200 dpi as at 300, and layout analysis costs
+    // by the pixel: larger pages are recognised on a smaller copy and the
+    // boxes mapped back.
+    const ScaledImage small = downscaledForJudging(image, kRecognitionMaxSide);
+    const std::optional<QImage> contrast = highContrastImage(small.image);
+    QList<RecognizedTextBlock> blocks =
+        recognizer.recognizeText(contrast ? *contrast : small.image);
+    if (small.scaleBack != 1.0)
+        for (RecognizedTextBlock& block : blocks) {
+            block.pixelBounds = scaledRect(block.pixelBounds, small.scaleBack);
+            for (TextWord& word : block.words)
+                word.box = scaledRect(word.box, small.scaleBack);
+        }
+    return blocks;
+}
+
 QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
                                  TextRecognizer& recognizer)
 {
+    return readRegions(image, pageText(image, recognizer), setup, recognizer);
+}
+
+QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedTextBlock>& blocks,
+                                 const ReadingSetup& setup, TextRecognizer& recognizer)
+{
     const SurveyTemplateDefinition& definition = setup.definition;
-    const std::optional<QImage> contrast = highContrastImage(image);
-    const QList<RecognizedTextBlock> blocks =
-        recognizer.recognizeText(contrast ? *contrast : image);
     const QSizeF size(image.size());
     const double h = printHeightOf(blocks);
     const QList<QuestionAnchor> anchors =
@@ -440,15 +469,56 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     return readings;
 }
 
+namespace {
+// A reading that leaves no doubt the page stood the right way up: questions
+// of the template found by their wording, or next to no print at all (a
+// blank back reads the same either way).
+bool readsUpright(const QList<RecognizedTextBlock>& blocks, const ReadingSetup& setup)
+{
+    if (blocks.size() < 3)
+        return true;
+    const qsizetype anchors =
+        templateQuestionAnchors(blocks, setup.definition, setup.questionCount).size();
+    return anchors >= 2 || (anchors == 1 && averageConfidence(blocks) >= 0.7);
+}
+} // namespace
+
 PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecognizer& recognizer)
 {
     const DecodedPage decoded = decodePageImage(page.fileURL);
     if (decoded.image.isNull())
         return {decoded.failureReason, {}};
-    const OrientationChoice upright =
-        bestReadableImage(decoded.image, setup.questionCount, recognizer, setup.judgeMaxSide);
+    const PrintAxis axis = printAxis(decoded.image);
+    if (axis == PrintAxis::unclear) {
+        // Little print, or as much each way: every turn is judged on a small
+        // copy by how well it reads.
+        const OrientationChoice upright =
+            bestReadableImage(decoded.image, setup.questionCount, recognizer, setup.judgeMaxSide);
+        const QImage level = straightenedImage(upright.image, -printSkewDegrees(upright.image));
+        return {{}, readRegions(level, setup, recognizer)};
+    }
+    // The lines' direction leaves two turns; the reading pass itself tells
+    // them apart, and the page is read a second time only when the first
+    // turn does not read as the template.
+    const std::optional<QImage> turned =
+        rotatedImage(decoded.image, axis == PrintAxis::across ? 0 : 1);
+    if (!turned)
+        return {QStringLiteral("not enough memory to turn the page"), {}};
     // A page fed a little askew makes a long label's box taller than its
-    // print, which moves the check box sought beside it: read it level.
-    const double skew = printSkewDegrees(upright.image);
-    return {{}, readRegions(straightenedImage(upright.image, -skew), setup, recognizer)};
+    // print, which moves the check box sought beside it: read it level. The
+    // tilt stays the same when the page is turned over.
+    QImage level = straightenedImage(*turned, -printSkewDegrees(*turned));
+    QList<RecognizedTextBlock> blocks = pageText(level, recognizer);
+    if (!readsUpright(blocks, setup)) {
+        if (const std::optional<QImage> over = rotatedImage(level, 2)) {
+            QList<RecognizedTextBlock> overBlocks = pageText(*over, recognizer);
+            const QSizeF size(level.size());
+            if (readabilityScore(overBlocks, size, setup.questionCount) >
+                readabilityScore(blocks, size, setup.questionCount)) {
+                level = *over;
+                blocks = std::move(overBlocks);
+            }
+        }
+    }
+    return {{}, readRegions(level, blocks, setup, recognizer)};
 }

@@ -65,5 +65,16 @@ struct PageReading
 QList<RegionReading> readRegions(const QImage& orientedImage, const ReadingSetup& setup,
                                  TextRecognizer& recognizer);
 
+// The same, from the page's text lines already recognised.
+QList<RegionReading> readRegions(const QImage& orientedImage,
+                                 const QList<RecognizedTextBlock>& blocks,
+                                 const ReadingSetup& setup, TextRecognizer& recognizer);
+
+// The page's text lines as the reader recognises them: on a high-contrast
+// copy whose longer side is at most kRecognitionMaxSide (a letter page at
+// 200 dpi), with boxes in the image's pixels.
+constexpr int kRecognitionMaxSide = 2200;
+QList<RecognizedTextBlock> pageText(const QImage& image, TextRecognizer& recognizer);
+
 // Decodes the page file, turns it upright and reads its regions.
 PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecognizer& recognizer);

@@ -1,3 +1,4 @@
+#include "reading/Orientation.h"
 #include "reading/PageImages.h"
 
 #include <QFont>
@@ -50,4 +51,25 @@ TEST(PageSkew, LevelEnoughOrBlankPagesStayAsTheyAre)
     const QImage turned = straightenedImage(page, 2);
     EXPECT_EQ(turned.size(), page.size());
     EXPECT_EQ(turned.pixelColor(1, 1), QColor(Qt::white));
+}
+
+TEST(PageSkew, PrintLinesTellWhichWayThePageLies)
+{
+    const QImage page = printedPage(1.3);
+    EXPECT_EQ(printAxis(page), PrintAxis::across);
+    EXPECT_EQ(printAxis(*rotatedImage(page, 2)), PrintAxis::across);
+    EXPECT_EQ(printAxis(*rotatedImage(page, 1)), PrintAxis::down);
+    EXPECT_EQ(printAxis(*rotatedImage(page, 3)), PrintAxis::down);
+    // Too little print to tell: every turn is then tried.
+    QImage sparse(1275, 1650, QImage::Format_RGB32);
+    sparse.fill(Qt::white);
+    QPainter painter(&sparse);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(22);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(120, 150, QStringLiteral("Thank you"));
+    painter.end();
+    EXPECT_EQ(printAxis(sparse), PrintAxis::unclear);
+    EXPECT_EQ(printAxis(QImage()), PrintAxis::unclear);
 }
