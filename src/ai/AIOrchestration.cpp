@@ -115,6 +115,8 @@ QuestionReviewItem aiFirstReviewItem(const AIStepContext& context, const AIPageA
     item.surveyNumber = page.surveyNumber;
     item.pageNumber = page.pageNumber;
     item.questionNumber = answer.questionNumber;
+    // The model read the page file as it is: that is the page the view shows.
+    item.pageURL = page.fileURL;
 
     if (localCrop && localCrop->isLocalFile() && QFileInfo::exists(localCrop->toLocalFile())) {
         item.imageURL = *localCrop;
@@ -151,31 +153,6 @@ QString aiFirstClosingMessage(qint64 pages, qint64 errors, qint64 autoFilled)
 }
 
 } // namespace
-
-AIStepStatus resetAIStatus(AISettingsStore& settings)
-{
-    settings.setLastErrorMessage(std::nullopt);
-    return AIStepStatus{QStringLiteral("AI has not run for this batch."), 0, 0, 0};
-}
-
-QString aiStepStartMessage(AIDetectionMode mode, bool canUseAI)
-{
-    switch (mode) {
-    case AIDetectionMode::aiFirst:
-        return canUseAI
-                   ? QStringLiteral("AI First is reading each scanned page...")
-                   : QStringLiteral("AI First needs an API key. Continuing with local review.");
-    case AIDetectionMode::hybrid:
-    case AIDetectionMode::aiReview:
-        return canUseAI
-                   ? QStringLiteral("Using AI to verify uncertain answers...")
-                   : QStringLiteral(
-                         "AI is enabled, but no API key is saved. Continuing with local review.");
-    case AIDetectionMode::localOnly:
-        break;
-    }
-    return {};
-}
 
 QCoro::Task<AIStepResult> applyAIEnhancements(AIStepContext context,
                                               QList<SurveyResponse> responses,
@@ -322,6 +299,7 @@ QCoro::Task<AIStepResult> applyAIFirstPageExtraction(AIStepContext context,
                 item.suggestedText = QLatin1String(kBlankAnswer);
                 item.confidence = 0;
                 item.imageURL = page.fileURL;
+                item.pageURL = page.fileURL;
                 item.reviewNote = QStringLiteral("AI First could not read this page: ") + *failure;
                 reviewItems << item;
             }

@@ -47,13 +47,6 @@ struct AIStepResult
     AIStepStatus status;
 };
 
-// "AI has not run for this batch.", zero counters; clears the settings'
-// last error.
-AIStepStatus resetAIStatus(AISettingsStore& settings);
-
-// The store's status line before the AI step of a batch; empty in local-only mode.
-QString aiStepStartMessage(AIDetectionMode mode, bool canUseAI);
-
 // Hybrid and AI Review: sends up to the batch limit of review items, four at
 // a time, and writes or attaches the answers.
 QCoro::Task<AIStepResult> applyAIEnhancements(AIStepContext context,

@@ -4,8 +4,11 @@
 #include "ai/AISettingsStore.h"
 #include "scanner/SampleScannerService.h"
 #include "store/SurveyScanStore.h"
+#include "ui/AnswersScreen.h"
+#include "ui/AnswersTableModel.h"
 #include "ui/AppSection.h"
 #include "ui/MainWindow.h"
+#include "ui/PageView.h"
 #include "ui/ReviewScreen.h"
 #include "ui/SettingsWindow.h"
 #include "ui/ShortcutsWindow.h"
@@ -18,10 +21,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QTableView>
 #include <QTextStream>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 
 namespace {
 
@@ -67,12 +72,23 @@ QPalette darkDesktopPalette()
     return palette;
 }
 
+// Milliseconds of this thread's processor time so far: on a busy machine the
+// clock on the wall also counts other programs' turns.
+double threadMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 // Milliseconds an item change takes on the review screen: moving to the
 // next item, and applying one (Enter) until the next is shown.
-void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStream& out)
+void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStream& out,
+                        const QString& condition)
 {
     QList<double> moves;
     QList<double> applies;
+    QList<double> appliesWorked;
     QElapsedTimer clock;
     for (int i = 0; i < 10 && store->reviewItems().size() > 1; ++i) {
         clock.start();
@@ -86,9 +102,11 @@ void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStrea
                 store->updateReviewItem(item, QStringLiteral("N/A"));
         }
         clock.start();
+        const double worked = threadMilliseconds();
         review->editor()->apply();
         QCoreApplication::processEvents();
         applies.append(clock.nsecsElapsed() / 1e6);
+        appliesWorked.append(threadMilliseconds() - worked);
     }
     const auto median = [](QList<double> values) {
         if (values.isEmpty())
@@ -96,9 +114,14 @@ void logItemChangeTimes(ReviewScreen* review, SurveyScanStore* store, QTextStrea
         std::sort(values.begin(), values.end());
         return values.at(values.size() / 2);
     };
-    out << "Between review items: next item " << QString::number(median(moves), 'f', 1)
-        << " ms, Enter to next item " << QString::number(median(applies), 'f', 1)
-        << " ms (medians of " << moves.size() << " and " << applies.size() << ")" << Qt::endl;
+    out << "Between review items (" << condition << "): next item "
+        << QString::number(median(moves), 'f', 1) << " ms, Enter to next item "
+        << QString::number(median(applies), 'f', 1) << " ms (at most "
+        << QString::number(
+               applies.isEmpty() ? 0.0 : *std::max_element(applies.begin(), applies.end()), 'f', 1)
+        << " ms), of which the interface thread worked "
+        << QString::number(median(appliesWorked), 'f', 1) << " ms (medians of " << moves.size()
+        << " and " << applies.size() << ")" << Qt::endl;
 }
 
 } // namespace
@@ -198,6 +221,18 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
              err) &&
         written;
     review->setByQuestion(false);
+    // The page beside the crop, as it was read, with the crop outlined.
+    review->togglePageView();
+    if (!review->pageView()->hasPage())
+        co_await qCoro(review->pageView(), &PageView::pageShown);
+    co_await settle();
+    written =
+        save(window,
+             folder.filePath(
+                 QStringLiteral("%1-review-page-view.png").arg(index++, 2, 10, QLatin1Char('0'))),
+             err) &&
+        written;
+    review->togglePageView();
     co_await settle();
     ShortcutsWindow* shortcuts = window->shortcutsWindow();
     shortcuts->show();
@@ -212,7 +247,11 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
 
     window->selectSection(AppSection::review);
     co_await settle();
-    logItemChangeTimes(review, store, out);
+    logItemChangeTimes(review, store, out, QStringLiteral("page view closed"));
+    review->togglePageView();
+    co_await settle();
+    logItemChangeTimes(review, store, out, QStringLiteral("page view open"));
+    review->togglePageView();
 
     // The main window on a dark desktop theme, built after the theme is in
     // place as it is at start-up (icons take their colours when made).
@@ -224,6 +263,12 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
     co_await qCoro(&dark, &MainWindow::firstAppearanceFinished);
     for (AppSection section : {AppSection::review, AppSection::answers}) {
         dark.selectSection(section);
+        if (section == AppSection::answers) {
+            // The written questions' columns, where review tinted the cells.
+            auto* answers = static_cast<AnswersScreen*>(dark.screen(section));
+            answers->table()->scrollTo(
+                answers->model()->index(0, answers->model()->columnCount() - 1));
+        }
         co_await settle();
         written = save(&dark,
                        folder.filePath(QStringLiteral("%1-dark-%2.png")

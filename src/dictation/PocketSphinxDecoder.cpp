@@ -18,16 +18,22 @@ struct PocketSphinxDecoder::Handles
     ps_decoder_t* decoder = nullptr;
 };
 
-PocketSphinxDecoder::PocketSphinxDecoder(const PocketSphinxModel& model)
+PocketSphinxDecoder::PocketSphinxDecoder(const PocketSphinxModel& model,
+                                         Normalisation normalisation)
     : m_handles(std::make_unique<Handles>())
 {
     const QByteArray hmm = model.acousticModelFolder.toLocal8Bit();
     const QByteArray lm = model.languageModelFile.toLocal8Bit();
     const QByteArray dict = model.dictionaryFile.toLocal8Bit();
     // Decoder chatter would otherwise go to standard error.
-    m_handles->config =
-        cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(),
-                    "-dict", dict.constData(), "-logfn", "/dev/null", nullptr);
+    if (normalisation == Normalisation::streaming)
+        m_handles->config =
+            cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(),
+                        "-dict", dict.constData(), "-logfn", "/dev/null", nullptr);
+    else
+        m_handles->config =
+            cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict",
+                        dict.constData(), "-cmn", "batch", "-logfn", "/dev/null", nullptr);
     if (m_handles->config)
         m_handles->decoder = ps_init(m_handles->config);
     if (!m_handles->decoder) {
@@ -92,6 +98,20 @@ QString PocketSphinxDecoder::hypothesis() const
     int32 score = 0;
     const char* text = ps_get_hyp(m_handles->decoder, &score);
     return text ? QString::fromUtf8(text) : QString();
+}
+
+QString PocketSphinxDecoder::decodeWhole(const QByteArray& samples)
+{
+    if (m_inUtterance)
+        endUtterance();
+    startUtterance();
+    const auto* data = reinterpret_cast<const int16*>(samples.constData());
+    const size_t count = size_t(samples.size()) / sizeof(int16);
+    if (ps_process_raw(m_handles->decoder, data, count, FALSE, TRUE) < 0) {
+        endUtterance();
+        throw DictationError(QStringLiteral("Speech recognition failed on the recorded audio."));
+    }
+    return endUtterance();
 }
 
 QString PocketSphinxDecoder::endUtterance()

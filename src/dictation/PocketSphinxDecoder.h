@@ -10,8 +10,20 @@
 class PocketSphinxDecoder
 {
 public:
-    // Throws DictationError when the model cannot be loaded.
-    explicit PocketSphinxDecoder(const PocketSphinxModel& model);
+    // How the sound is normalised: as it streams in, from what was heard so
+    // far (partial results while the person speaks; free dictation), or over
+    // each whole utterance (short answers, whose few sounds the streaming
+    // estimate gets wrong: a lone "none" came back empty or as "Wasatch").
+    enum class Normalisation
+    {
+        streaming,
+        wholeUtterance
+    };
+
+    // Throws DictationError when the model cannot be loaded. A whole-utterance
+    // decoder listens for grammars only.
+    explicit PocketSphinxDecoder(const PocketSphinxModel& model,
+                                 Normalisation normalisation = Normalisation::streaming);
     ~PocketSphinxDecoder();
     PocketSphinxDecoder(const PocketSphinxDecoder&) = delete;
     PocketSphinxDecoder& operator=(const PocketSphinxDecoder&) = delete;
@@ -28,6 +40,8 @@ public:
     QString hypothesis() const;
     // Ends the utterance and returns its best hypothesis.
     QString endUtterance();
+    // One whole utterance decoded at once: its best hypothesis.
+    QString decodeWhole(const QByteArray& samples);
 
 private:
     struct Handles;

@@ -39,6 +39,9 @@ void RecognitionWorker::loadDecoder()
 {
     if (!m_decoder)
         m_decoder = std::make_unique<PocketSphinxDecoder>(m_model);
+    if (!m_wholeDecoder)
+        m_wholeDecoder = std::make_unique<PocketSphinxDecoder>(
+            m_model, PocketSphinxDecoder::Normalisation::wholeUtterance);
 }
 
 void RecognitionWorker::prepare()
@@ -71,6 +74,7 @@ void RecognitionWorker::begin(quint64 id, const QStringList& allowedAnswers, boo
                 [this](const QString& word) { return m_decoder->isKnownWord(word); }, several);
             if (!grammar.isEmpty()) {
                 m_decoder->listenForGrammar(grammar.jsgf());
+                m_wholeDecoder->listenForGrammar(grammar.jsgf());
                 session.grammar = std::move(grammar);
             }
         }
@@ -89,6 +93,8 @@ void RecognitionWorker::process(quint64 id, const QByteArray& samples)
         return;
     try {
         m_decoder->process(samples);
+        if (m_session->grammar)
+            m_session->utterance.append(samples);
         if (m_decoder->hearsSpeech()) {
             m_session->heardSpeech = true;
         } else if (m_session->heardSpeech) {
@@ -141,11 +147,12 @@ void RecognitionWorker::endOfSpeech()
     if (m_session->grammar) {
         // A recognised answer ends the dictation; anything else (a cough, a
         // word that is no answer) keeps listening.
-        const QString label = m_session->grammar->labelFor(hypothesis);
+        const QString label = heardLabel(hypothesis);
         if (!label.isEmpty()) {
             report(label, true);
             return;
         }
+        m_session->utterance.clear();
     } else {
         m_session->heardText = joined(hypothesis);
         report(m_session->heardText, false);
@@ -154,13 +161,27 @@ void RecognitionWorker::endOfSpeech()
     m_decoder->startUtterance();
 }
 
+QString RecognitionWorker::heardLabel(const QString& streamed)
+{
+    const QString whole =
+        m_session->grammar->labelFor(m_wholeDecoder->decodeWhole(m_session->utterance));
+    return whole.isEmpty() ? m_session->grammar->labelFor(streamed) : whole;
+}
+
 void RecognitionWorker::finish(quint64 id)
 {
     if (!isCurrent(id))
         return;
     const QString hypothesis = m_decoder->endUtterance();
     if (m_session->grammar) {
-        const QString label = m_session->grammar->labelFor(hypothesis);
+        QString label;
+        try {
+            label = heardLabel(hypothesis);
+        } catch (const DictationError& error) {
+            m_session.reset();
+            Q_EMIT failed(id, error.description());
+            return;
+        }
         report(label.isEmpty() ? m_session->lastResult : label, true);
     } else {
         report(joined(hypothesis), true);

@@ -41,8 +41,9 @@ private:
     {
         quint64 id = 0;
         std::optional<ChoiceGrammar> grammar;
-        QString heardText;  // free dictation: the finished utterances so far
-        QString lastResult; // the last text reported
+        QString heardText;    // free dictation: the finished utterances so far
+        QString lastResult;   // the last text reported
+        QByteArray utterance; // choice dictation: the audio since the utterance began
         bool heardSpeech = false;
         int chunksSinceResult = 0;
     };
@@ -52,11 +53,14 @@ private:
     void loadDecoder();
     void reportPartial();
     void endOfSpeech();
+    // The label the utterance names, decoded whole; else what streaming heard.
+    QString heardLabel(const QString& streamed);
     QString joined(const QString& hypothesis) const;
     void report(const QString& text, bool isFinal);
 
     PocketSphinxModel m_model;
     std::unique_ptr<PocketSphinxDecoder> m_decoder;
+    std::unique_ptr<PocketSphinxDecoder> m_wholeDecoder; // for choices
     std::optional<Session> m_session;
     std::atomic<quint64> m_cancelledUpTo{0};
 };

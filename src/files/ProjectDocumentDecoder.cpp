@@ -120,6 +120,15 @@ SurveyProjectDocument readDocument(const json& root)
             readList(root, "reviewItems", [](const json& value, const QString& path) {
                 return readReviewItem(value, path);
             });
+    if (optionalMember(root, "answerSources")) {
+        // Kept sorted with one entry per cell, whatever order the file has.
+        const auto entries =
+            readList(root, "answerSources", [](const json& value, const QString& path) {
+                return readAnswerSource(value, path);
+            });
+        for (const AnswerSourceEntry& entry : entries)
+            document.answerSources = withSource(document.answerSources, entry);
+    }
     return document;
 }
 

@@ -74,6 +74,12 @@ QByteArray encodeProjectDocument(const SurveyProjectDocument& document)
             items.push_back(surveyjson::toJson(item));
         root["reviewItems"] = std::move(items);
     }
+    if (!document.answerSources.isEmpty()) {
+        json sources = json::array();
+        for (const auto& entry : document.answerSources)
+            sources.push_back(surveyjson::toJson(entry));
+        root["answerSources"] = std::move(sources);
+    }
     // No connected CSV leaves the key out rather than writing null.
     if (document.csvPath)
         root["csvPath"] = document.csvPath->toStdString();

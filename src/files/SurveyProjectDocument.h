@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SavedScanPage.h"
+#include "model/AnswerSource.h"
 #include "model/QuestionReviewItem.h"
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
@@ -15,7 +16,8 @@
 
 // One survey run as kept in a project file (.twk). Page images stay where
 // they are; the document only records their paths. Answers still waiting for
-// review are kept under "reviewItems", written only when there are any.
+// review are kept under "reviewItems", the cells a person set under
+// "answerSources"; each is written only when there are any.
 struct SurveyProjectDocument
 {
     qint64 version = 1;
@@ -27,6 +29,7 @@ struct SurveyProjectDocument
     QList<SurveyResponse> responses;
     QList<SurveyQuestion> questions;
     QList<QuestionReviewItem> reviewItems; // read back with fresh ids
+    AnswerSources answerSources;           // the cells a person set, under "answerSources"
 
     // The document for the store's current state: version 1, named after the
     // survey title, pages converted one by one.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRectF>
 #include <QString>
 #include <QUrl>
 #include <QUuid>
@@ -18,6 +19,15 @@ struct QuestionReviewItem
     QUrl imageURL;
     QString enteredText;
     std::optional<QString> reviewNote;
+    // The page as the reader saw it, for the page view: the file it read, the
+    // quarter turns (counter-clockwise) and then the tilt in degrees it
+    // levelled away (straightened by -skewDegrees), and the crop's rectangle
+    // in pixels of the page so turned and levelled; empty when the reading
+    // gave no place (a question not found, an answer from the AI).
+    QUrl pageURL = {};
+    int quarterTurns = 0;
+    double skewDegrees = 0;
+    QRectF cropRect = {};
 
     // "Survey 3, Q7"
     QString displayTitle() const;

@@ -328,6 +328,13 @@ json toJson(const QuestionReviewItem& item)
                {"imageFile", stringJson(item.imageURL.toLocalFile())}};
     if (item.reviewNote)
         value["reviewNote"] = stringJson(*item.reviewNote);
+    if (!item.pageURL.isEmpty()) {
+        value["pageFile"] = stringJson(item.pageURL.toLocalFile());
+        value["quarterTurns"] = item.quarterTurns;
+        value["skewDegrees"] = std::isfinite(item.skewDegrees) ? item.skewDegrees : 0.0;
+        const QRectF& r = item.cropRect;
+        value["cropRect"] = json::array({r.x(), r.y(), r.width(), r.height()});
+    }
     return value;
 }
 
@@ -355,7 +362,51 @@ QuestionReviewItem readReviewItem(const json& value, const QString& path)
     const QString imageFile = text("imageFile");
     if (!imageFile.isEmpty())
         item.imageURL = QUrl::fromLocalFile(imageFile);
+    const QString pageFile = text("pageFile");
+    if (!pageFile.isEmpty())
+        item.pageURL = QUrl::fromLocalFile(pageFile);
+    if (const json* turns = optionalMember(value, "quarterTurns"))
+        item.quarterTurns = int((readInteger(*turns, childPath(path, "quarterTurns")) % 4 + 4) % 4);
+    if (const json* skew = optionalMember(value, "skewDegrees"))
+        item.skewDegrees = readDouble(*skew, childPath(path, "skewDegrees"));
+    if (const json* rect = optionalMember(value, "cropRect")) {
+        const QString rectPath = childPath(path, "cropRect");
+        requireArray(*rect, rectPath);
+        if (rect->size() != 4)
+            throw SurveyJsonError(rectPath, QStringLiteral("must hold x, y, width and height"));
+        double r[4];
+        for (std::size_t i = 0; i < 4; ++i)
+            r[i] = readDouble((*rect)[i], indexPath(rectPath, i));
+        item.cropRect = QRectF(r[0], r[1], r[2], r[3]);
+    }
     return item;
+}
+
+json toJson(const AnswerSourceEntry& entry)
+{
+    return json{{"surveyNumber", entry.surveyNumber},
+                {"questionNumber", entry.questionNumber},
+                {"source", stringJson(storedName(entry.source))}};
+}
+
+AnswerSourceEntry readAnswerSource(const json& value, const QString& path)
+{
+    requireObject(value, path);
+    AnswerSourceEntry entry;
+    entry.surveyNumber =
+        readInteger(requiredMember(value, "surveyNumber", path), childPath(path, "surveyNumber"));
+    entry.questionNumber = readInteger(requiredMember(value, "questionNumber", path),
+                                       childPath(path, "questionNumber"));
+    const QString sourcePath = childPath(path, "source");
+    const QString name = readString(requiredMember(value, "source", path), sourcePath);
+    const auto source = answerSourceNamed(name);
+    if (!source)
+        throw SurveyJsonError(sourcePath,
+                              QStringLiteral("holds \"%1\", which is neither \"reviewed\" nor "
+                                             "\"edited\"")
+                                  .arg(name));
+    entry.source = *source;
+    return entry;
 }
 
 } // namespace surveyjson

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerSource.h"
 #include "QuestionReviewItem.h"
 #include "SurveyConfiguration.h"
 #include "SurveyEnums.h"
@@ -45,6 +46,9 @@ nlohmann::json toJson(const SurveyResponse& response);
 // A pending review item of the project file's "reviewItems": the crop as
 // "imageFile", "reviewNote" only when present.
 nlohmann::json toJson(const QuestionReviewItem& item);
+// One cell of the project file's "answerSources": survey, question, and
+// "reviewed" or "edited".
+nlohmann::json toJson(const AnswerSourceEntry& entry);
 
 // Every key optional; JSON null counts as absent.
 SurveyConfiguration readConfiguration(const nlohmann::json& value, const QString& path = {});
@@ -54,6 +58,8 @@ SurveyQuestion readQuestion(const nlohmann::json& value, const QString& path = {
 SurveyResponse readResponse(const nlohmann::json& value, const QString& path = {});
 // Survey and question numbers required, the rest optional; the id is new.
 QuestionReviewItem readReviewItem(const nlohmann::json& value, const QString& path = {});
+// Every key required.
+AnswerSourceEntry readAnswerSource(const nlohmann::json& value, const QString& path = {});
 
 // Building blocks shared with the project file reader.
 QString childPath(const QString& parent, const char* key);

@@ -17,6 +17,16 @@ QList<ScanPage> pagesInReadingOrder(QList<ScanPage> pages)
 }
 
 namespace {
+// Where the page view finds the item: the page as read, and the crop on it.
+void setPagePlace(QuestionReviewItem& item, const ScanPage& page, const PageTurn& turn,
+                  const QRectF& crop)
+{
+    item.pageURL = page.fileURL;
+    item.quarterTurns = turn.quarterTurns;
+    item.skewDegrees = turn.skewDegrees;
+    item.cropRect = crop;
+}
+
 // Of a survey's pages, the one whose questions lie nearest to n.
 qsizetype nearestPage(const QList<qsizetype>& pageIndexes, const QList<PageReading>& readings,
                       qint64 n)
@@ -86,6 +96,7 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
             item.suggestedText = region.answer;
             item.confidence = region.confidence;
             item.reviewNote = region.reviewNote ? region.reviewNote : note;
+            setPagePlace(item, page, reading.turn, region.cropRect);
             if (const QString folder = reviewSnippetFolder(setup.crops, page); !folder.isEmpty()) {
                 item.imageURL = reviewSnippetURL(folder, page.surveyNumber, page.pageNumber, n);
                 const QString failure = writeSnippetFile(item.imageURL, region.cropPng);
@@ -115,6 +126,7 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
             item.prompt = q->text.isEmpty() ? QStringLiteral("Question %1").arg(n) : q->text;
             item.confidence = 1.0;
             item.reviewNote = questionNotFoundNote;
+            setPagePlace(item, page, readings[at].turn, QRectF());
             if (const QString folder = reviewSnippetFolder(setup.crops, page); !folder.isEmpty()) {
                 item.imageURL = reviewSnippetURL(folder, page.surveyNumber, page.pageNumber, n);
                 const QString failure =

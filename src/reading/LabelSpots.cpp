@@ -14,6 +14,7 @@ struct Candidate
     qsizetype count = 0; // words
     double similarity = 0;
     QRectF box;
+    QRectF firstWord = {};
 };
 
 QList<TextWord> wordsOf(const RecognizedTextBlock& line)
@@ -55,6 +56,11 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
         for (qsizetype b = 0; b < lines.size(); ++b) {
             const QList<TextWord> words = wordsOf(lines[b]);
             for (qsizetype first = 0; first < words.size(); ++first) {
+                // A tick read as "/" just before a label, standing half again
+                // as tall as the print after it, is no part of the label.
+                if (foldedText(words[first].text).isEmpty() && first + 1 < words.size() &&
+                    words[first].box.height() >= 1.5 * words[first + 1].box.height())
+                    continue;
                 QString span;
                 for (qsizetype count = 1; count <= wordCount + 1 && first + count <= words.size();
                      ++count) {
@@ -79,7 +85,8 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
                     }
                     if (best >= floor)
                         candidates.append({l, b, first, count, best,
-                                           spanBox(words, first, count, dropFront, dropBack)});
+                                           spanBox(words, first, count, dropFront, dropBack),
+                                           spanBox(words, first, 1, dropFront, 0)});
                 }
             }
         }
@@ -133,7 +140,7 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
                     box.setLeft(box.left() - lost);
                 else
                     box.setRight(box.right() + lost);
-                best = Candidate{l, b, i, 1, similarity, box};
+                best = Candidate{l, b, i, 1, similarity, box, box};
             }
         }
         if (best) {
@@ -144,7 +151,8 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
     QList<LabelSpot> spots;
     for (qsizetype l = 0; l < labels.size(); ++l)
         if (placed[l])
-            spots.append({labels[l], placed[l]->box, placed[l]->similarity});
+            spots.append(
+                {labels[l], placed[l]->box, placed[l]->similarity, placed[l]->firstWord});
     return spots;
 }
 
@@ -161,18 +169,34 @@ double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines)
     return widths[widths.size() / 2];
 }
 
+namespace {
+// Capitals run wider than the mean character, spaces and points narrower.
+double expectedWidth(QStringView text, double characterWidth)
+{
+    double characters = 0;
+    for (const QChar c : text)
+        characters += c.isUpper() ? 1.35 : c.isSpace() || c.isPunct() ? 0.6 : 1.0;
+    return characterWidth * characters;
+}
+} // namespace
+
 bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
 {
     if (characterWidth <= 0)
         return false;
-    // Capitals run wider than the mean character, spaces and points narrower.
-    double characters = 0;
-    for (const QChar c : spot.label)
-        characters += c.isUpper() ? 1.35 : c.isSpace() || c.isPunct() ? 0.6 : 1.0;
-    const double expected = characterWidth * characters;
-    if (spot.box.width() <= expected + std::max(printHeight, 0.3 * expected))
+    const double expected = expectedWidth(spot.label, characterWidth);
+    if (spot.box.width() > expected + std::max(printHeight, 0.3 * expected)) {
+        spot.box.setLeft(spot.box.right() - expected);
+        return true;
+    }
+    const QString first = spot.label.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    const double firstExpected = expectedWidth(first, characterWidth);
+    // A word of one or two letters is too short to measure by.
+    if (spot.firstWord.isEmpty() || foldedText(first).size() < 3 ||
+        first.size() == spot.label.trimmed().size() ||
+        spot.firstWord.width() <= firstExpected + std::max(printHeight, 0.3 * firstExpected))
         return false;
-    spot.box.setLeft(spot.box.right() - expected);
+    spot.box.setLeft(std::max(spot.box.left(), spot.firstWord.right() - firstExpected));
     return true;
 }
 

@@ -11,6 +11,7 @@ struct LabelSpot
     QString label;         // as the template writes it
     QRectF box;            // the label's own letters
     double similarity = 0; // how well the words read as the label, 0...1
+    QRectF firstWord = {}; // the box of the first word read, when known
 
     bool operator==(const LabelSpot&) const = default;
 };
@@ -28,7 +29,9 @@ double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines);
 
 // A label box much wider than its letters take (recognition read a tick or
 // cross just left of a bare label as part of the word) cut down to its
-// letters, at its right end. True when the box was cut.
+// letters, at its right end; also when only its first word is much wider
+// than its letters, as a mark's few pixels vanish in a long label's width.
+// True when the box was cut.
 bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight);
 
 // The one missing label a mark at `at` must stand on, from where the labels

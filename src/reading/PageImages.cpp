@@ -1,5 +1,7 @@
 #include "PageImages.h"
 
+#include <opencv2/core.hpp>
+
 #include <QPainter>
 
 #include <QFileInfo>
@@ -63,6 +65,53 @@ std::optional<QImage> highContrastImage(const QImage& image)
         for (int x = 0; x < grey.width(); ++x)
             row[x] = table[row[x]];
     }
+    return grey;
+}
+
+namespace {
+// The most common grey of the page: its paper.
+int paperGrey(const cv::Mat& grey)
+{
+    std::array<int, 256> counts{};
+    for (int y = 0; y < grey.rows; y += 4) {
+        const uchar* row = grey.ptr<uchar>(y);
+        for (int x = 0; x < grey.cols; x += 4)
+            ++counts[row[x]];
+    }
+    return int(std::max_element(counts.begin(), counts.end()) - counts.begin());
+}
+} // namespace
+
+QImage recognitionGrey(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    if (image.isGrayscale())
+        return image.convertToFormat(QImage::Format_Grayscale8);
+    const QImage colour = image.convertToFormat(QImage::Format_RGB32);
+    QImage grey = colour.convertToFormat(QImage::Format_Grayscale8);
+    if (colour.isNull() || grey.isNull())
+        return grey;
+    const cv::Mat bgra(colour.height(), colour.width(), CV_8UC4,
+                       const_cast<uchar*>(colour.constBits()), size_t(colour.bytesPerLine()));
+    cv::Mat greyMat(grey.height(), grey.width(), CV_8U, grey.bits(), size_t(grey.bytesPerLine()));
+    cv::Mat channels[4];
+    cv::split(bgra, channels);
+    const cv::Mat brightest = cv::max(channels[0], cv::max(channels[1], channels[2]));
+    const cv::Mat darkest = cv::min(channels[0], cv::min(channels[1], channels[2]));
+    // Black, grey and white print stay within a few levels across the
+    // channels; a ball-point's blue differs by a hundred.
+    const cv::Mat coloured = (brightest - darkest) > 50;
+    const cv::Mat dark = greyMat < 128;
+    const int darkPixels = cv::countNonZero(dark);
+    const int colouredDark = cv::countNonZero(dark & coloured);
+    // A form printed in colour keeps its print.
+    if (colouredDark == 0 || 2 * colouredDark >= darkPixels)
+        return grey;
+    // The paper's own grey, not merely lighter: a stroke left grey still
+    // joins letters to a ring in the recogniser's eyes, and one turned white
+    // on grey paper shifts how the recogniser sets its ink threshold.
+    greyMat.setTo(paperGrey(greyMat), coloured);
     return grey;
 }
 

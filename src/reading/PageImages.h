@@ -15,6 +15,13 @@ std::optional<QImage> rotatedImage(const QImage& image, int quarterTurns);
 // 1.75 around mid-grey with brightness +0.08. Nothing for an empty image.
 std::optional<QImage> highContrastImage(const QImage& image);
 
+// The page in grey as text recognition should see it. On a colour scan whose
+// dark ink is mostly neutral print, coloured ink (a blue ball-point's rings
+// and ticks) is washed out to paper, so a ring drawn through
+// a label leaves the letters readable; luminance otherwise. Empty for an
+// empty image.
+QImage recognitionGrey(const QImage& image);
+
 // A copy whose longer side is at most maxSide pixels (the image itself when it
 // is already small enough), with the factor that maps its pixels back.
 struct ScaledImage

@@ -248,9 +248,9 @@ QList<RecognizedTextBlock> pageText(const QImage& image, TextRecognizer& recogni
     // by the pixel: larger pages are recognised on a smaller copy and the
     // boxes mapped back.
     const ScaledImage small = downscaledForJudging(image, kRecognitionMaxSide);
-    const std::optional<QImage> contrast = highContrastImage(small.image);
-    QList<RecognizedTextBlock> blocks =
-        recognizer.recognizeText(contrast ? *contrast : small.image);
+    const QImage grey = recognitionGrey(small.image);
+    const std::optional<QImage> contrast = highContrastImage(grey);
+    QList<RecognizedTextBlock> blocks = recognizer.recognizeText(contrast ? *contrast : grey);
     if (small.scaleBack != 1.0)
         for (RecognizedTextBlock& block : blocks) {
             block.pixelBounds = scaledRect(block.pixelBounds, small.scaleBack);
@@ -390,10 +390,14 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     PageInk ink(image);
     ink.separate(printBoxes, printLines, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
+    QImage readable; // made once, when a label is to be read again
     for (qsizetype i = 0; i < placed.size(); ++i) {
         const auto question = definition.questions.constFind(placed[i].region.questionNumber);
-        if (question != definition.questions.cend() && spots[i].size() < question->options.size())
-            recoverRingedLabels(credited[i], question->options, image, recognizer, h);
+        if (question == definition.questions.cend() || spots[i].size() >= question->options.size())
+            continue;
+        if (readable.isNull())
+            readable = recognitionGrey(image);
+        recoverRingedLabels(credited[i], question->options, readable, recognizer, h);
     }
     QList<RegionReading> readings;
     for (qsizetype i = 0; i < placed.size(); ++i) {
@@ -422,7 +426,17 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             conflicting = read.conflicting;
             const bool unlocated = spots[i].size() < question->options.size();
             const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
-            doubt = read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single));
+            // With a label not found, a mark off its label's row may belong to
+            // the missing one.
+            const bool offRow =
+                std::any_of(credited[i].options.begin(), credited[i].options.end(),
+                            [&](const OptionInk& option) {
+                                return option.strength >= kMarkStrength &&
+                                       std::abs(option.markBounds.center().y() -
+                                                option.spot.box.center().y()) > 0.5 * h;
+                            });
+            doubt =
+                read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single || offRow));
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
@@ -462,7 +476,8 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
         if (reading.needsReview) {
             if (ink_)
                 wanted = reviewSnippetRect(q.region, reading.answer, marks, ink_, {}, definition);
-            reading.cropPng = snippetPng(image, cropFor(wanted, image.size(), 72));
+            reading.cropRect = snippetRect(image, cropFor(wanted, image.size(), 72));
+            reading.cropPng = snippetPng(image, reading.cropRect);
         }
         readings.append(reading);
     }
@@ -494,8 +509,9 @@ PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecogn
         // copy by how well it reads.
         const OrientationChoice upright =
             bestReadableImage(decoded.image, setup.questionCount, recognizer, setup.judgeMaxSide);
-        const QImage level = straightenedImage(upright.image, -printSkewDegrees(upright.image));
-        return {{}, readRegions(level, setup, recognizer)};
+        const double skew = printSkewDegrees(upright.image);
+        const QImage level = straightenedImage(upright.image, -skew);
+        return {{}, readRegions(level, setup, recognizer), {upright.quarterTurns, skew}};
     }
     // The lines' direction leaves two turns; the reading pass itself tells
     // them apart, and the page is read a second time only when the first
@@ -507,7 +523,8 @@ PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecogn
     // A page fed a little askew makes a long label's box taller than its
     // print, which moves the check box sought beside it: read it level. The
     // tilt stays the same when the page is turned over.
-    QImage level = straightenedImage(*turned, -printSkewDegrees(*turned));
+    PageTurn turn{axis == PrintAxis::across ? 0 : 1, printSkewDegrees(*turned)};
+    QImage level = straightenedImage(*turned, -turn.skewDegrees);
     QList<RecognizedTextBlock> blocks = pageText(level, recognizer);
     if (!readsUpright(blocks, setup)) {
         if (const std::optional<QImage> over = rotatedImage(level, 2)) {
@@ -517,8 +534,9 @@ PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecogn
                 readabilityScore(blocks, size, setup.questionCount)) {
                 level = *over;
                 blocks = std::move(overBlocks);
+                turn.quarterTurns += 2;
             }
         }
     }
-    return {{}, readRegions(level, blocks, setup, recognizer)};
+    return {{}, readRegions(level, blocks, setup, recognizer), turn};
 }

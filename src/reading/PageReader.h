@@ -45,6 +45,7 @@ struct RegionReading
     bool needsReview = false;
     QByteArray cropPng;                // the review crop, when a review item is made
     std::optional<QString> reviewNote; // why the item was made, when the reading says
+    QRectF cropRect = {};              // the crop's whole pixels on the page as read
 };
 
 // The note of a question whose number was not found where it should stand.
@@ -58,6 +59,7 @@ struct PageReading
 {
     QString skipReason; // empty when the page was read
     QList<RegionReading> regions;
+    PageTurn turn = {}; // how the page was turned and levelled for reading
 };
 
 // The page's regions read from an image already in its reading orientation.

@@ -90,3 +90,14 @@ struct UnreadInkSignal
 
     bool operator==(const UnreadInkSignal&) const = default;
 };
+
+// How a page was turned and levelled before it was read: quarter turns as
+// rotatedImage counts them, then straightened by -skewDegrees (the print's
+// tilt). Review items keep it so the page view shows the page as read.
+struct PageTurn
+{
+    int quarterTurns = 0;
+    double skewDegrees = 0;
+
+    bool operator==(const PageTurn&) const = default;
+};

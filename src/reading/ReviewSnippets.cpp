@@ -43,9 +43,14 @@ QImage orientReviewSnippet(const QImage& crop)
     return crop;
 }
 
+QRect snippetRect(const QImage& page, const QRectF& rect)
+{
+    return rect.toAlignedRect().intersected(page.rect());
+}
+
 QByteArray snippetPng(const QImage& page, const QRectF& rect)
 {
-    const QRect whole = rect.toAlignedRect().intersected(page.rect());
+    const QRect whole = snippetRect(page, rect);
     if (whole.isEmpty())
         return {};
     const QImage crop = orientReviewSnippet(page.copy(whole));

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QRectF>
 #include <QUrl>
 
@@ -21,6 +22,10 @@ QUrl reviewSnippetURL(const QString& folder, qint64 surveyNumber, qint64 pageNum
 // Turned by a quarter turn when much taller than wide (int(width * 1.35) <
 // height), so a reviewer reads it upright.
 QImage orientReviewSnippet(const QImage& crop);
+
+// The rectangle made whole pixels, outwards, and kept on the page: what a
+// crop of it holds.
+QRect snippetRect(const QImage& page, const QRectF& rect);
 
 // The rectangle (made whole pixels, outwards) cut from the page, oriented and
 // encoded as PNG; empty when cutting or encoding fails.

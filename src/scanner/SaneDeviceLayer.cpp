@@ -21,32 +21,12 @@ public:
     explicit SaneHandle(SANE_Handle handle) : m_handle(handle) {}
     ~SaneHandle() override { sane_close(m_handle); }
 
-    QStringList sources() override
-    {
-        QStringList values;
-        const int index = findOption(SANE_NAME_SCAN_SOURCE);
-        if (index < 0)
-            return values;
-        const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
-        if (option->type != SANE_TYPE_STRING ||
-            option->constraint_type != SANE_CONSTRAINT_STRING_LIST)
-            return values;
-        for (const SANE_String_Const* value = option->constraint.string_list; value && *value;
-             ++value)
-            values.append(QString::fromUtf8(*value));
-        return values;
-    }
+    QStringList sources() override { return listValues(QStringLiteral(SANE_NAME_SCAN_SOURCE)); }
 
     QStringList booleanOptions() override
     {
-        QStringList names;
-        for (int index = 1;
-             const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
-             ++index)
-            if (option->type == SANE_TYPE_BOOL && option->name &&
-                SANE_OPTION_IS_SETTABLE(option->cap) && SANE_OPTION_IS_ACTIVE(option->cap))
-                names.append(QString::fromUtf8(option->name));
-        return names;
+        return optionNames(
+            [](const SANE_Option_Descriptor& option) { return option.type == SANE_TYPE_BOOL; });
     }
 
     DeviceStatus setSource(const QString& source) override
@@ -79,15 +59,10 @@ public:
 
     QStringList listOptions() override
     {
-        QStringList names;
-        for (int index = 1;
-             const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
-             ++index)
-            if (option->type == SANE_TYPE_STRING && option->name &&
-                option->constraint_type == SANE_CONSTRAINT_STRING_LIST &&
-                SANE_OPTION_IS_SETTABLE(option->cap) && SANE_OPTION_IS_ACTIVE(option->cap))
-                names.append(QString::fromUtf8(option->name));
-        return names;
+        return optionNames([](const SANE_Option_Descriptor& option) {
+            return option.type == SANE_TYPE_STRING &&
+                   option.constraint_type == SANE_CONSTRAINT_STRING_LIST;
+        });
     }
 
     std::optional<NumberOption> number(const QString& name) override
@@ -203,6 +178,19 @@ private:
         if (!option || !SANE_OPTION_IS_SETTABLE(option->cap) || !SANE_OPTION_IS_ACTIVE(option->cap))
             return nullptr;
         return option;
+    }
+
+    // The names of the settable, active options the predicate accepts.
+    template <typename Accept> QStringList optionNames(Accept accept) const
+    {
+        QStringList names;
+        for (int index = 1;
+             const SANE_Option_Descriptor* option = sane_get_option_descriptor(m_handle, index);
+             ++index)
+            if (option->name && SANE_OPTION_IS_SETTABLE(option->cap) &&
+                SANE_OPTION_IS_ACTIVE(option->cap) && accept(*option))
+                names.append(QString::fromUtf8(option->name));
+        return names;
     }
 
     int findOption(const char* name) const

@@ -40,7 +40,7 @@ struct DeviceListing
 struct NumberOption
 {
     double value = 0;
-    QList<double> values; // empty for a range
+    QList<double> values = {}; // empty for a range
     double min = 0;
     double max = 0;
     double step = 0; // 0 = any value in the range

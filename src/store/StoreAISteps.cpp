@@ -3,15 +3,10 @@
 #include "SurveyScanStore.h"
 
 #include "ai/AIOrchestration.h"
+#include "ai/AIReviewRules.h"
 #include "ai/AISettingsStore.h"
 
 #include <QPointer>
-
-#include <algorithm>
-
-namespace {
-const QString notAnswered = QStringLiteral("N/A");
-}
 
 void SurveyScanStore::resetAIStatus()
 {
@@ -26,16 +21,7 @@ void SurveyScanStore::resetAIStatus()
 QList<SurveyResponse>
 SurveyScanStore::blankedAIResponses(const QList<SurveyResponse>& responses) const
 {
-    qint64 count = std::max<qint64>(m_configuration.questionCount, 1);
-    for (const SurveyTemplateField& field : m_configuration.templateFields)
-        count = std::max(count, field.number);
-    QList<SurveyResponse> blanked = responses;
-    for (SurveyResponse& response : blanked) {
-        response.answers.clear();
-        for (qint64 i = 0; i < count; ++i)
-            response.answers.append(notAnswered);
-    }
-    return blanked;
+    return ::blankedAIResponses(responses, m_configuration);
 }
 
 AIStepContext SurveyScanStore::makeAIStepContext()

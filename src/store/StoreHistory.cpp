@@ -41,7 +41,7 @@ private:
 
 SurveyScanStore::EditedContent SurveyScanStore::editedContent() const
 {
-    return {m_pages, m_responses, m_reviewItems, m_selectedSurveyNumber, m_stage};
+    return {m_pages, m_responses, m_reviewItems, m_answerSources, m_selectedSurveyNumber, m_stage};
 }
 
 void SurveyScanStore::restoreEditedContent(const EditedContent& content, const QString& status)
@@ -49,6 +49,7 @@ void SurveyScanStore::restoreEditedContent(const EditedContent& content, const Q
     setPages(content.pages);
     setResponses(content.responses);
     setReviewItems(content.reviewItems);
+    setAnswerSources(content.answerSources);
     setSelectedSurveyNumber(content.selectedSurveyNumber);
     setStage(content.stage);
     persistAfterEdit();

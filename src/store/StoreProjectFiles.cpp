@@ -48,6 +48,7 @@ void SurveyScanStore::newProject()
     setPages({});
     setResponses({});
     setReviewItems({});
+    setAnswerSources({});
     setDetectedQuestions({});
     setSelectedSurveyNumber(std::nullopt);
     setProjectDirty(false);
@@ -95,6 +96,7 @@ void SurveyScanStore::openProject(const QString& path)
     setResponses(document.responses);
     setDetectedQuestions(document.questions);
     setReviewItems(document.reviewItems);
+    setAnswerSources(document.answerSources);
     setSelectedSurveyNumber(document.responses.isEmpty()
                                 ? std::nullopt
                                 : std::optional<qint64>(document.responses.first().surveyNumber));
@@ -136,6 +138,7 @@ bool SurveyScanStore::writeProject(const QUrl& url, bool updateStatus)
         SurveyProjectDocument::fromState(m_configuration, m_pages, m_responses, m_detectedQuestions,
                                          csvPath, QDateTime::currentDateTimeUtc());
     document.reviewItems = m_reviewItems;
+    document.answerSources = m_answerSources;
     try {
         writeProjectFile(document, url.toLocalFile());
     } catch (const FileError& error) {

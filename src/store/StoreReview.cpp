@@ -35,6 +35,8 @@ void SurveyScanStore::updateAnswer(qint64 surveyNumber, qint64 questionNumber, c
         it->answers.append(notAnswered);
     it->answers[questionNumber - 1] = answerOrNotAnswered(value);
     setResponses(responses);
+    setAnswerSources(
+        withSource(m_answerSources, {surveyNumber, questionNumber, AnswerSource::edited}));
     // The operator has settled this cell: a pending review must not later
     // overwrite it.
     auto items = m_reviewItems;
@@ -92,6 +94,8 @@ void SurveyScanStore::applyReviewItem(const QuestionReviewItem& item)
     EditedContent before = editedContent();
     it->answers[item.questionNumber - 1] = value;
     setResponses(responses);
+    setAnswerSources(withSource(m_answerSources,
+                                {item.surveyNumber, item.questionNumber, AnswerSource::reviewed}));
 
     auto items = m_reviewItems;
     items.removeIf([&](const QuestionReviewItem& candidate) { return candidate.id == item.id; });
@@ -123,6 +127,7 @@ void SurveyScanStore::deleteResponse(const SurveyResponse& response)
     setResponses(responses);
     setPages(pages);
     setReviewItems(items);
+    setAnswerSources(withoutSurvey(m_answerSources, number));
     if (m_selectedSurveyNumber == number) {
         setSelectedSurveyNumber(m_responses.isEmpty()
                                     ? std::nullopt

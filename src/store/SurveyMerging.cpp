@@ -8,10 +8,7 @@ QList<ScanPage> renumberPages(const QList<ScanPage>& pages, qint64 first, qint64
 {
     if (pages.isEmpty())
         return {};
-    const auto smallest = std::min_element(pages.begin(), pages.end(), [](auto& a, auto& b) {
-                              return a.surveyNumber < b.surveyNumber;
-                          })->surveyNumber;
-    const qint64 offset = first - smallest;
+    const qint64 offset = first - std::ranges::min(pages, {}, &ScanPage::surveyNumber).surveyNumber;
     QList<ScanPage> result;
     result.reserve(pages.size());
     for (const ScanPage& page : pages) {
@@ -28,11 +25,8 @@ QList<SurveyResponse> renumberResponses(const QList<SurveyResponse>& responses, 
 {
     if (responses.isEmpty())
         return {};
-    const auto smallest =
-        std::min_element(responses.begin(), responses.end(), [](auto& a, auto& b) {
-            return a.surveyNumber < b.surveyNumber;
-        })->surveyNumber;
-    const qint64 offset = first - smallest;
+    const qint64 offset =
+        first - std::ranges::min(responses, {}, &SurveyResponse::surveyNumber).surveyNumber;
     QList<SurveyResponse> result = responses;
     for (SurveyResponse& response : result)
         response.surveyNumber += offset;

@@ -81,6 +81,14 @@ void SurveyScanStore::setReviewItems(const QList<QuestionReviewItem>& items)
     Q_EMIT reviewItemsChanged(m_reviewItems);
 }
 
+void SurveyScanStore::setAnswerSources(const AnswerSources& sources)
+{
+    if (m_answerSources == sources)
+        return;
+    m_answerSources = sources;
+    Q_EMIT answerSourcesChanged(m_answerSources);
+}
+
 void SurveyScanStore::setDetectedQuestions(const QList<SurveyQuestion>& questions)
 {
     if (m_detectedQuestions == questions)

@@ -2,6 +2,7 @@
 
 #include "FilePanels.h"
 #include "ReadingProgress.h"
+#include "model/AnswerSource.h"
 #include "model/QuestionReviewItem.h"
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
@@ -48,6 +49,9 @@ class SurveyScanStore : public QObject
     Q_PROPERTY(QList<ScanPage> pages READ pages NOTIFY pagesChanged)
     Q_PROPERTY(QList<SurveyResponse> responses READ responses NOTIFY responsesChanged)
     Q_PROPERTY(QList<QuestionReviewItem> reviewItems READ reviewItems NOTIFY reviewItemsChanged)
+    // The answers a person set (applied in review or edited); every other
+    // answer was read by the machine.
+    Q_PROPERTY(AnswerSources answerSources READ answerSources NOTIFY answerSourcesChanged)
     Q_PROPERTY(QList<SurveyQuestion> detectedQuestions READ detectedQuestions NOTIFY
                    detectedQuestionsChanged)
     Q_PROPERTY(std::optional<qint64> selectedSurveyNumber READ selectedSurveyNumber WRITE
@@ -90,6 +94,7 @@ public:
     const QList<ScanPage>& pages() const { return m_pages; }
     const QList<SurveyResponse>& responses() const { return m_responses; }
     const QList<QuestionReviewItem>& reviewItems() const { return m_reviewItems; }
+    const AnswerSources& answerSources() const { return m_answerSources; }
     const QList<SurveyQuestion>& detectedQuestions() const { return m_detectedQuestions; }
     const std::optional<qint64>& selectedSurveyNumber() const { return m_selectedSurveyNumber; }
     const std::optional<QUrl>& projectURL() const { return m_projectURL; }
@@ -204,6 +209,7 @@ Q_SIGNALS:
     void pagesChanged(const QList<ScanPage>& pages);
     void responsesChanged(const QList<SurveyResponse>& responses);
     void reviewItemsChanged(const QList<QuestionReviewItem>& items);
+    void answerSourcesChanged(const AnswerSources& sources);
     void detectedQuestionsChanged(const QList<SurveyQuestion>& questions);
     void selectedSurveyNumberChanged(const std::optional<qint64>& number);
     void projectURLChanged(const std::optional<QUrl>& url);
@@ -228,6 +234,7 @@ private:
     void setPages(const QList<ScanPage>& pages);
     void setResponses(const QList<SurveyResponse>& responses);
     void setReviewItems(const QList<QuestionReviewItem>& items);
+    void setAnswerSources(const AnswerSources& sources);
     void setDetectedQuestions(const QList<SurveyQuestion>& questions);
     void setProjectURL(const std::optional<QUrl>& url);
     void setCSVURL(const std::optional<QUrl>& url);
@@ -267,6 +274,7 @@ private:
         QList<ScanPage> pages;
         QList<SurveyResponse> responses;
         QList<QuestionReviewItem> reviewItems;
+        AnswerSources answerSources;
         std::optional<qint64> selectedSurveyNumber;
         ScanStage stage = ScanStage::idle;
     };
@@ -289,6 +297,7 @@ private:
 
     // AI steps of a batch; each returns the batch's responses and review items.
     using BatchAnswers = std::pair<QList<SurveyResponse>, QList<QuestionReviewItem>>;
+    // The AI rules' blanking over the store's configuration.
     QList<SurveyResponse> blankedAIResponses(const QList<SurveyResponse>& responses) const;
     // What an AI step needs from the store, publishing its status back here.
     AIStepContext makeAIStepContext();
@@ -320,6 +329,7 @@ private:
     QList<ScanPage> m_pages;
     QList<SurveyResponse> m_responses;
     QList<QuestionReviewItem> m_reviewItems;
+    AnswerSources m_answerSources;
     QList<SurveyQuestion> m_detectedQuestions;
     std::optional<qint64> m_selectedSurveyNumber;
     std::optional<QUrl> m_projectURL;

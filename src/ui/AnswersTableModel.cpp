@@ -14,7 +14,7 @@ AnswersTableModel::AnswersTableModel(SurveyScanStore* store, QObject* parent)
     observe(
         m_store, this, [this] { reload(); }, &SurveyScanStore::responsesChanged,
         &SurveyScanStore::configurationChanged, &SurveyScanStore::detectedQuestionsChanged,
-        &SurveyScanStore::reviewItemsChanged);
+        &SurveyScanStore::reviewItemsChanged, &SurveyScanStore::answerSourcesChanged);
     m_questionCount = questionCount();
 }
 
@@ -53,14 +53,21 @@ QVariant AnswersTableModel::data(const QModelIndex& index, int role) const
                                          return item.surveyNumber == response.surveyNumber &&
                                                 item.questionNumber == question;
                                      });
-    if (pending && role == Qt::BackgroundRole) {
-        QColor tint = theme::color(theme::Role::warning);
-        tint.setAlpha(60);
+    // Where the answer came from: waiting for review, or set by a person.
+    const std::optional<AnswerSource> source =
+        index.column() >= fixedColumns
+            ? sourceOf(m_store->answerSources(), response.surveyNumber, question)
+            : std::nullopt;
+    if ((pending || source) && role == Qt::BackgroundRole) {
+        QColor tint = theme::color(pending ? theme::Role::warning : theme::Role::teal);
+        tint.setAlpha(pending ? 60 : 45);
         return tint;
     }
-    if (pending && role == Qt::ToolTipRole)
+    if ((pending || source) && role == Qt::ToolTipRole)
         return m_store->answerValue(response.surveyNumber, question) +
-               QStringLiteral(" (waiting for review)");
+               (pending                            ? QStringLiteral(" (waiting for review)")
+                : source == AnswerSource::reviewed ? QStringLiteral(" (entered in review)")
+                                                   : QStringLiteral(" (changed by hand)"));
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         if (index.column() == 0)
             return QString::number(response.surveyNumber);

@@ -3,9 +3,14 @@
 #include "CropView.h"
 #include "FlowLayout.h"
 #include "Observe.h"
+#include "ReviewAnswerInput.h"
+#include "ReviewDictation.h"
+#include "ReviewKeys.h"
+#include "Symbols.h"
 #include "Theme.h"
 #include "store/SurveyScanStore.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -14,11 +19,13 @@
 #include <QMap>
 #include <QScrollArea>
 #include <QSet>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
-QuestionReviewGrid::QuestionReviewGrid(SurveyScanStore* store, QWidget* parent)
-    : QWidget(parent), m_store(store)
+QuestionReviewGrid::QuestionReviewGrid(SurveyScanStore* store, ReviewDictation* dictation,
+                                       QWidget* parent)
+    : QWidget(parent), m_store(store), m_dictation(dictation)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -29,6 +36,9 @@ QuestionReviewGrid::QuestionReviewGrid(SurveyScanStore* store, QWidget* parent)
     m_picker->setToolTip(QStringLiteral("The question whose pending answers are shown"));
     pickerRow->addWidget(m_picker, 1);
     layout->addLayout(pickerRow);
+    m_dictationError = theme::label(QString(), QStringLiteral("error"), this);
+    m_dictationError->hide();
+    layout->addWidget(m_dictationError);
 
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -46,14 +56,32 @@ QuestionReviewGrid::QuestionReviewGrid(SurveyScanStore* store, QWidget* parent)
         m_question = question;
         rebuildCards();
     });
+    // The card the keyboard enters is the current one: the page view and
+    // dictation follow it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        for (auto it = m_cardOf.cbegin(); it != m_cardOf.cend(); ++it) {
+            if (now && it->frame->isAncestorOf(now)) {
+                setCurrent(it.key());
+                return;
+            }
+        }
+    });
+    connect(m_dictation, &ReviewDictation::changed, this, &QuestionReviewGrid::refreshDictation);
     observe(
-        m_store, this, [this] { refresh(); }, &SurveyScanStore::reviewItemsChanged);
+        m_store, this, [this] { refresh(); }, &SurveyScanStore::reviewItemsChanged,
+        &SurveyScanStore::configurationChanged);
     refresh();
 }
 
 qint64 QuestionReviewGrid::chosenQuestion() const
 {
     return m_picker->currentData().toLongLong();
+}
+
+QLineEdit* QuestionReviewGrid::field(const QUuid& id) const
+{
+    const ReviewAnswerInput* shown = input(id);
+    return shown ? shown->field() : nullptr;
 }
 
 void QuestionReviewGrid::refresh()
@@ -86,6 +114,65 @@ void QuestionReviewGrid::refresh()
     rebuildCards();
 }
 
+QuestionReviewGrid::Card QuestionReviewGrid::makeCard(const QuestionReviewItem& item)
+{
+    Card card;
+    auto* frame = new QFrame(m_cardsHost);
+    frame->setObjectName(QStringLiteral("card"));
+    frame->setFixedWidth(300);
+    card.frame = frame;
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(10, 10, 10, 10);
+    auto* header = new QHBoxLayout;
+    header->addWidget(theme::label(
+        QStringLiteral("Survey %1  ·  Page %2").arg(item.surveyNumber).arg(item.pageNumber),
+        QStringLiteral("caption"), frame));
+    header->addStretch();
+    const QUuid id = item.id;
+    if (m_dictation->isAvailable()) {
+        card.dictate = new QToolButton(frame);
+        card.dictate->setObjectName(QStringLiteral("gridDictate"));
+        card.dictate->setCheckable(true);
+        card.dictate->setFocusPolicy(Qt::StrongFocus);
+        card.dictate->setIcon(
+            symbols::icon(QStringLiteral("mic"), theme::color(theme::Role::icon)));
+        card.dictate->setToolTip(
+            QStringLiteral("Dictate this answer (%1)")
+                .arg(reviewkeys::dictate().toString(QKeySequence::NativeText)));
+        connect(card.dictate, &QToolButton::clicked, this, [this, id] {
+            setCurrent(id);
+            m_dictation->toggle(id);
+        });
+        header->addWidget(card.dictate);
+    }
+    layout->addLayout(header);
+    auto* crop = new CropView(frame);
+    crop->setImageFile(item.imageURL.isLocalFile() ? item.imageURL.toLocalFile() : QString());
+    layout->addWidget(crop);
+    const QString suggestion = item.suggestedText.trimmed();
+    if (!suggestion.isEmpty())
+        layout->addWidget(theme::label(QStringLiteral("Suggestion: ") + suggestion,
+                                       QStringLiteral("caption"), frame));
+    card.input = new ReviewAnswerInput(m_store, true, frame);
+    card.input->field()->setObjectName(QStringLiteral("gridAnswer"));
+    card.input->field()->setToolTip(
+        QStringLiteral("Enter applies the answer, as does leaving the card with an answer typed; "
+                       "an empty field applies nothing (type N/A for a blank answer)"));
+    card.input->setItem(item);
+    layout->addWidget(card.input);
+    connect(card.input, &ReviewAnswerInput::submitted, this, [this, id] { apply(id); });
+    connect(card.input->field(), &QLineEdit::editingFinished, this, [this, id] {
+        // Only moving elsewhere in the window applies: not a click on one of
+        // the card's options, nor the window losing the keyboard.
+        const Card shown = m_cardOf.value(id);
+        QWidget* focus = QApplication::focusWidget();
+        if (shown.frame && focus && focus->window() == window() &&
+            !shown.frame->isAncestorOf(focus))
+            applyTyped(id);
+    });
+    return card;
+}
+
 void QuestionReviewGrid::rebuildCards()
 {
     QList<QuestionReviewItem> shown;
@@ -98,86 +185,91 @@ void QuestionReviewGrid::rebuildCards()
     QSet<QUuid> ids;
     for (const QuestionReviewItem& item : shown)
         ids.insert(item.id);
-    QUuid focusAfter;
-    for (auto it = m_cardWidgets.begin(); it != m_cardWidgets.end();) {
+    bool focusLost = false;
+    for (auto it = m_cardOf.begin(); it != m_cardOf.end();) {
         if (ids.contains(it.key())) {
             ++it;
             continue;
         }
-        if (m_fields.value(it.key()) && m_fields.value(it.key())->hasFocus())
-            focusAfter = it.key();
-        m_fields.remove(it.key());
-        it.value()->deleteLater();
-        it.value()->hide();
-        m_cards->removeWidget(it.value());
-        it = m_cardWidgets.erase(it);
+        QWidget* focus = QApplication::focusWidget();
+        focusLost = focusLost || (focus && it->frame->isAncestorOf(focus));
+        it->frame->hide();
+        it->frame->deleteLater();
+        m_cards->removeWidget(it->frame);
+        it = m_cardOf.erase(it);
     }
     for (const QuestionReviewItem& item : shown) {
-        if (m_cardWidgets.contains(item.id)) {
-            QLineEdit* field = m_fields.value(item.id);
-            if (field->text() != item.enteredText && !field->hasFocus())
-                field->setText(item.enteredText);
+        if (const Card card = m_cardOf.value(item.id); card.input) {
+            card.input->refresh();
             continue;
         }
-        auto* card = new QFrame(m_cardsHost);
-        card->setObjectName(QStringLiteral("card"));
-        card->setFixedWidth(300);
-        auto* cardLayout = new QVBoxLayout(card);
-        cardLayout->setContentsMargins(10, 10, 10, 10);
-        cardLayout->addWidget(theme::label(
-            QStringLiteral("Survey %1  ·  Page %2").arg(item.surveyNumber).arg(item.pageNumber),
-            QStringLiteral("caption"), card));
-        auto* crop = new CropView(card);
-        crop->setImageFile(item.imageURL.isLocalFile() ? item.imageURL.toLocalFile() : QString());
-        cardLayout->addWidget(crop);
-        const QString suggestion = item.suggestedText.trimmed();
-        if (!suggestion.isEmpty())
-            cardLayout->addWidget(theme::label(QStringLiteral("Suggestion: ") + suggestion,
-                                               QStringLiteral("caption"), card));
-        auto* field = new QLineEdit(item.enteredText, card);
-        field->setObjectName(QStringLiteral("gridAnswer"));
-        field->setPlaceholderText(QStringLiteral("Type answer"));
-        field->setToolTip(QStringLiteral("Enter or leaving the field applies the answer; an empty "
-                                         "field applies nothing (type N/A for a blank answer)"));
-        cardLayout->addWidget(field);
-        const QUuid id = item.id;
-        connect(field, &QLineEdit::textEdited, this, [this, id](const QString& text) {
-            for (const QuestionReviewItem& candidate : m_store->reviewItems()) {
-                if (candidate.id == id)
-                    m_store->updateReviewItem(candidate, text);
-            }
-        });
-        connect(field, &QLineEdit::editingFinished, this, [this, id] { applyField(id); });
-        m_cards->addWidget(card);
-        m_cardWidgets.insert(id, card);
-        m_fields.insert(id, field);
+        const Card card = makeCard(item);
+        m_cards->addWidget(card.frame);
+        m_cardOf.insert(item.id, card);
     }
-    if (!focusAfter.isNull())
+    if (!m_cardOf.contains(m_current))
+        setCurrent(shown.isEmpty() ? QUuid() : shown.first().id);
+    if (focusLost)
         focusFirst();
+    refreshDictation();
 }
 
-void QuestionReviewGrid::applyField(const QUuid& id)
+void QuestionReviewGrid::apply(const QUuid& id)
 {
-    QLineEdit* field = m_fields.value(id);
-    if (!field || field->text().trimmed().isEmpty())
-        return;
-    for (const QuestionReviewItem& candidate : m_store->reviewItems()) {
-        if (candidate.id == id) {
-            QuestionReviewItem item = candidate;
-            item.enteredText = field->text();
+    for (const QuestionReviewItem& item : m_store->reviewItems()) {
+        if (item.id == id) {
+            m_dictation->keepOnly(QUuid());
             m_store->applyReviewItem(item);
             return;
         }
     }
 }
 
+void QuestionReviewGrid::applyTyped(const QUuid& id)
+{
+    const QLineEdit* typed = field(id);
+    if (typed && !typed->text().trimmed().isEmpty())
+        apply(id);
+}
+
+void QuestionReviewGrid::setCurrent(const QUuid& id)
+{
+    if (m_current == id)
+        return;
+    m_current = id;
+    m_dictation->keepOnly(id);
+    Q_EMIT currentItemChanged(id);
+}
+
+void QuestionReviewGrid::toggleDictation()
+{
+    if (m_cardOf.contains(m_current))
+        m_dictation->toggle(m_current);
+}
+
+void QuestionReviewGrid::refreshDictation()
+{
+    for (auto it = m_cardOf.cbegin(); it != m_cardOf.cend(); ++it) {
+        if (!it->dictate)
+            continue;
+        const bool recording = m_dictation->isDictating(it.key());
+        it->dictate->setChecked(recording);
+        it->dictate->setIcon(
+            symbols::icon(recording ? QStringLiteral("mic.fill") : QStringLiteral("mic"),
+                          theme::color(recording ? theme::Role::danger : theme::Role::icon)));
+    }
+    const auto error = m_dictation->errorFor(m_current);
+    m_dictationError->setText(error.value_or(QString()));
+    m_dictationError->setVisible(error.has_value());
+}
+
 void QuestionReviewGrid::focusFirst()
 {
     for (int i = 0; i < m_cards->count(); ++i) {
-        QWidget* card = m_cards->itemAt(i)->widget();
-        for (auto it = m_cardWidgets.cbegin(); it != m_cardWidgets.cend(); ++it) {
-            if (it.value() == card && !card->isHidden()) {
-                m_fields.value(it.key())->setFocus(Qt::TabFocusReason);
+        QWidget* frame = m_cards->itemAt(i)->widget();
+        for (auto it = m_cardOf.cbegin(); it != m_cardOf.cend(); ++it) {
+            if (it->frame == frame && !frame->isHidden()) {
+                it->input->focusInput();
                 return;
             }
         }

@@ -68,17 +68,10 @@ QString selectionCountText(qsizetype count)
     return QString::number(count) + QStringLiteral(" answers selected");
 }
 
-QStringList spokenNoAnswerWords()
+QStringList choiceOptions(const std::optional<SurveyTemplateField>& field)
 {
-    return {QStringLiteral("none"), QStringLiteral("blank"), QStringLiteral("not answered")};
-}
-
-QString dictatedAnswer(const QString& transcript)
-{
-    const QString heard = transcript.simplified();
-    for (const QString& words : spokenNoAnswerWords()) {
-        if (heard.compare(words, Qt::CaseInsensitive) == 0)
-            return QStringLiteral("N/A");
-    }
-    return transcript.trimmed();
+    if (!field || (field->detectionMode != SurveyDetectionMode::singleChoice &&
+                   field->detectionMode != SurveyDetectionMode::multipleChoice))
+        return {};
+    return field->options();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "model/SurveyTemplateField.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // How the review screen's option toggles read and write an answer text.
 // Several options are joined with "; " in the template's order; pieces that
@@ -16,9 +19,6 @@ QString toggledOption(const QString& answer, const QStringList& options, const Q
 // "3 answers selected".
 QString selectionCountText(qsizetype count);
 
-// Words that, spoken, mean the field is empty: "none", "blank", "not answered".
-QStringList spokenNoAnswerWords();
-
-// The answer a transcript stands for: "N/A" for the words above, else the
-// transcript as heard.
-QString dictatedAnswer(const QString& transcript);
+// The options a review item picks from: a choice question's labels; none for
+// written questions and questions the template does not know.
+QStringList choiceOptions(const std::optional<SurveyTemplateField>& field);

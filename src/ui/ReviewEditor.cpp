@@ -1,13 +1,11 @@
 #include "ReviewEditor.h"
 
 #include "CropView.h"
-#include "FlowLayout.h"
 #include "Observe.h"
-#include "ReviewAnswerText.h"
-#include "ReviewKeys.h"
+#include "ReviewAnswerInput.h"
+#include "ReviewDictation.h"
 #include "Symbols.h"
 #include "Theme.h"
-#include "dictation/SpeechInputController.h"
 #include "store/SurveyScanStore.h"
 
 #include <QHBoxLayout>
@@ -15,12 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, QWidget* parent)
-    : QFrame(parent), m_store(store), m_dictationFactory(std::move(dictation))
+ReviewEditor::ReviewEditor(SurveyScanStore* store, ReviewDictation* dictation, QWidget* parent)
+    : QFrame(parent), m_store(store), m_dictation(dictation)
 {
     setObjectName(QStringLiteral("card"));
     auto* layout = new QVBoxLayout(this);
@@ -73,32 +70,9 @@ ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, Q
     noteLayout->addWidget(m_note, 1);
     layout->addWidget(m_noteRow);
 
-    m_optionsBox = new QWidget(this);
-    auto* optionsLayout = new QVBoxLayout(m_optionsBox);
-    optionsLayout->setContentsMargins(0, 4, 0, 0);
-    optionsLayout->setSpacing(6);
-    auto* optionsHeader = new QHBoxLayout;
-    optionsHeader->addWidget(
-        theme::label(QStringLiteral("Choose answers"), QStringLiteral("heading"), m_optionsBox));
-    m_selectionCount = theme::label(QString(), QStringLiteral("caption"), m_optionsBox);
-    m_selectionCount->setObjectName(QStringLiteral("selectionCount"));
-    optionsHeader->addWidget(m_selectionCount);
-    optionsHeader->addStretch();
-    optionsLayout->addLayout(optionsHeader);
-    auto* flowHost = new QWidget(m_optionsBox);
-    m_optionsFlow = new FlowLayout(flowHost, 6);
-    optionsLayout->addWidget(flowHost);
-    layout->addWidget(m_optionsBox);
-
-    m_answer = new QLineEdit(this);
-    m_answer->setObjectName(QStringLiteral("reviewAnswer"));
-    m_answer->setPlaceholderText(QStringLiteral("Type answer"));
-    m_answer->setClearButtonEnabled(true);
-    QFont answerFont = m_answer->font();
-    answerFont.setPointSizeF(answerFont.pointSizeF() * 1.15);
-    m_answer->setFont(answerFont);
-    m_answer->setMinimumHeight(34);
-    layout->addWidget(m_answer);
+    m_input = new ReviewAnswerInput(m_store, false, this);
+    m_input->field()->setObjectName(QStringLiteral("reviewAnswer"));
+    layout->addWidget(m_input);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
@@ -131,32 +105,21 @@ ReviewEditor::ReviewEditor(SurveyScanStore* store, DictationFactory dictation, Q
     m_notice->hide();
     layout->addWidget(m_notice);
 
-    connect(m_answer, &QLineEdit::textEdited, this, &ReviewEditor::setEnteredText);
+    connect(m_input, &ReviewAnswerInput::submitted, this, &ReviewEditor::apply);
+    connect(m_input, &ReviewAnswerInput::optionPicked, m_notice, &QWidget::hide);
     connect(m_apply, &QPushButton::clicked, this, &ReviewEditor::apply);
     connect(m_clear, &QPushButton::clicked, this, [this] {
-        setEnteredText(QString());
+        m_input->setEnteredText(QString());
         focusEditor();
     });
     connect(m_skip, &QPushButton::clicked, this, [this] {
-        if (m_dictation && m_dictation->isRecording())
-            m_dictation->stop();
+        m_dictation->stop();
         Q_EMIT skipRequested(m_id);
     });
     connect(m_dictate, &QToolButton::clicked, this, &ReviewEditor::toggleDictation);
-    m_dictation = m_dictationFactory ? m_dictationFactory(this) : nullptr;
-    if (m_dictation) {
-        connect(m_dictation, &SpeechInputController::transcriptChanged, this,
-                [this](const QString& transcript) {
-                    if (!transcript.trimmed().isEmpty())
-                        setEnteredText(dictatedAnswer(transcript));
-                });
-        connect(m_dictation, &SpeechInputController::isRecordingChanged, this,
-                &ReviewEditor::refreshDictation);
-        connect(m_dictation, &SpeechInputController::errorMessageChanged, this,
-                &ReviewEditor::refreshDictation);
-    }
+    connect(m_dictation, &ReviewDictation::changed, this, &ReviewEditor::refreshDictation);
     observe(
-        m_store, this, [this] { refreshAnswer(); }, &SurveyScanStore::reviewItemsChanged);
+        m_store, this, [this] { m_input->refresh(); }, &SurveyScanStore::reviewItemsChanged);
 }
 
 std::optional<QuestionReviewItem> ReviewEditor::item() const
@@ -166,15 +129,6 @@ std::optional<QuestionReviewItem> ReviewEditor::item() const
             return candidate;
     }
     return std::nullopt;
-}
-
-QStringList ReviewEditor::optionsFor(const QuestionReviewItem& item) const
-{
-    const auto field = m_store->templateField(item.questionNumber);
-    if (!field || (field->detectionMode != SurveyDetectionMode::singleChoice &&
-                   field->detectionMode != SurveyDetectionMode::multipleChoice))
-        return {};
-    return field->options();
 }
 
 void ReviewEditor::showItem(const QUuid& id)
@@ -205,105 +159,34 @@ void ReviewEditor::showItem(const QUuid& id)
                         theme::color(fromAI ? theme::Role::accent : theme::Role::secondaryText),
                         devicePixelRatioF()));
 
-    const auto field = m_store->templateField(current->questionNumber);
-    m_singleChoice = field && field->detectionMode == SurveyDetectionMode::singleChoice;
-    const QStringList options = optionsFor(*current);
-    if (!sameItem || options != m_options)
-        rebuildOptions(options);
-
     if (!sameItem) {
         m_notice->hide();
-        // The recogniser stays; only this dictation ends with its item.
-        if (m_dictation) {
-            if (m_dictation->isRecording())
-                m_dictation->stop();
-            const bool checkboxes =
-                field && field->detectionMode == SurveyDetectionMode::multipleChoice;
-            m_dictation->setAllowedAnswers(m_options.isEmpty() ? QStringList()
-                                                               : m_options + spokenNoAnswerWords(),
-                                           checkboxes);
-        }
+        // The recogniser stays; only a dictation into another item ends.
+        m_dictation->keepOnly(m_id);
     }
+    m_input->setItem(*current);
     refreshDictation();
-    refreshAnswer();
-}
-
-void ReviewEditor::rebuildOptions(const QStringList& options)
-{
-    m_options = options;
-    qDeleteAll(m_toggles);
-    m_toggles.clear();
-    QWidget* host = m_optionsFlow->parentWidget();
-    for (qsizetype i = 0; i < options.size(); ++i) {
-        auto* toggle = new QToolButton(host);
-        toggle->setProperty("option", true);
-        toggle->setCheckable(true);
-        toggle->setText(options[i]);
-        toggle->setFocusPolicy(Qt::StrongFocus);
-        if (const auto key = reviewkeys::optionKey(i))
-            toggle->setToolTip(
-                QStringLiteral("Press %1").arg(key->toString(QKeySequence::NativeText)));
-        connect(toggle, &QToolButton::clicked, this, [this, i] { pickOption(i); });
-        m_optionsFlow->addWidget(toggle);
-        m_toggles.append(toggle);
-    }
-    m_optionsBox->setVisible(!options.isEmpty());
-}
-
-void ReviewEditor::refreshAnswer()
-{
-    const auto current = item();
-    if (!current)
-        return;
-    if (m_answer->text() != current->enteredText) {
-        const QSignalBlocker blocker(m_answer);
-        m_answer->setText(current->enteredText);
-    }
-    const QStringList selected = selectedOptions(shownAnswer(*current), m_options);
-    for (QToolButton* toggle : std::as_const(m_toggles)) {
-        const QSignalBlocker blocker(toggle);
-        toggle->setChecked(selected.contains(toggle->text()));
-    }
-    m_selectionCount->setText(selectionCountText(selected.size()));
-}
-
-void ReviewEditor::setEnteredText(const QString& text)
-{
-    if (const auto current = item())
-        m_store->updateReviewItem(*current, text);
-}
-
-QString ReviewEditor::shownAnswer(const QuestionReviewItem& item) const
-{
-    return item.enteredText.trimmed().isEmpty() ? item.suggestedText : item.enteredText;
-}
-
-void ReviewEditor::pickOption(qsizetype index)
-{
-    const auto current = item();
-    if (!current || index < 0 || index >= m_options.size())
-        return;
-    const QString& option = m_options[index];
-    // One answer on a single-choice question: a new pick replaces the old.
-    setEnteredText(m_singleChoice ? option
-                                  : toggledOption(shownAnswer(*current), m_options, option));
-    m_notice->hide();
 }
 
 void ReviewEditor::toggleDictation()
 {
-    if (!m_dictation || !item())
-        return;
-    m_dictation->toggle();
-    refreshDictation();
+    if (item())
+        m_dictation->toggle(m_id);
 }
 
 void ReviewEditor::focusEditor()
 {
-    if (!m_toggles.isEmpty())
-        m_toggles.constFirst()->setFocus(Qt::OtherFocusReason);
-    else
-        m_answer->setFocus(Qt::OtherFocusReason);
+    m_input->focusInput();
+}
+
+QLineEdit* ReviewEditor::answerField() const
+{
+    return m_input->field();
+}
+
+QList<QToolButton*> ReviewEditor::optionToggles() const
+{
+    return m_input->optionToggles();
 }
 
 bool ReviewEditor::apply()
@@ -311,8 +194,7 @@ bool ReviewEditor::apply()
     const auto current = item();
     if (!current)
         return false;
-    if (m_dictation && m_dictation->isRecording())
-        m_dictation->stop();
+    m_dictation->stop();
     Q_EMIT aboutToApply();
     m_store->applyReviewItem(*current);
     if (item()) {
@@ -327,52 +209,33 @@ bool ReviewEditor::apply()
 
 void ReviewEditor::refreshDictation()
 {
-    m_dictate->setVisible(m_dictation != nullptr);
-    if (!m_dictation) {
+    m_dictate->setVisible(m_dictation->isAvailable());
+    if (!m_dictation->isAvailable()) {
         m_dictationError->hide();
         return;
     }
-    const bool recording = m_dictation->isRecording();
+    const bool recording = m_dictation->isDictating(m_id);
     m_dictate->setChecked(recording);
     m_dictate->setText(recording ? QStringLiteral("Stop dictation")
                                  : QStringLiteral("Dictate answer"));
     m_dictate->setIcon(
         symbols::icon(recording ? QStringLiteral("mic.fill") : QStringLiteral("mic"),
                       theme::color(recording ? theme::Role::danger : theme::Role::icon)));
-    const auto error = m_dictation->errorMessage();
+    const auto error = m_dictation->errorFor(m_id);
     m_dictationError->setText(error.value_or(QString()));
     m_dictationError->setVisible(error.has_value());
 }
 
 void ReviewEditor::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (event->modifiers() & Qt::ControlModifier) {
-            QFrame::keyPressEvent(event); // Ctrl+Return belongs to the scan command
-            return;
-        }
-        apply();
-        event->accept();
-        return;
-    }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (m_dictation && m_dictation->isRecording())
-            m_dictation->stop();
+        m_dictation->stop();
         Q_EMIT skipRequested(m_id);
         event->accept();
         return;
     }
-    // A text field keeps its digits; these keys reach here only from elsewhere.
-    if (const auto index = reviewkeys::optionIndex(event->key(), event->modifiers());
-        index && *index < m_options.size()) {
-        pickOption(*index);
-        event->accept();
-        return;
-    }
-    QFrame::keyPressEvent(event);
-}
-
-SpeechInputController* ReviewEditor::dictation() const
-{
-    return m_dictation;
+    // Enter and the option keys act from the card's buttons too; Ctrl+Return
+    // belongs to the scan command.
+    if (!m_input->takeKey(event))
+        QFrame::keyPressEvent(event);
 }

@@ -67,6 +67,26 @@ QKeySequence dictate()
     return QKeySequence(Qt::CTRL | Qt::Key_D);
 }
 
+QKeySequence pageView()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_Space);
+}
+
+QKeySequence zoomIn()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_Equal);
+}
+
+QKeySequence zoomOut()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_Minus);
+}
+
+QKeySequence fitPage()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_0);
+}
+
 QKeySequence undo()
 {
     return QKeySequence(Qt::CTRL | Qt::Key_Z);
@@ -92,6 +112,10 @@ QList<Entry> reference()
         {text(next()), QStringLiteral("Next item without applying")},
         {text(previous()), QStringLiteral("Previous item without applying")},
         {text(dictate()), QStringLiteral("Dictate the answer, or stop dictation")},
+        {text(pageView()), QStringLiteral("Show or hide the whole page beside the crop")},
+        {text(zoomIn()) + QStringLiteral(", ") + text(zoomOut()),
+         QStringLiteral("Zoom the page in or out")},
+        {text(fitPage()), QStringLiteral("Fit the whole page")},
         {text(undo()), QStringLiteral("Undo (typing first, inside a text field)")},
         {text(redo()), QStringLiteral("Redo")},
         {QStringLiteral("Tab, Shift+Tab"), QStringLiteral("Move between controls")},

@@ -21,6 +21,11 @@ QKeySequence next();
 QKeySequence previous();
 QKeySequence skip();
 QKeySequence dictate();
+// The page beside the crop, and its zoom.
+QKeySequence pageView();
+QKeySequence zoomIn();
+QKeySequence zoomOut();
+QKeySequence fitPage();
 QKeySequence undo();
 QKeySequence redo();
 

@@ -2,7 +2,9 @@
 
 #include "EmptyState.h"
 #include "Observe.h"
+#include "PageView.h"
 #include "QuestionReviewGrid.h"
+#include "ReviewDictation.h"
 #include "ReviewKeys.h"
 #include "Symbols.h"
 #include "Theme.h"
@@ -16,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -44,7 +47,8 @@ QString shortPrompt(const QString& prompt)
 } // namespace
 
 ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, QWidget* parent)
-    : QWidget(parent), m_store(store)
+    : QWidget(parent), m_store(store),
+      m_dictation(new ReviewDictation(store, dictation ? dictation(nullptr) : nullptr, this))
 {
     setObjectName(QStringLiteral("screen"));
     auto* layout = theme::screenColumn(this);
@@ -69,9 +73,22 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
         header->addWidget(button);
     }
     m_bySheet->setChecked(true);
+    m_pageButton = new QToolButton(this);
+    m_pageButton->setObjectName(QStringLiteral("showPage"));
+    m_pageButton->setText(QStringLiteral("Page"));
+    m_pageButton->setCheckable(true);
+    m_pageButton->setFocusPolicy(Qt::StrongFocus);
+    m_pageButton->setProperty("option", true);
+    m_pageButton->setToolTip(
+        QStringLiteral("The whole page beside the crop, as it was read, in place of the list (%1)")
+            .arg(reviewkeys::pageView().toString(QKeySequence::NativeText)));
+    header->addSpacing(12);
+    header->addWidget(m_pageButton);
     layout->addLayout(header);
 
-    m_stack = new QStackedWidget(this);
+    m_body = new QSplitter(Qt::Horizontal, this);
+    m_body->setChildrenCollapsible(false);
+    m_stack = new QStackedWidget(m_body);
     m_empty =
         new EmptyState(QStringLiteral("text.viewfinder"), QStringLiteral("No answers need review"),
                        QStringLiteral("Handwritten or uncertain answers will appear here "
@@ -99,7 +116,7 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     editorHost->setObjectName(QStringLiteral("screenBody"));
     auto* editorLayout = new QVBoxLayout(editorHost);
     editorLayout->setContentsMargins(0, 0, 4, 0);
-    m_editor = new ReviewEditor(m_store, std::move(dictation), editorHost);
+    m_editor = new ReviewEditor(m_store, m_dictation, editorHost);
     editorLayout->addWidget(m_editor);
     editorLayout->addStretch();
     scroll->setWidget(editorHost);
@@ -108,9 +125,13 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({220, 600});
     m_stack->addWidget(splitter);
-    m_grid = new QuestionReviewGrid(m_store, m_stack);
+    m_grid = new QuestionReviewGrid(m_store, m_dictation, m_stack);
     m_stack->addWidget(m_grid);
-    layout->addWidget(m_stack, 1);
+    m_pageView = new PageView(m_body);
+    m_pageView->hide();
+    m_body->addWidget(m_stack);
+    m_body->addWidget(m_pageView);
+    layout->addWidget(m_body, 1);
     connect(modes, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
         if (checked)
             showModePage();
@@ -124,9 +145,21 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
     addShortcut(reviewkeys::next(), [this] { step(1); });
     addShortcut(reviewkeys::previous(), [this] { step(-1); });
     addShortcut(reviewkeys::dictate(), [this] {
-        if (!showsByQuestion())
+        if (showsByQuestion())
+            m_grid->toggleDictation();
+        else
             m_editor->toggleDictation();
     });
+    addShortcut(reviewkeys::pageView(), [this] { togglePageView(); });
+    addShortcut(reviewkeys::zoomIn(), [this] { m_pageView->zoomBy(1.25); });
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { m_pageView->zoomBy(1.25); });
+    addShortcut(reviewkeys::zoomOut(), [this] { m_pageView->zoomBy(1 / 1.25); });
+    addShortcut(reviewkeys::fitPage(), [this] { m_pageView->fitPage(); });
+    connect(m_pageButton, &QToolButton::toggled, this, [this](bool on) {
+        if (on != showsPageView())
+            togglePageView();
+    });
+    connect(m_grid, &QuestionReviewGrid::currentItemChanged, this, &ReviewScreen::refreshPageView);
     m_queue->setToolTip(QStringLiteral("Next item: %1, previous item: %2")
                             .arg(reviewkeys::next().toString(QKeySequence::NativeText),
                                  reviewkeys::previous().toString(QKeySequence::NativeText)));
@@ -154,6 +187,7 @@ ReviewScreen::ReviewScreen(SurveyScanStore* store, DictationFactory dictation, Q
             return;
         m_lastRow = row;
         m_editor->showItem(m_queue->item(row)->data(Qt::UserRole).toUuid());
+        refreshPageView();
         if (itemChangeClock().isValid()) {
             qCInfo(reviewTiming) << "next item shown after"
                                  << itemChangeClock().nsecsElapsed() / 1e6 << "ms";
@@ -222,6 +256,7 @@ void ReviewScreen::select(int row)
         m_queue->setCurrentRow(row);
     } else {
         m_editor->showItem(m_queue->item(row)->data(Qt::UserRole).toUuid());
+        refreshPageView();
     }
 }
 
@@ -237,8 +272,54 @@ void ReviewScreen::setByQuestion(bool byQuestion)
 
 void ReviewScreen::showModePage()
 {
-    const int page = m_store->reviewItems().isEmpty() ? 0 : showsByQuestion() ? 2 : 1;
-    m_stack->setCurrentIndex(page);
+    const bool empty = m_store->reviewItems().isEmpty();
+    m_stack->setCurrentIndex(empty ? 0 : showsByQuestion() ? 2 : 1);
+    m_pageButton->setEnabled(!empty);
+    if (empty && showsPageView())
+        togglePageView();
+    refreshPageView();
+}
+
+bool ReviewScreen::showsPageView() const
+{
+    return !m_pageView->isHidden();
+}
+
+void ReviewScreen::togglePageView()
+{
+    const bool show = !showsPageView() && !m_store->reviewItems().isEmpty();
+    m_pageView->setVisible(show);
+    // The page takes the list's room (the keys still step through the
+    // queue): half the screen is enough to read its print.
+    m_queue->setHidden(show);
+    if (show) {
+        const int width = m_body->width();
+        m_body->setSizes({width / 2, width - width / 2});
+    }
+    {
+        const QSignalBlocker blocker(m_pageButton);
+        m_pageButton->setChecked(show);
+    }
+    refreshPageView();
+}
+
+QUuid ReviewScreen::currentItemID() const
+{
+    return showsByQuestion() ? m_grid->currentItemID() : m_editor->itemID();
+}
+
+void ReviewScreen::refreshPageView()
+{
+    // A hidden view loads nothing.
+    if (!showsPageView())
+        return;
+    const QUuid id = currentItemID();
+    for (const QuestionReviewItem& item : m_store->reviewItems()) {
+        if (item.id == id) {
+            m_pageView->showItem(item);
+            return;
+        }
+    }
 }
 
 void ReviewScreen::step(int rows)

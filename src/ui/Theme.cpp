@@ -100,7 +100,8 @@ QToolButton[option="true"] { padding: 5px 10px; border: 1px solid %3; border-rad
     background: %2; color: %4; }
 QToolButton[option="true"]:checked { background: %7; color: white; border-color: %7; }
 QToolButton[option="true"]:focus { border: 2px solid %8; }
-QListWidget:focus, QLineEdit:focus, QTableView:focus, QComboBox:focus { border: 2px solid %8; }
+QListWidget:focus, QLineEdit:focus, QTableView:focus, QComboBox:focus, QGraphicsView:focus {
+    border: 2px solid %8; }
 QProgressBar { border: 1px solid %3; border-radius: 5px; background: %2; text-align: center;
     min-height: 16px; }
 QProgressBar::chunk { background: %8; border-radius: 4px; }

@@ -20,7 +20,7 @@ TEST_F(AIOrchestrationTest, AIFirstFillsByThresholdAndSkipsInvisibleAnswers)
 
     AIStepContext ctx = context(fields);
     ctx.configuration.questionCount = 5;
-    const AIStepResult result = aitest::run(applyAIFirstPageExtraction(
+    const AIStepResult result = runTask(applyAIFirstPageExtraction(
         ctx, {response(1, 5, QStringLiteral("local"))}, {page(1, 1, file)}, {}));
 
     EXPECT_EQ(result.responses[0].answers,
@@ -53,7 +53,7 @@ TEST_F(AIOrchestrationTest, AIFirstPagesGoOneAtATimeInPageOrder)
     const QUrl second = writePage(QStringLiteral("b.png"), QSize(85, 110));
     client.pages[first] = QList<AIPageAnswer>{pageAnswer(1, QStringLiteral("Yes"), 0.99)};
     client.pages[second] = QList<AIPageAnswer>{pageAnswer(2, QStringLiteral("No"), 0.99)};
-    const AIStepResult result = aitest::run(
+    const AIStepResult result = runTask(
         applyAIFirstPageExtraction(context({field(1, SurveyDetectionMode::singleChoice),
                                             field(2, SurveyDetectionMode::singleChoice)}),
                                    {response(1, 14)}, {page(1, 2, second), page(1, 1, first)}, {}));
@@ -64,6 +64,12 @@ TEST_F(AIOrchestrationTest, AIFirstPagesGoOneAtATimeInPageOrder)
               QStringLiteral("AI First is reading 2 scanned pages..."));
     EXPECT_EQ(result.responses[0].answers.mid(0, 3),
               (QStringList{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("N/A")}));
+
+    const AIStepResult none =
+        runTask(applyAIFirstPageExtraction(context(), {response(1, 14)}, {}, {}));
+    EXPECT_EQ(none.status,
+              (AIStepStatus{QStringLiteral("AI First read 0 pages and auto-filled 0 answers."), 0,
+                            0, 0}));
 }
 
 TEST_F(AIOrchestrationTest, AIFirstWithEveryPageFailingSendsEveryQuestionToReview)
@@ -76,7 +82,7 @@ TEST_F(AIOrchestrationTest, AIFirstWithEveryPageFailingSendsEveryQuestionToRevie
         pages << page(i, i, writePage(QStringLiteral("p%1.png").arg(i), QSize(85, 110)));
         client.pages[pages.last().fileURL] = QStringLiteral("The request timed out.");
     }
-    const AIStepResult result = aitest::run(applyAIFirstPageExtraction(
+    const AIStepResult result = runTask(applyAIFirstPageExtraction(
         context(fields), {response(1, 14), response(2, 14), response(3, 14)}, pages, {}));
 
     EXPECT_EQ(result.status, (AIStepStatus{QStringLiteral("AI First tried 3 pages, but every "
@@ -88,6 +94,7 @@ TEST_F(AIOrchestrationTest, AIFirstWithEveryPageFailingSendsEveryQuestionToRevie
     EXPECT_EQ(item.questionNumber, 2); // fields sorted by number
     EXPECT_EQ(item.suggestedText, QStringLiteral("N/A"));
     EXPECT_EQ(item.imageURL, pages[1].fileURL);
+    EXPECT_EQ(item.pageURL, pages[1].fileURL);
     EXPECT_EQ(item.reviewNote,
               QStringLiteral("AI First could not read this page: The request timed out."));
     EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("The request timed out."));
@@ -112,7 +119,7 @@ TEST_F(AIOrchestrationTest, AIFirstUsesTheLocalCropWhenItExists)
                                             field(2, SurveyDetectionMode::singleChoice),
                                             field(3, SurveyDetectionMode::singleChoice)};
 
-    const AIStepResult result = aitest::run(applyAIFirstPageExtraction(
+    const AIStepResult result = runTask(applyAIFirstPageExtraction(
         context(fields), {response(4, 14)}, {page(4, 7, file)}, {local1, local2}));
 
     ASSERT_EQ(result.reviewItems.size(), 3);
@@ -136,7 +143,7 @@ TEST_F(AIOrchestrationTest, AIFirstWithoutUsableAIKeepsTheReadersWork)
     const QUrl file = writePage(QStringLiteral("page.png"), QSize(85, 110));
 
     AIStepResult result =
-        aitest::run(applyAIFirstPageExtraction(context(), read, {page(1, 1, file)}, {local}));
+        runTask(applyAIFirstPageExtraction(context(), read, {page(1, 1, file)}, {local}));
     EXPECT_EQ(result.responses, read);
     ASSERT_EQ(result.reviewItems.size(), 1);
     EXPECT_EQ(result.reviewItems[0].suggestedText, QStringLiteral("B"));
@@ -146,24 +153,13 @@ TEST_F(AIOrchestrationTest, AIFirstWithoutUsableAIKeepsTheReadersWork)
 
     settings.saveAPIKey(kKey);
     settings.setSendsImagesToOpenAI(false);
-    result = aitest::run(applyAIFirstPageExtraction(context(), read, {page(1, 1, file)}, {local}));
+    result = runTask(applyAIFirstPageExtraction(context(), read, {page(1, 1, file)}, {local}));
     EXPECT_EQ(result.status.message, QStringLiteral("AI First skipped."));
     EXPECT_EQ(result.responses, read);
     EXPECT_TRUE(client.pageCalls.isEmpty());
 }
 
-TEST_F(AIOrchestrationTest, AIFirstWithNoPages)
-{
-    settings.setDetectionMode(AIDetectionMode::aiFirst);
-    const AIStepResult result =
-        aitest::run(applyAIFirstPageExtraction(context(), {response(1, 14)}, {}, {}));
-    EXPECT_EQ(result.status,
-              (AIStepStatus{QStringLiteral("AI First read 0 pages and auto-filled 0 answers."), 0,
-                            0, 0}));
-    EXPECT_TRUE(result.reviewItems.isEmpty());
-}
-
-TEST(BlankedAIResponses, CoverTheLargerOfQuestionCountAndFieldNumbers)
+TEST(AIReviewRules, BlankedResponsesCoverTheLargerOfQuestionCountAndFieldNumbers)
 {
     SurveyConfiguration configuration;
     configuration.questionCount = 3;
@@ -180,7 +176,7 @@ TEST(BlankedAIResponses, CoverTheLargerOfQuestionCountAndFieldNumbers)
     EXPECT_EQ(blankedAIResponses({read}, configuration)[0].answers.size(), 1);
 }
 
-TEST(LocalReviewImageMap, FirstItemOfAKeyWins)
+TEST(AIReviewRules, LocalReviewImageMapKeepsTheFirstItemOfAKey)
 {
     QuestionReviewItem a = reviewItem(3, 12);
     a.pageNumber = 5;

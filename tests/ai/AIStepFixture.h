@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RunTask.h"
 #include "ScriptedAIClient.h"
+#include "TestSupport.h"
 
 #include "ai/AIOrchestration.h"
 #include "ai/AIReviewRules.h"
@@ -16,6 +16,7 @@
 namespace aisteps {
 
 inline const QString kKey = QStringLiteral("sk-orchestration-test-key-123456");
+using testsupport::runTask;
 
 inline SurveyTemplateField field(qint64 number, SurveyDetectionMode mode,
                                  const QString& options = {})
@@ -76,7 +77,6 @@ protected:
         context.client = &client;
         if (!fields.isEmpty())
             context.configuration.templateFields = fields;
-        context.status = resetAIStatus(settings);
         context.publish = [this](const AIStepStatus& status) { published << status; };
         context.reviewFolder = dir.filePath(QStringLiteral("review"));
         return context;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-TEST(ApproximateCrop, LandscapePagesAreCutIntoVerticalBands)
+TEST(ApproximateReviewCrop, LandscapePagesAreCutIntoVerticalBands)
 {
     // 3300 > int(2550 x 1.18): the page lies sideways. Three slots of 1100.
     EXPECT_EQ(approximateCropRect(QSize(3300, 2550), 2, {3, 1, 2, 2}, 3),
@@ -12,7 +12,7 @@ TEST(ApproximateCrop, LandscapePagesAreCutIntoVerticalBands)
     EXPECT_EQ(approximateCropRect(QSize(3300, 2550), 1, {1, 2, 3}, 3), QRect(0, 0, 1180, 2550));
 }
 
-TEST(ApproximateCrop, PortraitPagesAreCutIntoHorizontalBands)
+TEST(ApproximateReviewCrop, PortraitPagesAreCutIntoHorizontalBands)
 {
     EXPECT_EQ(approximateCropRect(QSize(2550, 3300), 2, {1, 2, 3}, 3), QRect(0, 1020, 2550, 1260));
     // Not visible: the slot is the question number - 1; fourteen fields give fourteen slots.
@@ -25,7 +25,7 @@ TEST(ApproximateCrop, PortraitPagesAreCutIntoHorizontalBands)
     EXPECT_EQ(approximateCropRect(QSize(1170, 1000), 1, {}, 2).width(), 1170);
 }
 
-TEST(ApproximateCrop, TallCropsAreTurnedTopEdgeToTheLeft)
+TEST(ApproximateReviewCrop, TallCropsAreTurnedTopEdgeToTheLeft)
 {
     QImage tall(10, 40, QImage::Format_RGB32);
     tall.fill(Qt::white);
@@ -38,7 +38,7 @@ TEST(ApproximateCrop, TallCropsAreTurnedTopEdgeToTheLeft)
     EXPECT_EQ(orientReviewCrop(almostSquare).size(), QSize(10, 13));
 }
 
-TEST(ApproximateCrop, WritesThePNGAndGivesNothingForUnreadablePages)
+TEST(ApproximateReviewCrop, WritesThePNGAndGivesNothingForUnreadablePages)
 {
     QTemporaryDir dir;
     QImage image(330, 255, QImage::Format_RGB32);

@@ -1,8 +1,7 @@
 #include "LocalHttpsServer.h"
-#include "RunTask.h"
+#include "TestSupport.h"
 
 #include "ai/OpenAIAnswerAnalysisService.h"
-#include "ai/ResponsesWireFormat.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -17,64 +16,60 @@
 namespace {
 
 using Kind = OpenAIAnswerAnalysisError::Kind;
+using testsupport::runTask;
 using namespace std::chrono_literals;
 
 const QString kKey = QStringLiteral("sk-test-0123456789abcdefghij");
 
 QByteArray replyWithText(const QString& text)
 {
-    const QJsonObject content{{QStringLiteral("type"), QStringLiteral("output_text")},
-                              {QStringLiteral("text"), text}};
-    const QJsonObject item{{QStringLiteral("type"), QStringLiteral("message")},
-                           {QStringLiteral("content"), QJsonArray{content}}};
-    return QJsonDocument(QJsonObject{{QStringLiteral("output"), QJsonArray{item}}}).toJson();
+    const QJsonObject content{{"type", "output_text"}, {"text", text}};
+    const QJsonObject item{{"type", "message"}, {"content", QJsonArray{content}}};
+    return QJsonDocument(QJsonObject{{"output", QJsonArray{item}}}).toJson();
 }
 
 // The DC entry of the first quantisation table: libjpeg scales 16 by the
 // quality (72 gives 9, 78 gives 7), so it tells the quality used.
 int firstQuantisationValue(const QByteArray& jpeg)
 {
-    for (qsizetype i = 2; i + 4 < jpeg.size();) {
+    for (qsizetype i = 2; i + 5 < jpeg.size();) {
         if (quint8(jpeg[i]) != 0xFF)
             return -1;
-        const quint8 marker = quint8(jpeg[i + 1]);
-        const int length = (quint8(jpeg[i + 2]) << 8) | quint8(jpeg[i + 3]);
-        if (marker == 0xDB)
+        if (quint8(jpeg[i + 1]) == 0xDB)
             return quint8(jpeg[i + 5]);
-        i += 2 + length;
+        i += 2 + ((quint8(jpeg[i + 2]) << 8) | quint8(jpeg[i + 3]));
     }
     return -1;
 }
 
+// One request body as the model's endpoint reads it.
 struct SentRequest
 {
     QString model;
     QString text;
-    int contentCount = 0;
-    QByteArray jpeg; // the image decoded from its data URL, when one was sent
+    qsizetype parts = 0;
+    QByteArray jpeg; // decoded from the image's data URL, when one was sent
     QImage image;
 };
 
 SentRequest decode(const ReceivedRequest& request)
 {
     const QJsonObject root = QJsonDocument::fromJson(request.body).object();
-    const QJsonArray content =
-        root[QStringLiteral("input")][0][QStringLiteral("content")].toArray();
+    const QJsonArray content = root["input"][0]["content"].toArray();
     SentRequest sent;
-    sent.model = root[QStringLiteral("model")].toString();
-    sent.text = content[0][QStringLiteral("text")].toString();
-    sent.contentCount = int(content.size());
-    const QString url = content[1][QStringLiteral("image_url")].toString();
+    sent.model = root["model"].toString();
+    sent.text = content[0]["text"].toString();
+    sent.parts = content.size();
+    const QString url = content[1]["image_url"].toString();
     const QString prefix = QStringLiteral("data:image/jpeg;base64,");
     if (url.startsWith(prefix)) {
-        sent.jpeg = QByteArray::fromBase64(url.mid(prefix.size()).toLatin1(),
-                                           QByteArray::AbortOnBase64DecodingErrors);
+        sent.jpeg = QByteArray::fromBase64(url.mid(prefix.size()).toLatin1());
         sent.image = QImage::fromData(sent.jpeg, "JPEG");
     }
     return sent;
 }
 
-class OpenAIClientTest : public ::testing::Test
+class OpenAIAnswerAnalysisServiceTest : public ::testing::Test
 {
 protected:
     LocalHttpsServer server;
@@ -89,26 +84,24 @@ protected:
         client.setSslConfiguration(LocalHttpsServer::trustingClientConfiguration());
     }
 
+    // A picture with a black top-left quarter over blue, or over nothing.
     QUrl writeImage(const QString& name, QSize size, bool transparent = false)
     {
         QImage image(size, QImage::Format_ARGB32);
         image.fill(transparent ? Qt::transparent : QColor(Qt::darkBlue));
-        QPainter painter(&image);
-        painter.fillRect(QRect(0, 0, size.width() / 2, size.height() / 2), Qt::black);
-        painter.end();
-        const QString path = dir.filePath(name);
-        image.save(path, "PNG");
-        return QUrl::fromLocalFile(path);
+        QPainter(&image).fillRect(QRect(QPoint(), size / 2), Qt::black);
+        image.save(dir.filePath(name), "PNG");
+        return QUrl::fromLocalFile(dir.filePath(name));
     }
 
-    QuestionReviewItem cropItem(QSize size = QSize(600, 400))
+    QuestionReviewItem cropItem()
     {
         QuestionReviewItem item;
         item.surveyNumber = 2;
         item.questionNumber = 5;
         item.prompt = QStringLiteral("Grade");
         item.suggestedText = QStringLiteral("4th");
-        item.imageURL = writeImage(QStringLiteral("crop.png"), size);
+        item.imageURL = writeImage(QStringLiteral("crop.png"), QSize(600, 400));
         return item;
     }
 
@@ -121,27 +114,29 @@ protected:
         }
         return {std::nullopt, QString()};
     }
+    std::pair<std::optional<Kind>, QString> analyzeFailure()
+    {
+        const QuestionReviewItem item = cropItem();
+        return failureOf([&] { runTask(client.analyze(item, std::nullopt, kKey, "m")); });
+    }
     std::pair<std::optional<Kind>, QString> connectionTestFailure()
     {
-        return failureOf([&] { aitest::run(client.testConnection(kKey, QStringLiteral("m"))); });
+        return failureOf([&] { runTask(client.testConnection(kKey, QStringLiteral("m"))); });
     }
 };
 
 } // namespace
 
-TEST_F(OpenAIClientTest, CropRequestCarriesExactHeadersBodyAndSmallJPEG)
+TEST_F(OpenAIAnswerAnalysisServiceTest, CropRequestCarriesHeadersThePromptAndASmallJPEG)
 {
-    server.script({{200, replyWithText(QStringLiteral(
-                             "Here you go:\n```json\n{\"answer\":\"5th\",\"confidence\":1.4,"
-                             "\"needsReview\":false}\n```"))}});
-    const QuestionReviewItem item = cropItem();
-    const SurveyTemplateField field{5, QStringLiteral("Grade"), SurveyDetectionMode::singleChoice,
+    server.script({{200, replyWithText("Here you go:\n```json\n{\"answer\":\"5th\","
+                                       "\"confidence\":1.4,\"needsReview\":false}\n```")}});
+    const SurveyTemplateField field{5, QStringLiteral("Ignored"), SurveyDetectionMode::singleChoice,
                                     QStringLiteral("4th\n5th")};
 
-    const AIAnswerSuggestion suggestion =
-        aitest::run(client.analyze(item, field, kKey, QStringLiteral("gpt-5.5")));
+    EXPECT_EQ(runTask(client.analyze(cropItem(), field, kKey, QStringLiteral("gpt-5.5"))),
+              (AIAnswerSuggestion{QStringLiteral("5th"), 1.0, false, QString()}));
 
-    EXPECT_EQ(suggestion, (AIAnswerSuggestion{QStringLiteral("5th"), 1.0, false, QString()}));
     ASSERT_EQ(server.requests().size(), 1);
     const ReceivedRequest& request = server.requests()[0];
     EXPECT_EQ(request.requestLine, QByteArray("POST /v1/responses HTTP/1.1"));
@@ -149,122 +144,123 @@ TEST_F(OpenAIClientTest, CropRequestCarriesExactHeadersBodyAndSmallJPEG)
     EXPECT_EQ(request.headers.value("content-type"), QByteArray("application/json"));
     const SentRequest sent = decode(request);
     EXPECT_EQ(sent.model, QStringLiteral("gpt-5.5"));
-    EXPECT_EQ(sent.contentCount, 2);
-    EXPECT_EQ(sent.text, cropPrompt(item, field));
+    EXPECT_EQ(sent.text.toStdString(),
+              "You are reading a cropped paper survey answer. Return only compact JSON with keys "
+              "answer, confidence, needsReview, rationale.\n"
+              "Question 5: Grade\n"
+              "Detection type: Single choice\n"
+              "Allowed answers: 4th | 5th. Choose only from this list unless the image clearly "
+              "shows a written Other answer.\n"
+              "Existing local suggestion: 4th\n"
+              "Rules:\n"
+              "- If the selected answer is clear, set confidence from 0.90 to 1.0.\n"
+              "- If two answers appear selected or the crop is unclear, set needsReview true.\n"
+              "- If no answer is visible or the crop is not readable, answer \"N/A\" and set "
+              "needsReview true.\n"
+              "- For checkbox questions, separate multiple selected answers with semicolons.\n"
+              "- Do not include markdown, comments, or any text outside the JSON object.");
+    EXPECT_EQ(sent.parts, 2);
     EXPECT_EQ(sent.image.size(), QSize(600, 400));
-    EXPECT_TRUE(sent.jpeg.startsWith("\xFF\xD8"));
     EXPECT_EQ(firstQuantisationValue(sent.jpeg), 9);
 }
 
-TEST_F(OpenAIClientTest, PageImageIsShrunkAndFlattenedOntoWhite)
+TEST_F(OpenAIAnswerAnalysisServiceTest, PageRequestListsTheFieldsInOrderUnderTheRules)
 {
-    server.script({{200, replyWithText(QStringLiteral(
-                             "{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\","
-                             "\"confidence\":-3,\"needsReview\":true,\"visible\":true}]}"))}});
-    const QList<SurveyTemplateField> fields =
-        SurveyTemplateField::defaults(SurveyTemplate::krda2026);
+    server.script(
+        {{200, replyWithText("{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\","
+                             "\"confidence\":-3,\"needsReview\":true,\"visible\":true}]}")}});
+    const QList<SurveyTemplateField> fields{
+        {3, QStringLiteral("Comments"), SurveyDetectionMode::written, QString()},
+        {1, QStringLiteral("I am:"), SurveyDetectionMode::singleChoice, "Male\nFemale"}};
 
-    const QList<AIPageAnswer> answers = aitest::run(
-        client.analyzePage(writeImage(QStringLiteral("page.png"), QSize(2000, 1000), true), fields,
-                           kKey, QStringLiteral("gpt-4.1-mini")));
+    const QList<AIPageAnswer> answers =
+        runTask(client.analyzePage(writeImage(QStringLiteral("page.png"), QSize(2000, 1000), true),
+                                   fields, kKey, QStringLiteral("gpt-4.1-mini")));
 
     ASSERT_EQ(answers.size(), 1);
     EXPECT_DOUBLE_EQ(answers[0].confidence, 0.0);
     const SentRequest sent = decode(server.requests().value(0));
-    EXPECT_EQ(sent.text, pagePrompt(fields));
+    EXPECT_EQ(sent.text.toStdString(),
+              "You are reading one scanned page of a paper survey. The page may be rotated. Read "
+              "only answers visible on this page.\n"
+              "Return only JSON with this shape:\n"
+              "{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\",\"confidence\":0.98,"
+              "\"needsReview\":false,\"visible\":true,\"rationale\":\"circled\"}]}\n"
+              "\n"
+              "Survey template:\n"
+              "Q1: I am: [Single choice] Choices: Male | Female\n"
+              "Q3: Comments [Written] Choices: free response\n"
+              "\n"
+              "Rules:\n"
+              "- Use the provided question numbers exactly.\n"
+              "- If a question is not visible on this page, include it with visible false, "
+              "answer \"N/A\", confidence 0, needsReview false.\n"
+              "- If visible but unreadable or ambiguous, set visible true, answer \"N/A\", low "
+              "confidence, needsReview true.\n"
+              "- For fixed choices, choose only from the listed choices unless a written Other "
+              "answer is clearly visible.\n"
+              "- For checkbox questions, separate multiple selected answers with semicolons.\n"
+              "- Be conservative. Do not guess from nearby questions.\n"
+              "- Do not include markdown or text outside the JSON object.");
+    // Shrunk to 1600 pixels at quality 78, transparency flattened onto white.
     EXPECT_EQ(sent.image.size(), QSize(1600, 800));
     EXPECT_EQ(firstQuantisationValue(sent.jpeg), 7);
-    EXPECT_GT(sent.image.pixelColor(1200, 600).lightness(), 245); // was transparent
+    EXPECT_GT(sent.image.pixelColor(1200, 600).lightness(), 245);
     EXPECT_LT(sent.image.pixelColor(40, 40).lightness(), 20);
 }
 
-TEST_F(OpenAIClientTest, ConnectionTestSendsTextOnlyAndIgnoresTheReplyBody)
+TEST_F(OpenAIAnswerAnalysisServiceTest, ConnectionTestSendsTextOnlyAndIgnoresTheReplyBody)
 {
     server.script({{200, "not even json"}});
-    aitest::run(client.testConnection(kKey, QStringLiteral("gpt-5.5")));
+    runTask(client.testConnection(kKey, QStringLiteral("gpt-5.5")));
     const SentRequest sent = decode(server.requests().value(0));
     EXPECT_EQ(sent.text, QStringLiteral("Reply with exactly: OK"));
-    EXPECT_EQ(sent.contentCount, 1);
-    EXPECT_TRUE(sent.jpeg.isEmpty());
+    EXPECT_EQ(sent.parts, 1);
 }
 
-TEST_F(OpenAIClientTest, FailingStatusesGiveTheServerMessageOrTheStatus)
+TEST_F(OpenAIAnswerAnalysisServiceTest, FailingStatusesGiveTheServerMessageOrTheStatus)
 {
-    server.script({{429, R"({"error":{"message":"Rate limit reached for requests."}})"},
-                   {500, "<html><body>Internal error</body></html>", "text/html"},
-                   {401, QByteArray(R"({"error":{"message":"Incorrect API key provided: )") +
-                             kKey.toUtf8() + "\"}}"},
-                   {200, replyWithText(QStringLiteral("{\"answer\":\"A\"}"))},
-                   {200, R"({"output":[{"type":"message","role":"assistant"}]})"}});
-    const QuestionReviewItem item = cropItem();
-    const auto analyze = [&] {
-        aitest::run(client.analyze(item, std::nullopt, kKey, QStringLiteral("m")));
-    };
-    EXPECT_EQ(failureOf(analyze),
-              std::make_pair(std::optional(Kind::requestFailed),
-                             QStringLiteral("Rate limit reached for requests.")));
-    EXPECT_EQ(failureOf(analyze),
+    server.script(
+        {{429, R"({"error":{"message":"Rate limit reached for requests."}})"},
+         {500, "<html><body>Internal error</body></html>", "text/html"},
+         {401, R"({"error":{"message":"Incorrect API key provided: )" + kKey.toUtf8() + "\"}}"},
+         {200, replyWithText(QStringLiteral("{\"answer\":\"A\"}"))}});
+    EXPECT_EQ(analyzeFailure(), std::make_pair(std::optional(Kind::requestFailed),
+                                               QStringLiteral("Rate limit reached for requests.")));
+    EXPECT_EQ(analyzeFailure(),
               std::make_pair(std::optional(Kind::requestFailed),
                              QStringLiteral("OpenAI request failed with status 500.")));
-    const auto [kind, text] = failureOf(analyze);
+    const auto [kind, text] = analyzeFailure();
     EXPECT_EQ(kind, Kind::requestFailed);
     EXPECT_TRUE(text.startsWith(QStringLiteral("Incorrect API key provided: ")));
     EXPECT_FALSE(text.contains(kKey));
-    EXPECT_EQ(failureOf(analyze).first, Kind::invalidResponse);
-    EXPECT_EQ(failureOf(analyze).first, Kind::invalidResponse);
-    EXPECT_EQ(server.requests().size(), 5);
+    EXPECT_EQ(analyzeFailure().first, Kind::invalidResponse);
+    EXPECT_EQ(server.requests().size(), 4);
 }
 
-TEST_F(OpenAIClientTest, RecordedRepliesWithAndWithoutReasoningAreRead)
-{
-    // As a reasoning model and a plain model send them (ids shortened).
-    const QByteArray reasoning = R"({"id":"resp_1","object":"response","status":"completed",
-        "model":"gpt-5","output":[{"id":"rs_1","type":"reasoning","summary":[]},
-        {"id":"msg_1","type":"message","status":"completed","role":"assistant","content":[
-        {"type":"output_text","annotations":[],"logprobs":[],
-         "text":"{\"answer\":\"Yes\",\"confidence\":0.9,\"needsReview\":false}"}]}],
-        "usage":{"input_tokens":10,"output_tokens":20}})";
-    const QByteArray plain = R"({"id":"resp_2","object":"response","status":"completed",
-        "model":"gpt-4.1","output":[{"id":"msg_2","type":"message","status":"completed",
-        "role":"assistant","content":[{"type":"output_text","annotations":[],
-         "text":"{\"answer\":\"No\",\"confidence\":0.4,\"needsReview\":true}"}]}]})";
-    server.script({{200, reasoning}, {200, plain}});
-    const QuestionReviewItem item = cropItem();
-    const AIAnswerSuggestion first =
-        aitest::run(client.analyze(item, std::nullopt, kKey, QStringLiteral("m")));
-    EXPECT_EQ(first.answer, QStringLiteral("Yes"));
-    EXPECT_FALSE(first.needsReview);
-    const AIAnswerSuggestion second =
-        aitest::run(client.analyze(item, std::nullopt, kKey, QStringLiteral("m")));
-    EXPECT_EQ(second.answer, QStringLiteral("No"));
-    EXPECT_DOUBLE_EQ(second.confidence, 0.4);
-}
-
-TEST_F(OpenAIClientTest, RedirectsAreNotFollowed)
+TEST_F(OpenAIAnswerAnalysisServiceTest, RedirectsAreNotFollowed)
 {
     ScriptedReply redirect{307, {}, "text/plain"};
     redirect.location = server.baseURL().toString().toUtf8() + "/elsewhere";
     server.script({redirect, {200, replyWithText(QStringLiteral("{}"))}});
-    const auto [kind, text] = connectionTestFailure();
-    EXPECT_EQ(kind, Kind::requestFailed);
-    EXPECT_EQ(text, QStringLiteral("OpenAI request failed with status 307."));
+    EXPECT_EQ(connectionTestFailure(),
+              std::make_pair(std::optional(Kind::requestFailed),
+                             QStringLiteral("OpenAI request failed with status 307.")));
     EXPECT_EQ(server.requests().size(), 1);
 }
 
-TEST_F(OpenAIClientTest, SlowReplyTimesOut)
+TEST_F(OpenAIAnswerAnalysisServiceTest, SlowReplyTimesOut)
 {
     server.script({{200, {}, "application/json", true}});
     OpenAIRequestTimeouts timeouts;
     // Long enough for the TLS handshake on a busy machine, short for a test.
     timeouts.connectionTest = 2000ms;
     client.setTimeouts(timeouts);
-    const auto [kind, text] = connectionTestFailure();
-    EXPECT_EQ(kind, Kind::requestFailed);
-    EXPECT_EQ(text, QStringLiteral("The request timed out."));
-    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(connectionTestFailure(), std::make_pair(std::optional(Kind::requestFailed),
+                                                      QStringLiteral("The request timed out.")));
 }
 
-TEST_F(OpenAIClientTest, RefusedConnectionIsARequestFailure)
+TEST_F(OpenAIAnswerAnalysisServiceTest, RefusedOrUntrustedConnectionsFailWithoutTheKey)
 {
     QTcpServer probe;
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
@@ -275,26 +271,23 @@ TEST_F(OpenAIClientTest, RefusedConnectionIsARequestFailure)
     EXPECT_EQ(kind, Kind::requestFailed);
     EXPECT_TRUE(text.contains(QStringLiteral("refused"), Qt::CaseInsensitive))
         << text.toStdString();
-}
 
-TEST_F(OpenAIClientTest, UntrustedCertificateIsRefused)
-{
+    // The checked-in certificate is trusted only when asked to be.
     QNetworkAccessManager freshNetwork;
     OpenAIAnswerAnalysisService untrusting(&freshNetwork, server.baseURL());
-    const auto [kind, text] =
-        failureOf([&] { aitest::run(untrusting.testConnection(kKey, QStringLiteral("m"))); });
-    EXPECT_EQ(kind, Kind::requestFailed);
-    EXPECT_FALSE(text.contains(kKey));
+    const auto [untrustedKind, untrustedText] =
+        failureOf([&] { runTask(untrusting.testConnection(kKey, QStringLiteral("m"))); });
+    EXPECT_EQ(untrustedKind, Kind::requestFailed);
+    EXPECT_FALSE(untrustedText.contains(kKey));
     EXPECT_TRUE(server.requests().isEmpty());
 }
 
-TEST_F(OpenAIClientTest, NothingIsSentForABadImageOrAPlainRemoteAddress)
+TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImageOrAPlainRemoteAddress)
 {
     QuestionReviewItem item = cropItem();
     item.imageURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.png")));
     EXPECT_EQ(
-        failureOf(
-            [&] { aitest::run(client.analyze(item, std::nullopt, kKey, QStringLiteral("m"))); }),
+        failureOf([&] { runTask(client.analyze(item, std::nullopt, kKey, "m")); }),
         std::make_pair(std::optional(Kind::invalidImage),
                        QStringLiteral("Could not prepare the review image for AI analysis.")));
 

@@ -1,11 +1,7 @@
-#include "ai/AIAnswerAnalysisService.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
 #include "ai/ResponsesWireFormat.h"
 #include "ai/UploadImage.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,72 +18,49 @@ template <typename F> std::optional<Kind> errorKindOf(F&& call)
     return std::nullopt;
 }
 
-SurveyTemplateField field(qint64 number, const QString& prompt, SurveyDetectionMode mode,
-                          const QString& options)
+SurveyTemplateField field(qint64 number, const char* prompt, SurveyDetectionMode mode,
+                          const char* options)
 {
     return SurveyTemplateField{number, prompt, mode, options};
 }
 
 } // namespace
 
-TEST(Prompts, NameTheQuestionTypeChoicesAndLocalSuggestion)
+// The full texts are pinned where they go on the wire (OpenAIClientTests);
+// these are the lines that change with the question.
+TEST(ResponsesWireFormatPrompts, LinesThatFollowTheQuestion)
 {
     QuestionReviewItem item;
     item.questionNumber = 7;
     item.prompt = QStringLiteral("Favourite subject");
-    item.suggestedText = QStringLiteral("Math");
-    const QStringList lines =
-        cropPrompt(item, field(7, QStringLiteral("ignored"), SurveyDetectionMode::multipleChoice,
-                               QStringLiteral("Math; Art\nMusic")))
-            .split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 11);
-    EXPECT_EQ(lines[1], QStringLiteral("Question 7: Favourite subject"));
-    EXPECT_EQ(lines[2], QStringLiteral("Detection type: Checkboxes"));
-    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Allowed answers: Math | Art | Music. ")));
-    EXPECT_EQ(lines[4], QStringLiteral("Existing local suggestion: Math"));
+    const auto cropLines = [&](const std::optional<SurveyTemplateField>& field) {
+        return cropPrompt(item, field).split(QLatin1Char('\n')).mid(1, 4);
+    };
+    EXPECT_EQ(cropLines(field(7, "", SurveyDetectionMode::multipleChoice, "Math; Art\nMusic")),
+              (QStringList{"Question 7: Favourite subject", "Detection type: Checkboxes",
+                           "Allowed answers: Math | Art | Music. Choose only from this list "
+                           "unless the image clearly shows a written Other answer.",
+                           "Existing local suggestion: none"}));
+    const QString noChoices =
+        "No fixed answer choices are available. Read the visible written answer if possible.";
+    EXPECT_EQ(cropLines(std::nullopt).mid(1, 2),
+              (QStringList{"Detection type: Unknown", noChoices}));
+    item.suggestedText = QStringLiteral("Art");
+    EXPECT_EQ(
+        cropLines(field(7, "", SurveyDetectionMode::written, "")).mid(1),
+        (QStringList{"Detection type: Written", noChoices, "Existing local suggestion: Art"}));
 
-    // Without a field or options the model is asked for the written answer.
-    item.suggestedText.clear();
-    const QStringList bare = cropPrompt(item, std::nullopt).split(QLatin1Char('\n'));
-    EXPECT_EQ(bare.mid(2, 3), (QStringList{QStringLiteral("Detection type: Unknown"),
-                                           QStringLiteral("No fixed answer choices are available. "
-                                                          "Read the visible written answer if "
-                                                          "possible."),
-                                           QStringLiteral("Existing local suggestion: none")}));
-    const QStringList written =
-        cropPrompt(item, field(7, QString(), SurveyDetectionMode::written, QString()))
-            .split(QLatin1Char('\n'));
-    EXPECT_EQ(written[2], QStringLiteral("Detection type: Written"));
-    EXPECT_EQ(written[3], bare[3]);
-
-    // The page prompt lists every field in number order.
-    const QString page =
-        pagePrompt({field(3, QStringLiteral("Comments"), SurveyDetectionMode::written, QString()),
-                    field(1, QStringLiteral("I am:"), SurveyDetectionMode::singleChoice,
-                          QStringLiteral("Male\nFemale")),
-                    field(2, QStringLiteral("Section B"), SurveyDetectionMode::ignore, QString())});
-    EXPECT_TRUE(page.contains(QStringLiteral("Survey template:\n"
-                                             "Q1: I am: [Single choice] Choices: Male | Female\n"
-                                             "Q2: Section B [Ignore] Choices: free response\n"
-                                             "Q3: Comments [Written] Choices: free response\n\n")))
-        << page.toStdString();
+    // Fields of one number keep their order.
+    EXPECT_TRUE(pagePrompt({field(2, "Section B", SurveyDetectionMode::ignore, ""),
+                            field(1, "Age", SurveyDetectionMode::written, ""),
+                            field(2, "Again", SurveyDetectionMode::written, "")})
+                    .contains("Survey template:\nQ1: Age [Written] Choices: free response\n"
+                              "Q2: Section B [Ignore] Choices: free response\n"
+                              "Q2: Again [Written] Choices: free response\n\nRules:"));
     EXPECT_TRUE(pagePrompt({}).contains(QStringLiteral("Survey template:\n\n\nRules:")));
 }
 
-TEST(RequestBody, HoldsOneUserInputWithTextThenImage)
-{
-    const QByteArray body = responsesRequestBody(QStringLiteral("gpt-5.5"), QStringLiteral("Hi ü"),
-                                                 QStringLiteral("data:image/jpeg;base64,AAA/"));
-    const QJsonArray content{
-        QJsonObject{{"type", "input_text"}, {"text", QStringLiteral("Hi ü")}},
-        QJsonObject{{"type", "input_image"}, {"image_url", "data:image/jpeg;base64,AAA/"}}};
-    EXPECT_EQ(
-        QJsonDocument::fromJson(body).object(),
-        (QJsonObject{{"model", "gpt-5.5"},
-                     {"input", QJsonArray{QJsonObject{{"role", "user"}, {"content", content}}}}}));
-}
-
-TEST(ReplyText, OnlyOutputTextOfMessagesCounts)
+TEST(ResponsesWireFormatReply, OnlyOutputTextOfMessagesCounts)
 {
     // A reasoning item comes first, with or without content; its text is not the answer.
     EXPECT_EQ(responsesOutputText(R"({"output":[
@@ -113,7 +86,7 @@ TEST(ReplyText, OnlyOutputTextOfMessagesCounts)
     }
 }
 
-TEST(ReplyStatus, ErrorBodyWithoutAMessageGivesTheStatus)
+TEST(ResponsesWireFormatReply, ErrorBodyWithoutAMessageGivesTheStatus)
 {
     // The message and the HTML cases run against the local server.
     EXPECT_EQ(failureMessageForStatus(401, R"({"error":null})"),
@@ -122,7 +95,7 @@ TEST(ReplyStatus, ErrorBodyWithoutAMessageGivesTheStatus)
               QStringLiteral("OpenAI request failed with status 400."));
 }
 
-TEST(ModelText, FencedOrChattyJSONIsFoundAndConfidenceClamped)
+TEST(ResponsesWireFormatModelText, FencedOrChattyJSONIsFoundAndConfidenceClamped)
 {
     const QString chatty = QStringLiteral(
         "Sure! Here is the result:\n```json\n{\"answer\":\"  B \\n\",\"confidence\":0.95,"
@@ -138,7 +111,7 @@ TEST(ModelText, FencedOrChattyJSONIsFoundAndConfidenceClamped)
             .rationale.isEmpty());
 }
 
-TEST(ModelText, MissingOrMistypedKeysAreUnreadable)
+TEST(ResponsesWireFormatModelText, MissingOrMistypedKeysAreUnreadable)
 {
     for (const char* text : {"The answer is B.", R"({"answer":"A","confidence":0.9})",
                              R"({"answer":"A","confidence":"0.9","needsReview":false})",
@@ -152,7 +125,7 @@ TEST(ModelText, MissingOrMistypedKeysAreUnreadable)
     }
 }
 
-TEST(ModelText, PageAnswersKeepTheModelOrder)
+TEST(ResponsesWireFormatModelText, PageAnswersKeepTheModelOrder)
 {
     const QList<AIPageAnswer> answers = parsePageAnswers(QStringLiteral(
         "Result: {\"answers\":[{\"questionNumber\":4,\"answer\":\" Yes \",\"confidence\":2,"
@@ -178,7 +151,7 @@ TEST(ModelText, PageAnswersKeepTheModelOrder)
     }
 }
 
-TEST(UploadSize, ShrinksToTheLongestSideAndNeverEnlarges)
+TEST(UploadImage, ShrinksToTheLongestSideAndNeverEnlarges)
 {
     EXPECT_EQ(uploadImageSize(QSize(2000, 1000), 1600), QSize(1600, 800));
     EXPECT_EQ(uploadImageSize(QSize(600, 400), 960), QSize(600, 400));
@@ -187,7 +160,7 @@ TEST(UploadSize, ShrinksToTheLongestSideAndNeverEnlarges)
     EXPECT_EQ(uploadImageSize(QSize(960, 960), 960), QSize(960, 960));
 }
 
-TEST(Endpoint, HttpsAnywhereHttpOnlyOnLoopback)
+TEST(OpenAIAnswerAnalysisServiceEndpoint, HttpsAnywhereHttpOnlyOnLoopback)
 {
     EXPECT_EQ(responsesEndpoint(QUrl(QStringLiteral("https://api.openai.com"))),
               QUrl(QStringLiteral("https://api.openai.com/v1/responses")));

@@ -1,6 +1,6 @@
-#include "RunTask.h"
 #include "ScriptedAIClient.h"
 #include "StoreFakes.h"
+#include "TestSupport.h"
 
 #include "ai/AISettingsStore.h"
 #include "store/SurveyScanStore.h"
@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using testsupport::runTask;
 
 QStringList texts(const QSignalSpy& spy)
 {
@@ -30,14 +32,14 @@ protected:
         settings.saveAPIKey(QStringLiteral("sk-store-ai-steps-0123456789"));
         reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
         scanner.devices = {onlineScanner()};
-        aitest::run(store.refreshScanners());
+        runTask(store.refreshScanners());
         store.selectScanner(QStringLiteral("test:0"));
     }
 
     void runBatch(int sheets)
     {
         scanner.scripted.enqueue(makeScannedBatch(sheets, 1));
-        aitest::run(store.startScanBatch());
+        runTask(store.startScanBatch());
     }
 
     QTemporaryDir dir;
@@ -72,24 +74,6 @@ TEST_F(StoreAISteps, HybridFillsConfidentAnswersAndShowsItsProgress)
     EXPECT_EQ(store.answerValue(2, 2), QStringLiteral("B"));
     EXPECT_EQ(store.answerValue(2, 1), QStringLiteral("A"));
     EXPECT_TRUE(store.reviewItems().isEmpty());
-}
-
-TEST_F(StoreAISteps, FailedRequestsLandInReviewAndTheSettings)
-{
-    settings.setDetectionMode(AIDetectionMode::aiReview);
-    client.crops[2] = QStringLiteral("Rate limit reached.");
-    runBatch(1);
-    ASSERT_EQ(store.reviewItems().size(), 1);
-    EXPECT_EQ(store.reviewItems()[0].reviewNote,
-              QStringLiteral("AI could not verify this answer: Rate limit reached."));
-    EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("Rate limit reached."));
-    EXPECT_EQ(store.lastAIErrorCount(), 1);
-
-    // The next batch starts with a clean AI status.
-    client.crops[2] = AIAnswerSuggestion{QStringLiteral("B"), 0.5, false, QString()};
-    runBatch(1);
-    EXPECT_FALSE(settings.lastErrorMessage().has_value());
-    EXPECT_EQ(store.lastAIErrorCount(), 0);
 }
 
 TEST_F(StoreAISteps, AIFirstReplacesTheReadersAnswers)

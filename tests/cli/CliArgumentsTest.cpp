@@ -30,19 +30,12 @@ TEST(CliArguments, ReadsEveryOptionInBothSpellings)
 TEST(CliArguments, DefaultsAndInputsThatLookLikeOptions)
 {
     const CliParseResult plain = parse(QStringLiteral("read page.png"));
-    ASSERT_TRUE(plain.error.isEmpty());
+    EXPECT_TRUE(plain.error.isEmpty());
     EXPECT_EQ(plain.read.templateName, QStringLiteral("krda2026"));
     EXPECT_FALSE(plain.read.sides.has_value());
     EXPECT_EQ(plain.read.jobs, 4); // the number of cores
-    EXPECT_TRUE(plain.read.csvPath.isEmpty());
-
-    const CliParseResult dashed = parse(QStringLiteral("read --sides duplex -- --odd-name.png"));
-    ASSERT_TRUE(dashed.error.isEmpty());
-    EXPECT_EQ(dashed.read.sides, PageNumbering::automaticDuplex);
-    EXPECT_EQ(dashed.read.inputs, QStringList{QStringLiteral("--odd-name.png")});
-
-    const CliParseResult project = parse(QStringLiteral("read --template old/survey.twk a.png"));
-    EXPECT_EQ(project.read.templateName, QStringLiteral("old/survey.twk"));
+    EXPECT_EQ(parse(QStringLiteral("read --sides duplex -- --odd-name.png")).read.inputs,
+              QStringList{QStringLiteral("--odd-name.png")});
     EXPECT_EQ(parse(QStringLiteral("read --sides single a.png")).read.sides,
               PageNumbering::singleSided);
 }

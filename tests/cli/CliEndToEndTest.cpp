@@ -1,11 +1,11 @@
 #include "ScratchFileSystem.h"
+#include "TestSupport.h"
 #include "files/SurveyProjectDocument.h"
 #include "samples/SampleSet.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +17,8 @@
 
 namespace {
 
+using testsupport::readText;
+
 struct CliRun
 {
     int exitCode = -1;
@@ -24,67 +26,55 @@ struct CliRun
     QString err;
 };
 
-CliRun runCli(const QStringList& arguments, const QString& dataHome,
-              const QList<QPair<QString, QString>>& variables = {})
+class CliEndToEnd : public ::testing::Test
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome); // keeps PDF pages in the test
-    // Nothing may land in a shared temporary folder; tests look here.
-    environment.insert(QStringLiteral("TMPDIR"), dataHome + QStringLiteral("/tmp"));
-    for (const auto& [name, value] : variables)
-        environment.insert(name, value);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TW_CLI_BINARY), arguments);
-    EXPECT_TRUE(process.waitForFinished(600000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+protected:
+    QTemporaryDir dir;
 
-// One CSV text into rows of fields, with quoted fields unquoted.
+    CliRun run(const QStringList& arguments, const QString& models = {})
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", dir.path()); // keeps PDF pages in the test
+        // Nothing may land in a shared temporary folder; tests look here.
+        environment.insert("TMPDIR", dir.filePath("tmp"));
+        if (!models.isEmpty())
+            environment.insert("TESSDATA_PREFIX", models);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TW_CLI_BINARY), QStringList{"read"} + arguments);
+        EXPECT_TRUE(process.waitForFinished(600000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // A rendered stack of sample surveys and its page files.
+    QStringList stack(const SampleSet& set)
+    {
+        return writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
+    }
+};
+
+// One CSV text into rows of fields; quoted fields may hold commas and quotes.
 QList<QStringList> parseCsv(const QString& text)
 {
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
+    QList<QStringList> rows{{QString()}};
     bool quoted = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() &&
-                text.at(i + 1) == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            row.append(field);
-            field.clear();
-        } else if (c == QLatin1Char('\n')) {
-            row.append(field);
-            rows.append(row);
-            row.clear();
-            field.clear();
-        } else {
-            field += c;
-        }
+        const QChar c = text[i];
+        if (c == u'"' && quoted && i + 1 < text.size() && text[i + 1] == u'"')
+            rows.last().last() += text[++i];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (c == u',' && !quoted)
+            rows.last().append(QString());
+        else if (c == u'\n' && !quoted)
+            rows.append({QString()});
+        else
+            rows.last().last() += c;
     }
-    if (!field.isEmpty() || !row.isEmpty()) {
-        row.append(field);
-        rows.append(row);
-    }
+    if (rows.last() == QStringList{QString()})
+        rows.removeLast();
     return rows;
-}
-
-QString readText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 // Every page row carries its survey's answers. A question with every box
@@ -97,49 +87,37 @@ void expectRowsMatch(const QList<QStringList>& rows, const SampleSet& set)
     for (const QStringList& row : rows.mid(1)) {
         ASSERT_EQ(row.size(), 5 + 14);
         const qint64 survey = row[0].toLongLong();
-        ASSERT_GE(survey, 1);
-        ASSERT_LE(survey, set.sheets.size());
+        ASSERT_TRUE(survey >= 1 && survey <= set.sheets.size()) << survey;
         const QStringList expected = expectedAnswers(set.sheets[survey - 1]);
-        for (int q = 0; q < 14; ++q) {
-            ++cells;
-            if (answerMatches(expected[q], row[5 + q]))
-                ++matched;
-        }
+        for (int q = 0; q < 14; ++q, ++cells)
+            matched += answerMatches(expected[q], row[5 + q]);
     }
     EXPECT_GE(matched * 100, cells * 85) << matched << " of " << cells << " cells match";
 }
 
 } // namespace
 
-TEST(CliEndToEnd, ReadsADuplexStackIntoCsvProjectAndReviewList)
+TEST_F(CliEndToEnd, ReadsADuplexStackIntoCsvProjectAndReviewList)
 {
-    QTemporaryDir dir;
     const SampleSet set = makeSampleSet(2, 4, 300, false, SampleStackOrder::duplex);
-    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
-    const QString csv = dir.filePath(QStringLiteral("out/answers.csv"));
-    const QString project = dir.filePath(QStringLiteral("out/survey.twk"));
-    const QString review = dir.filePath(QStringLiteral("out/review.json"));
+    const QStringList paths = stack(set);
+    const QString csv = dir.filePath("out/answers.csv");
+    const QString project = dir.filePath("out/survey.twk");
+    const QString review = dir.filePath("out/review.json");
 
-    const CliRun run =
-        runCli({QStringLiteral("read"), QStringLiteral("--sides"), QStringLiteral("duplex"),
-                QStringLiteral("--csv"), csv, QStringLiteral("--project"), project,
-                QStringLiteral("--review"), review, QStringLiteral("--jobs"), QStringLiteral("2"),
-                dir.filePath(QStringLiteral("stack"))},
-               dir.path());
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains(QStringLiteral("page 4 of 4")));
+    const CliRun read = run({"--sides", "duplex", "--csv", csv, "--project", project, "--review",
+                             review, "--jobs", "2", dir.filePath("stack")});
+    EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
+    EXPECT_TRUE(read.out.isEmpty());
+    EXPECT_TRUE(read.err.contains("page 4 of 4"));
 
     const QList<QStringList> rows = parseCsv(readText(csv));
     ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(rows[0].mid(0, 6),
-              (QStringList{QStringLiteral("survey_id"), QStringLiteral("side"),
-                           QStringLiteral("page_number"), QStringLiteral("captured_at"),
-                           QStringLiteral("scan_file"), QStringLiteral("Q1: I am:")}));
-    const QStringList sides{rows[1][1], rows[2][1], rows[3][1], rows[4][1]};
-    EXPECT_EQ(sides, (QStringList{QStringLiteral("Front"), QStringLiteral("Back"),
-                                  QStringLiteral("Front"), QStringLiteral("Back")}));
-    EXPECT_EQ(rows[3][0], QStringLiteral("2"));
+    EXPECT_EQ(rows[0].mid(0, 6), (QStringList{"survey_id", "side", "page_number", "captured_at",
+                                              "scan_file", "Q1: I am:"}));
+    EXPECT_EQ((QStringList{rows[1][1], rows[2][1], rows[3][1], rows[4][1]}),
+              (QStringList{"Front", "Back", "Front", "Back"}));
+    EXPECT_EQ(rows[3][0], "2");
     EXPECT_EQ(rows[3][4], paths[2]);
     expectRowsMatch(rows, set);
 
@@ -152,149 +130,108 @@ TEST(CliEndToEnd, ReadsADuplexStackIntoCsvProjectAndReviewList)
     // The crops sit beside the review list, in a folder named after it.
     const QJsonArray items = QJsonDocument::fromJson(readText(review).toUtf8()).array();
     EXPECT_FALSE(items.isEmpty());
-    for (const QJsonValue& value : items) {
-        const QJsonObject item = value.toObject();
-        EXPECT_EQ(item.size(), 7);
-        EXPECT_GE(item[QStringLiteral("questionNumber")].toInt(), 1);
-        const QString image = item[QStringLiteral("imageFile")].toString();
+    for (const QJsonValue& item : items) {
+        const QString image = item["imageFile"].toString();
         EXPECT_TRUE(QFile::exists(image));
-        EXPECT_TRUE(image.startsWith(dir.filePath(QStringLiteral("out/review-crops/"))))
-            << image.toStdString();
+        EXPECT_TRUE(image.startsWith(dir.filePath("out/review-crops/"))) << image.toStdString();
     }
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("tmp"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("tmp")));
 }
 
-TEST(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
+TEST_F(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
 {
-    QTemporaryDir dir;
-    const SampleSet set = makeSampleSet(1, 8, 300, false, SampleStackOrder::singleSided);
-    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
-    const QString missing = dir.filePath(QStringLiteral("no-such-page.png"));
-    const QString broken = dir.filePath(QStringLiteral("broken.png"));
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\x89PNG but not really");
-    file.close();
+    const QStringList paths = stack(makeSampleSet(1, 8, 300, false, SampleStackOrder::singleSided));
+    const QString missing = dir.filePath("no-such-page.png");
+    const QString broken = dir.filePath("broken.png");
+    testsupport::writeBytes(broken, "\x89PNG but not really");
 
-    const CliRun run = runCli({QStringLiteral("read"), missing, paths[0], broken}, dir.path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(missing + QStringLiteral(": no such file")))
-        << run.err.toStdString();
+    const CliRun read = run({missing, paths[0], broken});
+    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_TRUE(read.err.contains(missing + ": no such file")) << read.err.toStdString();
     // The undecodable page is named too, and leaves no row behind.
-    EXPECT_TRUE(run.err.contains(broken + QStringLiteral(": ")));
-    const QList<QStringList> rows = parseCsv(run.out);
+    EXPECT_TRUE(read.err.contains(broken + ": "));
+    const QList<QStringList> rows = parseCsv(read.out);
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[1][4], paths[0]);
     // Only the front was read: the back's questions have no answers.
-    for (int q = 8; q <= 14; ++q)
-        EXPECT_EQ(rows[1][4 + q], QStringLiteral("N/A")) << "Q" << q;
+    EXPECT_EQ(rows[1].mid(12), QStringList(7, "N/A"));
     // Without a review list no crops are written anywhere.
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("stack/review-crops"))));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("tmp"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("stack/review-crops")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("tmp")));
 }
 
-TEST(CliEndToEnd, ADamagedTemplateProjectIsNamedNotACrash)
+TEST_F(CliEndToEnd, ADamagedTemplateOrAMissingModelIsSaidAndFails)
 {
-    QTemporaryDir dir;
-    const QString project = dir.filePath(QStringLiteral("damaged.twk"));
-    QFile file(project);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"version\": 1e400}");
-    file.close();
-    const CliRun run = runCli(
-        {QStringLiteral("read"), QStringLiteral("--template"), project, QStringLiteral("a.png")},
-        dir.path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(project)) << run.err.toStdString();
-}
+    const QString project = dir.filePath("damaged.twk");
+    testsupport::writeBytes(project, "{\"version\": 1e400}");
+    const CliRun damaged = run({"--template", project, "a.png"});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_TRUE(damaged.err.contains(project)) << damaged.err.toStdString();
 
-TEST(CliEndToEnd, AMissingRecognitionModelIsSaidOnceAndFails)
-{
-    QTemporaryDir dir;
-    const SampleSet set = makeSampleSet(1, 8, 150, false, SampleStackOrder::duplex);
-    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
-    const QString models = dir.filePath(QStringLiteral("no-models"));
+    const QStringList paths = stack(makeSampleSet(1, 8, 150, false, SampleStackOrder::duplex));
+    const QString models = dir.filePath("no-models");
     ASSERT_TRUE(QDir().mkpath(models));
-    const CliRun run = runCli({QStringLiteral("read"), paths[0], paths[1]}, dir.path(),
-                              {{QStringLiteral("TESSDATA_PREFIX"), models}});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err.count(QStringLiteral("tallywicket-cli: The text recognition model")), 1)
-        << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(models + QStringLiteral("/eng.traineddata")));
-    EXPECT_EQ(parseCsv(run.out).size(), 3); // the pages are still read, by layout alone
+    const CliRun noModel = run({paths[0], paths[1]}, models);
+    EXPECT_EQ(noModel.exitCode, 1);
+    EXPECT_EQ(noModel.err.count("tallywicket-cli: The text recognition model"), 1)
+        << noModel.err.toStdString();
+    EXPECT_TRUE(noModel.err.contains(models + "/eng.traineddata"));
+    EXPECT_EQ(parseCsv(noModel.out).size(), 3); // the pages are still read, by layout alone
 }
 
-TEST(CliEndToEnd, AFullDiskFailsLoudlyAndKeepsTheEarlierFiles)
+TEST_F(CliEndToEnd, OutputsThatCannotBeWrittenFailLoudlyAndKeepTheEarlierFiles)
 {
-    testsupport::ScratchFileSystem disk(512 * 1024);
-    if (!disk.isMounted())
-        GTEST_SKIP() << disk.skipReason().toStdString();
-    QTemporaryDir dir;
-    const SampleSet set = makeSampleSet(1, 8, 150, false, SampleStackOrder::singleSided);
-    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
-    const QStringList outputs{disk.filePath(QStringLiteral("answers.csv")),
-                              disk.filePath(QStringLiteral("survey.twk")),
-                              disk.filePath(QStringLiteral("review.json"))};
-    for (const QString& output : outputs) {
-        QFile file(output);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("earlier " + output.toUtf8());
+    const QStringList paths = stack(makeSampleSet(1, 8, 150, false, SampleStackOrder::singleSided));
+    const QStringList outputs{dir.filePath("answers.csv"), dir.filePath("survey.twk"),
+                              dir.filePath("review.json")};
+    for (const QString& output : outputs)
+        testsupport::writeBytes(output, "earlier " + output.toUtf8());
+    CliRun read;
+    {
+        // No file may grow past 100 bytes, in the program either: a full disk.
+        testsupport::FileSizeCap cap(100);
+        read =
+            run({"--csv", outputs[0], "--project", outputs[1], "--review", outputs[2], paths[0]});
     }
-    disk.fill();
-    const CliRun run = runCli({QStringLiteral("read"), QStringLiteral("--csv"), outputs[0],
-                               QStringLiteral("--project"), outputs[1], QStringLiteral("--review"),
-                               outputs[2], paths[0]},
-                              dir.path());
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(read.exitCode, 1);
     for (const QString& output : outputs) {
-        EXPECT_EQ(readText(output), QStringLiteral("earlier ") + output);
-        EXPECT_TRUE(run.err.contains(output)) << run.err.toStdString();
+        EXPECT_EQ(readText(output), "earlier " + output);
+        EXPECT_TRUE(read.err.contains(output)) << read.err.toStdString();
     }
 }
 
-TEST(CliEndToEnd, UsageErrorsAndHelp)
+TEST_F(CliEndToEnd, UsageErrorsAndHelp)
 {
-    QTemporaryDir dir;
-    const CliRun bare = runCli({QStringLiteral("read")}, dir.path());
+    const CliRun bare = run({});
     EXPECT_EQ(bare.exitCode, 2);
-    EXPECT_TRUE(bare.err.contains(QStringLiteral("Usage: tallywicket-cli read")));
-    EXPECT_EQ(runCli({QStringLiteral("read"), QStringLiteral("--jobs"), QStringLiteral("0"),
-                      QStringLiteral("a.png")},
-                     dir.path())
-                  .exitCode,
-              2);
-    const CliRun help = runCli({QStringLiteral("--help")}, dir.path());
+    EXPECT_TRUE(bare.err.contains("Usage: tallywicket-cli read"));
+    EXPECT_EQ(run({"--jobs", "0", "a.png"}).exitCode, 2);
+    const CliRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("--review FILE")));
+    EXPECT_TRUE(help.out.contains("--review FILE"));
 }
 
-TEST(CliEndToEnd, APdfOfScannedPagesIsReadPageByPage)
+TEST_F(CliEndToEnd, APdfOfScannedPagesIsReadPageByPage)
 {
-    QTemporaryDir dir;
     const SampleSet set = makeSampleSet(1, 11, 300, false, SampleStackOrder::duplex);
-    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
-    const QString pdf = dir.filePath(QStringLiteral("copier scan.pdf"));
+    const QStringList paths = stack(set);
+    const QString pdf = dir.filePath("copier scan.pdf");
     {
         // What an office copier makes: each page a full-page image.
         QPdfWriter writer(pdf);
         writer.setPageSize(QPageSize(QPageSize::Letter));
         writer.setResolution(300);
         QPainter painter(&writer);
-        for (int i = 0; i < paths.size(); ++i) {
-            if (i > 0)
-                writer.newPage();
-            painter.drawImage(QRect(0, 0, 2550, 3300), QImage(paths[i]));
-        }
+        painter.drawImage(QRect(0, 0, 2550, 3300), QImage(paths[0]));
+        writer.newPage();
+        painter.drawImage(QRect(0, 0, 2550, 3300), QImage(paths[1]));
     }
-    const CliRun run =
-        runCli({QStringLiteral("read"), QStringLiteral("--sides"), QStringLiteral("duplex"), pdf},
-               dir.path());
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QList<QStringList> rows = parseCsv(run.out);
+    const CliRun read = run({"--sides", "duplex", pdf});
+    EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
+    const QList<QStringList> rows = parseCsv(read.out);
     ASSERT_EQ(rows.size(), 3);
     // Rendered pages are kept beside the app's scans, since files point at them.
-    EXPECT_TRUE(
-        rows[1][4].startsWith(dir.path() + QStringLiteral("/Tallywicket/scans/copier scan-")))
+    EXPECT_TRUE(rows[1][4].startsWith(dir.path() + "/Tallywicket/scans/copier scan-"))
         << rows[1][4].toStdString();
     EXPECT_TRUE(QFile::exists(rows[2][4]));
     expectRowsMatch(rows, set);

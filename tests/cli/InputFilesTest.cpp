@@ -1,18 +1,16 @@
 #include "cli/InputFiles.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
 namespace {
 void touch(const QString& path, const QByteArray& bytes = "x")
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    testsupport::writeBytes(path, bytes);
 }
 
 QStringList names(const QList<InputFile>& files)

@@ -1,8 +1,8 @@
 #include "cli/PdfPages.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -37,13 +37,10 @@ TEST(PdfPages, EveryPageBecomesAnImageAtThreeHundredDpi)
 TEST(PdfPages, ADocumentThatIsNoPdfIsRefusedWithAReason)
 {
     QTemporaryDir dir;
-    const QString fake = dir.filePath(QStringLiteral("fake.pdf"));
-    QFile file(fake);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("this is not a PDF");
-    file.close();
+    testsupport::writeBytes(dir.filePath(QStringLiteral("fake.pdf")), "this is not a PDF");
     try {
-        renderPdfPages(fake, dir.filePath(QStringLiteral("out")));
+        renderPdfPages(dir.filePath(QStringLiteral("fake.pdf")),
+                       dir.filePath(QStringLiteral("out")));
         FAIL() << "no error";
     } catch (const PdfPagesError& error) {
         EXPECT_TRUE(error.reason().contains(QStringLiteral("PDF")));

@@ -1,4 +1,5 @@
 #include "ScratchFileSystem.h"
+#include "TestSupport.h"
 #include "files/AtomicFile.h"
 #include "files/FileError.h"
 
@@ -15,18 +16,8 @@ using testsupport::ScratchFileSystem;
 
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
 // The description of the error the write raised; empty when it worked.
 QString writeFailure(const QString& path, const QByteArray& bytes)
@@ -47,12 +38,12 @@ TEST(AtomicFile, AFullDiskIsAnErrorAndKeepsTheEarlierFile)
     if (!disk.isMounted())
         GTEST_SKIP() << disk.skipReason().toStdString();
     const QString path = disk.filePath(QStringLiteral("survey.twk"));
-    put(path, "the earlier project");
+    writeBytes(path, "the earlier project");
     disk.fill();
     // Small enough to sit in a write buffer until the very end.
     const QString failure = writeFailure(path, QByteArray(6000, 'p'));
     EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
-    EXPECT_EQ(contents(path), QByteArray("the earlier project"));
+    EXPECT_EQ(readBytes(path), QByteArray("the earlier project"));
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
         << "no temporary file is left behind";
 }
@@ -61,12 +52,12 @@ TEST(AtomicFile, AReadOnlyFolderIsAnErrorAndKeepsTheEarlierFile)
 {
     ReadOnlyFolder folder;
     const QString path = folder.filePath(QStringLiteral("answers.csv"));
-    put(path, "h\nr\n");
+    writeBytes(path, "h\nr\n");
     if (!folder.lock())
         GTEST_SKIP() << folder.skipReason().toStdString();
     const QString failure = writeFailure(path, "new");
     EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
-    EXPECT_EQ(contents(path), QByteArray("h\nr\n"));
+    EXPECT_EQ(readBytes(path), QByteArray("h\nr\n"));
 }
 
 TEST(AtomicFile, AFifoIsWrittenIntoNotReplaced)
@@ -98,7 +89,7 @@ TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced)
     const QString target = dir.filePath(QStringLiteral("kept/answers.csv"));
     const QString dangling = dir.filePath(QStringLiteral("elsewhere/new folder/answers.csv"));
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("kept"))));
-    put(target, "old");
+    writeBytes(target, "old");
     ASSERT_TRUE(QFile::link(target, dir.filePath(QStringLiteral("link.csv"))));
     ASSERT_TRUE(QFile::link(dangling, dir.filePath(QStringLiteral("dangling.csv"))));
 
@@ -106,7 +97,7 @@ TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced)
     EXPECT_TRUE(writeFailure(dir.filePath(QStringLiteral("dangling.csv")), "made").isEmpty());
 
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("link.csv"))).isSymLink());
-    EXPECT_EQ(contents(target), QByteArray("new"));
+    EXPECT_EQ(readBytes(target), QByteArray("new"));
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("dangling.csv"))).isSymLink());
-    EXPECT_EQ(contents(dangling), QByteArray("made"));
+    EXPECT_EQ(readBytes(dangling), QByteArray("made"));
 }

@@ -1,13 +1,16 @@
 #include "ScratchFileSystem.h"
+#include "TestSupport.h"
 #include "files/CSVExporter.h"
 #include "files/FileError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
+
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
 const QByteArray header = "survey_id,side,page_number,captured_at,scan_file,Q1";
 
@@ -43,17 +46,15 @@ void append(const QList<ScanPage>& pages, const QList<SurveyResponse>& responses
     CSVExporter::appendCSV(oneQuestion(), pages, responses, {}, path);
 }
 
-QByteArray contents(const QString& path)
+// The description of the CSV error the call raised.
+template <typename F> std::string csvFailure(F&& call)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    try {
+        call();
+    } catch (const CSVFileError& error) {
+        return error.description().toStdString();
+    }
+    return "no error";
 }
 
 class CSVFile : public ::testing::Test
@@ -69,91 +70,77 @@ TEST_F(CSVFile, MissingFileIsCreatedWithFoldersHeaderRowsAndFinalLineFeed)
 {
     const QString deep = dir.filePath("new folder/résultats/survey.csv");
     append({page(1, 1)}, {{1, {}, {"Yes"}}}, deep);
-    EXPECT_EQ(contents(deep), header + "\n" + row(1, 1, "Yes") + "\n");
+    EXPECT_EQ(readBytes(deep), header + "\n" + row(1, 1, "Yes") + "\n");
     // An empty file gets the header without a leading line feed.
-    put(path, "");
+    writeBytes(path, "");
     append({page(1, 1)}, {}, path);
-    EXPECT_EQ(contents(path), header + "\n" + row(1, 1, "N/A") + "\n");
+    EXPECT_EQ(readBytes(path), header + "\n" + row(1, 1, "N/A") + "\n");
 }
 
-TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeader)
+// The one place the blank line between batches is pinned.
+TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeaderUntilRewritten)
 {
-    append({page(1, 1)}, {{1, {}, {"A"}}}, path);
-    append({page(2, 3), page(2, 2)}, {{2, {}, {"B, or C"}}}, path);
-    EXPECT_EQ(contents(path), header + "\n" + row(1, 1, "A") + "\n\n" + row(2, 2, "\"B, or C\"") +
-                                  "\n" + row(2, 3, "\"B, or C\"") + "\n");
-}
+    const QList<SurveyResponse> responses{{1, {}, {"A"}}, {2, {}, {"B, or C"}}};
+    append({page(1, 1)}, {responses[0]}, path);
+    append({page(2, 3), page(2, 2)}, {responses[1]}, path);
+    EXPECT_EQ(readBytes(path), header + "\n" + row(1, 1, "A") + "\n\n" + row(2, 2, "\"B, or C\"") +
+                                   "\n" + row(2, 3, "\"B, or C\"") + "\n");
 
-TEST_F(CSVFile, BatchWithoutPagesLeavesAFileWithContentAlone)
-{
-    put(path, "kept as it was");
-    append({}, {{1, {}, {"A"}}}, path);
-    EXPECT_EQ(contents(path), QByteArray("kept as it was"));
-}
+    // A rewrite holds every row once, without the blank lines.
+    writeCSVFile(CSVExporter::makeCSV(oneQuestion(), {page(1, 1), page(2, 2)}, responses, {}, true),
+                 path, CSVFileEnding::lineFeed);
+    EXPECT_EQ(readBytes(path),
+              header + "\n" + row(1, 1, "A") + "\n" + row(2, 2, "\"B, or C\"") + "\n");
 
-TEST_F(CSVFile, FolderInTheWayOrAFileForAFolderIsAnError)
-{
-    ASSERT_TRUE(QDir(dir.path()).mkdir("survey.csv"));
-    try {
-        append({page(1, 1)}, {}, path);
-        FAIL();
-    } catch (const CSVFileError& error) {
-        EXPECT_TRUE(error.description().contains("survey.csv")) << error.what();
-    }
-    put(dir.filePath("plain"), "x");
-    EXPECT_THROW(append({page(1, 1)}, {}, dir.filePath("plain/survey.csv")), CSVFileError);
+    // A batch without pages leaves the file alone.
+    writeBytes(path, "kept as it was");
+    append({}, {responses[0]}, path);
+    EXPECT_EQ(readBytes(path), QByteArray("kept as it was"));
 }
 
 TEST_F(CSVFile, ConnectEndsWithLineFeedAndExportDoesNot)
 {
     const QString connected = dir.filePath("a/b/connected.csv");
     writeCSVFile(QStringLiteral("h\nr"), connected, CSVFileEnding::lineFeed);
-    EXPECT_EQ(contents(connected), QByteArray("h\nr\n"));
-    put(path, "an older, longer export that must be replaced");
+    EXPECT_EQ(readBytes(connected), QByteArray("h\nr\n"));
+    writeBytes(path, "an older, longer export that must be replaced");
     writeCSVFile(QStringLiteral("h\nr"), path, CSVFileEnding::none);
-    EXPECT_EQ(contents(path), QByteArray("h\nr"));
+    EXPECT_EQ(readBytes(path), QByteArray("h\nr"));
 }
 
-TEST_F(CSVFile, RewriteRemovesTheBlankLinesBetweenBatches)
+TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
 {
-    const QList<ScanPage> pages{page(1, 1), page(2, 2)};
-    const QList<SurveyResponse> responses{{1, {}, {"A"}}, {2, {}, {"B"}}};
-    append({pages[0]}, {responses[0]}, path);
-    append({pages[1]}, {responses[1]}, path);
-    ASSERT_TRUE(contents(path).contains("\n\n"));
-    writeCSVFile(CSVExporter::makeCSV(oneQuestion(), pages, responses, {}, true), path,
-                 CSVFileEnding::lineFeed);
-    EXPECT_EQ(contents(path), header + "\n" + row(1, 1, "A") + "\n" + row(2, 2, "B") + "\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("survey.csv"));
+    EXPECT_TRUE(
+        csvFailure([&] {
+            append({page(1, 1)}, {}, path);
+        }).starts_with("Could not open the CSV file \"" + path.toStdString() + "\" to add rows: "));
+
+    writeBytes(dir.filePath("plain"), "x");
+    const std::string noFolder = "Could not create the folder \"" +
+                                 dir.filePath("plain").toStdString() +
+                                 "\". Check that the location exists and that you may write there.";
+    EXPECT_EQ(csvFailure([&] { append({page(1, 1)}, {}, dir.filePath("plain/survey.csv")); }),
+              noFolder);
+    EXPECT_EQ(
+        csvFailure([&] { writeCSVFile("h", dir.filePath("plain/out.csv"), CSVFileEnding::none); }),
+        noFolder);
+    EXPECT_EQ(readBytes(dir.filePath("plain")), QByteArray("x"));
 }
 
-TEST_F(CSVFile, UnwritablePlaceIsATypedError)
+TEST_F(CSVFile, AnAppendThatCannotBeWrittenWholeLeavesTheFileAtItsEarlierLength)
 {
-    put(dir.filePath("plain"), "x");
-    try {
-        writeCSVFile(QStringLiteral("h"), dir.filePath("plain/out.csv"), CSVFileEnding::none);
-        FAIL();
-    } catch (const CSVFileError& error) {
-        EXPECT_TRUE(error.description().contains("plain")) << error.what();
-    }
-    EXPECT_EQ(contents(dir.filePath("plain")), QByteArray("x"));
-}
-
-TEST(CSVFileOnAFullDisk, AFailedAppendLeavesTheFileAtItsEarlierLength)
-{
-    testsupport::ScratchFileSystem disk(64 * 1024);
-    if (!disk.isMounted())
-        GTEST_SKIP() << disk.skipReason().toStdString();
-    const QString path = disk.filePath(QStringLiteral("answers.csv"));
     append({page(1, 1)}, {{1, {}, {"A"}}}, path);
-    const QByteArray before = contents(path);
-    disk.fill();
-    // Longer than the free end of the file's last block, so part of it fits.
-    const QString longAnswer(20000, QLatin1Char('x'));
-    try {
-        append({page(2, 2)}, {{2, {}, {longAnswer}}}, path);
-        FAIL() << "the append was reported as done";
-    } catch (const CSVFileError& error) {
-        EXPECT_TRUE(error.description().contains(path)) << error.what();
+    const QByteArray before = readBytes(path);
+    std::string failure;
+    {
+        // Room for part of the new row, as on a disk that fills up.
+        testsupport::FileSizeCap cap(before.size() + 20);
+        failure = csvFailure([&] { append({page(2, 2)}, {{2, {}, {"a long answer"}}}, path); });
     }
-    EXPECT_EQ(contents(path), before);
+    EXPECT_TRUE(
+        failure.starts_with("Could not add rows to the CSV file \"" + path.toStdString() + "\": "))
+        << failure;
+    EXPECT_TRUE(failure.ends_with(". The file keeps the rows it held before.")) << failure;
+    EXPECT_EQ(readBytes(path), before);
 }

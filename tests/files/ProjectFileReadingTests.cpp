@@ -1,11 +1,12 @@
 #include "ProjectFixtures.h"
+#include "ScratchFileSystem.h"
+#include "TestSupport.h"
 #include "files/FileError.h"
 #include "files/SurveyProjectDocument.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -13,178 +14,120 @@ using nlohmann::json;
 
 namespace {
 
-json sampleJson()
-{
-    return json::parse(encodeProjectDocument(fixtures::sampleDocument()).toStdString());
-}
+const QByteArray sample = encodeProjectDocument(fixtures::sampleDocument());
 
-QByteArray edited(const std::function<void(json&)>& edit)
+// The sample file with the value at `pointer` replaced, or removed when
+// `value` is discarded.
+QByteArray edited(const char* pointer, const json& value = json(json::value_t::discarded))
 {
-    json root = sampleJson();
-    edit(root);
+    json root = json::parse(sample.toStdString());
+    const json::json_pointer at(pointer);
+    if (value.is_discarded())
+        root[at.parent_pointer()].erase(at.back());
+    else
+        root[at] = value;
     return QByteArray::fromStdString(root.dump(2));
 }
 
 // The sample file cut off right after the first occurrence of `end`.
-QByteArray truncated(const char* end)
+QByteArray cutAfter(const char* end)
 {
-    const QByteArray full = encodeProjectDocument(fixtures::sampleDocument());
-    return full.left(full.indexOf(end) + qsizetype(qstrlen(end)));
+    return sample.left(sample.indexOf(end) + qsizetype(qstrlen(end)));
 }
 
-QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes)
+class ProjectFileReading : public ::testing::Test
 {
+protected:
+    QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("project file.twk"));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
 
-// The description of the error reading the file raises.
-std::string readFailure(const QString& path)
-{
-    try {
-        readProjectFile(path);
-    } catch (const ProjectFileError& error) {
-        return error.description().toStdString();
+    SurveyProjectDocument read(const QByteArray& bytes)
+    {
+        testsupport::writeBytes(path, bytes);
+        return readProjectFile(path);
     }
-    return "the file was accepted";
-}
-
-struct BadFileRow
-{
-    const char* name;
-    std::function<QByteArray()> bytes;
-    const char* expectedInDescription;
-};
-
-class BadProjectFile : public ::testing::TestWithParam<BadFileRow>
-{
+    // The description of the error reading the file raises.
+    std::string failure(const QString& file)
+    {
+        try {
+            readProjectFile(file);
+        } catch (const ProjectFileError& error) {
+            return error.description().toStdString();
+        }
+        return "the file was accepted";
+    }
 };
 
 } // namespace
 
-TEST_P(BadProjectFile, IsRefusedWithAnActionableDescription)
+TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheFileAndWhatIsWrong)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string description = readFailure(writeFile(dir, GetParam().bytes()));
-    EXPECT_NE(description.find("project file.twk"), std::string::npos) << description;
-    EXPECT_NE(description.find(GetParam().expectedInDescription), std::string::npos) << description;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BadProjectFile,
-    ::testing::Values(
-        BadFileRow{"Empty", [] { return QByteArray(); }, "empty"},
-        BadFileRow{"OnlyWhiteSpace", [] { return QByteArray(" \n\t\n"); }, "empty"},
-        BadFileRow{"TruncatedBetweenMembers", [] { return truncated("\"configuration\" : {"); },
-                   "cut off"},
-        BadFileRow{"TruncatedInsideText", [] { return truncated("Male"); }, "cut off"},
-        BadFileRow{"TruncatedInsideNumber", [] { return truncated("794066401.2"); }, "cut off"},
-        BadFileRow{"TruncatedInsideLiteral", [] { return truncated("fal"); }, "cut off"},
-        BadFileRow{"BinaryImage", [] { return QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16); },
-                   "binary"},
-        BadFileRow{"NotUtf8", [] { return QByteArray("{\"version\" : \"\xff\xfe\"}"); }, "UTF-8"},
-        BadFileRow{"CsvInsteadOfJson", [] { return QByteArray("survey_id,side\n1,Front\n"); },
-                   "not valid JSON"},
-        BadFileRow{"NumberTooLargeForADouble",
-                   [] {
-                       QByteArray bytes = encodeProjectDocument(fixtures::sampleDocument());
-                       const qsizetype at = bytes.indexOf("\"reviewThreshold\" : ") + 20;
-                       return bytes.left(at) + "1e400" +
-                              bytes.mid(bytes.indexOf(QByteArray(","), at));
-                   },
-                   "too large"},
-        BadFileRow{"TopLevelArray", [] { return QByteArray("[1, 2]"); }, "not an object"},
-        BadFileRow{"DeeplyNested", [] { return QByteArray(100000, '[') + QByteArray(100000, ']'); },
-                   "not an object"},
-        BadFileRow{"VersionMissing", [] { return edited([](json& j) { j.erase("version"); }); },
-                   "\"version\" is missing"},
-        BadFileRow{"VersionText", [] { return edited([](json& j) { j["version"] = "1"; }); },
-                   "\"version\""},
-        BadFileRow{"SavedAtText",
-                   [] { return edited([](json& j) { j["savedAt"] = "2026-03-01T14:05:09Z"; }); },
-                   "\"savedAt\""},
-        BadFileRow{"PagesObject",
-                   [] { return edited([](json& j) { j["pages"] = json::object(); }); },
-                   "\"pages\""},
-        BadFileRow{"PageMissingSide",
-                   [] { return edited([](json& j) { j["pages"][1].erase("side"); }); },
-                   "\"pages[1].side\" is missing"},
-        BadFileRow{"PageUnknownSide",
-                   [] { return edited([](json& j) { j["pages"][0]["side"] = "Left"; }); },
-                   "\"pages[0].side\""},
-        BadFileRow{"PagePathNull",
-                   [] { return edited([](json& j) { j["pages"][0]["filePath"] = nullptr; }); },
-                   "\"pages[0].filePath\""},
-        BadFileRow{
-            "ConfigurationUnknownDuplex",
-            [] { return edited([](json& j) { j["configuration"]["duplexMode"] = "Triplex"; }); },
-            "\"configuration.duplexMode\""},
-        BadFileRow{"AnswerNumber",
-                   [] { return edited([](json& j) { j["responses"][0]["answers"][1] = 3; }); },
-                   "\"responses[0].answers[1]\""},
-        BadFileRow{"QuestionsMissing", [] { return edited([](json& j) { j.erase("questions"); }); },
-                   "\"questions\" is missing"},
-        BadFileRow{"CsvPathNumber", [] { return edited([](json& j) { j["csvPath"] = 5; }); },
-                   "\"csvPath\""},
-        BadFileRow{"ReviewItemWithoutSurvey",
-                   [] {
-                       return edited([](json& j) {
-                           j["reviewItems"] = json::array({json{{"questionNumber", 2}}});
-                       });
-                   },
-                   "\"reviewItems[0].surveyNumber\" is missing"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ProjectFileReading, LaterVersionsUnknownKeysAndNullCsvPathAreAccepted)
-{
-    QTemporaryDir dir;
-    const std::function<void(json&)> edits[] = {
-        [](json& j) { j["version"] = 2; },
-        [](json& j) { j["version"] = 0; },
-        [](json& j) {
-            j["blankPages"] = json::array({1, 2});
-            j["pages"][0]["rotation"] = 90;
-        },
-        [](json& j) { j["csvPath"] = nullptr; },
+    QByteArray tooLarge = sample;
+    tooLarge.replace("\"reviewThreshold\" : 0.85", "\"reviewThreshold\" : 1e400");
+    const std::pair<QByteArray, const char*> rows[] = {
+        {QByteArray(), "empty"},
+        {" \n\t\n", "empty"},
+        {cutAfter("\"configuration\" : {"), "cut off"},
+        {cutAfter("Male"), "cut off"},
+        {cutAfter("794066401.2"), "cut off"},
+        {cutAfter("fal"), "cut off"},
+        {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "binary"},
+        {"{\"version\" : \"\xff\xfe\"}", "UTF-8"},
+        {"survey_id,side\n1,Front\n", "not valid JSON"},
+        {tooLarge, "too large"},
+        {"[1, 2]", "not an object"},
+        {QByteArray(100000, '[') + QByteArray(100000, ']'), "not an object"},
+        {edited("/version"), "\"version\" is missing"},
+        {edited("/version", "1"), "\"version\""},
+        {edited("/savedAt", "2026-03-01T14:05:09Z"), "\"savedAt\""},
+        {edited("/pages", json::object()), "\"pages\""},
+        {edited("/pages/1/side"), "\"pages[1].side\" is missing"},
+        {edited("/pages/0/side", "Left"), "\"pages[0].side\""},
+        {edited("/pages/0/filePath", nullptr), "\"pages[0].filePath\""},
+        {edited("/configuration/duplexMode", "Triplex"), "\"configuration.duplexMode\""},
+        {edited("/responses/0/answers/1", 3), "\"responses[0].answers[1]\""},
+        {edited("/questions"), "\"questions\" is missing"},
+        {edited("/csvPath", 5), "\"csvPath\""},
+        {edited("/reviewItems", json::array({json{{"questionNumber", 2}}})),
+         "\"reviewItems[0].surveyNumber\" is missing"},
+        {edited("/reviewItems", json::array({json{{"surveyNumber", 1},
+                                                  {"questionNumber", 2},
+                                                  {"cropRect", json::array({1, 2, 3})}}})),
+         "\"reviewItems[0].cropRect\""},
+        {edited("/answerSources",
+                json::array(
+                    {json{{"surveyNumber", 1}, {"questionNumber", 2}, {"source", "guessed"}}})),
+         "\"answerSources[0].source\""},
     };
-    for (const auto& edit : edits) {
-        const SurveyProjectDocument read = readProjectFile(writeFile(dir, edited(edit)));
-        SurveyProjectDocument expected = fixtures::sampleDocument();
-        expected.version = read.version;
-        expected.csvPath = read.csvPath;
-        EXPECT_EQ(read, expected);
+    for (const auto& [bytes, expected] : rows) {
+        testsupport::writeBytes(path, bytes);
+        const std::string description = failure(path);
+        EXPECT_NE(description.find("project file.twk"), std::string::npos) << description;
+        EXPECT_NE(description.find(expected), std::string::npos) << description;
     }
-    // A null path means no connected CSV.
-    EXPECT_FALSE(readProjectFile(writeFile(dir, edited(edits[3]))).csvPath.has_value());
+    EXPECT_NE(failure(dir.filePath("absent.twk")).find("absent.twk"), std::string::npos);
+    EXPECT_NE(failure(dir.path()).find("folder"), std::string::npos);
+
+    QFile huge(dir.filePath("video.twk"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(300LL * 1024 * 1024)); // sparse, costs no disk
+    huge.close();
+    EXPECT_NE(failure(huge.fileName()).find("too large"), std::string::npos);
 }
 
-TEST(ProjectFileReading, UnescapedSlashesReadTheSame)
+TEST_F(ProjectFileReading, LaterVersionsUnknownKeysNullCsvPathAndPlainSlashesAreAccepted)
 {
-    QTemporaryDir dir;
-    QByteArray bytes = encodeProjectDocument(fixtures::sampleDocument());
-    bytes.replace("\\/", "/");
-    EXPECT_EQ(readProjectFile(writeFile(dir, bytes)), fixtures::sampleDocument());
-}
-
-TEST(ProjectFileReading, MissingFileAndFolderAreRefusedByName)
-{
-    QTemporaryDir dir;
-    EXPECT_THROW(readProjectFile(dir.filePath("absent.twk")), ProjectFileError);
-    EXPECT_NE(readFailure(dir.path()).find("folder"), std::string::npos);
-}
-
-TEST(ProjectFileReading, HugeFileIsRefusedWithoutReadingIt)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("video.twk"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(300LL * 1024 * 1024)); // sparse, costs no disk
-    file.close();
-    EXPECT_NE(readFailure(file.fileName()).find("too large"), std::string::npos);
+    for (const QByteArray& bytes :
+         {edited("/version", 2), edited("/version", 0), edited("/pages/0/rotation", 90),
+          edited("/blankPages", json::array({1, 2})), edited("/csvPath", nullptr)}) {
+        SurveyProjectDocument expected = fixtures::sampleDocument();
+        const SurveyProjectDocument document = read(bytes);
+        expected.version = document.version;
+        expected.csvPath = document.csvPath;
+        EXPECT_EQ(document, expected);
+    }
+    EXPECT_FALSE(read(edited("/csvPath", nullptr)).csvPath.has_value());
+    EXPECT_EQ(read(QByteArray(sample).replace("\\/", "/")), fixtures::sampleDocument());
 }
 
 TEST(ProjectFileWriting, CreatesFoldersAndRoundTripsThroughDisk)
@@ -198,26 +141,35 @@ TEST(ProjectFileWriting, CreatesFoldersAndRoundTripsThroughDisk)
     const QString firstImage = fixtures::sampleDocument().pages.first().filePath;
     ASSERT_FALSE(QFile::exists(firstImage));
     EXPECT_EQ(read.scanPages().first().fileURL.toLocalFile(), firstImage);
-    EXPECT_EQ(QDir(dir.filePath("new folder/ünï")).entryList(QDir::Files),
-              QStringList{"Survey.twk"});
 }
 
-TEST(ProjectFileWriting, FailedWriteLeavesTheEarlierFileAndSaysWhere)
+TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAndSaysWhere)
 {
     QTemporaryDir dir;
-    const QString blocker = dir.filePath("plain file");
-    writeProjectFile(fixtures::sampleDocument(), blocker);
-    // A folder cannot be made inside a plain file.
-    try {
-        writeProjectFile(fixtures::sampleDocument(), blocker + "/inside/Survey.twk");
-        FAIL();
-    } catch (const FileError& error) {
-        EXPECT_TRUE(error.description().contains("plain file")) << error.what();
+    const QString path = dir.filePath(QStringLiteral("Survey.twk"));
+    writeProjectFile(fixtures::sampleDocument(), path);
+    SurveyProjectDocument longer = fixtures::sampleDocument();
+    longer.responses.append({3, fixtures::utc(2026, 3, 2, 9, 0, 0), QStringList(50, "Maths")});
+    std::string failure = "the write was reported as done";
+    {
+        // The new text cannot grow past the old file's length, as on a full disk.
+        testsupport::FileSizeCap cap(QFileInfo(path).size());
+        try {
+            writeProjectFile(longer, path);
+        } catch (const FileError& error) {
+            failure = error.description().toStdString();
+        }
     }
-    EXPECT_EQ(readProjectFile(blocker), fixtures::sampleDocument());
+    EXPECT_TRUE(failure.starts_with("Could not write \"" + path.toStdString() + "\": ")) << failure;
+    EXPECT_EQ(readProjectFile(path), fixtures::sampleDocument());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Survey.twk"});
 
     // Replacing a folder with a file is refused rather than half done.
     ASSERT_TRUE(QDir(dir.path()).mkdir("taken.twk"));
-    EXPECT_THROW(writeProjectFile(fixtures::sampleDocument(), dir.filePath("taken.twk")),
-                 FileError);
+    try {
+        writeProjectFile(fixtures::sampleDocument(), dir.filePath("taken.twk"));
+        ADD_FAILURE() << "a folder was replaced";
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.description().contains("a folder of that name is already there"));
+    }
 }

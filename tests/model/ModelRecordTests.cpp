@@ -1,5 +1,5 @@
+#include "model/AnswerSource.h"
 #include "model/SurveyConfiguration.h"
-#include "model/SurveyResponse.h"
 #include "model/SurveyTemplateDefinition.h"
 
 #include <gtest/gtest.h>
@@ -15,13 +15,6 @@ TEST(SurveyConfiguration, ValidNeedsATitleAndAtLeastOneQuestion)
     EXPECT_FALSE(configuration.isValid());
     configuration.questionCount = -3;
     EXPECT_FALSE(configuration.isValid());
-}
-
-TEST(SurveyResponse, EqualityCoversTheAnswers)
-{
-    const SurveyResponse a{3, {}, {"Yes"}};
-    const SurveyResponse b{3, {}, {"No"}};
-    EXPECT_NE(a, b);
 }
 
 TEST(SurveyEnums, RawValuesReadBackAndUnknownTextsAreNoCase)
@@ -52,4 +45,23 @@ TEST(BuiltInTemplate, FourteenQuestionsWithThreeWrittenOnes)
     EXPECT_EQ(written, (QList<qint64>{10, 13, 14}));
     EXPECT_EQ(SurveyTemplateDefinition(SurveyConfiguration{}).questions,
               SurveyTemplateDefinition::krdaQuestions());
+}
+
+TEST(AnswerSources, OneEntryPerCellKeptInOrder)
+{
+    AnswerSources sources;
+    sources = withSource(sources, {2, 5, AnswerSource::reviewed});
+    sources = withSource(sources, {1, 9, AnswerSource::edited});
+    sources = withSource(sources, {2, 1, AnswerSource::edited});
+    // A later hand edit of a reviewed cell replaces its entry.
+    sources = withSource(sources, {2, 5, AnswerSource::edited});
+    EXPECT_EQ(sources, (AnswerSources{{1, 9, AnswerSource::edited},
+                                      {2, 1, AnswerSource::edited},
+                                      {2, 5, AnswerSource::edited}}));
+    EXPECT_EQ(sourceOf(sources, 2, 5), AnswerSource::edited);
+    EXPECT_FALSE(sourceOf(sources, 2, 4).has_value()) << "read by the machine";
+    EXPECT_EQ(withoutSurvey(sources, 2), (AnswerSources{{1, 9, AnswerSource::edited}}));
+    for (AnswerSource source : {AnswerSource::reviewed, AnswerSource::edited})
+        EXPECT_EQ(answerSourceNamed(storedName(source)), source);
+    EXPECT_FALSE(answerSourceNamed(QStringLiteral("Reviewed")).has_value());
 }

@@ -6,12 +6,14 @@
 #include "reading/PageReader.h"
 #include "reading/QuestionAnchors.h"
 #include "reading/QuestionRegions.h"
+#include "reading/ReviewSnippets.h"
 #include "reading/TextRecognizer.h"
 #include "reading/VisionSurveyExtractionService.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -270,6 +272,36 @@ TEST_F(RenderedPages, UpsideDownPageReadsLikeTheUprightOne)
 TEST_F(RenderedPages, PageFedSidewaysAndAskewReadsLikeTheLevelOne)
 {
     EXPECT_EQ(answers(4).mid(0, 7), answers(1).mid(0, 7));
+}
+
+// The page view turns and levels the page as the item says and outlines the
+// crop's rectangle: done so, the rectangle holds exactly the crop.
+TEST_F(RenderedPages, ReviewItemsKeepThePageAsReadWithTheirCropOnIt)
+{
+    QSet<qint64> turned;
+    QSet<qint64> levelled;
+    for (const QuestionReviewItem& item : result->reviewItems) {
+        const auto page = std::find_if(pages.begin(), pages.end(), [&](const ScanPage& p) {
+            return p.pageNumber == item.pageNumber;
+        });
+        ASSERT_NE(page, pages.end());
+        EXPECT_EQ(item.pageURL, page->fileURL);
+        if (item.quarterTurns == 2)
+            turned.insert(item.surveyNumber);
+        if (std::abs(item.skewDegrees) > 2)
+            levelled.insert(item.surveyNumber);
+        if (item.cropRect.isEmpty())
+            continue;
+        const QImage read =
+            straightenedImage(*rotatedImage(decodePageImage(item.pageURL).image, item.quarterTurns),
+                              -item.skewDegrees);
+        EXPECT_EQ(orientReviewSnippet(read.copy(item.cropRect.toRect()))
+                      .convertToFormat(QImage::Format_RGB32),
+                  QImage(item.imageURL.toLocalFile()).convertToFormat(QImage::Format_RGB32))
+            << item.displayTitle().toStdString();
+    }
+    EXPECT_EQ(turned, QSet<qint64>{2}) << "the upside-down page";
+    EXPECT_EQ(levelled, QSet<qint64>{4}) << "the page fed askew";
 }
 
 TEST_F(RenderedPages, UnreadableFilesAreSkippedAndReported)

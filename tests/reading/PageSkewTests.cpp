@@ -73,3 +73,29 @@ TEST(PageSkew, PrintLinesTellWhichWayThePageLies)
     EXPECT_EQ(printAxis(sparse), PrintAxis::unclear);
     EXPECT_EQ(printAxis(QImage()), PrintAxis::unclear);
 }
+
+TEST(PageSkew, BluePenIsWashedOutForRecognitionButColouredPrintIsKept)
+{
+    // Grey paper, black print, a blue ball-point ring through the words.
+    QImage page = printedPage(0);
+    QPainter painter(&page);
+    painter.setPen(QPen(QColor(35, 60, 150), 5));
+    painter.drawEllipse(QRect(100, 130, 400, 40));
+    painter.end();
+    const QImage grey = recognitionGrey(page);
+    ASSERT_EQ(grey.format(), QImage::Format_Grayscale8);
+    EXPECT_EQ(qGray(grey.pixel(300, 130)), 255); // the ring's top is paper
+    int dark = 0;
+    for (int x = 120; x < 900; ++x)
+        dark += qGray(grey.pixel(x, 142)) < 128;
+    EXPECT_GT(dark, 20); // the print through the ring stays
+
+    // A form printed in blue keeps its print: most of its dark ink is coloured.
+    QImage blue(400, 200, QImage::Format_RGB32);
+    blue.fill(Qt::white);
+    QPainter bluePainter(&blue);
+    bluePainter.fillRect(QRect(50, 50, 300, 100), QColor(20, 40, 160));
+    bluePainter.end();
+    EXPECT_LT(qGray(recognitionGrey(blue).pixel(200, 100)), 128);
+    EXPECT_TRUE(recognitionGrey(QImage()).isNull());
+}

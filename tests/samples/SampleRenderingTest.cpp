@@ -86,16 +86,6 @@ TEST(SampleRendering, HandwritingFillsOnlyAnsweredWritingAreas)
     EXPECT_EQ(darkShare(page, back.questions[6].writingArea), 0.0);   // question 14, blank
 }
 
-TEST(SampleRendering, SameOptionsGiveTheSamePage)
-{
-    const SampleRenderOptions options{.dpi = kDpi, .skewDegrees = 0.8, .noise = 0.7, .seed = 5};
-    const QImage first = renderSurveyPage(markedSheet(), SurveySide::front, options);
-    EXPECT_EQ(first, renderSurveyPage(markedSheet(), SurveySide::front, options));
-    SampleRenderOptions otherSeed = options;
-    otherSeed.seed = 6;
-    EXPECT_NE(first, renderSurveyPage(markedSheet(), SurveySide::front, otherSeed));
-}
-
 TEST(SampleRendering, ScannerDegradationsChangeThePageAsAScannerWould)
 {
     const SampleRenderOptions clean{.dpi = kDpi};

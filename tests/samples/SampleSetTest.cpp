@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
-#include <QImageReader>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 
 namespace {
@@ -50,31 +45,6 @@ TEST(SampleSet, DegradedStacksMixEveryKindOfTrouble)
     for (const SampleSetPage& page :
          makeSampleSet(3, 9, 300, false, SampleStackOrder::duplex).pages)
         EXPECT_EQ(page.options, (SampleRenderOptions{.dpi = 300, .seed = page.options.seed}));
-}
-
-TEST(SampleSet, WritesPagesAndGroundTruthIntoANewFolder)
-{
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("nested/stack"));
-    const SampleSet set = makeSampleSet(2, 4, 72, false, SampleStackOrder::duplex);
-    const QStringList paths = writeSampleSet(set, folder);
-    ASSERT_EQ(paths.size(), 4);
-    EXPECT_TRUE(paths[0].endsWith(QStringLiteral("/page-01.png")));
-    EXPECT_EQ(QImageReader(paths[3]).size(), QSize(612, 792));
-
-    QFile csv(QDir(folder).filePath(QStringLiteral("ground-truth.csv")));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'));
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("survey_id,Q1,Q2,")));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1,") + expectedAnswers(set.sheets[0])[0]));
-
-    QFile json(QDir(folder).filePath(QStringLiteral("ground-truth.json")));
-    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
-    const QJsonObject truth = QJsonDocument::fromJson(json.readAll()).object();
-    EXPECT_EQ(truth[QStringLiteral("pages")].toArray().size(), 4);
-    const QJsonObject second = truth[QStringLiteral("surveys")].toArray()[1].toObject();
-    EXPECT_EQ(second[QStringLiteral("answers")].toVariant().toStringList(),
-              expectedAnswers(set.sheets[1]));
 }
 
 TEST(SampleSet, AFolderThatCannotBeMadeIsReported)

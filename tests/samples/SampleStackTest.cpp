@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -199,9 +200,12 @@ TEST(SampleStack, GroundTruthNamesEachCellsMarkAndTheStacksPrint)
     QTemporaryDir dir;
     const SampleSet set =
         makeSampleStack({.kind = SampleStackKind::mixed, .surveyCount = 2, .seed = 9, .dpi = 72});
-    writeSampleSet(set, dir.path());
+    const QStringList paths = writeSampleSet(set, dir.filePath(QStringLiteral("nested")));
+    ASSERT_EQ(paths.size(), 4);
+    EXPECT_TRUE(paths[0].endsWith(QStringLiteral("/nested/page-01.png")));
+    EXPECT_EQ(QImage(paths[3]).size(), QSize(612, 792));
 
-    QFile json(QDir(dir.path()).filePath(QStringLiteral("ground-truth.json")));
+    QFile json(dir.filePath(QStringLiteral("nested/ground-truth.json")));
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     const QJsonObject truth = QJsonDocument::fromJson(json.readAll()).object();
     EXPECT_EQ(truth[QStringLiteral("kind")].toString(), QStringLiteral("mixed"));
@@ -219,10 +223,12 @@ TEST(SampleStack, GroundTruthNamesEachCellsMarkAndTheStacksPrint)
         }
     }
 
-    QFile csv(QDir(dir.path()).filePath(QStringLiteral("ground-truth.csv")));
+    QFile csv(dir.filePath(QStringLiteral("nested/ground-truth.csv")));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QStringList header = QString::fromUtf8(csv.readLine()).trimmed().split(QLatin1Char(','));
     EXPECT_EQ(header.mid(0, 3), (QStringList{"survey_id", "Q1", "Q2"}));
     EXPECT_EQ(header.value(15), QStringLiteral("Q1 mark"));
     EXPECT_EQ(header.size(), 29);
+    EXPECT_TRUE(
+        QString::fromUtf8(csv.readLine()).startsWith("1," + expectedAnswers(set.sheets[0])[0]));
 }

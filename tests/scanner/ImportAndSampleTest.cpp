@@ -5,7 +5,6 @@
 #include "scanner/SampleScannerService.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -39,27 +38,9 @@ QString writeImage(const QString& path, int width, const char* format = nullptr)
     return path;
 }
 
-QString writePdf(const QString& path, int pages)
+int imageWidth(const ScanPage& page)
 {
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A6));
-    writer.setResolution(300);
-    QPainter painter(&writer);
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0)
-            writer.newPage();
-        painter.drawText(100, 100, QStringLiteral("Page %1").arg(page + 1));
-    }
-    painter.end();
-    return path;
-}
-
-std::string fileNames(const QList<ScanPage>& pages)
-{
-    QStringList names;
-    for (const ScanPage& page : pages)
-        names.append(QFileInfo(page.fileURL.toLocalFile()).fileName());
-    return names.join(' ').toStdString();
+    return QImage(page.fileURL.toLocalFile()).width();
 }
 
 SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
@@ -75,7 +56,7 @@ class ImportTest : public ::testing::Test
 {
 protected:
     ScanOutcome<ScanBatchResult> import(const QList<QStringList>& answers, DuplexMode mode,
-                                        bool bothSides)
+                                        bool bothSides = true)
     {
         ListChooser chooser(answers);
         service.setFileChooser(&chooser);
@@ -83,10 +64,6 @@ protected:
             service.scanBatch(ImportScannerService::device(), configuration(mode, bothSides)));
         asked = chooser.asked;
         return outcome;
-    }
-    ScanOutcome<ScanBatchResult> import(const QStringList& files, DuplexMode mode, bool bothSides)
-    {
-        return import(QList<QStringList>{files}, mode, bothSides);
     }
 
     int filesKept() const
@@ -99,7 +76,6 @@ protected:
     }
 
     QList<ImportSides> asked;
-
     QTemporaryDir input;
     QTemporaryDir scans;
     ImportScannerService service{nullptr, scans.path()};
@@ -107,51 +83,55 @@ protected:
 
 TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
 {
-    const auto outcome = import({writeImage(input.filePath("scan 10.png"), 10),
-                                 writePdf(input.filePath("scan 3.pdf"), 2),
-                                 writeImage(input.filePath("scan 2.jpg"), 20, "JPEG")},
-                                DuplexMode::simplex, true);
+    const QString pdf = input.filePath("scan 3.pdf");
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageSize(QPageSize(QPageSize::A6));
+        writer.setResolution(300);
+        QPainter painter(&writer);
+        painter.drawText(100, 100, QStringLiteral("Page 1"));
+        writer.newPage();
+        painter.drawText(100, 100, QStringLiteral("Page 2"));
+    }
+    const auto outcome = import({{writeImage(input.filePath("scan 10.png"), 10), pdf,
+                                  writeImage(input.filePath("scan 2.jpg"), 20, "JPEG")}},
+                                DuplexMode::automatic);
     ASSERT_TRUE(outcome.value) << outcome.message();
-    const ScanBatchResult& result = *outcome.value;
-
-    EXPECT_EQ(fileNames(result.pages), "page-1.jpg page-2.png page-3.png page-4.png");
-    EXPECT_EQ(QImage(result.pages[0].fileURL.toLocalFile()).width(), 20);        // scan 2
-    EXPECT_EQ(QImage(result.pages[3].fileURL.toLocalFile()).width(), 10);        // scan 10
-    EXPECT_NEAR(QImage(result.pages[1].fileURL.toLocalFile()).width(), 1240, 2); // A6 at 300 dpi
-    EXPECT_EQ(result.pages[3].surveyNumber, 4);
-    EXPECT_EQ(result.responses.size(), 4);
-    EXPECT_TRUE(
-        QFileInfo(result.pages[0].fileURL.toLocalFile()).dir().dirName().startsWith("Imported-"));
-    // The originals stay where they were.
-    EXPECT_TRUE(QFile::exists(input.filePath("scan 10.png")));
+    const QList<ScanPage>& pages = outcome.value->pages;
+    EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
+    ASSERT_EQ(pages.size(), 4);
+    EXPECT_TRUE(pages[0].fileURL.toLocalFile().endsWith("/page-1.jpg"));
+    EXPECT_EQ(imageWidth(pages[0]), 20);        // scan 2
+    EXPECT_NEAR(imageWidth(pages[1]), 1240, 2); // A6 at 300 dpi
+    EXPECT_EQ(imageWidth(pages[3]), 10);        // scan 10
+    EXPECT_EQ(pages[3].side, SurveySide::back); // numbered as an automatic duplex stack
+    EXPECT_EQ(outcome.value->responses.size(), 2);
+    EXPECT_TRUE(QFileInfo(pages[0].fileURL.toLocalFile()).dir().dirName().startsWith("Imported-"));
+    EXPECT_TRUE(QFile::exists(input.filePath("scan 10.png"))); // the originals stay
 }
 
 TEST_F(ImportTest, ManualTwoSidedAsksForFrontsThenBacksAndPairsOnlyEqualCounts)
 {
     QDir().mkpath(input.filePath("fronts"));
-    for (int i = 1; i <= 3; ++i) {
+    QStringList backs;
+    for (int i = 3; i >= 1; --i) {
         writeImage(input.filePath(QStringLiteral("fronts/p%1.png").arg(i)), 8);
-        writeImage(input.filePath(QStringLiteral("b%1.png").arg(i)), 9);
+        backs << writeImage(input.filePath(QStringLiteral("b%1.png").arg(i)), 9);
     }
-    const QStringList backs = {input.filePath("b3.png"), input.filePath("b1.png"),
-                               input.filePath("b2.png")};
-    auto outcome =
-        import(QList<QStringList>{{input.filePath("fronts")}, backs}, DuplexMode::manual, true);
+    auto outcome = import({{input.filePath("fronts")}, backs}, DuplexMode::manual);
     ASSERT_TRUE(outcome.value) << outcome.message();
     EXPECT_EQ(asked, (QList<ImportSides>{ImportSides::fronts, ImportSides::backs}));
     const QList<ScanPage>& pages = outcome.value->pages;
     ASSERT_EQ(pages.size(), 6);
-    // The first back is b1 (natural order), paired with the first front.
+    // The first back in natural order (b1) is paired with the first front.
     EXPECT_EQ(pages[3].surveyNumber, 1);
     EXPECT_EQ(pages[3].side, SurveySide::back);
-    EXPECT_EQ(QImage(pages[3].fileURL.toLocalFile()).width(), 9);
-    EXPECT_EQ(QImage(pages[0].fileURL.toLocalFile()).width(), 8);
-    EXPECT_EQ(outcome.value->responses.size(), 3);
+    EXPECT_EQ(imageWidth(pages[3]), 9);
+    EXPECT_EQ(imageWidth(pages[0]), 8);
 
     // One back short: nothing is paired, the copies are kept, the operator is told.
     const int before = filesKept();
-    outcome = import(QList<QStringList>{{input.filePath("fronts")}, backs.mid(0, 2)},
-                     DuplexMode::manual, true);
+    outcome = import({{input.filePath("fronts")}, backs.mid(0, 2)}, DuplexMode::manual);
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
     EXPECT_TRUE(outcome.message().starts_with(
@@ -160,91 +140,80 @@ TEST_F(ImportTest, ManualTwoSidedAsksForFrontsThenBacksAndPairsOnlyEqualCounts)
     EXPECT_EQ(filesKept(), before + 5);
 
     // The backs chooser closed: nothing is copied, nothing to report.
-    outcome = import(QList<QStringList>{{input.filePath("fronts")}}, DuplexMode::manual, true);
+    outcome = import({{input.filePath("fronts")}}, DuplexMode::manual);
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::nothingChosen);
     EXPECT_EQ(filesKept(), before + 5);
 }
 
-TEST_F(ImportTest, OneSidedOrDuplexStacksAreChosenOnce)
-{
-    for (int i = 1; i <= 4; ++i)
-        writeImage(input.filePath(QStringLiteral("p%1.png").arg(i)), 8);
-    const auto outcome = import({input.path()}, DuplexMode::automatic, true);
-    ASSERT_TRUE(outcome.value) << outcome.message();
-    EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
-    EXPECT_EQ(outcome.value->pages[1].side, SurveySide::back);
-    EXPECT_EQ(outcome.value->responses.size(), 2);
-}
-
 TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
 {
-    QFile bad(input.filePath("notes.png"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("not an image");
-    bad.close();
-    EXPECT_EQ(import({bad.fileName(), writeImage(input.filePath("good.png"), 8)},
+    testsupport::writeBytes(input.filePath("notes.png"), "not an image");
+    EXPECT_EQ(import({{input.filePath("notes.png"), writeImage(input.filePath("good.png"), 8)}},
                      DuplexMode::simplex, false)
                   .message(),
               "notes.png could not be read as an image or PDF.");
-
-    const auto canceled = import(QStringList(), DuplexMode::simplex, false);
+    const auto canceled = import({}, DuplexMode::simplex, false);
     ASSERT_TRUE(canceled.error);
     EXPECT_EQ(canceled.error->kind(), ScannerServiceError::Kind::nothingChosen);
 }
 
-class SampleFeederTest : public ::testing::Test
-{
-protected:
-    SampleFeederTest() : service(testsupport::sourceDir() + "/samples", scans.path()) {}
-
-    ScanBatchResult scan(DuplexMode mode, bool bothSides)
-    {
-        const auto outcome = runScan(
-            service.scanBatch(SampleScannerService::device(), configuration(mode, bothSides)));
-        EXPECT_TRUE(outcome.value) << outcome.message();
-        return outcome.value.value_or(ScanBatchResult{});
-    }
-
-    static QByteArray bytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QTemporaryDir scans;
-    SampleScannerService service;
-};
-
 // The bundled stack alternates front and back of each sheet: page-01 is the
-// front of the first survey, page-02 its back.
-TEST_F(SampleFeederTest, FeedsTheBundledSheetsInEveryMode)
+// front of the first survey, page-02 its back. Routed through the composite
+// service, as the app lists it; importing lists no device of its own.
+TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeThroughTheCompositeService)
 {
+    QTemporaryDir scans;
     const QString samples = testsupport::sourceDir() + "/samples/";
+    CompositeScannerService composite;
+    composite.addService(std::make_shared<ImportScannerService>(nullptr, scans.path()));
+    composite.addService(std::make_shared<SampleScannerService>(samples, scans.path()));
+    const auto devices = runScan(composite.discoverScanners());
+    ASSERT_EQ(devices.value.value_or(QList<ScannerDevice>()).size(), 1);
+    EXPECT_EQ(devices.value->at(0).name.toStdString(), "Sample surveys");
+    // Every page is reported as it is fed, in page order.
+    const auto scan = [&](DuplexMode mode, bool bothSides) {
+        QStringList delivered;
+        const auto outcome =
+            runScan(composite.scanBatch(devices.value->at(0), configuration(mode, bothSides),
+                                        [&](const QString& file) { delivered.append(file); }));
+        EXPECT_TRUE(outcome.value) << outcome.message();
+        const QList<ScanPage> pages = outcome.value.value_or(ScanBatchResult{}).pages;
+        QStringList files;
+        for (const ScanPage& page : pages)
+            files.append(page.fileURL.toLocalFile());
+        EXPECT_EQ(delivered, files);
+        return pages;
+    };
     const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
     ASSERT_GE(sides, 4);
 
-    const ScanBatchResult duplex = scan(DuplexMode::automatic, true);
-    ASSERT_EQ(duplex.pages.size(), sides);
-    EXPECT_EQ(duplex.pages[1].side, SurveySide::back);
-    EXPECT_EQ(duplex.pages[1].surveyNumber, 1);
+    const QList<ScanPage> duplex = scan(DuplexMode::automatic, true);
+    ASSERT_EQ(duplex.size(), sides);
+    EXPECT_EQ(duplex[1].side, SurveySide::back);
+    EXPECT_EQ(duplex[1].surveyNumber, 1);
+    const QList<ScanPage> manual = scan(DuplexMode::manual, true);
+    ASSERT_EQ(manual.size(), sides);
+    EXPECT_EQ(manual[sides / 2].side, SurveySide::back);
+    EXPECT_EQ(manual[sides / 2].surveyNumber, 1);
+    EXPECT_EQ(testsupport::readBytes(manual[sides / 2].fileURL.toLocalFile()),
+              testsupport::readBytes(samples + "page-02.png"));
+    const QList<ScanPage> single = scan(DuplexMode::simplex, true);
+    ASSERT_EQ(single.size(), (sides + 1) / 2);
+    EXPECT_EQ(testsupport::readBytes(single[1].fileURL.toLocalFile()),
+              testsupport::readBytes(samples + "page-03.png"));
 
-    const ScanBatchResult manual = scan(DuplexMode::manual, true);
-    ASSERT_EQ(manual.pages.size(), sides);
-    const ScanPage& firstBack = manual.pages[sides / 2];
-    EXPECT_EQ(firstBack.side, SurveySide::back);
-    EXPECT_EQ(firstBack.surveyNumber, 1);
-    EXPECT_EQ(bytes(firstBack.fileURL.toLocalFile()), bytes(samples + "page-02.png"));
-
-    const ScanBatchResult single = scan(DuplexMode::simplex, true);
-    ASSERT_EQ(single.pages.size(), (sides + 1) / 2);
-    EXPECT_EQ(bytes(single.pages[1].fileURL.toLocalFile()), bytes(samples + "page-03.png"));
+    ScannerDevice unknown;
+    unknown.id = "nowhere:1";
+    EXPECT_EQ(
+        runScan(composite.scanBatch(unknown, configuration(DuplexMode::automatic, true))).message(),
+        "The selected scanner is no longer available.");
 }
 
-// At a pace, each sheet is delivered as it leaves the feeder, before the
-// pass ends. A cancel keeps the sheets of a one-pass scan fed so far and
-// pairs nothing of a manual two-sided one.
-TEST_F(SampleFeederTest, DeliversSheetsAtItsPaceAndStopsOnCancel)
+// At a pace, each sheet is delivered as it leaves the feeder. A cancel keeps
+// the sheets of a one-pass scan fed so far and pairs nothing of a manual
+// two-sided one.
+TEST(SampleScannerService, FeedsAtItsPaceAndStopsOnCancel)
 {
     struct Case
     {
@@ -253,23 +222,23 @@ TEST_F(SampleFeederTest, DeliversSheetsAtItsPaceAndStopsOnCancel)
         int cancelAfter; // deliveries before the operator cancels; 0 never
         int pagesKept;   // -1: the scan fails with twoSidedIncomplete
     };
-    const int sides =
-        int(QDir(testsupport::sourceDir() + "/samples").entryList({"*.png"}, QDir::Files).size());
+    const QString samples = testsupport::sourceDir() + "/samples";
+    const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
     const Case cases[] = {
         {"duplex to the end", DuplexMode::automatic, 0, sides},
         {"duplex canceled on the first sheet", DuplexMode::automatic, 1, 2},
         {"manual canceled during the fronts", DuplexMode::manual, 1, -1},
         {"manual canceled during the backs", DuplexMode::manual, (sides + 1) / 2 + 1, -1},
     };
+    QTemporaryDir scans;
     // 6000 sheets a minute: 10 ms a sheet.
-    SampleScannerService paced(testsupport::sourceDir() + "/samples", scans.path(), 6000);
+    SampleScannerService paced(samples, scans.path(), 6000);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QStringList delivered;
+        int delivered = 0;
         const auto outcome = runScan(paced.scanBatch(
-            SampleScannerService::device(), configuration(c.mode, true), [&](const QString& file) {
-                delivered.append(file);
-                if (delivered.size() == c.cancelAfter)
+            SampleScannerService::device(), configuration(c.mode, true), [&](const QString&) {
+                if (++delivered == c.cancelAfter)
                     paced.cancelScan();
             }));
         if (c.pagesKept < 0) {
@@ -278,39 +247,9 @@ TEST_F(SampleFeederTest, DeliversSheetsAtItsPaceAndStopsOnCancel)
             continue;
         }
         ASSERT_TRUE(outcome.value) << outcome.message();
-        QStringList files;
-        for (const ScanPage& page : outcome.value->pages)
-            files.append(page.fileURL.toLocalFile());
-        EXPECT_EQ(delivered, files);
-        EXPECT_EQ(files.size(), c.pagesKept);
+        EXPECT_EQ(outcome.value->pages.size(), c.pagesKept);
         EXPECT_EQ(outcome.value->endedEarly.has_value(), c.cancelAfter > 0);
     }
-}
-
-TEST(CompositeScannerService, ListsScannersOnlyAndRoutesBatches)
-{
-    QTemporaryDir scans;
-    CompositeScannerService composite;
-    composite.addService(std::make_shared<ImportScannerService>(nullptr, scans.path()));
-    composite.addService(std::make_shared<SampleScannerService>(
-        testsupport::sourceDir() + "/samples", scans.path()));
-
-    const auto devices = runScan(composite.discoverScanners());
-    ASSERT_TRUE(devices.value);
-    // The import service lists no device: importing is an action of its own.
-    ASSERT_EQ(devices.value->size(), 1);
-    EXPECT_EQ(devices.value->at(0).name.toStdString(), "Sample surveys");
-
-    const auto batch = runScan(
-        composite.scanBatch(devices.value->at(0), configuration(DuplexMode::automatic, true)));
-    ASSERT_TRUE(batch.value) << batch.message();
-    EXPECT_FALSE(batch.value->pages.isEmpty());
-
-    ScannerDevice unknown;
-    unknown.id = "nowhere:1";
-    EXPECT_EQ(
-        runScan(composite.scanBatch(unknown, configuration(DuplexMode::automatic, true))).message(),
-        "The selected scanner is no longer available.");
 }
 
 } // namespace

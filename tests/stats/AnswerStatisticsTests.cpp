@@ -16,12 +16,18 @@ SurveyConfiguration configurationWith(QList<SurveyTemplateField> fields)
     return configuration;
 }
 
-QList<AnswerCount> countsOf(const QStringList& column)
+// One response per cell, each answering question 1 only.
+QList<SurveyResponse> column(const QStringList& cells)
 {
     QList<SurveyResponse> responses;
-    for (const QString& cell : column)
+    for (const QString& cell : cells)
         responses.append(response(responses.size() + 1, {cell}));
-    const auto statistics = answerStatistics(configurationWith({}), responses, {});
+    return responses;
+}
+
+QList<AnswerCount> countsOf(const QStringList& cells)
+{
+    const auto statistics = answerStatistics(configurationWith({}), column(cells), {});
     return statistics.isEmpty() ? QList<AnswerCount>{} : statistics.first().counts;
 }
 
@@ -141,19 +147,11 @@ TEST(AnswerStatisticsTest, CellCountsCoverExistingCellsOnly)
 
 TEST(AnswerStatisticsTest, ChartKeepsEveryAnswerAndLegendStopsAtEight)
 {
-    QStringList column;
+    QStringList cells;
     for (int i = 1; i <= 10; ++i)
-        column.append(QStringLiteral("Option %1").arg(i));
-    column.append(QString());
-    const auto statistics =
-        answerStatistics(configurationWith({}),
-                         [&] {
-                             QList<SurveyResponse> responses;
-                             for (const QString& cell : column)
-                                 responses.append(response(responses.size() + 1, {cell}));
-                             return responses;
-                         }(),
-                         {});
+        cells.append(QStringLiteral("Option %1").arg(i));
+    cells.append(QString());
+    const auto statistics = answerStatistics(configurationWith({}), column(cells), {});
     ASSERT_EQ(statistics.size(), 1);
     const QuestionStatistic& statistic = statistics.first();
     EXPECT_EQ(statistic.chartEntries().size(), 11);

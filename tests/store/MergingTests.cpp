@@ -1,17 +1,16 @@
 #include "store/SurveyMerging.h"
 
-#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
 ScanPage page(qint64 survey, qint64 number, SurveySide side = SurveySide::front)
 {
-    ScanPage p;
-    p.surveyNumber = survey;
-    p.pageNumber = number;
-    p.side = side;
-    p.fileURL = QUrl::fromLocalFile(QStringLiteral("/scans/p%1.png").arg(number));
-    return p;
+    return ScanPage{QUuid::createUuid(),
+                    survey,
+                    side,
+                    number,
+                    QDateTime(),
+                    QUrl::fromLocalFile(QStringLiteral("/scans/p%1.png").arg(number))};
 }
 
 SurveyResponse response(qint64 survey, const QString& first = QStringLiteral("A"))
@@ -19,75 +18,67 @@ SurveyResponse response(qint64 survey, const QString& first = QStringLiteral("A"
     return {survey, QDateTime(), {first}};
 }
 
-QList<qint64> surveys(const QList<SurveyResponse>& responses)
+template <typename T> QList<qint64> numbers(const QList<T>& items, qint64 T::*member)
 {
-    QList<qint64> numbers;
-    for (const auto& r : responses)
-        numbers.append(r.surveyNumber);
-    return numbers;
+    QList<qint64> result;
+    for (const T& item : items)
+        result.append(item.*member);
+    return result;
 }
 } // namespace
 
-TEST(Renumbering, PagesContinueAfterHeldSurveysAndPagesWithFreshIds)
+TEST(SurveyMerging, PagesContinueAfterHeldSurveysAndPagesWithFreshIds)
 {
     const QList<ScanPage> batch = {page(1, 1), page(1, 2, SurveySide::back), page(2, 3),
                                    page(2, 4, SurveySide::back)};
-    const auto renumbered = renumberPages(batch, 6, 10);
-    ASSERT_EQ(renumbered.size(), 4);
-    QList<qint64> surveyNumbers, pageNumbers;
+    const QList<ScanPage> renumbered = renumberPages(batch, 6, 10);
+    EXPECT_EQ(numbers(renumbered, &ScanPage::surveyNumber), (QList<qint64>{6, 6, 7, 7}));
+    EXPECT_EQ(numbers(renumbered, &ScanPage::pageNumber), (QList<qint64>{11, 12, 13, 14}));
     for (int i = 0; i < renumbered.size(); ++i) {
-        surveyNumbers.append(renumbered[i].surveyNumber);
-        pageNumbers.append(renumbered[i].pageNumber);
         EXPECT_NE(renumbered[i].id, batch[i].id);
         EXPECT_EQ(renumbered[i].side, batch[i].side);
         EXPECT_EQ(renumbered[i].fileURL, batch[i].fileURL);
     }
-    EXPECT_EQ(surveyNumbers, (QList<qint64>{6, 6, 7, 7}));
-    EXPECT_EQ(pageNumbers, (QList<qint64>{11, 12, 13, 14}));
     EXPECT_TRUE(renumberPages({}, 3, 5).isEmpty());
-}
 
-TEST(Renumbering, ResponsesShiftFromTheirSmallestNumber)
-{
+    // Responses shift so that their smallest number becomes the first.
     const QList<SurveyResponse> already = {response(3), response(4)};
     EXPECT_EQ(renumberResponses(already, 3), already);
-    EXPECT_EQ(surveys(renumberResponses({response(2), response(1)}, 5)), (QList<qint64>{6, 5}));
+    EXPECT_EQ(
+        numbers(renumberResponses({response(2), response(1)}, 5), &SurveyResponse::surveyNumber),
+        (QList<qint64>{6, 5}));
     EXPECT_TRUE(renumberResponses({}, 1).isEmpty());
 }
 
-TEST(Merging, NewResponsesReplaceSameNumberAndSortAscending)
+TEST(SurveyMerging, NewResponsesReplaceSameNumberAndSortAscending)
 {
     const auto merged = mergeResponses({response(1), response(2), response(3)},
                                        {response(2, QStringLiteral("new")), response(5)});
-    EXPECT_EQ(surveys(merged), (QList<qint64>{1, 2, 3, 5}));
+    EXPECT_EQ(numbers(merged, &SurveyResponse::surveyNumber), (QList<qint64>{1, 2, 3, 5}));
     EXPECT_EQ(merged[1].answers.first(), QStringLiteral("new"));
-
-    EXPECT_EQ(surveys(mergeResponses({}, {response(4), response(2), response(3)})),
+    EXPECT_EQ(numbers(mergeResponses({}, {response(4), response(2), response(3)}),
+                      &SurveyResponse::surveyNumber),
               (QList<qint64>{2, 3, 4}));
     // Hand-edited duplicates still come out once.
-    EXPECT_EQ(surveys(mergeResponses({response(1), response(1)}, {})), (QList<qint64>{1}));
+    EXPECT_EQ(mergeResponses({response(1), response(1)}, {}).size(), 1);
 }
 
-TEST(Merging, QuestionsFillOneToCountAndIgnoreBlankNewText)
+TEST(SurveyMerging, QuestionsFillOneToCountAndIgnoreBlankNewText)
 {
-    const auto merged =
-        mergeQuestions({{1, QStringLiteral("One")}, {2, QStringLiteral("Two")}},
-                       {{2, QStringLiteral("  \n")}, {3, QStringLiteral("Three")}}, 5);
-    EXPECT_EQ(merged, (QList<SurveyQuestion>{{1, QStringLiteral("One")},
-                                             {2, QStringLiteral("Two")},
-                                             {3, QStringLiteral("Three")},
-                                             {4, QString()},
-                                             {5, QString()}}));
-    EXPECT_EQ(mergeQuestions({}, {}, 3),
-              (QList<SurveyQuestion>{{1, QString()}, {2, QString()}, {3, QString()}}));
+    EXPECT_EQ(mergeQuestions({{1, QStringLiteral("One")}, {2, QStringLiteral("Two")}},
+                             {{2, QStringLiteral("  \n")}, {3, QStringLiteral("Three")}}, 5),
+              (QList<SurveyQuestion>{{1, QStringLiteral("One")},
+                                     {2, QStringLiteral("Two")},
+                                     {3, QStringLiteral("Three")},
+                                     {4, QString()},
+                                     {5, QString()}}));
     // Numbers beyond the count extend it; numbers below 1 do not survive.
     const auto grown = mergeQuestions({{0, QStringLiteral("Zero")}}, {{4, QStringLiteral("F")}}, 2);
-    ASSERT_EQ(grown.size(), 4);
-    EXPECT_EQ(grown.first().number, 1);
+    EXPECT_EQ(numbers(grown, &SurveyQuestion::number), (QList<qint64>{1, 2, 3, 4}));
     EXPECT_EQ(grown.last().text, QStringLiteral("F"));
 }
 
-TEST(TemplateTidying, LastFieldOfANumberWinsAndCountFollowsTheHighest)
+TEST(SurveyMerging, TemplateKeepsTheLastFieldOfANumberAndCountsToTheHighest)
 {
     const QList<SurveyTemplateField> fields = {
         {7, QStringLiteral("old"), SurveyDetectionMode::written, {}},

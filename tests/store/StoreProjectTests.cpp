@@ -1,4 +1,5 @@
 #include "StoreFixture.h"
+#include "TestSupport.h"
 
 #include "files/SurveyProjectDocument.h"
 
@@ -7,15 +8,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSignalSpy>
 
 namespace {
-QString readText(const QString& filePath)
+using testsupport::readText;
+
+qsizetype rowsIn(const QString& csv)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("<missing>");
-    return QString::fromUtf8(file.readAll());
+    return readText(csv).split('\n', Qt::SkipEmptyParts).size();
 }
 } // namespace
 
@@ -27,71 +26,47 @@ protected:
     // A file where a folder should be: writing below it fails for every user, root included.
     QString blocker()
     {
-        QFile file(path(QStringLiteral("blocker")));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        return file.fileName();
+        testsupport::writeBytes(path(QStringLiteral("blocker")), "");
+        return path(QStringLiteral("blocker"));
+    }
+    void choose(const QString& file, void (SurveyScanStore::*action)())
+    {
+        panels.answers.enqueue(file);
+        (store.*action)();
     }
 };
 
-TEST_F(StoreProject, SaveAsWritesAndClearsDirtyThenSaveReusesTheLocation)
-{
-    runBatch(2);
-    panels.answers.enqueue(path(QStringLiteral("new/folder/My survey.twk")));
-    store.saveProject(); // no location yet: asks like Save As
-    ASSERT_EQ(panels.requests.size(), 1);
-    EXPECT_EQ(panels.requests[0].suggestedName, QStringLiteral("Paper Survey.twk"));
-    EXPECT_EQ(panels.requests[0].kind, FilePanelRequest::Kind::save);
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("Saved My survey.twk."));
-    EXPECT_FALSE(store.isProjectDirty());
-    EXPECT_EQ(readProjectFile(path(QStringLiteral("new/folder/My survey.twk"))).responses,
-              store.responses());
-
-    store.updateAnswer(1, 1, QStringLiteral("Z")); // written through at once
-    EXPECT_FALSE(store.isProjectDirty());
-    store.saveProject();
-    EXPECT_EQ(panels.requests.size(), 1);
-}
-
-TEST_F(StoreProject, CancelledPanelsChangeNothing)
+TEST_F(StoreProject, DeclinedPanelsAndQuestionsChangeNothing)
 {
     store.exportCSV(); // nothing to export: no panel
     EXPECT_TRUE(panels.requests.isEmpty());
-    runBatch(1);
+    runBatch(2);
     const QString status = store.statusMessage();
-    store.saveProjectAs();
-    store.chooseCSVFile();
-    store.exportCSV();
-    store.openProject();
+    for (auto action : {&SurveyScanStore::saveProjectAs, &SurveyScanStore::chooseCSVFile,
+                        &SurveyScanStore::exportCSV, &SurveyScanStore::openProject})
+        (store.*action)();
     EXPECT_EQ(panels.requests.size(), 4);
     EXPECT_EQ(store.statusMessage(), status);
-    EXPECT_FALSE(store.projectURL());
-    EXPECT_FALSE(store.csvURL());
-    EXPECT_EQ(store.responses().size(), 1);
-}
+    EXPECT_FALSE(store.projectURL() || store.csvURL());
 
-TEST_F(StoreProject, NewAndOpenAskBeforeDroppingUnsavedWork)
-{
-    runBatch(2);
     panels.agreeToDiscard = false;
+    panels.discardQuestions.clear();
     store.newProject();
     store.openProject();
     EXPECT_EQ(panels.discardQuestions,
               (QList<DiscardReason>{DiscardReason::newProject, DiscardReason::openProject}));
-    EXPECT_TRUE(panels.requests.isEmpty()); // declined before any open panel
+    EXPECT_EQ(panels.requests.size(), 4); // declined before any open panel
     EXPECT_EQ(store.responses().size(), 2);
     EXPECT_TRUE(store.isProjectDirty());
 
     panels.agreeToDiscard = true;
     store.newProject();
-    EXPECT_TRUE(store.responses().isEmpty());
-    EXPECT_TRUE(store.pages().isEmpty());
+    EXPECT_TRUE(store.responses().isEmpty() && store.pages().isEmpty());
     EXPECT_EQ(store.stage(), ScanStage::idle);
     EXPECT_FALSE(store.isProjectDirty());
     EXPECT_EQ(store.statusMessage(), QStringLiteral("New project ready."));
     EXPECT_EQ(store.configuration(), SurveyConfiguration());
-
-    // Nothing unsaved: no question.
-    store.newProject();
+    store.newProject(); // nothing unsaved: no question
     EXPECT_EQ(panels.discardQuestions.size(), 3);
 }
 
@@ -103,170 +78,111 @@ TEST_F(StoreProject, ProjectReopensToTheSameState)
         return result;
     };
     runBatch(2, 2);
-    panels.answers.enqueue(path(QStringLiteral("p.twk")));
-    store.saveProjectAs();
-    panels.answers.enqueue(path(QStringLiteral("out/answers.csv")));
-    store.chooseCSVFile();
+    choose(path(QStringLiteral("p.twk")), &SurveyScanStore::saveProjectAs);
+    choose(path(QStringLiteral("out/answers.csv")), &SurveyScanStore::chooseCSVFile);
     const auto pages = store.pages();
     const auto responses = store.responses();
     const auto questions = store.detectedQuestions();
     const auto configuration = store.configuration();
 
     store.newProject();
-    panels.answers.enqueue(path(QStringLiteral("p.twk")));
-    store.openProject();
+    choose(path(QStringLiteral("p.twk")), &SurveyScanStore::openProject);
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Opened p.twk."));
     EXPECT_EQ(store.responses(), responses);
     EXPECT_EQ(store.detectedQuestions(), questions);
     EXPECT_EQ(store.configuration(), configuration);
     ASSERT_EQ(store.pages().size(), pages.size());
     for (int i = 0; i < pages.size(); ++i) {
-        EXPECT_EQ(store.pages()[i].fileURL, pages[i].fileURL);
-        EXPECT_EQ(store.pages()[i].pageNumber, pages[i].pageNumber);
-        EXPECT_EQ(store.pages()[i].side, pages[i].side);
+        ScanPage expected = pages[i];
+        expected.id = store.pages()[i].id; // made afresh
+        EXPECT_EQ(store.pages()[i], expected);
     }
     EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(path(QStringLiteral("out/answers.csv"))));
-    EXPECT_EQ(store.reviewItems().size(), 2); // the queue is part of the project
     EXPECT_EQ(store.stage(), ScanStage::reviewing);
     EXPECT_EQ(store.selectedSurveyNumber(), 1);
     EXPECT_FALSE(store.isProjectDirty());
 }
 
-TEST_F(StoreProject, NotAProjectLeavesEverythingAsItWas)
+TEST_F(StoreProject, FailuresNameTheirFileAndKeepTheWork)
 {
     runBatch(1);
-    QFile bogus(path(QStringLiteral("bogus.twk")));
-    ASSERT_TRUE(bogus.open(QIODevice::WriteOnly));
-    bogus.write("this is not json");
-    bogus.close();
     const auto responses = store.responses();
-    panels.answers.enqueue(bogus.fileName());
-    store.openProject();
+    testsupport::writeBytes(path(QStringLiteral("bogus.twk")), "this is not json");
+    choose(path(QStringLiteral("bogus.twk")), &SurveyScanStore::openProject);
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not open project."));
-    ASSERT_TRUE(store.errorMessage());
-    EXPECT_FALSE(store.errorMessage()->isEmpty());
+    EXPECT_TRUE(store.errorMessage().value_or("").contains("bogus.twk"));
     EXPECT_EQ(store.responses(), responses);
     EXPECT_FALSE(store.projectURL());
-}
 
-TEST_F(StoreProject, SavingToAnUnwritablePlaceKeepsDirty)
-{
-    runBatch(1);
-    panels.answers.enqueue(blocker() + QStringLiteral("/p.twk"));
-    store.saveProjectAs();
+    choose(blocker() + QStringLiteral("/p.twk"), &SurveyScanStore::saveProjectAs);
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not save project."));
-    EXPECT_TRUE(store.errorMessage());
+    EXPECT_TRUE(store.errorMessage().value_or("").contains("blocker"));
     EXPECT_TRUE(store.isProjectDirty());
     EXPECT_TRUE(store.projectURL()); // the location stays chosen
-}
 
-TEST_F(StoreProject, ConnectedCSVGrowsPerBatchAndIsRewrittenAfterEdits)
-{
-    runBatch(1);
-    panels.answers.enqueue(path(QStringLiteral("p.twk")));
-    store.saveProjectAs();
-    const QString csv = path(QStringLiteral("deep/er/answers.csv"));
-    panels.answers.enqueue(csv);
-    store.chooseCSVFile();
-    // The project file records the connection without touching the status.
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("CSV connected at answers.csv."));
-    EXPECT_EQ(readProjectFile(path(QStringLiteral("p.twk"))).csvPath, csv);
-    EXPECT_EQ(panels.requests.last().suggestedName, QStringLiteral("Paper Survey-responses.csv"));
-    EXPECT_EQ(readText(csv).count(QLatin1Char('\n')), 2); // header and one row
-
-    runBatch(2);
-    QString text = readText(csv);
-    EXPECT_EQ(text.count(QLatin1Char('\n')), 5);
-    EXPECT_TRUE(text.contains(QStringLiteral("\n\n")));
-
-    store.updateAnswer(2, 1, QStringLiteral("Edited"));
-    text = readText(csv);
-    EXPECT_FALSE(text.contains(QStringLiteral("\n\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Edited")));
-    EXPECT_TRUE(text.endsWith(QLatin1Char('\n')));
-
-    panels.answers.enqueue(path(QStringLiteral("export.csv")));
-    store.exportCSV();
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("CSV exported to export.csv."));
-    EXPECT_EQ(readText(path(QStringLiteral("export.csv"))) + QLatin1Char('\n'), text);
-    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(csv));
-}
-
-TEST_F(StoreProject, AConnectedCSVThatHasGoneIsWrittenAgainWithEverySurvey)
-{
-    runBatch(2);
-    const QString csv = path(QStringLiteral("later/answers.csv"));
-    panels.answers.enqueue(csv);
-    store.chooseCSVFile();
-    panels.answers.enqueue(path(QStringLiteral("p.twk")));
-    store.saveProjectAs();
-    QFile::remove(csv);
-
-    store.newProject();
-    panels.answers.enqueue(path(QStringLiteral("p.twk")));
-    store.openProject();
-    runBatch(1);
-    const QString text = readText(csv);
-    EXPECT_TRUE(text.startsWith(QStringLiteral("survey_id,")));
-    // The header and a row for each of the three surveys held, not the new one alone.
-    EXPECT_EQ(text.count(QLatin1Char('\n')), 4) << text.toStdString();
-    for (const char* row : {"\n1,", "\n2,", "\n3,"})
-        EXPECT_TRUE(text.contains(QLatin1String(row))) << row;
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 3 surveys from 3 pages."));
-}
-
-TEST_F(StoreProject, AFailedConnectKeepsTheCSVConnectedBefore)
-{
-    runBatch(1);
+    // A failed connection keeps the CSV connected before; batches still reach it.
     const QString csv = path(QStringLiteral("answers.csv"));
-    panels.answers.enqueue(csv);
-    store.chooseCSVFile();
-    panels.answers.enqueue(blocker() + QStringLiteral("/answers.csv"));
-    store.chooseCSVFile();
+    choose(csv, &SurveyScanStore::chooseCSVFile);
+    choose(blocker() + QStringLiteral("/answers.csv"), &SurveyScanStore::chooseCSVFile);
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Could not create CSV."));
-    ASSERT_TRUE(store.errorMessage());
-    EXPECT_TRUE(store.errorMessage()->contains(QStringLiteral("blocker")));
+    EXPECT_TRUE(store.errorMessage().value_or("").contains("blocker"));
     EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(csv));
-
-    // Batches still reach the working CSV.
     runBatch(1);
-    EXPECT_EQ(readText(csv).count(QLatin1Char('\n')), 4); // header, row, blank line, row
-    EXPECT_EQ(store.stage(), ScanStage::finished);
-}
+    EXPECT_EQ(rowsIn(csv), 3);
 
-TEST_F(StoreProject, CSVAndProjectFailuresAtABatchEndAreBothReported)
-{
-    runBatch(1);
-    const QString csv = path(QStringLiteral("answers.csv"));
+    // Neither file can be written at a batch's end: both are reported.
     const QString project = path(QStringLiteral("p.twk"));
-    panels.answers.enqueue(csv);
-    store.chooseCSVFile();
-    panels.answers.enqueue(project);
-    store.saveProjectAs();
-    // Folders where both files were: neither can be written.
+    choose(project, &SurveyScanStore::saveProjectAs);
     ASSERT_TRUE(QFile::remove(csv) && QDir().mkpath(csv));
     ASSERT_TRUE(QFile::remove(project) && QDir().mkpath(project));
-
     runBatch(1);
-    ASSERT_TRUE(store.errorMessage());
-    EXPECT_TRUE(store.errorMessage()->contains(QStringLiteral("answers.csv")))
-        << store.errorMessage()->toStdString();
-    EXPECT_TRUE(store.errorMessage()->contains(QStringLiteral("p.twk")));
-    EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_TRUE(store.errorMessage().value_or("").contains("answers.csv"));
+    EXPECT_TRUE(store.errorMessage().value_or("").contains("p.twk"));
+    EXPECT_EQ(store.responses().size(), 3);
     EXPECT_EQ(store.stage(), ScanStage::finished);
-}
 
-TEST_F(StoreProject, ReadingProblemsReachTheOperator)
-{
+    // A problem of the reading reaches the operator too.
     const QString problem = QStringLiteral("The text recognition model could not be loaded.");
     reader.answer = [&](const QList<ScanPage>& pages) {
         SurveyExtractionResult result = answerAll(pages, 14, false);
         result.problems = {problem};
         return result;
     };
+    QDir(csv).removeRecursively();
+    QDir(project).removeRecursively();
     runBatch(1);
     EXPECT_EQ(store.errorMessage(), problem);
-    EXPECT_EQ(store.responses().size(), 1);
+    EXPECT_EQ(store.responses().size(), 4);
+}
+
+TEST_F(StoreProject, ConnectedCSVGrowsPerBatchIsRewrittenAfterEditsAndWhenGone)
+{
+    runBatch(1);
+    choose(path(QStringLiteral("p.twk")), &SurveyScanStore::saveProjectAs);
+    const QString csv = path(QStringLiteral("deep/er/answers.csv"));
+    choose(csv, &SurveyScanStore::chooseCSVFile);
+    // The project file records the connection without touching the status.
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("CSV connected at answers.csv."));
+    EXPECT_EQ(readProjectFile(path(QStringLiteral("p.twk"))).csvPath, csv);
+    EXPECT_EQ(panels.requests.last().suggestedName, QStringLiteral("Paper Survey-responses.csv"));
+    EXPECT_EQ(rowsIn(csv), 2); // header and one row
+
+    runBatch(2);
+    EXPECT_EQ(rowsIn(csv), 4);
+    store.updateAnswer(2, 1, QStringLiteral("Edited"));
+    const QString text = readText(csv);
+    EXPECT_TRUE(text.contains("\n2,Front,2,") && text.contains(",Edited,"));
+    EXPECT_EQ(rowsIn(csv), 4);
+    choose(path(QStringLiteral("export.csv")), &SurveyScanStore::exportCSV);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("CSV exported to export.csv."));
+    EXPECT_EQ(readText(path(QStringLiteral("export.csv"))) + QLatin1Char('\n'), text);
+    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(csv));
+
+    // Gone by the next batch: written again with every survey held.
+    QFile::remove(csv);
+    runBatch(1);
+    EXPECT_EQ(rowsIn(csv), 5);
+    EXPECT_TRUE(readText(csv).startsWith("survey_id,"));
 }
 
 // The review queue is part of the project: saved under "reviewItems",
@@ -274,16 +190,26 @@ TEST_F(StoreProject, ReadingProblemsReachTheOperator)
 TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
 {
     const QString crop = path(QStringLiteral("crops/survey-1-q-2.png"));
-    reader.answer = [crop](const QList<ScanPage>& pages) {
+    const QString page = path(QStringLiteral("pages/front-1.png"));
+    reader.answer = [crop, page](const QList<ScanPage>& pages) {
         SurveyExtractionResult result = answerAll(pages, 14, true);
         QuestionReviewItem& first = result.reviewItems.first();
         first.prompt = QStringLiteral("Q2: Grade");
         first.confidence = 0.42;
         first.reviewNote = QStringLiteral("Two boxes marked");
         first.imageURL = QUrl::fromLocalFile(crop);
+        first.pageURL = QUrl::fromLocalFile(page);
+        first.quarterTurns = 2;
+        first.skewDegrees = -1.25;
+        first.cropRect = QRectF(40, 310, 1200, 260);
         return result;
     };
-    runBatch(2);
+    runBatch(3);
+    // Cells a person set are saved with where they came from.
+    store.updateAnswer(1, 1, QStringLiteral("Typed in"));
+    store.applyReviewItem(store.reviewItems().constLast());
+    const AnswerSources sources = store.answerSources();
+    ASSERT_EQ(sources.size(), 2);
     store.updateReviewItem(store.reviewItems()[1], QStringLiteral("typed"));
     const QList<QuestionReviewItem> pending = store.reviewItems();
     EXPECT_TRUE(store.reviewWorkWouldBeLost());
@@ -299,9 +225,11 @@ TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
     ASSERT_EQ(saved.size(), 2);
     const QJsonObject first = saved[0].toObject();
     EXPECT_EQ(first.keys(),
-              (QStringList{"confidence", "enteredText", "imageFile", "pageNumber", "prompt",
-                           "questionNumber", "reviewNote", "suggestedText", "surveyNumber"}));
+              (QStringList{"confidence", "cropRect", "enteredText", "imageFile", "pageFile",
+                           "pageNumber", "prompt", "quarterTurns", "questionNumber", "reviewNote",
+                           "skewDegrees", "suggestedText", "surveyNumber"}));
     EXPECT_EQ(first.value("imageFile").toString(), crop);
+    EXPECT_EQ(first.value("cropRect").toArray(), (QJsonArray{40, 310, 1200, 260}));
     EXPECT_FALSE(saved[1].toObject().contains(QStringLiteral("reviewNote")));
 
     // Saved: nothing to lose, so no question.
@@ -311,6 +239,7 @@ TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
 
     store.openProject(path(QStringLiteral("p.twk")));
     EXPECT_EQ(store.stage(), ScanStage::reviewing);
+    EXPECT_EQ(store.answerSources(), sources);
     const QList<QuestionReviewItem> reopened = store.reviewItems();
     ASSERT_EQ(reopened.size(), pending.size());
     for (qsizetype i = 0; i < pending.size(); ++i) {

@@ -14,18 +14,13 @@ protected:
     }
 };
 
-TEST_F(StoreReview, AnswerValueReadsNAForAnythingMissing)
+TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReportsAndBlankReadsNA)
 {
     store.updateAnswer(2, 5, QStringLiteral("   "));
+    for (const auto& [survey, question] : {std::pair{2, 5}, {9, 1}, {2, 0}, {2, 15}})
+        EXPECT_EQ(store.answerValue(survey, question), QStringLiteral("N/A"));
     EXPECT_EQ(store.answerValue(2, 1), QStringLiteral("A"));
-    EXPECT_EQ(store.answerValue(9, 1), QStringLiteral("N/A"));
-    EXPECT_EQ(store.answerValue(2, 0), QStringLiteral("N/A"));
-    EXPECT_EQ(store.answerValue(2, 15), QStringLiteral("N/A"));
-    EXPECT_EQ(store.answerValue(2, 5), QStringLiteral("N/A"));
-}
 
-TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReports)
-{
     store.updateAnswer(3, 20, QStringLiteral("  late  "));
     const auto& answers = store.responses()[2].answers;
     ASSERT_EQ(answers.size(), 20);

@@ -93,19 +93,14 @@ TEST_F(StoreState, RefreshPicksADeviceAndSaysWhatItFound)
     EXPECT_EQ(store.configuration().duplexMode, DuplexMode::automatic);
     EXPECT_TRUE(store.configuration().scanBothSides);
 
-    // A selection still in the list is kept.
+    // A selection still in the list is kept; a simplex one means manual
+    // two-sided, keeping the both-sides choice.
+    SurveyConfiguration configuration = store.configuration();
+    configuration.scanBothSides = false;
+    store.setConfiguration(configuration);
     store.setSelectedScannerID(QStringLiteral("usb"));
     QCoro::waitFor(store.refreshScanners());
     EXPECT_EQ(store.selectedScannerID(), QStringLiteral("usb"));
-}
-
-TEST_F(StoreState, SimplexDeviceSetsManualAndKeepsBothSidesChoice)
-{
-    SurveyConfiguration configuration = store.configuration();
-    configuration.scanBothSides = false;
-    configuration.duplexMode = DuplexMode::automatic;
-    store.setConfiguration(configuration);
-    connectScanner(false);
     EXPECT_EQ(store.configuration().duplexMode, DuplexMode::manual);
     EXPECT_FALSE(store.configuration().scanBothSides);
 }

@@ -12,6 +12,12 @@ namespace testsupport {
 // The project's source folder, for checked-in fixtures.
 QString sourceDir();
 
+// A file's bytes, or "<unreadable>"; its text as UTF-8.
+QByteArray readBytes(const QString& path);
+QString readText(const QString& path);
+// Writes the file whole; a test that cannot set up its files stops here.
+void writeBytes(const QString& path, const QByteArray& bytes);
+
 namespace detail {
 // QCoro 0.8's waitFor drops an exception and then waits forever, so the
 // outcome is captured inside a coroutine of our own.

@@ -2,7 +2,9 @@
 
 #include "ui/AnswersScreen.h"
 #include "ui/AnswersTableModel.h"
+#include "ui/PageView.h"
 #include "ui/QuestionReviewGrid.h"
+#include "ui/ReviewAnswerInput.h"
 #include "ui/ReviewKeys.h"
 #include "ui/ReviewScreen.h"
 #include "ui/Theme.h"
@@ -87,6 +89,10 @@ protected:
                 item.prompt = QStringLiteral("Question %1").arg(question);
                 item.suggestedText = suggestion;
                 item.imageURL = page.fileURL;
+                // Read sideways: a quarter turn made the page upright.
+                item.pageURL = page.fileURL;
+                item.quarterTurns = 1;
+                item.cropRect = QRectF(100, 300 * question, 900, 200);
                 result.reviewItems.append(item);
             }
         }
@@ -299,8 +305,14 @@ TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReview)
     EXPECT_TRUE(model->data(cell, Qt::BackgroundRole).isValid()) << "a pending cell is tinted";
     EXPECT_TRUE(model->data(cell, Qt::ToolTipRole).toString().contains(QStringLiteral("review")));
 
+    const QVariant pendingTint = model->data(cell, Qt::BackgroundRole);
     app.store->updateAnswer(written.surveyNumber, writtenQuestion, QStringLiteral("Typed in"));
-    EXPECT_FALSE(model->data(cell, Qt::BackgroundRole).isValid());
+    // Changed by a person: tinted apart, said so, and kept in the project file.
+    EXPECT_TRUE(model->data(cell, Qt::BackgroundRole).isValid());
+    EXPECT_NE(model->data(cell, Qt::BackgroundRole), pendingTint);
+    EXPECT_EQ(model->data(cell, Qt::ToolTipRole).toString(),
+              QStringLiteral("Typed in (changed by hand)"));
+    EXPECT_TRUE(readFile(projectPath).contains(QStringLiteral("\"source\" : \"edited\"")));
     for (const QuestionReviewItem& item : app.store->reviewItems())
         EXPECT_NE(item.id, written.id);
     EXPECT_EQ(app.store->reviewItems().size(), 8);
@@ -315,6 +327,7 @@ TEST_F(ReviewWorkTest, UndoOfAnAppliedAnswerRestoresCSVAndProjectFile)
     QTest::keyClicks(editor->answerField(), QStringLiteral("Robots"));
     QTest::keyClick(editor->answerField(), Qt::Key_Return);
     ASSERT_TRUE(readFile(csvPath).contains(QStringLiteral("Robots")));
+    ASSERT_TRUE(readFile(projectPath).contains(QStringLiteral("\"source\" : \"reviewed\"")));
 
     app.window->action(Command::undo)->trigger();
     EXPECT_EQ(csvRows(csvPath), csvBefore);
@@ -324,10 +337,30 @@ TEST_F(ReviewWorkTest, UndoOfAnAppliedAnswerRestoresCSVAndProjectFile)
     const QString project = readFile(projectPath);
     EXPECT_EQ(project.count(QStringLiteral("\"questionNumber\"")), 9);
     EXPECT_TRUE(project.contains(QStringLiteral("\"enteredText\" : \"Robots\"")));
+    EXPECT_FALSE(project.contains(QStringLiteral("answerSources")));
 
     app.window->action(Command::redo)->trigger();
     EXPECT_TRUE(readFile(csvPath).contains(QStringLiteral("Robots")));
     EXPECT_EQ(app.store->reviewItems().size(), 8);
+}
+
+// In a text field Ctrl+Z takes back typing first; with no typing left to
+// take back, it undoes the last applied answer.
+TEST_F(ReviewWorkTest, CtrlZInAFieldUndoesTypingFirstThenTheAppliedAnswer)
+{
+    const QuestionReviewItem written = showFirst(writtenQuestion);
+    QTest::keyClicks(editor->answerField(), QStringLiteral("Robots"));
+    QTest::keyClick(editor->answerField(), Qt::Key_Return);
+    ASSERT_EQ(app.store->reviewItems().size(), 8);
+    showFirst(writtenQuestion);
+    editor->focusEditor();
+    QTest::keyClicks(editor->answerField(), QStringLiteral("Kites"));
+    QTest::keyClick(editor->answerField(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor->answerField()->text(), QString());
+    EXPECT_EQ(app.store->reviewItems().size(), 8) << "typing went first";
+    QTest::keyClick(editor->answerField(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(app.store->reviewItems().size(), 9);
+    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
 }
 
 TEST_F(ReviewWorkTest, UndoOfADeletionRestoresEverythingAndNewProjectClearsHistory)
@@ -377,6 +410,64 @@ TEST_F(ReviewWorkTest, QuestionByQuestionEntryWritesThroughToTheCSV)
     EXPECT_EQ(grid->field(written[1].id), nullptr);
     ASSERT_NE(grid->field(written[2].id), nullptr) << "the other cards stay";
     EXPECT_EQ(app.store->reviewItems().size(), 8);
+
+    // A choice question's cards take the option keys; Enter applies the pick.
+    grid->questionPicker()->setCurrentIndex(grid->questionPicker()->findData(choiceQuestion));
+    const QUuid first = grid->currentItemID();
+    ReviewAnswerInput* input = grid->input(first);
+    ASSERT_NE(input, nullptr);
+    ASSERT_EQ(input->optionToggles().size(), 12);
+    input->focusInput();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(grid->input(first), nullptr);
+    EXPECT_EQ(app.store->reviewItems().size(), 7);
+    EXPECT_NE(csvRows(csvPath).find("Option C"), std::string::npos);
+}
+
+TEST_F(ReviewWorkTest, CtrlSpaceShowsThePageAsReadWithTheCropOutlined)
+{
+    const QuestionReviewItem choice = showFirst(choiceQuestion);
+    PageView* page = review->pageView();
+    ASSERT_FALSE(review->showsPageView());
+    QWidget* focus = editor->optionToggles().first();
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(review->showsPageView());
+    EXPECT_TRUE(review->pageButton()->isChecked());
+    ASSERT_TRUE(waitFor([&] { return page->hasPage(); })) << page->message().toStdString();
+    EXPECT_EQ(page->pageSize(), QImage(choice.pageURL.toLocalFile()).size().transposed())
+        << "turned as it was read";
+    EXPECT_EQ(page->outlinedRect(), choice.cropRect);
+
+    const double fitted = page->zoom();
+    QTest::keyClick(focus, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_GT(page->zoom(), fitted);
+    QTest::keyClick(focus, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_NEAR(page->zoom(), fitted, 1e-9);
+
+    // The sheet's next item moves the outline on the page already shown.
+    QTest::keyClick(focus, Qt::Key_BracketRight, Qt::ControlModifier);
+    const QuestionReviewItem next = shown();
+    ASSERT_EQ(next.pageURL, choice.pageURL);
+    EXPECT_TRUE(page->hasPage());
+    EXPECT_EQ(page->outlinedRect(), next.cropRect);
+
+    // By Question, the page follows the card the keyboard is in.
+    review->setByQuestion(true);
+    QuestionReviewGrid* grid = review->questionGrid();
+    grid->questionPicker()->setCurrentIndex(grid->questionPicker()->findData(writtenQuestion));
+    const QList<QuestionReviewItem> items = app.store->reviewItems();
+    const auto last = std::find_if(items.rbegin(), items.rend(), [](const QuestionReviewItem& i) {
+        return i.questionNumber == writtenQuestion;
+    });
+    grid->field(last->id)->setFocus();
+    ASSERT_TRUE(waitFor([&] { return page->hasPage() && page->outlinedRect() == last->cropRect; }));
+    EXPECT_EQ(grid->currentItemID(), last->id);
+
+    QTest::keyClick(grid->field(last->id), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_FALSE(review->showsPageView());
+    EXPECT_FALSE(review->pageButton()->isChecked());
 }
 
 TEST(Theme, ADesktopDarkPaletteIsKeptWithTheBrandAsAccent)

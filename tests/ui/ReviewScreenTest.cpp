@@ -1,0 +1,154 @@
+#include "../dictation/RecordedAudioSource.h"
+#include "../dictation/SpeechSynthesis.h"
+#include "UiTestSupport.h"
+
+#include "dictation/PocketSphinxRecognizer.h"
+#include "dictation/SpeechInputController.h"
+#include "files/SurveyProjectDocument.h"
+#include "ui/PageView.h"
+#include "ui/QuestionReviewGrid.h"
+#include "ui/ReviewAnswerInput.h"
+#include "ui/ReviewDictation.h"
+#include "ui/ReviewScreen.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace uitest;
+
+namespace {
+
+const QString districts = QStringLiteral("Alpine\nJordan\nProvo\nWasatch");
+
+// A review screen over an opened project holding one survey's three doubts
+// (a single choice, checkboxes, a written answer), with dictation through
+// the real recogniser from a recording of synthetic speech.
+class ReviewScreenDictation : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_recognizer->isAvailable()) << "the Debian en-US model is installed";
+        SurveyProjectDocument document;
+        document.projectName = QStringLiteral("Districts");
+        document.savedAt = QDateTime::currentDateTimeUtc();
+        document.configuration.questionCount = 3;
+        document.configuration.templateFields = {
+            {1, QStringLiteral("District"), SurveyDetectionMode::singleChoice, districts},
+            {2, QStringLiteral("Districts visited"), SurveyDetectionMode::multipleChoice,
+             districts},
+            {3, QStringLiteral("Why?"), SurveyDetectionMode::written, {}}};
+        document.responses = {{1, QDateTime::currentDateTimeUtc(), {"Provo", "N/A", "N/A"}}};
+        for (qint64 question = 1; question <= 3; ++question) {
+            QuestionReviewItem item;
+            item.surveyNumber = 1;
+            item.questionNumber = question;
+            item.pageNumber = 1;
+            item.prompt = document.configuration.templateFields[question - 1].prompt;
+            document.reviewItems.append(item);
+        }
+        writeProjectFile(document, m_dir.filePath(QStringLiteral("districts.twk")));
+        m_app.store->openProject(m_dir.filePath(QStringLiteral("districts.twk")));
+        ASSERT_EQ(m_app.store->reviewItems().size(), 3);
+
+        m_screen = std::make_unique<ReviewScreen>(m_app.store.get(), [this](QObject* parent) {
+            auto source = std::make_unique<RecordedAudioSource>();
+            m_audio = source.get();
+            return new SpeechInputController(m_recognizer, std::move(source), parent);
+        });
+        m_screen->resize(1000, 700);
+        m_screen->show();
+        QApplication::setActiveWindow(m_screen.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_screen.get()));
+    }
+
+    QuestionReviewItem pending(qint64 question) const
+    {
+        for (const QuestionReviewItem& item : m_app.store->reviewItems()) {
+            if (item.questionNumber == question)
+                return item;
+        }
+        return {};
+    }
+
+    // Says the text and dictates it with Ctrl+D from the focused widget.
+    void dictate(const QString& text)
+    {
+        QString error;
+        const QByteArray speech = synthesizedSpeech(text, &error);
+        ASSERT_FALSE(speech.isEmpty()) << error.toStdString();
+        m_audio->setSamples(speech, RecordedAudioSource::Ending::endsInput);
+        SpeechInputController* controller = m_screen->dictation()->controller();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return controller->isRecording(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isRecording(); }, 30000));
+        EXPECT_FALSE(controller->errorMessage().has_value())
+            << controller->errorMessage().value_or(QString()).toStdString();
+    }
+
+    QTemporaryDir m_dir;
+    FakeScannerService m_scanner{{}};
+    NoReading m_reader;
+    App m_app{m_dir.filePath(QStringLiteral("preferences.ini")), &m_scanner, &m_reader};
+    std::shared_ptr<SpeechRecognizer> m_recognizer = PocketSphinxRecognizer::shared();
+    RecordedAudioSource* m_audio = nullptr;
+    std::unique_ptr<ReviewScreen> m_screen;
+};
+
+} // namespace
+
+TEST_F(ReviewScreenDictation, SpokenNoneIsNAAndTwoLabelsTickTwoBoxesInTheirCard)
+{
+    // By Sheet: "none" on the single choice becomes N/A, and Enter applies it.
+    ReviewEditor* editor = m_screen->editor();
+    const QuestionReviewItem choice = pending(1);
+    ASSERT_EQ(editor->itemID(), choice.id);
+    editor->focusEditor();
+    dictate(QStringLiteral("none"));
+    EXPECT_EQ(pending(1).enteredText, QStringLiteral("N/A"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(m_app.store->answerValue(1, 1), QStringLiteral("N/A"));
+    EXPECT_EQ(sourceOf(m_app.store->answerSources(), 1, 1), AnswerSource::reviewed);
+
+    // By Question: the checkbox card hears two labels in one utterance.
+    m_screen->setByQuestion(true);
+    QuestionReviewGrid* grid = m_screen->questionGrid();
+    grid->questionPicker()->setCurrentIndex(grid->questionPicker()->findData(2));
+    const QuestionReviewItem boxes = pending(2);
+    ReviewAnswerInput* input = grid->input(boxes.id);
+    ASSERT_NE(input, nullptr);
+    input->field()->setFocus();
+    ASSERT_EQ(grid->currentItemID(), boxes.id);
+    dictate(QStringLiteral("Alpine and Provo"));
+    EXPECT_EQ(pending(2).enteredText, QStringLiteral("Alpine; Provo"));
+    QStringList ticked;
+    for (QToolButton* toggle : input->optionToggles()) {
+        if (toggle->isChecked())
+            ticked.append(toggle->text());
+    }
+    EXPECT_EQ(ticked, (QStringList{"Alpine", "Provo"}));
+    EXPECT_EQ(pending(3).enteredText, QString()) << "nothing heard reaches another item";
+}
+
+TEST(PageView, SaysWhyAPageCannotBeShown)
+{
+    QTemporaryDir dir;
+    PageView view;
+    QSignalSpy shown(&view, &PageView::pageShown);
+    QuestionReviewItem item;
+    view.showItem(item);
+    ASSERT_TRUE(shown.wait(5000));
+    EXPECT_FALSE(view.hasPage());
+    EXPECT_EQ(view.message(), QStringLiteral("The page of this answer is not known."));
+
+    item.pageURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.png")));
+    view.showItem(item);
+    ASSERT_TRUE(shown.wait(5000));
+    EXPECT_FALSE(view.hasPage());
+    EXPECT_EQ(view.message(),
+              QStringLiteral("The page gone.png could not be read: file not found."));
+}

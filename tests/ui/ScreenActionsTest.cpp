@@ -1,0 +1,161 @@
+// The main action of each screen, driven through its widgets as an operator
+// would (offscreen). Review has tests of its own.
+#include "SaneTestBackend.h"
+#include "TestSupport.h"
+#include "UiTestSupport.h"
+
+#include "scanner/SaneScannerService.h"
+#include "ui/AnswerDetailPane.h"
+#include "ui/AnswersScreen.h"
+#include "ui/AnswersTableModel.h"
+#include "ui/MetricTile.h"
+#include "ui/StatisticsScreen.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace uitest;
+using Command = MainWindow::Command;
+
+namespace {
+
+class ScreenActions : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
+};
+
+} // namespace
+
+TEST_F(ScreenActions, ProjectIsSavedThroughThePanelAndOpenedAgain)
+{
+    FakeScannerService scanner({onlineScanner()}, samplePages(2), dir.path());
+    NoReading reader;
+    App app(file("preferences.ini"), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    QCoro::waitFor(app.store->startScanBatch());
+    const QString target = file("run.twk");
+    {
+        FilePanelAnswerer answer([&](QFileDialog* panel) {
+            EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_TRUE(panel->selectedFiles().value(0).endsWith("Paper Survey.twk"));
+            EXPECT_TRUE(panel->nameFilters().join(' ').contains("*.twk"));
+            return target;
+        });
+        EXPECT_EQ(app.window->action(Command::save)->shortcut(),
+                  QKeySequence(Qt::CTRL | Qt::Key_S));
+        app.window->action(Command::save)->trigger();
+        EXPECT_EQ(app.store->statusMessage(), QStringLiteral("Saved run.twk."));
+        EXPECT_FALSE(app.store->isProjectDirty());
+
+        // Once the project has a file, Save writes there without asking.
+        SurveyConfiguration configuration = app.store->configuration();
+        configuration.title = QStringLiteral("Spring Survey");
+        app.store->setConfiguration(configuration);
+        app.window->action(Command::save)->trigger();
+        EXPECT_EQ(answer.panelsSeen(), 1);
+        EXPECT_TRUE(testsupport::readText(target).contains("Spring Survey"));
+    }
+
+    app.window->action(Command::newProject)->trigger();
+    EXPECT_TRUE(app.store->responses().isEmpty());
+    FilePanelAnswerer open([&](QFileDialog* panel) {
+        EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptOpen);
+        return target;
+    });
+    app.window->action(Command::openProject)->trigger();
+    EXPECT_EQ(open.panelsSeen(), 1);
+    EXPECT_EQ(app.store->statusMessage(), QStringLiteral("Opened run.twk."));
+    EXPECT_EQ(app.store->configuration().title, QStringLiteral("Spring Survey"));
+    EXPECT_EQ(app.store->responses().size(), 1);
+}
+
+TEST_F(ScreenActions, AnswersAreEditedAndDeletedAndStatisticsFollow)
+{
+    FakeScannerService scanner({onlineScanner()}, samplePages(4), dir.path());
+    NoReading reader;
+    App app(file("preferences.ini"), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    QCoro::waitFor(app.store->startScanBatch());
+    ASSERT_EQ(app.store->responses().size(), 2);
+
+    app.window->selectSection(AppSection::answers);
+    auto* answers = static_cast<AnswersScreen*>(app.window->screen(AppSection::answers));
+    app.store->setSelectedSurveyNumber(1);
+    QLineEdit* third = answers->detail()->answerFields().value(2);
+    ASSERT_NE(third, nullptr);
+    third->setText(QStringLiteral("Edited by hand"));
+    Q_EMIT third->editingFinished();
+    EXPECT_EQ(app.store->answerValue(1, 3), QStringLiteral("Edited by hand"));
+    AnswersTableModel* model = answers->model();
+    EXPECT_EQ(model->data(model->index(0, AnswersTableModel::fixedColumns + 2), Qt::DisplayRole)
+                  .toString(),
+              QStringLiteral("Edited by hand"));
+
+    // Statistics: a card per question and the summary tiles.
+    auto* statistics = static_cast<StatisticsScreen*>(app.window->screen(AppSection::statistics));
+    statistics->rebuild();
+    EXPECT_EQ(statistics->cards().size(), 14);
+    ASSERT_EQ(statistics->metrics().size(), 4);
+    EXPECT_EQ(statistics->metrics()[0]->value(), QStringLiteral("2"));
+    EXPECT_EQ(statistics->metrics()[1]->value(), QStringLiteral("1"));
+
+    MessageBoxClicker agree(QStringLiteral("Delete"));
+    QTest::mouseClick(answers->detail()->deleteButton(), Qt::LeftButton);
+    EXPECT_EQ(agree.text, QStringLiteral("Delete survey 1?"));
+    ASSERT_EQ(app.store->responses().size(), 1);
+    EXPECT_EQ(app.store->responses()[0].surveyNumber, 2);
+    EXPECT_EQ(model->rowCount(), 1);
+    statistics->rebuild();
+    EXPECT_EQ(statistics->metrics()[0]->value(), QStringLiteral("1"));
+    EXPECT_EQ(statistics->metrics()[1]->value(), QStringLiteral("0"));
+}
+
+// The SANE test backend, slowed down so that a pass can be cancelled in the
+// middle of its ten pages.
+TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
+{
+    SaneScannerService scanner(
+        SaneTestBackend::start(
+            "number_of_devices 1\nresolution 25\nread-limit true\n"
+            "read-limit-size 2048\nread-delay true\nread-delay-duration 20000\n"),
+        SaneServiceOptions{file("scans"), file("no-usb"), {}});
+    NoReading reader;
+    App app(file("preferences.ini"), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    ASSERT_TRUE(waitFor([&] { return app.store->canStartScan(); }, 10000));
+    // Pages of 10 dpi take a tenth of a second each; the preferences offer
+    // no resolution as small.
+    app.store->setScanPreferences(nullptr);
+    ScanSettings small;
+    small.resolution = 10;
+    scanner.setScanSettings(small);
+    SurveyConfiguration configuration = app.store->configuration();
+    configuration.scanBothSides = false;
+    app.store->setConfiguration(configuration);
+
+    app.window->selectSection(AppSection::scan);
+    QWidget* scan = app.window->screen(AppSection::scan);
+    auto* cancel = scan->findChild<QPushButton*>(QStringLiteral("cancelScan"));
+    ASSERT_NE(cancel, nullptr);
+    QSignalSpy scanned(&scanner, &SaneScannerService::pageScanned);
+    QTest::mouseClick(scan->findChild<QPushButton*>(QStringLiteral("startScan")), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return scanned.count() >= 1; }, 20000));
+    EXPECT_TRUE(cancel->isVisible());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return app.store->stage() != ScanStage::scanning; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return app.store->stage() != ScanStage::extracting; }, 20000));
+
+    EXPECT_FALSE(cancel->isVisible());
+    const qsizetype kept = app.store->responses().size();
+    EXPECT_GE(kept, 1);
+    EXPECT_LT(kept, 10);
+    EXPECT_TRUE(
+        app.store->errorMessage().value_or(QString()).contains("before the scan was canceled"))
+        << app.store->errorMessage().value_or(QString()).toStdString();
+}
