@@ -71,7 +71,8 @@ AppServices::AppServices(const AppOptions& options)
     m_importer = std::make_unique<ImportScannerService>(m_importChooser.get());
     m_scanPreferences = std::make_unique<ScanPreferences>(userSettings());
     if (!options.samplesFolder.isEmpty())
-        m_scanners->addService(std::make_shared<SampleScannerService>(options.samplesFolder));
+        m_scanners->addService(std::make_shared<SampleScannerService>(
+            options.samplesFolder, defaultScanRoot(), options.samplesPace));
 
     m_reader = std::make_unique<VisionSurveyExtractionService>();
     m_aiClient = std::make_unique<OpenAIAnswerAnalysisService>(nullptr, m_aiSettings->baseURL());

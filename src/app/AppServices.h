@@ -19,6 +19,8 @@ struct AppOptions
 {
     // Adds the "Sample surveys" device fed from this folder when not empty.
     QString samplesFolder;
+    // The sample device's pace in sheets per minute; 0 feeds at once.
+    double samplesPace = 0;
 };
 
 // The long-lived objects of one run, made in start-up order: the AI

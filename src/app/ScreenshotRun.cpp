@@ -159,15 +159,24 @@ QCoro::Task<int> captureScreenshots(AppServices& services, QString outputFolder)
         err << "The sample surveys device is not available: " << store->statusMessage() << "\n";
         co_return 1;
     }
-    // One extra picture of the scan screen while the pages are being read.
+    // Extra pictures of the scan screen once the first page is read (while
+    // the feeder still runs when the sample device feeds at a pace), and
+    // once the feeder has stopped with pages left to read.
     window->selectSection(AppSection::scan);
     bool readingCaptured = false;
+    bool timeLeftCaptured = false;
     const QMetaObject::Connection duringReading = QObject::connect(
-        store, &SurveyScanStore::readingProgressChanged, window, [&, window](int read, int) {
-            if (readingCaptured || read < 1)
-                return;
-            readingCaptured = true;
-            save(window, folder.filePath(QStringLiteral("00-scan-reading.png")), err);
+        store, &SurveyScanStore::readingProgressChanged, window,
+        [&, window](const ReadingProgress& progress) {
+            if (!readingCaptured && progress.read >= 1) {
+                readingCaptured = true;
+                save(window, folder.filePath(QStringLiteral("00-scan-reading.png")), err);
+            }
+            if (!timeLeftCaptured && store->stage() == ScanStage::extracting &&
+                progress.secondsLeft && progress.read < progress.total) {
+                timeLeftCaptured = true;
+                save(window, folder.filePath(QStringLiteral("00-scan-reading-time-left.png")), err);
+            }
         });
     co_await store->startScanBatch();
     QObject::disconnect(duringReading);

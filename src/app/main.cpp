@@ -43,7 +43,13 @@ int main(int argc, char* argv[])
         QStringLiteral("With --demo, read the samples and save a picture of every screen into "
                        "<folder>; without a device, save the Scan screen as it is. Then quit."),
         QStringLiteral("folder"));
+    const QCommandLineOption demoPace(
+        QStringLiteral("demo-pace"),
+        QStringLiteral("With --demo, feed the sample sheets at this many sheets per minute, as a "
+                       "real feeder would."),
+        QStringLiteral("sheets-per-minute"));
     parser.addOption(demo);
+    parser.addOption(demoPace);
     parser.addOption(screenshots);
     parser.process(application);
 
@@ -57,6 +63,14 @@ int main(int argc, char* argv[])
         options.samplesFolder = findSamplesFolder();
         if (options.samplesFolder.isEmpty())
             qWarning("The sample surveys were not found; the Sample surveys device is missing.");
+    }
+    if (parser.isSet(demoPace)) {
+        bool valid = false;
+        options.samplesPace = parser.value(demoPace).toDouble(&valid);
+        if (!valid || options.samplesPace <= 0) {
+            qCritical("--demo-pace takes a number of sheets per minute above 0.");
+            return 2;
+        }
     }
     AppServices services(options);
     if (parser.isSet(screenshots)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageFeed.h"
 #include "model/QuestionReviewItem.h"
 #include "model/ScanPage.h"
 #include "model/SurveyConfiguration.h"
@@ -12,6 +13,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 // A page file the reader could not decode, with the reason, so that the
 // operator hears about it instead of losing the page silently.
@@ -50,7 +52,9 @@ struct CropPlacement
     bool operator==(const CropPlacement&) const = default;
 };
 
-// Called on the interface thread as pages finish: (pages read, pages total).
+// Called on the interface thread as pages finish: (pages read, pages to
+// read). The counts only grow while pages are delivered; once the feed is
+// closed they count the batch's pages.
 using ExtractionProgress = std::function<void(int, int)>;
 
 // The page reader as the store sees it. Never fails.
@@ -59,8 +63,21 @@ class SurveyExtractionService
 public:
     virtual ~SurveyExtractionService() = default;
 
-    virtual QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages,
+    // Reads the feed's pages as they are delivered and returns once the feed
+    // is closed and its pages are read; the result is that of reading the
+    // closed feed's pages in page order, whatever order they were read in.
+    virtual QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed,
                                                         SurveyConfiguration configuration,
                                                         bool includeAllQuestionReviewItems,
                                                         ExtractionProgress progress = {}) = 0;
+
+    // A whole batch at once.
+    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages,
+                                                SurveyConfiguration configuration,
+                                                bool includeAllQuestionReviewItems,
+                                                ExtractionProgress progress = {})
+    {
+        return extract(PageFeed::closedWith(std::move(pages)), std::move(configuration),
+                       includeAllQuestionReviewItems, std::move(progress));
+    }
 };

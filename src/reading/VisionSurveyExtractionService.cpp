@@ -1,6 +1,7 @@
 #include "VisionSurveyExtractionService.h"
 
 #include "ExtractionFold.h"
+#include "FeedReading.h"
 #include "PageReader.h"
 #include "TextRecognizer.h"
 
@@ -50,12 +51,11 @@ SurveyExtractionResult VisionSurveyExtractionService::extractSync(
     bool modelMissing = false;
     for (int i = 0; i < total; ++i) {
         m_workers->start([&, i] {
-            TextRecognizer& recognizer = TextRecognizer::forThisThread();
-            PageReading reading = readPage(ordered[i], setup, recognizer);
+            WorkerReading reading = readOnThisThread(ordered[i], setup);
             std::lock_guard lock(mutex);
-            if (!recognizer.isReady())
+            if (reading.modelMissing)
                 modelMissing = true;
-            readings[i] = std::move(reading);
+            readings[i] = std::move(reading.reading);
             ++done;
             // Notified under the lock: once the count is complete the waiting
             // thread may return and end the condition variable's life.
@@ -92,27 +92,34 @@ QString missingRecognitionModelText()
         .arg(QDir(tessdataPath()).filePath(QStringLiteral("eng.traineddata")));
 }
 
-QCoro::Task<SurveyExtractionResult>
-VisionSurveyExtractionService::extract(QList<ScanPage> pages, SurveyConfiguration configuration,
-                                       bool includeAllQuestionReviewItems,
-                                       ExtractionProgress progress)
+QCoro::Task<SurveyExtractionResult> VisionSurveyExtractionService::extract(
+    std::shared_ptr<PageFeed> feed, SurveyConfiguration configuration,
+    bool includeAllQuestionReviewItems, ExtractionProgress progress)
 {
-    // Progress crosses back to this thread through an object living here;
-    // calls still queued when it goes are dropped with it.
-    auto relayTarget = std::make_unique<QObject>();
-    ExtractionProgress relay;
-    if (progress) {
-        relay = [target = relayTarget.get(), progress](int done, int total) {
-            QMetaObject::invokeMethod(
-                target, [progress, done, total] { progress(done, total); }, Qt::QueuedConnection);
-        };
+    const ReadingSetup setup = makeReadingSetup(configuration, includeAllQuestionReviewItems);
+    FeedReading reading(setup, m_workers.get(), std::move(progress));
+    // Each page is read as soon as it is delivered: the feeder and the
+    // workers run side by side, and little is left when the scan ends.
+    qsizetype started = 0;
+    for (;;) {
+        for (; started < feed->delivered().size(); ++started)
+            reading.read(feed->delivered()[started]);
+        if (feed->isClosed())
+            break;
+        co_await feed->changed();
     }
-    QFuture<SurveyExtractionResult> future = QtConcurrent::run(
-        m_driver.get(), [this, pages = std::move(pages), configuration = std::move(configuration),
-                         includeAllQuestionReviewItems, relay] {
-            return extractSync(pages, configuration, includeAllQuestionReviewItems, relay);
+    const QList<ScanPage> pages = pagesInReadingOrder(feed->pages());
+    QFuture<void> allRead = reading.close(pages);
+    co_await allRead;
+    const QList<PageReading> readings = reading.readingsOf(pages);
+    // Crops are written here: off the interface thread.
+    QFuture<SurveyExtractionResult> folding =
+        QtConcurrent::run(m_driver.get(), [pages, readings, setup] {
+            return foldPageReadings(pages, readings, setup);
         });
-    SurveyExtractionResult result = co_await qCoro(future).waitForFinished();
+    SurveyExtractionResult result = co_await folding;
+    if (reading.modelMissing())
+        result.problems.prepend(missingRecognitionModelText());
     co_return result;
 }
 

@@ -10,10 +10,10 @@ class QThreadPool;
 // Tesseract, anchors the questions, scores the marks and collects answers,
 // review items and crops.
 //
-// Pages are read in parallel by a fixed set of workers, each with its own
-// Tesseract instance kept for the service's life; the readings are then
-// folded in page order, so the result is exactly that of reading the pages
-// one after another.
+// Pages are read in parallel by a fixed set of workers, one per core, each
+// with its own Tesseract instance kept for the service's life; the readings
+// are then folded in page order, so the result is exactly that of reading
+// the pages one after another, whichever finished first.
 class VisionSurveyExtractionService : public SurveyExtractionService
 {
 public:
@@ -23,9 +23,11 @@ public:
 
     int workerCount() const;
 
-    // Reads away from the calling thread; progress is reported on the calling
-    // thread, which must run an event loop.
-    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages,
+    using SurveyExtractionService::extract;
+    // Reads away from the calling thread, each page as soon as it is
+    // delivered; progress is reported on the calling thread, which must run
+    // an event loop.
+    QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed,
                                                 SurveyConfiguration configuration,
                                                 bool includeAllQuestionReviewItems,
                                                 ExtractionProgress progress = {}) override;

@@ -27,7 +27,8 @@ QCoro::Task<QList<ScannerDevice>> CompositeScannerService::discoverScanners()
 }
 
 QCoro::Task<ScanBatchResult> CompositeScannerService::scanBatch(ScannerDevice device,
-                                                                SurveyConfiguration configuration)
+                                                                SurveyConfiguration configuration,
+                                                                PageDelivered delivered)
 {
     ScannerService* owner = m_owners.value(device.id);
     if (!owner) {
@@ -42,7 +43,8 @@ QCoro::Task<ScanBatchResult> CompositeScannerService::scanBatch(ScannerDevice de
         ScannerService*& active;
         ~Clear() { active = nullptr; }
     } clear{m_active};
-    co_return co_await owner->scanBatch(std::move(device), std::move(configuration));
+    co_return co_await owner->scanBatch(std::move(device), std::move(configuration),
+                                        std::move(delivered));
 }
 
 void CompositeScannerService::cancelScan()

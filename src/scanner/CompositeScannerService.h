@@ -15,8 +15,8 @@ public:
     void addService(std::shared_ptr<ScannerService> service);
 
     QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
-                                           SurveyConfiguration configuration) override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device, SurveyConfiguration configuration,
+                                           PageDelivered delivered = {}) override;
     void cancelScan() override;
     void setScanSettings(const ScanSettings& settings) override;
 

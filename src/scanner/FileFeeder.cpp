@@ -27,7 +27,13 @@ ScanBatchResult makeFileBatch(const QString& scanRoot, const SurveyConfiguration
         createBatchFolder(scanRoot, configuration.title, QDateTime::currentSecsSinceEpoch());
     const PageNumbering numbering =
         pageNumberingFor(configuration.duplexMode, configuration.scanBothSides);
-    const QList<QStringList> passes = copyPasses(folder, numbering);
+    return numberFileBatch(copyPasses(folder, numbering), numbering, folder,
+                           configuration.questionCount);
+}
+
+ScanBatchResult numberFileBatch(const QList<QStringList>& passes, PageNumbering numbering,
+                                const QString& folder, qint64 questionCount)
+{
     if (std::all_of(passes.begin(), passes.end(),
                     [](const QStringList& pass) { return pass.isEmpty(); }))
         throw ScannerServiceError(ScannerServiceError::Kind::scanProducedNoFiles);
@@ -39,6 +45,6 @@ ScanBatchResult makeFileBatch(const QString& scanRoot, const SurveyConfiguration
     result.pages = numbering == PageNumbering::manualTwoSided && passes.size() == 2
                        ? makeTwoSidedPages(passes[0], passes[1], folder, now)
                        : makePages(passes, numbering, now);
-    result.responses = makePlaceholderResponses(result.pages, configuration.questionCount, now);
+    result.responses = makePlaceholderResponses(result.pages, questionCount, now);
     return result;
 }

@@ -19,6 +19,13 @@ ScannerDevice fileFeederDevice(const QString& id, const QString& name, bool supp
 using CopyPasses =
     std::function<QList<QStringList>(const QString& folder, PageNumbering numbering)>;
 
+// The copies of each pass numbered into pages and placeholder responses like
+// a scanner's batch. Throws ScannerServiceError: scanProducedNoFiles when no
+// pass holds a file, twoSidedIncomplete when two passes of fronts and backs
+// differ in length.
+ScanBatchResult numberFileBatch(const QList<QStringList>& passes, PageNumbering numbering,
+                                const QString& folder, qint64 questionCount);
+
 // One batch from files: a new batch folder under `scanRoot` named after the
 // configuration's title, the files copied in by `copyPasses`, and the copies
 // numbered into pages and placeholder responses like a scanner's batch.

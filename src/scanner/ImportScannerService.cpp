@@ -39,7 +39,8 @@ QCoro::Task<QList<ScannerDevice>> ImportScannerService::discoverScanners()
 }
 
 QCoro::Task<ScanBatchResult> ImportScannerService::scanBatch(ScannerDevice device,
-                                                             SurveyConfiguration configuration)
+                                                             SurveyConfiguration configuration,
+                                                             PageDelivered)
 {
     Q_UNUSED(device); // not a device of the list: every request is an import
     if (!m_chooser)

@@ -24,8 +24,10 @@ public:
 
     // Lists nothing: the device list holds scanners only.
     QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
-                                           SurveyConfiguration configuration) override;
+    // The files come in one piece at the end: a PDF's pages are only
+    // numbered once every chosen file is known, so nothing is delivered early.
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device, SurveyConfiguration configuration,
+                                           PageDelivered delivered = {}) override;
     void cancelScan() override { *m_canceled = true; }
 
 private:

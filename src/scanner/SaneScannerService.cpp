@@ -173,13 +173,18 @@ QCoro::Task<QList<ScannerDevice>> SaneScannerService::discoverSaneDevices()
 }
 
 QCoro::Task<ScanBatchResult> SaneScannerService::scanBatch(ScannerDevice device,
-                                                           SurveyConfiguration configuration)
+                                                           SurveyConfiguration configuration,
+                                                           PageDelivered delivered)
 {
     if (m_scanning)
         throw ScannerServiceError(Kind::platform, QStringLiteral("A scan is already running."));
     m_scanning = true;
     m_canceled = false;
-    OnExit done{[this] { m_scanning = false; }};
+    m_delivered = std::move(delivered);
+    OnExit done{[this] {
+        m_scanning = false;
+        m_delivered = {};
+    }};
 
     const auto known = [this, &device] {
         return std::any_of(m_known.begin(), m_known.end(),
@@ -344,7 +349,8 @@ QCoro::Task<SaneScannerService::PassOutcome> SaneScannerService::runPass(QString
             break;
         case ScanPassEvent::Kind::page:
             outcome.files.append(event->file);
-            Q_EMIT pageScanned(event->file);
+            if (m_delivered)
+                m_delivered(event->file);
             break;
         case ScanPassEvent::Kind::finished:
             co_return outcome;

@@ -65,16 +65,13 @@ public:
     void setBackSidePrompt(BackSidePrompt* prompt) { m_prompt = prompt; }
 
     QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
-                                           SurveyConfiguration configuration) override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device, SurveyConfiguration configuration,
+                                           PageDelivered delivered = {}) override;
     void cancelScan() override;
     void setScanSettings(const ScanSettings& settings) override { m_settings = settings; }
 
     // The SANE entries of the last discovery that answered.
     QList<ScannerDevice> knownDevices() const { return m_known; }
-
-Q_SIGNALS:
-    void pageScanned(const QString& file);
 
 private:
     QCoro::Task<QList<ScannerDevice>> discoverSaneDevices();
@@ -108,6 +105,7 @@ private:
     std::shared_ptr<FeederCache> m_feederCache;
     QList<ScannerDevice> m_known; // in the backend's listing order
     bool m_scanning = false;
+    PageDelivered m_delivered; // the running scan's listener
     bool m_canceled = false;
     std::shared_ptr<ScanPassControl> m_control;
     std::shared_ptr<Mailbox<ScanPassEvent>> m_passMailbox;

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <exception>
+#include <functional>
 #include <optional>
 
 // One entry of the scanner list.
@@ -102,6 +103,11 @@ private:
     QByteArray m_utf8;
 };
 
+// Told on the interface thread of each page file the device delivers, in
+// delivery order, while scanBatch runs: the pages can be read before the
+// feeder stops. The batch's numbering still comes with scanBatch's result.
+using PageDelivered = std::function<void(const QString& file)>;
+
 // The store's only way to reach scanners. Both operations run on the
 // interface thread and suspend while the device works.
 class ScannerService
@@ -112,9 +118,11 @@ public:
     // Never fails; may return an empty list.
     virtual QCoro::Task<QList<ScannerDevice>> discoverScanners() = 0;
 
-    // Throws ScannerServiceError.
+    // Throws ScannerServiceError. A service that cannot tell pages apart
+    // until the end may deliver none: its pages are then read afterwards.
     virtual QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
-                                                   SurveyConfiguration configuration) = 0;
+                                                   SurveyConfiguration configuration,
+                                                   PageDelivered delivered = {}) = 0;
 
     // The operator's scan settings for the following scans. Devices whose
     // backend lacks an option leave it as it is.

@@ -41,12 +41,18 @@ std::optional<QUrl> readingCopy(const QString& path)
 
 } // namespace
 
+QUrl readingFileFor(const QUrl& file)
+{
+    if (file.isLocalFile())
+        if (const auto copy = readingCopy(file.toLocalFile()))
+            return *copy;
+    return file;
+}
+
 QList<ScanPage> pagesForReading(const QList<ScanPage>& pages)
 {
     QList<ScanPage> result = pages;
     for (ScanPage& page : result)
-        if (page.fileURL.isLocalFile())
-            if (const auto copy = readingCopy(page.fileURL.toLocalFile()))
-                page.fileURL = *copy;
+        page.fileURL = readingFileFor(page.fileURL);
     return result;
 }

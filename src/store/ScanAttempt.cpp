@@ -8,11 +8,12 @@ QString unexpectedScanFailureText()
 }
 
 QCoro::Task<ScanAttempt> attemptScan(ScannerService* service, ScannerDevice device,
-                                     SurveyConfiguration configuration)
+                                     SurveyConfiguration configuration, PageDelivered delivered)
 {
     ScanAttempt attempt;
     try {
-        auto scan = service->scanBatch(std::move(device), std::move(configuration));
+        auto scan =
+            service->scanBatch(std::move(device), std::move(configuration), std::move(delivered));
         attempt.batch = co_await std::move(scan);
     } catch (const ScannerServiceError& error) {
         attempt.error = error.description();

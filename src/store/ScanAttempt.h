@@ -21,7 +21,8 @@ struct ScanAttempt
 // allocation failure, a driver's runtime error), so a failed scan never
 // leaves the workflow stuck in scanning.
 QCoro::Task<ScanAttempt> attemptScan(ScannerService* service, ScannerDevice device,
-                                     SurveyConfiguration configuration);
+                                     SurveyConfiguration configuration,
+                                     PageDelivered delivered = {});
 
 // The text shown for an unexpected failure without a description of its own.
 QString unexpectedScanFailureText();

@@ -5,7 +5,7 @@
 // temporaries with destructors inside co_await expressions.
 #include "SurveyScanStore.h"
 
-#include "ReadingCopies.h"
+#include "BatchReading.h"
 #include "ScanAttempt.h"
 #include "ScanPreferences.h"
 #include "SkippedPagesText.h"
@@ -13,9 +13,7 @@
 #include "ai/AISettingsStore.h"
 #include "scanner/ScanEndText.h"
 
-#include <QCoro/QCoroFuture>
 #include <QSet>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QUndoStack>
 
 namespace {
@@ -40,7 +38,7 @@ SurveyScanStore::BusyGuard::BusyGuard(SurveyScanStore* store) : m_store(store)
 SurveyScanStore::BusyGuard::~BusyGuard()
 {
     m_store->m_busy = false;
-    m_store->setReadingProgress(0, 0);
+    m_store->setReadingProgress({});
     m_store->updateDerivedValues();
 }
 
@@ -189,9 +187,24 @@ QCoro::Task<> SurveyScanStore::runBatch(ScannerService* service, ScannerDevice d
                                                       "prompt for the backs.")
                                      : QStringLiteral("Scanning survey batch..."));
 
+    const AIDetectionMode mode =
+        m_aiSettings ? m_aiSettings->detectionMode() : AIDetectionMode::localOnly;
+    const bool canUseAI = m_aiSettings && m_aiSettings->canUseAI();
+    // Review items of every question only help when the model will read pages.
+    const bool allQuestionItems = mode == AIDetectionMode::aiFirst && canUseAI;
+    // Pages are read as the scanner delivers them, with the configuration
+    // they were scanned under.
     const SurveyConfiguration scanConfiguration = m_configuration;
-    auto scan = attemptScan(service, device, scanConfiguration);
+    BatchReading reading(m_extractionService, scanConfiguration, allQuestionItems,
+                         [this](const ReadingProgress& progress) { setReadingProgress(progress); });
+    auto scan = attemptScan(service, device, scanConfiguration, reading.deliveryListener());
     const ScanAttempt scanned = co_await std::move(scan);
+    if (scanned.error) {
+        // Nothing of a failed scan is read: a two-sided scan whose backs did
+        // not come pairs nothing, so its fronts read so far are dropped too.
+        auto dropping = reading.abandon();
+        co_await std::move(dropping);
+    }
     if (scanned.errorKind == ScannerServiceError::Kind::nothingChosen) {
         setStage(stageBefore);
         setStatusMessage(statusBefore);
@@ -214,24 +227,9 @@ QCoro::Task<> SurveyScanStore::runBatch(ScannerService* service, ScannerDevice d
     const std::optional<ScanEarlyEnd> endedEarly = scanned.batch.endedEarly;
     setStage(ScanStage::extracting);
     setStatusMessage(QStringLiteral("Reading marks, checkboxes, and text from scanned pages..."));
-
-    const AIDetectionMode mode =
-        m_aiSettings ? m_aiSettings->detectionMode() : AIDetectionMode::localOnly;
-    const bool canUseAI = m_aiSettings && m_aiSettings->canUseAI();
-    // Review items of every question only help when the model will read pages.
-    const bool allQuestionItems = mode == AIDetectionMode::aiFirst && canUseAI;
-    const SurveyConfiguration readConfiguration = m_configuration;
-    const ExtractionProgress progress = [this](int read, int total) {
-        setReadingProgress(read, total);
-    };
-    setReadingProgress(0, int(newPages.size()));
-    // Pages above 300 dpi are read from 300-dpi copies, made off this thread.
-    const auto copies = [newPages] { return pagesForReading(newPages); };
-    QFuture<QList<ScanPage>> copying = QtConcurrent::run(copies);
-    const QList<ScanPage> readPages = co_await copying;
-    auto reading =
-        m_extractionService->extract(readPages, readConfiguration, allQuestionItems, progress);
-    const SurveyExtractionResult extraction = co_await std::move(reading);
+    // Survey numbers are settled now; what was read meanwhile joins them.
+    auto rest = reading.finish(newPages);
+    const SurveyExtractionResult extraction = co_await std::move(rest);
 
     BatchAnswers answers{extraction.responses.isEmpty() ? blankResponses : extraction.responses,
                          extraction.reviewItems};
@@ -286,7 +284,7 @@ void SurveyScanStore::finishBatch(const QList<ScanPage>& batchPages, BatchAnswer
         setErrorMessage(*csvError + QLatin1Char('\n') + m_errorMessage.value_or(QString()));
     for (const QString& problem : extraction.problems)
         setErrorMessage(m_errorMessage ? *m_errorMessage + QLatin1Char('\n') + problem : problem);
-    setReadingProgress(0, 0);
+    setReadingProgress({});
 
     // What the operator must act on comes first: the rest of a stack that
     // stopped early, then unreadable pages; a file error of the steps above

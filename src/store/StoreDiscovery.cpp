@@ -48,9 +48,9 @@ QCoro::Task<> SurveyScanStore::scanTemplatePage()
     // The template's pages are read, not kept: they are not the project's.
     const QList<ScanPage> pages = ::renumberPages(scanned.batch.pages, 1, 0);
     const ExtractionProgress progress = [this](int read, int total) {
-        setReadingProgress(read, total);
+        setReadingProgress({.read = read, .total = total});
     };
-    setReadingProgress(0, int(pages.size()));
+    setReadingProgress({.total = int(pages.size())});
     auto reading = m_extractionService->extract(pages, discovery, false, progress);
     const SurveyExtractionResult extraction = co_await std::move(reading);
 

@@ -191,13 +191,12 @@ void SurveyScanStore::setLastAIErrorCount(qint64 count)
     Q_EMIT lastAIErrorCountChanged(m_lastAIErrorCount);
 }
 
-void SurveyScanStore::setReadingProgress(int pagesRead, int pagesTotal)
+void SurveyScanStore::setReadingProgress(const ReadingProgress& progress)
 {
-    if (m_pagesRead == pagesRead && m_pagesTotal == pagesTotal)
+    if (m_readingProgress == progress)
         return;
-    m_pagesRead = pagesRead;
-    m_pagesTotal = pagesTotal;
-    Q_EMIT readingProgressChanged(m_pagesRead, m_pagesTotal);
+    m_readingProgress = progress;
+    Q_EMIT readingProgressChanged(m_readingProgress);
 }
 
 // --- Derived values --------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilePanels.h"
+#include "ReadingProgress.h"
 #include "model/AnswerSource.h"
 #include "model/QuestionReviewItem.h"
 #include "model/ScanPage.h"
@@ -68,10 +69,9 @@ class SurveyScanStore : public QObject
                    lastAIAutoAppliedCountChanged)
     Q_PROPERTY(qint64 lastAIErrorCount READ lastAIErrorCount NOTIFY lastAIErrorCountChanged)
 
-    // Reading progress while stage is extracting: pages read of pages total.
-    // Both are 0 outside a reading.
-    Q_PROPERTY(int pagesRead READ pagesRead NOTIFY readingProgressChanged)
-    Q_PROPERTY(int pagesTotal READ pagesTotal NOTIFY readingProgressChanged)
+    // Pages scanned and read while a batch is scanned and read, with the
+    // reading time left; all zero outside a batch.
+    Q_PROPERTY(ReadingProgress readingProgress READ readingProgress NOTIFY readingProgressChanged)
 
     // Derived values the screens use to enable actions.
     Q_PROPERTY(bool canStartScan READ canStartScan NOTIFY canStartScanChanged)
@@ -107,8 +107,7 @@ public:
     qint64 lastAIAttemptCount() const { return m_lastAIAttemptCount; }
     qint64 lastAIAutoAppliedCount() const { return m_lastAIAutoAppliedCount; }
     qint64 lastAIErrorCount() const { return m_lastAIErrorCount; }
-    int pagesRead() const { return m_pagesRead; }
-    int pagesTotal() const { return m_pagesTotal; }
+    const ReadingProgress& readingProgress() const { return m_readingProgress; }
 
     // Operator-settable fields. A configuration that differs from the current
     // one in any field marks the project dirty.
@@ -134,6 +133,8 @@ public:
     // Asks the scanner layer to stop the running scan. A one-pass scan then
     // reads the pages scanned so far and says how many sheets were kept;
     // otherwise the batch ends as a failed scan with the scanner's text.
+    // Pages are read while the feeder runs; once it has stopped there is
+    // nothing to cancel: every page scanned is read, none is dropped.
     void cancelScan();
     // The operator's resolution, colour and source, set on the scanner before
     // each scan; without them the scanner's own defaults stay.
@@ -221,7 +222,7 @@ Q_SIGNALS:
     void lastAIAttemptCountChanged(qint64 count);
     void lastAIAutoAppliedCountChanged(qint64 count);
     void lastAIErrorCountChanged(qint64 count);
-    void readingProgressChanged(int pagesRead, int pagesTotal);
+    void readingProgressChanged(const ReadingProgress& progress);
     void canStartScanChanged(bool canStart);
     void canScanTemplateChanged(bool canScan);
     void scannedSurveyCountChanged(qint64 count);
@@ -245,7 +246,7 @@ private:
     void setLastAIAttemptCount(qint64 count);
     void setLastAIAutoAppliedCount(qint64 count);
     void setLastAIErrorCount(qint64 count);
-    void setReadingProgress(int pagesRead, int pagesTotal);
+    void setReadingProgress(const ReadingProgress& progress);
     void updateDerivedValues();
 
     // Marks the store busy for one scan and its reading, on every way out.
@@ -341,8 +342,7 @@ private:
     qint64 m_lastAIAttemptCount = 0;
     qint64 m_lastAIAutoAppliedCount = 0;
     qint64 m_lastAIErrorCount = 0;
-    int m_pagesRead = 0;
-    int m_pagesTotal = 0;
+    ReadingProgress m_readingProgress;
 
     // Cached derived values, so their signals fire only on a change.
     bool m_canStartScan = false;

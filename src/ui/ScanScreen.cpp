@@ -230,6 +230,9 @@ QWidget* ScanScreen::buildProgressCard()
     m_feederNote = theme::label(QStringLiteral("Scanning until the feeder is done"),
                                 QStringLiteral("caption"), card);
     card->body()->addWidget(m_feederNote);
+    m_scanCounts = theme::label(QString(), QStringLiteral("heading"), card);
+    m_scanCounts->setObjectName(QStringLiteral("scanProgress"));
+    card->body()->addWidget(m_scanCounts);
     m_reading = new QProgressBar(card);
     m_reading->setObjectName(QStringLiteral("readingProgress"));
     card->body()->addWidget(m_reading);
@@ -349,16 +352,19 @@ void ScanScreen::refreshProgress()
     const ScanStage stage = m_store->stage();
     m_progressStage->setState(rawValue(stage), stageTone(stage));
     m_captured->setText(QString::number(m_store->pages().size()) + QStringLiteral(" captured"));
-    m_feederNote->setVisible(stage == ScanStage::scanning);
-    const int total = m_store->pagesTotal();
-    const bool reading = stage == ScanStage::extracting && total > 0;
+    const ReadingProgress& progress = m_store->readingProgress();
+    // Pages are read while the feeder runs: both counts show until it stops,
+    // then the reading left and how long it will take.
+    const bool scanning = stage == ScanStage::scanning;
+    m_feederNote->setVisible(scanning);
+    m_scanCounts->setVisible(scanning && progress.scanned > 0);
+    m_scanCounts->setText(scanProgressText(progress));
+    const bool reading = stage == ScanStage::extracting && progress.total > 0;
     m_reading->setVisible(reading);
     if (reading) {
-        const int read = std::clamp(m_store->pagesRead(), 0, total);
-        m_reading->setRange(0, total);
-        m_reading->setValue(read);
-        m_reading->setFormat(
-            QStringLiteral("Reading page %1 of %2").arg(std::min(read + 1, total)).arg(total));
+        m_reading->setRange(0, progress.total);
+        m_reading->setValue(std::clamp(progress.read, 0, progress.total));
+        m_reading->setFormat(readingProgressText(progress));
     }
     m_cancel->setVisible(stage == ScanStage::scanning);
     m_start->setEnabled(m_store->canStartScan());

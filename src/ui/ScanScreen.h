@@ -58,6 +58,7 @@ private:
 
     Badge* m_progressStage = nullptr;
     QLabel* m_feederNote = nullptr;
+    QLabel* m_scanCounts = nullptr;
     QLabel* m_captured = nullptr;
     QProgressBar* m_reading = nullptr;
     QPushButton* m_cancel = nullptr;

@@ -10,6 +10,7 @@
 #include "reading/TextRecognizer.h"
 #include "reading/VisionSurveyExtractionService.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -416,3 +417,37 @@ TEST_F(RenderedPages, OneWorkerGivesExactlyTheSameResult)
     EXPECT_EQ(sequential.skippedPages, result->skippedPages);
 }
 } // namespace
+
+// Pages delivered one by one while a scan runs, here in reverse order so the
+// workers finish out of page order, are still applied in page order.
+TEST_F(RenderedPages, PagesDeliveredOutOfOrderGiveTheWholeBatchResult)
+{
+    VisionSurveyExtractionService reader(2);
+    auto feed = std::make_shared<PageFeed>();
+    QList<QPair<int, int>> progress;
+    auto reading = reader.extract(feed, SurveyConfiguration(), false, [&](int read, int total) {
+        progress.append({read, total});
+    });
+    for (qsizetype i = pages.size() - 1; i >= 0; --i)
+        feed->deliver(pages[i].fileURL);
+    while (progress.size() < 2)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    feed->close(pages);
+    const SurveyExtractionResult streamed = testsupport::runTask(std::move(reading));
+
+    ASSERT_EQ(progress.size(), pages.size());
+    for (qsizetype i = 0; i < progress.size(); ++i)
+        EXPECT_EQ(progress[i].first, i + 1);
+    EXPECT_EQ(progress.last(), qMakePair(6, 6));
+    ASSERT_EQ(streamed.responses.size(), result->responses.size());
+    for (qsizetype i = 0; i < streamed.responses.size(); ++i)
+        EXPECT_EQ(streamed.responses[i].answers, result->responses[i].answers);
+    ASSERT_EQ(streamed.reviewItems.size(), result->reviewItems.size());
+    for (qsizetype i = 0; i < streamed.reviewItems.size(); ++i) {
+        QuestionReviewItem item = streamed.reviewItems[i];
+        item.id = result->reviewItems[i].id;
+        EXPECT_EQ(item, result->reviewItems[i]);
+    }
+    EXPECT_EQ(streamed.skippedPages, result->skippedPages);
+    EXPECT_EQ(streamed.questions, result->questions);
+}

@@ -171,11 +171,19 @@ TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeThroughTheCompositeSe
     const auto devices = runScan(composite.discoverScanners());
     ASSERT_EQ(devices.value.value_or(QList<ScannerDevice>()).size(), 1);
     EXPECT_EQ(devices.value->at(0).name.toStdString(), "Sample surveys");
+    // Every page is reported as it is fed, in page order.
     const auto scan = [&](DuplexMode mode, bool bothSides) {
+        QStringList delivered;
         const auto outcome =
-            runScan(composite.scanBatch(devices.value->at(0), configuration(mode, bothSides)));
+            runScan(composite.scanBatch(devices.value->at(0), configuration(mode, bothSides),
+                                        [&](const QString& file) { delivered.append(file); }));
         EXPECT_TRUE(outcome.value) << outcome.message();
-        return outcome.value.value_or(ScanBatchResult{}).pages;
+        const QList<ScanPage> pages = outcome.value.value_or(ScanBatchResult{}).pages;
+        QStringList files;
+        for (const ScanPage& page : pages)
+            files.append(page.fileURL.toLocalFile());
+        EXPECT_EQ(delivered, files);
+        return pages;
     };
     const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
     ASSERT_GE(sides, 4);
@@ -200,6 +208,48 @@ TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeThroughTheCompositeSe
     EXPECT_EQ(
         runScan(composite.scanBatch(unknown, configuration(DuplexMode::automatic, true))).message(),
         "The selected scanner is no longer available.");
+}
+
+// At a pace, each sheet is delivered as it leaves the feeder. A cancel keeps
+// the sheets of a one-pass scan fed so far and pairs nothing of a manual
+// two-sided one.
+TEST(SampleScannerService, FeedsAtItsPaceAndStopsOnCancel)
+{
+    struct Case
+    {
+        const char* name;
+        DuplexMode mode;
+        int cancelAfter; // deliveries before the operator cancels; 0 never
+        int pagesKept;   // -1: the scan fails with twoSidedIncomplete
+    };
+    const QString samples = testsupport::sourceDir() + "/samples";
+    const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
+    const Case cases[] = {
+        {"duplex to the end", DuplexMode::automatic, 0, sides},
+        {"duplex canceled on the first sheet", DuplexMode::automatic, 1, 2},
+        {"manual canceled during the fronts", DuplexMode::manual, 1, -1},
+        {"manual canceled during the backs", DuplexMode::manual, (sides + 1) / 2 + 1, -1},
+    };
+    QTemporaryDir scans;
+    // 6000 sheets a minute: 10 ms a sheet.
+    SampleScannerService paced(samples, scans.path(), 6000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int delivered = 0;
+        const auto outcome = runScan(paced.scanBatch(
+            SampleScannerService::device(), configuration(c.mode, true), [&](const QString&) {
+                if (++delivered == c.cancelAfter)
+                    paced.cancelScan();
+            }));
+        if (c.pagesKept < 0) {
+            ASSERT_TRUE(outcome.error);
+            EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+            continue;
+        }
+        ASSERT_TRUE(outcome.value) << outcome.message();
+        EXPECT_EQ(outcome.value->pages.size(), c.pagesKept);
+        EXPECT_EQ(outcome.value->endedEarly.has_value(), c.cancelAfter > 0);
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <stdexcept>
 #include <tuple>
+#include <variant>
 
 namespace {
 QList<qint64> surveyNumbers(const QList<SurveyResponse>& responses)
@@ -139,8 +140,10 @@ TEST_F(StoreBatch, PassThatEndedEarlyIsReadAndSaysWhatIsLeft)
     for (const auto& [end, sheets, text] : cases) {
         ScanBatchResult batch = makeScannedBatch(sheets, 2);
         batch.endedEarly = end;
+        scanner.deliveries.enqueue(pageFiles(batch));
         scanner.scripted.enqueue(batch);
         QCoro::waitFor(store.startScanBatch());
+        EXPECT_EQ(reader.readPages.last().size(), sheets * 2);
         held += sheets;
         EXPECT_EQ(store.responses().size(), held);
         EXPECT_EQ(store.answerValue(held, 1), QStringLiteral("A"));
@@ -312,18 +315,96 @@ TEST_F(StoreBatch, EditsWhileABatchIsReadNeverWriteItHalfDone)
     EXPECT_EQ(after.responses.size(), 3);
 }
 
-TEST_F(StoreBatch, ReadingProgressIsPublishedWhileExtracting)
+// The reader gets each page as the scanner delivers it, not after the pass.
+TEST_F(StoreBatch, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
 {
-    QSignalSpy progress(&store, &SurveyScanStore::readingProgressChanged);
-    runBatch(3);
-    ASSERT_GE(progress.count(), 2);
-    EXPECT_EQ(progress.at(0).at(1).toInt(), 3);
-    bool sawAll = false;
-    for (const auto& args : progress)
-        sawAll = sawAll || (args.at(0).toInt() == 3 && args.at(1).toInt() == 3);
-    EXPECT_TRUE(sawAll);
-    EXPECT_EQ(store.pagesRead(), 0);
-    EXPECT_EQ(store.pagesTotal(), 0);
+    const ScanBatchResult batch = makeScannedBatch(3, 2);
+    scanner.deliveries.enqueue(pageFiles(batch));
+    scanner.scripted.enqueue(batch);
+    Gate feederStops;
+    scanner.gate = &feederStops;
+    QList<std::tuple<int, int, int>> counts; // scanned, read, total
+    QObject::connect(&store, &SurveyScanStore::readingProgressChanged, &store,
+                     [&](const ReadingProgress& progress) {
+                         counts.append({progress.scanned, progress.read, progress.total});
+                     });
+    auto running = store.startScanBatch();
+    while (store.readingProgress().read < 6)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_EQ(store.stage(), ScanStage::scanning);
+    EXPECT_TRUE(store.pages().isEmpty()); // joins only once numbered and read
+    feederStops.open();
+    QCoro::waitFor(std::move(running));
+
+    QList<QUrl> files;
+    for (const ScanPage& page : batch.pages)
+        files.append(page.fileURL);
+    EXPECT_EQ(reader.deliveredFiles.last(), files);
+    EXPECT_EQ(reader.readPages.last().size(), 6);
+    // Each count moves up by one at a time and nothing is read before it
+    // was scanned; the counts go back to nothing when the batch is done.
+    ASSERT_EQ(counts.size(), 13);
+    EXPECT_EQ(counts.last(), std::make_tuple(0, 0, 0));
+    for (qsizetype i = 1; i + 1 < counts.size(); ++i) {
+        const auto [scanned, read, total] = counts[i];
+        const auto [scannedBefore, readBefore, totalBefore] = counts[i - 1];
+        EXPECT_EQ(scanned - scannedBefore + read - readBefore, 1) << i;
+        EXPECT_LE(read, scanned);
+        EXPECT_EQ(total, scanned);
+    }
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 3 surveys from 6 pages."));
+}
+
+// A pass that fails after delivering pages keeps nothing of it, read or not:
+// a two-sided scan whose backs did not come cannot pair its fronts.
+TEST_F(StoreBatch, FailedStreamedPassReadsNothing)
+{
+    panels.answers.enqueue(path(QStringLiteral("answers.csv")));
+    store.chooseCSVFile();
+    runBatch(2);
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    QFile csv(path(QStringLiteral("answers.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray csvBefore = csv.readAll();
+    csv.close();
+
+    const ScannerServiceError backsMissing(ScannerServiceError::Kind::twoSidedIncomplete,
+                                           QStringLiteral("3 fronts and 2 backs were scanned."));
+    const std::tuple<const char*, QStringList,
+                     std::variant<ScanBatchResult, ScannerServiceError, std::exception_ptr>>
+        failures[] = {
+            {"backs pass failed",
+             {"/scans/fronts-1.png", "/scans/fronts-2.png", "/scans/fronts-3.png",
+              "/scans/backs-1.png", "/scans/backs-2.png"},
+             backsMissing},
+            {"driver threw mid-pass",
+             {"/scans/surveys-1.png", "/scans/surveys-2.png"},
+             std::make_exception_ptr(std::runtime_error("Scanner thread died."))},
+        };
+    for (const auto& [name, delivered, failure] : failures) {
+        SCOPED_TRACE(name);
+        scanner.deliveries.enqueue(delivered);
+        scanner.scripted.enqueue(failure);
+        Gate passEnds;
+        scanner.gate = &passEnds;
+        auto running = store.startScanBatch();
+        while (store.readingProgress().read < delivered.size())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        passEnds.open();
+        testsupport::runTask(std::move(running));
+        EXPECT_TRUE(reader.readPages.last().isEmpty());
+        EXPECT_EQ(store.stage(), ScanStage::idle);
+        EXPECT_EQ(store.statusMessage(), QStringLiteral("Scan failed."));
+        EXPECT_EQ(store.pages(), pages);
+        EXPECT_EQ(store.responses(), responses);
+        EXPECT_EQ(store.readingProgress(), ReadingProgress{});
+        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+        EXPECT_EQ(csv.readAll(), csvBefore);
+        csv.close();
+        scanner.gate = nullptr;
+    }
+    EXPECT_EQ(store.errorMessage(), QStringLiteral("Scanner thread died."));
 }
 
 TEST_F(StoreBatch, AIModesWithoutKeyKeepTheReadersAnswersAndItems)

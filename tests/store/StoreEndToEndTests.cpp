@@ -8,10 +8,12 @@
 #include "scanner/PageNumbering.h"
 #include "store/SurveyScanStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 QString readText(const QString& filePath)
@@ -119,6 +121,82 @@ TEST_F(StoreEndToEnd, TwoBatchesAreReadIntoTheRightSurveysAndTheCSV)
     EXPECT_EQ(store.responses(), responses);
     EXPECT_EQ(store.pages().size(), pages.size());
     EXPECT_EQ(readText(csv), rewritten);
+}
+
+namespace {
+// What a batch leaves behind, without the ids made afresh and the reading's
+// own timestamps.
+struct BatchOutcome
+{
+    QList<std::tuple<qint64, SurveySide, qint64, QUrl, QDateTime>> pages;
+    QList<std::pair<qint64, QStringList>> responses;
+    QList<QuestionReviewItem> reviewItems;
+    QString csv;
+    QString status;
+
+    bool operator==(const BatchOutcome&) const = default;
+};
+
+BatchOutcome outcomeOf(const SurveyScanStore& store, const QString& csv)
+{
+    BatchOutcome outcome;
+    for (const ScanPage& page : store.pages())
+        outcome.pages.append(
+            {page.surveyNumber, page.side, page.pageNumber, page.fileURL, page.capturedAt});
+    for (const SurveyResponse& response : store.responses())
+        outcome.responses.append({response.surveyNumber, response.answers});
+    for (QuestionReviewItem item : store.reviewItems()) {
+        item.id = QUuid();
+        outcome.reviewItems.append(item);
+    }
+    outcome.csv = readText(csv);
+    outcome.status = store.statusMessage();
+    return outcome;
+}
+} // namespace
+
+// Pages read while the feeder runs give exactly what reading them after the
+// pass gives: pages, answers, review items and CSV rows.
+TEST_F(StoreEndToEnd, ReadingWhileScanningGivesTheWholePassResult)
+{
+    const SampleSet set = makeSampleSet(1, 13, 300, true, SampleStackOrder::duplex);
+    const ScanBatchResult batch = duplexBatch(renderStack(set, QStringLiteral("stack")));
+    const auto run = [&](SurveyScanStore& target, FakeScannerService& feeder, FakeFilePanels& files,
+                         const QString& name, bool streamed) {
+        files.answers.enqueue(path(name + QStringLiteral(".twk")));
+        target.saveProjectAs();
+        files.answers.enqueue(path(name + QStringLiteral(".csv")));
+        target.chooseCSVFile();
+        Gate passEnds;
+        feeder.gate = &passEnds;
+        if (streamed)
+            feeder.deliveries.enqueue(pageFiles(batch));
+        feeder.scripted.enqueue(batch);
+        auto running = target.startScanBatch();
+        // Streamed, every page is read before the pass ends.
+        while (streamed && target.readingProgress().read < batch.pages.size())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        EXPECT_EQ(target.stage(), ScanStage::scanning);
+        passEnds.open();
+        QCoro::waitFor(std::move(running));
+        feeder.gate = nullptr;
+        return outcomeOf(target, path(name + QStringLiteral(".csv")));
+    };
+
+    FakeScannerService wholePassScanner;
+    wholePassScanner.devices = scanner.devices;
+    FakeFilePanels wholePassPanels;
+    SurveyScanStore wholePassStore(&wholePassScanner, &reader, &settings, nullptr,
+                                   &wholePassPanels);
+    QCoro::waitFor(wholePassStore.refreshScanners());
+
+    const BatchOutcome streamed = run(store, scanner, panels, QStringLiteral("streamed"), true);
+    const BatchOutcome wholePass =
+        run(wholePassStore, wholePassScanner, wholePassPanels, QStringLiteral("whole-pass"), false);
+    EXPECT_EQ(streamed.pages.size(), 2);
+    EXPECT_EQ(streamed.responses.size(), 1);
+    EXPECT_EQ(streamed.csv.count(QLatin1Char('\n')), 1 + 1 + 2);
+    EXPECT_EQ(streamed, wholePass);
 }
 
 TEST_F(StoreEndToEnd, UnreadableFilesAreNamedInTheError)

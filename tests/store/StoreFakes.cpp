@@ -16,9 +16,13 @@ QCoro::Task<QList<ScannerDevice>> FakeScannerService::discoverScanners()
 }
 
 QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice,
-                                                           SurveyConfiguration configuration)
+                                                           SurveyConfiguration configuration,
+                                                           PageDelivered delivered)
 {
     scanConfigurations.append(configuration);
+    if (!deliveries.isEmpty())
+        for (const QString& file : deliveries.dequeue())
+            delivered(file);
     if (gate)
         co_await gate->wait();
     if (scripted.isEmpty())
@@ -32,18 +36,29 @@ QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice,
     co_return result;
 }
 
-QCoro::Task<SurveyExtractionResult> FakeExtractionService::extract(QList<ScanPage> pages,
+QCoro::Task<SurveyExtractionResult> FakeExtractionService::extract(std::shared_ptr<PageFeed> feed,
                                                                    SurveyConfiguration,
                                                                    bool allQuestions,
                                                                    ExtractionProgress progress)
 {
-    readPages.append(pages);
     allQuestionFlags.append(allQuestions);
-    if (progress)
-        progress(0, int(pages.size()));
+    qsizetype read = 0;
+    for (;;) {
+        while (read < feed->delivered().size()) {
+            ++read;
+            if (progress)
+                progress(int(read), int(feed->delivered().size()));
+        }
+        if (feed->isClosed())
+            break;
+        co_await feed->changed();
+    }
+    const QList<ScanPage> pages = feed->pages();
+    deliveredFiles.append(feed->delivered());
+    readPages.append(pages);
     if (gate)
         co_await gate->wait();
-    if (progress)
+    if (progress && read < pages.size())
         progress(int(pages.size()), int(pages.size()));
     SurveyExtractionResult result;
     if (answer)
@@ -84,6 +99,14 @@ ScanBatchResult makeScannedBatch(int sheets, int sidesPerSheet, const QStringLis
         batch.responses.append({sheet, when, {}});
     }
     return batch;
+}
+
+QStringList pageFiles(const ScanBatchResult& batch)
+{
+    QStringList files;
+    for (const ScanPage& page : batch.pages)
+        files.append(page.fileURL.toLocalFile());
+    return files;
 }
 
 SurveyExtractionResult answerAll(const QList<ScanPage>& pages, int questions, bool reviewQ2)

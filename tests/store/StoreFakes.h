@@ -32,13 +32,16 @@ private:
     bool m_open = false;
 };
 
-// A scanner layer that answers from a script: each scan takes the next
+// A scanner layer that answers from a script: each scan delivers the next
+// list of files of `deliveries` (none when it is empty), then takes the next
 // result, scanner error or other exception (as a platform layer might let
-// through); a closed gate holds the scan until the test opens it.
+// through); a closed gate holds the scan after its deliveries until the test
+// opens it.
 class FakeScannerService : public ScannerService
 {
 public:
     QList<ScannerDevice> devices;
+    QQueue<QStringList> deliveries;
     QQueue<std::variant<ScanBatchResult, ScannerServiceError, std::exception_ptr>> scripted;
     Gate* gate = nullptr;
     QList<SurveyConfiguration> scanConfigurations;
@@ -46,22 +49,27 @@ public:
     int cancelCount = 0;
 
     QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
-                                           SurveyConfiguration configuration) override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device, SurveyConfiguration configuration,
+                                           PageDelivered delivered) override;
     void cancelScan() override { ++cancelCount; }
     void setScanSettings(const ScanSettings& settings) override { settingsSeen.append(settings); }
 };
 
-// A reader that answers with a function of the pages it was given.
+// A reader that reads each delivered file at once and, when the feed
+// closes, answers with a function of the batch's pages; a closed gate holds
+// that answer until the test opens it.
 class FakeExtractionService : public SurveyExtractionService
 {
 public:
     std::function<SurveyExtractionResult(const QList<ScanPage>&)> answer;
     Gate* gate = nullptr;
+    // Per reading: the files delivered and the pages it closed with.
+    QList<QList<QUrl>> deliveredFiles;
     QList<QList<ScanPage>> readPages;
     QList<bool> allQuestionFlags;
 
-    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages,
+    using SurveyExtractionService::extract;
+    QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed,
                                                 SurveyConfiguration configuration,
                                                 bool includeAllQuestionReviewItems,
                                                 ExtractionProgress progress = {}) override;
@@ -83,6 +91,9 @@ public:
 // A batch as the scanner layer delivers it: sheets numbered from 1, each with
 // `sidesPerSheet` pages pointing at the given files (cycled).
 ScanBatchResult makeScannedBatch(int sheets, int sidesPerSheet, const QStringList& files = {});
+
+// The local files of a batch's pages, in page order.
+QStringList pageFiles(const ScanBatchResult& batch);
 
 // One response per distinct survey of the pages, answering every question
 // with "A", and one review item for question 2 of each when asked.

@@ -40,11 +40,10 @@ QString readFile(const QString& path)
 }
 
 // Leaves one answer of every survey to a person.
-class OneDoubtPerSurvey : public SurveyExtractionService
+class OneDoubtPerSurvey : public WholeBatchReader
 {
-public:
-    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages, SurveyConfiguration, bool,
-                                                ExtractionProgress) override
+protected:
+    SurveyExtractionResult read(const QList<ScanPage>& pages) override
     {
         SurveyExtractionResult result;
         for (const ScanPage& page : pages) {
@@ -58,7 +57,7 @@ public:
             item.suggestedText = QStringLiteral("A");
             result.reviewItems.append(item);
         }
-        co_return result;
+        return result;
     }
 };
 

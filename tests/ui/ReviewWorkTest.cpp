@@ -64,11 +64,10 @@ constexpr qint64 writtenQuestion = 3; // handwriting
 const QString placeholder = QStringLiteral("Handwritten answer needs review");
 
 // Every front page becomes one survey with the three questions in doubt.
-class ThreeDoubtsPerSurvey : public SurveyExtractionService
+class ThreeDoubtsPerSurvey : public WholeBatchReader
 {
-public:
-    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage> pages, SurveyConfiguration, bool,
-                                                ExtractionProgress) override
+protected:
+    SurveyExtractionResult read(const QList<ScanPage>& pages) override
     {
         SurveyExtractionResult result;
         for (const ScanPage& page : pages) {
@@ -97,7 +96,7 @@ public:
                 result.reviewItems.append(item);
             }
         }
-        co_return result;
+        return result;
     }
 };
 

@@ -24,7 +24,8 @@ QCoro::Task<QList<ScannerDevice>> FakeScannerService::discoverScanners()
     co_return m_devices;
 }
 
-QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice, SurveyConfiguration)
+QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice, SurveyConfiguration,
+                                                           PageDelivered)
 {
     ++batches;
     ScanBatchResult result;
@@ -48,10 +49,13 @@ QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice, Survey
     co_return result;
 }
 
-QCoro::Task<SurveyExtractionResult> NoReading::extract(QList<ScanPage>, SurveyConfiguration, bool,
-                                                       ExtractionProgress)
+QCoro::Task<SurveyExtractionResult> WholeBatchReader::extract(std::shared_ptr<PageFeed> feed,
+                                                              SurveyConfiguration, bool,
+                                                              ExtractionProgress)
 {
-    co_return SurveyExtractionResult{};
+    while (!feed->isClosed())
+        co_await feed->changed();
+    co_return read(feed->pages());
 }
 
 ScannerDevice onlineScanner()

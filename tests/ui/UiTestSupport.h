@@ -30,8 +30,8 @@ public:
                                 QString folder = {});
 
     QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device,
-                                           SurveyConfiguration configuration) override;
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device, SurveyConfiguration configuration,
+                                           PageDelivered delivered) override;
 
     int batches = 0;
 
@@ -41,12 +41,22 @@ private:
     QString m_folder;
 };
 
-// Reads nothing: for tests that never run a batch.
-class NoReading : public SurveyExtractionService
+// A reader that answers once the whole batch is known.
+class WholeBatchReader : public SurveyExtractionService
 {
 public:
-    QCoro::Task<SurveyExtractionResult> extract(QList<ScanPage>, SurveyConfiguration, bool,
-                                                ExtractionProgress) override;
+    QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed, SurveyConfiguration,
+                                                bool, ExtractionProgress) override;
+
+protected:
+    virtual SurveyExtractionResult read(const QList<ScanPage>& pages) = 0;
+};
+
+// Reads nothing: for tests that never run a batch.
+class NoReading : public WholeBatchReader
+{
+protected:
+    SurveyExtractionResult read(const QList<ScanPage>&) override { return {}; }
 };
 
 ScannerDevice onlineScanner();
