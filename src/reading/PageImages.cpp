@@ -31,28 +31,25 @@ std::optional<QImage> rotatedImage(const QImage& image, int quarterTurns)
     return turned;
 }
 
+QImage onWhitePaper(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return image;
+    QImage flat(image.size(), QImage::Format_RGB32);
+    if (flat.isNull())
+        return {};
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return flat;
+}
+
 std::optional<QImage> highContrastImage(const QImage& image)
 {
     if (image.isNull())
         return std::nullopt;
-    QImage grey;
-    if (image.hasAlphaChannel()) {
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
-        QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        for (int y = 0; y < flat.height(); ++y) {
-            const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-            QRgb* out = reinterpret_cast<QRgb*>(flat.scanLine(y));
-            for (int x = 0; x < flat.width(); ++x) {
-                const int alpha = qAlpha(in[x]);
-                const int white = 255 - alpha;
-                out[x] = qRgb(qRed(in[x]) + white, qGreen(in[x]) + white, qBlue(in[x]) + white);
-            }
-        }
-        grey = flat.convertToFormat(QImage::Format_Grayscale8);
-    } else {
-        grey = image.convertToFormat(QImage::Format_Grayscale8);
-    }
+    QImage grey = onWhitePaper(image).convertToFormat(QImage::Format_Grayscale8);
     if (grey.isNull())
         return std::nullopt;
     std::array<uchar, 256> table{};
@@ -86,9 +83,9 @@ QImage recognitionGrey(const QImage& image)
 {
     if (image.isNull())
         return {};
-    if (image.isGrayscale())
+    if (image.isGrayscale() && !image.hasAlphaChannel())
         return image.convertToFormat(QImage::Format_Grayscale8);
-    const QImage colour = image.convertToFormat(QImage::Format_RGB32);
+    const QImage colour = onWhitePaper(image).convertToFormat(QImage::Format_RGB32);
     QImage grey = colour.convertToFormat(QImage::Format_Grayscale8);
     if (colour.isNull() || grey.isNull())
         return grey;

@@ -15,6 +15,10 @@ std::optional<QImage> rotatedImage(const QImage& image, int quarterTurns);
 // 1.75 around mid-grey with brightness +0.08. Nothing for an empty image.
 std::optional<QImage> highContrastImage(const QImage& image);
 
+// The image laid on white paper: transparent pixels read as paper, not black.
+// The image itself when it has no alpha channel.
+QImage onWhitePaper(const QImage& image);
+
 // The page in grey as text recognition should see it. On a colour scan whose
 // dark ink is mostly neutral print, coloured ink (a blue ball-point's rings
 // and ticks) is washed out to paper, so a ring drawn through

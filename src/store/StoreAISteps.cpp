@@ -3,7 +3,6 @@
 #include "SurveyScanStore.h"
 
 #include "ai/AIOrchestration.h"
-#include "ai/AIReviewRules.h"
 #include "ai/AISettingsStore.h"
 
 #include <QPointer>
@@ -16,12 +15,6 @@ void SurveyScanStore::resetAIStatus()
     setLastAIErrorCount(0);
     if (m_aiSettings)
         m_aiSettings->setLastErrorMessage(std::nullopt);
-}
-
-QList<SurveyResponse>
-SurveyScanStore::blankedAIResponses(const QList<SurveyResponse>& responses) const
-{
-    return ::blankedAIResponses(responses, m_configuration);
 }
 
 AIStepContext SurveyScanStore::makeAIStepContext()

@@ -10,6 +10,7 @@
 #include "ScanPreferences.h"
 #include "SkippedPagesText.h"
 #include "SurveyMerging.h"
+#include "ai/AIReviewRules.h"
 #include "ai/AISettingsStore.h"
 #include "scanner/ScanEndText.h"
 
@@ -235,7 +236,7 @@ QCoro::Task<> SurveyScanStore::runBatch(ScannerService* service, ScannerDevice d
                          extraction.reviewItems};
     if (mode == AIDetectionMode::aiFirst) {
         if (canUseAI) {
-            answers.first = blankedAIResponses(answers.first);
+            answers.first = ::blankedAIResponses(answers.first, m_configuration);
             setStatusMessage(QStringLiteral("AI First is reading each scanned page..."));
         } else {
             setStatusMessage(

@@ -297,8 +297,6 @@ private:
 
     // AI steps of a batch; each returns the batch's responses and review items.
     using BatchAnswers = std::pair<QList<SurveyResponse>, QList<QuestionReviewItem>>;
-    // The AI rules' blanking over the store's configuration.
-    QList<SurveyResponse> blankedAIResponses(const QList<SurveyResponse>& responses) const;
     // What an AI step needs from the store, publishing its status back here.
     AIStepContext makeAIStepContext();
     QCoro::Task<BatchAnswers> applyAIEnhancements(QList<SurveyResponse> responses,

@@ -90,4 +90,8 @@ TEST(PageSkew, BluePenIsWashedOutForRecognitionButColouredPrintIsKept)
     bluePainter.end();
     EXPECT_LT(qGray(recognitionGrey(blue).pixel(200, 100)), 128);
     EXPECT_TRUE(recognitionGrey(QImage()).isNull());
+    // A transparent page is paper, not black.
+    QImage clear(40, 40, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    EXPECT_EQ(qGray(recognitionGrey(clear).pixel(20, 20)), 255);
 }
