@@ -112,6 +112,13 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             }
             continue;
         }
+        // Ink closed round one label is that label's ring, even where it
+        // touches a neighbour's ring.
+        if (enclosed.size() == 1) {
+            credit(regions[enclosed.front().region].options[enclosed.front().spot], mark.pixels,
+                   bounds, unit);
+            continue;
+        }
         SpotRef best;
         double bestDistance = 0;
         bool letter = false;

@@ -97,6 +97,55 @@ QRect outlineInMask(const cv::Mat& mask, bool square)
         return {};
     return {left, top, across + 1, down + 1};
 }
+// The largest stretch of paper the mask's ink closes round, and its area.
+std::pair<cv::Rect, double> largestHole(const cv::Mat& own)
+{
+    std::vector<std::vector<cv::Point>> contours;
+    std::vector<cv::Vec4i> hierarchy;
+    cv::findContours(own, contours, hierarchy, cv::RETR_CCOMP, cv::CHAIN_APPROX_SIMPLE);
+    std::pair<cv::Rect, double> largest{{}, 0.0};
+    for (size_t k = 0; k < contours.size(); ++k) {
+        if (hierarchy[k][3] < 0)
+            continue;
+        const double area = std::abs(cv::contourArea(contours[k]));
+        if (area > largest.second)
+            largest = {cv::boundingRect(contours[k]), area};
+    }
+    return largest;
+}
+
+// A ring drawn round print, touching its letters or not, encloses a stretch
+// of paper far larger than a letter's own holes (o, e, 8) or an empty check
+// box's inside: wider than a long letter or taller than print.
+bool enclosesPaper(const cv::Mat& own, double h)
+{
+    const auto [hole, area] = largestHole(own);
+    return area >= 0.45 * h * h && (hole.height >= 0.95 * h || hole.width >= 1.5 * h);
+}
+
+// A long ring's flattest stretch looks like a printed rule. The rule's ink
+// (taken from `ink` round `line`) then closes round a label-sized stretch of
+// paper without drawing a frame's straight sides.
+bool ringStretch(const cv::Mat& ink, const cv::Rect& line, double h)
+{
+    const cv::Rect page(0, 0, ink.cols, ink.rows);
+    const int dx = int(std::lround(h)), dy = int(std::lround(3 * h));
+    const cv::Rect around =
+        cv::Rect(line.x - dx, line.y - dy, line.width + 2 * dx, line.height + 2 * dy) & page;
+    cv::Mat labels;
+    cv::connectedComponents(ink(around), labels, 8, CV_32S);
+    std::vector<cv::Point> onLine;
+    cv::findNonZero(ink(line), onLine);
+    if (onLine.empty())
+        return false;
+    const int id = labels.at<int>(onLine.front() + line.tl() - around.tl());
+    const cv::Mat own = labels == id;
+    const cv::Rect bounds = cv::boundingRect(own);
+    if (!outlineInMask(own(bounds), false).isEmpty())
+        return false;
+    const auto [hole, area] = largestHole(own(bounds));
+    return area >= 1.5 * h * h && hole.width >= 2 * h;
+}
 } // namespace
 
 QRect boxSquareInMask(const QImage& mask)
@@ -142,6 +191,17 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                    overlap.width() * overlap.height() >= 0.6 * s.width() * s.height();
         });
     };
+    // A ring drawn tight round a short label can look as square as a check
+    // box; a box never holds a word of several letters (the box itself can
+    // be read as one, as tall as the box).
+    const auto holdsWord = [&](const QRect& square) {
+        const QRectF s(square);
+        return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
+            const QRectF overlap = p.intersected(s);
+            return p.width() >= 1.2 * h && p.height() <= 0.8 * s.height() &&
+                   overlap.width() * overlap.height() >= 0.8 * p.width() * p.height();
+        });
+    };
     cv::Mat ink;
     cv::threshold(m_data->levelled, ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
 
@@ -171,6 +231,8 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                 continue;
             const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
                              width, height);
+            if (ringStretch(ink, r, h))
+                continue;
             m_rules.append(QRect(r.x, r.y, r.width, r.height));
             sides(r).setTo(255, labels(r) == i);
         }
@@ -192,7 +254,8 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             continue;
         const cv::Mat own = lineLabels(r) == i;
         const QRect square = outlineInMask(own, true);
-        if (square.isEmpty() || insideWord(square.translated(r.x, r.y)))
+        if (square.isEmpty() || insideWord(square.translated(r.x, r.y)) ||
+            holdsWord(square.translated(r.x, r.y)))
             continue;
         m_boxes.append(square.translated(r.x, r.y));
         sides(r).setTo(255, own);
@@ -218,7 +281,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             if (found.isEmpty() || found.height() < 0.7 * h || found.height() > 2.8 * h)
                 continue;
             const QRect square = found.translated(r.x, r.y);
-            if (insideWord(square) ||
+            if (insideWord(square) || holdsWord(square) ||
                 std::any_of(m_boxes.begin(), m_boxes.end(),
                             [&](const QRect& b) { return b.intersects(square); }))
                 continue;
@@ -237,7 +300,21 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     }
     cv::Mat grownLines;
     cv::dilate(sides, grownLines, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
-    const cv::Mat rest = ink & ~grownLines;
+    cv::Mat rest = ink & ~grownLines;
+    // Inside a check box there is nothing printed, so lighter strokes count
+    // there: pencil filling a box is often paler than print.
+    for (const QRect& box : m_boxes) {
+        const int margin = std::max(4, int(std::lround(0.2 * box.width())));
+        const cv::Rect inside = cv::Rect(box.x() + margin, box.y() + margin,
+                                         box.width() - 2 * margin, box.height() - 2 * margin) &
+                                cv::Rect(0, 0, ink.cols, ink.rows);
+        if (inside.width <= 0 || inside.height <= 0)
+            continue;
+        cv::Mat light;
+        cv::threshold(m_data->levelled(inside), light, kLightInkInBox - 1, 255,
+                      cv::THRESH_BINARY_INV);
+        rest(inside) |= light;
+    }
 
     cv::Mat stats, centroids;
     const int count =
@@ -289,6 +366,10 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                          return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
                      })))) {
             piece.kind = InkKind::print;
+            if (b.height() >= 0.9 * h && b.width() >= h &&
+                enclosesPaper(m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i,
+                              h))
+                piece.kind = InkKind::pen;
         }
         m_pieces.append(piece);
     }

@@ -66,6 +66,8 @@ private:
 
 // Pixels darker than this on the levelled page are ink.
 constexpr int kLevelledInk = 185;
+// Inside a printed check box, where no print stands, pixels darker than this.
+constexpr int kLightInkInBox = 225;
 
 // The printed square of a check box in a piece's own pixels (a mask of the
 // piece's bounding box, 255 for ink), also when a tick, cross or filling is
