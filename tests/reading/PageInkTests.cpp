@@ -1,0 +1,153 @@
+#include "reading/MarkEvidence.h"
+#include "reading/PageInk.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <gtest/gtest.h>
+
+// Print, rings, boxes and pencil drawn on white paper, sorted into print and
+// pen as the reader sorts a scanned page.
+namespace {
+constexpr double kPrint = 30; // print height in pixels
+
+struct Sheet
+{
+    QImage image{1200, 700, QImage::Format_Grayscale8};
+    QPainter painter;
+    QFont font{QStringLiteral("DejaVu Sans")};
+    QList<QRectF> words;
+
+    Sheet()
+    {
+        image.fill(255);
+        painter.begin(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        font.setPixelSize(int(kPrint));
+        painter.setFont(font);
+    }
+
+    // Prints the text with its baseline at `at` and returns the letters' box,
+    // as recognition would report it.
+    QRectF print(const QString& text, QPointF at)
+    {
+        painter.setPen(Qt::black);
+        painter.drawText(at, text);
+        const QRectF box = QFontMetricsF(font).tightBoundingRect(text).translated(at);
+        words.append(box);
+        return box;
+    }
+
+    void ring(const QRectF& around, double radius, int grey = 20)
+    {
+        painter.setPen(QPen(QColor(grey, grey, grey), 4));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(around, radius, radius);
+    }
+
+    void line(QPointF from, QPointF to, int grey, double width)
+    {
+        painter.setPen(QPen(QColor(grey, grey, grey), width));
+        painter.drawLine(from, to);
+    }
+
+    const PageInk& separated()
+    {
+        painter.end();
+        ink = std::make_unique<PageInk>(image);
+        ink->separate(words, words, kPrint);
+        return *ink;
+    }
+
+    std::unique_ptr<PageInk> ink;
+};
+
+int penIn(const PageInk& ink, const QRectF& rect)
+{
+    return ink.penPixelsIn(rect.toAlignedRect());
+}
+} // namespace
+
+TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
+{
+    Sheet sheet;
+    // A ring tight round a short label, as square as a check box.
+    const QRectF seventh = sheet.print(QStringLiteral("7th"), {200, 150});
+    const QRectF square = seventh.adjusted(-7, -13, 7, 13);
+    sheet.ring(square, 12);
+    // A long flat ring whose top and bottom run straight for several letters.
+    const QRectF required = sheet.print(QStringLiteral("It was required"), {200, 350});
+    const QRectF oval = required.adjusted(-14, -10, 14, 10);
+    sheet.ring(oval, oval.height() / 2);
+    // A printed write-in rule with a word written on it stays a rule.
+    const QRectF other = sheet.print(QStringLiteral("Other"), {200, 550});
+    sheet.line({other.right() + 20, 552}, {other.right() + 420, 552}, 0, 2);
+    sheet.line({other.right() + 60, 551}, {other.right() + 90, 520}, 30, 3);
+    const PageInk& ink = sheet.separated();
+
+    EXPECT_TRUE(ink.boxes().isEmpty());
+    EXPECT_GE(penIn(ink, square.adjusted(-3, -3, 3, 3)), kPrint * kPrint / 2);
+    const QRectF topOfOval(oval.center().x() - 40, oval.top() - 4, 80, 8);
+    EXPECT_GT(penIn(ink, topOfOval), 100);
+    for (const QRect& rule : ink.rules())
+        EXPECT_FALSE(QRectF(rule).intersects(oval)) << "ring stretch taken for a rule";
+    EXPECT_TRUE(std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
+        return rule.width() >= 350 && std::abs(rule.center().y() - 552) <= 3;
+    }));
+    // The print inside the rings is not pen.
+    EXPECT_EQ(penIn(ink, required.adjusted(4, 4, -4, -4)), 0);
+}
+
+TEST(PageInkBoxes, PalePencilCountsOnlyInsideACheckBox)
+{
+    Sheet sheet;
+    const QRectF filled(100, 100, 40, 40), empty(300, 100, 40, 40);
+    for (const QRectF& box : {filled, empty}) {
+        sheet.painter.setPen(QPen(Qt::black, 3));
+        sheet.painter.drawRect(box);
+    }
+    // Pencil paler than the ink threshold, scribbled inside one box and on
+    // bare paper.
+    for (int k = 0; k < 4; ++k) {
+        sheet.line({110.0, 110.0 + 6 * k}, {130.0, 116.0 + 6 * k}, 205, 3);
+        sheet.line({510.0, 110.0 + 6 * k}, {530.0, 116.0 + 6 * k}, 205, 3);
+    }
+    const PageInk& ink = sheet.separated();
+
+    EXPECT_EQ(ink.boxes().size(), 2);
+    EXPECT_GE(penIn(ink, filled.adjusted(6, 6, -6, -6)), 60);
+    EXPECT_EQ(penIn(ink, empty.adjusted(-4, -4, 4, 4)), 0);
+    EXPECT_EQ(penIn(ink, QRectF(500, 100, 40, 40)), 0);
+}
+
+TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
+{
+    Sheet sheet;
+    const QRectF research = sheet.print(QStringLiteral("Research Ability"), {200, 200});
+    const QRectF writing = sheet.print(QStringLiteral("Writing"), {200, 250});
+    // The lower label's ring, and the left end of a ring round the upper
+    // one that runs into it.
+    const QRectF lower = writing.adjusted(-12, -12, 12, 10);
+    sheet.ring(lower, lower.height() / 2);
+    QPainterPath leftEnd;
+    const QRectF upper = research.adjusted(-12, -30, 12, 10);
+    leftEnd.moveTo(upper.left() + 120, upper.top());
+    leftEnd.lineTo(upper.left() + 20, upper.top());
+    leftEnd.quadTo(upper.left(), upper.center().y(), upper.left() + 10, lower.top() + 2);
+    sheet.painter.setPen(QPen(QColor(20, 20, 20), 4));
+    sheet.painter.drawPath(leftEnd);
+    const PageInk& ink = sheet.separated();
+
+    const QList<RegionInk> regions =
+        creditPenInk(ink,
+                     {{{QStringLiteral("Research Ability"), research, 1.0},
+                       {QStringLiteral("Writing"), writing, 1.0}}},
+                     {QRectF(0, 0, 1200, 700)}, kPrint);
+    ASSERT_EQ(regions.size(), 1);
+    ASSERT_EQ(regions[0].options.size(), 2);
+    EXPECT_GE(regions[0].options[1].strength, kSureMarkStrength);
+    const MarkReading read = readMarks(regions[0], false);
+    ASSERT_FALSE(read.marks.isEmpty());
+    EXPECT_EQ(read.marks.last().label, QStringLiteral("Writing"));
+}
