@@ -181,13 +181,14 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     if (m_data->levelled.empty())
         return;
     const double h = std::max(6.0, printHeight);
-    // An "O" or "D" inside a word can draw a square too; a check box stands
-    // apart from the words.
+    // An "O", "D" or bold "n" inside a word can draw a square too; a check
+    // box stands apart from the words, or at most starts one (recognition
+    // can read the box as part of its label).
     const auto insideWord = [&](const QRect& square) {
         const QRectF s(square);
         return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
             const QRectF overlap = p.intersected(s);
-            return p.width() >= 2 * s.width() &&
+            return (p.width() >= 2 * s.width() || p.left() <= s.left() - 0.25 * h) &&
                    overlap.width() * overlap.height() >= 0.6 * s.width() * s.height();
         });
     };

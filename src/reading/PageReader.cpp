@@ -381,7 +381,7 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                 continue;
             }
             // A word standing much taller than print holds a ring or stroke.
-            if (word.box.height() <= 1.45 * h)
+            if (word.box.height() <= 2.5 * h)
                 printBoxes.append(word.box);
         }
         if (!markInLine && block.pixelBounds.height() <= 1.45 * h)
