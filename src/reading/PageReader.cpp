@@ -380,12 +380,39 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                             printBoxes.append(word.box.intersected(spot.box));
                 continue;
             }
+            // A mark read as the start of a label's word ("X<No") is cut off
+            // the label; the word is print only where the label's letters are.
+            const LabelSpot* cut = nullptr;
+            for (const QList<LabelSpot>& list : spots)
+                for (const LabelSpot& spot : list)
+                    if (word.box.contains(spot.box.center()) &&
+                        spot.box.left() >= word.box.left() + 0.5 * h &&
+                        spot.box.right() <= word.box.right() + 2)
+                        cut = &spot;
+            if (cut) {
+                markInLine = true;
+                printBoxes.append(word.box.intersected(cut->box));
+                continue;
+            }
             // A word standing much taller than print holds a ring or stroke.
             if (word.box.height() <= 2.5 * h)
                 printBoxes.append(word.box);
         }
-        if (!markInLine && block.pixelBounds.height() <= 1.45 * h)
-            printLines.append(block.pixelBounds);
+        // The line's box can also take in a mark just before its first word
+        // that recognition read as no word: it reaches only a little past
+        // the words.
+        QRectF line = block.pixelBounds;
+        if (!block.words.isEmpty()) {
+            double left = block.words.first().box.left(), right = block.words.first().box.right();
+            for (const TextWord& word : block.words) {
+                left = std::min(left, word.box.left());
+                right = std::max(right, word.box.right());
+            }
+            line.setLeft(std::max(line.left(), left - 0.3 * h));
+            line.setRight(std::min(line.right(), right + 0.3 * h));
+        }
+        if (!markInLine && line.height() <= 1.45 * h && line.width() > 0)
+            printLines.append(line);
     }
     PageInk ink(image);
     ink.separate(printBoxes, printLines, h);
