@@ -151,8 +151,7 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
     QList<LabelSpot> spots;
     for (qsizetype l = 0; l < labels.size(); ++l)
         if (placed[l])
-            spots.append(
-                {labels[l], placed[l]->box, placed[l]->similarity, placed[l]->firstWord});
+            spots.append({labels[l], placed[l]->box, placed[l]->similarity, placed[l]->firstWord});
     return spots;
 }
 

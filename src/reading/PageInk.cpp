@@ -12,6 +12,7 @@ struct PageInk::Data
     cv::Mat levelled; // CV_8U, paper 255
     cv::Mat labels;   // CV_32S, 0 = paper, piece i + 1
     cv::Mat pen;      // CV_8U, 255 where a pen piece lies
+    cv::Mat lines;    // CV_8U, 255 where printed lines were taken out
 };
 
 namespace {
@@ -301,6 +302,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     }
     cv::Mat grownLines;
     cv::dilate(sides, grownLines, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
+    m_data->lines = grownLines;
     cv::Mat rest = ink & ~grownLines;
     // Inside a check box there is nothing printed, so lighter strokes count
     // there: pencil filling a box is often paler than print.
@@ -394,4 +396,42 @@ int PageInk::penPixelsIn(const QRect& rect) const
     const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
                        cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
     return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
+}
+
+PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight) const
+{
+    if (m_data->pen.empty())
+        return {};
+    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
+                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
+    if (r.empty())
+        return {};
+    const double h = std::max(6.0, printHeight);
+    cv::Mat pale;
+    cv::threshold(m_data->levelled(r), pale, kLightInkInBox - 1, 255, cv::THRESH_BINARY_INV);
+    // Print, lines and specks with the pale fringe round their edges.
+    cv::Mat other = ((m_data->labels(r) > 0) & (m_data->pen(r) == 0)) | m_data->lines(r);
+    cv::dilate(other, other, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
+    pale &= ~other;
+    cv::Mat labels, stats, centres;
+    const int count = cv::connectedComponentsWithStats(pale, labels, stats, centres, 8, CV_32S);
+    Strokes strokes;
+    for (int i = 1; i < count; ++i) {
+        const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
+        const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        const QRect bounds(r.x + stats.at<int>(i, cv::CC_STAT_LEFT),
+                           r.y + stats.at<int>(i, cv::CC_STAT_TOP), width, height);
+        // Writing is thin strokes; a shadow or a lamp's falloff at the
+        // page's edge is a solid patch.
+        const bool atEdge = bounds.left() <= 2 || bounds.top() <= 2 ||
+                            bounds.right() >= m_data->pen.cols - 3 ||
+                            bounds.bottom() >= m_data->pen.rows - 3;
+        if (std::max(width, height) < 0.5 * h || atEdge ||
+            stats.at<int>(i, cv::CC_STAT_AREA) > 0.5 * width * height)
+            continue;
+        strokes.pixels += stats.at<int>(i, cv::CC_STAT_AREA);
+        strokes.bounds = strokes.bounds.isNull() ? bounds : strokes.bounds.united(bounds);
+        strokes.longest = std::max({strokes.longest, width, height});
+    }
+    return strokes;
 }

@@ -53,6 +53,18 @@ public:
     // Pen pixels inside the rectangle, after separate().
     int penPixelsIn(const QRect& rect) const;
 
+    // Ink in the rectangle that is neither print, printed lines nor specks,
+    // counting strokes paler than ink elsewhere (pencil pressed lightly):
+    // its pixels, the bounds and the longest side of the strokes, each at
+    // least half a print height long. After separate().
+    struct Strokes
+    {
+        int pixels = 0;
+        QRect bounds;
+        int longest = 0;
+    };
+    Strokes paleStrokesIn(const QRect& rect, double printHeight) const;
+
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
 

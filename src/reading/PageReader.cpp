@@ -148,8 +148,16 @@ std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& are
         longest = std::max({longest, b.width(), b.height()});
         bounds = bounds.isNull() ? b : bounds.united(b);
     }
-    if (pixels < 0.3 * h * h || longest < 0.8 * h)
-        return std::nullopt;
+    if (pixels < 0.3 * h * h || longest < 0.8 * h) {
+        // Pencil pressed lightly is paler than ink; with no print in the
+        // answer area, its paler strokes count there.
+        const PageInk::Strokes pale =
+            ink.paleStrokesIn(area.intersected(column).toAlignedRect(), h);
+        if (pale.pixels < 0.3 * h * h || pale.longest < 0.8 * h)
+            return std::nullopt;
+        pixels = pale.pixels;
+        bounds = QRectF(pale.bounds);
+    }
     const double ratio = pixels / std::max(1.0, area.width() * area.height());
     return UnreadInkSignal{ratio, std::min(0.92, 0.35 + 80.0 * ratio), bounds};
 }

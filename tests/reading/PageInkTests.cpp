@@ -151,3 +151,29 @@ TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
     ASSERT_FALSE(read.marks.isEmpty());
     EXPECT_EQ(read.marks.last().label, QStringLiteral("Writing"));
 }
+
+TEST(PageInkStrokes, PalePencilWritingCountsButPrintFringesAndShadowsDoNot)
+{
+    Sheet sheet;
+    const QRectF prompt = sheet.print(QStringLiteral("Any suggestions for us?"), {100, 100});
+    // A frame to write in, a few pale pencil words in it, and the lamp's
+    // falloff darkening the page's bottom edge.
+    sheet.painter.setPen(QPen(Qt::black, 2));
+    sheet.painter.drawRect(QRectF(100, 130, 900, 200));
+    QPainterPath writing;
+    writing.moveTo(130, 200);
+    for (int k = 0; k < 12; ++k)
+        writing.quadTo(140 + 20 * k, k % 2 ? 170 : 215, 150 + 20 * k, 200);
+    sheet.painter.setPen(QPen(QColor(205, 205, 205), 3));
+    sheet.painter.drawPath(writing);
+    sheet.painter.fillRect(QRectF(600, 680, 600, 20), QColor(200, 200, 200));
+    const PageInk& ink = sheet.separated();
+
+    const PageInk::Strokes inFrame = ink.paleStrokesIn(QRect(100, 130, 900, 200), kPrint);
+    EXPECT_GE(inFrame.pixels, 0.3 * kPrint * kPrint);
+    EXPECT_GE(inFrame.longest, 200);
+    EXPECT_TRUE(QRect(120, 160, 300, 70).contains(inFrame.bounds));
+    const PageInk::Strokes blank = ink.paleStrokesIn(QRect(0, 340, 1200, 360), kPrint);
+    EXPECT_EQ(blank.pixels, 0);
+    EXPECT_EQ(ink.paleStrokesIn(prompt.toAlignedRect().adjusted(-4, -4, 4, 4), kPrint).pixels, 0);
+}
