@@ -255,8 +255,7 @@ TEST_F(StoreBatchFlow, NoSecondScanWhileOneIsScannedOrRead)
     store.cancelScan();
     EXPECT_EQ(scanner.cancelCount, 1);
     scanGate.open();
-    while (store.stage() != ScanStage::extracting)
-        QCoreApplication::processEvents();
+    ASSERT_TRUE(runEventsUntil([&] { return store.stage() == ScanStage::extracting; }));
     EXPECT_FALSE(store.canStartScan());
     EXPECT_FALSE(store.canScanTemplate());
     QCoro::waitFor(store.startScanBatch());
@@ -283,8 +282,7 @@ TEST_F(StoreBatchFlow, EditsWhileABatchIsReadNeverWriteItHalfDone)
     reader.gate = &readGate;
     scanner.scripted.enqueue(makeScannedBatch(2, 1));
     auto batch = store.startScanBatch();
-    while (store.stage() != ScanStage::extracting)
-        QCoreApplication::processEvents();
+    ASSERT_TRUE(runEventsUntil([&] { return store.stage() == ScanStage::extracting; }));
 
     store.updateAnswer(1, 3, QStringLiteral("edited"));
     EXPECT_EQ(csvSurveyIds(path(QStringLiteral("first.csv"))), (QList<qint64>{1, 2}));
@@ -323,8 +321,7 @@ TEST_F(StoreBatchFlow, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
                          counts.append({progress.scanned, progress.read, progress.total});
                      });
     auto running = store.startScanBatch();
-    while (store.readingProgress().read < 6)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    ASSERT_TRUE(runEventsUntil([&] { return store.readingProgress().read == 6; }));
     EXPECT_EQ(store.stage(), ScanStage::scanning);
     EXPECT_TRUE(store.pages().isEmpty()); // joins only once numbered and read
     feederStops.open();
@@ -383,8 +380,8 @@ TEST_F(StoreBatchFlow, FailedStreamedPassReadsNothing)
         Gate passEnds;
         scanner.gate = &passEnds;
         auto running = store.startScanBatch();
-        while (store.readingProgress().read < delivered.size())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        ASSERT_TRUE(
+            runEventsUntil([&] { return store.readingProgress().read == delivered.size(); }));
         passEnds.open();
         testsupport::runTask(std::move(running));
         EXPECT_TRUE(reader.readPages.last().isEmpty());
@@ -426,4 +423,23 @@ TEST_F(StoreBatchFlow, NoSelectedDeviceDoesNothing)
     QCoro::waitFor(store.startScanBatch());
     EXPECT_EQ(statusSpy.count(), 0);
     EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
+}
+
+// The refusal goes once the batch is in.
+TEST_F(StoreBatchFlow, ProjectsCannotBeReplacedWhileABatchRuns)
+{
+    Gate readGate;
+    reader.gate = &readGate;
+    scanner.scripted.enqueue(makeScannedBatch(2, 1));
+    auto batch = store.startScanBatch();
+    store.newProject();
+    panels.answers.enqueue(path(QStringLiteral("other.twk")));
+    store.openProject();
+    EXPECT_TRUE(panels.discardQuestions.isEmpty());
+    EXPECT_TRUE(panels.requests.isEmpty());
+    EXPECT_EQ(store.errorMessage(), QStringLiteral("Wait for the running scan to finish first."));
+    readGate.open();
+    QCoro::waitFor(std::move(batch));
+    EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_FALSE(store.errorMessage());
 }

@@ -118,8 +118,10 @@ TEST_F(StoreEndToEnd, ReadingWhileScanningGivesTheWholePassResult)
         feeder.scripted.enqueue(batch);
         auto running = target.startScanBatch();
         // Streamed, every page is read before the pass ends.
-        while (streamed && target.readingProgress().read < batch.pages.size())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (streamed) {
+            EXPECT_TRUE(runEventsUntil(
+                [&] { return target.readingProgress().read == batch.pages.size(); }));
+        }
         EXPECT_EQ(target.stage(), ScanStage::scanning);
         passEnds.open();
         QCoro::waitFor(std::move(running));
