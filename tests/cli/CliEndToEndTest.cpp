@@ -156,7 +156,6 @@ TEST_F(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
     EXPECT_EQ(rows[1].mid(12), QStringList(7, "N/A"));
     // Without a review list no crops are written anywhere.
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("stack/review-crops")));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("tmp")));
 }
 
 TEST_F(CliEndToEnd, ADamagedTemplateOrAMissingModelIsSaidAndFails)

@@ -20,8 +20,7 @@ QStringList names(const QList<InputFile>& files)
 TEST(InputFiles, FoldersGivePagesInNaturalOrderAndNamedFilesKeepTheirPlace)
 {
     QTemporaryDir dir;
-    QDir(dir.path()).mkdir(QStringLiteral("scans"));
-    QDir(dir.path()).mkdir(QStringLiteral("scans/sub"));
+    QDir().mkpath(dir.filePath(QStringLiteral("scans/sub")));
     for (const char* name : {"page-10.png", "page-9.PNG", "page-1.jpg", "Page-2.tiff", "notes.txt",
                              "batch.pdf", "sub/page-0.png"})
         testsupport::writeBytes(dir.filePath(QStringLiteral("scans/") + QString::fromLatin1(name)),
@@ -36,7 +35,6 @@ TEST(InputFiles, FoldersGivePagesInNaturalOrderAndNamedFilesKeepTheirPlace)
                            QStringLiteral("page-1.jpg"), QStringLiteral("Page-2.tiff"),
                            QStringLiteral("page-9.PNG"), QStringLiteral("page-10.png")}));
     EXPECT_EQ(expanded.files[1].kind, InputFile::Kind::pdf);
-    EXPECT_EQ(expanded.files[2].kind, InputFile::Kind::image);
     EXPECT_TRUE(QFileInfo(expanded.files[0].path).isAbsolute());
 }
 

@@ -2,7 +2,6 @@
 #include "ScratchFileSystem.h"
 #include "TestSupport.h"
 #include "files/FileError.h"
-#include "files/SurveyProjectDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,7 +67,6 @@ TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheFileAndWhatIsWrong)
         {QByteArray(), "empty"},
         {" \n\t\n", "empty"},
         {cutAfter("\"configuration\" : {"), "cut off"},
-        {cutAfter("794066401.2"), "cut off"},
         {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "binary"},
         {"{\"version\" : \"\xff\xfe\"}", "UTF-8"},
         {"survey_id,side\n1,Front\n", "not valid JSON"},
