@@ -271,7 +271,7 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, UntrustedServersFailWithoutTheKey)
     EXPECT_TRUE(server.requests().isEmpty());
 }
 
-TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImageOrAPlainRemoteAddress)
+TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImage)
 {
     QuestionReviewItem item = cropItem();
     item.imageURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.png")));
@@ -280,7 +280,5 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImageOrAPlainRemoteA
         std::make_pair(std::optional(Kind::invalidImage),
                        QStringLiteral("Could not prepare the review image for AI analysis.")));
 
-    client.setBaseURL(QUrl(QStringLiteral("http://api.openai.com")));
-    EXPECT_EQ(connectionTestFailure().first, Kind::insecureEndpoint);
     EXPECT_TRUE(server.requests().isEmpty());
 }
