@@ -175,15 +175,3 @@ TEST(AIReviewRules, BlankedResponsesCoverTheLargerOfQuestionCountAndFieldNumbers
     configuration.templateFields.clear();
     EXPECT_EQ(blankedAIResponses({read}, configuration)[0].answers.size(), 1);
 }
-
-TEST(AIReviewRules, LocalReviewImageMapKeepsTheFirstItemOfAKey)
-{
-    QuestionReviewItem a = reviewItem(3, 12);
-    a.pageNumber = 5;
-    QuestionReviewItem b = a;
-    b.imageURL = QUrl::fromLocalFile(QStringLiteral("/other.png"));
-    const QHash<QString, QUrl> map = localReviewImageMap({a, b});
-    EXPECT_EQ(reviewKey(3, 5, 12), QStringLiteral("3-5-12"));
-    EXPECT_EQ(map.size(), 1);
-    EXPECT_EQ(map.value(QStringLiteral("3-5-12")), a.imageURL);
-}

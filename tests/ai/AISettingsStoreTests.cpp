@@ -199,22 +199,6 @@ TEST(AISettingsStoreReadOnly, AKeyThatCouldNotBeRemovedIsStillShownAsSaved)
     EXPECT_EQ(AISettingsStore(path).cachedAPIKey(), kKey);
 }
 
-TEST_F(AISettingsStoreTest, CanUseAINeedsModeKeyAndImageSending)
-{
-    AISettingsStore settings(path());
-    EXPECT_FALSE(settings.canUseAI());
-    settings.saveAPIKey(kKey);
-    EXPECT_TRUE(settings.canUseAI());
-    settings.setDetectionMode(AIDetectionMode::localOnly);
-    EXPECT_FALSE(settings.canUseAI());
-    settings.setDetectionMode(AIDetectionMode::aiFirst);
-    settings.setSendsImagesToOpenAI(false);
-    EXPECT_FALSE(settings.canUseAI());
-    settings.setSendsImagesToOpenAI(true);
-    settings.removeAPIKey();
-    EXPECT_FALSE(settings.canUseAI());
-}
-
 TEST_F(AISettingsStoreTest, ConnectionTestReportsSuccessFailureAndMissingKey)
 {
     ScriptedAIClient client;

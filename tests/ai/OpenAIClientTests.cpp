@@ -9,7 +9,6 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QPainter>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -260,29 +259,19 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, SlowReplyTimesOut)
                                                       QStringLiteral("The request timed out.")));
 }
 
-TEST_F(OpenAIAnswerAnalysisServiceTest, RefusedOrUntrustedConnectionsFailWithoutTheKey)
+// The checked-in certificate is trusted only when asked to be.
+TEST_F(OpenAIAnswerAnalysisServiceTest, UntrustedServersFailWithoutTheKey)
 {
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    client.setBaseURL(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
-    const auto [kind, text] = connectionTestFailure();
-    EXPECT_EQ(kind, Kind::requestFailed);
-    EXPECT_TRUE(text.contains(QStringLiteral("refused"), Qt::CaseInsensitive))
-        << text.toStdString();
-
-    // The checked-in certificate is trusted only when asked to be.
     QNetworkAccessManager freshNetwork;
     OpenAIAnswerAnalysisService untrusting(&freshNetwork, server.baseURL());
-    const auto [untrustedKind, untrustedText] =
+    const auto [kind, text] =
         failureOf([&] { runTask(untrusting.testConnection(kKey, QStringLiteral("m"))); });
-    EXPECT_EQ(untrustedKind, Kind::requestFailed);
-    EXPECT_FALSE(untrustedText.contains(kKey));
+    EXPECT_EQ(kind, Kind::requestFailed);
+    EXPECT_FALSE(text.contains(kKey));
     EXPECT_TRUE(server.requests().isEmpty());
 }
 
-TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImageOrAPlainRemoteAddress)
+TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImage)
 {
     QuestionReviewItem item = cropItem();
     item.imageURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.png")));
@@ -291,7 +280,5 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, NothingIsSentForABadImageOrAPlainRemoteA
         std::make_pair(std::optional(Kind::invalidImage),
                        QStringLiteral("Could not prepare the review image for AI analysis.")));
 
-    client.setBaseURL(QUrl(QStringLiteral("http://api.openai.com")));
-    EXPECT_EQ(connectionTestFailure().first, Kind::insecureEndpoint);
     EXPECT_TRUE(server.requests().isEmpty());
 }

@@ -113,8 +113,7 @@ TEST_F(CliEndToEnd, ReadsADuplexStackIntoCsvProjectAndReviewList)
 
     const QList<QStringList> rows = parseCsv(readText(csv));
     ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(rows[0].mid(0, 6), (QStringList{"survey_id", "side", "page_number", "captured_at",
-                                              "scan_file", "Q1: I am:"}));
+    EXPECT_EQ(rows[0][5], "Q1: I am:"); // the template's wording, not "Q1"
     EXPECT_EQ((QStringList{rows[1][1], rows[2][1], rows[3][1], rows[4][1]}),
               (QStringList{"Front", "Back", "Front", "Back"}));
     EXPECT_EQ(rows[3][0], "2");
@@ -157,7 +156,6 @@ TEST_F(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
     EXPECT_EQ(rows[1].mid(12), QStringList(7, "N/A"));
     // Without a review list no crops are written anywhere.
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("stack/review-crops")));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("tmp")));
 }
 
 TEST_F(CliEndToEnd, ADamagedTemplateOrAMissingModelIsSaidAndFails)
@@ -205,7 +203,6 @@ TEST_F(CliEndToEnd, UsageErrorsAndHelp)
     const CliRun bare = run({});
     EXPECT_EQ(bare.exitCode, 2);
     EXPECT_TRUE(bare.err.contains("Usage: tallywicket-cli read"));
-    EXPECT_EQ(run({"--jobs", "0", "a.png"}).exitCode, 2);
     const CliRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--review FILE"));

@@ -67,7 +67,19 @@ protected:
         }
     }
 
-    // Speaks into the pipe in real time, with silence before and after.
+    // Whether the server has a recording stream, as pactl lists them.
+    bool captureStreamConnected()
+    {
+        QProcess pactl;
+        QProcessEnvironment environment = m_server.processEnvironment();
+        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + m_socket);
+        pactl.setProcessEnvironment(environment);
+        pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
+                                              QStringLiteral("source-outputs")});
+        return pactl.waitForFinished(2000) && !pactl.readAllStandardOutput().trimmed().isEmpty();
+    }
+
+    // Speaks into the pipe in real time, followed by two seconds of silence.
     void speakIntoMicrophone(QByteArray samples)
     {
         if (m_writer.joinable())
@@ -102,8 +114,9 @@ protected:
         m_controller->toggle();
         if (!QTest::qWaitFor([&] { return m_controller->isRecording(); }, 5000))
             return m_controller->errorMessage().value_or(QStringLiteral("never recorded"));
-        // Give the capture stream a moment to connect before speaking.
-        QTest::qWait(500);
+        // Speech sent before the capture stream reaches the server is lost.
+        if (!QTest::qWaitFor([&] { return captureStreamConnected(); }, 5000))
+            return QStringLiteral("the capture stream never connected");
         speakIntoMicrophone(speech);
         if (!QTest::qWaitFor([&] { return !m_controller->isRecording(); }, 20000)) {
             m_controller->stop();

@@ -98,16 +98,6 @@ TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeaderUntilRewritten)
     EXPECT_EQ(readBytes(path), QByteArray("kept as it was"));
 }
 
-TEST_F(CSVFile, ConnectEndsWithLineFeedAndExportDoesNot)
-{
-    const QString connected = dir.filePath("a/b/connected.csv");
-    writeCSVFile(QStringLiteral("h\nr"), connected, CSVFileEnding::lineFeed);
-    EXPECT_EQ(readBytes(connected), QByteArray("h\nr\n"));
-    writeBytes(path, "an older, longer export that must be replaced");
-    writeCSVFile(QStringLiteral("h\nr"), path, CSVFileEnding::none);
-    EXPECT_EQ(readBytes(path), QByteArray("h\nr"));
-}
-
 TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("survey.csv"));
@@ -122,9 +112,6 @@ TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
                                  "\". Check that the location exists and that you may write there.";
     EXPECT_EQ(csvFailure([&] { append({page(1, 1)}, {}, dir.filePath("plain/survey.csv")); }),
               noFolder);
-    EXPECT_EQ(
-        csvFailure([&] { writeCSVFile("h", dir.filePath("plain/out.csv"), CSVFileEnding::none); }),
-        noFolder);
     EXPECT_EQ(readBytes(dir.filePath("plain")), QByteArray("x"));
 }
 

@@ -2,7 +2,6 @@
 #include "ScratchFileSystem.h"
 #include "TestSupport.h"
 #include "files/FileError.h"
-#include "files/SurveyProjectDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,9 +67,6 @@ TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheFileAndWhatIsWrong)
         {QByteArray(), "empty"},
         {" \n\t\n", "empty"},
         {cutAfter("\"configuration\" : {"), "cut off"},
-        {cutAfter("Male"), "cut off"},
-        {cutAfter("794066401.2"), "cut off"},
-        {cutAfter("fal"), "cut off"},
         {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "binary"},
         {"{\"version\" : \"\xff\xfe\"}", "UTF-8"},
         {"survey_id,side\n1,Front\n", "not valid JSON"},
@@ -78,16 +74,13 @@ TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheFileAndWhatIsWrong)
         {"[1, 2]", "not an object"},
         {QByteArray(100000, '[') + QByteArray(100000, ']'), "not an object"},
         {edited("/version"), "\"version\" is missing"},
-        {edited("/version", "1"), "\"version\""},
         {edited("/savedAt", "2026-03-01T14:05:09Z"), "\"savedAt\""},
-        {edited("/pages", json::object()), "\"pages\""},
         {edited("/pages/1/side"), "\"pages[1].side\" is missing"},
         {edited("/pages/0/side", "Left"), "\"pages[0].side\""},
         {edited("/pages/0/filePath", nullptr), "\"pages[0].filePath\""},
         {edited("/configuration/duplexMode", "Triplex"), "\"configuration.duplexMode\""},
         {edited("/responses/0/answers/1", 3), "\"responses[0].answers[1]\""},
         {edited("/questions"), "\"questions\" is missing"},
-        {edited("/csvPath", 5), "\"csvPath\""},
         {edited("/reviewItems", json::array({json{{"questionNumber", 2}}})),
          "\"reviewItems[0].surveyNumber\" is missing"},
         {edited("/reviewItems", json::array({json{{"surveyNumber", 1},
@@ -128,19 +121,6 @@ TEST_F(ProjectFileReading, LaterVersionsUnknownKeysNullCsvPathAndPlainSlashesAre
     }
     EXPECT_FALSE(read(edited("/csvPath", nullptr)).csvPath.has_value());
     EXPECT_EQ(read(QByteArray(sample).replace("\\/", "/")), fixtures::sampleDocument());
-}
-
-TEST(ProjectFileWriting, CreatesFoldersAndRoundTripsThroughDisk)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("new folder/ünï/Survey.twk"));
-    writeProjectFile(fixtures::sampleDocument(), path);
-    const SurveyProjectDocument read = readProjectFile(path);
-    EXPECT_EQ(read, fixtures::sampleDocument());
-    // Page images that are gone keep their entries.
-    const QString firstImage = fixtures::sampleDocument().pages.first().filePath;
-    ASSERT_FALSE(QFile::exists(firstImage));
-    EXPECT_EQ(read.scanPages().first().fileURL.toLocalFile(), firstImage);
 }
 
 TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAndSaysWhere)

@@ -66,64 +66,44 @@ TEST(SampleStack, OneFormStacksShareOnePrintRunWhileHandsAndScansDiffer)
     EXPECT_GT(skews.size(), 8);
 }
 
-TEST(SampleStack, MixedStacksVaryEverythingAPrintRunCan)
+// A mixed stack is only worth reading if it varies what real print runs and
+// scanners vary; a generator that collapsed to one look would pass silently.
+TEST(SampleStack, MixedStacksVaryThePrintAndTheScan)
 {
     const SampleSet set = stack(SampleStackKind::mixed, 24, 5);
-    QSet<QString> families, formats, arrangements, writingSpaces, papers;
-    QSet<double> dpis, sizes;
-    QSet<bool> serif, bold, boxes, writeIns;
+    QSet<QString> families, arrangements;
+    QSet<double> dpis;
+    QSet<bool> serif, boxes;
     for (qint64 survey = 1; survey <= 24; ++survey) {
         const SampleRenderOptions print = surveyPrint(set, survey);
         families.insert(print.form.family);
         serif.insert(isSerif(print.form.family));
-        bold.insert(print.form.boldHeadings);
-        sizes.insert(print.form.optionPt);
-        formats.insert(numberFormatName(print.form.numberFormat));
         dpis.insert(print.dpi);
-        papers.insert(paperToneName(print.paper));
         for (const FormQuestion& question : printed(print)) {
-            if (question.options.isEmpty()) {
-                writingSpaces.insert(writingSpaceName(question.writing));
-                continue;
+            if (!question.options.isEmpty()) {
+                arrangements.insert(arrangementName(question.arrangement));
+                boxes.insert(question.options.first().box.has_value());
             }
-            arrangements.insert(arrangementName(question.arrangement));
-            boxes.insert(question.options.first().box.has_value());
-            if (question.number == 3 || question.number == 8)
-                writeIns.insert(!question.writeInRules.isEmpty());
         }
     }
     EXPECT_GE(families.size(), 5);
     EXPECT_EQ(serif.size(), 2);
-    EXPECT_EQ(bold.size(), 2);
-    EXPECT_GE(sizes.size(), 4);
-    EXPECT_EQ(formats.size(), 4);
     EXPECT_EQ(dpis, (QSet<double>{200, 300}));
-    EXPECT_EQ(papers.size(), 3);
     EXPECT_EQ(arrangements.size(), 4);
-    EXPECT_EQ(writingSpaces.size(), 3);
     EXPECT_EQ(boxes.size(), 2);
-    EXPECT_EQ(writeIns.size(), 2);
 
     QSet<int> turns;
-    QSet<bool> colour, jpeg, blurred, doodled;
+    QSet<bool> colour, jpeg;
     double widestSkew = 0;
     for (const SampleSetPage& page : set.pages) {
         turns.insert(page.options.quarterTurns);
         colour.insert(page.options.colour);
         jpeg.insert(page.options.jpegQuality > 0);
-        blurred.insert(page.options.blur > 0);
-        doodled.insert(page.options.squiggles > 0);
         widestSkew = qMax(widestSkew, qAbs(page.options.skewDegrees));
-        if (page.options.jpegQuality > 0) {
-            EXPECT_GE(page.options.jpegQuality, 60);
-            EXPECT_LE(page.options.jpegQuality, 85);
-        }
     }
     EXPECT_GE(turns.size(), 3);
     EXPECT_EQ(colour.size(), 2);
     EXPECT_EQ(jpeg.size(), 2);
-    EXPECT_EQ(blurred.size(), 2);
-    EXPECT_EQ(doodled.size(), 2);
     EXPECT_GT(widestSkew, 1.0);
     EXPECT_LE(widestSkew, 1.5);
 }

@@ -139,9 +139,10 @@ TEST(AnswerStatisticsTest, QuestionCountIgnoresTheConfiguredCount)
 
 TEST(AnswerStatisticsTest, CellCountsCoverExistingCellsOnly)
 {
+    // Unequal counts, so that swapping the two rules shows.
     const QList<SurveyResponse> responses = {response(1, {"Yes", "", " ", "N/A", "7th"}),
-                                             response(2, {"No"}), response(3, {})};
-    EXPECT_EQ(answeredCellCount(responses), 3);
+                                             response(2, {"No", "Maybe"}), response(3, {})};
+    EXPECT_EQ(answeredCellCount(responses), 4);
     EXPECT_EQ(naCellCount(responses), 3);
 }
 

@@ -32,6 +32,14 @@ QList<qint64> csvSurveyIds(const QString& filePath)
     return ids;
 }
 
+QList<qint64> pageNumbers(const QList<ScanPage>& pages)
+{
+    QList<qint64> numbers;
+    for (const auto& page : pages)
+        numbers.append(page.pageNumber);
+    return numbers;
+}
+
 QList<ScanStage> stages(const QSignalSpy& spy)
 {
     QList<ScanStage> result;
@@ -41,13 +49,13 @@ QList<ScanStage> stages(const QSignalSpy& spy)
 }
 } // namespace
 
-class StoreBatch : public StoreFixture
+class StoreBatchFlow : public StoreFixture
 {
 protected:
-    StoreBatch() { connectScanner(); }
+    StoreBatchFlow() { connectScanner(); }
 };
 
-TEST_F(StoreBatch, BatchesContinueSurveyAndPageNumbers)
+TEST_F(StoreBatchFlow, BatchesContinueSurveyAndPageNumbers)
 {
     settings.setLastErrorMessage(QStringLiteral("old failure"));
     QSignalSpy stageSpy(&store, &SurveyScanStore::stageChanged);
@@ -65,20 +73,23 @@ TEST_F(StoreBatch, BatchesContinueSurveyAndPageNumbers)
     EXPECT_TRUE(store.isProjectDirty());
     EXPECT_EQ(store.selectedSurveyNumber(), 1);
 
+    // Numbers follow the largest held, so numbers a deletion freed are never
+    // given again; only the new pages are read.
+    store.deleteResponse(store.responses().first());
     runBatch(2, 2);
-    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1, 2, 3, 4, 5}));
-    QList<qint64> pageNumbers;
-    for (const ScanPage& page : store.pages())
-        pageNumbers.append(page.pageNumber);
-    EXPECT_EQ(pageNumbers, (QList<qint64>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{2, 3, 4, 5}));
+    EXPECT_EQ(pageNumbers(store.pages()), (QList<qint64>{2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(store.pages().last().surveyNumber, 5);
     EXPECT_EQ(store.selectedSurveyNumber(), 4);
-    // Only the new pages are read.
     EXPECT_EQ(reader.readPages.last().size(), 4);
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 5 surveys from 7 pages."));
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 4 surveys from 6 pages."));
+    store.deleteResponse(store.responses()[2]);     // survey 4
+    store.deleteResponse(store.responses().last()); // survey 5, the largest
+    runBatch(1);
+    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{2, 3, 4}));
 }
 
-TEST_F(StoreBatch, ReviewItemsLeaveTheBatchInReview)
+TEST_F(StoreBatchFlow, ReviewItemsLeaveTheBatchInReview)
 {
     reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
     runBatch(3);
@@ -101,27 +112,9 @@ TEST_F(StoreBatch, ReviewItemsLeaveTheBatchInReview)
     EXPECT_EQ(store.stage(), ScanStage::reviewing);
 }
 
-// Page numbers and survey numbers follow the largest held, so numbers a
-// deletion freed are never given again.
-TEST_F(StoreBatch, NumbersFollowTheLargestHeldAfterADeletion)
-{
-    runBatch(3);
-    store.deleteResponse(store.responses().first()); // pages 2 and 3 remain
-    runBatch(1);
-    QList<qint64> pageNumbers;
-    for (const ScanPage& page : store.pages())
-        pageNumbers.append(page.pageNumber);
-    EXPECT_EQ(pageNumbers, (QList<qint64>{2, 3, 4}));
-    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{2, 3, 4}));
-    store.deleteResponse(store.responses()[1]);     // survey 3
-    store.deleteResponse(store.responses().last()); // survey 4, the largest
-    runBatch(1);
-    EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{2, 3}));
-}
-
 // A one-pass scan that stopped early is read like any batch; the operator
 // hears how many sheets were kept and what to do for the rest.
-TEST_F(StoreBatch, PassThatEndedEarlyIsReadAndSaysWhatIsLeft)
+TEST_F(StoreBatchFlow, PassThatEndedEarlyIsReadAndSaysWhatIsLeft)
 {
     const std::tuple<ScanEarlyEnd, int, const char*> cases[] = {
         {{ScanStopCause::jammed, QStringLiteral("Document feeder jammed [domain: SANE, code: 6]")},
@@ -166,10 +159,11 @@ void PrintTo(const FailedScanCase& scanCase, std::ostream* out)
     *out << scanCase.name;
 }
 
-class StoreFailedScan : public StoreFixture, public ::testing::WithParamInterface<FailedScanCase>
+class StoreBatchFlowFailedScan : public StoreFixture,
+                                 public ::testing::WithParamInterface<FailedScanCase>
 {
 protected:
-    StoreFailedScan() { connectScanner(); }
+    StoreBatchFlowFailedScan() { connectScanner(); }
 
     // runTask rethrows what escapes the scan, where waitFor would hang.
     void failScanWith(const char* what)
@@ -179,7 +173,7 @@ protected:
     }
 };
 
-TEST_P(StoreFailedScan, FailuresKeepEarlierDataAndTheTemplateAndSayWhy)
+TEST_P(StoreBatchFlowFailedScan, FailuresKeepEarlierDataAndTheTemplateAndSayWhy)
 {
     runBatch(2);
     const auto pages = store.pages();
@@ -216,7 +210,7 @@ TEST_P(StoreFailedScan, FailuresKeepEarlierDataAndTheTemplateAndSayWhy)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BatchAndTemplate, StoreFailedScan,
+    BatchAndTemplate, StoreBatchFlowFailedScan,
     ::testing::Values(FailedScanCase{"Batch", &SurveyScanStore::startScanBatch, "Scan failed."},
                       FailedScanCase{"Template", &SurveyScanStore::scanTemplatePage,
                                      "Template scan failed."}),
@@ -224,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
-TEST_F(StoreBatch, EmptyReadingStillGivesOneBlankResponsePerSurvey)
+TEST_F(StoreBatchFlow, EmptyReadingStillGivesOneBlankResponsePerSurvey)
 {
     reader.answer = [](const QList<ScanPage>&) { return SurveyExtractionResult{}; };
     runBatch(2, 2);
@@ -232,7 +226,7 @@ TEST_F(StoreBatch, EmptyReadingStillGivesOneBlankResponsePerSurvey)
     EXPECT_EQ(store.statusMessage(), QStringLiteral("Captured and read 2 surveys from 4 pages."));
 }
 
-TEST_F(StoreBatch, QuestionCountFollowsTheHighestTemplateNumber)
+TEST_F(StoreBatchFlow, QuestionCountFollowsTheHighestTemplateNumber)
 {
     SurveyConfiguration configuration = store.configuration();
     configuration.templateFields = configuration.templateFields.mid(0, 11);
@@ -243,7 +237,7 @@ TEST_F(StoreBatch, QuestionCountFollowsTheHighestTemplateNumber)
     EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 20);
 }
 
-TEST_F(StoreBatch, NoSecondScanWhileOneIsScannedOrRead)
+TEST_F(StoreBatchFlow, NoSecondScanWhileOneIsScannedOrRead)
 {
     runBatch(2);
     Gate scanGate, readGate;
@@ -261,8 +255,7 @@ TEST_F(StoreBatch, NoSecondScanWhileOneIsScannedOrRead)
     store.cancelScan();
     EXPECT_EQ(scanner.cancelCount, 1);
     scanGate.open();
-    while (store.stage() != ScanStage::extracting)
-        QCoreApplication::processEvents();
+    ASSERT_TRUE(runEventsUntil([&] { return store.stage() == ScanStage::extracting; }));
     EXPECT_FALSE(store.canStartScan());
     EXPECT_FALSE(store.canScanTemplate());
     QCoro::waitFor(store.startScanBatch());
@@ -277,7 +270,7 @@ TEST_F(StoreBatch, NoSecondScanWhileOneIsScannedOrRead)
 
 // Edits, template changes and a new CSV connection while a batch is read
 // write only the surveys held; the batch joins files once, when it is read.
-TEST_F(StoreBatch, EditsWhileABatchIsReadNeverWriteItHalfDone)
+TEST_F(StoreBatchFlow, EditsWhileABatchIsReadNeverWriteItHalfDone)
 {
     runBatch(2);
     panels.answers.enqueue(path(QStringLiteral("p.twk")));
@@ -289,8 +282,7 @@ TEST_F(StoreBatch, EditsWhileABatchIsReadNeverWriteItHalfDone)
     reader.gate = &readGate;
     scanner.scripted.enqueue(makeScannedBatch(2, 1));
     auto batch = store.startScanBatch();
-    while (store.stage() != ScanStage::extracting)
-        QCoreApplication::processEvents();
+    ASSERT_TRUE(runEventsUntil([&] { return store.stage() == ScanStage::extracting; }));
 
     store.updateAnswer(1, 3, QStringLiteral("edited"));
     EXPECT_EQ(csvSurveyIds(path(QStringLiteral("first.csv"))), (QList<qint64>{1, 2}));
@@ -316,7 +308,7 @@ TEST_F(StoreBatch, EditsWhileABatchIsReadNeverWriteItHalfDone)
 }
 
 // The reader gets each page as the scanner delivers it, not after the pass.
-TEST_F(StoreBatch, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
+TEST_F(StoreBatchFlow, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
 {
     const ScanBatchResult batch = makeScannedBatch(3, 2);
     scanner.deliveries.enqueue(pageFiles(batch));
@@ -329,8 +321,7 @@ TEST_F(StoreBatch, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
                          counts.append({progress.scanned, progress.read, progress.total});
                      });
     auto running = store.startScanBatch();
-    while (store.readingProgress().read < 6)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    ASSERT_TRUE(runEventsUntil([&] { return store.readingProgress().read == 6; }));
     EXPECT_EQ(store.stage(), ScanStage::scanning);
     EXPECT_TRUE(store.pages().isEmpty()); // joins only once numbered and read
     feederStops.open();
@@ -357,7 +348,7 @@ TEST_F(StoreBatch, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
 
 // A pass that fails after delivering pages keeps nothing of it, read or not:
 // a two-sided scan whose backs did not come cannot pair its fronts.
-TEST_F(StoreBatch, FailedStreamedPassReadsNothing)
+TEST_F(StoreBatchFlow, FailedStreamedPassReadsNothing)
 {
     panels.answers.enqueue(path(QStringLiteral("answers.csv")));
     store.chooseCSVFile();
@@ -389,8 +380,8 @@ TEST_F(StoreBatch, FailedStreamedPassReadsNothing)
         Gate passEnds;
         scanner.gate = &passEnds;
         auto running = store.startScanBatch();
-        while (store.readingProgress().read < delivered.size())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        ASSERT_TRUE(
+            runEventsUntil([&] { return store.readingProgress().read == delivered.size(); }));
         passEnds.open();
         testsupport::runTask(std::move(running));
         EXPECT_TRUE(reader.readPages.last().isEmpty());
@@ -407,7 +398,7 @@ TEST_F(StoreBatch, FailedStreamedPassReadsNothing)
     EXPECT_EQ(store.errorMessage(), QStringLiteral("Scanner thread died."));
 }
 
-TEST_F(StoreBatch, AIModesWithoutKeyKeepTheReadersAnswersAndItems)
+TEST_F(StoreBatchFlow, AIModesWithoutKeyKeepTheReadersAnswersAndItems)
 {
     reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
     const std::pair<AIDetectionMode, const char*> modes[] = {
@@ -425,11 +416,30 @@ TEST_F(StoreBatch, AIModesWithoutKeyKeepTheReadersAnswersAndItems)
     }
 }
 
-TEST_F(StoreBatch, NoSelectedDeviceDoesNothing)
+TEST_F(StoreBatchFlow, NoSelectedDeviceDoesNothing)
 {
     store.setSelectedScannerID(std::nullopt);
     QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
     QCoro::waitFor(store.startScanBatch());
     EXPECT_EQ(statusSpy.count(), 0);
     EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
+}
+
+// The refusal goes once the batch is in.
+TEST_F(StoreBatchFlow, ProjectsCannotBeReplacedWhileABatchRuns)
+{
+    Gate readGate;
+    reader.gate = &readGate;
+    scanner.scripted.enqueue(makeScannedBatch(2, 1));
+    auto batch = store.startScanBatch();
+    store.newProject();
+    panels.answers.enqueue(path(QStringLiteral("other.twk")));
+    store.openProject();
+    EXPECT_TRUE(panels.discardQuestions.isEmpty());
+    EXPECT_TRUE(panels.requests.isEmpty());
+    EXPECT_EQ(store.errorMessage(), QStringLiteral("Wait for the running scan to finish first."));
+    readGate.open();
+    QCoro::waitFor(std::move(batch));
+    EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_FALSE(store.errorMessage());
 }

@@ -45,22 +45,3 @@ TEST_F(StoreDiscovery, TemplateScanProposesFieldsLeavingSurveysAloneAndACancelCh
     EXPECT_EQ(store.configuration().questionCount, 16);
     EXPECT_EQ(store.detectedQuestions().size(), 16);
 }
-
-TEST_F(StoreDiscovery, ProjectsCannotBeReplacedWhileABatchRuns)
-{
-    Gate readGate;
-    reader.gate = &readGate;
-    reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, false); };
-    scanner.scripted.enqueue(makeScannedBatch(2, 1));
-    auto batch = store.startScanBatch();
-    store.newProject();
-    panels.answers.enqueue(path(QStringLiteral("other.twk")));
-    store.openProject();
-    EXPECT_TRUE(panels.discardQuestions.isEmpty());
-    EXPECT_TRUE(panels.requests.isEmpty());
-    EXPECT_EQ(store.errorMessage(), QStringLiteral("Wait for the running scan to finish first."));
-    readGate.open();
-    QCoro::waitFor(std::move(batch));
-    EXPECT_EQ(store.responses().size(), 2);
-    EXPECT_FALSE(store.errorMessage());
-}

@@ -1,8 +1,11 @@
 #include "StoreFakes.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroSignal>
+#include <QDeadlineTimer>
 #include <QSet>
 #include <QTimeZone>
+#include <QTimer>
 
 QCoro::Task<> Gate::wait()
 {
@@ -140,4 +143,17 @@ ScannerDevice onlineScanner(const QString& id, bool duplex)
     device.name = QStringLiteral("Test scanner");
     device.supportsDuplex = duplex;
     return device;
+}
+
+bool runEventsUntil(const std::function<bool()>& done)
+{
+    const QDeadlineTimer deadline(std::chrono::seconds(30));
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        // Wakes the wait below when no event comes.
+        QTimer::singleShot(20, QCoreApplication::instance(), [] {});
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
 }

@@ -100,3 +100,7 @@ QStringList pageFiles(const ScanBatchResult& batch);
 SurveyExtractionResult answerAll(const QList<ScanPage>& pages, int questions, bool reviewQ2);
 
 ScannerDevice onlineScanner(const QString& id = QStringLiteral("test:0"), bool duplex = false);
+
+// Runs the event loop until `done` holds; false when it still does not after
+// 30 seconds, so that a fault fails the test instead of hanging it.
+bool runEventsUntil(const std::function<bool()>& done);

