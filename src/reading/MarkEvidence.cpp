@@ -143,9 +143,14 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 }
             }
         }
+        // Dust is no answer: a solid speck no longer than a third of a
+        // letter's height raises no doubt among the labels (the thin end of
+        // a stroke still does).
+        const bool dust = std::max(bounds.width(), bounds.height()) <= 0.35 * h &&
+                          mark.pixels >= 0.5 * bounds.width() * bounds.height();
         if (best.region >= 0)
             credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
-        else if (!writtenIn && !letter)
+        else if (!writtenIn && !letter && !dust)
             unclaimed(centre, mark.pixels, bounds);
     }
     return regions;

@@ -177,3 +177,27 @@ TEST(PageInkStrokes, PalePencilWritingCountsButPrintFringesAndShadowsDoNot)
     EXPECT_EQ(blank.pixels, 0);
     EXPECT_EQ(ink.paleStrokesIn(prompt.toAlignedRect().adjusted(-4, -4, 4, 4), kPrint).pixels, 0);
 }
+
+TEST(MarkEvidenceDust, SolidSpecksAmongLabelsRaiseNoDoubtButStrokeEndsDo)
+{
+    for (const bool stroke : {false, true}) {
+        Sheet sheet;
+        const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 200});
+        const QRectF no = sheet.print(QStringLiteral("No"), {500, 200});
+        if (stroke)
+            sheet.line({380, 280}, {388, 272}, 20, 3);
+        else
+            sheet.painter.fillRect(QRectF(380, 272, 8, 8), Qt::black);
+        const PageInk& ink = sheet.separated();
+        const QList<RegionInk> regions = creditPenInk(
+            ink, {{{QStringLiteral("Yes"), yes, 1.0}, {QStringLiteral("No"), no, 1.0}}},
+            {QRectF(100, 150, 700, 200)}, kPrint);
+        ASSERT_EQ(regions.size(), 1);
+        if (stroke)
+            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength / 2);
+        else
+            EXPECT_EQ(regions[0].unclaimed, 0);
+        for (const OptionInk& option : regions[0].options)
+            EXPECT_EQ(option.strength, 0) << option.spot.label.toStdString();
+    }
+}
