@@ -2,6 +2,7 @@
 // read --sides duplex` does and prints accuracy, speed and memory.
 #include "BenchScoring.h"
 #include "RecognitionBaseline.h"
+#include "reading/AllocatorTuning.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "scanner/PageNumbering.h"
 
@@ -161,6 +162,7 @@ SetSummary runStack(const StackPlan& plan, int surveys, double dpi, int jobs, bo
 
 int main(int argc, char** argv)
 {
+    keepLargeBlocksForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

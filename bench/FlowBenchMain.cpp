@@ -3,6 +3,7 @@
 // reader reads, the batch is merged, the CSV appended and the project file
 // written. Prints how long the operator waits after the last page.
 #include "ai/AISettingsStore.h"
+#include "reading/AllocatorTuning.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "samples/SampleSet.h"
 #include "scanner/SampleScannerService.h"
@@ -120,6 +121,7 @@ QCoro::Task<> runBatch(SurveyScanStore& store, const QElapsedTimer& clock, Batch
 
 int main(int argc, char** argv)
 {
+    keepLargeBlocksForReuse();
     // One Tesseract instance per worker: its own threads would only compete.
     if (qEnvironmentVariableIsEmpty("OMP_THREAD_LIMIT"))
         qputenv("OMP_THREAD_LIMIT", "1");

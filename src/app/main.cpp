@@ -1,5 +1,6 @@
 #include "AppServices.h"
 #include "ScreenshotRun.h"
+#include "reading/AllocatorTuning.h"
 #include "ui/BrandMark.h"
 #include "ui/MainWindow.h"
 #include "ui/Theme.h"
@@ -19,6 +20,7 @@ QCoro::Task<> runScreenshots(AppServices& services, QString folder)
 
 int main(int argc, char* argv[])
 {
+    keepLargeBlocksForReuse();
     // Tesseract's OpenMP threads slow every page down when several workers
     // read at once; it reads this before the library loads.
     if (qEnvironmentVariableIsEmpty("OMP_THREAD_LIMIT"))

@@ -1,6 +1,7 @@
 // tallywicket-cli: reads scanned surveys into CSV, project and review files.
 #include "CliArguments.h"
 #include "ReadCommand.h"
+#include "reading/AllocatorTuning.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv)
 {
+    keepLargeBlocksForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // no window is ever shown
     QGuiApplication app(argc, argv);
