@@ -435,3 +435,41 @@ PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight) c
     }
     return strokes;
 }
+
+void PageInk::keepLettersAsPrint(const QList<CutOff>& cuts, double printHeight)
+{
+    if (m_data->pen.empty())
+        return;
+    const double h = std::max(6.0, printHeight);
+    for (const CutOff& cut : cuts) {
+        double top = 0, bottom = 0;
+        bool any = false;
+        for (const InkPiece& piece : m_pieces) {
+            if (piece.kind != InkKind::print ||
+                !cut.letters.adjusted(-2, -2, 2, 2).contains(QRectF(piece.bounds)))
+                continue;
+            top = any ? std::min(top, double(piece.bounds.top())) : piece.bounds.top();
+            bottom = any ? std::max(bottom, double(piece.bounds.bottom())) : piece.bounds.bottom();
+            any = true;
+        }
+        if (!any)
+            continue;
+        // A letter cut through by the label's edge reaches past it.
+        const QRectF band(cut.part.left() - 2, top - 0.1 * h, cut.part.width() + 0.8 * h,
+                          bottom - top + 0.2 * h);
+        for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+            InkPiece& piece = m_pieces[i];
+            // Ink inside a printed check box is a mark, whatever its size.
+            const bool inBox = std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& box) {
+                return box.adjusted(-2, -2, 2, 2).contains(piece.bounds.center());
+            });
+            if (piece.kind != InkKind::pen || piece.bounds.width() > 1.2 * h || inBox ||
+                !band.contains(QRectF(piece.bounds)))
+                continue;
+            piece.kind = InkKind::print;
+            const QRect& b = piece.bounds;
+            const cv::Rect r(b.x(), b.y(), b.width(), b.height());
+            m_data->pen(r).setTo(0, m_data->labels(r) == int(i + 1));
+        }
+    }
+}

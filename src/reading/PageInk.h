@@ -53,6 +53,18 @@ public:
     // Pen pixels inside the rectangle, after separate().
     int penPixelsIn(const QRect& rect) const;
 
+    // The part of a recognised word cut off before a label's letters (taken
+    // for a mark read as part of the word), and the label's letters.
+    struct CutOff
+    {
+        QRectF part;
+        QRectF letters;
+    };
+    // After separate(): pen pieces in a cut-off part that stand within the
+    // band of their label's letters, no wider than a letter, were letters
+    // after all (the label was cut too short); they become print.
+    void keepLettersAsPrint(const QList<CutOff>& cuts, double printHeight);
+
     // Ink in the rectangle that is neither print, printed lines nor specks,
     // counting strokes paler than ink elsewhere (pencil pressed lightly):
     // its pixels, the bounds and the longest side of the strokes, each at

@@ -352,12 +352,15 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     // marks read as letters (a short "word" among the labels that is none).
     QList<QRectF> printBoxes;
     QList<QRectF> printLines;
+    QList<PageInk::CutOff> cutOff;
     for (const RecognizedTextBlock& block : blocks) {
         if (isHandwrittenLine(block, placed, definition))
             continue;
         // Recognition's word boxes can stop short of a letter; the line's
-        // box holds them all, unless a mark was read as part of the line.
+        // box holds them all, unless a mark was read as part of the line:
+        // then each word's print part, across the line's height.
         bool markInLine = false;
+        const qsizetype firstPrint = printBoxes.size();
         for (const TextWord& word : block.words) {
             const QPointF centre = word.box.center();
             const bool amongLabels =
@@ -384,8 +387,13 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                 markInLine = true;
                 for (const QList<LabelSpot>& list : spots)
                     for (const LabelSpot& spot : list)
-                        if (widened->contains(spot.box.center()))
+                        if (widened->contains(spot.box.center())) {
                             printBoxes.append(word.box.intersected(spot.box));
+                            cutOff.append(
+                                {QRectF(word.box.left(), word.box.top(),
+                                        spot.box.left() - word.box.left(), word.box.height()),
+                                 spot.box});
+                        }
                 continue;
             }
             // A mark read as the start of a label's word ("X<No") is cut off
@@ -400,6 +408,9 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             if (cut) {
                 markInLine = true;
                 printBoxes.append(word.box.intersected(cut->box));
+                cutOff.append({QRectF(word.box.left(), word.box.top(),
+                                      cut->box.left() - word.box.left(), word.box.height()),
+                               cut->box});
                 continue;
             }
             // A word standing much taller than print holds a ring or stroke.
@@ -419,11 +430,18 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             line.setLeft(std::max(line.left(), left - 0.3 * h));
             line.setRight(std::min(line.right(), right + 0.3 * h));
         }
-        if (!markInLine && line.height() <= 1.45 * h && line.width() > 0)
+        if (line.height() > 1.45 * h || line.width() <= 0)
+            continue;
+        if (!markInLine)
             printLines.append(line);
+        else
+            for (qsizetype k = firstPrint; k < printBoxes.size(); ++k)
+                printLines.append(QRectF(printBoxes[k].left(), line.top(),
+                                         printBoxes[k].width() + 0.3 * h, line.height()));
     }
     PageInk ink(image);
     ink.separate(printBoxes, printLines, h);
+    ink.keepLettersAsPrint(cutOff, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
     QImage readable; // made once, when a label is to be read again
     for (qsizetype i = 0; i < placed.size(); ++i) {

@@ -201,3 +201,28 @@ TEST(MarkEvidenceDust, SolidSpecksAmongLabelsRaiseNoDoubtButStrokeEndsDo)
             EXPECT_EQ(option.strength, 0) << option.spot.label.toStdString();
     }
 }
+
+TEST(PageInkLetters, LettersCutOffALabelReturnToPrintButMarksStayPen)
+{
+    Sheet sheet;
+    // Recognition read each word from its first ink; the labels were cut
+    // shorter, as if a mark stood before them.
+    const QRectF team = sheet.print(QStringLiteral("Teamwork"), {200, 200});
+    const QRectF no = sheet.print(QStringLiteral("No"), {600, 200});
+    sheet.line({560, 170}, {585, 205}, 20, 3); // a cross drawn against "No"
+    sheet.line({585, 170}, {560, 205}, 20, 3);
+    const QRectF teamLetters = team.adjusted(0.25 * team.width(), 0, 0, 0);
+    sheet.painter.end();
+    PageInk ink(sheet.image);
+    QList<QRectF> printed{team.intersected(teamLetters), no};
+    ink.separate(printed, {}, kPrint);
+    ASSERT_GT(penIn(ink, team.adjusted(0, 0, -0.75 * team.width(), 0)), 0);
+
+    ink.keepLettersAsPrint(
+        {{QRectF(team.left(), team.top(), teamLetters.left() - team.left(), team.height()),
+          teamLetters},
+         {QRectF(558, 168, no.left() - 558, 40), no}},
+        kPrint);
+    EXPECT_EQ(penIn(ink, team), 0);
+    EXPECT_GT(penIn(ink, QRectF(556, 166, 34, 44)), 60);
+}
