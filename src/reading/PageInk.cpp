@@ -204,6 +204,14 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                    overlap.width() * overlap.height() >= 0.8 * p.width() * p.height();
         });
     };
+    // Two check boxes never stand side by side: a square just after a box
+    // is its label's first letters ("It" in bold).
+    const auto afterBox = [&](const QRect& square) {
+        return std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& b) {
+            return b.right() < square.left() && square.left() - b.right() <= 0.6 * h &&
+                   b.top() <= square.center().y() && b.bottom() >= square.center().y();
+        });
+    };
     cv::Mat ink;
     cv::threshold(m_data->levelled, ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
 
@@ -257,7 +265,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         const cv::Mat own = lineLabels(r) == i;
         const QRect square = outlineInMask(own, true);
         if (square.isEmpty() || insideWord(square.translated(r.x, r.y)) ||
-            holdsWord(square.translated(r.x, r.y)))
+            holdsWord(square.translated(r.x, r.y)) || afterBox(square.translated(r.x, r.y)))
             continue;
         m_boxes.append(square.translated(r.x, r.y));
         sides(r).setTo(255, own);
@@ -283,7 +291,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             if (found.isEmpty() || found.height() < 0.7 * h || found.height() > 2.8 * h)
                 continue;
             const QRect square = found.translated(r.x, r.y);
-            if (insideWord(square) || holdsWord(square) ||
+            if (insideWord(square) || holdsWord(square) || afterBox(square) ||
                 std::any_of(m_boxes.begin(), m_boxes.end(),
                             [&](const QRect& b) { return b.intersects(square); }))
                 continue;

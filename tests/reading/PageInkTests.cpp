@@ -226,3 +226,21 @@ TEST(PageInkLetters, LettersCutOffALabelReturnToPrintButMarksStayPen)
     EXPECT_EQ(penIn(ink, team), 0);
     EXPECT_GT(penIn(ink, QRectF(556, 166, 34, 44)), 60);
 }
+
+TEST(PageInkBoxes, ASquareJustAfterABoxIsItsLabelsLettersNotASecondBox)
+{
+    // Bold "It" can draw four sides once blurred; boxes never stand side by
+    // side, while a box a label's width further on is a box.
+    Sheet sheet;
+    sheet.painter.setPen(QPen(Qt::black, 3));
+    for (const double left : {100.0, 146.0, 400.0})
+        sheet.painter.drawRect(QRectF(left, 100, 36, 36));
+    const PageInk& ink = sheet.separated();
+    ASSERT_EQ(ink.boxes().size(), 2);
+    QList<int> lefts;
+    for (const QRect& box : ink.boxes())
+        lefts.append(box.left());
+    std::sort(lefts.begin(), lefts.end());
+    EXPECT_LE(std::abs(lefts[0] - 100), 3);
+    EXPECT_LE(std::abs(lefts[1] - 400), 3);
+}
