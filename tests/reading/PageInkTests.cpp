@@ -244,3 +244,39 @@ TEST(PageInkBoxes, ASquareJustAfterABoxIsItsLabelsLettersNotASecondBox)
     EXPECT_LE(std::abs(lefts[0] - 100), 3);
     EXPECT_LE(std::abs(lefts[1] - 400), 3);
 }
+
+TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
+{
+    for (const bool writingOnRule : {true, false}) {
+        Sheet sheet;
+        const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 150});
+        // Recognition left the capital I out of its label and its word.
+        const QRectF it = sheet.print(QStringLiteral("t was required"), {500, 150});
+        sheet.painter.drawText(QPointF(488, 150), QStringLiteral("I"));
+        const QRectF other = sheet.print(QStringLiteral("Other"), {200, 300});
+        sheet.line({yes.left() - 40, 130}, {yes.left() - 30, 145}, 20, 3); // a tick
+        sheet.line({yes.left() - 30, 145}, {yes.left() - 10, 110}, 20, 3);
+        sheet.line({other.right() + 20, 302}, {other.right() + 420, 302}, 0, 2);
+        // A few words written on the rule, or the same strokes far below it.
+        const double y = writingOnRule ? 290 : 390;
+        for (int k = 0; k < 5; ++k)
+            sheet.line({other.right() + 60 + 30 * k, y + 8}, {other.right() + 75 + 30 * k, y - 14},
+                       30, 3);
+        const PageInk& ink = sheet.separated();
+        ASSERT_GT(penIn(ink, QRectF(480, it.top(), it.left() - 480, it.height())), 0);
+        const QList<RegionInk> regions =
+            creditPenInk(ink,
+                         {{{QStringLiteral("Yes"), yes, 1.0},
+                           {QStringLiteral("It was required"), it, 1.0},
+                           {QStringLiteral("Other"), other, 1.0}}},
+                         {QRectF(100, 80, 1000, 400)}, kPrint);
+        ASSERT_EQ(regions.size(), 1);
+        EXPECT_GE(regions[0].options[0].strength, kMarkStrength);
+        EXPECT_EQ(regions[0].options[1].strength, 0);
+        EXPECT_EQ(regions[0].options[2].strength, 0);
+        if (writingOnRule)
+            EXPECT_EQ(regions[0].unclaimed, 0);
+        else
+            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength);
+    }
+}
