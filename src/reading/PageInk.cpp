@@ -481,3 +481,41 @@ void PageInk::keepLettersAsPrint(const QList<CutOff>& cuts, double printHeight)
         }
     }
 }
+
+void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double printHeight)
+{
+    if (m_data->pen.empty())
+        return;
+    const double h = std::max(6.0, printHeight);
+    for (const LabelStart& label : labels) {
+        if (label.mayDescend)
+            continue;
+        qsizetype first = -1;
+        QList<int> bottoms;
+        for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+            const InkPiece& piece = m_pieces[i];
+            if (piece.kind != InkKind::print ||
+                !label.box.adjusted(-2, -2, 2, 2).contains(QRectF(piece.bounds).center()))
+                continue;
+            if (first >= 0 && piece.bounds.left() >= m_pieces[first].bounds.left()) {
+                bottoms.append(piece.bounds.bottom());
+                continue;
+            }
+            if (first >= 0)
+                bottoms.append(m_pieces[first].bounds.bottom());
+            first = i;
+        }
+        if (first < 0 || bottoms.size() < 2)
+            continue;
+        std::sort(bottoms.begin(), bottoms.end());
+        const int baseline = bottoms[bottoms.size() / 2];
+        InkPiece& piece = m_pieces[first];
+        const QRect& b = piece.bounds;
+        if (b.bottom() < baseline + 0.2 * h || b.width() < 0.8 * b.height() ||
+            b.left() > label.box.left() + 0.3 * h)
+            continue;
+        piece.kind = InkKind::pen;
+        const cv::Rect r(b.x(), b.y(), b.width(), b.height());
+        m_data->pen(r).setTo(255, m_data->labels(r) == int(first + 1));
+    }
+}

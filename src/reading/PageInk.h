@@ -65,6 +65,18 @@ public:
     // after all (the label was cut too short); they become print.
     void keepLettersAsPrint(const QList<CutOff>& cuts, double printHeight);
 
+    // After separate(): a tick or cross drawn against a label's first letter
+    // joins it into one piece, which reaches below the baseline of the
+    // label's other letters and is about as wide as it is tall; such a piece
+    // at the start of a label becomes pen. Labels whose first letter may
+    // descend below the line (g, j, p, q, y, J, Q) are left alone.
+    struct LabelStart
+    {
+        QRectF box;
+        bool mayDescend = false;
+    };
+    void freeMarksJoinedToLabels(const QList<LabelStart>& labels, double printHeight);
+
     // Ink in the rectangle that is neither print, printed lines nor specks,
     // counting strokes paler than ink elsewhere (pencil pressed lightly):
     // its pixels, the bounds and the longest side of the strokes, each at

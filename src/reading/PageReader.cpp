@@ -442,6 +442,14 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     PageInk ink(image);
     ink.separate(printBoxes, printLines, h);
     ink.keepLettersAsPrint(cutOff, h);
+    QList<PageInk::LabelStart> starts;
+    for (const QList<LabelSpot>& list : spots)
+        for (const LabelSpot& spot : list) {
+            const QString text = spot.label.trimmed();
+            starts.append(
+                {spot.box, text.isEmpty() || QStringLiteral("gjpqyJQ,;").contains(text[0])});
+        }
+    ink.freeMarksJoinedToLabels(starts, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
     QImage readable; // made once, when a label is to be read again
     for (qsizetype i = 0; i < placed.size(); ++i) {

@@ -280,3 +280,28 @@ TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
             EXPECT_GE(regions[0].unclaimed, kNoMarkStrength);
     }
 }
+
+TEST(PageInkLetters, ACrossJoinedToALabelsFirstLetterIsFreedAsPen)
+{
+    Sheet sheet;
+    const QRectF prefer = sheet.print(QStringLiteral("Prefer not"), {200, 200});
+    const QRectF yes = sheet.print(QStringLiteral("Yes"), {500, 200});
+    const QRectF yours = sheet.print(QStringLiteral("yours"), {700, 200});
+    // A cross drawn against the "P", reaching below the line; recognition
+    // read it into the word.
+    sheet.line({prefer.left() - 14, prefer.top() - 2}, {prefer.left() + 6, prefer.bottom() + 8}, 20,
+               3);
+    sheet.line({prefer.left() + 6, prefer.top() - 2}, {prefer.left() - 14, prefer.bottom() + 8}, 20,
+               3);
+    sheet.words[0] = prefer.adjusted(-16, -4, 0, 10);
+    const PageInk& before = sheet.separated();
+    ASSERT_EQ(penIn(before, prefer.adjusted(-16, -4, 0, 10)), 0);
+
+    PageInk& ink = *sheet.ink;
+    ink.freeMarksJoinedToLabels({{prefer, false}, {yes, false}, {yours, true}}, kPrint);
+    EXPECT_GT(penIn(ink, QRectF(prefer.left() - 16, prefer.top() - 4, 24, prefer.height() + 14)),
+              100);
+    EXPECT_EQ(penIn(ink, prefer.adjusted(0.3 * prefer.width(), 0, 0, 0)), 0);
+    EXPECT_EQ(penIn(ink, yes), 0);
+    EXPECT_EQ(penIn(ink, yours), 0);
+}
