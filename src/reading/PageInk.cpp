@@ -466,7 +466,7 @@ void PageInk::keepLettersAsPrint(const QList<CutOff>& cuts, double printHeight)
         const QRectF band(cut.part.left() - 2, top - 0.1 * h, cut.part.width() + 0.8 * h,
                           bottom - top + 0.2 * h);
         for (qsizetype i = 0; i < m_pieces.size(); ++i) {
-            InkPiece& piece = m_pieces[i];
+            const InkPiece& piece = m_pieces[i];
             // Ink inside a printed check box is a mark, whatever its size.
             const bool inBox = std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& box) {
                 return box.adjusted(-2, -2, 2, 2).contains(piece.bounds.center());
@@ -474,10 +474,7 @@ void PageInk::keepLettersAsPrint(const QList<CutOff>& cuts, double printHeight)
             if (piece.kind != InkKind::pen || piece.bounds.width() > 1.2 * h || inBox ||
                 !band.contains(QRectF(piece.bounds)))
                 continue;
-            piece.kind = InkKind::print;
-            const QRect& b = piece.bounds;
-            const cv::Rect r(b.x(), b.y(), b.width(), b.height());
-            m_data->pen(r).setTo(0, m_data->labels(r) == int(i + 1));
+            setKind(i, InkKind::print);
         }
     }
 }
@@ -509,13 +506,19 @@ void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double pr
             continue;
         std::sort(bottoms.begin(), bottoms.end());
         const int baseline = bottoms[bottoms.size() / 2];
-        InkPiece& piece = m_pieces[first];
-        const QRect& b = piece.bounds;
+        const QRect& b = m_pieces[first].bounds;
         if (b.bottom() < baseline + 0.2 * h || b.width() < 0.8 * b.height() ||
             b.left() > label.box.left() + 0.3 * h)
             continue;
-        piece.kind = InkKind::pen;
-        const cv::Rect r(b.x(), b.y(), b.width(), b.height());
-        m_data->pen(r).setTo(255, m_data->labels(r) == int(first + 1));
+        setKind(first, InkKind::pen);
     }
+}
+
+void PageInk::setKind(qsizetype index, InkKind kind)
+{
+    InkPiece& piece = m_pieces[index];
+    piece.kind = kind;
+    const QRect& b = piece.bounds;
+    const cv::Rect r(b.x(), b.y(), b.width(), b.height());
+    m_data->pen(r).setTo(kind == InkKind::pen ? 255 : 0, m_data->labels(r) == int(index + 1));
 }

@@ -93,6 +93,9 @@ public:
     const QList<QRect>& rules() const { return m_rules; }
 
 private:
+    // Sorts piece `index` again, keeping the pen map in step.
+    void setKind(qsizetype index, InkKind kind);
+
     struct Data;
     std::unique_ptr<Data> m_data;
     QList<InkPiece> m_pieces;

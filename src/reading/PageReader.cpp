@@ -361,6 +361,15 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
         // then each word's print part, across the line's height.
         bool markInLine = false;
         const qsizetype firstPrint = printBoxes.size();
+        // A word that took in a mark before its label is print only where
+        // the label's letters are; the part before them is kept apart.
+        const auto keepLabelPart = [&](const TextWord& word, const LabelSpot& spot) {
+            markInLine = true;
+            printBoxes.append(word.box.intersected(spot.box));
+            cutOff.append({QRectF(word.box.left(), word.box.top(),
+                                  spot.box.left() - word.box.left(), word.box.height()),
+                           spot.box});
+        };
         for (const TextWord& word : block.words) {
             const QPointF centre = word.box.center();
             const bool amongLabels =
@@ -387,17 +396,12 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                 markInLine = true;
                 for (const QList<LabelSpot>& list : spots)
                     for (const LabelSpot& spot : list)
-                        if (widened->contains(spot.box.center())) {
-                            printBoxes.append(word.box.intersected(spot.box));
-                            cutOff.append(
-                                {QRectF(word.box.left(), word.box.top(),
-                                        spot.box.left() - word.box.left(), word.box.height()),
-                                 spot.box});
-                        }
+                        if (widened->contains(spot.box.center()))
+                            keepLabelPart(word, spot);
                 continue;
             }
             // A mark read as the start of a label's word ("X<No") is cut off
-            // the label; the word is print only where the label's letters are.
+            // the label.
             const LabelSpot* cut = nullptr;
             for (const QList<LabelSpot>& list : spots)
                 for (const LabelSpot& spot : list)
@@ -406,11 +410,7 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                         spot.box.right() <= word.box.right() + 2)
                         cut = &spot;
             if (cut) {
-                markInLine = true;
-                printBoxes.append(word.box.intersected(cut->box));
-                cutOff.append({QRectF(word.box.left(), word.box.top(),
-                                      cut->box.left() - word.box.left(), word.box.height()),
-                               cut->box});
+                keepLabelPart(word, *cut);
                 continue;
             }
             // A word standing much taller than print holds a ring or stroke.
