@@ -343,6 +343,47 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         if (!inBox)
             print.append(p);
     }
+    // Inside a check box nothing is printed, whatever word recognition
+    // stretched over it. Only boxes the size of the page's others count: a
+    // bold "9" can draw a smaller square.
+    QList<int> boxWidths;
+    for (const QRect& box : m_boxes)
+        boxWidths.append(box.width());
+    std::sort(boxWidths.begin(), boxWidths.end());
+    const int boxWidth = boxWidths.size() >= 3 ? boxWidths[boxWidths.size() / 2] : 0;
+    // A box stands clear of its label; a letter's square runs on into the
+    // next letter.
+    const auto clearOnRight = [&](const QRect& box) {
+        const cv::Rect gap = cv::Rect(box.right() + 3, box.top() + box.height() / 4,
+                                      std::max(3, int(std::lround(0.25 * h))), box.height() / 2) &
+                             cv::Rect(0, 0, rest.cols, rest.rows);
+        return gap.area() > 0 && cv::countNonZero(rest(gap)) <= 0.2 * gap.area();
+    };
+    const auto insideBox = [&](const QRect& b) {
+        const QPointF centre = QRectF(b).center();
+        if (boxWidth == 0 || std::max(b.width(), b.height()) < 0.4 * h)
+            return false;
+        return std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& box) {
+            const double margin = 0.15 * box.width();
+            return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
+                   std::abs(box.height() - boxWidth) <= 0.12 * boxWidth && clearOnRight(box) &&
+                   QRectF(box).adjusted(margin, margin, -margin, -margin).contains(centre) &&
+                   QRectF(box).adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
+        });
+    };
+    // A letter belongs to one word; a piece reaching well into two words
+    // is a mark between them that recognition shared out as punctuation.
+    const auto acrossWords = [&](const QRect& b) {
+        if (b.height() < 0.6 * h)
+            return false;
+        int words = 0;
+        for (const QRectF& p : printBoxes) {
+            const QRectF overlap = p.intersected(QRectF(b));
+            if (overlap.width() >= 0.2 * h && overlap.height() >= 0.5 * b.height())
+                ++words;
+        }
+        return words >= 2;
+    };
     for (int i = 1; i < count; ++i) {
         InkPiece piece;
         piece.bounds =
@@ -377,9 +418,10 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                          return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
                      })))) {
             piece.kind = InkKind::print;
-            if (b.height() >= 0.9 * h && b.width() >= h &&
-                enclosesPaper(m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i,
-                              h))
+            if ((b.height() >= 0.9 * h && b.width() >= h &&
+                 enclosesPaper(m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i,
+                               h)) ||
+                insideBox(b) || acrossWords(b))
                 piece.kind = InkKind::pen;
         }
         m_pieces.append(piece);
