@@ -353,6 +353,9 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     QList<QRectF> printBoxes;
     QList<QRectF> printLines;
     QList<PageInk::CutOff> cutOff;
+    // Words among the labels that recognition read as something else than
+    // print: a question read blank with one of these is in doubt.
+    QList<QRectF> strays;
     for (const RecognizedTextBlock& block : blocks) {
         if (isHandwrittenLine(block, placed, definition))
             continue;
@@ -394,6 +397,7 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             if (widened != markedWords.end()) {
                 // Only the letters' part of a word that took in a mark.
                 markInLine = true;
+                strays.append(word.box);
                 for (const QList<LabelSpot>& list : spots)
                     for (const LabelSpot& spot : list)
                         if (widened->contains(spot.box.center()))
@@ -410,6 +414,7 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                         spot.box.right() <= word.box.right() + 2)
                         cut = &spot;
             if (cut) {
+                strays.append(word.box);
                 keepLabelPart(word, *cut);
                 continue;
             }
@@ -496,8 +501,11 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                                        std::abs(option.markBounds.center().y() -
                                                 option.spot.box.center().y()) > 0.5 * h;
                             });
-            doubt =
-                read.doubtful || unclaimed || (unlocated && (marks.isEmpty() || !single || offRow));
+            const bool stray = std::any_of(strays.begin(), strays.end(), [&](const QRectF& word) {
+                return areas[i].contains(word.center());
+            });
+            doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) ||
+                    (unlocated && (marks.isEmpty() || !single || offRow));
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
