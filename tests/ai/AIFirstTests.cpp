@@ -6,42 +6,27 @@ using namespace std::chrono_literals;
 TEST_F(AIOrchestrationTest, AIFirstFillsByThresholdAndSkipsInvisibleAnswers)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);
-    const QList<SurveyTemplateField> fields{
-        field(1, SurveyDetectionMode::singleChoice, QStringLiteral("Yes\nNo")),
-        field(2, SurveyDetectionMode::written), field(3, SurveyDetectionMode::written),
-        field(4, SurveyDetectionMode::singleChoice, QStringLiteral("A\nB")),
-        field(5, SurveyDetectionMode::singleChoice, QStringLiteral("A\nB"))};
-    const QUrl file = writePage(QStringLiteral("page-1.png"), QSize(850, 1100));
-    client.pages[file] = QList<AIPageAnswer>{
-        pageAnswer(1, QStringLiteral("Yes"), 0.93),
-        pageAnswer(2, QStringLiteral("Blue bike"), 0.99, true, QStringLiteral("messy hand")),
-        pageAnswer(3, QStringLiteral("Red car"), 0.995),
-        pageAnswer(4, QStringLiteral("B"), 1.0, false), pageAnswer(5, QStringLiteral("n/a"), 1.0)};
+    QList<SurveyTemplateField> fields = choiceFields(5);
+    fields[1].detectionMode = fields[2].detectionMode = SurveyDetectionMode::written;
+    const ScanPage scanned = page(1, 1, QSize(850, 1100));
+    client.pages[scanned.fileURL] = QList<AIPageAnswer>{
+        pageAnswer(1, "Yes", 0.93), pageAnswer(2, "Blue bike", 0.99, true, "messy hand"),
+        pageAnswer(3, "Red car", 0.995), pageAnswer(4, "B", 1.0, false), pageAnswer(5, "n/a", 1.0)};
 
     AIStepContext ctx = context(fields);
     ctx.configuration.questionCount = 5;
-    const AIStepResult result = runTask(applyAIFirstPageExtraction(
-        ctx, {response(1, 5, QStringLiteral("local"))}, {page(1, 1, file)}, {}));
+    const AIStepResult result =
+        runTask(applyAIFirstPageExtraction(ctx, {response(1, 5, "local")}, {scanned}, {}));
 
-    EXPECT_EQ(result.responses[0].answers,
-              (QStringList{QStringLiteral("Yes"), QStringLiteral("N/A"), QStringLiteral("Red car"),
-                           QStringLiteral("N/A"), QStringLiteral("N/A")}));
-    ASSERT_EQ(result.reviewItems.size(), 2);
-    const QuestionReviewItem& written = result.reviewItems[0];
-    EXPECT_EQ(written.questionNumber, 2);
-    EXPECT_EQ(written.prompt, QStringLiteral("Prompt 2"));
-    EXPECT_EQ(written.suggestedText, QStringLiteral("Blue bike"));
-    EXPECT_EQ(written.enteredText, QStringLiteral("Blue bike"));
-    EXPECT_EQ(written.reviewNote, QStringLiteral("AI First review: messy hand"));
-    const QuestionReviewItem& blank = result.reviewItems[1];
-    EXPECT_EQ(blank.questionNumber, 5);
-    EXPECT_EQ(blank.suggestedText, QStringLiteral("n/a"));
-    EXPECT_EQ(blank.enteredText, QStringLiteral("n/a"));
-    EXPECT_EQ(blank.reviewNote,
-              QStringLiteral("AI First was not confident enough. Review required."));
-    EXPECT_EQ(result.status, (AIStepStatus{QStringLiteral("AI First read 1 pages and auto-filled "
-                                                          "2 answers."),
-                                           1, 2, 0}));
+    // Choices fill from 0.92, written answers only from 0.995; "n/a" and
+    // unseen questions stay blank.
+    EXPECT_EQ(result.responses[0].answers, (QStringList{"Yes", "N/A", "Red car", "N/A", "N/A"}));
+    EXPECT_EQ(lines(result.reviewItems),
+              (QStringList{"Q2 Blue bike|Blue bike|AI First review: messy hand",
+                           "Q5 n/a|n/a|AI First was not confident enough. Review required."}));
+    EXPECT_EQ(result.reviewItems.value(0).prompt, "Prompt 2");
+    EXPECT_EQ(result.status,
+              (AIStepStatus{"AI First read 1 pages and auto-filled 2 answers.", 1, 2, 0}));
     EXPECT_EQ(client.pageFieldNumbers.value(0), (QList<qint64>{1, 2, 3, 4, 5}));
 }
 
@@ -49,27 +34,21 @@ TEST_F(AIOrchestrationTest, AIFirstPagesGoOneAtATimeInPageOrder)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     client.delay = 5ms;
-    const QUrl first = writePage(QStringLiteral("a.png"), QSize(85, 110));
-    const QUrl second = writePage(QStringLiteral("b.png"), QSize(85, 110));
-    client.pages[first] = QList<AIPageAnswer>{pageAnswer(1, QStringLiteral("Yes"), 0.99)};
-    client.pages[second] = QList<AIPageAnswer>{pageAnswer(2, QStringLiteral("No"), 0.99)};
-    const AIStepResult result = runTask(
-        applyAIFirstPageExtraction(context({field(1, SurveyDetectionMode::singleChoice),
-                                            field(2, SurveyDetectionMode::singleChoice)}),
-                                   {response(1, 14)}, {page(1, 2, second), page(1, 1, first)}, {}));
-    EXPECT_EQ(client.pageCalls, (QList<QUrl>{first, second}));
+    const ScanPage first = page(1, 1), second = page(1, 2);
+    client.pages[first.fileURL] = QList<AIPageAnswer>{pageAnswer(1, "Yes", 0.99)};
+    client.pages[second.fileURL] = QList<AIPageAnswer>{pageAnswer(2, "No", 0.99)};
+    const AIStepResult result = runTask(applyAIFirstPageExtraction(
+        context(choiceFields(2)), {response(1, 14)}, {second, first}, {}));
+    EXPECT_EQ(client.pageCalls, (QList<QUrl>{first.fileURL, second.fileURL}));
     EXPECT_EQ(client.maxInFlight, 1);
-    EXPECT_TRUE(publishedMessages().contains(QStringLiteral("AI First is reading page 2 of 2...")));
-    EXPECT_EQ(publishedMessages().value(0),
-              QStringLiteral("AI First is reading 2 scanned pages..."));
-    EXPECT_EQ(result.responses[0].answers.mid(0, 3),
-              (QStringList{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("N/A")}));
+    EXPECT_EQ(publishedMessages().value(0), "AI First is reading 2 scanned pages...");
+    EXPECT_TRUE(publishedMessages().contains("AI First is reading page 2 of 2..."));
+    EXPECT_EQ(result.responses[0].answers.mid(0, 3), (QStringList{"Yes", "No", "N/A"}));
 
     const AIStepResult none =
         runTask(applyAIFirstPageExtraction(context(), {response(1, 14)}, {}, {}));
     EXPECT_EQ(none.status,
-              (AIStepStatus{QStringLiteral("AI First read 0 pages and auto-filled 0 answers."), 0,
-                            0, 0}));
+              (AIStepStatus{"AI First read 0 pages and auto-filled 0 answers.", 0, 0, 0}));
 }
 
 TEST_F(AIOrchestrationTest, AIFirstWithEveryPageFailingSendsEveryQuestionToReview)
@@ -77,84 +56,66 @@ TEST_F(AIOrchestrationTest, AIFirstWithEveryPageFailingSendsEveryQuestionToRevie
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     const QList<SurveyTemplateField> fields{field(2, SurveyDetectionMode::singleChoice),
                                             field(1, SurveyDetectionMode::written)};
-    QList<ScanPage> pages;
-    for (int i = 1; i <= 3; ++i) {
-        pages << page(i, i, writePage(QStringLiteral("p%1.png").arg(i), QSize(85, 110)));
-        client.pages[pages.last().fileURL] = QStringLiteral("The request timed out.");
-    }
+    const QList<ScanPage> pages{page(1, 1), page(2, 2), page(3, 3)};
+    client.anyPage = QStringLiteral("The request timed out.");
     const AIStepResult result = runTask(applyAIFirstPageExtraction(
         context(fields), {response(1, 14), response(2, 14), response(3, 14)}, pages, {}));
 
-    EXPECT_EQ(result.status, (AIStepStatus{QStringLiteral("AI First tried 3 pages, but every "
-                                                          "request failed."),
-                                           3, 0, 3}));
+    EXPECT_EQ(result.status,
+              (AIStepStatus{"AI First tried 3 pages, but every request failed.", 3, 0, 3}));
     ASSERT_EQ(result.reviewItems.size(), 6);
     const QuestionReviewItem& item = result.reviewItems[3];
     EXPECT_EQ(item.surveyNumber, 2);
-    EXPECT_EQ(item.questionNumber, 2); // fields sorted by number
-    EXPECT_EQ(item.suggestedText, QStringLiteral("N/A"));
+    // Fields sorted by number; the page itself is the crop.
+    EXPECT_EQ(lines({item}),
+              QStringList{"Q2 N/A||AI First could not read this page: The request timed out."});
     EXPECT_EQ(item.imageURL, pages[1].fileURL);
     EXPECT_EQ(item.pageURL, pages[1].fileURL);
-    EXPECT_EQ(item.reviewNote,
-              QStringLiteral("AI First could not read this page: The request timed out."));
-    EXPECT_EQ(settings.lastErrorMessage(), QStringLiteral("The request timed out."));
+    EXPECT_EQ(settings.lastErrorMessage(), "The request timed out.");
     for (const SurveyResponse& r : result.responses)
-        EXPECT_EQ(r.answers, QStringList(14, QStringLiteral("N/A")));
+        EXPECT_EQ(r.answers, QStringList(14, "N/A"));
 }
 
 TEST_F(AIOrchestrationTest, AIFirstUsesTheLocalCropWhenItExists)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);
-    const QUrl file = writePage(QStringLiteral("portrait.png"), QSize(255, 330));
-    const QUrl localCrop = writePage(QStringLiteral("survey-4-page-7-q-1.png"), QSize(40, 20));
-    client.pages[file] =
-        QList<AIPageAnswer>{pageAnswer(1, QString(), 0.2), pageAnswer(2, QStringLiteral("B"), 0.2),
-                            pageAnswer(3, QStringLiteral("C"), 0.2)};
-    QuestionReviewItem local1 = reviewItem(4, 1);
-    local1.pageNumber = 7;
-    local1.imageURL = localCrop;
-    QuestionReviewItem local2 = reviewItem(4, 2); // its crop was never written
-    local2.pageNumber = 7;
-    const QList<SurveyTemplateField> fields{field(1, SurveyDetectionMode::singleChoice),
-                                            field(2, SurveyDetectionMode::singleChoice),
-                                            field(3, SurveyDetectionMode::singleChoice)};
+    const ScanPage scanned = page(4, 7, QSize(255, 330));
+    const QUrl localCrop = page(99, 1, QSize(40, 20)).fileURL;
+    client.pages[scanned.fileURL] = QList<AIPageAnswer>{
+        pageAnswer(1, QString(), 0.2), pageAnswer(2, "B", 0.2), pageAnswer(3, "C", 0.2)};
+    QuestionReviewItem local1 = reviewItem(4, 1), local2 = reviewItem(4, 2);
+    local1.pageNumber = local2.pageNumber = 7;
+    local1.imageURL = localCrop; // local2's crop was never written
 
     const AIStepResult result = runTask(applyAIFirstPageExtraction(
-        context(fields), {response(4, 14)}, {page(4, 7, file)}, {local1, local2}));
+        context(choiceFields(3)), {response(4, 14)}, {scanned}, {local1, local2}));
 
     ASSERT_EQ(result.reviewItems.size(), 3);
     EXPECT_EQ(result.reviewItems[0].imageURL, localCrop);
-    EXPECT_EQ(result.reviewItems[0].suggestedText, QStringLiteral("N/A"));
-    EXPECT_TRUE(result.reviewItems[0].enteredText.isEmpty());
-    const QImage approximate(result.reviewItems[1].imageURL.toLocalFile());
-    EXPECT_EQ(result.reviewItems[1].imageURL.fileName(),
-              QStringLiteral("ai-survey-4-page-7-q-2.png"));
+    EXPECT_EQ(lines(result.reviewItems).value(0).section('|', 0, 1), "Q1 N/A|");
+    EXPECT_EQ(result.reviewItems[1].imageURL.fileName(), "ai-survey-4-page-7-q-2.png");
     // Portrait 255 x 330 in three bands of 110, widened by 80: rows 30 to 300.
-    EXPECT_EQ(approximate.size(), QSize(255, 270));
+    EXPECT_EQ(QImage(result.reviewItems[1].imageURL.toLocalFile()).size(), QSize(255, 270));
 }
 
 TEST_F(AIOrchestrationTest, AIFirstWithoutUsableAIKeepsTheReadersWork)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     settings.removeAPIKey();
-    QuestionReviewItem local = reviewItem(1, 2, QStringLiteral("B"));
+    QuestionReviewItem local = reviewItem(1, 2, "B");
     local.reviewNote = QStringLiteral("AI First will verify this question.");
-    const QList<SurveyResponse> read{response(1, 14, QStringLiteral("A"))};
-    const QUrl file = writePage(QStringLiteral("page.png"), QSize(85, 110));
+    const QList<SurveyResponse> read{response(1, 14, "A")};
+    const ScanPage scanned = page(1, 1);
 
-    AIStepResult result =
-        runTask(applyAIFirstPageExtraction(context(), read, {page(1, 1, file)}, {local}));
+    AIStepResult result = runTask(applyAIFirstPageExtraction(context(), read, {scanned}, {local}));
     EXPECT_EQ(result.responses, read);
-    ASSERT_EQ(result.reviewItems.size(), 1);
-    EXPECT_EQ(result.reviewItems[0].suggestedText, QStringLiteral("B"));
-    EXPECT_FALSE(result.reviewItems[0].reviewNote.has_value());
-    EXPECT_EQ(result.status.message,
-              QStringLiteral("AI First skipped. No OpenAI API key is saved."));
+    EXPECT_EQ(lines(result.reviewItems), QStringList{"Q2 B||-"});
+    EXPECT_EQ(result.status.message, "AI First skipped. No OpenAI API key is saved.");
 
     settings.saveAPIKey(kKey);
     settings.setSendsImagesToOpenAI(false);
-    result = runTask(applyAIFirstPageExtraction(context(), read, {page(1, 1, file)}, {local}));
-    EXPECT_EQ(result.status.message, QStringLiteral("AI First skipped."));
+    result = runTask(applyAIFirstPageExtraction(context(), read, {scanned}, {local}));
+    EXPECT_EQ(result.status.message, "AI First skipped.");
     EXPECT_EQ(result.responses, read);
     EXPECT_TRUE(client.pageCalls.isEmpty());
 }
@@ -165,12 +126,9 @@ TEST(AIReviewRules, BlankedResponsesCoverTheLargerOfQuestionCountAndFieldNumbers
     configuration.questionCount = 3;
     configuration.templateFields = {field(1, SurveyDetectionMode::singleChoice),
                                     field(6, SurveyDetectionMode::written)};
-    const SurveyResponse read = response(5, 3, QStringLiteral("Yes"));
+    const SurveyResponse read = response(5, 3, "Yes");
     const QList<SurveyResponse> blanked = blankedAIResponses({read}, configuration);
-    ASSERT_EQ(blanked.size(), 1);
-    EXPECT_EQ(blanked[0].surveyNumber, 5);
-    EXPECT_EQ(blanked[0].capturedAt, read.capturedAt);
-    EXPECT_EQ(blanked[0].answers, QStringList(6, QStringLiteral("N/A")));
+    EXPECT_EQ(blanked, (QList<SurveyResponse>{{5, read.capturedAt, QStringList(6, "N/A")}}));
     configuration.questionCount = 0;
     configuration.templateFields.clear();
     EXPECT_EQ(blankedAIResponses({read}, configuration)[0].answers.size(), 1);

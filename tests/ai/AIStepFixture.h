@@ -16,12 +16,21 @@
 namespace aisteps {
 
 inline const QString kKey = QStringLiteral("sk-orchestration-test-key-123456");
+using testsupport::mapped;
 using testsupport::runTask;
 
 inline SurveyTemplateField field(qint64 number, SurveyDetectionMode mode,
                                  const QString& options = {})
 {
     return SurveyTemplateField{number, QStringLiteral("Prompt %1").arg(number), mode, options};
+}
+
+inline QList<SurveyTemplateField> choiceFields(qint64 count)
+{
+    QList<SurveyTemplateField> fields;
+    for (qint64 n = 1; n <= count; ++n)
+        fields << field(n, SurveyDetectionMode::singleChoice);
+    return fields;
 }
 
 inline QuestionReviewItem reviewItem(qint64 survey, qint64 question, const QString& suggested = {})
@@ -35,6 +44,16 @@ inline QuestionReviewItem reviewItem(qint64 survey, qint64 question, const QStri
     item.confidence = 0.4;
     item.imageURL = QUrl::fromLocalFile(QStringLiteral("/nonexistent/crop-%1.png").arg(question));
     return item;
+}
+
+// An item as one line, "Q2 suggested|entered|note", so a queue compares at once.
+inline QStringList lines(const QList<QuestionReviewItem>& items)
+{
+    return mapped(items, [](const QuestionReviewItem& item) {
+        return QStringLiteral("Q%1 %2|%3|%4")
+            .arg(item.questionNumber)
+            .arg(item.suggestedText, item.enteredText, item.reviewNote.value_or("-"));
+    });
 }
 
 inline SurveyResponse response(qint64 survey, qint64 count,
@@ -82,29 +101,19 @@ protected:
         return context;
     }
 
-    QStringList publishedMessages() const
-    {
-        QStringList messages;
-        for (const AIStepStatus& status : published)
-            messages << status.message;
-        return messages;
-    }
+    QStringList publishedMessages() const { return mapped(published, &AIStepStatus::message); }
 
-    QUrl writePage(const QString& name, QSize size)
+    // A blank page of the given size, as the scanner would have written it.
+    ScanPage page(qint64 survey, qint64 number, QSize size = QSize(85, 110))
     {
-        QImage page(size, QImage::Format_RGB32);
-        page.fill(Qt::white);
-        const QString path = dir.filePath(name);
-        page.save(path, "PNG");
-        return QUrl::fromLocalFile(path);
-    }
-
-    ScanPage page(qint64 survey, qint64 number, QUrl file)
-    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const QString path = dir.filePath(QStringLiteral("page-%1-%2.png").arg(survey).arg(number));
+        image.save(path, "PNG");
         ScanPage page;
         page.surveyNumber = survey;
         page.pageNumber = number;
-        page.fileURL = std::move(file);
+        page.fileURL = QUrl::fromLocalFile(path);
         return page;
     }
 };

@@ -4,24 +4,20 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-TEST(ApproximateReviewCrop, LandscapePagesAreCutIntoVerticalBands)
+// 3300 > int(2550 x 1.18): a page lies sideways and is cut into vertical
+// bands; otherwise into horizontal ones. Slots of 1100, widened by 80.
+TEST(ApproximateReviewCrop, PagesAreCutIntoBandsAcrossTheirLongSide)
 {
-    // 3300 > int(2550 x 1.18): the page lies sideways. Three slots of 1100.
-    EXPECT_EQ(approximateCropRect(QSize(3300, 2550), 2, {3, 1, 2, 2}, 3),
-              QRect(1020, 0, 1260, 2550));
-    EXPECT_EQ(approximateCropRect(QSize(3300, 2550), 1, {1, 2, 3}, 3), QRect(0, 0, 1180, 2550));
-}
-
-TEST(ApproximateReviewCrop, PortraitPagesAreCutIntoHorizontalBands)
-{
-    EXPECT_EQ(approximateCropRect(QSize(2550, 3300), 2, {1, 2, 3}, 3), QRect(0, 1020, 2550, 1260));
+    const QSize landscape(3300, 2550), portrait(2550, 3300);
+    EXPECT_EQ(approximateCropRect(landscape, 2, {3, 1, 2, 2}, 3), QRect(1020, 0, 1260, 2550));
+    EXPECT_EQ(approximateCropRect(landscape, 1, {1, 2, 3}, 3), QRect(0, 0, 1180, 2550));
+    EXPECT_EQ(approximateCropRect(portrait, 2, {1, 2, 3}, 3), QRect(0, 1020, 2550, 1260));
     // Not visible: the slot is the question number - 1; fourteen fields give fourteen slots.
-    const QRect band = approximateCropRect(QSize(2550, 3300), 5, {1, 2}, 14);
+    const QRect band = approximateCropRect(portrait, 5, {1, 2}, 14);
     EXPECT_EQ(band.top(), int(std::floor(4 * 3300.0 / 14 - 80)));
     EXPECT_EQ(band.width(), 2550);
-    // A slot beyond the page gives nothing.
-    EXPECT_TRUE(approximateCropRect(QSize(2550, 3300), 9, {1, 2, 3}, 3).isEmpty());
-    // Under the sideways ratio stays portrait.
+    // A slot beyond the page gives nothing; under the sideways ratio stays portrait.
+    EXPECT_TRUE(approximateCropRect(portrait, 9, {1, 2, 3}, 3).isEmpty());
     EXPECT_EQ(approximateCropRect(QSize(1170, 1000), 1, {}, 2).width(), 1170);
 }
 
@@ -33,14 +29,9 @@ TEST(ApproximateReviewCrop, TallCropsAreTurnedTopEdgeToTheLeft)
     const QImage turned = orientReviewCrop(tall);
     EXPECT_EQ(turned.size(), QSize(40, 10));
     EXPECT_EQ(turned.pixelColor(0, 9), QColor(Qt::red));
+    EXPECT_EQ(orientReviewCrop(QImage(10, 13, QImage::Format_RGB32)).size(), QSize(10, 13));
 
-    QImage almostSquare(10, 13, QImage::Format_RGB32);
-    EXPECT_EQ(orientReviewCrop(almostSquare).size(), QSize(10, 13));
-}
-
-// The written crop itself is checked where AI First uses it.
-TEST(ApproximateReviewCrop, AnUnreadablePageGivesNoCrop)
-{
+    // The written crop itself is checked where AI First uses it.
     QTemporaryDir dir;
     ScanPage page;
     page.fileURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.png")));

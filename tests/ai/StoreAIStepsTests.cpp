@@ -15,10 +15,7 @@ using testsupport::runTask;
 
 QStringList texts(const QSignalSpy& spy)
 {
-    QStringList result;
-    for (const auto& args : spy)
-        result.append(args.at(0).toString());
-    return result;
+    return testsupport::mapped(spy, [](const QVariantList& args) { return args.at(0).toString(); });
 }
 
 // The workflow store with its AI steps running against a scripted client.
@@ -53,48 +50,38 @@ protected:
 
 } // namespace
 
-TEST_F(StoreAISteps, HybridFillsConfidentAnswersAndShowsItsProgress)
+// Hybrid fills confident answers; a later AI First batch replaces the
+// reader's answers of its own surveys and leaves the earlier ones alone.
+TEST_F(StoreAISteps, EachModeWritesItsAnswersAndShowsItsProgress)
 {
     settings.setDetectionMode(AIDetectionMode::hybrid);
-    client.crops[2] = AIAnswerSuggestion{QStringLiteral("B"), 0.97, false, QString()};
+    client.crops[2] = AIAnswerSuggestion{"B", 0.97, false, QString()};
     QSignalSpy status(&store, &SurveyScanStore::statusMessageChanged);
     QSignalSpy aiStatus(&store, &SurveyScanStore::lastAIStatusMessageChanged);
-
     runBatch(2);
-
-    EXPECT_TRUE(texts(status).contains(QStringLiteral("Using AI to verify uncertain answers...")));
-    EXPECT_TRUE(
-        texts(aiStatus).contains(QStringLiteral("AI is checking review images 1-2 of 2...")));
-    EXPECT_EQ(store.lastAIStatusMessage(),
-              QStringLiteral("AI checked 2 review images and auto-filled 2."));
-    EXPECT_EQ(store.lastAIAttemptCount(), 2);
-    EXPECT_EQ(store.lastAIAutoAppliedCount(), 2);
-    EXPECT_EQ(store.lastAIErrorCount(), 0);
-    EXPECT_EQ(store.answerValue(1, 2), QStringLiteral("B"));
-    EXPECT_EQ(store.answerValue(2, 2), QStringLiteral("B"));
-    EXPECT_EQ(store.answerValue(2, 1), QStringLiteral("A"));
+    EXPECT_TRUE(texts(status).contains("Using AI to verify uncertain answers..."));
+    EXPECT_TRUE(texts(aiStatus).contains("AI is checking review images 1-2 of 2..."));
+    EXPECT_EQ(std::tuple(store.lastAIStatusMessage(), store.lastAIAttemptCount(),
+                         store.lastAIAutoAppliedCount(), store.lastAIErrorCount()),
+              std::tuple(QString("AI checked 2 review images and auto-filled 2."), 2, 2, 0));
+    EXPECT_EQ(store.answerValue(2, 2), "B");
+    EXPECT_EQ(store.answerValue(2, 1), "A");
     EXPECT_TRUE(store.reviewItems().isEmpty());
-}
 
-TEST_F(StoreAISteps, AIFirstReplacesTheReadersAnswers)
-{
     settings.setDetectionMode(AIDetectionMode::aiFirst);
-    client.anyPage = QList<AIPageAnswer>{
-        AIPageAnswer{1, QStringLiteral("Male"), 0.99, false, true, QString()},
-        AIPageAnswer{3, QStringLiteral("N/A"), 0.0, false, false, QString()},
-        AIPageAnswer{4, QStringLiteral("Maybe"), 0.4, true, true, QStringLiteral("two rings")}};
-
+    client.anyPage = QList<AIPageAnswer>{AIPageAnswer{1, "Male", 0.99, false, true, QString()},
+                                         AIPageAnswer{3, "N/A", 0.0, false, false, QString()},
+                                         AIPageAnswer{4, "Maybe", 0.4, true, true, "two rings"}};
     runBatch(2);
-
     EXPECT_TRUE(reader.allQuestionFlags.last());
     EXPECT_EQ(client.pageCalls.size(), 2);
-    EXPECT_EQ(store.answerValue(1, 1), QStringLiteral("Male"));
+    EXPECT_EQ(store.answerValue(3, 1), "Male");
     // Everything the model did not fill is blank, not the reader's "A".
-    EXPECT_EQ(store.answerValue(1, 2), QStringLiteral("N/A"));
-    EXPECT_EQ(store.answerValue(2, 3), QStringLiteral("N/A"));
+    EXPECT_EQ(store.answerValue(3, 2), "N/A");
+    EXPECT_EQ(store.answerValue(4, 3), "N/A");
+    EXPECT_EQ(store.answerValue(1, 2), "B");
     ASSERT_EQ(store.reviewItems().size(), 2);
     EXPECT_EQ(store.reviewItems()[0].questionNumber, 4);
-    EXPECT_EQ(store.reviewItems()[0].reviewNote, QStringLiteral("AI First review: two rings"));
-    EXPECT_EQ(store.lastAIStatusMessage(),
-              QStringLiteral("AI First read 2 pages and auto-filled 2 answers."));
+    EXPECT_EQ(store.reviewItems()[0].reviewNote, "AI First review: two rings");
+    EXPECT_EQ(store.lastAIStatusMessage(), "AI First read 2 pages and auto-filled 2 answers.");
 }

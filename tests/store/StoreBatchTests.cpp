@@ -10,42 +10,18 @@
 #include <variant>
 
 namespace {
+using testsupport::mapped;
+
 QList<qint64> surveyNumbers(const QList<SurveyResponse>& responses)
 {
-    QList<qint64> numbers;
-    for (const auto& r : responses)
-        numbers.append(r.surveyNumber);
-    return numbers;
+    return mapped(responses, &SurveyResponse::surveyNumber);
 }
 
 // The survey of each data row of a CSV file, in file order.
 QList<qint64> csvSurveyIds(const QString& filePath)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {-1};
-    QList<qint64> ids;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (const QString& line : lines.mid(1))
-        if (!line.isEmpty())
-            ids.append(line.section(QLatin1Char(','), 0, 0).toLongLong());
-    return ids;
-}
-
-QList<qint64> pageNumbers(const QList<ScanPage>& pages)
-{
-    QList<qint64> numbers;
-    for (const auto& page : pages)
-        numbers.append(page.pageNumber);
-    return numbers;
-}
-
-QList<ScanStage> stages(const QSignalSpy& spy)
-{
-    QList<ScanStage> result;
-    for (const auto& args : spy)
-        result.append(args.at(0).value<ScanStage>());
-    return result;
+    QStringList rows = testsupport::readText(filePath).split('\n', Qt::SkipEmptyParts).mid(1);
+    return mapped(rows, [](const QString& row) { return row.section(',', 0, 0).toLongLong(); });
 }
 } // namespace
 
@@ -62,7 +38,7 @@ TEST_F(StoreBatchFlow, BatchesContinueSurveyAndPageNumbers)
     QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
     runBatch(3);
     EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{1, 2, 3}));
-    EXPECT_EQ(stages(stageSpy),
+    EXPECT_EQ(mapped(stageSpy, [](const QVariantList& args) { return args[0].value<ScanStage>(); }),
               (QList<ScanStage>{ScanStage::scanning, ScanStage::extracting, ScanStage::finished}));
     // Local-only: no AI text between reading and the final text.
     EXPECT_EQ(statusSpy.count(), 3);
@@ -78,7 +54,7 @@ TEST_F(StoreBatchFlow, BatchesContinueSurveyAndPageNumbers)
     store.deleteResponse(store.responses().first());
     runBatch(2, 2);
     EXPECT_EQ(surveyNumbers(store.responses()), (QList<qint64>{2, 3, 4, 5}));
-    EXPECT_EQ(pageNumbers(store.pages()), (QList<qint64>{2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(mapped(store.pages(), &ScanPage::pageNumber), (QList<qint64>{2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(store.pages().last().surveyNumber, 5);
     EXPECT_EQ(store.selectedSurveyNumber(), 4);
     EXPECT_EQ(reader.readPages.last().size(), 4);
@@ -327,10 +303,7 @@ TEST_F(StoreBatchFlow, PagesAreReadWhileTheFeederRunsAndCountsArriveInOrder)
     feederStops.open();
     QCoro::waitFor(std::move(running));
 
-    QList<QUrl> files;
-    for (const ScanPage& page : batch.pages)
-        files.append(page.fileURL);
-    EXPECT_EQ(reader.deliveredFiles.last(), files);
+    EXPECT_EQ(reader.deliveredFiles.last(), mapped(batch.pages, &ScanPage::fileURL));
     EXPECT_EQ(reader.readPages.last().size(), 6);
     // Each count moves up by one at a time and nothing is read before it
     // was scanned; the counts go back to nothing when the batch is done.
@@ -355,10 +328,7 @@ TEST_F(StoreBatchFlow, FailedStreamedPassReadsNothing)
     runBatch(2);
     const auto pages = store.pages();
     const auto responses = store.responses();
-    QFile csv(path(QStringLiteral("answers.csv")));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QByteArray csvBefore = csv.readAll();
-    csv.close();
+    const QByteArray csvBefore = testsupport::readBytes(path(QStringLiteral("answers.csv")));
 
     const ScannerServiceError backsMissing(ScannerServiceError::Kind::twoSidedIncomplete,
                                            QStringLiteral("3 fronts and 2 backs were scanned."));
@@ -390,9 +360,7 @@ TEST_F(StoreBatchFlow, FailedStreamedPassReadsNothing)
         EXPECT_EQ(store.pages(), pages);
         EXPECT_EQ(store.responses(), responses);
         EXPECT_EQ(store.readingProgress(), ReadingProgress{});
-        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-        EXPECT_EQ(csv.readAll(), csvBefore);
-        csv.close();
+        EXPECT_EQ(testsupport::readBytes(path(QStringLiteral("answers.csv"))), csvBefore);
         scanner.gate = nullptr;
     }
     EXPECT_EQ(store.errorMessage(), QStringLiteral("Scanner thread died."));

@@ -2,10 +2,21 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QList>
 #include <QString>
 #include <exception>
+#include <functional>
+#include <iterator>
 #include <optional>
+#include <ostream>
 #include <qcoro/qcorotask.h>
+#include <type_traits>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace testsupport {
 
@@ -17,6 +28,17 @@ QByteArray readBytes(const QString& path);
 QString readText(const QString& path);
 // Writes the file whole; a test that cannot set up its files stops here.
 void writeBytes(const QString& path, const QByteArray& bytes);
+
+// One value of each element, in order: the numbers of pages, the texts a
+// signal carried. `f` may be a member pointer.
+template <typename C, typename F> auto mapped(const C& items, F&& f)
+{
+    using Item = decltype(*std::begin(items));
+    QList<std::decay_t<std::invoke_result_t<F, Item>>> values;
+    for (const auto& item : items)
+        values.append(std::invoke(f, item));
+    return values;
+}
 
 namespace detail {
 // QCoro 0.8's waitFor drops an exception and then waits forever, so the
