@@ -408,11 +408,14 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             // the label.
             const LabelSpot* cut = nullptr;
             for (const QList<LabelSpot>& list : spots)
-                for (const LabelSpot& spot : list)
-                    if (word.box.contains(spot.box.center()) &&
-                        spot.box.left() >= word.box.left() + 0.5 * h &&
-                        spot.box.right() <= word.box.right() + 2)
+                for (const LabelSpot& spot : list) {
+                    // A label of several words starts with its first.
+                    const QRectF& start = spot.firstWord.isNull() ? spot.box : spot.firstWord;
+                    if (word.box.contains(start.center()) &&
+                        start.left() >= word.box.left() + 0.5 * h &&
+                        start.right() <= word.box.right() + 2)
                         cut = &spot;
+                }
             if (cut) {
                 strays.append(word.box);
                 keepLabelPart(word, *cut);
