@@ -549,8 +549,10 @@ void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double pr
         std::sort(bottoms.begin(), bottoms.end());
         const int baseline = bottoms[bottoms.size() / 2];
         const QRect& b = m_pieces[first].bounds;
-        if (b.bottom() < baseline + 0.2 * h || b.width() < 0.8 * b.height() ||
-            b.left() > label.box.left() + 0.3 * h)
+        // Below the line, or standing far taller than any letter.
+        const bool below = b.bottom() >= baseline + 0.2 * h && b.width() >= 0.8 * b.height();
+        const bool tall = b.height() >= 1.35 * h && b.width() >= 0.8 * h;
+        if ((!below && !tall) || b.left() > label.box.left() + 0.3 * h)
             continue;
         setKind(first, InkKind::pen);
     }

@@ -67,9 +67,10 @@ public:
 
     // After separate(): a tick or cross drawn against a label's first letter
     // joins it into one piece, which reaches below the baseline of the
-    // label's other letters and is about as wide as it is tall; such a piece
-    // at the start of a label becomes pen. Labels whose first letter may
-    // descend below the line (g, j, p, q, y, J, Q) are left alone.
+    // label's other letters and is about as wide as it is tall, or stands
+    // far taller than print; such a piece at the start of a label becomes
+    // pen. Labels whose first letter may descend below the line or stand
+    // tall (g, j, p, q, y, J, Q, brackets, slashes) are left alone.
     struct LabelStart
     {
         QRectF box;

@@ -455,7 +455,7 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
         for (const LabelSpot& spot : list) {
             const QString text = spot.label.trimmed();
             starts.append(
-                {spot.box, text.isEmpty() || QStringLiteral("gjpqyJQ,;").contains(text[0])});
+                {spot.box, text.isEmpty() || QStringLiteral("gjpqyJQ,;(/[|").contains(text[0])});
         }
     ink.freeMarksJoinedToLabels(starts, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
