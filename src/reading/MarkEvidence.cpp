@@ -129,7 +129,9 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                     continue;
                 // A capital I or l that recognition left out of the label.
                 const bool missedLetter =
-                    bounds.width() <= 0.4 * h && std::abs(bounds.top() - label.top()) <= 0.2 * h &&
+                    bounds.width() <= 0.4 * h &&
+                    (std::abs(bounds.top() - label.top()) <= 0.2 * h ||
+                     std::abs(bounds.bottom() - label.bottom()) <= 0.15 * h) &&
                     bounds.height() >= 0.6 * h && bounds.bottom() <= label.bottom() + 0.2 * h &&
                     bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
                 if (missedLetter) {
