@@ -247,6 +247,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             sides(r).setTo(255, labels(r) == i);
         }
     }
+    QList<QRect> straightBoxes;
     // Check boxes' sides are taken out; of other straight runs only long
     // rules, since a shorter one may be the flat top of a ring.
     cv::Mat lineLabels, lineStats, lineCentres;
@@ -268,6 +269,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             holdsWord(square.translated(r.x, r.y)) || afterBox(square.translated(r.x, r.y)))
             continue;
         m_boxes.append(square.translated(r.x, r.y));
+        straightBoxes.append(m_boxes.last());
         sides(r).setTo(255, own);
     }
     // Boxes found whole among the ink (rounded corners break their sides
@@ -344,29 +346,21 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             print.append(p);
     }
     // Inside a check box nothing is printed, whatever word recognition
-    // stretched over it. Only boxes the size of the page's others count: a
-    // bold "9" can draw a smaller square.
+    // stretched over it. Only boxes drawn with straight sides, the size of
+    // the page's others, count: a bold "8" or "9" can draw a square too.
     QList<int> boxWidths;
     for (const QRect& box : m_boxes)
         boxWidths.append(box.width());
     std::sort(boxWidths.begin(), boxWidths.end());
     const int boxWidth = boxWidths.size() >= 3 ? boxWidths[boxWidths.size() / 2] : 0;
-    // A box stands clear of its label; a letter's square runs on into the
-    // next letter.
-    const auto clearOnRight = [&](const QRect& box) {
-        const cv::Rect gap = cv::Rect(box.right() + 3, box.top() + box.height() / 4,
-                                      std::max(3, int(std::lround(0.25 * h))), box.height() / 2) &
-                             cv::Rect(0, 0, rest.cols, rest.rows);
-        return gap.area() > 0 && cv::countNonZero(rest(gap)) <= 0.2 * gap.area();
-    };
     const auto insideBox = [&](const QRect& b) {
         const QPointF centre = QRectF(b).center();
         if (boxWidth == 0 || std::max(b.width(), b.height()) < 0.4 * h)
             return false;
-        return std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& box) {
+        return std::any_of(straightBoxes.begin(), straightBoxes.end(), [&](const QRect& box) {
             const double margin = 0.15 * box.width();
             return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
-                   std::abs(box.height() - boxWidth) <= 0.12 * boxWidth && clearOnRight(box) &&
+                   std::abs(box.height() - boxWidth) <= 0.12 * boxWidth &&
                    QRectF(box).adjusted(margin, margin, -margin, -margin).contains(centre) &&
                    QRectF(box).adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
         });
