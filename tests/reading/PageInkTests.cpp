@@ -250,8 +250,11 @@ TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
     for (const bool writingOnRule : {true, false}) {
         Sheet sheet;
         const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 150});
-        // Recognition left the capital I out of its label and its word.
-        const QRectF it = sheet.print(QStringLiteral("t was required"), {500, 150});
+        // Recognition left the capital I out of its label and its word; once
+        // it also read a speck above the line into the label's box.
+        QRectF it = sheet.print(QStringLiteral("t was wanted"), {500, 150});
+        if (!writingOnRule)
+            it.setTop(it.top() - 0.3 * kPrint);
         sheet.painter.drawText(QPointF(488, 150), QStringLiteral("I"));
         const QRectF other = sheet.print(QStringLiteral("Other"), {200, 300});
         sheet.line({yes.left() - 40, 130}, {yes.left() - 30, 145}, 20, 3); // a tick
@@ -264,12 +267,11 @@ TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
                        30, 3);
         const PageInk& ink = sheet.separated();
         ASSERT_GT(penIn(ink, QRectF(480, it.top(), it.left() - 480, it.height())), 0);
-        const QList<RegionInk> regions =
-            creditPenInk(ink,
-                         {{{QStringLiteral("Yes"), yes, 1.0},
-                           {QStringLiteral("It was required"), it, 1.0},
-                           {QStringLiteral("Other"), other, 1.0}}},
-                         {QRectF(100, 80, 1000, 400)}, kPrint);
+        const QList<RegionInk> regions = creditPenInk(ink,
+                                                      {{{QStringLiteral("Yes"), yes, 1.0},
+                                                        {QStringLiteral("It was wanted"), it, 1.0},
+                                                        {QStringLiteral("Other"), other, 1.0}}},
+                                                      {QRectF(100, 80, 1000, 400)}, kPrint);
         ASSERT_EQ(regions.size(), 1);
         EXPECT_GE(regions[0].options[0].strength, kMarkStrength);
         EXPECT_EQ(regions[0].options[1].strength, 0);
@@ -304,4 +306,73 @@ TEST(PageInkLetters, ACrossJoinedToALabelsFirstLetterIsFreedAsPen)
     EXPECT_EQ(penIn(ink, prefer.adjusted(0.3 * prefer.width(), 0, 0, 0)), 0);
     EXPECT_EQ(penIn(ink, yes), 0);
     EXPECT_EQ(penIn(ink, yours), 0);
+}
+
+TEST(PageInkBoxes, InkInsideAStraightBoxIsPenWhateverWordIsReadOverIt)
+{
+    // Recognition stretched each label's word over the right of its box;
+    // inside the page's boxes a scribble is a mark, while a smaller square
+    // (a bold letter's) keeps what the word holds as print.
+    for (const bool pageSized : {true, false}) {
+        Sheet sheet;
+        sheet.painter.setPen(QPen(Qt::black, 2));
+        for (const double top : {100.0, 200.0, 300.0})
+            sheet.painter.drawRect(QRectF(100, top, 32, 32));
+        const QRectF marked = pageSized ? QRectF(400, 100, 32, 32) : QRectF(400, 100, 24, 24);
+        sheet.painter.drawRect(marked);
+        sheet.line(marked.topLeft() + QPointF(7, 8), marked.bottomRight() - QPointF(8, 7), 40, 3);
+        sheet.line(marked.topLeft() + QPointF(7, 16), marked.bottomRight() - QPointF(16, 7), 40, 3);
+        const QRectF label = sheet.print(QStringLiteral("Male"), {marked.right() + 12, 130});
+        sheet.words.last().setLeft(marked.left() + 6);
+        const PageInk& ink = sheet.separated();
+        ASSERT_EQ(ink.boxes().size(), 4);
+        const int inside = penIn(ink, marked.adjusted(4, 4, -4, -4));
+        if (pageSized)
+            EXPECT_GT(inside, 40);
+        else
+            EXPECT_EQ(inside, 0);
+        EXPECT_EQ(penIn(ink, label), 0);
+    }
+}
+
+TEST(PageInkLetters, APieceSharedBetweenTwoWordsIsAMark)
+{
+    Sheet sheet;
+    const QRectF seventh = sheet.print(QStringLiteral("7th"), {200, 200});
+    const QRectF eighth = sheet.print(QStringLiteral("8th"), {seventh.right() + 50, 200});
+    // A cross between the labels, read as a point after one word and a
+    // quote before the next.
+    const double left = seventh.right() + 8, right = eighth.left() - 8;
+    sheet.line({left, seventh.top() - 4}, {right, seventh.bottom() + 4}, 30, 3);
+    sheet.line({right, seventh.top() - 4}, {left, seventh.bottom() + 4}, 30, 3);
+    sheet.words[0].setRight(left + 16);
+    sheet.words[1].setLeft(right - 16);
+    sheet.painter.end();
+    PageInk ink(sheet.image);
+    ink.separate(sheet.words, {sheet.words[0].united(sheet.words[1])}, kPrint);
+    EXPECT_GT(
+        penIn(ink, QRectF(left - 2, seventh.top() - 6, right - left + 4, seventh.height() + 12)),
+        100);
+    EXPECT_EQ(penIn(ink, seventh.adjusted(0, 0, -10, 0)), 0);
+    EXPECT_EQ(penIn(ink, eighth.adjusted(10, 0, 0, 0)), 0);
+}
+
+TEST(PageInkLetters, ATickJoinedToAFirstLetterAndStandingFarAboveItIsFreed)
+{
+    Sheet sheet;
+    const QRectF middle = sheet.print(QStringLiteral("In the middle"), {200, 200});
+    const QRectF it = sheet.print(QStringLiteral("It"), {600, 200});
+    // A tick whose foot touches the "I" at the line and whose stroke rises
+    // well above the print; recognition read it into the word.
+    sheet.line({middle.left() - 20, middle.bottom() - 12}, {middle.left() + 1, middle.bottom()}, 20,
+               3);
+    sheet.line({middle.left() + 1, middle.bottom()}, {middle.left() + 14, middle.top() - 16}, 20,
+               3);
+    sheet.words[0] = middle.adjusted(-22, -18, 0, 0);
+    PageInk& ink = const_cast<PageInk&>(sheet.separated());
+    ink.freeMarksJoinedToLabels({{middle, false}, {it, false}}, kPrint);
+    EXPECT_GT(penIn(ink, QRectF(middle.left() - 22, middle.top() - 18, 40, middle.height() + 18)),
+              100);
+    EXPECT_EQ(penIn(ink, middle.adjusted(0.3 * middle.width(), 0, 0, 0)), 0);
+    EXPECT_EQ(penIn(ink, it), 0);
 }
