@@ -234,16 +234,36 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         cv::Mat labels, stats, centres;
         const int count =
             cv::connectedComponentsWithStats(rules, labels, stats, centres, 8, CV_32S);
+        QList<std::pair<int, cv::Rect>> stretches;
         for (int i = 1; i < count; ++i) {
             const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
             const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-            if (width < 3 * h || height > 0.35 * h + 3)
-                continue;
-            const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                             width, height);
+            if (width >= 3 * h && height <= 0.35 * h + 3)
+                stretches.append({i, cv::Rect(stats.at<int>(i, cv::CC_STAT_LEFT),
+                                              stats.at<int>(i, cv::CC_STAT_TOP), width, height)});
+        }
+        // A ring drawn tight round a label, its letters touching it, has a
+        // flat top and bottom of about the label's length one above the
+        // other; a rule to write on stands alone.
+        const auto ringTopOrBottom = [&](const cv::Rect& r) {
+            return r.width <= 12 * h &&
+                   std::any_of(stretches.begin(), stretches.end(), [&](const auto& other) {
+                       const cv::Rect& o = other.second;
+                       const int overlap =
+                           std::min(r.x + r.width, o.x + o.width) - std::max(r.x, o.x);
+                       const int apart = std::abs(o.y - r.y);
+                       return o != r && o.width <= 12 * h && apart >= 1.2 * h && apart <= 4 * h &&
+                              overlap >= 0.6 * std::min(r.width, o.width) &&
+                              std::min(r.width, o.width) >= 0.6 * std::max(r.width, o.width);
+                   });
+        };
+        for (const auto& [i, r] : stretches) {
             if (ringStretch(ink, r, h))
                 continue;
-            m_rules.append(QRect(r.x, r.y, r.width, r.height));
+            // Taken out all the same, which keeps two rings drawn one above
+            // the other apart, but nobody writes on it.
+            if (!ringTopOrBottom(r))
+                m_rules.append(QRect(r.x, r.y, r.width, r.height));
             sides(r).setTo(255, labels(r) == i);
         }
     }

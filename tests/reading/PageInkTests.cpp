@@ -376,3 +376,30 @@ TEST(PageInkLetters, ATickJoinedToAFirstLetterAndStandingFarAboveItIsFreed)
     EXPECT_EQ(penIn(ink, middle.adjusted(0.3 * middle.width(), 0, 0, 0)), 0);
     EXPECT_EQ(penIn(ink, it), 0);
 }
+
+TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
+{
+    Sheet sheet;
+    // The ring touches the letters, which split the paper it closes round.
+    const QRectF wanted = sheet.print(QStringLiteral("I wanted"), {200, 200});
+    const QRectF tight = wanted.adjusted(-16, -1, 16, 1);
+    sheet.ring(tight, 10);
+    const QRectF other = sheet.print(QStringLiteral("Other"), {200, 400});
+    sheet.line({other.right() + 20, 402}, {other.right() + 420, 402}, 0, 2);
+    sheet.painter.end();
+    // The page's print runs smaller than these labels.
+    const double letters = 0.8 * wanted.height();
+    PageInk ink(sheet.image);
+    ink.separate(sheet.words, sheet.words, letters);
+
+    for (const QRect& rule : ink.rules())
+        EXPECT_FALSE(QRectF(rule).intersects(tight.adjusted(-3, -3, 3, 3)))
+            << "ring taken for a rule at " << rule.y();
+    EXPECT_TRUE(std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
+        return rule.width() >= 350 && std::abs(rule.center().y() - 402) <= 3;
+    }));
+    const QList<RegionInk> regions = creditPenInk(ink, {{{QStringLiteral("Other"), other, 1.0}}},
+                                                  {QRectF(0, 0, 1200, 700)}, kPrint);
+    ASSERT_EQ(regions.size(), 1);
+    EXPECT_GE(regions[0].unclaimed, kMarkStrength);
+}
