@@ -462,6 +462,32 @@ int PageInk::penPixelsIn(const QRect& rect) const
     return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
 }
 
+QImage PageInk::withoutMarks(const QImage& grey, const QRect& rect, double printHeight) const
+{
+    const QRect r = rect.intersected(grey.rect());
+    if (r.isEmpty() || grey.format() != QImage::Format_Grayscale8)
+        return {};
+    QImage out = grey.copy(r);
+    if (m_data->labels.empty() || m_data->labels.size() != cv::Size(grey.width(), grey.height()))
+        return out;
+    const double h = std::max(6.0, printHeight);
+    std::vector<bool> large(m_pieces.size() + 1, false);
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        const InkPiece& piece = m_pieces[i];
+        large[size_t(i + 1)] = piece.kind == InkKind::pen && (piece.bounds.height() >= 1.3 * h ||
+                                                              piece.bounds.width() >= 2.5 * h);
+    }
+    for (int y = 0; y < r.height(); ++y) {
+        const int* label = m_data->labels.ptr<int>(y + r.y()) + r.x();
+        const uchar* line = m_data->lines.ptr<uchar>(y + r.y()) + r.x();
+        uchar* pixel = out.scanLine(y);
+        for (int x = 0; x < r.width(); ++x)
+            if (large[size_t(label[x])] || line[x])
+                pixel[x] = 255;
+    }
+    return out;
+}
+
 PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight) const
 {
     if (m_data->pen.empty())

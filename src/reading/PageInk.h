@@ -53,6 +53,11 @@ public:
     // Pen pixels inside the rectangle, after separate().
     int penPixelsIn(const QRect& rect) const;
 
+    // The part `rect` of `grey` (the page this ink was found on, 8-bit) with
+    // pen strokes larger than a letter and the lines taken out painted as
+    // paper: what a ring drawn round a label leaves for recognition.
+    QImage withoutMarks(const QImage& grey, const QRect& rect, double printHeight) const;
+
     // The part of a recognised word cut off before a label's letters (taken
     // for a mark read as part of the word), and the label's letters.
     struct CutOff

@@ -15,6 +15,7 @@
 #include "TextRecognizer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 qint64 effectiveQuestionCount(const SurveyConfiguration& configuration,
@@ -166,7 +167,7 @@ std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& are
 // label its reading. Ink no label claimed is read again on its own: the
 // print inside it, or just after it.
 void recoverRingedLabels(RegionInk& region, const QStringList& options, const QImage& image,
-                         TextRecognizer& recognizer, double h)
+                         const PageInk& ink, TextRecognizer& recognizer, double h)
 {
     QStringList missing = options;
     for (const OptionInk& option : region.options)
@@ -180,12 +181,17 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
             const QRectF inside = mark.bounds.adjusted(-0.15 * h, -0.15 * h, 0.15 * h, 0.15 * h);
             const QRectF after(mark.bounds.right(), mark.bounds.center().y() - 0.8 * h, 8 * h,
                                1.6 * h);
-            for (const QRectF* candidate : {&inside, &after}) {
+            // Inside the ink as it stands, then with the ring taken away
+            // (unless it is one with the letters), then just after it.
+            const std::array<std::pair<const QRectF*, bool>, 3> tries{
+                {{&inside, false}, {&inside, true}, {&after, false}}};
+            for (const auto& [candidate, cleaned] : tries) {
                 const QRectF& where = *candidate;
                 const QRect crop = where.intersected(page).toAlignedRect();
                 if (crop.width() < 4 || crop.height() < 4)
                     continue;
-                const QString read = foldedText(recognizer.recognizeLine(image.copy(crop)));
+                const QString read = foldedText(recognizer.recognizeLine(
+                    cleaned ? ink.withoutMarks(image, crop, h) : image.copy(crop)));
                 const auto label =
                     std::find_if(missing.begin(), missing.end(), [&](const QString& l) {
                         const QString wanted = foldedText(l);
@@ -466,7 +472,7 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             continue;
         if (readable.isNull())
             readable = recognitionGrey(image);
-        recoverRingedLabels(credited[i], question->options, readable, recognizer, h);
+        recoverRingedLabels(credited[i], question->options, readable, ink, recognizer, h);
     }
     QList<RegionReading> readings;
     for (qsizetype i = 0; i < placed.size(); ++i) {

@@ -403,3 +403,30 @@ TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
     ASSERT_EQ(regions.size(), 1);
     EXPECT_GE(regions[0].unclaimed, kMarkStrength);
 }
+
+TEST(PageInkRings, ARingIsTakenAwayForReadingItsLabelAgainButItsLettersStay)
+{
+    Sheet sheet;
+    const QRectF maybe = sheet.print(QStringLiteral("Maybe"), {200, 200});
+    const QRectF ring = maybe.adjusted(-20, -18, 20, 18);
+    sheet.ring(ring, 20);
+    sheet.painter.end();
+    PageInk ink(sheet.image);
+    // Recognition lost the label: nothing printed is known there.
+    ink.separate({}, {}, kPrint);
+    const QRect crop = ring.adjusted(-6, -6, 6, 6).toAlignedRect();
+    const QImage cleaned = ink.withoutMarks(sheet.image, crop, kPrint);
+    ASSERT_EQ(cleaned.size(), crop.size());
+    const auto darkIn = [&](const QRectF& part) {
+        int dark = 0;
+        const QRect r =
+            part.toAlignedRect().translated(-crop.topLeft()).intersected(cleaned.rect());
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                dark += qGray(cleaned.pixel(x, y)) < 128;
+        return dark;
+    };
+    EXPECT_EQ(darkIn(QRectF(ring.left() - 4, ring.top() - 4, ring.width() + 8, 10)), 0);
+    EXPECT_EQ(darkIn(QRectF(ring.left() - 4, ring.top(), 12, ring.height())), 0);
+    EXPECT_GT(darkIn(maybe), 0.15 * maybe.width() * maybe.height());
+}
