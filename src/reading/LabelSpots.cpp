@@ -155,6 +155,41 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
     return spots;
 }
 
+QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,
+                                             const QStringList& printed)
+{
+    const auto isPrinted = [&](QStringView part) {
+        return std::any_of(printed.begin(), printed.end(), [&](const QString& text) {
+            return text.contains(part, Qt::CaseInsensitive);
+        });
+    };
+    QList<RecognizedTextBlock> out = lines;
+    for (RecognizedTextBlock& line : out) {
+        QList<TextWord> words;
+        for (const TextWord& word : line.words) {
+            const QString& text = word.text;
+            qsizetype at = -1;
+            for (qsizetype i = 2; i + 2 < text.size() && at < 0; ++i)
+                if (QStringLiteral("/|\\<>").contains(text[i]) && text[i - 1].isLetterOrNumber() &&
+                    text[i - 2].isLetterOrNumber() && text[i + 1].isLetterOrNumber() &&
+                    text[i + 2].isLetterOrNumber() && !isPrinted(QStringView(text).mid(i - 2, 5)))
+                    at = i;
+            if (at < 0) {
+                words.append(word);
+                continue;
+            }
+            const double step = word.box.width() / double(text.size());
+            QRectF left = word.box, right = word.box;
+            left.setRight(word.box.left() + step * double(at));
+            right.setLeft(word.box.left() + step * double(at + 1));
+            words.append({text.left(at), word.confidence, left});
+            words.append({text.mid(at + 1), word.confidence, right});
+        }
+        line.words = words;
+    }
+    return out;
+}
+
 double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines)
 {
     QList<double> widths;

@@ -23,6 +23,14 @@ struct LabelSpot
 // result keeps the order of `labels`.
 QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels);
 
+// The lines with each word that holds a slash, bar or angle between two
+// runs of letters ("11thV/12th": a tick read between two labels) split
+// there, its box shared out by characters. Words of one letter each side
+// ("a/b") and words printed that way ("parent/guardian" among `printed`)
+// stay whole.
+QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,
+                                             const QStringList& printed);
+
 // The width a character of print takes on the page: the median over words
 // read with confidence; 0 when there are none.
 double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines);

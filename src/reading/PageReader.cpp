@@ -280,10 +280,14 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     return readRegions(image, pageText(image, recognizer), setup, recognizer);
 }
 
-QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedTextBlock>& blocks,
+QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedTextBlock>& lines,
                                  const ReadingSetup& setup, TextRecognizer& recognizer)
 {
     const SurveyTemplateDefinition& definition = setup.definition;
+    QStringList printed;
+    for (const auto& question : definition.questions)
+        printed += question.options;
+    const QList<RecognizedTextBlock> blocks = wordsSplitAtMarks(lines, printed);
     const QSizeF size(image.size());
     const double h = printHeightOf(blocks);
     const QList<QuestionAnchor> anchors =
@@ -362,13 +366,15 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     // Words among the labels that recognition read as something else than
     // print: a question read blank with one of these is in doubt.
     QList<QRectF> strays;
-    for (const RecognizedTextBlock& block : blocks) {
+    for (qsizetype b = 0; b < blocks.size(); ++b) {
+        const RecognizedTextBlock& block = blocks[b];
         if (isHandwrittenLine(block, placed, definition))
             continue;
         // Recognition's word boxes can stop short of a letter; the line's
-        // box holds them all, unless a mark was read as part of the line:
-        // then each word's print part, across the line's height.
-        bool markInLine = false;
+        // box holds them all, unless a mark was read as part of the line
+        // (a word split at one is a sign): then each word's print part,
+        // across the line's height.
+        bool markInLine = block.words.size() != lines[b].words.size();
         const qsizetype firstPrint = printBoxes.size();
         // A word that took in a mark before its label is print only where
         // the label's letters are; the part before them is kept apart.

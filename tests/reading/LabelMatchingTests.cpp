@@ -212,3 +212,32 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
                                   spot("8th", 100, 250), spot("9th", 100, 300)};
     EXPECT_EQ(labelByPlace(column, grades, QPointF(110, 215), 30), QStringLiteral("7th"));
 }
+
+TEST(LabelSpots, AWordJoinedAtAMarkBetweenTwoLabelsIsSplitThere)
+{
+    // A tick read as "V/" between "11th" and "12th"; a label printed with a
+    // slash, a bar between letters and a one-letter pair stay whole.
+    const RecognizedTextBlock read =
+        line({QStringLiteral("11thV/12th"), QStringLiteral("Home/Private"),
+              QStringLiteral("Yes|No"), QStringLiteral("a/b")},
+             100, 100, 100);
+    const QList<RecognizedTextBlock> split =
+        wordsSplitAtMarks({read}, {QStringLiteral("11th"), QStringLiteral("Home/Private")});
+    ASSERT_EQ(split.size(), 1);
+    QStringList texts;
+    for (const TextWord& word : split[0].words)
+        texts.append(word.text);
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("11thV"), QStringLiteral("12th"),
+                                  QStringLiteral("Home/Private"), QStringLiteral("Yes"),
+                                  QStringLiteral("No"), QStringLiteral("a/b")}));
+    // Each part keeps its characters' share of the word's box.
+    EXPECT_DOUBLE_EQ(split[0].words[0].box.right(), 150);
+    EXPECT_DOUBLE_EQ(split[0].words[1].box.left(), 160);
+    EXPECT_DOUBLE_EQ(split[0].words[1].box.right(), 200);
+
+    const QList<LabelSpot> spots =
+        locateLabels(split, {QStringLiteral("11th"), QStringLiteral("12th")});
+    ASSERT_EQ(spots.size(), 2);
+    EXPECT_LT(spots[0].box.right(), 155);
+    EXPECT_GE(spots[1].box.left(), 160);
+}
