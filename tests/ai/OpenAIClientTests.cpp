@@ -175,27 +175,23 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, PageRequestListsTheFieldsInOrderUnderThe
     EXPECT_LT(sent.image.pixelColor(40, 40).lightness(), 20);
 }
 
-TEST_F(OpenAIAnswerAnalysisServiceTest, ConnectionTestSendsTextOnlyAndIgnoresTheReplyBody)
-{
-    server.script({{200, "not even json"}});
-    runTask(client.testConnection(kKey, QStringLiteral("gpt-5.5")));
-    const SentRequest sent = decode(server.requests().value(0));
-    EXPECT_EQ(sent.text, QStringLiteral("Reply with exactly: OK"));
-    EXPECT_EQ(sent.parts, 1);
-}
-
 // Redirects are not followed: the key would go wherever the server says.
-TEST_F(OpenAIAnswerAnalysisServiceTest, FailingStatusesAndRedirectsGiveTheServerMessageOrStatus)
+TEST_F(OpenAIAnswerAnalysisServiceTest, FailuresGiveTheServerMessageOrStatus)
 {
     ScriptedReply redirect{307, {}, "text/plain"};
     redirect.location = server.baseURL().toString().toUtf8() + "/elsewhere";
     server.script(
-        {{429, R"({"error":{"message":"Rate limit reached for requests."}})"},
+        {{200, "not even json"},
+         {429, R"({"error":{"message":"Rate limit reached for requests."}})"},
          {500, "<html><body>Internal error</body></html>", "text/html"},
          {401, R"({"error":{"message":"Incorrect API key provided: )" + kKey.toUtf8() + "\"}}"},
          redirect,
          {200, replyWithText(QStringLiteral("{\"answer\":\"A\"}"))}});
     using Failure = std::pair<std::optional<Kind>, QString>;
+    // A connection test sends text only and does not read the reply body.
+    EXPECT_EQ(connectionTestFailure(), Failure());
+    EXPECT_EQ(decode(server.requests().value(0)).text, QStringLiteral("Reply with exactly: OK"));
+    EXPECT_EQ(decode(server.requests().value(0)).parts, 1);
     EXPECT_EQ(analyzeFailure(), Failure(Kind::requestFailed, "Rate limit reached for requests."));
     EXPECT_EQ(analyzeFailure(),
               Failure(Kind::requestFailed, "OpenAI request failed with status 500."));
@@ -206,7 +202,7 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, FailingStatusesAndRedirectsGiveTheServer
     EXPECT_EQ(connectionTestFailure(),
               Failure(Kind::requestFailed, "OpenAI request failed with status 307."));
     EXPECT_EQ(analyzeFailure().first, Kind::invalidResponse);
-    EXPECT_EQ(server.requests().size(), 5);
+    EXPECT_EQ(server.requests().size(), 6);
 }
 
 TEST_F(OpenAIAnswerAnalysisServiceTest, SlowReplyTimesOut)
