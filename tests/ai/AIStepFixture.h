@@ -106,14 +106,11 @@ protected:
     // A blank page of the given size, as the scanner would have written it.
     ScanPage page(qint64 survey, qint64 number, QSize size = QSize(85, 110))
     {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        const QString path = dir.filePath(QStringLiteral("page-%1-%2.png").arg(survey).arg(number));
-        image.save(path, "PNG");
         ScanPage page;
         page.surveyNumber = survey;
         page.pageNumber = number;
-        page.fileURL = QUrl::fromLocalFile(path);
+        page.fileURL = QUrl::fromLocalFile(testsupport::writePageImage(
+            dir.filePath(QStringLiteral("page-%1-%2.png").arg(survey).arg(number)), size));
         return page;
     }
 };

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "ai/OpenAIAnswerAnalysisService.h"
+#include "ai/ResponsesWireFormat.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -143,21 +144,8 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, CropRequestCarriesHeadersThePromptAndASm
     EXPECT_EQ(request.headers.value("content-type"), QByteArray("application/json"));
     const SentRequest sent = decode(request);
     EXPECT_EQ(sent.model, QStringLiteral("gpt-5.5"));
-    EXPECT_EQ(sent.text.toStdString(),
-              "You are reading a cropped paper survey answer. Return only compact JSON with keys "
-              "answer, confidence, needsReview, rationale.\n"
-              "Question 5: Grade\n"
-              "Detection type: Single choice\n"
-              "Allowed answers: 4th | 5th. Choose only from this list unless the image clearly "
-              "shows a written Other answer.\n"
-              "Existing local suggestion: 4th\n"
-              "Rules:\n"
-              "- If the selected answer is clear, set confidence from 0.90 to 1.0.\n"
-              "- If two answers appear selected or the crop is unclear, set needsReview true.\n"
-              "- If no answer is visible or the crop is not readable, answer \"N/A\" and set "
-              "needsReview true.\n"
-              "- For checkbox questions, separate multiple selected answers with semicolons.\n"
-              "- Do not include markdown, comments, or any text outside the JSON object.");
+    // The wording itself is pinned in the wire format tests.
+    EXPECT_EQ(sent.text, cropPrompt(cropItem(), field));
     EXPECT_EQ(sent.parts, 2);
     EXPECT_EQ(sent.image.size(), QSize(600, 400));
     EXPECT_EQ(firstQuantisationValue(sent.jpeg), 9);
@@ -179,28 +167,7 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, PageRequestListsTheFieldsInOrderUnderThe
     ASSERT_EQ(answers.size(), 1);
     EXPECT_DOUBLE_EQ(answers[0].confidence, 0.0);
     const SentRequest sent = decode(server.requests().value(0));
-    EXPECT_EQ(sent.text.toStdString(),
-              "You are reading one scanned page of a paper survey. The page may be rotated. Read "
-              "only answers visible on this page.\n"
-              "Return only JSON with this shape:\n"
-              "{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\",\"confidence\":0.98,"
-              "\"needsReview\":false,\"visible\":true,\"rationale\":\"circled\"}]}\n"
-              "\n"
-              "Survey template:\n"
-              "Q1: I am: [Single choice] Choices: Male | Female\n"
-              "Q3: Comments [Written] Choices: free response\n"
-              "\n"
-              "Rules:\n"
-              "- Use the provided question numbers exactly.\n"
-              "- If a question is not visible on this page, include it with visible false, "
-              "answer \"N/A\", confidence 0, needsReview false.\n"
-              "- If visible but unreadable or ambiguous, set visible true, answer \"N/A\", low "
-              "confidence, needsReview true.\n"
-              "- For fixed choices, choose only from the listed choices unless a written Other "
-              "answer is clearly visible.\n"
-              "- For checkbox questions, separate multiple selected answers with semicolons.\n"
-              "- Be conservative. Do not guess from nearby questions.\n"
-              "- Do not include markdown or text outside the JSON object.");
+    EXPECT_EQ(sent.text, pagePrompt(fields));
     // Shrunk to 1600 pixels at quality 78, transparency flattened onto white.
     EXPECT_EQ(sent.image.size(), QSize(1600, 800));
     EXPECT_EQ(firstQuantisationValue(sent.jpeg), 7);
@@ -208,27 +175,23 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, PageRequestListsTheFieldsInOrderUnderThe
     EXPECT_LT(sent.image.pixelColor(40, 40).lightness(), 20);
 }
 
-TEST_F(OpenAIAnswerAnalysisServiceTest, ConnectionTestSendsTextOnlyAndIgnoresTheReplyBody)
-{
-    server.script({{200, "not even json"}});
-    runTask(client.testConnection(kKey, QStringLiteral("gpt-5.5")));
-    const SentRequest sent = decode(server.requests().value(0));
-    EXPECT_EQ(sent.text, QStringLiteral("Reply with exactly: OK"));
-    EXPECT_EQ(sent.parts, 1);
-}
-
 // Redirects are not followed: the key would go wherever the server says.
-TEST_F(OpenAIAnswerAnalysisServiceTest, FailingStatusesAndRedirectsGiveTheServerMessageOrStatus)
+TEST_F(OpenAIAnswerAnalysisServiceTest, FailuresGiveTheServerMessageOrStatus)
 {
     ScriptedReply redirect{307, {}, "text/plain"};
     redirect.location = server.baseURL().toString().toUtf8() + "/elsewhere";
     server.script(
-        {{429, R"({"error":{"message":"Rate limit reached for requests."}})"},
+        {{200, "not even json"},
+         {429, R"({"error":{"message":"Rate limit reached for requests."}})"},
          {500, "<html><body>Internal error</body></html>", "text/html"},
          {401, R"({"error":{"message":"Incorrect API key provided: )" + kKey.toUtf8() + "\"}}"},
          redirect,
          {200, replyWithText(QStringLiteral("{\"answer\":\"A\"}"))}});
     using Failure = std::pair<std::optional<Kind>, QString>;
+    // A connection test sends text only and does not read the reply body.
+    EXPECT_EQ(connectionTestFailure(), Failure());
+    EXPECT_EQ(decode(server.requests().value(0)).text, QStringLiteral("Reply with exactly: OK"));
+    EXPECT_EQ(decode(server.requests().value(0)).parts, 1);
     EXPECT_EQ(analyzeFailure(), Failure(Kind::requestFailed, "Rate limit reached for requests."));
     EXPECT_EQ(analyzeFailure(),
               Failure(Kind::requestFailed, "OpenAI request failed with status 500."));
@@ -239,7 +202,7 @@ TEST_F(OpenAIAnswerAnalysisServiceTest, FailingStatusesAndRedirectsGiveTheServer
     EXPECT_EQ(connectionTestFailure(),
               Failure(Kind::requestFailed, "OpenAI request failed with status 307."));
     EXPECT_EQ(analyzeFailure().first, Kind::invalidResponse);
-    EXPECT_EQ(server.requests().size(), 5);
+    EXPECT_EQ(server.requests().size(), 6);
 }
 
 TEST_F(OpenAIAnswerAnalysisServiceTest, SlowReplyTimesOut)

@@ -26,37 +26,74 @@ SurveyTemplateField field(qint64 number, const char* prompt, SurveyDetectionMode
 
 } // namespace
 
-// The full texts are pinned where they go on the wire (OpenAIClientTests);
-// these are the lines that change with the question.
-TEST(ResponsesWireFormatPrompts, LinesThatFollowTheQuestion)
+// The full texts once; the local server tests check that they are what is sent.
+TEST(ResponsesWireFormatPrompts, CropAndPageTextsFollowTheQuestion)
 {
     QuestionReviewItem item;
-    item.questionNumber = 7;
-    item.prompt = QStringLiteral("Favourite subject");
+    item.questionNumber = 5;
+    item.prompt = QStringLiteral("Grade");
+    item.suggestedText = QStringLiteral("4th");
+    EXPECT_EQ(cropPrompt(item, field(5, "Ignored", SurveyDetectionMode::singleChoice, "4th\n5th"))
+                  .toStdString(),
+              "You are reading a cropped paper survey answer. Return only compact JSON with keys "
+              "answer, confidence, needsReview, rationale.\n"
+              "Question 5: Grade\n"
+              "Detection type: Single choice\n"
+              "Allowed answers: 4th | 5th. Choose only from this list unless the image clearly "
+              "shows a written Other answer.\n"
+              "Existing local suggestion: 4th\n"
+              "Rules:\n"
+              "- If the selected answer is clear, set confidence from 0.90 to 1.0.\n"
+              "- If two answers appear selected or the crop is unclear, set needsReview true.\n"
+              "- If no answer is visible or the crop is not readable, answer \"N/A\" and set "
+              "needsReview true.\n"
+              "- For checkbox questions, separate multiple selected answers with semicolons.\n"
+              "- Do not include markdown, comments, or any text outside the JSON object.");
     const auto cropLines = [&](const std::optional<SurveyTemplateField>& field) {
-        return cropPrompt(item, field).split(QLatin1Char('\n')).mid(1, 4);
+        return cropPrompt(item, field).split(QLatin1Char('\n')).mid(2, 3);
     };
-    EXPECT_EQ(cropLines(field(7, "", SurveyDetectionMode::multipleChoice, "Math; Art\nMusic")),
-              (QStringList{"Question 7: Favourite subject", "Detection type: Checkboxes",
-                           "Allowed answers: Math | Art | Music. Choose only from this list "
-                           "unless the image clearly shows a written Other answer.",
-                           "Existing local suggestion: none"}));
     const QString noChoices =
         "No fixed answer choices are available. Read the visible written answer if possible.";
-    EXPECT_EQ(cropLines(std::nullopt).mid(1, 2),
-              (QStringList{"Detection type: Unknown", noChoices}));
-    item.suggestedText = QStringLiteral("Art");
-    EXPECT_EQ(
-        cropLines(field(7, "", SurveyDetectionMode::written, "")).mid(1),
-        (QStringList{"Detection type: Written", noChoices, "Existing local suggestion: Art"}));
+    EXPECT_EQ(cropLines(field(7, "", SurveyDetectionMode::multipleChoice, "Math; Art\nMusic")),
+              (QStringList{"Detection type: Checkboxes",
+                           "Allowed answers: Math | Art | Music. Choose only from this list "
+                           "unless the image clearly shows a written Other answer.",
+                           "Existing local suggestion: 4th"}));
+    EXPECT_EQ(cropLines(field(7, "", SurveyDetectionMode::written, "")).mid(0, 2),
+              (QStringList{"Detection type: Written", noChoices}));
+    item.suggestedText.clear();
+    EXPECT_EQ(cropLines(std::nullopt), (QStringList{"Detection type: Unknown", noChoices,
+                                                    "Existing local suggestion: none"}));
 
-    // Fields of one number keep their order.
-    EXPECT_TRUE(pagePrompt({field(2, "Section B", SurveyDetectionMode::ignore, ""),
-                            field(1, "Age", SurveyDetectionMode::written, ""),
-                            field(2, "Again", SurveyDetectionMode::written, "")})
-                    .contains("Survey template:\nQ1: Age [Written] Choices: free response\n"
-                              "Q2: Section B [Ignore] Choices: free response\n"
-                              "Q2: Again [Written] Choices: free response\n\nRules:"));
+    // Sorted by number; fields of one number keep their order.
+    EXPECT_EQ(pagePrompt({field(3, "Comments", SurveyDetectionMode::written, ""),
+                          field(2, "Section B", SurveyDetectionMode::ignore, ""),
+                          field(1, "I am:", SurveyDetectionMode::singleChoice, "Male\nFemale"),
+                          field(2, "Again", SurveyDetectionMode::written, "")})
+                  .toStdString(),
+              "You are reading one scanned page of a paper survey. The page may be rotated. Read "
+              "only answers visible on this page.\n"
+              "Return only JSON with this shape:\n"
+              "{\"answers\":[{\"questionNumber\":1,\"answer\":\"Male\",\"confidence\":0.98,"
+              "\"needsReview\":false,\"visible\":true,\"rationale\":\"circled\"}]}\n"
+              "\n"
+              "Survey template:\n"
+              "Q1: I am: [Single choice] Choices: Male | Female\n"
+              "Q2: Section B [Ignore] Choices: free response\n"
+              "Q2: Again [Written] Choices: free response\n"
+              "Q3: Comments [Written] Choices: free response\n"
+              "\n"
+              "Rules:\n"
+              "- Use the provided question numbers exactly.\n"
+              "- If a question is not visible on this page, include it with visible false, "
+              "answer \"N/A\", confidence 0, needsReview false.\n"
+              "- If visible but unreadable or ambiguous, set visible true, answer \"N/A\", low "
+              "confidence, needsReview true.\n"
+              "- For fixed choices, choose only from the listed choices unless a written Other "
+              "answer is clearly visible.\n"
+              "- For checkbox questions, separate multiple selected answers with semicolons.\n"
+              "- Be conservative. Do not guess from nearby questions.\n"
+              "- Do not include markdown or text outside the JSON object.");
     EXPECT_TRUE(pagePrompt({}).contains(QStringLiteral("Survey template:\n\n\nRules:")));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "ai/AIAnswerAnalysisService.h"
 
 #include <QCoro/QCoroTimer>
@@ -50,12 +51,8 @@ public:
         }
         --inFlight;
         finishedCrops << item.questionNumber;
-        const CropScript script =
-            crops.value(item.questionNumber, QStringLiteral("no script for this question"));
-        if (const QString* failure = std::get_if<QString>(&script))
-            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
-                                            *failure);
-        co_return std::get<AIAnswerSuggestion>(script);
+        co_return played(
+            crops.value(item.questionNumber, QStringLiteral("no script for this question")));
     }
 
     QCoro::Task<QList<AIPageAnswer>> analyzePage(QUrl imageURL, QList<SurveyTemplateField> fields,
@@ -63,19 +60,12 @@ public:
     {
         pageCalls << imageURL;
         keys << apiKey;
-        QList<qint64> numbers;
-        for (const SurveyTemplateField& field : fields)
-            numbers << field.number;
-        pageFieldNumbers << numbers;
+        pageFieldNumbers << testsupport::mapped(fields, &SurveyTemplateField::number);
         maxInFlight = std::max(maxInFlight, ++inFlight);
         co_await pause(delay);
         --inFlight;
-        const PageScript script =
-            pages.value(imageURL, anyPage.value_or(QStringLiteral("no script for this page")));
-        if (const QString* failure = std::get_if<QString>(&script))
-            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
-                                            *failure);
-        co_return std::get<QList<AIPageAnswer>>(script);
+        co_return played(
+            pages.value(imageURL, anyPage.value_or(QStringLiteral("no script for this page"))));
     }
 
     QCoro::Task<> testConnection(QString apiKey, QString model) override
@@ -83,12 +73,20 @@ public:
         keys << apiKey;
         connectionModels << model;
         if (connectionFailure)
-            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
-                                            *connectionFailure);
+            played(std::variant<bool, QString>(*connectionFailure));
         co_return;
     }
 
 private:
+    // The scripted value, or the scripted failure thrown.
+    template <typename T> static T played(const std::variant<T, QString>& script)
+    {
+        if (const QString* failure = std::get_if<QString>(&script))
+            throw OpenAIAnswerAnalysisError(OpenAIAnswerAnalysisError::Kind::requestFailed,
+                                            *failure);
+        return std::get<T>(script);
+    }
+
     static QCoro::Task<> pause(std::chrono::milliseconds wait)
     {
         if (wait.count() <= 0)

@@ -1,51 +1,32 @@
 #include "ScriptedAIClient.h"
-#include "StoreFakes.h"
+#include "StoreFixture.h"
 #include "TestSupport.h"
 
-#include "ai/AISettingsStore.h"
-#include "store/SurveyScanStore.h"
-
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
-
-using testsupport::runTask;
 
 QStringList texts(const QSignalSpy& spy)
 {
     return testsupport::mapped(spy, [](const QVariantList& args) { return args.at(0).toString(); });
 }
 
+// The client is a base so that it is there before the store that borrows it.
+struct WithClient
+{
+    ScriptedAIClient client;
+};
+
 // The workflow store with its AI steps running against a scripted client.
-class StoreAISteps : public ::testing::Test
+class StoreAISteps : public WithClient, public StoreFixture
 {
 protected:
-    StoreAISteps()
-        : settings(dir.filePath(QStringLiteral("settings.ini"))),
-          store(&scanner, &reader, &settings, &client, &panels)
+    StoreAISteps() : StoreFixture(&client)
     {
         settings.saveAPIKey(QStringLiteral("sk-store-ai-steps-0123456789"));
         reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, true); };
-        scanner.devices = {onlineScanner()};
-        runTask(store.refreshScanners());
-        store.selectScanner(QStringLiteral("test:0"));
+        connectScanner();
     }
-
-    void runBatch(int sheets)
-    {
-        scanner.scripted.enqueue(makeScannedBatch(sheets, 1));
-        runTask(store.startScanBatch());
-    }
-
-    QTemporaryDir dir;
-    FakeScannerService scanner;
-    FakeExtractionService reader;
-    FakeFilePanels panels;
-    ScriptedAIClient client;
-    AISettingsStore settings;
-    SurveyScanStore store;
 };
 
 } // namespace

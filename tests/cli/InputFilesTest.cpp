@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QImage>
 #include <QTemporaryDir>
 
 namespace {
@@ -43,9 +42,7 @@ TEST(InputFiles, InputsWithoutPagesAreNamedWithAReason)
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("empty"));
     testsupport::writeBytes(dir.filePath(QStringLiteral("notes.txt")), "plain words");
-    QImage image(8, 8, QImage::Format_Grayscale8);
-    image.fill(0);
-    ASSERT_TRUE(image.save(dir.filePath(QStringLiteral("scan.dat")), "PNG"));
+    testsupport::writePageImage(dir.filePath(QStringLiteral("scan.dat")), QSize(8, 8), 0, "PNG");
     const QString missing = dir.filePath(QStringLiteral("gone.png"));
 
     const ExpandedInputs expanded = expandInputs({missing, dir.filePath(QStringLiteral("empty")),

@@ -76,10 +76,8 @@ TEST_F(DictationSpeechTest, NoAnswerWordsAndSeveralCheckboxLabelsInOneUtterance)
     const QStringList districts = {"Alpine", "Jordan", "Nebo", "Provo", "Wasatch"};
     const QStringList subjects = {"Science", "Technology", "Engineering", "Math"};
     const QStringList noAnswer = spokenNoAnswerWords();
-    EXPECT_EQ(dictate(QStringLiteral("none"), districts + noAnswer), QStringLiteral("none"));
-    EXPECT_EQ(dictate(QStringLiteral("blank"), districts + noAnswer), QStringLiteral("blank"));
-    EXPECT_EQ(dictate(QStringLiteral("not answered"), districts + noAnswer),
-              QStringLiteral("not answered"));
+    for (const QString word : {"none", "blank", "not answered"})
+        EXPECT_EQ(dictate(word, districts + noAnswer), word);
     EXPECT_EQ(dictate(QStringLiteral("Alpine and Provo"), districts + noAnswer, true),
               QStringLiteral("Alpine; Provo"));
     EXPECT_EQ(dictate(QStringLiteral("science and math"), subjects + noAnswer, true),

@@ -1,4 +1,5 @@
 #include "ScanOutcome.h"
+#include "ScriptedChooser.h"
 #include "TestSupport.h"
 #include "scanner/CompositeScannerService.h"
 #include "scanner/ImportScannerService.h"
@@ -14,28 +15,9 @@
 
 namespace {
 
-// Answers each question of the chooser with the next list; records what was asked.
-class ListChooser : public ImportFileChooser
-{
-public:
-    explicit ListChooser(QList<QStringList> answers) : m_answers(std::move(answers)) {}
-    QCoro::Task<QStringList> chooseFiles(ImportSides sides) override
-    {
-        asked.append(sides);
-        co_return m_answers.isEmpty() ? QStringList() : m_answers.takeFirst();
-    }
-    QList<ImportSides> asked;
-
-private:
-    QList<QStringList> m_answers;
-};
-
 QString writeImage(const QString& path, int width, const char* format = nullptr)
 {
-    QImage image(width, 20, QImage::Format_Grayscale8);
-    image.fill(200);
-    EXPECT_TRUE(image.save(path, format));
-    return path;
+    return testsupport::writePageImage(path, QSize(width, 20), 0, format);
 }
 
 int imageWidth(const ScanPage& page)
@@ -58,7 +40,8 @@ protected:
     ScanOutcome<ScanBatchResult> import(const QList<QStringList>& answers, DuplexMode mode,
                                         bool bothSides = true)
     {
-        ListChooser chooser(answers);
+        ScriptedChooser chooser;
+        chooser.answers = answers;
         service.setFileChooser(&chooser);
         auto outcome = runScan(
             service.scanBatch(ImportScannerService::device(), configuration(mode, bothSides)));

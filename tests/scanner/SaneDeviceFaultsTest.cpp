@@ -242,25 +242,27 @@ private:
     int m_failAfter;
 };
 
-// The service over a scripted device, with every bound cut to a second or
-// two (long enough for a loaded machine, short enough for the suite).
 class SaneDeviceFaultsTest : public ::testing::Test
 {
 protected:
-    SaneDeviceFaultsTest()
-        : script(std::make_shared<FakeScript>()), worker(std::make_shared<ScanWorker>([s = script] {
-              return std::make_unique<FakeLayer>(s);
-          })),
-          service(worker, SaneServiceOptions{root.path(), root.filePath("no-usb"),
-                                             SaneTimeouts{1000ms, 1500ms, 1500ms, 1200ms, 2000ms}})
-    {
-    }
-
     ~SaneDeviceFaultsTest() override { script->released = true; }
 
-    ScannerDevice discovered()
+    static std::shared_ptr<ScanWorker> workerFor(std::shared_ptr<FakeScript> device)
     {
-        const auto devices = runScan(service.discoverScanners());
+        return std::make_shared<ScanWorker>(
+            [device] { return std::make_unique<FakeLayer>(device); });
+    }
+    // Every bound cut to a second or two: long enough for a loaded machine,
+    // short enough for the suite.
+    SaneServiceOptions options() const
+    {
+        return {root.path(), root.filePath("no-usb"),
+                SaneTimeouts{1000ms, 1500ms, 1500ms, 1200ms, 2000ms}};
+    }
+
+    ScannerDevice discovered(SaneScannerService* on = nullptr)
+    {
+        const auto devices = runScan((on ? on : &service)->discoverScanners());
         if (!devices.value || devices.value->isEmpty()) {
             ADD_FAILURE() << "fake:1 not discovered";
             return {};
@@ -268,17 +270,13 @@ protected:
         return devices.value->first();
     }
 
-    static SurveyConfiguration oneSided(DuplexMode mode = DuplexMode::simplex,
-                                        bool bothSides = false)
+    ScanOutcome<ScanBatchResult> scan(DuplexMode mode = DuplexMode::simplex, bool bothSides = false,
+                                      SaneScannerService* on = nullptr)
     {
         SurveyConfiguration config;
         config.duplexMode = mode;
         config.scanBothSides = bothSides;
-        return config;
-    }
-    ScanOutcome<ScanBatchResult> scan(DuplexMode mode = DuplexMode::simplex, bool bothSides = false)
-    {
-        return runScan(service.scanBatch(discovered(), oneSided(mode, bothSides)));
+        return runScan((on ? on : &service)->scanBatch(discovered(on), config));
     }
 
     // Where the pages of the last batch are kept, as the operator is told.
@@ -298,9 +296,9 @@ protected:
     }
 
     QTemporaryDir root;
-    std::shared_ptr<FakeScript> script;
-    std::shared_ptr<ScanWorker> worker;
-    SaneScannerService service;
+    std::shared_ptr<FakeScript> script = std::make_shared<FakeScript>();
+    std::shared_ptr<ScanWorker> worker = workerFor(script);
+    SaneScannerService service{worker, options()};
 };
 
 TEST_F(SaneDeviceFaultsTest, HungDiscoveryReturnsWhatIsKnownAtTheBound)
@@ -409,13 +407,8 @@ TEST_F(SaneDeviceFaultsTest, PagesScannedBeforeAStopAreKeptWithTheCause)
         auto fresh = std::make_shared<FakeScript>();
         fresh->pages = 5;
         stop.arrange(*fresh);
-        SaneScannerService other(
-            std::make_shared<ScanWorker>([fresh] { return std::make_unique<FakeLayer>(fresh); }),
-            SaneServiceOptions{root.path(), root.filePath("no-usb"),
-                               SaneTimeouts{1000ms, 1500ms, 1500ms, 1200ms, 2000ms}});
-        const auto devices = runScan(other.discoverScanners());
-        ASSERT_TRUE(devices.value && !devices.value->isEmpty());
-        const auto outcome = runScan(other.scanBatch(devices.value->first(), oneSided()));
+        SaneScannerService other(workerFor(fresh), options());
+        const auto outcome = scan(DuplexMode::simplex, false, &other);
         fresh->released = true;
         ASSERT_TRUE(outcome.value) << outcome.message();
         EXPECT_EQ(outcome.value->pages.size(), 2);

@@ -1,32 +1,15 @@
 // The store over the real page reader, reading rendered sample surveys that a
 // scripted scanner delivers, with real project and CSV files.
-#include "StoreFakes.h"
+#include "StoreFixture.h"
 #include "TestSupport.h"
-#include "ai/AISettingsStore.h"
 #include "files/SurveyProjectDocument.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "samples/SampleSet.h"
-#include "scanner/PageNumbering.h"
-#include "store/SurveyScanStore.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <tuple>
 
 namespace {
 using testsupport::readText;
-
-// What the scanner layer returns for a duplex pass over these files.
-ScanBatchResult duplexBatch(const QStringList& files)
-{
-    ScanBatchResult batch;
-    batch.pages = makePages({files}, PageNumbering::automaticDuplex);
-    batch.responses = makePlaceholderResponses(batch.pages, 14);
-    return batch;
-}
 
 // How many of a survey's fourteen answers the reader got right.
 int matchingAnswers(const SampleAnswerSheet& sheet, const SurveyResponse& response)
@@ -39,32 +22,16 @@ int matchingAnswers(const SampleAnswerSheet& sheet, const SurveyResponse& respon
 }
 } // namespace
 
-class StoreEndToEnd : public ::testing::Test
+class StoreEndToEnd : public StoreOver<VisionSurveyExtractionService>
 {
 protected:
-    StoreEndToEnd()
-        : reader(2), settings(dir.filePath(QStringLiteral("settings.ini"))),
-          store(&scanner, &reader, &settings, nullptr, &panels)
-    {
-        settings.setDetectionMode(AIDetectionMode::localOnly);
-        scanner.devices = {onlineScanner(QStringLiteral("test:0"), true)};
-        QCoro::waitFor(store.refreshScanners());
-    }
+    StoreEndToEnd() : StoreOver(nullptr, 2) { connectScanner(true); }
 
     // Renders a stack of sample surveys into its own folder.
     QStringList renderStack(const SampleSet& set, const QString& name)
     {
         return writeSampleSet(set, dir.filePath(name));
     }
-
-    QString path(const QString& name) const { return dir.filePath(name); }
-
-    QTemporaryDir dir;
-    FakeScannerService scanner;
-    VisionSurveyExtractionService reader;
-    FakeFilePanels panels;
-    AISettingsStore settings;
-    SurveyScanStore store;
 };
 
 namespace {
@@ -89,10 +56,7 @@ BatchOutcome outcomeOf(const SurveyScanStore& store, const QString& csv)
             {page.surveyNumber, page.side, page.pageNumber, page.fileURL, page.capturedAt});
     for (const SurveyResponse& response : store.responses())
         outcome.responses.append({response.surveyNumber, response.answers});
-    for (QuestionReviewItem item : store.reviewItems()) {
-        item.id = QUuid();
-        outcome.reviewItems.append(item);
-    }
+    outcome.reviewItems = withoutIds(store.reviewItems());
     outcome.csv = readText(csv);
     outcome.status = store.statusMessage();
     return outcome;
@@ -104,7 +68,7 @@ BatchOutcome outcomeOf(const SurveyScanStore& store, const QString& csv)
 TEST_F(StoreEndToEnd, ReadingWhileScanningGivesTheWholePassResult)
 {
     const SampleSet set = makeSampleSet(1, 13, 300, true, SampleStackOrder::duplex);
-    const ScanBatchResult batch = duplexBatch(renderStack(set, QStringLiteral("stack")));
+    const ScanBatchResult batch = makeScannedBatch(1, 2, renderStack(set, QStringLiteral("stack")));
     const auto run = [&](SurveyScanStore& target, FakeScannerService& feeder, FakeFilePanels& files,
                          const QString& name, bool streamed) {
         files.answers.enqueue(path(name + QStringLiteral(".twk")));
@@ -150,18 +114,12 @@ TEST_F(StoreEndToEnd, ReadingWhileScanningGivesTheWholePassResult)
 
 TEST_F(StoreEndToEnd, UnreadableFilesAreNamedInTheError)
 {
-    QDir().mkpath(path(QStringLiteral("broken")));
     QStringList files;
-    for (const QString& name : {QStringLiteral("fronts-1.png"), QStringLiteral("fronts-3.png")}) {
-        QFile file(path(QStringLiteral("broken/") + name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("this is no image");
-        files.append(file.fileName());
+    for (const char* name : {"fronts-1.png", "fronts-3.png"}) {
+        files.append(path(QString::fromLatin1(name)));
+        testsupport::writeBytes(files.last(), "this is no image");
     }
-    ScanBatchResult batch;
-    batch.pages = makePages({files}, PageNumbering::singleSided);
-    batch.responses = makePlaceholderResponses(batch.pages, 14);
-    scanner.scripted.enqueue(batch);
+    scanner.scripted.enqueue(makeScannedBatch(2, 1, files));
     QCoro::waitFor(store.startScanBatch());
     ASSERT_TRUE(store.errorMessage());
     EXPECT_TRUE(store.errorMessage()->startsWith(
@@ -182,7 +140,7 @@ TEST_F(StoreEndToEnd, BlankSurveyProposesTheTemplate)
         ASSERT_TRUE(renderBlankSurveyPage(side, 300).save(file));
         files.append(file);
     }
-    scanner.scripted.enqueue(duplexBatch(files));
+    scanner.scripted.enqueue(makeScannedBatch(1, 2, files));
     QCoro::waitFor(store.scanTemplatePage());
     EXPECT_EQ(store.stage(), ScanStage::finished);
     EXPECT_EQ(store.statusMessage(),

@@ -1,4 +1,5 @@
 #include "StoreFakes.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroSignal>
@@ -35,8 +36,7 @@ QCoro::Task<ScanBatchResult> FakeScannerService::scanBatch(ScannerDevice,
         throw *error;
     if (const auto* other = std::get_if<std::exception_ptr>(&next))
         std::rethrow_exception(*other);
-    ScanBatchResult result = std::get<ScanBatchResult>(next);
-    co_return result;
+    co_return std::get<ScanBatchResult>(next);
 }
 
 QCoro::Task<SurveyExtractionResult> FakeExtractionService::extract(std::shared_ptr<PageFeed> feed,
@@ -106,10 +106,8 @@ ScanBatchResult makeScannedBatch(int sheets, int sidesPerSheet, const QStringLis
 
 QStringList pageFiles(const ScanBatchResult& batch)
 {
-    QStringList files;
-    for (const ScanPage& page : batch.pages)
-        files.append(page.fileURL.toLocalFile());
-    return files;
+    return testsupport::mapped(batch.pages,
+                               [](const ScanPage& page) { return page.fileURL.toLocalFile(); });
 }
 
 SurveyExtractionResult answerAll(const QList<ScanPage>& pages, int questions, bool reviewQ2)
@@ -120,10 +118,8 @@ SurveyExtractionResult answerAll(const QList<ScanPage>& pages, int questions, bo
         if (seen.contains(page.surveyNumber))
             continue;
         seen.insert(page.surveyNumber);
-        QStringList answers;
-        for (int q = 0; q < questions; ++q)
-            answers.append(QStringLiteral("A"));
-        result.responses.append({page.surveyNumber, page.capturedAt, answers});
+        result.responses.append(
+            {page.surveyNumber, page.capturedAt, QStringList(questions, QStringLiteral("A"))});
         if (reviewQ2) {
             QuestionReviewItem item;
             item.surveyNumber = page.surveyNumber;

@@ -99,6 +99,14 @@ QStringList pageFiles(const ScanBatchResult& batch);
 // with "A", and one review item for question 2 of each when asked.
 SurveyExtractionResult answerAll(const QList<ScanPage>& pages, int questions, bool reviewQ2);
 
+// The items with their ids cleared, to compare lists whose ids were made afresh.
+template <typename T> QList<T> withoutIds(QList<T> items)
+{
+    for (T& item : items)
+        item.id = QUuid();
+    return items;
+}
+
 ScannerDevice onlineScanner(const QString& id = QStringLiteral("test:0"), bool duplex = false);
 
 // Runs the event loop until `done` holds; false when it still does not after

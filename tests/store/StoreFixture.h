@@ -6,19 +6,21 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <memory>
+#include <utility>
 
-// A store over scripted collaborators, real AI settings in a temporary file,
-// and a temporary folder for project and CSV files. AI runs local-only.
-class StoreFixture : public ::testing::Test
+// A store over a scripted scanner, the given reader, real AI settings in a
+// temporary file, and a temporary folder for project and CSV files. AI runs
+// local-only, and has no client unless one is given.
+template <typename Reader> class StoreOver : public ::testing::Test
 {
 protected:
-    StoreFixture()
-        : settings(dir.filePath(QStringLiteral("settings.ini"))),
-          store(&scanner, &reader, &settings, nullptr, &panels)
+    template <typename... ReaderArgs>
+    explicit StoreOver(AIAnswerAnalysisService* ai, ReaderArgs&&... readerArgs)
+        : reader(std::forward<ReaderArgs>(readerArgs)...),
+          settings(dir.filePath(QStringLiteral("settings.ini"))),
+          store(&scanner, &reader, &settings, ai, &panels)
     {
         settings.setDetectionMode(AIDetectionMode::localOnly);
-        reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, false); };
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -31,7 +33,7 @@ protected:
         store.selectScanner(QStringLiteral("test:0"));
     }
 
-    // Scans one batch of `sheets` one-sided sheets to the end.
+    // Scans one batch of `sheets` sheets of `sides` pages to the end.
     void runBatch(int sheets, int sides = 1)
     {
         scanner.scripted.enqueue(makeScannedBatch(sheets, sides));
@@ -40,8 +42,18 @@ protected:
 
     QTemporaryDir dir;
     FakeScannerService scanner;
-    FakeExtractionService reader;
+    Reader reader;
     FakeFilePanels panels;
     AISettingsStore settings;
     SurveyScanStore store;
+};
+
+// The store over a scripted reader that answers "A" to all fourteen questions.
+class StoreFixture : public StoreOver<FakeExtractionService>
+{
+protected:
+    explicit StoreFixture(AIAnswerAnalysisService* ai = nullptr) : StoreOver(ai)
+    {
+        reader.answer = [](const QList<ScanPage>& pages) { return answerAll(pages, 14, false); };
+    }
 };

@@ -63,8 +63,16 @@ TEST_F(StoreReview, UpdateReviewItemTouchesTheQueuedTextAndMarksItUnsaved)
     EXPECT_EQ(store.reviewItems(), items);
 }
 
+// Entered text wins over the suggestion; an item outside the answers, for a
+// deleted survey or with nothing to apply changes nothing.
 TEST_F(StoreReview, ApplyUsesEnteredTextThenSuggestion)
 {
+    auto beyond = store.reviewItems()[0];
+    beyond.questionNumber = 16;
+    store.applyReviewItem(beyond);
+    EXPECT_EQ(store.reviewItems().size(), 3);
+    EXPECT_EQ(store.responses()[0].answers.size(), 14);
+
     auto first = store.reviewItems()[0];
     first.enteredText = QStringLiteral("  D ");
     store.applyReviewItem(first);
@@ -80,26 +88,17 @@ TEST_F(StoreReview, ApplyUsesEnteredTextThenSuggestion)
     auto blank = store.reviewItems()[0];
     blank.suggestedText = QStringLiteral(" ");
     store.applyReviewItem(blank);
-    EXPECT_EQ(store.reviewItems().size(), 1); // nothing to apply, stays queued
+    EXPECT_EQ(store.reviewItems().size(), 1); // stays queued
 
-    store.applyReviewItem(store.reviewItems()[0]);
+    const auto last = store.reviewItems()[0];
+    store.applyReviewItem(last);
     EXPECT_TRUE(store.reviewItems().isEmpty());
     EXPECT_EQ(store.stage(), ScanStage::finished);
     EXPECT_EQ(store.statusMessage(), QStringLiteral("All uncertain answers reviewed."));
-}
 
-TEST_F(StoreReview, ApplyOutsideTheAnswersOrForADeletedSurveyChangesNothing)
-{
-    auto beyond = store.reviewItems()[0];
-    beyond.questionNumber = 16;
-    store.applyReviewItem(beyond);
-    EXPECT_EQ(store.reviewItems().size(), 3);
-    EXPECT_EQ(store.responses()[0].answers.size(), 14);
-
-    const auto orphan = store.reviewItems()[2];
     store.deleteResponse(store.responses()[2]);
     const auto responses = store.responses();
-    store.applyReviewItem(orphan);
+    store.applyReviewItem(last);
     EXPECT_EQ(store.responses(), responses);
 }
 

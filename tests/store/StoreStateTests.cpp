@@ -36,6 +36,12 @@ TEST_F(StoreBatchFlowScanners, ScanConditionsFollowTheSelectedDevice)
     }
     store.setSelectedScannerID(QStringLiteral("vanished"));
     EXPECT_FALSE(store.canStartScan());
+    // With no device selected a scan does nothing at all.
+    store.setSelectedScannerID(std::nullopt);
+    QSignalSpy statusSpy(&store, &SurveyScanStore::statusMessageChanged);
+    QCoro::waitFor(store.startScanBatch());
+    EXPECT_EQ(statusSpy.count(), 0);
+    EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
 }
 
 TEST_F(StoreState, ValuesSignalOnlyOnChangeAndSelectionDoesNotDirty)

@@ -1,4 +1,5 @@
 #include "StoreFixture.h"
+#include "TestSupport.h"
 
 #include "files/SurveyProjectDocument.h"
 #include "model/BuiltInTemplate.h"
@@ -50,6 +51,10 @@ TEST_F(StoreTemplate, EditingARowReplacesItAndTurnsCustom)
     EXPECT_EQ(store.configuration().templateFields.last().number, 30);
     EXPECT_EQ(store.configuration().questionCount, 30);
     EXPECT_EQ(store.detectedQuestions().size(), 30);
+    // Scans ask for every question up to the highest number.
+    connectScanner();
+    runBatch(1);
+    EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 30);
 }
 
 TEST_F(StoreTemplate, AddingAndDeletingRowsKeepTheCountAtTheHighestNumber)
@@ -84,21 +89,54 @@ TEST_F(StoreTemplate, EditsAreWrittenThroughToProjectAndCSV)
     store.saveProjectAs();
     panels.answers.enqueue(path(QStringLiteral("t/answers.csv")));
     store.chooseCSVFile();
-    const auto readCSV = [&] {
-        QFile file(path(QStringLiteral("t/answers.csv")));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return QString::fromUtf8(file.readAll());
-    };
+    const QString csv = path(QStringLiteral("t/answers.csv"));
 
     store.updateTemplateField(field(2, QStringLiteral("Renamed question")));
-    EXPECT_TRUE(readCSV().contains(QStringLiteral("Renamed question")));
+    EXPECT_TRUE(testsupport::readText(csv).contains(QStringLiteral("Renamed question")));
     EXPECT_FALSE(store.isProjectDirty());
     EXPECT_EQ(readProjectFile(path(QStringLiteral("t/project.twk"))).configuration,
               store.configuration());
 
-    const QString csvBefore = readCSV();
+    const QString csvBefore = testsupport::readText(csv);
     store.addTemplateField();
-    EXPECT_EQ(readCSV(), csvBefore);
+    EXPECT_EQ(testsupport::readText(csv), csvBefore);
     EXPECT_EQ(readProjectFile(path(QStringLiteral("t/project.twk"))).configuration.questionCount,
               15);
+}
+
+TEST_F(StoreTemplate, TemplateScanProposesFieldsLeavingSurveysAloneAndACancelChangesNothing)
+{
+    connectScanner();
+    reader.answer = [](const QList<ScanPage>& pages) {
+        SurveyExtractionResult result = answerAll(pages, 14, false);
+        result.questions = {{1, QStringLiteral("Your name")},
+                            {2, QStringLiteral("Question 2")},
+                            {16, QStringLiteral("Why did you come?")}};
+        return result;
+    };
+    runBatch(1);
+    const auto pages = store.pages();
+    const auto responses = store.responses();
+    const auto configuration = store.configuration();
+    ScanBatchResult canceled = makeScannedBatch(1, 2);
+    canceled.endedEarly =
+        ScanEarlyEnd{ScanStopCause::canceled, QStringLiteral("The scan was canceled.")};
+    scanner.scripted.enqueue(canceled);
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(store.stage(), ScanStage::idle);
+    EXPECT_EQ(store.errorMessage(), QStringLiteral("The scan was canceled."));
+    EXPECT_EQ(store.configuration(), configuration);
+    EXPECT_EQ(reader.readPages.size(), 1);
+
+    scanner.scripted.enqueue(makeScannedBatch(1, 2));
+    QCoro::waitFor(store.scanTemplatePage());
+    EXPECT_EQ(store.stage(), ScanStage::finished);
+    EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 60);
+    EXPECT_FALSE(reader.allQuestionFlags.last());
+    EXPECT_EQ(store.pages(), pages);
+    EXPECT_EQ(store.responses(), responses);
+    EXPECT_EQ(store.templateField(1)->prompt, QStringLiteral("Your name"));
+    EXPECT_EQ(store.templateField(16)->detectionMode, SurveyDetectionMode::written);
+    EXPECT_EQ(store.configuration().questionCount, 16);
+    EXPECT_EQ(store.detectedQuestions().size(), 16);
 }

@@ -50,49 +50,36 @@ TEST(TemplateDiscovery, WordingSuggestsTheAnswerKind)
         EXPECT_EQ(inferredDetectionMode(QString::fromUtf8(wording)), mode) << wording;
 }
 
-TEST(TemplateDiscovery, WhyQuestionBecomesWrittenUnlessItHasOptions)
+// Detected wording fills the rows: blank or generic text does not, a "why"
+// question is written unless it has options, and rows are added, never dropped.
+TEST(TemplateDiscovery, DetectedWordingFillsRowsAndGrowsTheTemplate)
 {
     SurveyConfiguration configuration = configurationOf(10);
     configuration.templateFields[4].optionsText = QStringLiteral("  ");
-    const auto result =
-        applyDetectedQuestions(configuration, {{4, QStringLiteral(" Why did you pick it?\n")},
-                                               {5, QStringLiteral("Why did you pick it?")},
-                                               {7, QStringLiteral("QUESTION 7")},
-                                               {8, QStringLiteral("  ")}});
+    QList<SurveyQuestion> detected{{4, QStringLiteral(" Why did you pick it?\n")},
+                                   {5, QStringLiteral("Why did you pick it?")},
+                                   {7, QStringLiteral("QUESTION 7")},
+                                   {8, QStringLiteral("  ")},
+                                   {13, QStringLiteral("Printed 13")}};
+    const auto result = applyDetectedQuestions(configuration, detected);
+    EXPECT_EQ(result.questionCount, 13);
+    ASSERT_EQ(result.templateFields.size(), 13);
     EXPECT_EQ(result.templateFields[3].prompt, QStringLiteral("Why did you pick it?"));
     EXPECT_EQ(result.templateFields[3].detectionMode, SurveyDetectionMode::singleChoice);
     EXPECT_EQ(result.templateFields[4].detectionMode, SurveyDetectionMode::written);
     EXPECT_EQ(result.templateFields[6].prompt, QStringLiteral("Q7 text"));
     EXPECT_EQ(result.templateFields[7].prompt, QStringLiteral("Q8 text"));
+    EXPECT_EQ(result.templateFields[12],
+              (SurveyTemplateField{13, QStringLiteral("Printed 13"),
+                                   SurveyDetectionMode::singleChoice, QString()}));
     EXPECT_EQ(result.templatePreset, SurveyTemplate::custom);
-}
 
-TEST(TemplateDiscovery, TemplateGrowsButNeverShrinks)
-{
-    QList<SurveyQuestion> upTo14;
-    for (qint64 n = 1; n <= 14; ++n)
-        upTo14.append({n, QStringLiteral("Printed %1").arg(n)});
-    const auto grown = applyDetectedQuestions(configurationOf(10), upTo14);
-    EXPECT_EQ(grown.questionCount, 14);
-    ASSERT_EQ(grown.templateFields.size(), 14);
-    EXPECT_EQ(grown.templateFields[12].prompt, QStringLiteral("Printed 13"));
-    EXPECT_EQ(grown.templateFields[12].number, 13);
-    EXPECT_TRUE(grown.templateFields[12].optionsText.isEmpty());
-
-    const auto kept = applyDetectedQuestions(configurationOf(10), upTo14.mid(0, 8));
-    EXPECT_EQ(kept.questionCount, 10);
-    EXPECT_EQ(kept.templateFields.size(), 10);
-
-    SurveyConfiguration empty = configurationOf(0);
-    const auto one = applyDetectedQuestions(empty, {});
-    EXPECT_EQ(one.questionCount, 1);
-    ASSERT_EQ(one.templateFields.size(), 1);
-    EXPECT_EQ(one.templateFields[0].prompt, QStringLiteral("Question 1"));
-}
-
-TEST(TemplateDiscovery, UsefulDetectionsDropGenericAndBlankText)
-{
-    const auto useful = usefulTemplateDetections(
-        {{1, QStringLiteral("question 1")}, {2, QStringLiteral(" Grade \n")}, {3, QString()}});
-    EXPECT_EQ(useful, (QList<SurveyQuestion>{{2, QStringLiteral("Grade")}}));
+    EXPECT_EQ(applyDetectedQuestions(configurationOf(10), detected.mid(0, 4)).questionCount, 10);
+    EXPECT_EQ(applyDetectedQuestions(configurationOf(0), {}).templateFields,
+              (QList<SurveyTemplateField>{{1, QStringLiteral("Question 1"),
+                                           SurveyDetectionMode::singleChoice, QString()}}));
+    EXPECT_EQ(
+        usefulTemplateDetections(
+            {{1, QStringLiteral("question 1")}, {2, QStringLiteral(" Grade \n")}, {3, QString()}}),
+        (QList<SurveyQuestion>{{2, QStringLiteral("Grade")}}));
 }

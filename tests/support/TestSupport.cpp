@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 
 namespace testsupport {
 
@@ -29,6 +30,19 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+QString writePageImage(const QString& path, QSize size, int dpi, const char* format)
+{
+    QImage image(size, QImage::Format_Grayscale8);
+    image.fill(255);
+    if (dpi > 0) {
+        image.setDotsPerMeterX(qRound(dpi / 0.0254));
+        image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    }
+    if (!image.save(path, format))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 } // namespace testsupport

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -28,6 +29,9 @@ QByteArray readBytes(const QString& path);
 QString readText(const QString& path);
 // Writes the file whole; a test that cannot set up its files stops here.
 void writeBytes(const QString& path, const QByteArray& bytes);
+// A blank white page image, in `format` or the one its suffix names, marked
+// with `dpi` when given; returns the path.
+QString writePageImage(const QString& path, QSize size, int dpi = 0, const char* format = nullptr);
 
 // One value of each element, in order: the numbers of pages, the texts a
 // signal carried. `f` may be a member pointer.
