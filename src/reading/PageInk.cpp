@@ -257,12 +257,28 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                               std::min(r.width, o.width) >= 0.6 * std::max(r.width, o.width);
                    });
         };
+        // A rule to write on ends where its line ends; a ring's flat side
+        // curves away up or down at each end.
+        const auto turnsAtBothEnds = [&](const cv::Rect& r) {
+            const int reach = std::max(3, int(std::lround(0.7 * h)));
+            const int side = std::max(2, int(std::lround(0.3 * h)));
+            const auto turns = [&](int x) {
+                for (const int y : {r.y - reach - 1, r.y + r.height + 1}) {
+                    const cv::Rect band =
+                        cv::Rect(x - side, y, 2 * side, reach) & cv::Rect(0, 0, ink.cols, ink.rows);
+                    if (band.area() > 0 && cv::countNonZero(ink(band)) >= 0.5 * reach)
+                        return true;
+                }
+                return false;
+            };
+            return turns(r.x) && turns(r.x + r.width - 1);
+        };
         for (const auto& [i, r] : stretches) {
             if (ringStretch(ink, r, h))
                 continue;
             // Taken out all the same, which keeps two rings drawn one above
             // the other apart, but nobody writes on it.
-            if (!ringTopOrBottom(r))
+            if (!ringTopOrBottom(r) && !turnsAtBothEnds(r))
                 m_rules.append(QRect(r.x, r.y, r.width, r.height));
             sides(r).setTo(255, labels(r) == i);
         }

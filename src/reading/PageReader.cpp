@@ -174,8 +174,55 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
         missing.removeAll(option.spot.label);
     const double unit = h * h;
     const QRectF page(QPointF(0, 0), QSizeF(image.size()));
+    // A ring round a long label is cut into its ends where its flat top
+    // and bottom were taken out: the ends on one line are read together,
+    // with the ring taken away.
+    QList<PenMark> marks = region.unclaimedMarks;
+    for (qsizetype i = 0; i < marks.size() && !missing.isEmpty(); ++i) {
+        PenMark joined = marks[i];
+        QList<qsizetype> members{i};
+        for (qsizetype j = i + 1; j < marks.size(); ++j)
+            if (std::abs(marks[j].bounds.center().y() - marks[i].bounds.center().y()) <= 0.5 * h &&
+                marks[j].bounds.height() >= 0.8 * h && marks[i].bounds.height() >= 0.8 * h) {
+                joined.bounds = joined.bounds.united(marks[j].bounds);
+                joined.pixels += marks[j].pixels;
+                members.append(j);
+            }
+        if (members.size() < 2 || joined.bounds.width() > 30 * h)
+            continue;
+        const QRect crop = joined.bounds.adjusted(-0.15 * h, -0.15 * h, 0.15 * h, 0.15 * h)
+                               .intersected(page)
+                               .toAlignedRect();
+        const QString read = foldedText(recognizer.recognizeLine(ink.withoutMarks(image, crop, h)));
+        // The ring can take a letter or two at each end with it: most of a
+        // long label, read in order, is enough.
+        const auto likeness = [&](const QString& l) {
+            const QString wanted = foldedText(l);
+            double best = textSimilarity(read, wanted);
+            if (read.size() >= std::max<qsizetype>(8, 6 * wanted.size() / 10))
+                for (qsizetype from = 0; from < wanted.size(); ++from)
+                    for (qsizetype n = read.size(); n <= read.size() + 3; ++n)
+                        best = std::max(best, textSimilarity(read, wanted.mid(from, n)));
+            return best >= labelMatchFloor(wanted.size()) ? best : 0.0;
+        };
+        auto label = missing.end();
+        double bestLikeness = 0;
+        for (auto it = missing.begin(); it != missing.end(); ++it)
+            if (const double like = likeness(*it); like > bestLikeness) {
+                bestLikeness = like;
+                label = it;
+            }
+        if (label == missing.end())
+            continue;
+        region.options.append({{*label, QRectF(crop), 0.8}, joined.pixels / unit, joined.bounds});
+        region.unclaimed -= joined.pixels / unit;
+        missing.erase(label);
+        for (qsizetype k = members.size() - 1; k >= 0; --k)
+            marks.removeAt(members[k]);
+        --i;
+    }
     QList<PenMark> left;
-    for (const PenMark& mark : region.unclaimedMarks) {
+    for (const PenMark& mark : marks) {
         bool used = false;
         if (mark.pixels / unit >= kMarkStrength && !missing.isEmpty()) {
             const QRectF inside = mark.bounds.adjusted(-0.15 * h, -0.15 * h, 0.15 * h, 0.15 * h);

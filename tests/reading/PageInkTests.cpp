@@ -430,3 +430,28 @@ TEST(PageInkRings, ARingIsTakenAwayForReadingItsLabelAgainButItsLettersStay)
     EXPECT_EQ(darkIn(QRectF(ring.left() - 4, ring.top(), 12, ring.height())), 0);
     EXPECT_GT(darkIn(maybe), 0.15 * maybe.width() * maybe.height());
 }
+
+TEST(PageInkRings, ARingsFlatSideCurvingAwayAtBothEndsIsNoRuleToWriteOn)
+{
+    Sheet sheet;
+    // Only the bottom of a long ring runs flat (its top crosses the
+    // letters); its ends curve up round the label.
+    const QRectF career = sheet.print(QStringLiteral("No, I plan to pursue a career"), {200, 200});
+    QPainterPath ring;
+    ring.moveTo(career.left() + 30, career.top() - 14);
+    ring.quadTo(career.left() - 24, career.center().y(), career.left() + 20, career.bottom() + 8);
+    ring.lineTo(career.right() - 20, career.bottom() + 8);
+    ring.quadTo(career.right() + 24, career.center().y(), career.right() - 30, career.top() - 14);
+    sheet.painter.setPen(QPen(QColor(20, 20, 20), 4));
+    sheet.painter.drawPath(ring);
+    const QRectF other = sheet.print(QStringLiteral("Other"), {200, 400});
+    sheet.line({other.right() + 20, 402}, {other.right() + 420, 402}, 0, 2);
+    sheet.line({other.right() + 60, 401}, {other.right() + 90, 370}, 30, 3);
+    const PageInk& ink = sheet.separated();
+
+    for (const QRect& rule : ink.rules())
+        EXPECT_GT(rule.top(), career.bottom() + 20) << "ring taken for a rule at " << rule.y();
+    EXPECT_TRUE(std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
+        return rule.width() >= 350 && std::abs(rule.center().y() - 402) <= 3;
+    }));
+}
