@@ -448,7 +448,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                          return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
                      })))) {
             piece.kind = InkKind::print;
-            if ((b.height() >= 0.9 * h && b.width() >= h &&
+            if ((b.height() >= 1.1 * h && b.width() >= h &&
                  enclosesPaper(m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i,
                                h)) ||
                 insideBox(b) || acrossWords(b))
