@@ -163,21 +163,40 @@ std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& are
     return UnreadInkSignal{ratio, std::min(0.92, 0.35 + 80.0 * ratio), bounds};
 }
 
-// A ring drawn tight round a label, or a tick just before it, can cost the
-// label its reading. Ink no label claimed is read again on its own: the
-// print inside it, or just after it.
-void recoverRingedLabels(RegionInk& region, const QStringList& options, const QImage& image,
-                         const PageInk& ink, TextRecognizer& recognizer, double h)
+// Whether a line read again reads as `label`, also with a letter or two of
+// a tick or ring's stroke before or after it.
+bool readsAs(const QString& read, const QString& label)
 {
-    QStringList missing = options;
-    for (const OptionInk& option : region.options)
-        missing.removeAll(option.spot.label);
-    const double unit = h * h;
+    const QString wanted = foldedText(label);
+    double best = textSimilarity(read, wanted);
+    for (qsizetype cut = 1; cut <= 2 && read.size() - cut >= wanted.size(); ++cut)
+        best = std::max({best, textSimilarity(read.mid(cut), wanted),
+                         textSimilarity(read.left(read.size() - cut), wanted)});
+    return best >= labelMatchFloor(wanted.size());
+}
+
+// How well a line read inside a long label's ring reads as `label`, 0 when
+// not enough: the ring can take a letter or two at each end with it, so
+// most of a long label, read in order, is enough.
+double likenessInRing(const QString& read, const QString& label)
+{
+    const QString wanted = foldedText(label);
+    double best = textSimilarity(read, wanted);
+    if (read.size() >= std::max<qsizetype>(8, 6 * wanted.size() / 10))
+        for (qsizetype from = 0; from < wanted.size(); ++from)
+            for (qsizetype n = read.size(); n <= read.size() + 3; ++n)
+                best = std::max(best, textSimilarity(read, wanted.mid(from, n)));
+    return best >= labelMatchFloor(wanted.size()) ? best : 0.0;
+}
+
+// A ring round a long label is cut into its ends where its flat top and
+// bottom were taken out: the ends on one line are read together, with the
+// ring taken away. Ends that read as a missing label are credited to it
+// and leave `marks` and `missing`.
+void recoverLongRings(RegionInk& region, QList<PenMark>& marks, QStringList& missing,
+                      const QImage& image, const PageInk& ink, TextRecognizer& recognizer, double h)
+{
     const QRectF page(QPointF(0, 0), QSizeF(image.size()));
-    // A ring round a long label is cut into its ends where its flat top
-    // and bottom were taken out: the ends on one line are read together,
-    // with the ring taken away.
-    QList<PenMark> marks = region.unclaimedMarks;
     for (qsizetype i = 0; i < marks.size() && !missing.isEmpty(); ++i) {
         PenMark joined = marks[i];
         QList<qsizetype> members{i};
@@ -194,33 +213,38 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
                                .intersected(page)
                                .toAlignedRect();
         const QString read = foldedText(recognizer.recognizeLine(ink.withoutMarks(image, crop, h)));
-        // The ring can take a letter or two at each end with it: most of a
-        // long label, read in order, is enough.
-        const auto likeness = [&](const QString& l) {
-            const QString wanted = foldedText(l);
-            double best = textSimilarity(read, wanted);
-            if (read.size() >= std::max<qsizetype>(8, 6 * wanted.size() / 10))
-                for (qsizetype from = 0; from < wanted.size(); ++from)
-                    for (qsizetype n = read.size(); n <= read.size() + 3; ++n)
-                        best = std::max(best, textSimilarity(read, wanted.mid(from, n)));
-            return best >= labelMatchFloor(wanted.size()) ? best : 0.0;
-        };
         auto label = missing.end();
         double bestLikeness = 0;
         for (auto it = missing.begin(); it != missing.end(); ++it)
-            if (const double like = likeness(*it); like > bestLikeness) {
+            if (const double like = likenessInRing(read, *it); like > bestLikeness) {
                 bestLikeness = like;
                 label = it;
             }
         if (label == missing.end())
             continue;
-        region.options.append({{*label, QRectF(crop), 0.8}, joined.pixels / unit, joined.bounds});
-        region.unclaimed -= joined.pixels / unit;
+        region.options.append(
+            {{*label, QRectF(crop), 0.8}, joined.pixels / (h * h), joined.bounds});
+        region.unclaimed -= joined.pixels / (h * h);
         missing.erase(label);
         for (qsizetype k = members.size() - 1; k >= 0; --k)
             marks.removeAt(members[k]);
         --i;
     }
+}
+
+// A ring drawn tight round a label, or a tick just before it, can cost the
+// label its reading. Ink no label claimed is read again on its own: the
+// print inside it, or just after it.
+void recoverRingedLabels(RegionInk& region, const QStringList& options, const QImage& image,
+                         const PageInk& ink, TextRecognizer& recognizer, double h)
+{
+    QStringList missing = options;
+    for (const OptionInk& option : region.options)
+        missing.removeAll(option.spot.label);
+    const double unit = h * h;
+    const QRectF page(QPointF(0, 0), QSizeF(image.size()));
+    QList<PenMark> marks = region.unclaimedMarks;
+    recoverLongRings(region, marks, missing, image, ink, recognizer, h);
     QList<PenMark> left;
     for (const PenMark& mark : marks) {
         bool used = false;
@@ -239,16 +263,8 @@ void recoverRingedLabels(RegionInk& region, const QStringList& options, const QI
                     continue;
                 const QString read = foldedText(recognizer.recognizeLine(
                     cleaned ? ink.withoutMarks(image, crop, h) : image.copy(crop)));
-                const auto label =
-                    std::find_if(missing.begin(), missing.end(), [&](const QString& l) {
-                        const QString wanted = foldedText(l);
-                        double best = textSimilarity(read, wanted);
-                        for (qsizetype cut = 1; cut <= 2 && read.size() - cut >= wanted.size();
-                             ++cut)
-                            best = std::max({best, textSimilarity(read.mid(cut), wanted),
-                                             textSimilarity(read.left(read.size() - cut), wanted)});
-                        return best >= labelMatchFloor(wanted.size());
-                    });
+                const auto label = std::find_if(missing.begin(), missing.end(),
+                                                [&](const QString& l) { return readsAs(read, l); });
                 if (label == missing.end())
                     continue;
                 // Ink no taller than print that reads as the label is the
