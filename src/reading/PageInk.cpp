@@ -487,19 +487,14 @@ QImage PageInk::withoutMarks(const QImage& grey, const QRect& rect, double print
     if (m_data->labels.empty() || m_data->labels.size() != cv::Size(grey.width(), grey.height()))
         return out;
     const double h = std::max(6.0, printHeight);
-    std::vector<bool> large(m_pieces.size() + 1, false);
+    const cv::Rect area(r.x(), r.y(), r.width(), r.height());
+    cv::Mat pixels(out.height(), out.width(), CV_8U, out.bits(), size_t(out.bytesPerLine()));
+    pixels.setTo(255, m_data->lines(area));
     for (qsizetype i = 0; i < m_pieces.size(); ++i) {
         const InkPiece& piece = m_pieces[i];
-        large[size_t(i + 1)] = piece.kind == InkKind::pen && (piece.bounds.height() >= 1.3 * h ||
-                                                              piece.bounds.width() >= 2.5 * h);
-    }
-    for (int y = 0; y < r.height(); ++y) {
-        const int* label = m_data->labels.ptr<int>(y + r.y()) + r.x();
-        const uchar* line = m_data->lines.ptr<uchar>(y + r.y()) + r.x();
-        uchar* pixel = out.scanLine(y);
-        for (int x = 0; x < r.width(); ++x)
-            if (large[size_t(label[x])] || line[x])
-                pixel[x] = 255;
+        if (piece.kind == InkKind::pen && piece.bounds.intersects(r) &&
+            (piece.bounds.height() >= 1.3 * h || piece.bounds.width() >= 2.5 * h))
+            pixels.setTo(255, m_data->labels(area) == int(i + 1));
     }
     return out;
 }
