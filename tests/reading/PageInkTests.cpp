@@ -52,6 +52,17 @@ struct Sheet
         painter.drawLine(from, to);
     }
 
+    // "Other" and its rule to write on, two pixels below the baseline `y`,
+    // with a stroke written on the rule when asked.
+    QRectF writeIn(double y, bool written)
+    {
+        const QRectF other = print(QStringLiteral("Other"), {200, y});
+        line({other.right() + 20, y + 2}, {other.right() + 420, y + 2}, 0, 2);
+        if (written)
+            line({other.right() + 60, y + 1}, {other.right() + 90, y - 30}, 30, 3);
+        return other;
+    }
+
     const PageInk& separated()
     {
         painter.end();
@@ -67,6 +78,14 @@ int penIn(const PageInk& ink, const QRectF& rect)
 {
     return ink.penPixelsIn(rect.toAlignedRect());
 }
+
+// Whether the write-in rule drawn at `y` was found as a rule.
+bool hasWriteInRule(const PageInk& ink, int y)
+{
+    return std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
+        return rule.width() >= 350 && std::abs(rule.center().y() - y) <= 3;
+    });
+}
 } // namespace
 
 TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
@@ -81,9 +100,7 @@ TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
     const QRectF oval = required.adjusted(-14, -10, 14, 10);
     sheet.ring(oval, oval.height() / 2);
     // A printed write-in rule with a word written on it stays a rule.
-    const QRectF other = sheet.print(QStringLiteral("Other"), {200, 550});
-    sheet.line({other.right() + 20, 552}, {other.right() + 420, 552}, 0, 2);
-    sheet.line({other.right() + 60, 551}, {other.right() + 90, 520}, 30, 3);
+    sheet.writeIn(550, true);
     const PageInk& ink = sheet.separated();
 
     EXPECT_TRUE(ink.boxes().isEmpty());
@@ -92,9 +109,7 @@ TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
     EXPECT_GT(penIn(ink, topOfOval), 100);
     for (const QRect& rule : ink.rules())
         EXPECT_FALSE(QRectF(rule).intersects(oval)) << "ring stretch taken for a rule";
-    EXPECT_TRUE(std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
-        return rule.width() >= 350 && std::abs(rule.center().y() - 552) <= 3;
-    }));
+    EXPECT_TRUE(hasWriteInRule(ink, 552));
     // The print inside the rings is not pen.
     EXPECT_EQ(penIn(ink, required.adjusted(4, 4, -4, -4)), 0);
 }
@@ -384,8 +399,7 @@ TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
     const QRectF wanted = sheet.print(QStringLiteral("I wanted"), {200, 200});
     const QRectF tight = wanted.adjusted(-16, -1, 16, 1);
     sheet.ring(tight, 10);
-    const QRectF other = sheet.print(QStringLiteral("Other"), {200, 400});
-    sheet.line({other.right() + 20, 402}, {other.right() + 420, 402}, 0, 2);
+    const QRectF other = sheet.writeIn(400, false);
     sheet.painter.end();
     // The page's print runs smaller than these labels.
     const double letters = 0.8 * wanted.height();
@@ -395,9 +409,7 @@ TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
     for (const QRect& rule : ink.rules())
         EXPECT_FALSE(QRectF(rule).intersects(tight.adjusted(-3, -3, 3, 3)))
             << "ring taken for a rule at " << rule.y();
-    EXPECT_TRUE(std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
-        return rule.width() >= 350 && std::abs(rule.center().y() - 402) <= 3;
-    }));
+    EXPECT_TRUE(hasWriteInRule(ink, 402));
     const QList<RegionInk> regions = creditPenInk(ink, {{{QStringLiteral("Other"), other, 1.0}}},
                                                   {QRectF(0, 0, 1200, 700)}, kPrint);
     ASSERT_EQ(regions.size(), 1);
@@ -444,14 +456,10 @@ TEST(PageInkRings, ARingsFlatSideCurvingAwayAtBothEndsIsNoRuleToWriteOn)
     ring.quadTo(career.right() + 24, career.center().y(), career.right() - 30, career.top() - 14);
     sheet.painter.setPen(QPen(QColor(20, 20, 20), 4));
     sheet.painter.drawPath(ring);
-    const QRectF other = sheet.print(QStringLiteral("Other"), {200, 400});
-    sheet.line({other.right() + 20, 402}, {other.right() + 420, 402}, 0, 2);
-    sheet.line({other.right() + 60, 401}, {other.right() + 90, 370}, 30, 3);
+    sheet.writeIn(400, true);
     const PageInk& ink = sheet.separated();
 
     for (const QRect& rule : ink.rules())
         EXPECT_GT(rule.top(), career.bottom() + 20) << "ring taken for a rule at " << rule.y();
-    EXPECT_TRUE(std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
-        return rule.width() >= 350 && std::abs(rule.center().y() - 402) <= 3;
-    }));
+    EXPECT_TRUE(hasWriteInRule(ink, 402));
 }
