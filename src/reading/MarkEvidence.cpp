@@ -103,6 +103,15 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                     if (inside.width() * inside.height() >= 0.8 * label.width() * label.height())
                         enclosed.append({r, s});
                 }
+        // A ring touching the next line's letters takes that label into its
+        // bounds, level with its edge, but not inside itself.
+        if (enclosed.size() >= 2)
+            enclosed.removeIf([&](const SpotRef& ref) {
+                const QRectF& label = regions[ref.region].options[ref.spot].spot.box;
+                const bool atEdge = label.center().y() <= bounds.top() + 0.55 * h ||
+                                    label.center().y() >= bounds.bottom() - 0.55 * h;
+                return atEdge && !ink.penEncloses(bounds.toAlignedRect(), label, h);
+            });
         if (enclosed.size() >= 2) {
             for (const SpotRef& ref : enclosed) {
                 OptionInk& option = regions[ref.region].options[ref.spot];

@@ -478,6 +478,35 @@ int PageInk::penPixelsIn(const QRect& rect) const
     return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
 }
 
+bool PageInk::penEncloses(const QRect& within, const QRectF& label, double printHeight) const
+{
+    if (m_data->pen.empty())
+        return false;
+    const cv::Rect r = cv::Rect(within.x(), within.y(), within.width(), within.height()) &
+                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
+    // The label's middle band: recognition can stretch a word's box over
+    // the ring drawn round it.
+    const QRectF band(label.left(), label.center().y() - 0.2 * printHeight, label.width(),
+                      0.4 * printHeight);
+    const QRect inner = band.toAlignedRect().intersected(QRect(r.x, r.y, r.width, r.height));
+    if (r.empty() || inner.isEmpty())
+        return false;
+    // A frame of paper round the ink, so that the flood from its corner
+    // reaches everything outside the ring.
+    cv::Mat closed;
+    const int gap = std::max(3, int(std::lround(0.25 * printHeight))) | 1;
+    cv::morphologyEx(m_data->pen(r), closed, cv::MORPH_CLOSE,
+                     cv::getStructuringElement(cv::MORPH_ELLIPSE, {gap, gap}));
+    cv::Mat framed;
+    cv::copyMakeBorder(closed, framed, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
+    cv::floodFill(framed, cv::Point(0, 0), 128);
+    const cv::Mat box =
+        framed(cv::Rect(inner.x() - r.x + 1, inner.y() - r.y + 1, inner.width(), inner.height()));
+    // Inside is paper or print the flood did not reach; a label whose
+    // letters the ring took into its own stroke is not inside it.
+    return cv::countNonZero(box == 0) >= 0.5 * double(box.total());
+}
+
 QImage PageInk::withoutMarks(const QImage& grey, const QRect& rect, double printHeight) const
 {
     const QRect r = rect.intersected(grey.rect());

@@ -167,6 +167,38 @@ TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
     EXPECT_EQ(read.marks.last().label, QStringLiteral("Writing"));
 }
 
+TEST(MarkEvidenceRings, ARingTouchingTheNextLineTakesNoneOfItsLabel)
+{
+    // "Yes" ringed, its ring's bottom running into the "No" on the next
+    // line; and two rings one above the other that meet, both answers.
+    Sheet sheet;
+    const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 200});
+    const QRectF no = sheet.print(QStringLiteral("No"), {200, 245});
+    sheet.ring(
+        QRectF(yes.left() - 30, yes.top() - 40, yes.width() + 60, no.top() + 3 - (yes.top() - 40)),
+        40);
+    const QRectF wanted = sheet.print(QStringLiteral("I wanted"), {600, 200});
+    const QRectF required = sheet.print(QStringLiteral("It was required"), {600, 250});
+    sheet.ring(wanted.adjusted(-12, -10, 12, 10), 18);
+    sheet.ring(QRectF(required.left() - 20, wanted.bottom() + 10, required.width() + 40,
+                      required.bottom() + 10 - (wanted.bottom() + 10)),
+               18);
+    const PageInk& ink = sheet.separated();
+
+    const QList<RegionInk> regions =
+        creditPenInk(ink,
+                     {{{QStringLiteral("Yes"), yes, 1.0}, {QStringLiteral("No"), no, 1.0}},
+                      {{QStringLiteral("I wanted"), wanted, 1.0},
+                       {QStringLiteral("It was required"), required, 1.0}}},
+                     {QRectF(0, 0, 500, 700), QRectF(500, 0, 700, 700)}, kPrint);
+    ASSERT_EQ(regions.size(), 2);
+    const MarkReading single = readMarks(regions[0], true);
+    EXPECT_FALSE(single.conflicting || single.doubtful);
+    ASSERT_EQ(single.marks.size(), 1);
+    EXPECT_EQ(single.marks.first().label, QStringLiteral("Yes"));
+    EXPECT_EQ(readMarks(regions[1], false).marks.size(), 2);
+}
+
 TEST(PageInkStrokes, PalePencilWritingCountsButPrintFringesAndShadowsDoNot)
 {
     Sheet sheet;
