@@ -170,13 +170,22 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
 MarkReading readMarks(const RegionInk& region, bool singleChoice)
 {
     MarkReading reading;
+    // Beside the one clear answer a single-choice question takes, a trace a
+    // fifth its weight is the pen's spill (a ring's tail, a tick's run-up),
+    // not a second answer in doubt. Where several answers may stand, a
+    // faint one can be a real answer poorly read.
+    double weakestMark = 0;
+    for (const OptionInk& option : region.options)
+        if (singleChoice && option.strength >= kMarkStrength)
+            weakestMark =
+                weakestMark > 0 ? std::min(weakestMark, option.strength) : option.strength;
     for (const OptionInk& option : region.options) {
         if (option.strength >= kMarkStrength) {
             const double confidence =
                 std::min(0.98, 0.75 + 0.23 * (option.strength - kMarkStrength) /
                                           (kSureMarkStrength - kMarkStrength));
             reading.marks.append({option.spot.label, confidence, option.markBounds});
-        } else if (option.strength >= kNoMarkStrength) {
+        } else if (option.strength >= kNoMarkStrength && option.strength >= 0.2 * weakestMark) {
             reading.doubtful = true;
         }
     }

@@ -249,6 +249,28 @@ TEST(MarkEvidenceDust, SolidSpecksAmongLabelsRaiseNoDoubtButStrokeEndsDo)
     }
 }
 
+TEST(MarkEvidenceDoubt, AFaintTraceBesideTheOneClearAnswerIsSpillOnlyOnSingleChoice)
+{
+    struct Case
+    {
+        double marked, trace;
+        bool single, doubtful;
+    };
+    // A ring's weight with its tail's spill on the next label; a tick with
+    // a trace too heavy to be its spill; the same faint trace where several
+    // answers may stand.
+    for (const Case& c : {Case{2.0, 0.06, true, false}, Case{0.3, 0.07, true, true},
+                          Case{2.0, 0.06, false, true}}) {
+        RegionInk region;
+        region.options = {{{QStringLiteral("Yes"), QRectF(0, 0, 60, 30)}, c.marked, {}},
+                          {{QStringLiteral("No"), QRectF(0, 40, 60, 30)}, c.trace, {}}};
+        const MarkReading read = readMarks(region, c.single);
+        ASSERT_EQ(read.marks.size(), 1);
+        EXPECT_EQ(read.marks.first().label, QStringLiteral("Yes"));
+        EXPECT_EQ(read.doubtful, c.doubtful) << c.marked << " " << c.trace << " " << c.single;
+    }
+}
+
 TEST(PageInkLetters, LettersCutOffALabelReturnToPrintButMarksStayPen)
 {
     Sheet sheet;
