@@ -53,8 +53,11 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
         }
         marks.append({bounds, pixels});
     }
-    // Noise left where printed lines were taken out is no mark.
-    marks.removeIf([&](const PenMark& m) { return m.pixels < 0.02 * h * h; });
+    // Noise left where printed lines were taken out is no mark, nor is a
+    // sliver of a line's edge no pen could draw that thin.
+    marks.removeIf([&](const PenMark& m) {
+        return m.pixels < 0.02 * h * h || std::min(m.bounds.width(), m.bounds.height()) <= 2;
+    });
     return marks;
 }
 

@@ -410,6 +410,15 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
                          ? QList<LabelSpot>()
                          : locateLabels(lines, question->options));
         areas.append(geometry::intersection(answerArea(q), column));
+        // With every label found, ink well below the last of them (a doodle
+        // at the foot of the page) is nobody's answer to this question.
+        if (question != definition.questions.cend() && !question->options.isEmpty() &&
+            spots.last().size() == question->options.size()) {
+            double bottom = 0;
+            for (const LabelSpot& spot : spots.last())
+                bottom = std::max(bottom, spot.box.bottom());
+            areas.last().setBottom(std::min(areas.last().bottom(), bottom + 1.5 * h));
+        }
     }
     // Labels read wider than their letters carry a mark in their box.
     const double characterWidth = typicalCharacterWidth(blocks);
@@ -568,7 +577,15 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             marks = single && !read.marks.isEmpty() ? QList<DetectedMark>{read.marks.first()}
                                                     : read.marks;
             conflicting = read.conflicting;
-            const bool unlocated = spots[i].size() < question->options.size();
+            // A label read again inside its ring is found; one only guessed
+            // from where its ink stands among the others is not.
+            const bool unlocated =
+                spots[i].size() + std::count_if(credited[i].options.begin() + spots[i].size(),
+                                                credited[i].options.end(),
+                                                [](const OptionInk& option) {
+                                                    return option.spot.similarity >= 0.8;
+                                                }) <
+                question->options.size();
             const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
             // With a label not found, a mark off its label's row may belong to
             // the missing one.

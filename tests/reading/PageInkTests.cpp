@@ -271,6 +271,23 @@ TEST(MarkEvidenceDoubt, AFaintTraceBesideTheOneClearAnswerIsSpillOnlyOnSingleCho
     }
 }
 
+TEST(MarkEvidenceNoise, ASliverOfALinesEdgeIsNoMarkButAShortStrokeIs)
+{
+    for (const int thickness : {2, 5}) {
+        Sheet sheet;
+        const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 200});
+        sheet.painter.fillRect(QRect(600, 300, 40, thickness), QColor(40, 40, 40));
+        const PageInk& ink = sheet.separated();
+        const QList<RegionInk> regions = creditPenInk(ink, {{{QStringLiteral("Yes"), yes, 1.0}}},
+                                                      {QRectF(100, 150, 700, 300)}, kPrint);
+        ASSERT_EQ(regions.size(), 1);
+        if (thickness <= 2)
+            EXPECT_EQ(regions[0].unclaimed, 0);
+        else
+            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength) << thickness;
+    }
+}
+
 TEST(PageInkLetters, LettersCutOffALabelReturnToPrintButMarksStayPen)
 {
     Sheet sheet;

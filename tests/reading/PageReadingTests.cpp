@@ -225,6 +225,31 @@ TEST_F(RenderedPages, IgnoredQuestionsAreNotRead)
     EXPECT_EQ(regions.first().questionNumber, 2);
 }
 
+TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
+{
+    // Question 4 left blank, a doodle under its labels: just below them it
+    // may be a mark gone astray; further down, before the next question,
+    // it is nobody's answer.
+    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
+    for (const int below : {-50, 60}) {
+        RenderedSurveyPage page;
+        page.question(4, QStringLiteral("Which school district do you attend? (Circle one)"));
+        page.optionRow({"Alpine", "Jordan", "Nebo", "Provo", "Wasatch", "Charter", "Home/Private"},
+                       {}, false);
+        page.doodle(below);
+        page.space(150);
+        page.question(5, QStringLiteral("Is this the first time you've been to KRDA?"));
+        page.optionRow({"Yes", "No"}, {Mark::fill, Mark::none}, true);
+        const QList<RegionReading> regions =
+            readRegions(page.image(), setup, TextRecognizer::forThisThread());
+        const auto q4 = std::find_if(regions.begin(), regions.end(),
+                                     [](const RegionReading& r) { return r.questionNumber == 4; });
+        ASSERT_NE(q4, regions.end()) << below;
+        EXPECT_TRUE(q4->answer.isEmpty()) << below;
+        EXPECT_EQ(q4->needsReview, below < 0) << below;
+    }
+}
+
 TEST_F(RenderedPages, SingleChoiceWithTwoMarksKeepsOneAndAsksAPerson)
 {
     const QString answer = answers(1).value(6);

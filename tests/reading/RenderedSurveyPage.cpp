@@ -116,6 +116,19 @@ void RenderedSurveyPage::drawMark(QPainter& painter, const QRect& box, const QRe
     painter.restore();
 }
 
+void RenderedSurveyPage::doodle(int below)
+{
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(110, 110, 110), 4, Qt::SolidLine, Qt::RoundCap));
+    QPainterPath path;
+    const double y = m_y + below;
+    path.moveTo(1100, y);
+    for (int i = 0; i < 4; ++i)
+        path.cubicTo(1130 + 60 * i, y - 30, 1150 + 60 * i, y + 30, 1160 + 60 * i, y);
+    painter.drawPath(path);
+}
+
 void RenderedSurveyPage::handwriting(int lines)
 {
     QPainter painter(&m_image);

@@ -31,6 +31,9 @@ public:
     // A few lines of pen strokes that look like cursive writing.
     void handwriting(int lines);
     void space(int pixels) { m_y += pixels; }
+    // A pencil doodle `below` pixels under where the next line would start,
+    // in the middle of the page; the next line does not move.
+    void doodle(int below);
 
     QImage image() const { return m_image; }
 
