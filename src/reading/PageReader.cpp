@@ -577,15 +577,7 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
             marks = single && !read.marks.isEmpty() ? QList<DetectedMark>{read.marks.first()}
                                                     : read.marks;
             conflicting = read.conflicting;
-            // A label read again inside its ring is found; one only guessed
-            // from where its ink stands among the others is not.
-            const bool unlocated =
-                spots[i].size() + std::count_if(credited[i].options.begin() + spots[i].size(),
-                                                credited[i].options.end(),
-                                                [](const OptionInk& option) {
-                                                    return option.spot.similarity >= 0.8;
-                                                }) <
-                question->options.size();
+            const bool unlocated = spots[i].size() < question->options.size();
             const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
             // With a label not found, a mark off its label's row may belong to
             // the missing one.
