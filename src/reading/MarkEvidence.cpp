@@ -53,6 +53,24 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
         }
         marks.append({bounds, pixels});
     }
+    // A stroke through a check box is cut where it crosses the box's sides:
+    // the pieces centred at the box are one mark, a tick's tail just past
+    // its corner included; another box's tick reaching it is not.
+    for (const QRect& box : ink.boxes()) {
+        const QRectF zone = QRectF(box).adjusted(-near, -near, near, near);
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < marks.size(); ++i) {
+            if (!zone.contains(marks[i].bounds.center()))
+                continue;
+            if (first < 0) {
+                first = i;
+                continue;
+            }
+            marks[first].bounds = marks[first].bounds.united(marks[i].bounds);
+            marks[first].pixels += marks[i].pixels;
+            marks.removeAt(i--);
+        }
+    }
     // Noise left where printed lines were taken out is no mark, nor is a
     // sliver of a line's edge no pen could draw that thin.
     marks.removeIf([&](const PenMark& m) {

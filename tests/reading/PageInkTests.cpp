@@ -136,6 +136,39 @@ TEST(PageInkBoxes, PalePencilCountsOnlyInsideACheckBox)
     EXPECT_EQ(penIn(ink, QRectF(500, 100, 40, 40)), 0);
 }
 
+TEST(MarkEvidenceBoxes, ATicksTailCutOffByItsBoxStaysWithItsBox)
+{
+    // Rows set close: the box of "None" stands under "Presenting", and the
+    // tick's tail, cut off where it crossed the box's corner, points at the
+    // label above.
+    Sheet sheet;
+    const QRectF presenting = sheet.print(QStringLiteral("Presenting"), {150, 130});
+    const QRectF none = sheet.print(QStringLiteral("None"), {250, 180});
+    const QRectF box(200, 150, 36, 36);
+    sheet.painter.setPen(QPen(Qt::black, 3));
+    sheet.painter.drawRect(box);
+    QPainterPath tick;
+    tick.moveTo(206, 166);
+    tick.lineTo(214, 180);
+    tick.lineTo(228, 159);
+    tick.moveTo(241, 143);
+    tick.lineTo(244, 138);
+    sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
+    sheet.painter.drawPath(tick);
+    const PageInk& ink = sheet.separated();
+
+    const QList<RegionInk> regions = creditPenInk(
+        ink,
+        {{{QStringLiteral("Presenting"), presenting, 1.0}, {QStringLiteral("None"), none, 1.0}}},
+        {QRectF(0, 0, 600, 400)}, kPrint);
+    ASSERT_EQ(regions.size(), 1);
+    const MarkReading read = readMarks(regions[0], false);
+    EXPECT_EQ(regions[0].options[0].strength, 0);
+    EXPECT_FALSE(read.doubtful);
+    ASSERT_EQ(read.marks.size(), 1);
+    EXPECT_EQ(read.marks.first().label, QStringLiteral("None"));
+}
+
 TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
 {
     Sheet sheet;
