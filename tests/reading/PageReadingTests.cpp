@@ -176,6 +176,26 @@ TEST_F(RenderedPages, PrintedNumbersAnchorOneRegionPerQuestion)
         << regions[0].questionText.toStdString();
 }
 
+// Layout analysis alone tells a page fed upside down, which is then
+// recognised turned over first; an upright page, or one with too few
+// letters to tell by, is recognised at once, exactly as recognizeText does.
+TEST_F(RenderedPages, LayoutTellsAPageFedUpsideDownBeforeRecognition)
+{
+    TextRecognizer& recognizer = TextRecognizer::forThisThread();
+    for (const QImage& page : {frontPage(), backPage()}) {
+        const QImage upright = *highContrastImage(page);
+        const std::optional<QList<RecognizedTextBlock>> read =
+            recognizer.recognizeTextUnlessUpsideDown(upright);
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(*read, recognizer.recognizeText(upright));
+        EXPECT_FALSE(recognizer.recognizeTextUnlessUpsideDown(*rotatedImage(upright, 2)));
+    }
+    RenderedSurveyPage few;
+    few.question(1, QStringLiteral("I am:"));
+    const QImage turned = *rotatedImage(*highContrastImage(few.image()), 2);
+    EXPECT_EQ(recognizer.recognizeTextUnlessUpsideDown(turned), recognizer.recognizeText(turned));
+}
+
 TEST_F(RenderedPages, BoxAndRingMarksOnTheFront)
 {
     const QStringList row = answers(1);
