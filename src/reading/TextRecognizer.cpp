@@ -260,8 +260,8 @@ bool printLooksUpsideDown(tesseract::TessBaseAPI& api)
             line.append(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
     } while (layout->Next(tesseract::RIL_SYMBOL));
     countLine();
-    // Upright forms give about a third as many below as above, turned over
-    // ones twice as many or more.
+    // Upright forms give a fifth to three fifths as many below as above,
+    // turned-over ones twice as many or more.
     return below >= 40 && 2 * below >= 3 * above;
 }
 } // namespace
