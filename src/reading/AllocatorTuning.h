@@ -5,5 +5,5 @@
 // decode, turn and copy would map new zeroed pages and give them back
 // after: about a sixth of the reading time went to page faults. Called once
 // at the start of a program that reads pages, before any thread starts;
-// large blocks are then kept and reused.
+// large blocks are then kept and reused, also across reading threads.
 void keepLargeBlocksForReuse();

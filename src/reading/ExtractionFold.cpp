@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QSet>
+#include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 
 QList<ScanPage> pagesInReadingOrder(QList<ScanPage> pages)
@@ -61,6 +62,14 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
         setup.includeAll ? std::optional<QString>(aiFirstReviewNote) : std::nullopt;
     int cropFailures = 0;
     QString firstCropFailure;
+    // A crop to write: its bytes, or the page whose overview stands for it.
+    struct Crop
+    {
+        QUrl file;
+        QByteArray png;
+        QUrl overviewOf;
+    };
+    QList<Crop> crops;
 
     for (qsizetype i = 0; i < pages.size() && i < readings.size(); ++i) {
         const ScanPage& page = pages[i];
@@ -99,9 +108,7 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
             setPagePlace(item, page, reading.turn, region.cropRect);
             if (const QString folder = reviewSnippetFolder(setup.crops, page); !folder.isEmpty()) {
                 item.imageURL = reviewSnippetURL(folder, page.surveyNumber, page.pageNumber, n);
-                const QString failure = writeSnippetFile(item.imageURL, region.cropPng);
-                if (!failure.isEmpty() && cropFailures++ == 0)
-                    firstCropFailure = failure;
+                crops.append({item.imageURL, region.cropPng, {}});
             }
             result.reviewItems.append(item);
         }
@@ -129,14 +136,27 @@ SurveyExtractionResult foldPageReadings(const QList<ScanPage>& pages,
             setPagePlace(item, page, readings[at].turn, QRectF());
             if (const QString folder = reviewSnippetFolder(setup.crops, page); !folder.isEmpty()) {
                 item.imageURL = reviewSnippetURL(folder, page.surveyNumber, page.pageNumber, n);
-                const QString failure =
-                    writeSnippetFile(item.imageURL, pageOverviewPng(page.fileURL));
-                if (!failure.isEmpty() && cropFailures++ == 0)
-                    firstCropFailure = failure;
+                crops.append({item.imageURL, {}, page.fileURL});
             }
             result.reviewItems.append(item);
         }
     }
+    // Written several at a time: each file is synced to disk, which is
+    // mostly waiting. A name given twice keeps its last crop, as written
+    // in turn it would.
+    QSet<QUrl> named;
+    for (qsizetype i = crops.size() - 1; i >= 0; --i)
+        if (named.contains(crops[i].file))
+            crops.removeAt(i);
+        else
+            named.insert(crops[i].file);
+    const QList<QString> failures = QtConcurrent::blockingMapped(crops, [](const Crop& crop) {
+        return writeSnippetFile(
+            crop.file, crop.overviewOf.isEmpty() ? crop.png : pageOverviewPng(crop.overviewOf));
+    });
+    for (const QString& failure : failures)
+        if (!failure.isEmpty() && cropFailures++ == 0)
+            firstCropFailure = failure;
     if (cropFailures > 0)
         result.problems.append(QStringLiteral("%1 review crops could not be written. %2")
                                    .arg(cropFailures)

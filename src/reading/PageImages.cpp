@@ -52,16 +52,13 @@ std::optional<QImage> highContrastImage(const QImage& image)
     QImage grey = onWhitePaper(image).convertToFormat(QImage::Format_Grayscale8);
     if (grey.isNull())
         return std::nullopt;
-    std::array<uchar, 256> table{};
+    cv::Mat table(1, 256, CV_8U);
     for (int level = 0; level < 256; ++level) {
         const double value = (level / 255.0 + 0.08 - 0.5) * 1.75 + 0.5;
-        table[size_t(level)] = uchar(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
+        table.at<uchar>(level) = uchar(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
     }
-    for (int y = 0; y < grey.height(); ++y) {
-        uchar* row = grey.scanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            row[x] = table[row[x]];
-    }
+    cv::Mat pixels(grey.height(), grey.width(), CV_8U, grey.bits(), size_t(grey.bytesPerLine()));
+    cv::LUT(pixels, table, pixels);
     return grey;
 }
 

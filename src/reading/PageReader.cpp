@@ -319,7 +319,11 @@ QRectF scaledRect(const QRectF& rect, double factor)
 }
 } // namespace
 
-QList<RecognizedTextBlock> pageText(const QImage& image, TextRecognizer& recognizer)
+namespace {
+// The page's text as pageText reads it; with `unlessUpsideDown`, nothing
+// for a page whose layout shows its print upside down.
+std::optional<QList<RecognizedTextBlock>>
+readPageText(const QImage& image, TextRecognizer& recognizer, bool unlessUpsideDown)
 {
     // Print reads as well at 200 dpi as at 300, and layout analysis costs
     // by the pixel: larger pages are recognised on a smaller copy and the
@@ -327,14 +331,26 @@ QList<RecognizedTextBlock> pageText(const QImage& image, TextRecognizer& recogni
     const ScaledImage small = downscaledForJudging(image, kRecognitionMaxSide);
     const QImage grey = recognitionGrey(small.image);
     const std::optional<QImage> contrast = highContrastImage(grey);
-    QList<RecognizedTextBlock> blocks = recognizer.recognizeText(contrast ? *contrast : grey);
+    const QImage& input = contrast ? *contrast : grey;
+    std::optional<QList<RecognizedTextBlock>> read =
+        unlessUpsideDown ? recognizer.recognizeTextUnlessUpsideDown(input)
+                         : recognizer.recognizeText(input);
+    if (!read)
+        return std::nullopt;
+    QList<RecognizedTextBlock>& blocks = *read;
     if (small.scaleBack != 1.0)
         for (RecognizedTextBlock& block : blocks) {
             block.pixelBounds = scaledRect(block.pixelBounds, small.scaleBack);
             for (TextWord& word : block.words)
                 word.box = scaledRect(word.box, small.scaleBack);
         }
-    return blocks;
+    return read;
+}
+} // namespace
+
+QList<RecognizedTextBlock> pageText(const QImage& image, TextRecognizer& recognizer)
+{
+    return readPageText(image, recognizer, false).value_or(QList<RecognizedTextBlock>());
 }
 
 QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
@@ -681,18 +697,37 @@ PageReading readPage(const ScanPage& page, const ReadingSetup& setup, TextRecogn
     // tilt stays the same when the page is turned over.
     PageTurn turn{axis == PrintAxis::across ? 0 : 1, printSkewDegrees(*turned)};
     QImage level = straightenedImage(*turned, -turn.skewDegrees);
-    QList<RecognizedTextBlock> blocks = pageText(level, recognizer);
-    if (!readsUpright(blocks, setup)) {
-        if (const std::optional<QImage> over = rotatedImage(level, 2)) {
-            QList<RecognizedTextBlock> overBlocks = pageText(*over, recognizer);
+    // A page whose layout already shows it upside down is recognised turned
+    // over first; should that not read as the template, both ways are read
+    // and weighed as for any page that does not read upright.
+    std::optional<QList<RecognizedTextBlock>> blocks = readPageText(level, recognizer, true);
+    std::optional<QImage> over;
+    std::optional<QList<RecognizedTextBlock>> overBlocks;
+    if (!blocks) {
+        over = rotatedImage(level, 2);
+        if (over) {
+            overBlocks = pageText(*over, recognizer);
+            if (readsUpright(*overBlocks, setup)) {
+                turn.quarterTurns += 2;
+                return {{}, readRegions(*over, *overBlocks, setup, recognizer), turn};
+            }
+        }
+        blocks = pageText(level, recognizer);
+    }
+    if (!readsUpright(*blocks, setup)) {
+        if (!over)
+            over = rotatedImage(level, 2);
+        if (over) {
+            if (!overBlocks)
+                overBlocks = pageText(*over, recognizer);
             const QSizeF size(level.size());
-            if (readabilityScore(overBlocks, size, setup.questionCount) >
-                readabilityScore(blocks, size, setup.questionCount)) {
+            if (readabilityScore(*overBlocks, size, setup.questionCount) >
+                readabilityScore(*blocks, size, setup.questionCount)) {
                 level = *over;
                 blocks = std::move(overBlocks);
                 turn.quarterTurns += 2;
             }
         }
     }
-    return {{}, readRegions(level, blocks, setup, recognizer), turn};
+    return {{}, readRegions(level, *blocks, setup, recognizer), turn};
 }

@@ -14,15 +14,41 @@ QString foldedText(const QString& text)
 }
 
 namespace {
+// Characters recognition takes for one another in print: 5/s, 0/o, 1/l/i,
+// 8/b, 2/z and 9/g, each group numbered; 0 for any other. A switch rather
+// than a search through strings: every label and prompt match compares
+// many pairs of characters.
+int confusionGroup(QChar c)
+{
+    switch (c.unicode()) {
+    case '5':
+    case 's':
+        return 1;
+    case '0':
+    case 'o':
+        return 2;
+    case '1':
+    case 'l':
+    case 'i':
+        return 3;
+    case '8':
+    case 'b':
+        return 4;
+    case '2':
+    case 'z':
+        return 5;
+    case '9':
+    case 'g':
+        return 6;
+    default:
+        return 0;
+    }
+}
+
 bool confusable(QChar a, QChar b)
 {
-    static const QString groups[] = {QStringLiteral("5s"),  QStringLiteral("0o"),
-                                     QStringLiteral("1li"), QStringLiteral("8b"),
-                                     QStringLiteral("2z"),  QStringLiteral("9g")};
-    for (const QString& group : groups)
-        if (group.contains(a) && group.contains(b))
-            return true;
-    return false;
+    const int group = confusionGroup(a);
+    return group != 0 && group == confusionGroup(b);
 }
 } // namespace
 

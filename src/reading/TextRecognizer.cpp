@@ -215,6 +215,57 @@ bool hasUprightLines(tesseract::TessBaseAPI& api)
 }
 } // namespace
 
+namespace {
+// Layout analysis only, like hasUprightLines. Per line, the letters' tops
+// and bottoms are measured against the line's median top and bottom (its
+// x-height band): ascenders stand out above it, descenders below. Turned
+// over, ascenders hang below the band. Only a clear majority over enough
+// letters counts; anything else is left to recognition, and a page judged
+// wrongly costs only the pass it would have cost anyway.
+bool printLooksUpsideDown(tesseract::TessBaseAPI& api)
+{
+    std::unique_ptr<tesseract::PageIterator> layout(api.AnalyseLayout());
+    if (!layout)
+        return false;
+    int above = 0, below = 0;
+    QList<QRect> line;
+    const auto countLine = [&] {
+        if (line.size() < 5)
+            return;
+        QList<double> tops, bottoms;
+        for (const QRect& letter : std::as_const(line)) {
+            tops.append(letter.top());
+            bottoms.append(letter.bottom());
+        }
+        const double top = medianOf(tops), bottom = medianOf(bottoms);
+        const double reach = 0.3 * (bottom - top);
+        if (reach < 1.5)
+            return;
+        for (const QRect& letter : std::as_const(line)) {
+            above += letter.top() < top - reach;
+            below += letter.bottom() > bottom + reach;
+        }
+    };
+    do {
+        if (layout->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+            countLine();
+            line.clear();
+            if (!isUprightLine(*layout))
+                continue;
+        } else if (line.isEmpty()) {
+            continue; // a line running downwards
+        }
+        int left = 0, top = 0, right = 0, bottom = 0;
+        if (layout->BoundingBox(tesseract::RIL_SYMBOL, &left, &top, &right, &bottom))
+            line.append(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    } while (layout->Next(tesseract::RIL_SYMBOL));
+    countLine();
+    // Upright forms give a fifth to three fifths as many below as above,
+    // turned-over ones twice as many or more.
+    return below >= 40 && 2 * below >= 3 * above;
+}
+} // namespace
+
 struct TextRecognizer::Engine
 {
     tesseract::TessBaseAPI api;
@@ -260,6 +311,18 @@ bool TextRecognizer::isReady() const
 
 QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, TextScope scope)
 {
+    return recognize(image, scope, false).value_or(QList<RecognizedTextBlock>());
+}
+
+std::optional<QList<RecognizedTextBlock>>
+TextRecognizer::recognizeTextUnlessUpsideDown(const QImage& image)
+{
+    return recognize(image, TextScope::allLines, true);
+}
+
+std::optional<QList<RecognizedTextBlock>>
+TextRecognizer::recognize(const QImage& image, TextScope scope, bool unlessUpsideDown)
+{
     QList<RecognizedTextBlock> blocks;
     if (!m_engine->ready || image.isNull() || image.width() < 3 || image.height() < 3)
         return blocks;
@@ -277,6 +340,10 @@ QList<RecognizedTextBlock> TextRecognizer::recognizeText(const QImage& image, Te
         // tells, without the cost of recognising the turned lines.
         api.Clear();
         return blocks;
+    }
+    if (unlessUpsideDown && printLooksUpsideDown(api)) {
+        api.Clear();
+        return std::nullopt;
     }
     if (api.Recognize(nullptr) != 0) {
         api.Clear();

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <memory>
+#include <optional>
 
 // Text lines of an image through Tesseract's English model.
 //
@@ -45,11 +46,21 @@ public:
     QList<RecognizedTextBlock> recognizeText(const QImage& image,
                                              TextScope scope = TextScope::allLines);
 
+    // All the image's lines as recognizeText gives them, or nothing when
+    // layout analysis alone shows the print standing upside down: letters
+    // reach below their line far more often than above it, while English
+    // print has several times more ascenders than descenders. Such a page
+    // is better recognised turned over first, saving a wasted pass.
+    std::optional<QList<RecognizedTextBlock>> recognizeTextUnlessUpsideDown(const QImage& image);
+
     // The text of an image holding one line of print (a label cut out of
     // the page); empty on any failure.
     QString recognizeLine(const QImage& image);
 
 private:
+    std::optional<QList<RecognizedTextBlock>> recognize(const QImage& image, TextScope scope,
+                                                        bool unlessUpsideDown);
+
     struct Engine;
     std::unique_ptr<Engine> m_engine;
 };

@@ -42,7 +42,7 @@ void BatchReading::pageDelivered(const QString& file)
     const QUrl scanned = QUrl::fromLocalFile(file);
     if (m_readingFiles.contains(scanned))
         return;
-    // Deciding whether a page needs a 300-dpi copy decodes it: off this thread.
+    // A page finer than 300 dpi is decoded and copied smaller: off this thread.
     QFuture<QUrl> readingFile = QtConcurrent::run([scanned] { return readingFileFor(scanned); });
     m_readingFiles.insert(scanned, readingFile);
     m_deliveryOrder.append(scanned);

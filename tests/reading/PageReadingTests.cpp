@@ -176,6 +176,26 @@ TEST_F(RenderedPages, PrintedNumbersAnchorOneRegionPerQuestion)
         << regions[0].questionText.toStdString();
 }
 
+// Layout analysis alone tells a page fed upside down, which is then
+// recognised turned over first; an upright page, or one with too few
+// letters to tell by, is recognised at once, exactly as recognizeText does.
+TEST_F(RenderedPages, LayoutTellsAPageFedUpsideDownBeforeRecognition)
+{
+    TextRecognizer& recognizer = TextRecognizer::forThisThread();
+    for (const QImage& page : {frontPage(), backPage()}) {
+        const QImage upright = *highContrastImage(page);
+        const std::optional<QList<RecognizedTextBlock>> read =
+            recognizer.recognizeTextUnlessUpsideDown(upright);
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(*read, recognizer.recognizeText(upright));
+        EXPECT_FALSE(recognizer.recognizeTextUnlessUpsideDown(*rotatedImage(upright, 2)));
+    }
+    RenderedSurveyPage few;
+    few.question(1, QStringLiteral("I am:"));
+    const QImage turned = *rotatedImage(*highContrastImage(few.image()), 2);
+    EXPECT_EQ(recognizer.recognizeTextUnlessUpsideDown(turned), recognizer.recognizeText(turned));
+}
+
 TEST_F(RenderedPages, BoxAndRingMarksOnTheFront)
 {
     const QStringList row = answers(1);
@@ -385,6 +405,32 @@ TEST_F(RenderedPages, CropsThatCannotBeWrittenAreReportedOnce)
     ASSERT_EQ(result.problems.size(), 1);
     EXPECT_TRUE(result.problems[0].contains(blocker.fileName()))
         << result.problems[0].toStdString();
+}
+
+// Crops keep every pixel of the page, whatever its format: grey and colour
+// pages take the quick encoder, others Qt's.
+TEST(ReviewCrops, HoldThePagesPixelsInEveryFormat)
+{
+    QImage colour(301, 207, QImage::Format_RGB32);
+    for (int y = 0; y < colour.height(); ++y)
+        for (int x = 0; x < colour.width(); ++x)
+            colour.setPixel(x, y, qRgb((x * 7 + y) % 256, (y * 3) % 256, (x ^ y) % 256));
+    QImage translucent = colour.convertToFormat(QImage::Format_ARGB32);
+    translucent.setPixel(5, 5, qRgba(10, 20, 30, 40));
+    const QRect cut(13, 21, 250, 150);
+    for (const QImage& page : {colour, colour.convertToFormat(QImage::Format_Grayscale8),
+                               colour.convertToFormat(QImage::Format_Mono), translucent}) {
+        const QImage crop = QImage::fromData(snippetPng(page, QRectF(cut)), "PNG");
+        ASSERT_FALSE(crop.isNull()) << page.format();
+        EXPECT_EQ(crop.convertToFormat(QImage::Format_ARGB32),
+                  page.copy(cut).convertToFormat(QImage::Format_ARGB32))
+            << page.format();
+    }
+    // Much taller than wide: turned to read.
+    const QRect tall(0, 0, 50, 200);
+    EXPECT_EQ(QImage::fromData(snippetPng(colour, QRectF(tall)), "PNG")
+                  .convertToFormat(QImage::Format_RGB32),
+              *rotatedImage(colour.copy(tall), 1));
 }
 
 TEST(MissingRecognitionModel, IsReportedOnceForTheReading)
