@@ -30,28 +30,29 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
 {
     const double h = std::max(6.0, printHeight);
     const double near = 0.3 * h;
+    const auto join = [](PenMark& into, const PenMark& from) {
+        into.bounds = into.bounds.united(from.bounds);
+        into.pixels += from.pixels;
+    };
     QList<PenMark> marks;
     for (const InkPiece& piece : ink.pieces()) {
         if (piece.kind != InkKind::pen)
             continue;
-        QRectF bounds(piece.bounds);
-        double pixels = piece.area;
+        PenMark mark{QRectF(piece.bounds), double(piece.area)};
         // Join every mark this piece reaches; joining can bring two marks in
         // reach of each other, so repeat until nothing joins.
         bool joined = true;
         while (joined) {
             joined = false;
             for (qsizetype i = 0; i < marks.size(); ++i) {
-                if (!marks[i].bounds.adjusted(-near, -near, near, near).intersects(bounds))
+                if (!marks[i].bounds.adjusted(-near, -near, near, near).intersects(mark.bounds))
                     continue;
-                bounds = bounds.united(marks[i].bounds);
-                pixels += marks[i].pixels;
-                marks.removeAt(i);
+                join(mark, marks.takeAt(i));
                 joined = true;
                 break;
             }
         }
-        marks.append({bounds, pixels});
+        marks.append(mark);
     }
     // A stroke through a check box is cut where it crosses the box's sides:
     // the pieces centred at the box are one mark, a tick's tail just past
@@ -66,9 +67,7 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
                 first = i;
                 continue;
             }
-            marks[first].bounds = marks[first].bounds.united(marks[i].bounds);
-            marks[first].pixels += marks[i].pixels;
-            marks.removeAt(i--);
+            join(marks[first], marks.takeAt(i--));
         }
     }
     // Noise left where printed lines were taken out is no mark, nor is a
