@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "store/SurveyMerging.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,7 @@ SurveyResponse response(qint64 survey, const QString& first = QStringLiteral("A"
     return {survey, QDateTime(), {first}};
 }
 
-template <typename T> QList<qint64> numbers(const QList<T>& items, qint64 T::*member)
-{
-    QList<qint64> result;
-    for (const T& item : items)
-        result.append(item.*member);
-    return result;
-}
+using testsupport::mapped;
 } // namespace
 
 TEST(SurveyMerging, PagesContinueAfterHeldSurveysAndPagesWithFreshIds)
@@ -32,8 +27,8 @@ TEST(SurveyMerging, PagesContinueAfterHeldSurveysAndPagesWithFreshIds)
     const QList<ScanPage> batch = {page(1, 1), page(1, 2, SurveySide::back), page(2, 3),
                                    page(2, 4, SurveySide::back)};
     const QList<ScanPage> renumbered = renumberPages(batch, 6, 10);
-    EXPECT_EQ(numbers(renumbered, &ScanPage::surveyNumber), (QList<qint64>{6, 6, 7, 7}));
-    EXPECT_EQ(numbers(renumbered, &ScanPage::pageNumber), (QList<qint64>{11, 12, 13, 14}));
+    EXPECT_EQ(mapped(renumbered, &ScanPage::surveyNumber), (QList<qint64>{6, 6, 7, 7}));
+    EXPECT_EQ(mapped(renumbered, &ScanPage::pageNumber), (QList<qint64>{11, 12, 13, 14}));
     for (int i = 0; i < renumbered.size(); ++i) {
         EXPECT_NE(renumbered[i].id, batch[i].id);
         EXPECT_EQ(renumbered[i].side, batch[i].side);
@@ -45,7 +40,7 @@ TEST(SurveyMerging, PagesContinueAfterHeldSurveysAndPagesWithFreshIds)
     const QList<SurveyResponse> already = {response(3), response(4)};
     EXPECT_EQ(renumberResponses(already, 3), already);
     EXPECT_EQ(
-        numbers(renumberResponses({response(2), response(1)}, 5), &SurveyResponse::surveyNumber),
+        mapped(renumberResponses({response(2), response(1)}, 5), &SurveyResponse::surveyNumber),
         (QList<qint64>{6, 5}));
     EXPECT_TRUE(renumberResponses({}, 1).isEmpty());
 }
@@ -54,10 +49,10 @@ TEST(SurveyMerging, NewResponsesReplaceSameNumberAndSortAscending)
 {
     const auto merged = mergeResponses({response(1), response(2), response(3)},
                                        {response(2, QStringLiteral("new")), response(5)});
-    EXPECT_EQ(numbers(merged, &SurveyResponse::surveyNumber), (QList<qint64>{1, 2, 3, 5}));
+    EXPECT_EQ(mapped(merged, &SurveyResponse::surveyNumber), (QList<qint64>{1, 2, 3, 5}));
     EXPECT_EQ(merged[1].answers.first(), QStringLiteral("new"));
-    EXPECT_EQ(numbers(mergeResponses({}, {response(4), response(2), response(3)}),
-                      &SurveyResponse::surveyNumber),
+    EXPECT_EQ(mapped(mergeResponses({}, {response(4), response(2), response(3)}),
+                     &SurveyResponse::surveyNumber),
               (QList<qint64>{2, 3, 4}));
     // Hand-edited duplicates still come out once.
     EXPECT_EQ(mergeResponses({response(1), response(1)}, {}).size(), 1);
@@ -74,7 +69,7 @@ TEST(SurveyMerging, QuestionsFillOneToCountAndIgnoreBlankNewText)
                                      {5, QString()}}));
     // Numbers beyond the count extend it; numbers below 1 do not survive.
     const auto grown = mergeQuestions({{0, QStringLiteral("Zero")}}, {{4, QStringLiteral("F")}}, 2);
-    EXPECT_EQ(numbers(grown, &SurveyQuestion::number), (QList<qint64>{1, 2, 3, 4}));
+    EXPECT_EQ(mapped(grown, &SurveyQuestion::number), (QList<qint64>{1, 2, 3, 4}));
     EXPECT_EQ(grown.last().text, QStringLiteral("F"));
 }
 
