@@ -2,6 +2,8 @@
 
 #include "TextMatching.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <optional>
 
@@ -155,6 +157,87 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
     return spots;
 }
 
+namespace {
+// Capitals run wider than the mean character, spaces and points narrower.
+double expectedWidth(QStringView text, double characterWidth)
+{
+    double characters = 0;
+    for (const QChar c : text)
+        characters += c.isUpper() ? 1.35 : c.isSpace() || c.isPunct() ? 0.6 : 1.0;
+    return characterWidth * characters;
+}
+} // namespace
+
+namespace {
+// Points, commas, brackets and the like are print, or a speck, and a bar is
+// as often a capital I; any other sign read beside a label's letters
+// ("10th/", "Yes<") is a pen stroke.
+bool markSign(QChar c)
+{
+    return !c.isLetterOrNumber() && !c.isSpace() && !QStringLiteral(".,;:'\"`!?()|").contains(c);
+}
+
+struct WordPart
+{
+    qsizetype from = 0;
+    qsizetype to = 0; // one past
+    bool label = false;
+};
+
+// A word read as one or two labels' letters with a mark beside or between
+// them ("10th/", "5th.6th", "10th*11th"): its parts, labels and marks
+// apart; nothing when the word is no such thing.
+QList<WordPart> labelAndMarkParts(const QString& text, const QSet<QString>& labelWords,
+                                  const QSet<QString>& wholeLabels)
+{
+    qsizetype lead = 0, trail = 0;
+    while (lead < text.size() && !text[lead].isLetterOrNumber())
+        ++lead;
+    while (trail < text.size() - lead && !text[text.size() - 1 - trail].isLetterOrNumber())
+        ++trail;
+    const qsizetype end = text.size() - trail;
+    const auto labelWord = [&](qsizetype from, qsizetype to, const QSet<QString>& among) {
+        const QStringView part = QStringView(text).mid(from, to - from);
+        return part.size() >= 2 &&
+               std::all_of(part.begin(), part.end(),
+                           [](QChar c) { return c.isLetterOrNumber(); }) &&
+               among.contains(part.toString().toLower());
+    };
+    QList<WordPart> middle;
+    if (labelWord(lead, end, labelWords)) {
+        middle = {{lead, end, true}};
+    } else {
+        // Two labels joined by a mark read as up to two signs, or none;
+        // not two words of one label ("Itwas").
+        for (qsizetype at = lead + 2; at + 2 <= end && middle.isEmpty(); ++at)
+            for (qsizetype gap = 0; gap <= 2 && at + gap + 2 <= end && middle.isEmpty(); ++gap)
+                if (labelWord(lead, at, wholeLabels) && labelWord(at + gap, end, wholeLabels)) {
+                    middle = {{lead, at, true}};
+                    if (gap > 0)
+                        middle.append({at, at + gap, false});
+                    middle.append({at + gap, end, true});
+                }
+        if (middle.isEmpty())
+            return {};
+    }
+    const auto marked = [&](qsizetype from, qsizetype to) {
+        return std::any_of(text.begin() + from, text.begin() + to, markSign);
+    };
+    const bool cutLead = marked(0, lead), cutTrail = marked(end, text.size());
+    if (middle.size() == 1 && !cutLead && !cutTrail)
+        return {};
+    if (cutLead)
+        middle.prepend({0, lead, false});
+    else
+        middle.first().from = 0;
+    if (cutTrail)
+        middle.append({end, text.size(), false});
+    else
+        middle.last().to = text.size();
+    return middle;
+}
+} // namespace
+
 QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,
                                              const QStringList& printed)
 {
@@ -163,11 +246,73 @@ QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& l
             return text.contains(part, Qt::CaseInsensitive);
         });
     };
+    QSet<QString> labelWords, wholeLabels;
+    for (const QString& text : printed) {
+        wholeLabels.insert(foldedText(text));
+        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            if (const QString folded = foldedText(word); folded.size() >= 2)
+                labelWords.insert(folded);
+    }
+    const double characterWidth = typicalCharacterWidth(lines);
     QList<RecognizedTextBlock> out = lines;
     for (RecognizedTextBlock& line : out) {
+        // Where the line's print stands: a mark reaching above or below
+        // stretches its word's box, not the letters.
+        QList<double> tops, bottoms, heights;
+        for (const TextWord& word : line.words)
+            heights.append(word.box.height());
+        std::sort(heights.begin(), heights.end());
+        for (const TextWord& word : line.words)
+            if (!heights.isEmpty() && word.box.height() <= 1.4 * heights[heights.size() / 2]) {
+                tops.append(word.box.top());
+                bottoms.append(word.box.bottom());
+            }
+        std::sort(tops.begin(), tops.end());
+        std::sort(bottoms.begin(), bottoms.end());
         QList<TextWord> words;
         for (const TextWord& word : line.words) {
             const QString& text = word.text;
+            if (const QList<WordPart> parts =
+                    isPrinted(text) ? QList<WordPart>()
+                                    : labelAndMarkParts(text, labelWords, wholeLabels);
+                !parts.isEmpty()) {
+                // Each part takes its characters' share of the box; a
+                // label's letters no more than they take, from the word's
+                // end it stands at, the rest going to the mark.
+                const double step = word.box.width() / expectedWidth(text, 1.0);
+                QList<TextWord> split;
+                double x = word.box.left();
+                for (qsizetype i = 0; i < parts.size(); ++i) {
+                    const QString part = text.mid(parts[i].from, parts[i].to - parts[i].from);
+                    const double width = step * expectedWidth(part, 1.0);
+                    QRectF box(x, word.box.top(), width, word.box.height());
+                    x += width;
+                    if (parts[i].label && tops.size() >= 2 &&
+                        box.height() > 1.4 * heights[heights.size() / 2]) {
+                        box.setTop(tops[tops.size() / 2]);
+                        box.setBottom(bottoms[bottoms.size() / 2]);
+                    }
+                    if (parts[i].label && characterWidth > 0) {
+                        const double letters = std::min(width, expectedWidth(part, characterWidth));
+                        if (i + 1 == parts.size() && i > 0)
+                            box.setLeft(box.right() - letters);
+                        else
+                            box.setWidth(letters);
+                    }
+                    split.append({part, word.confidence, box});
+                }
+                // Marks fill the room between labels.
+                for (qsizetype i = 0; i < parts.size(); ++i) {
+                    if (parts[i].label)
+                        continue;
+                    if (i > 0)
+                        split[i].box.setLeft(split[i - 1].box.right());
+                    if (i + 1 < parts.size())
+                        split[i].box.setRight(split[i + 1].box.left());
+                }
+                words += split;
+                continue;
+            }
             qsizetype at = -1;
             for (qsizetype i = 2; i + 2 < text.size() && at < 0; ++i)
                 if (QStringLiteral("/|\\<>").contains(text[i]) && text[i - 1].isLetterOrNumber() &&
@@ -202,17 +347,6 @@ double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines)
     std::sort(widths.begin(), widths.end());
     return widths[widths.size() / 2];
 }
-
-namespace {
-// Capitals run wider than the mean character, spaces and points narrower.
-double expectedWidth(QStringView text, double characterWidth)
-{
-    double characters = 0;
-    for (const QChar c : text)
-        characters += c.isUpper() ? 1.35 : c.isSpace() || c.isPunct() ? 0.6 : 1.0;
-    return characterWidth * characters;
-}
-} // namespace
 
 bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
 {

@@ -23,11 +23,15 @@ struct LabelSpot
 // result keeps the order of `labels`.
 QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels);
 
-// The lines with each word that holds a slash, bar or angle between two
-// runs of letters ("11thV/12th": a tick read between two labels) split
-// there, its box shared out by characters. Words of one letter each side
-// ("a/b") and words printed that way ("parent/guardian" among `printed`)
-// stay whole.
+// The lines with a mark read into a word set apart from the print: a word
+// read as a label (or a label's word) with a mark's sign beside it
+// ("10th/"), or as two whole labels joined by up to two signs ("5th.6th",
+// "10th*11th"), is split into labels and marks, each label's box no wider
+// than its letters take and no taller than the line's print. Failing that,
+// a word that holds a slash, bar or angle between two runs of letters
+// ("11thV/12th") is split there, its box shared out by characters. Words of
+// one letter each side ("a/b") and words printed that way
+// ("parent/guardian" among `printed`) stay whole.
 QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,
                                              const QStringList& printed);
 

@@ -272,8 +272,9 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     for (const RecognizedTextBlock& block : blocks)
         if (block.confidence >= 0.6 && !isHandwrittenLine(block, placed, definition))
             column = column.isNull() ? block.pixelBounds : column.united(block.pixelBounds);
-    // The print's width: pencil doodles in the margins are nobody's answer.
-    column = QRectF(column.left() - h, 0, column.width() + 2 * h, size.height());
+    // The print's width: pencil doodles in the margins are nobody's answer;
+    // a mark before a label at the column's edge is.
+    column = QRectF(column.left() - 2.5 * h, 0, column.width() + 3.5 * h, size.height());
 
     QList<QList<LabelSpot>> spots;
     QList<QRectF> areas;

@@ -213,6 +213,79 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
     EXPECT_EQ(labelByPlace(column, grades, QPointF(110, 215), 30), QStringLiteral("7th"));
 }
 
+TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
+{
+    const QStringList printed{QStringLiteral("5th"),
+                              QStringLiteral("6th"),
+                              QStringLiteral("10th"),
+                              QStringLiteral("11th"),
+                              QStringLiteral("It was required"),
+                              QStringLiteral("I wanted"),
+                              QStringLiteral("No, I plan")};
+    const struct
+    {
+        const char* read;
+        QStringList words;
+    } cases[] = {
+        // A mark just after a label, or between two labels read as one word.
+        {"10th/", {"10th", "/"}},
+        {".11th<", {".11th", "<"}},
+        {"5th.6th", {"5th", ".", "6th"}},
+        {"10th*11th", {"10th", "*", "11th"}},
+        {"5th6th", {"5th", "6th"}},
+        // Two words of one label, a bar that is a capital I, print's own
+        // punctuation, and a word no label has, stay whole.
+        {"Itwas", {"Itwas"}},
+        {"|wanted", {"|wanted"}},
+        {"No,", {"No,"}},
+        {"grade/", {"grade/"}},
+    };
+    for (const auto& c : cases) {
+        const QString read = QString::fromLatin1(c.read);
+        const QList<RecognizedTextBlock> split = wordsSplitAtMarks(
+            {line({QStringLiteral("Thank"), read, QStringLiteral("answer")}, 100, 100, 50)},
+            printed);
+        QStringList texts;
+        for (qsizetype i = 1; i + 1 < split[0].words.size(); ++i)
+            texts.append(split[0].words[i].text);
+        EXPECT_EQ(texts, c.words) << c.read;
+    }
+
+    // The letters take no more room than print of their length (the words
+    // around give 10 pixels a character); the mark takes the rest. A label
+    // at the word's end keeps that end.
+    RecognizedTextBlock wide =
+        line({QStringLiteral("Thank"), QStringLiteral("10th/11th"), QStringLiteral("answer")}, 100,
+             100, 50);
+    const QRectF word(165, 100, 120, 30);
+    wide.words[1].box = word;
+    const QList<RecognizedTextBlock> split = wordsSplitAtMarks({wide}, printed);
+    ASSERT_EQ(split[0].words.size(), 5);
+    EXPECT_DOUBLE_EQ(split[0].words[1].box.width(), 40);
+    EXPECT_DOUBLE_EQ(split[0].words[1].box.left(), word.left());
+    EXPECT_LT(split[0].words[1].box.right(), word.center().x());
+    EXPECT_DOUBLE_EQ(split[0].words[2].box.left(), split[0].words[1].box.right());
+    EXPECT_DOUBLE_EQ(split[0].words[2].box.right(), split[0].words[3].box.left());
+    EXPECT_DOUBLE_EQ(split[0].words[3].box.right(), word.right());
+}
+
+TEST(LabelSpots, LabelsSplitFromATallMarkStandOnTheLinesPrint)
+{
+    // A tick reaching well above the line stretched the word it joined.
+    RecognizedTextBlock read = line({QStringLiteral("9th"), QStringLiteral("10th"),
+                                     QStringLiteral("11th/12th"), QStringLiteral("answer")},
+                                    100, 100, 60, 25);
+    read.words[2].box.setTop(60);
+    const QList<RecognizedTextBlock> split =
+        wordsSplitAtMarks({read}, {QStringLiteral("11th"), QStringLiteral("12th")});
+    ASSERT_EQ(split[0].words.size(), 6);
+    for (const qsizetype label : {2, 4}) {
+        EXPECT_DOUBLE_EQ(split[0].words[label].box.top(), 100) << label;
+        EXPECT_DOUBLE_EQ(split[0].words[label].box.bottom(), 125) << label;
+    }
+    EXPECT_DOUBLE_EQ(split[0].words[3].box.top(), 60);
+}
+
 TEST(LabelSpots, AWordJoinedAtAMarkBetweenTwoLabelsIsSplitThere)
 {
     // A tick read as "V/" between "11th" and "12th"; a label printed with a

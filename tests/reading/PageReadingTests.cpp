@@ -270,6 +270,27 @@ TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
     }
 }
 
+TEST(RenderedPage, ACrossBeforeABareLabelAtThePrintsLeftEdgeIsItsMark)
+{
+    // Nothing is printed left of the first label: its cross stands in the
+    // margin, yet is no doodle there.
+    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
+    RenderedSurveyPage page;
+    page.question(1, QStringLiteral("I am:"));
+    page.optionRow({"Male", "Female", "Prefer not to answer"}, {Mark::none, Mark::crossBefore},
+                   false);
+    page.space(100);
+    page.question(2, QStringLiteral("My current Grade Level is (circle one):"));
+    page.optionRow({"5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"}, {Mark::crossBefore},
+                   false);
+    const QList<RegionReading> regions =
+        readRegions(page.image(), setup, TextRecognizer::forThisThread());
+    ASSERT_EQ(regions.size(), 2);
+    EXPECT_EQ(regions[0].answer, QStringLiteral("Female"));
+    EXPECT_EQ(regions[1].answer, QStringLiteral("5th"));
+    EXPECT_FALSE(regions[1].needsReview);
+}
+
 TEST_F(RenderedPages, SingleChoiceWithTwoMarksKeepsOneAndAsksAPerson)
 {
     const QString answer = answers(1).value(6);

@@ -103,6 +103,12 @@ void RenderedSurveyPage::drawMark(QPainter& painter, const QRect& box, const QRe
         painter.drawLine(box.topLeft() + QPoint(3, 3), box.bottomRight() - QPoint(3, 3));
         painter.drawLine(box.topRight() + QPoint(-3, 3), box.bottomLeft() + QPoint(3, -3));
         break;
+    case Mark::crossBefore: {
+        const QRect before(label.left() - 62, label.top(), 40, 40);
+        painter.drawLine(before.topLeft(), before.bottomRight());
+        painter.drawLine(before.topRight(), before.bottomLeft());
+        break;
+    }
     case Mark::fill:
         painter.fillRect(box.adjusted(4, 4, -3, -3), QColor(30, 30, 70));
         break;

@@ -18,7 +18,8 @@ public:
         tick,
         cross,
         fill,
-        circle
+        circle,
+        crossBefore // a cross in the space just left of the label
     };
 
     RenderedSurveyPage();
