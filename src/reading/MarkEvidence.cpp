@@ -70,6 +70,35 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
             join(marks[first], marks.takeAt(i--));
         }
     }
+    // A tick's long tail, cut off where it left its box's corner, runs up
+    // past the box above: outside every box, it belongs to the one box it
+    // reaches that holds a heavier mark.
+    for (qsizetype i = 0; i < marks.size(); ++i) {
+        const PenMark& tail = marks[i];
+        if (std::max(tail.bounds.width(), tail.bounds.height()) > 2 * h ||
+            std::any_of(ink.boxes().begin(), ink.boxes().end(), [&](const QRect& box) {
+                return QRectF(box).contains(tail.bounds.center());
+            }))
+            continue;
+        qsizetype holder = -1;
+        int holders = 0;
+        for (const QRect& box : ink.boxes()) {
+            if (!QRectF(box).adjusted(-0.5 * h, -0.5 * h, 0.5 * h, 0.5 * h).intersects(tail.bounds))
+                continue;
+            const QRectF zone = QRectF(box).adjusted(-near, -near, near, near);
+            for (qsizetype k = 0; k < marks.size(); ++k)
+                if (k != i && zone.contains(marks[k].bounds.center())) {
+                    holder = k;
+                    ++holders;
+                }
+        }
+        if (holders != 1 || marks[holder].pixels < 1.5 * tail.pixels)
+            continue;
+        // The tick's body, not its tail, says where it stands.
+        marks[holder].pixels += tail.pixels;
+        marks.removeAt(i);
+        i = -1; // indices moved; look again from the start
+    }
     // Noise left where printed lines were taken out is no mark, nor is a
     // sliver of a line's edge no pen could draw that thin.
     marks.removeIf([&](const PenMark& m) {
@@ -156,12 +185,19 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 const QRectF& label = regions[r].options[s].spot.box;
                 if (!label.adjusted(-2.6 * h, -0.9 * h, 0.7 * h, 0.9 * h).contains(centre))
                     continue;
-                // A capital I or l that recognition left out of the label.
+                // A capital I or l that recognition left out of the label:
+                // level with its letters, or, when the label starts with
+                // one, a stroke of a letter's height within its line.
+                const QString& text = regions[r].options[s].spot.label;
+                const bool startsWithStroke =
+                    !text.isEmpty() && QStringLiteral("Il|1").contains(text.front());
+                const bool level = std::abs(bounds.top() - label.top()) <= 0.2 * h ||
+                                   std::abs(bounds.bottom() - label.bottom()) <= 0.15 * h ||
+                                   (startsWithStroke && bounds.height() <= 1.3 * h &&
+                                    bounds.top() >= label.top() - 0.25 * h);
                 const bool missedLetter =
-                    bounds.width() <= 0.4 * h &&
-                    (std::abs(bounds.top() - label.top()) <= 0.2 * h ||
-                     std::abs(bounds.bottom() - label.bottom()) <= 0.15 * h) &&
-                    bounds.height() >= 0.6 * h && bounds.bottom() <= label.bottom() + 0.2 * h &&
+                    bounds.width() <= 0.4 * h && level && bounds.height() >= 0.6 * h &&
+                    bounds.bottom() <= label.bottom() + 0.2 * h &&
                     bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
                 if (missedLetter) {
                     letter = true;

@@ -169,6 +169,50 @@ TEST(MarkEvidenceBoxes, ATicksTailCutOffByItsBoxStaysWithItsBox)
     EXPECT_EQ(read.marks.first().label, QStringLiteral("None"));
 }
 
+TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
+{
+    // Boxes one above the other; the tick in the lower box runs on past its
+    // corner toward the label above, cut off where it crossed the box.
+    for (const bool upperTicked : {false, true}) {
+        Sheet sheet;
+        const QRectF yes = sheet.print(QStringLiteral("Yes, in Math"), {262, 130});
+        const QRectF no = sheet.print(QStringLiteral("No, I plan"), {262, 198});
+        sheet.painter.setPen(QPen(Qt::black, 3));
+        for (const QRectF box : {QRectF(200, 96, 44, 44), QRectF(200, 160, 44, 44)})
+            sheet.painter.drawRect(box);
+        QPainterPath tick;
+        tick.moveTo(204, 176);
+        tick.lineTo(216, 198);
+        tick.lineTo(240, 164);
+        // Past the corner, where taking the box out left a gap, up to the
+        // line above: the tick still stands where its body is.
+        tick.moveTo(250, 150);
+        tick.lineTo(253, 110);
+        if (upperTicked) {
+            tick.moveTo(204, 116);
+            tick.lineTo(214, 132);
+            tick.lineTo(236, 102);
+        }
+        sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
+        sheet.painter.drawPath(tick);
+        const PageInk& ink = sheet.separated();
+
+        const QList<RegionInk> regions = creditPenInk(
+            ink,
+            {{{QStringLiteral("Yes, in Math"), yes, 1.0}, {QStringLiteral("No, I plan"), no, 1.0}}},
+            {QRectF(0, 0, 600, 400)}, kPrint);
+        ASSERT_EQ(regions.size(), 1);
+        const MarkReading read = readMarks(regions[0], true);
+        // With both boxes ticked, the tail is neither's to take.
+        EXPECT_EQ(read.conflicting, upperTicked) << upperTicked;
+        if (!upperTicked) {
+            EXPECT_FALSE(read.doubtful);
+            ASSERT_EQ(read.marks.size(), 1);
+            EXPECT_EQ(read.marks.first().label, QStringLiteral("No, I plan"));
+        }
+    }
+}
+
 TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
 {
     Sheet sheet;
@@ -400,6 +444,28 @@ TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
         else
             EXPECT_GE(regions[0].unclaimed, kNoMarkStrength);
     }
+}
+
+TEST(MarkEvidenceCredit, ACapitalILeftOutOfALabelReadTallerThanItsLineIsNoMark)
+{
+    // Recognition read "had SOME support" down to its descenders and a
+    // speck above into the label's box, so the I lines up with neither
+    // edge. Only a label that starts with an I lets such a stroke go.
+    Sheet sheet;
+    QRectF some = sheet.print(QStringLiteral("had SOME support"), {240, 150});
+    sheet.painter.drawText(QPointF(226, 150), QStringLiteral("I"));
+    some.setTop(some.top() - 0.3 * kPrint);
+    QRectF yes = sheet.print(QStringLiteral("Yes"), {240, 250});
+    yes.adjust(0, -0.3 * kPrint, 0, 0.3 * kPrint);
+    sheet.line({229, 231}, {229, 248}, 20, 6); // a stroke before "Yes"
+    const PageInk& ink = sheet.separated();
+    const QList<RegionInk> regions = creditPenInk(
+        ink,
+        {{{QStringLiteral("I had SOME support"), some, 1.0}, {QStringLiteral("Yes"), yes, 1.0}}},
+        {QRectF(100, 50, 1000, 300)}, kPrint);
+    ASSERT_EQ(regions.size(), 1);
+    EXPECT_EQ(regions[0].options[0].strength, 0);
+    EXPECT_GE(regions[0].options[1].strength, kMarkStrength);
 }
 
 TEST(PageInkLetters, ACrossJoinedToALabelsFirstLetterIsFreedAsPen)
