@@ -262,16 +262,38 @@ QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& l
         for (const TextWord& word : line.words)
             heights.append(word.box.height());
         std::sort(heights.begin(), heights.end());
+        const double typical = heights.isEmpty() ? 0 : heights[(heights.size() - 1) / 2];
         for (const TextWord& word : line.words)
-            if (!heights.isEmpty() && word.box.height() <= 1.4 * heights[heights.size() / 2]) {
+            if (word.box.height() <= 1.4 * typical) {
                 tops.append(word.box.top());
                 bottoms.append(word.box.bottom());
             }
         std::sort(tops.begin(), tops.end());
         std::sort(bottoms.begin(), bottoms.end());
+        const double band =
+            tops.size() >= 2 ? bottoms[bottoms.size() / 2] - tops[tops.size() / 2] : 0;
+        // The line's print with room for descenders, and what stands far
+        // taller: a word stretched by a mark.
+        const QRectF print(0, tops.isEmpty() ? 0 : tops[tops.size() / 2] - 0.1 * band, 1,
+                           1.45 * band);
+        const auto stretched = [&](const QRectF& box) {
+            return band > 0 && box.height() > 1.6 * typical;
+        };
         QList<TextWord> words;
         for (const TextWord& word : line.words) {
             const QString& text = word.text;
+            // A label's word standing taller than the line but no wider than
+            // its letters: a tick or cross beside it stretched the box (a
+            // ring round it would widen it too).
+            if (stretched(word.box) && characterWidth > 0 &&
+                labelWords.contains(foldedText(text)) &&
+                word.box.width() <= expectedWidth(text, characterWidth) + 0.5 * band) {
+                TextWord letters = word;
+                letters.box.setTop(print.top());
+                letters.box.setBottom(print.bottom());
+                words.append(letters);
+                continue;
+            }
             if (const QList<WordPart> parts =
                     isPrinted(text) ? QList<WordPart>()
                                     : labelAndMarkParts(text, labelWords, wholeLabels);
@@ -287,10 +309,9 @@ QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& l
                     const double width = step * expectedWidth(part, 1.0);
                     QRectF box(x, word.box.top(), width, word.box.height());
                     x += width;
-                    if (parts[i].label && tops.size() >= 2 &&
-                        box.height() > 1.4 * heights[heights.size() / 2]) {
-                        box.setTop(tops[tops.size() / 2]);
-                        box.setBottom(bottoms[bottoms.size() / 2]);
+                    if (parts[i].label && stretched(box)) {
+                        box.setTop(print.top());
+                        box.setBottom(print.bottom());
                     }
                     if (parts[i].label && characterWidth > 0) {
                         const double letters = std::min(width, expectedWidth(part, characterWidth));
@@ -354,7 +375,7 @@ bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
         return false;
     const double expected = expectedWidth(spot.label, characterWidth);
     if (spot.box.width() > expected + std::max(printHeight, 0.3 * expected)) {
-        spot.box.setLeft(spot.box.right() - expected);
+        spot.box.setLeft(spot.box.right() - expected - 0.3 * printHeight);
         return true;
     }
     const QString first = spot.label.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
@@ -415,9 +436,16 @@ std::optional<QString> labelByPlace(const QList<LabelSpot>& found, const QString
             order.append({groupIndex(groups, rows ? spot.box.center().y() : spot.box.left(), reach),
                           rows ? spot.box.left() : spot.box.center().y(),
                           options.indexOf(spot.label)});
-        const qsizetype markGroup =
+        qsizetype markGroup =
             groupIndex(groups, rows ? at.y() : at.x(), rows ? 0.8 * h : 2.5 * h);
-        if (markGroup < 0)
+        // A row of its own just under the last row of labels found, or just
+        // over the first: the labels printed after, or before, them all.
+        if (markGroup < 0 && rows && at.y() > groups.last() && at.y() <= groups.last() + 3 * h)
+            markGroup = groups.size();
+        else if (markGroup < 0 && rows && at.y() < groups.first() &&
+                 at.y() >= groups.first() - 3 * h)
+            markGroup = -1;
+        else if (markGroup < 0)
             return std::nullopt;
         order.append({markGroup, rows ? at.x() : at.y(), -1});
         std::sort(order.begin(), order.end(), [](const Placed& a, const Placed& b) {

@@ -258,9 +258,18 @@ MarkReading readMarks(const RegionInk& region, bool singleChoice)
             mark.confidence = std::max(mark.confidence, 0.95);
     if (singleChoice && reading.marks.size() > 1) {
         reading.conflicting = true;
+        // Between marks alike sure, the one with more ink leads.
+        const auto strength = [&](const DetectedMark& mark) {
+            for (const OptionInk& option : region.options)
+                if (option.spot.label == mark.label)
+                    return option.strength;
+            return 0.0;
+        };
         std::stable_sort(reading.marks.begin(), reading.marks.end(),
-                         [](const DetectedMark& a, const DetectedMark& b) {
-                             return a.confidence > b.confidence;
+                         [&](const DetectedMark& a, const DetectedMark& b) {
+                             if (a.confidence != b.confidence)
+                                 return a.confidence > b.confidence;
+                             return strength(a) > strength(b);
                          });
     }
     return reading;

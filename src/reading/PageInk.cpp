@@ -629,10 +629,12 @@ void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double pr
         std::sort(bottoms.begin(), bottoms.end());
         const int baseline = bottoms[bottoms.size() / 2];
         const QRect& b = m_pieces[first].bounds;
-        // Below the line, or standing far taller than any letter.
+        // Below the line, or standing far taller than any letter; no wider
+        // than a mark and a letter (bold print run together, "Help", reaches
+        // below the line at its descender).
         const bool below = b.bottom() >= baseline + 0.2 * h && b.width() >= 0.8 * b.height();
         const bool tall = b.height() >= 1.35 * h && b.width() >= 0.8 * h;
-        if ((!below && !tall) || b.left() > label.box.left() + 0.3 * h)
+        if ((!below && !tall) || b.width() > 2.2 * h || b.left() > label.box.left() + 0.3 * h)
             continue;
         setKind(first, InkKind::pen);
     }

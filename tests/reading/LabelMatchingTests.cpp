@@ -156,7 +156,8 @@ TEST(LabelSpots, ALabelReadWiderThanItsLettersShedsTheMark)
     LabelSpot marked{QStringLiteral("10th"), QRectF(100, 100, 160, 30), 1.0};
     EXPECT_TRUE(trimToLetters(marked, 22, 30));
     EXPECT_DOUBLE_EQ(marked.box.right(), 260);
-    EXPECT_DOUBLE_EQ(marked.box.width(), 88);
+    // Its letters and a little room for a face printed wider.
+    EXPECT_DOUBLE_EQ(marked.box.width(), 88 + 9);
     // Wide capitals in a long label are no mark.
     LabelSpot wide{QStringLiteral("Time Management"), QRectF(100, 100, 400, 30), 1.0};
     EXPECT_FALSE(trimToLetters(wide, 22, 30));
@@ -211,6 +212,16 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
     const QList<LabelSpot> column{spot("5th", 100, 100), spot("6th", 100, 150),
                                   spot("8th", 100, 250), spot("9th", 100, 300)};
     EXPECT_EQ(labelByPlace(column, grades, QPointF(110, 215), 30), QStringLiteral("7th"));
+    // A ring on the next row under the labels found: the one label printed
+    // after them all; with two such labels, no guess.
+    const QStringList sexes{"Male", "Female", "Prefer not to answer"};
+    const QList<LabelSpot> first{spot("Male", 100, 100), spot("Female", 600, 100)};
+    EXPECT_EQ(labelByPlace(first, sexes, QPointF(250, 170), 30),
+              QStringLiteral("Prefer not to answer"));
+    EXPECT_EQ(labelByPlace(first, sexes, QPointF(250, 300), 30), std::nullopt);
+    EXPECT_EQ(
+        labelByPlace({spot("5th", 100, 100), spot("6th", 300, 100)}, grades, QPointF(250, 170), 30),
+        std::nullopt);
 }
 
 TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
@@ -269,21 +280,28 @@ TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
     EXPECT_DOUBLE_EQ(split[0].words[3].box.right(), word.right());
 }
 
-TEST(LabelSpots, LabelsSplitFromATallMarkStandOnTheLinesPrint)
+TEST(LabelSpots, LabelsStretchedByATallMarkStandOnTheLinesPrint)
 {
-    // A tick reaching well above the line stretched the word it joined.
-    RecognizedTextBlock read = line({QStringLiteral("9th"), QStringLiteral("10th"),
-                                     QStringLiteral("11th/12th"), QStringLiteral("answer")},
-                                    100, 100, 60, 25);
+    // A tick reaching well above the line stretched the word it joined, or
+    // the label before it; a ring round a label widens it as well.
+    RecognizedTextBlock read =
+        line({QStringLiteral("9th"), QStringLiteral("10th"), QStringLiteral("11th/12th"),
+              QStringLiteral("Charter"), QStringLiteral("Nebo"), QStringLiteral("answer")},
+             100, 100, 60, 25);
     read.words[2].box.setTop(60);
+    read.words[3].box.setTop(60);
+    read.words[4].box.adjust(-20, -20, 20, 20);
     const QList<RecognizedTextBlock> split =
-        wordsSplitAtMarks({read}, {QStringLiteral("11th"), QStringLiteral("12th")});
-    ASSERT_EQ(split[0].words.size(), 6);
-    for (const qsizetype label : {2, 4}) {
-        EXPECT_DOUBLE_EQ(split[0].words[label].box.top(), 100) << label;
-        EXPECT_DOUBLE_EQ(split[0].words[label].box.bottom(), 125) << label;
+        wordsSplitAtMarks({read}, {QStringLiteral("11th"), QStringLiteral("12th"),
+                                   QStringLiteral("Charter"), QStringLiteral("Nebo")});
+    ASSERT_EQ(split[0].words.size(), 8);
+    for (const qsizetype label : {2, 4, 5}) {
+        // The line's print, room for descenders kept.
+        EXPECT_DOUBLE_EQ(split[0].words[label].box.top(), 100 - 2.5) << label;
+        EXPECT_DOUBLE_EQ(split[0].words[label].box.bottom(), 125 + 8.75) << label;
     }
     EXPECT_DOUBLE_EQ(split[0].words[3].box.top(), 60);
+    EXPECT_DOUBLE_EQ(split[0].words[6].box.top(), 80);
 }
 
 TEST(LabelSpots, AWordJoinedAtAMarkBetweenTwoLabelsIsSplitThere)

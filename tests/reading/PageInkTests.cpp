@@ -348,6 +348,18 @@ TEST(MarkEvidenceDoubt, AFaintTraceBesideTheOneClearAnswerIsSpillOnlyOnSingleCho
     }
 }
 
+TEST(MarkEvidenceDoubt, OfTwoMarksAlikeSureTheHeavierLeads)
+{
+    // A letter's fragment taken for a mark before the ring round the answer.
+    RegionInk region;
+    region.options = {{{QStringLiteral("Online"), QRectF(0, 0, 60, 30)}, 0.75, {}},
+                      {{QStringLiteral("Personal"), QRectF(0, 40, 60, 30)}, 7.9, {}}};
+    const MarkReading read = readMarks(region, true);
+    EXPECT_TRUE(read.conflicting);
+    ASSERT_EQ(read.marks.size(), 2);
+    EXPECT_EQ(read.marks.first().label, QStringLiteral("Personal"));
+}
+
 TEST(MarkEvidenceNoise, ASliverOfALinesEdgeIsNoMarkButAShortStrokeIs)
 {
     for (const int thickness : {2, 5}) {
@@ -491,6 +503,31 @@ TEST(PageInkLetters, ACrossJoinedToALabelsFirstLetterIsFreedAsPen)
     EXPECT_EQ(penIn(ink, prefer.adjusted(0.3 * prefer.width(), 0, 0, 0)), 0);
     EXPECT_EQ(penIn(ink, yes), 0);
     EXPECT_EQ(penIn(ink, yours), 0);
+}
+
+TEST(PageInkLetters, LettersRunTogetherPastADescenderStayPrint)
+{
+    // Heavy print blurred into one piece, "People", reaches below the line
+    // at its "p" without any mark.
+    Sheet sheet;
+    const QRectF people = sheet.print(QStringLiteral("People at work"), {200, 200});
+    const QFontMetricsF metrics(sheet.font);
+    for (qsizetype n = 1; n < 6; ++n)
+        sheet.painter.fillRect(
+            QRectF(200 + metrics.horizontalAdvance(QStringLiteral("People").left(n)) - 4, 190, 8,
+                   4),
+            Qt::black);
+    const PageInk& before = sheet.separated();
+    ASSERT_EQ(penIn(before, people), 0);
+    const auto joined =
+        std::find_if(before.pieces().begin(), before.pieces().end(), [&](const InkPiece& piece) {
+            return piece.bounds.left() <= people.left() + 2 && piece.bounds.width() >= 2.2 * kPrint;
+        });
+    ASSERT_NE(joined, before.pieces().end()) << "the letters did not run together";
+
+    PageInk& ink = *sheet.ink;
+    ink.freeMarksJoinedToLabels({{people, false}}, kPrint);
+    EXPECT_EQ(penIn(ink, people), 0);
 }
 
 TEST(PageInkBoxes, InkInsideAStraightBoxIsPenWhateverWordIsReadOverIt)
