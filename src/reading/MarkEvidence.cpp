@@ -199,7 +199,17 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                     bounds.width() <= 0.4 * h && level && bounds.height() >= 0.6 * h &&
                     bounds.bottom() <= label.bottom() + 0.2 * h &&
                     bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
-                if (missedLetter) {
+                // So is a label's first word of one letter ("A little") when
+                // the words read lack it: a letter's size, level with the
+                // label, a space before it.
+                const bool missedWord =
+                    regions[r].options[s].spot.similarity < 0.95 && text.size() >= 3 &&
+                    text[0].isLetter() && text[1] == QLatin1Char(' ') &&
+                    std::abs(bounds.top() - label.top()) <= 0.2 * h &&
+                    std::abs(bounds.bottom() - label.bottom()) <= 0.2 * h &&
+                    bounds.width() <= 1.1 * h && bounds.right() <= label.left() + 2 &&
+                    bounds.right() >= label.left() - 0.6 * h;
+                if (missedLetter || missedWord) {
                     letter = true;
                     continue;
                 }

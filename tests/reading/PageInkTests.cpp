@@ -480,6 +480,38 @@ TEST(MarkEvidenceCredit, ACapitalILeftOutOfALabelReadTallerThanItsLineIsNoMark)
     EXPECT_GE(regions[0].options[1].strength, kMarkStrength);
 }
 
+TEST(MarkEvidenceCredit, ALabelsOneLetterFirstWordLeftOutIsNoMark)
+{
+    // Recognition read "A LOT" and "A little" as "LOT" and "little"; the
+    // second has a cross before its "A". Where the "A" was read, a cross
+    // of a letter's size just before it is a mark.
+    Sheet sheet;
+    sheet.painter.drawText(QPointF(200, 150), QStringLiteral("A"));
+    const QRectF lot = sheet.print(QStringLiteral("LOT"), {232, 150});
+    sheet.painter.drawText(QPointF(200, 250), QStringLiteral("A"));
+    const QRectF little = sheet.print(QStringLiteral("little"), {232, 250});
+    sheet.line({160, 226}, {184, 250}, 20, 3);
+    sheet.line({184, 226}, {160, 250}, 20, 3);
+    const PageInk& ink = sheet.separated();
+    const QList<RegionInk> regions = creditPenInk(
+        ink, {{{QStringLiteral("A LOT"), lot, 0.8}, {QStringLiteral("A little"), little, 0.8}}},
+        {QRectF(100, 50, 1000, 300)}, kPrint);
+    ASSERT_EQ(regions.size(), 1);
+    EXPECT_EQ(regions[0].options[0].strength, 0);
+    EXPECT_GE(regions[0].options[1].strength, kMarkStrength);
+    EXPECT_EQ(regions[0].unclaimed, 0);
+
+    Sheet read;
+    const QRectF whole = read.print(QStringLiteral("A little"), {200, 250});
+    read.line({170, 226}, {194, 250}, 20, 3);
+    read.line({194, 226}, {170, 250}, 20, 3);
+    const QList<RegionInk> crossed =
+        creditPenInk(read.separated(), {{{QStringLiteral("A little"), whole, 1.0}}},
+                     {QRectF(100, 50, 1000, 300)}, kPrint);
+    ASSERT_EQ(crossed.size(), 1);
+    EXPECT_GE(crossed[0].options[0].strength, kMarkStrength);
+}
+
 TEST(PageInkLetters, ACrossJoinedToALabelsFirstLetterIsFreedAsPen)
 {
     Sheet sheet;
