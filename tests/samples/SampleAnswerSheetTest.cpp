@@ -13,45 +13,29 @@ TEST(SampleAnswerSheet, RandomSheetsAreReproducibleAndVaried)
     EXPECT_NE(randomAnswerSheet(3, 42), randomAnswerSheet(3, 43));
     EXPECT_NE(randomAnswerSheet(3, 42), randomAnswerSheet(4, 42));
 
-    QSet<int> styles;
-    int blanks = 0, multiTicks = 0, handwritten = 0, blankWritten = 0;
     const auto& questions = SurveyTemplateDefinition::krdaQuestions();
+    int blanks = 0, multiTicks = 0, handwritten = 0;
     for (int survey = 1; survey <= 60; ++survey) {
         const SampleAnswerSheet sheet = randomAnswerSheet(survey, 7);
         ASSERT_EQ(sheet.answers.size(), 14);
-        EXPECT_EQ(sheet.surveyNumber, survey);
         for (qint64 n = 1; n <= 14; ++n) {
             const SampleAnswer& answer = sheet.answers.at(n - 1);
-            const auto& question = questions.value(n);
             for (const QString& label : answer.chosen)
-                EXPECT_TRUE(question.options.contains(label)) << label.toStdString();
-            if (question.kind == Kind::singleChoice) {
+                EXPECT_TRUE(questions.value(n).options.contains(label)) << label.toStdString();
+            if (questions.value(n).kind == Kind::singleChoice) {
                 EXPECT_LE(answer.chosen.size(), 1);
             }
-            if (question.kind == Kind::written) {
-                EXPECT_TRUE(answer.chosen.isEmpty());
-                EXPECT_EQ(answer.handwriting, !answer.writtenText.isEmpty());
-                answer.handwriting ? ++handwritten : ++blankWritten;
-                continue;
-            }
-            if (answer.chosen.isEmpty()) {
-                ++blanks;
-                continue;
-            }
-            // Questions printed without boxes can only be circled.
-            if (n == 2 || n == 4) {
+            if (!answer.chosen.isEmpty() && (n == 2 || n == 4)) { // printed without boxes
                 EXPECT_EQ(answer.style, MarkStyle::circle);
             }
-            styles.insert(int(answer.style));
-            if (answer.chosen.size() > 1)
-                ++multiTicks;
+            blanks += answer.chosen.isEmpty() && !answer.handwriting;
+            multiTicks += answer.chosen.size() > 1;
+            handwritten += answer.handwriting;
         }
     }
-    EXPECT_EQ(styles.size(), 4);
     EXPECT_GT(blanks, 0);
     EXPECT_GT(multiTicks, 0);
     EXPECT_GT(handwritten, 0);
-    EXPECT_GT(blankWritten, 0);
 }
 
 TEST(SampleAnswerSheet, ExpectedAnswersFollowTheReadersRules)
