@@ -64,10 +64,10 @@ TEST(SpeechInputControllerTest, MissingModelAsksForSpeechPermissionAndRecordsNot
 {
     QTemporaryDir empty;
     Harness harness(std::make_shared<PocketSphinxRecognizer>(
-        PocketSphinxModel::inFolder(empty.filePath(QStringLiteral("missing")))));
+        PocketSphinxModel::inFolder(empty.filePath("missing"))));
     harness.controller->start();
     EXPECT_EQ(harness.controller->errorMessage(),
-              QStringLiteral("Speech recognition permission is needed for dictation."));
+              "Speech recognition permission is needed for dictation.");
     EXPECT_FALSE(harness.controller->isRecording());
     EXPECT_EQ(harness.audio->startCount(), 0);
 }
@@ -101,7 +101,7 @@ TEST(SpeechInputControllerTest, MissingInputOrFailedCaptureShowsItsReasonAndStay
 TEST(SpeechInputControllerTest, RecognitionErrorStopsRecordingWithItsDescription)
 {
     auto recognizer = std::make_shared<ScriptedRecognizer>();
-    recognizer->failure = QStringLiteral("Speech recognition failed on the recorded audio.");
+    recognizer->failure = "Speech recognition failed on the recorded audio.";
     Harness harness(recognizer);
     harness.controller->start();
     EXPECT_TRUE(harness.controller->isRecording());

@@ -36,14 +36,14 @@ TEST(SurveyConfigurationJson, MissingFieldsFollowTheStoredPreset)
     const SurveyConfiguration read = readConfig(R"({"template":"Custom"})");
     EXPECT_EQ(read.templatePreset, SurveyTemplate::custom);
     ASSERT_EQ(read.templateFields.size(), 14);
-    EXPECT_EQ(read.templateFields.at(6).prompt, QStringLiteral("Question 7"));
+    EXPECT_EQ(read.templateFields.at(6).prompt, "Question 7");
     EXPECT_TRUE(read.templateFields.at(6).optionsText.isEmpty());
 }
 
 TEST(SurveyConfigurationJson, EveryKeySurvivesRoundTrip)
 {
     SurveyConfiguration configuration;
-    configuration.title = QStringLiteral("Fête d'été / 2026");
+    configuration.title = "Fête d'été / 2026";
     configuration.questionCount = 3;
     configuration.scanBothSides = false;
     configuration.duplexMode = DuplexMode::simplex;

@@ -41,29 +41,28 @@ TEST(SampleAnswerSheet, RandomSheetsAreReproducibleAndVaried)
 TEST(SampleAnswerSheet, ExpectedAnswersFollowTheReadersRules)
 {
     SampleAnswerSheet sheet;
-    sheet.answers[0].chosen = {QStringLiteral("Female")};
+    sheet.answers[0].chosen = {"Female"};
     // Ticked in any order, listed in template order.
-    sheet.answers[10].chosen = {QStringLiteral("Teamwork"), QStringLiteral("Problem solving")};
+    sheet.answers[10].chosen = {"Teamwork", "Problem solving"};
     sheet.answers[9].handwriting = true;
-    sheet.answers[9].writtenText = QStringLiteral("robots");
-    sheet.answers[7].chosen = {QStringLiteral("Yes, in Math")};
+    sheet.answers[9].writtenText = "robots";
+    sheet.answers[7].chosen = {"Yes, in Math"};
 
     const QStringList cells = expectedAnswers(sheet);
     ASSERT_EQ(cells.size(), 14);
-    EXPECT_EQ(cells[0], QStringLiteral("Female"));
-    EXPECT_EQ(cells[1], QStringLiteral("N/A"));
-    EXPECT_EQ(cells[7], QStringLiteral("Yes, in Math"));
-    EXPECT_EQ(cells[9], QStringLiteral("Handwritten answer needs review"));
-    EXPECT_EQ(cells[10], QStringLiteral("Problem solving; Teamwork"));
-    EXPECT_EQ(cells[12], QStringLiteral("N/A"));
+    EXPECT_EQ(cells[0], "Female");
+    EXPECT_EQ(cells[1], "N/A");
+    EXPECT_EQ(cells[7], "Yes, in Math");
+    EXPECT_EQ(cells[9], "Handwritten answer needs review");
+    EXPECT_EQ(cells[10], "Problem solving; Teamwork");
+    EXPECT_EQ(cells[12], "N/A");
 }
 
 TEST(SampleAnswerSheet, CheckboxAnswersMatchInAnyOrderButNotPartly)
 {
-    EXPECT_TRUE(
-        answerMatches(QStringLiteral("Writing; Learning"), QStringLiteral("Learning; Writing")));
-    EXPECT_TRUE(answerMatches(QStringLiteral("N/A"), QStringLiteral(" N/A ")));
-    EXPECT_FALSE(answerMatches(QStringLiteral("Writing; Learning"), QStringLiteral("Writing")));
-    EXPECT_FALSE(answerMatches(QStringLiteral("Yes"), QStringLiteral("No")));
-    EXPECT_FALSE(answerMatches(QStringLiteral("N/A"), QStringLiteral("Yes")));
+    EXPECT_TRUE(answerMatches("Writing; Learning", "Learning; Writing"));
+    EXPECT_TRUE(answerMatches("N/A", " N/A "));
+    EXPECT_FALSE(answerMatches("Writing; Learning", "Writing"));
+    EXPECT_FALSE(answerMatches("Yes", "No"));
+    EXPECT_FALSE(answerMatches("N/A", "Yes"));
 }

@@ -27,8 +27,8 @@ TEST(SampleFormLayout, FrontCarriesOneToSevenAndBackEightToFourteen)
         EXPECT_EQ(front.questions[i].number, i + 1);
         EXPECT_EQ(back.questions[i].number, i + 8);
     }
-    EXPECT_TRUE(front.questions[0].heading.first().text.startsWith(QStringLiteral("1. I am:")));
-    EXPECT_TRUE(back.questions[2].heading.first().text.startsWith(QStringLiteral("10. What")));
+    EXPECT_TRUE(front.questions[0].heading.first().text.startsWith("1. I am:"));
+    EXPECT_TRUE(back.questions[2].heading.first().text.startsWith("10. What"));
 }
 
 TEST(SampleFormLayout, ChoicesArePrintedAsTheTemplateSays)

@@ -66,9 +66,7 @@ SampleAnswerSheet sheetMarking(MarkStyle style, PenKind pen)
     sheet.pen = pen;
     sheet.tremor = 0.6;
     sheet.overshoot = 0.5;
-    const QPair<int, QString> marks[] = {{0, QStringLiteral("Prefer not to answer")},
-                                         {4, QStringLiteral("No")},
-                                         {5, QStringLiteral("Maybe")}};
+    const QPair<int, QString> marks[] = {{0, "Prefer not to answer"}, {4, "No"}, {5, "Maybe"}};
     for (const auto& [index, label] : marks) {
         sheet.answers[index].chosen = {label};
         sheet.answers[index].style = style;

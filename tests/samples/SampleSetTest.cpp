@@ -29,10 +29,9 @@ TEST(SampleSet, StacksComeInTheScannersOrder)
 TEST(SampleSet, AFolderThatCannotBeMadeIsReported)
 {
     QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("file")));
+    QFile blocker(dir.filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const SampleSet set = makeSampleSet(1, 1, 72, false, SampleStackOrder::singleSided);
-    EXPECT_THROW(writeSampleSet(set, blocker.fileName() + QStringLiteral("/inside")),
-                 SampleWriteError);
+    EXPECT_THROW(writeSampleSet(set, blocker.fileName() + "/inside"), SampleWriteError);
 }
