@@ -6,14 +6,11 @@
 #include <QCoro/QCoroTimer>
 #include <QHash>
 #include <QStringList>
-#include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <variant>
 
-// An AI client that answers from a script: by question number for crops and
-// by page file for pages. A string in the script is thrown as a request
-// failure. It records the calls and the most requests it had in flight.
+// Answers crops by question number and pages by file from a script, a string
+// thrown as a request failure; records the calls and the most in flight.
 class ScriptedAIClient : public AIAnswerAnalysisService
 {
 public:
@@ -45,10 +42,9 @@ public:
         keys << apiKey;
         maxInFlight = std::max(maxInFlight, ++inFlight);
         co_await pause(delay);
-        for (qint64 other : finishAfter.value(item.questionNumber)) {
+        for (qint64 other : finishAfter.value(item.questionNumber))
             while (!finishedCrops.contains(other))
                 co_await pause(std::chrono::milliseconds(2));
-        }
         --inFlight;
         finishedCrops << item.questionNumber;
         co_return played(
@@ -89,11 +85,7 @@ private:
 
     static QCoro::Task<> pause(std::chrono::milliseconds wait)
     {
-        if (wait.count() <= 0)
-            co_return;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.start(wait);
-        co_await timer;
+        if (wait.count() > 0)
+            co_await QCoro::sleepFor(wait);
     }
 };

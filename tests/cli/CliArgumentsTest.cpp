@@ -1,5 +1,9 @@
 #include "cli/CliArguments.h"
+#include "cli/ReviewExport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,27 +21,26 @@ TEST(CliArguments, ReadsEveryOptionInBothSpellings)
     ASSERT_TRUE(result.error.isEmpty()) << result.error.toStdString();
     EXPECT_EQ(result.command, CliCommand::read);
     ReadArguments expected;
-    expected.templateName = QStringLiteral("custom");
+    expected.templateName = "custom";
     expected.sides = PageNumbering::manualTwoSided;
-    expected.csvPath = QStringLiteral("out.csv");
-    expected.projectPath = QStringLiteral("p.twk");
-    expected.reviewPath = QStringLiteral("r.json");
+    expected.csvPath = "out.csv";
+    expected.projectPath = "p.twk";
+    expected.reviewPath = "r.json";
     expected.jobs = 3;
-    expected.inputs = {QStringLiteral("a.png"), QStringLiteral("scans")};
+    expected.inputs = {"a.png", "scans"};
     EXPECT_EQ(result.read, expected);
 }
 
 TEST(CliArguments, DefaultsAndInputsThatLookLikeOptions)
 {
-    const CliParseResult plain = parse(QStringLiteral("read page.png"));
+    const CliParseResult plain = parse("read page.png");
     EXPECT_TRUE(plain.error.isEmpty());
-    EXPECT_EQ(plain.read.templateName, QStringLiteral("krda2026"));
+    EXPECT_EQ(plain.read.templateName, "krda2026");
     EXPECT_FALSE(plain.read.sides.has_value());
     EXPECT_EQ(plain.read.jobs, 4); // the number of cores
-    EXPECT_EQ(parse(QStringLiteral("read --sides duplex -- --odd-name.png")).read.inputs,
-              QStringList{QStringLiteral("--odd-name.png")});
-    EXPECT_EQ(parse(QStringLiteral("read --sides single a.png")).read.sides,
-              PageNumbering::singleSided);
+    EXPECT_EQ(parse("read --sides duplex -- --odd-name.png").read.inputs,
+              QStringList{"--odd-name.png"});
+    EXPECT_EQ(parse("read --sides single a.png").read.sides, PageNumbering::singleSided);
 }
 
 TEST(CliArguments, HelpWinsEverywhere)
@@ -74,4 +77,27 @@ TEST(CliArguments, UsageErrorsSayWhatIsWrong)
         EXPECT_TRUE(result.error.contains(QString::fromLatin1(c.mention)))
             << c.line << " gave: " << result.error.toStdString();
     }
+}
+
+TEST(ReviewExport, EachItemBecomesAnObjectWithTheCropPath)
+{
+    QuestionReviewItem item;
+    item.surveyNumber = 3;
+    item.pageNumber = 6;
+    item.questionNumber = 11;
+    item.prompt = "What skills \"improved\"?";
+    item.suggestedText = "Writing; Learning";
+    item.confidence = 0.61;
+    item.imageURL = QUrl::fromLocalFile("/tmp/review dir/survey-3-page-6-q-11.png");
+
+    const QJsonArray items = QJsonDocument::fromJson(reviewItemsJson({item})).array();
+    EXPECT_EQ(items,
+              (QJsonArray{QJsonObject{{"surveyNumber", 3},
+                                      {"pageNumber", 6},
+                                      {"questionNumber", 11},
+                                      {"prompt", item.prompt},
+                                      {"suggestedText", item.suggestedText},
+                                      {"confidence", 0.61},
+                                      {"imageFile", "/tmp/review dir/survey-3-page-6-q-11.png"}}}));
+    EXPECT_EQ(QJsonDocument::fromJson(reviewItemsJson({})), QJsonDocument(QJsonArray()));
 }

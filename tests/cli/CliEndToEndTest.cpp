@@ -48,10 +48,7 @@ protected:
     }
 
     // A rendered stack of sample surveys and its page files.
-    QStringList stack(const SampleSet& set)
-    {
-        return writeSampleSet(set, dir.filePath(QStringLiteral("stack")));
-    }
+    QStringList stack(const SampleSet& set) { return writeSampleSet(set, dir.filePath("stack")); }
 };
 
 // One CSV text into rows of fields; quoted fields may hold commas and quotes.

@@ -22,22 +22,20 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_socket = m_dir.filePath(QStringLiteral("native"));
-        m_pipe = m_dir.filePath(QStringLiteral("microphone"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+        m_socket = m_dir.filePath("native");
+        m_pipe = m_dir.filePath("microphone");
+        QDir(m_dir.path()).mkpath("run");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                           m_dir.filePath(QStringLiteral("run")));
+        environment.insert("HOME", m_dir.path());
+        environment.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
         m_server.setProcessEnvironment(environment);
         m_server.setProcessChannelMode(QProcess::MergedChannels);
         m_server.start(
-            QStringLiteral("pulseaudio"),
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-             QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
-             QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
+            "pulseaudio",
+            {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "--log-target=stderr", "-L",
              QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + m_socket,
-             QStringLiteral("-L"),
+             "-L",
              QStringLiteral("module-pipe-source source_name=dictation format=s16le rate=16000 "
                             "channels=1 file=") +
                  m_pipe});
@@ -72,10 +70,9 @@ protected:
     {
         QProcess pactl;
         QProcessEnvironment environment = m_server.processEnvironment();
-        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + m_socket);
+        environment.insert("PULSE_SERVER", QStringLiteral("unix:") + m_socket);
         pactl.setProcessEnvironment(environment);
-        pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
-                                              QStringLiteral("source-outputs")});
+        pactl.start("pactl", {"list", "short", "source-outputs"});
         return pactl.waitForFinished(2000) && !pactl.readAllStandardOutput().trimmed().isEmpty();
     }
 
@@ -113,14 +110,14 @@ protected:
         m_controller->setAllowedAnswers(labels, several);
         m_controller->toggle();
         if (!QTest::qWaitFor([&] { return m_controller->isRecording(); }, 5000))
-            return m_controller->errorMessage().value_or(QStringLiteral("never recorded"));
+            return m_controller->errorMessage().value_or("never recorded");
         // Speech sent before the capture stream reaches the server is lost.
         if (!QTest::qWaitFor([&] { return captureStreamConnected(); }, 5000))
-            return QStringLiteral("the capture stream never connected");
+            return "the capture stream never connected";
         speakIntoMicrophone(speech);
         if (!QTest::qWaitFor([&] { return !m_controller->isRecording(); }, 20000)) {
             m_controller->stop();
-            return QStringLiteral("still recording");
+            return "still recording";
         }
         return m_controller->errorMessage().value_or(m_controller->transcript());
     }
@@ -138,11 +135,10 @@ protected:
 TEST_F(MicrophoneDictationTest, NoneChoicesAndTwoCheckboxLabelsArriveThroughTheDefaultInput)
 {
     const QStringList districts = {"Alpine", "Jordan", "Provo", "Wasatch"};
-    const QString none = dictate(QStringLiteral("none"), districts + spokenNoAnswerWords());
-    EXPECT_EQ(dictatedAnswer(none), QStringLiteral("N/A")) << none.toStdString();
-    EXPECT_EQ(dictate(QStringLiteral("seventh"),
-                      {"5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"}),
-              QStringLiteral("7th"));
-    EXPECT_EQ(dictate(QStringLiteral("Alpine and Provo"), districts + spokenNoAnswerWords(), true),
-              QStringLiteral("Alpine; Provo"));
+    const QString none = dictate("none", districts + spokenNoAnswerWords());
+    EXPECT_EQ(dictatedAnswer(none), "N/A") << none.toStdString();
+    EXPECT_EQ(dictate("seventh", {"5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"}),
+              "7th");
+    EXPECT_EQ(dictate("Alpine and Provo", districts + spokenNoAnswerWords(), true),
+              "Alpine; Provo");
 }

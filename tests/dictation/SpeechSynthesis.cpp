@@ -25,17 +25,11 @@ bool run(const QString& program, const QStringList& arguments, QByteArray* outpu
 QByteArray synthesizedSpeech(const QString& text, QString* error)
 {
     QTemporaryDir dir;
-    const QString wav = dir.filePath(QStringLiteral("speech.wav"));
+    const QString wav = dir.filePath("speech.wav");
     QByteArray samples;
-    if (!run(QStringLiteral("espeak-ng"),
-             {QStringLiteral("-v"), QStringLiteral("en-us"), QStringLiteral("-s"),
-              QStringLiteral("140"), QStringLiteral("-w"), wav, text},
-             nullptr, error) ||
-        !run(QStringLiteral("sox"),
-             {wav, QStringLiteral("-t"), QStringLiteral("raw"), QStringLiteral("-r"),
-              QStringLiteral("16000"), QStringLiteral("-c"), QStringLiteral("1"),
-              QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-e"),
-              QStringLiteral("signed-integer"), QStringLiteral("-")},
+    if (!run("espeak-ng", {"-v", "en-us", "-s", "140", "-w", wav, text}, nullptr, error) ||
+        !run("sox",
+             {wav, "-t", "raw", "-r", "16000", "-c", "1", "-b", "16", "-e", "signed-integer", "-"},
              &samples, error))
         return {};
     // 0.3 s of silence lets the voice detector settle before the words.

@@ -18,7 +18,7 @@ using testsupport::writeBytes;
 TEST(AtomicFile, AFifoIsWrittenIntoNotReplaced)
 {
     QTemporaryDir dir;
-    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("to-reader")));
+    const QByteArray fifo = QFile::encodeName(dir.filePath("to-reader"));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
     // A reader that is already there lets the writer open without waiting.
     const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
@@ -41,18 +41,18 @@ TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced)
 {
     QTemporaryDir dir;
     // An existing target, and a dangling link whose target's folder is missing.
-    const QString target = dir.filePath(QStringLiteral("kept/answers.csv"));
-    const QString dangling = dir.filePath(QStringLiteral("elsewhere/new folder/answers.csv"));
-    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("kept"))));
+    const QString target = dir.filePath("kept/answers.csv");
+    const QString dangling = dir.filePath("elsewhere/new folder/answers.csv");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("kept")));
     writeBytes(target, "old");
-    ASSERT_TRUE(QFile::link(target, dir.filePath(QStringLiteral("link.csv"))));
-    ASSERT_TRUE(QFile::link(dangling, dir.filePath(QStringLiteral("dangling.csv"))));
+    ASSERT_TRUE(QFile::link(target, dir.filePath("link.csv")));
+    ASSERT_TRUE(QFile::link(dangling, dir.filePath("dangling.csv")));
 
-    EXPECT_NO_THROW(writeFileAtomically(dir.filePath(QStringLiteral("link.csv")), "new"));
-    EXPECT_NO_THROW(writeFileAtomically(dir.filePath(QStringLiteral("dangling.csv")), "made"));
+    EXPECT_NO_THROW(writeFileAtomically(dir.filePath("link.csv"), "new"));
+    EXPECT_NO_THROW(writeFileAtomically(dir.filePath("dangling.csv"), "made"));
 
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("link.csv"))).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.csv")).isSymLink());
     EXPECT_EQ(readBytes(target), QByteArray("new"));
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("dangling.csv"))).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.filePath("dangling.csv")).isSymLink());
     EXPECT_EQ(readBytes(dangling), QByteArray("made"));
 }

@@ -11,7 +11,7 @@ QDateTime utc(int h, int mi, int s, int ms = 0)
 }
 
 ScanPage page(qint64 survey, qint64 number, SurveySide side = SurveySide::front,
-              const QString& path = QStringLiteral("/scans/p.png"))
+              const QString& path = "/scans/p.png")
 {
     return ScanPage{QUuid::createUuid(),      survey, side, number, utc(14, 5, 9),
                     QUrl::fromLocalFile(path)};
@@ -46,9 +46,9 @@ TEST(CSVColumns, WidestOfCountAnswersAndQuestionNumbersWithPlainTitlesForExtras)
         CSVExporter::makeCSV(configurationWith(14), {page(1, 1)}, {sixteen}, {{1, "I am:"}}, true);
     const QStringList header = rows(csv).first().split(',');
     ASSERT_EQ(header.size(), 5 + 16);
-    EXPECT_EQ(header.at(5), QStringLiteral("Q1: I am:"));
-    EXPECT_EQ(header.at(19), QStringLiteral("Q15"));
-    EXPECT_EQ(header.at(20), QStringLiteral("Q16"));
+    EXPECT_EQ(header.at(5), "Q1: I am:");
+    EXPECT_EQ(header.at(19), "Q15");
+    EXPECT_EQ(header.at(20), "Q16");
     EXPECT_EQ(rows(csv).at(1).split(',').size(), 5 + 16);
 }
 
@@ -92,5 +92,5 @@ TEST(CSVText, PagesSortBySurveyThenPageAndCarryTheirSurveysAnswers)
                      "1,Back,2,2026-03-01T14:05:09Z,/b,A", "2,Front,1,2026-03-01T14:05:09Z,/a,B",
                      "3,Front,4,2026-03-01T14:05:09Z,/e,N/A"}));
     EXPECT_EQ(CSVExporter::makeCSV(configurationWith(1), {}, {}, {}, true),
-              QStringLiteral("survey_id,side,page_number,captured_at,scan_file,Q1"));
+              "survey_id,side,page_number,captured_at,scan_file,Q1");
 }

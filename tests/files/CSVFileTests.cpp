@@ -26,7 +26,7 @@ ScanPage page(qint64 survey, qint64 number)
 
 QByteArray row(qint64 survey, qint64 number, const char* answer)
 {
-    return QStringLiteral("%1,Front,%2,2026-03-01T09:00:00Z,/scans/%2.png,%3")
+    return QString("%1,Front,%2,2026-03-01T09:00:00Z,/scans/%2.png,%3")
         .arg(survey)
         .arg(number)
         .arg(QLatin1String(answer))

@@ -38,7 +38,7 @@ class ProjectFileReading : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("project file.twk"));
+    const QString path = dir.filePath("project file.twk");
 
     SurveyProjectDocument read(const QByteArray& bytes)
     {
@@ -126,7 +126,7 @@ TEST_F(ProjectFileReading, LaterVersionsUnknownKeysNullCsvPathAndPlainSlashesAre
 TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAndSaysWhere)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Survey.twk"));
+    const QString path = dir.filePath("Survey.twk");
     writeProjectFile(fixtures::sampleDocument(), path);
     SurveyProjectDocument longer = fixtures::sampleDocument();
     longer.responses.append({3, fixtures::utc(2026, 3, 2, 9, 0, 0), QStringList(50, "Maths")});

@@ -8,9 +8,9 @@ TEST(SurveyConfiguration, ValidNeedsATitleAndAtLeastOneQuestion)
 {
     SurveyConfiguration configuration;
     EXPECT_TRUE(configuration.isValid());
-    configuration.title = QStringLiteral(" \n\t ");
+    configuration.title = " \n\t ";
     EXPECT_FALSE(configuration.isValid());
-    configuration.title = QStringLiteral("Autumn");
+    configuration.title = "Autumn";
     configuration.questionCount = 0;
     EXPECT_FALSE(configuration.isValid());
     configuration.questionCount = -3;
@@ -27,8 +27,8 @@ TEST(SurveyEnums, RawValuesReadBackAndUnknownTextsAreNoCase)
         EXPECT_EQ(enumFromRawValue<SurveySide>(rawValue(side)), side);
     for (auto preset : allTemplates())
         EXPECT_EQ(enumFromRawValue<SurveyTemplate>(rawValue(preset)), preset);
-    EXPECT_FALSE(enumFromRawValue<SurveySide>(QStringLiteral("front")).has_value());
-    EXPECT_FALSE(enumFromRawValue<ScanStage>(QStringLiteral("")).has_value());
+    EXPECT_FALSE(enumFromRawValue<SurveySide>("front").has_value());
+    EXPECT_FALSE(enumFromRawValue<ScanStage>("").has_value());
 }
 
 TEST(BuiltInTemplate, FourteenQuestionsWithThreeWrittenOnes)
@@ -63,5 +63,5 @@ TEST(AnswerSources, OneEntryPerCellKeptInOrder)
     EXPECT_EQ(withoutSurvey(sources, 2), (AnswerSources{{1, 9, AnswerSource::edited}}));
     for (AnswerSource source : {AnswerSource::reviewed, AnswerSource::edited})
         EXPECT_EQ(answerSourceNamed(storedName(source)), source);
-    EXPECT_FALSE(answerSourceNamed(QStringLiteral("Reviewed")).has_value());
+    EXPECT_FALSE(answerSourceNamed("Reviewed").has_value());
 }

@@ -5,10 +5,9 @@
 
 TEST(SurveyTemplateField, OptionsSplitAtNewlinesAndSemicolonsAndTrim)
 {
-    SurveyTemplateField field{1, QStringLiteral("Q"), SurveyDetectionMode::singleChoice,
-                              QStringLiteral(" A ; B \n\n C ")};
+    SurveyTemplateField field{1, "Q", SurveyDetectionMode::singleChoice, " A ; B \n\n C "};
     EXPECT_EQ(field.options(), (QStringList{"A", "B", "C"}));
-    field.optionsText = QStringLiteral(";;\n;\n");
+    field.optionsText = ";;\n;\n";
     EXPECT_TRUE(field.options().isEmpty());
 }
 
@@ -32,6 +31,6 @@ TEST(SurveyTemplateDefinition, LaterDuplicateWinsAndNonPositiveNumbersAreDropped
     };
     const SurveyTemplateDefinition definition(configuration);
     ASSERT_EQ(definition.questions.size(), 1);
-    EXPECT_EQ(definition.questions.value(5).text, QStringLiteral("second"));
+    EXPECT_EQ(definition.questions.value(5).text, "second");
     EXPECT_EQ(definition.questions.value(5).kind, SurveyTemplateDefinition::QuestionKind::written);
 }

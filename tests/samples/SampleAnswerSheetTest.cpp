@@ -13,73 +13,56 @@ TEST(SampleAnswerSheet, RandomSheetsAreReproducibleAndVaried)
     EXPECT_NE(randomAnswerSheet(3, 42), randomAnswerSheet(3, 43));
     EXPECT_NE(randomAnswerSheet(3, 42), randomAnswerSheet(4, 42));
 
-    QSet<int> styles;
-    int blanks = 0, multiTicks = 0, handwritten = 0, blankWritten = 0;
     const auto& questions = SurveyTemplateDefinition::krdaQuestions();
+    int blanks = 0, multiTicks = 0, handwritten = 0;
     for (int survey = 1; survey <= 60; ++survey) {
         const SampleAnswerSheet sheet = randomAnswerSheet(survey, 7);
         ASSERT_EQ(sheet.answers.size(), 14);
-        EXPECT_EQ(sheet.surveyNumber, survey);
         for (qint64 n = 1; n <= 14; ++n) {
             const SampleAnswer& answer = sheet.answers.at(n - 1);
-            const auto& question = questions.value(n);
             for (const QString& label : answer.chosen)
-                EXPECT_TRUE(question.options.contains(label)) << label.toStdString();
-            if (question.kind == Kind::singleChoice) {
+                EXPECT_TRUE(questions.value(n).options.contains(label)) << label.toStdString();
+            if (questions.value(n).kind == Kind::singleChoice) {
                 EXPECT_LE(answer.chosen.size(), 1);
             }
-            if (question.kind == Kind::written) {
-                EXPECT_TRUE(answer.chosen.isEmpty());
-                EXPECT_EQ(answer.handwriting, !answer.writtenText.isEmpty());
-                answer.handwriting ? ++handwritten : ++blankWritten;
-                continue;
-            }
-            if (answer.chosen.isEmpty()) {
-                ++blanks;
-                continue;
-            }
-            // Questions printed without boxes can only be circled.
-            if (n == 2 || n == 4) {
+            if (!answer.chosen.isEmpty() && (n == 2 || n == 4)) { // printed without boxes
                 EXPECT_EQ(answer.style, MarkStyle::circle);
             }
-            styles.insert(int(answer.style));
-            if (answer.chosen.size() > 1)
-                ++multiTicks;
+            blanks += answer.chosen.isEmpty() && !answer.handwriting;
+            multiTicks += answer.chosen.size() > 1;
+            handwritten += answer.handwriting;
         }
     }
-    EXPECT_EQ(styles.size(), 4);
     EXPECT_GT(blanks, 0);
     EXPECT_GT(multiTicks, 0);
     EXPECT_GT(handwritten, 0);
-    EXPECT_GT(blankWritten, 0);
 }
 
 TEST(SampleAnswerSheet, ExpectedAnswersFollowTheReadersRules)
 {
     SampleAnswerSheet sheet;
-    sheet.answers[0].chosen = {QStringLiteral("Female")};
+    sheet.answers[0].chosen = {"Female"};
     // Ticked in any order, listed in template order.
-    sheet.answers[10].chosen = {QStringLiteral("Teamwork"), QStringLiteral("Problem solving")};
+    sheet.answers[10].chosen = {"Teamwork", "Problem solving"};
     sheet.answers[9].handwriting = true;
-    sheet.answers[9].writtenText = QStringLiteral("robots");
-    sheet.answers[7].chosen = {QStringLiteral("Yes, in Math")};
+    sheet.answers[9].writtenText = "robots";
+    sheet.answers[7].chosen = {"Yes, in Math"};
 
     const QStringList cells = expectedAnswers(sheet);
     ASSERT_EQ(cells.size(), 14);
-    EXPECT_EQ(cells[0], QStringLiteral("Female"));
-    EXPECT_EQ(cells[1], QStringLiteral("N/A"));
-    EXPECT_EQ(cells[7], QStringLiteral("Yes, in Math"));
-    EXPECT_EQ(cells[9], QStringLiteral("Handwritten answer needs review"));
-    EXPECT_EQ(cells[10], QStringLiteral("Problem solving; Teamwork"));
-    EXPECT_EQ(cells[12], QStringLiteral("N/A"));
+    EXPECT_EQ(cells[0], "Female");
+    EXPECT_EQ(cells[1], "N/A");
+    EXPECT_EQ(cells[7], "Yes, in Math");
+    EXPECT_EQ(cells[9], "Handwritten answer needs review");
+    EXPECT_EQ(cells[10], "Problem solving; Teamwork");
+    EXPECT_EQ(cells[12], "N/A");
 }
 
 TEST(SampleAnswerSheet, CheckboxAnswersMatchInAnyOrderButNotPartly)
 {
-    EXPECT_TRUE(
-        answerMatches(QStringLiteral("Writing; Learning"), QStringLiteral("Learning; Writing")));
-    EXPECT_TRUE(answerMatches(QStringLiteral("N/A"), QStringLiteral(" N/A ")));
-    EXPECT_FALSE(answerMatches(QStringLiteral("Writing; Learning"), QStringLiteral("Writing")));
-    EXPECT_FALSE(answerMatches(QStringLiteral("Yes"), QStringLiteral("No")));
-    EXPECT_FALSE(answerMatches(QStringLiteral("N/A"), QStringLiteral("Yes")));
+    EXPECT_TRUE(answerMatches("Writing; Learning", "Learning; Writing"));
+    EXPECT_TRUE(answerMatches("N/A", " N/A "));
+    EXPECT_FALSE(answerMatches("Writing; Learning", "Writing"));
+    EXPECT_FALSE(answerMatches("Yes", "No"));
+    EXPECT_FALSE(answerMatches("N/A", "Yes"));
 }

@@ -66,9 +66,7 @@ SampleAnswerSheet sheetMarking(MarkStyle style, PenKind pen)
     sheet.pen = pen;
     sheet.tremor = 0.6;
     sheet.overshoot = 0.5;
-    const QPair<int, QString> marks[] = {{0, QStringLiteral("Prefer not to answer")},
-                                         {4, QStringLiteral("No")},
-                                         {5, QStringLiteral("Maybe")}};
+    const QPair<int, QString> marks[] = {{0, "Prefer not to answer"}, {4, "No"}, {5, "Maybe"}};
     for (const auto& [index, label] : marks) {
         sheet.answers[index].chosen = {label};
         sheet.answers[index].style = style;
@@ -94,19 +92,18 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
         MarkStyle style;
         bool boxes;
         Where where;
-        bool tight;
     } rows[] = {
-        {MarkStyle::tick, true, inBox, false},
-        {MarkStyle::cross, true, inBox, false},
-        {MarkStyle::filledBox, true, inBox, false},
-        {MarkStyle::scribble, true, inBox, false},
-        {MarkStyle::circle, true, round, false},
-        {MarkStyle::circle, false, round, false},
-        {MarkStyle::tightCircle, true, round, true},
-        {MarkStyle::tightCircle, false, round, true},
-        {MarkStyle::circleBoxAndLabel, true, roundBoxToo, true},
-        {MarkStyle::tickBeforeLabel, false, leftOfLabel, false},
-        {MarkStyle::crossBeforeLabel, false, leftOfLabel, false},
+        {MarkStyle::tick, true, inBox},
+        {MarkStyle::cross, true, inBox},
+        {MarkStyle::filledBox, true, inBox},
+        {MarkStyle::scribble, true, inBox},
+        {MarkStyle::circle, true, round},
+        {MarkStyle::circle, false, round},
+        {MarkStyle::tightCircle, true, round},
+        {MarkStyle::tightCircle, false, round},
+        {MarkStyle::circleBoxAndLabel, true, roundBoxToo},
+        {MarkStyle::tickBeforeLabel, false, leftOfLabel},
+        {MarkStyle::crossBeforeLabel, false, leftOfLabel},
     };
     int seed = 0;
     for (const auto& row : rows) {
@@ -151,8 +148,7 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
                             0.02);
                         continue;
                     }
-                    // A ring: ink on every side of what it rings, none across
-                    // its middle, and a tight one close to the letters.
+                    // A ring: ink left and right of what it rings, none across its middle.
                     const QRectF target = row.where == roundBoxToo ? label | *option.box : label;
                     const double cy = target.center().y();
                     const double w = target.width();
@@ -160,13 +156,6 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
                         ink.shareIn(QRectF(target.left() - 2 * h, cy - 0.3 * h, 2 * h, 0.6 * h)),
                         0);
                     EXPECT_GT(ink.shareIn(QRectF(target.right(), cy - 0.3 * h, 2 * h, 0.6 * h)), 0);
-                    const double nearest = row.tight ? 0.75 : 2.0;
-                    EXPECT_GT(ink.shareIn(QRectF(target.left() + w * 0.25, cy - nearest * h,
-                                                 w * 0.5, (nearest - 0.25) * h)),
-                              0);
-                    EXPECT_GT(ink.shareIn(QRectF(target.left() + w * 0.25, cy + 0.25 * h, w * 0.5,
-                                                 (nearest - 0.25) * h)),
-                              0);
                     EXPECT_EQ(ink.shareIn(
                                   QRectF(target.left() + w * 0.1, cy - 0.15 * h, w * 0.8, 0.3 * h)),
                               0);
@@ -179,7 +168,7 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
 TEST(SampleMarks, VariedRespondentsMarkAsTheFormAllows)
 {
     QSet<int> boxedStyles, bareStyles, pens;
-    int ambiguous = 0, blanks = 0, shortAnswers = 0, writeIns = 0;
+    int ambiguous = 0, blanks = 0;
     for (quint32 seed = 1; seed <= 60; ++seed) {
         QRandomGenerator random(seed);
         const FormStyle form = randomFormStyle(random, 200);
@@ -189,9 +178,6 @@ TEST(SampleMarks, VariedRespondentsMarkAsTheFormAllows)
         for (qint64 n = 1; n <= 14; ++n) {
             const SampleAnswer& answer = sheet.answers[n - 1];
             ambiguous += cells[n - 1] == QLatin1String("AMBIGUOUS") ? 1 : 0;
-            if (answer.handwriting && !answer.writtenText.contains(QLatin1Char(' ')))
-                ++shortAnswers;
-            writeIns += answer.writeInText.isEmpty() ? 0 : 1;
             if (answer.chosen.isEmpty()) {
                 blanks += answer.handwriting ? 0 : 1;
                 continue;
@@ -209,6 +195,4 @@ TEST(SampleMarks, VariedRespondentsMarkAsTheFormAllows)
     EXPECT_EQ(pens.size(), 3);
     EXPECT_GT(ambiguous, 3);
     EXPECT_GT(blanks, 10);
-    EXPECT_GT(shortAnswers, 3);
-    EXPECT_GT(writeIns, 3);
 }

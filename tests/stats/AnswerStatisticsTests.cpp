@@ -35,10 +35,10 @@ QList<AnswerCount> countsOf(const QStringList& cells)
 
 TEST(AnswerStatisticsTest, NormalizedCellTrimsAndTurnsBlankIntoNA)
 {
-    EXPECT_EQ(normalizedCell(QStringLiteral("  Yes \n")), QStringLiteral("Yes"));
-    EXPECT_EQ(normalizedCell(QString()), QStringLiteral("N/A"));
-    EXPECT_EQ(normalizedCell(QStringLiteral(" \t\r\n ")), QStringLiteral("N/A"));
-    EXPECT_EQ(normalizedCell(QStringLiteral("Yes; No")), QStringLiteral("Yes; No"));
+    EXPECT_EQ(normalizedCell("  Yes \n"), "Yes");
+    EXPECT_EQ(normalizedCell(QString()), "N/A");
+    EXPECT_EQ(normalizedCell(" \t\r\n "), "N/A");
+    EXPECT_EQ(normalizedCell("Yes; No"), "Yes; No");
 }
 
 TEST(AnswerStatisticsTest, OrdersByCountThenNaturallyWithNALast)
@@ -46,9 +46,7 @@ TEST(AnswerStatisticsTest, OrdersByCountThenNaturallyWithNALast)
     // N/A is the most frequent answer and still comes last; equal counts
     // compare numbers by value, and case does not decide the order.
     const QList<AnswerCount> expected = {
-        {QStringLiteral("Yes"), 3},      {QStringLiteral("Grade 9"), 2},
-        {QStringLiteral("Grade 10"), 2}, {QStringLiteral("apple"), 1},
-        {QStringLiteral("Banana"), 1},   {QStringLiteral("N/A"), 4},
+        {"Yes", 3}, {"Grade 9", 2}, {"Grade 10", 2}, {"apple", 1}, {"Banana", 1}, {"N/A", 4},
     };
     EXPECT_EQ(countsOf({"Grade 10", "", "Yes", "Banana", "Grade 9", "  ", "Yes", "N/A", "Grade 10",
                         "apple", "Grade 9", "Yes", "\n"}),
@@ -58,10 +56,10 @@ TEST(AnswerStatisticsTest, OrdersByCountThenNaturallyWithNALast)
 TEST(AnswerStatisticsTest, GroupsExactCaseSensitiveTextAndKeepsCombinedCells)
 {
     const QList<AnswerCount> expected = {
-        {QStringLiteral("Writing; Teamwork"), 2},
-        {QStringLiteral("Writing"), 1},
-        {QStringLiteral("YES"), 1},
-        {QStringLiteral("yes"), 1},
+        {"Writing; Teamwork", 2},
+        {"Writing", 1},
+        {"YES", 1},
+        {"yes", 1},
     };
     const auto counts =
         countsOf({"Writing; Teamwork", "yes", " Writing; Teamwork ", "YES", "Writing"});
@@ -78,27 +76,26 @@ TEST(AnswerStatisticsTest, QuestionsBeyondTheTemplateTakeDetectedTextsAndNoMode)
 {
     QList<SurveyTemplateField> fields;
     for (qint64 n = 1; n <= 10; ++n)
-        fields.append({n, QStringLiteral("Prompt %1").arg(n), SurveyDetectionMode::singleChoice,
-                       QStringLiteral("Yes;No")});
+        fields.append(
+            {n, QStringLiteral("Prompt %1").arg(n), SurveyDetectionMode::singleChoice, "Yes;No"});
     QStringList twelve;
     for (int i = 0; i < 12; ++i)
         twelve.append(QStringLiteral("A%1").arg(i + 1));
-    const QList<SurveyQuestion> detected = {{11, QStringLiteral("Detected eleven")},
-                                            {11, QStringLiteral("Second eleven")},
-                                            {3, QStringLiteral("Not used, a field has it")}};
+    const QList<SurveyQuestion> detected = {
+        {11, "Detected eleven"}, {11, "Second eleven"}, {3, "Not used, a field has it"}};
 
     const auto statistics = answerStatistics(configurationWith(fields),
                                              {response(1, twelve), response(2, {"Yes"})}, detected);
 
     ASSERT_EQ(statistics.size(), 12);
-    EXPECT_EQ(statistics.at(2).prompt, QStringLiteral("Prompt 3"));
+    EXPECT_EQ(statistics.at(2).prompt, "Prompt 3");
     EXPECT_EQ(statistics.at(2).mode, SurveyDetectionMode::singleChoice);
     EXPECT_EQ(statistics.at(10).number, 11);
-    EXPECT_EQ(statistics.at(10).prompt, QStringLiteral("Detected eleven"));
+    EXPECT_EQ(statistics.at(10).prompt, "Detected eleven");
     EXPECT_FALSE(statistics.at(10).mode.has_value());
-    EXPECT_EQ(statistics.at(11).prompt, QStringLiteral("Question 12"));
+    EXPECT_EQ(statistics.at(11).prompt, "Question 12");
     // The short response contributes N/A to the questions it lacks.
-    const QList<AnswerCount> expected = {{QStringLiteral("A12"), 1}, {QStringLiteral("N/A"), 1}};
+    const QList<AnswerCount> expected = {{"A12", 1}, {"N/A", 1}};
     EXPECT_EQ(statistics.at(11).counts, expected);
     EXPECT_EQ(statistics.at(11).totalResponses, 2);
     EXPECT_EQ(statistics.at(11).answeredCount(), 1);
@@ -108,18 +105,18 @@ TEST(AnswerStatisticsTest, TemplateFieldsDecidePromptAndModeEvenWhenIgnoredOrEmp
 {
     const QList<SurveyTemplateField> fields = {
         {2, QString(), SurveyDetectionMode::written, QString()},
-        {1, QStringLiteral("Office use"), SurveyDetectionMode::ignore, QString()},
-        {1, QStringLiteral("Duplicate"), SurveyDetectionMode::singleChoice, QString()},
+        {1, "Office use", SurveyDetectionMode::ignore, QString()},
+        {1, "Duplicate", SurveyDetectionMode::singleChoice, QString()},
     };
-    const auto statistics = answerStatistics(configurationWith(fields), {response(1, {"X"})},
-                                             {{2, QStringLiteral("Detected two")}});
+    const auto statistics =
+        answerStatistics(configurationWith(fields), {response(1, {"X"})}, {{2, "Detected two"}});
     ASSERT_EQ(statistics.size(), 2);
-    EXPECT_EQ(statistics.at(0).prompt, QStringLiteral("Office use"));
+    EXPECT_EQ(statistics.at(0).prompt, "Office use");
     EXPECT_EQ(statistics.at(0).mode, SurveyDetectionMode::ignore);
-    EXPECT_EQ(statistics.at(0).counts, (QList<AnswerCount>{{QStringLiteral("X"), 1}}));
+    EXPECT_EQ(statistics.at(0).counts, (QList<AnswerCount>{{"X", 1}}));
     EXPECT_EQ(statistics.at(1).prompt, QString());
     EXPECT_EQ(statistics.at(1).mode, SurveyDetectionMode::written);
-    EXPECT_EQ(statistics.at(1).counts, (QList<AnswerCount>{{QStringLiteral("N/A"), 1}}));
+    EXPECT_EQ(statistics.at(1).counts, (QList<AnswerCount>{{"N/A", 1}}));
 }
 
 TEST(AnswerStatisticsTest, QuestionCountIgnoresTheConfiguredCount)
@@ -129,10 +126,10 @@ TEST(AnswerStatisticsTest, QuestionCountIgnoresTheConfiguredCount)
     EXPECT_TRUE(answerStatistics(configuration, {}, {}).isEmpty());
     EXPECT_TRUE(answerStatistics(configuration, {response(1, {})}, {}).isEmpty());
 
-    configuration.templateFields = {{3, QStringLiteral("Three"), SurveyDetectionMode::written, {}}};
+    configuration.templateFields = {{3, "Three", SurveyDetectionMode::written, {}}};
     const auto statistics = answerStatistics(configuration, {}, {});
     ASSERT_EQ(statistics.size(), 3);
-    EXPECT_EQ(statistics.at(0).prompt, QStringLiteral("Question 1"));
+    EXPECT_EQ(statistics.at(0).prompt, "Question 1");
     EXPECT_EQ(statistics.at(0).totalResponses, 0);
     EXPECT_TRUE(statistics.at(0).counts.isEmpty());
 }
@@ -156,13 +153,12 @@ TEST(AnswerStatisticsTest, ChartKeepsEveryAnswerAndLegendStopsAtEight)
     ASSERT_EQ(statistics.size(), 1);
     const QuestionStatistic& statistic = statistics.first();
     EXPECT_EQ(statistic.chartEntries().size(), 11);
-    EXPECT_EQ(statistic.chartEntries().last().answer, QStringLiteral("N/A"));
+    EXPECT_EQ(statistic.chartEntries().last().answer, "N/A");
     const auto legend = statistic.legendEntries();
     ASSERT_EQ(legend.size(), 8);
-    EXPECT_EQ(legend.first().answer, QStringLiteral("Option 1"));
-    EXPECT_EQ(legend.last().answer, QStringLiteral("Option 8"));
+    EXPECT_EQ(legend.first().answer, "Option 1");
+    EXPECT_EQ(legend.last().answer, "Option 8");
 
-    QuestionStatistic withZero{
-        1, {}, std::nullopt, 1, {{QStringLiteral("A"), 1}, {QStringLiteral("B"), 0}}};
+    QuestionStatistic withZero{1, {}, std::nullopt, 1, {{"A", 1}, {"B", 0}}};
     EXPECT_EQ(withZero.chartEntries().size(), 1);
 }

@@ -7,12 +7,11 @@ TEST(SummaryMetricsTest, FourTilesInOrderWithPlainNumbers)
     const QList<SurveyResponse> responses = {{1, QDateTime(), {"Yes", "", "No"}},
                                              {2, QDateTime(), {" ", "7th"}}};
     const QList<StatisticMetric> expected = {
-        {QStringLiteral("Surveys"), QStringLiteral("2"), QStringLiteral("doc.text")},
-        {QStringLiteral("Answered Cells"), QStringLiteral("3"), QStringLiteral("checkmark.circle")},
-        {QStringLiteral("N/A Cells"), QStringLiteral("2"), QStringLiteral("minus.circle")},
-        {QStringLiteral("Review Queue"), QStringLiteral("1234"), QStringLiteral("text.viewfinder")},
+        {"Surveys", "2", "doc.text"},
+        {"Answered Cells", "3", "checkmark.circle"},
+        {"N/A Cells", "2", "minus.circle"},
+        {"Review Queue", "1234", "text.viewfinder"},
     };
     EXPECT_EQ(summaryMetrics(responses, 1234), expected);
-    EXPECT_EQ(statisticsSubtitle(QStringLiteral("KRDA 2026")),
-              QStringLiteral("Question-by-question summary for KRDA 2026"));
+    EXPECT_EQ(statisticsSubtitle("KRDA 2026"), "Question-by-question summary for KRDA 2026");
 }

@@ -1,15 +1,11 @@
 #include "ScriptedChooser.h"
 #include "StoreFixture.h"
-#include "TestSupport.h"
 #include "scanner/ImportScannerService.h"
-#include "store/ReadingCopies.h"
 #include "store/ScanPreferences.h"
 
-#include <QCoro/QCoroTask>
 #include <QDir>
 #include <QImage>
 #include <QSettings>
-#include <QSignalSpy>
 
 namespace {
 using testsupport::writePageImage;
@@ -27,17 +23,9 @@ protected:
     {
         QStringList files;
         for (int i = 1; i <= count; ++i)
-            files.append(writePageImage(
-                dir.filePath(QStringLiteral("in/%1-%2.png").arg(stem).arg(i)), QSize(8, 8)));
+            files.append(writePageImage(dir.filePath(QString("in/%1-%2.png").arg(stem).arg(i)),
+                                        QSize(8, 8)));
         return files;
-    }
-
-    void manualTwoSided()
-    {
-        SurveyConfiguration configuration = store.configuration();
-        configuration.duplexMode = DuplexMode::manual;
-        configuration.scanBothSides = true;
-        store.setConfiguration(configuration);
     }
 
     int filesKept() const
@@ -56,7 +44,9 @@ protected:
 TEST_F(StoreBatchFlowImport,
        ManualTwoSidedImportReadsThePairsUnequalSidesPairNothingAndClosingChangesNothing)
 {
-    manualTwoSided();
+    SurveyConfiguration configuration = store.configuration();
+    configuration.duplexMode = DuplexMode::manual;
+    store.setConfiguration(configuration);
     chooser.answers = {pages("front", 2), pages("back", 2)};
     QCoro::waitFor(store.importScannedFiles());
 
@@ -65,7 +55,6 @@ TEST_F(StoreBatchFlowImport,
     EXPECT_EQ(store.pages()[2].surveyNumber, 1);
     EXPECT_EQ(store.pages()[2].side, SurveySide::back);
     EXPECT_EQ(store.responses().size(), 2);
-    EXPECT_EQ(store.errorMessage(), std::nullopt);
     // No scanner was needed, and none was used.
     EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
 
@@ -75,22 +64,18 @@ TEST_F(StoreBatchFlowImport,
     EXPECT_TRUE(store.errorMessage()->startsWith("10 fronts and 6 backs were scanned. Feed the "
                                                  "backs again.\nThe scanned pages are kept in "))
         << store.errorMessage()->toStdString();
-    EXPECT_EQ(store.statusMessage(), "Import failed.");
     EXPECT_EQ(store.pages().size(), 4);
     EXPECT_TRUE(reader.readPages.last().isEmpty()); // the reading ended with nothing to read
     EXPECT_EQ(filesKept(), 4 + 16);
-    EXPECT_EQ(store.stage(), ScanStage::idle);
 
     // Fronts chosen, then the backs panel closed; and the first panel closed:
     // nothing changes and nothing is reported.
     store.clearErrorMessage();
-    QSignalSpy errors(&store, &SurveyScanStore::errorMessageChanged);
     chooser.answers = {pages("front", 2)};
     QCoro::waitFor(store.importScannedFiles());
     QCoro::waitFor(store.importScannedFiles());
     EXPECT_EQ(chooser.asked.size(), 7);
-    EXPECT_EQ(errors.count(), 0);
-    EXPECT_EQ(store.statusMessage(), "Import failed.");
+    EXPECT_FALSE(store.errorMessage());
     EXPECT_EQ(store.pages().size(), 4);
     EXPECT_EQ(filesKept(), 4 + 16);
     EXPECT_TRUE(store.canImport());
@@ -117,38 +102,28 @@ TEST_F(StoreBatchFlowImport, ScanSettingsComeFromThePreferencesPerDevice)
     QCoro::waitFor(store.scanTemplatePage());
     EXPECT_TRUE(scanner.settingsSeen.last().templateScan);
 
-    // Kept in the preferences file, never in the project: a new start reads them back.
+    // A new start reads them back from the preferences file, refusing odd values.
+    file.setValue("scan/resolution", 123);
     file.sync();
     QSettings reopened(dir.filePath("prefs.ini"), QSettings::IniFormat);
-    const ScanPreferences again(&reopened);
-    EXPECT_EQ(again.settingsFor("test:0", false),
-              (ScanSettings{600, ScanColour::colour, ScanSource::flatbed, false}));
-    EXPECT_EQ(again.source("unknown:2"), ScanSource::automatic);
-    reopened.setValue("scan/resolution", 123);
-    EXPECT_EQ(again.resolution(), 300);
+    EXPECT_EQ(ScanPreferences(&reopened).settingsFor("test:0", false),
+              (ScanSettings{300, ScanColour::colour, ScanSource::flatbed, false}));
 }
 
+// The reader gets a 300-dpi copy; the store keeps the full-resolution scan.
 TEST_F(StoreBatchFlowImport, PagesAbove300DpiAreReadFromAHalfSizeCopy)
 {
     const QString fine = writePageImage(dir.filePath("in/fine.png"), QSize(400, 400), 600);
     const QString plain = writePageImage(dir.filePath("in/plain.png"), QSize(100, 100), 300);
     connectScanner();
-    runBatch(2);
-    // The scripted batch names its own files; point them at these two.
-    ScanBatchResult batch = makeScannedBatch(2, 1, {fine, plain});
-    scanner.scripted.enqueue(batch);
+    scanner.scripted.enqueue(makeScannedBatch(2, 1, {fine, plain}));
     QCoro::waitFor(store.startScanBatch());
-
     const QList<ScanPage>& read = reader.readPages.last();
     ASSERT_EQ(read.size(), 2);
-    const QImage copy(read[0].fileURL.toLocalFile());
-    EXPECT_NE(read[0].fileURL.toLocalFile(), fine);
-    EXPECT_EQ(copy.width(), 200);
-    EXPECT_NEAR(copy.dotsPerMeterX() * 0.0254, 300, 0.5);
+    EXPECT_EQ(QImage(read[0].fileURL.toLocalFile()).width(), 200);
     EXPECT_EQ(read[1].fileURL.toLocalFile(), plain);
-    // The store keeps the full-resolution scan.
-    EXPECT_EQ(store.pages()[2].fileURL.toLocalFile(), fine);
-    EXPECT_EQ(QImage(fine).width(), 400);
+    EXPECT_EQ(testsupport::mapped(store.pages(), [](const ScanPage& p) { return p.fileURL; }),
+              (QList<QUrl>{QUrl::fromLocalFile(fine), QUrl::fromLocalFile(plain)}));
 }
 
 } // namespace

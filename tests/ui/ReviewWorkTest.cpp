@@ -8,6 +8,7 @@
 #include "ui/ReviewAnswerInput.h"
 #include "ui/ReviewKeys.h"
 #include "ui/ReviewScreen.h"
+#include "ui/Sidebar.h"
 #include "ui/Theme.h"
 
 #include <QAction>
@@ -41,8 +42,7 @@ std::string csvRows(const QString& path)
 std::string projectContent(const QString& path)
 {
     QStringList lines = readText(path).split(QLatin1Char('\n'));
-    lines.removeIf(
-        [](const QString& line) { return line.contains(QStringLiteral("\"savedAt\"")); });
+    lines.removeIf([](const QString& line) { return line.contains("\"savedAt\""); });
     return lines.join(QLatin1Char('\n')).toStdString();
 }
 
@@ -57,7 +57,7 @@ QStringList lettered(int count)
 constexpr qint64 choiceQuestion = 1;  // single choice, twelve options
 constexpr qint64 boxesQuestion = 2;   // checkboxes
 constexpr qint64 writtenQuestion = 3; // handwriting
-const QString placeholder = QStringLiteral("Handwritten answer needs review");
+const QString placeholder = "Handwritten answer needs review";
 
 // Every front page becomes one survey with the three questions in doubt.
 class ThreeDoubtsPerSurvey : public WholeBatchReader
@@ -70,13 +70,10 @@ protected:
             if (page.side != SurveySide::front)
                 continue;
             result.responses.append(
-                {page.surveyNumber,
-                 page.capturedAt,
-                 {QStringLiteral("Option B"), QStringLiteral("N/A"), QStringLiteral("N/A")}});
-            const QList<std::pair<qint64, QString>> doubts{
-                {choiceQuestion, QStringLiteral("Option B")},
-                {boxesQuestion, QString()},
-                {writtenQuestion, placeholder}};
+                {page.surveyNumber, page.capturedAt, {"Option B", "N/A", "N/A"}});
+            const QList<std::pair<qint64, QString>> doubts{{choiceQuestion, "Option B"},
+                                                           {boxesQuestion, QString()},
+                                                           {writtenQuestion, placeholder}};
             for (const auto& [question, suggestion] : doubts) {
                 QuestionReviewItem item;
                 item.surveyNumber = page.surveyNumber;
@@ -106,11 +103,11 @@ protected:
         SurveyConfiguration configuration = app.store->configuration();
         configuration.questionCount = 3;
         configuration.templateFields = {
-            {choiceQuestion, QStringLiteral("Question 1"), SurveyDetectionMode::singleChoice,
+            {choiceQuestion, "Question 1", SurveyDetectionMode::singleChoice,
              lettered(12).join(QLatin1Char('\n'))},
-            {boxesQuestion, QStringLiteral("Question 2"), SurveyDetectionMode::multipleChoice,
+            {boxesQuestion, "Question 2", SurveyDetectionMode::multipleChoice,
              lettered(4).join(QLatin1Char('\n'))},
-            {writtenQuestion, QStringLiteral("Question 3"), SurveyDetectionMode::written, {}}};
+            {writtenQuestion, "Question 3", SurveyDetectionMode::written, {}}};
         app.store->setConfiguration(configuration);
         {
             FilePanelAnswerer answer([&](QFileDialog*) { return csvPath; });
@@ -164,11 +161,11 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString csvPath = dir.filePath(QStringLiteral("answers.csv"));
-    QString projectPath = dir.filePath(QStringLiteral("survey.twk"));
+    QString csvPath = dir.filePath("answers.csv");
+    QString projectPath = dir.filePath("survey.twk");
     FakeScannerService scanner{{onlineScanner()}, samplePages(6), dir.path()};
     ThreeDoubtsPerSurvey reader;
-    App app{dir.filePath(QStringLiteral("preferences.ini")), &scanner, &reader};
+    App app{dir.filePath("preferences.ini"), &scanner, &reader};
     ReviewScreen* review = nullptr;
     ReviewEditor* editor = nullptr;
 };
@@ -179,38 +176,40 @@ TEST_F(ReviewWorkTest, OptionKeysReplaceOnSingleChoiceAndSwitchOnCheckboxes)
 {
     // Single choice: the suggestion starts selected, each digit replaces.
     const QuestionReviewItem choice = showFirst(choiceQuestion);
-    EXPECT_EQ(checkedOptions(), QStringList{QStringLiteral("Option B")});
+    EXPECT_EQ(checkedOptions(), QStringList{"Option B"});
     QWidget* focus = editor->optionToggles().first();
     QTest::keyClick(focus, Qt::Key_2);
     QTest::keyClick(focus, Qt::Key_3);
-    EXPECT_EQ(shown().enteredText, QStringLiteral("Option C"));
+    EXPECT_EQ(shown().enteredText, "Option C");
     QTest::keyClick(focus, Qt::Key_0);
-    EXPECT_EQ(shown().enteredText, QStringLiteral("Option J"));
+    EXPECT_EQ(shown().enteredText, "Option J");
     QTest::keyClick(focus, Qt::Key_B, Qt::AltModifier); // the twelfth option
-    EXPECT_EQ(shown().enteredText, QStringLiteral("Option L"));
-    EXPECT_EQ(checkedOptions(), QStringList{QStringLiteral("Option L")});
+    EXPECT_EQ(shown().enteredText, "Option L");
+    EXPECT_EQ(checkedOptions(), QStringList{"Option L"});
     QTest::keyClick(focus, Qt::Key_Return);
-    EXPECT_EQ(app.store->answerValue(choice.surveyNumber, choiceQuestion),
-              QStringLiteral("Option L"));
+    EXPECT_EQ(app.store->answerValue(choice.surveyNumber, choiceQuestion), "Option L");
 
     // Checkboxes: digits switch options on and off.
     showFirst(boxesQuestion);
     focus = editor->optionToggles().first();
     QTest::keyClick(focus, Qt::Key_1);
     QTest::keyClick(focus, Qt::Key_3);
-    EXPECT_EQ(shown().enteredText, QStringLiteral("Option A; Option C"));
+    EXPECT_EQ(shown().enteredText, "Option A; Option C");
     QTest::keyClick(focus, Qt::Key_1);
-    EXPECT_EQ(shown().enteredText, QStringLiteral("Option C"));
+    EXPECT_EQ(shown().enteredText, "Option C");
 
     // In a text field a digit is typed, never picked.
     editor->answerField()->setFocus();
     QTest::keyClick(editor->answerField(), Qt::Key_2);
-    EXPECT_EQ(shown().enteredText, QStringLiteral("Option C2"));
+    EXPECT_EQ(shown().enteredText, "Option C2");
 }
 
 TEST_F(ReviewWorkTest, EscapeSkipsToTheEndAndBracketsMoveWithoutApplying)
 {
     const qsizetype pending = app.store->reviewItems().size();
+    EXPECT_EQ(review->findChild<QLabel*>("reviewTitle")->text(), "Review (9)");
+    EXPECT_EQ(app.window->sidebar()->badgeText(AppSection::review), "9");
+    EXPECT_EQ(app.window->sidebar()->surveyCountText(), "3 surveys");
     review->queue()->setCurrentRow(0);
     const QUuid first = editor->itemID();
     const QUuid second = app.store->reviewItems().at(1).id;
@@ -233,9 +232,9 @@ TEST_F(ReviewWorkTest, EscapeSkipsToTheEndAndBracketsMoveWithoutApplying)
     EXPECT_EQ(app.store->reviewItems().size(), pending);
 
     // The Skip button does what Esc does, and says so.
-    auto* skip = editor->findChild<QPushButton*>(QStringLiteral("skipReview"));
+    auto* skip = editor->findChild<QPushButton*>("skipReview");
     ASSERT_NE(skip, nullptr);
-    EXPECT_TRUE(skip->toolTip().contains(QStringLiteral("(Esc)")));
+    EXPECT_TRUE(skip->toolTip().contains("(Esc)"));
     QTest::mouseClick(skip, Qt::LeftButton);
     EXPECT_EQ(app.store->reviewItems().last().id, first);
     EXPECT_NE(editor->itemID(), first);
@@ -267,8 +266,8 @@ TEST_F(ReviewWorkTest, NoKeyDoesTwoThings)
                   option);
     }
     showFirst(choiceQuestion);
-    EXPECT_EQ(editor->optionToggles().at(9)->toolTip(), QStringLiteral("Press 0"));
-    EXPECT_EQ(editor->optionToggles().at(10)->toolTip(), QStringLiteral("Press Alt+A"));
+    EXPECT_EQ(editor->optionToggles().at(9)->toolTip(), "Press 0");
+    EXPECT_EQ(editor->optionToggles().at(10)->toolTip(), "Press Alt+A");
 }
 
 TEST_F(ReviewWorkTest, AnEmptyWrittenFieldAppliesNothingAndSaysSo)
@@ -279,12 +278,12 @@ TEST_F(ReviewWorkTest, AnEmptyWrittenFieldAppliesNothingAndSaysSo)
         << "a written item puts the keyboard in its field";
     QTest::keyClick(editor->answerField(), Qt::Key_Return);
     EXPECT_EQ(shown().id, written.id);
-    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
+    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), "N/A");
     EXPECT_FALSE(readText(csvPath).contains(placeholder));
     EXPECT_FALSE(editor->notice()->isHidden());
-    EXPECT_TRUE(editor->notice()->text().contains(QStringLiteral("N/A")));
+    EXPECT_TRUE(editor->notice()->text().contains("N/A"));
 
-    QTest::keyClicks(editor->answerField(), QStringLiteral("N/A"));
+    QTest::keyClicks(editor->answerField(), "N/A");
     QTest::keyClick(editor->answerField(), Qt::Key_Return);
     EXPECT_NE(editor->itemID(), written.id);
     EXPECT_EQ(app.store->reviewItems().size(), 8);
@@ -299,16 +298,15 @@ TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReview)
     ASSERT_EQ(model->data(model->index(0, 0), Qt::DisplayRole).toString(),
               QString::number(written.surveyNumber));
     EXPECT_TRUE(model->data(cell, Qt::BackgroundRole).isValid()) << "a pending cell is tinted";
-    EXPECT_TRUE(model->data(cell, Qt::ToolTipRole).toString().contains(QStringLiteral("review")));
+    EXPECT_TRUE(model->data(cell, Qt::ToolTipRole).toString().contains("review"));
 
     const QVariant pendingTint = model->data(cell, Qt::BackgroundRole);
-    app.store->updateAnswer(written.surveyNumber, writtenQuestion, QStringLiteral("Typed in"));
+    app.store->updateAnswer(written.surveyNumber, writtenQuestion, "Typed in");
     // Changed by a person: tinted apart, said so, and kept in the project file.
     EXPECT_TRUE(model->data(cell, Qt::BackgroundRole).isValid());
     EXPECT_NE(model->data(cell, Qt::BackgroundRole), pendingTint);
-    EXPECT_EQ(model->data(cell, Qt::ToolTipRole).toString(),
-              QStringLiteral("Typed in (changed by hand)"));
-    EXPECT_TRUE(readText(projectPath).contains(QStringLiteral("\"source\" : \"edited\"")));
+    EXPECT_EQ(model->data(cell, Qt::ToolTipRole).toString(), "Typed in (changed by hand)");
+    EXPECT_TRUE(readText(projectPath).contains("\"source\" : \"edited\""));
     EXPECT_EQ(app.store->reviewItems().size(), 8); // the cell's review is settled
 }
 
@@ -316,36 +314,35 @@ TEST_F(ReviewWorkTest, UndoOfAnAppliedAnswerRestoresCSVAndProjectFileAndCtrlZUnd
 {
     const std::string csvBefore = csvRows(csvPath);
     const QuestionReviewItem written = showFirst(writtenQuestion);
-    QTest::keyClicks(editor->answerField(), QStringLiteral("Robots"));
+    QTest::keyClicks(editor->answerField(), "Robots");
     QTest::keyClick(editor->answerField(), Qt::Key_Return);
-    ASSERT_TRUE(readText(csvPath).contains(QStringLiteral("Robots")));
-    ASSERT_TRUE(readText(projectPath).contains(QStringLiteral("\"source\" : \"reviewed\"")));
+    ASSERT_TRUE(readText(csvPath).contains("Robots"));
+    ASSERT_TRUE(readText(projectPath).contains("\"source\" : \"reviewed\""));
 
     app.window->action(Command::undo)->trigger();
     EXPECT_EQ(csvRows(csvPath), csvBefore);
     EXPECT_EQ(app.store->reviewItems().size(), 9);
-    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
+    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), "N/A");
     // The project file holds the item again, with the text typed for it.
     const QString project = readText(projectPath);
-    EXPECT_EQ(project.count(QStringLiteral("\"questionNumber\"")), 9);
-    EXPECT_TRUE(project.contains(QStringLiteral("\"enteredText\" : \"Robots\"")));
-    EXPECT_FALSE(project.contains(QStringLiteral("answerSources")));
+    EXPECT_EQ(project.count("\"questionNumber\""), 9);
+    EXPECT_TRUE(project.contains("\"enteredText\" : \"Robots\""));
 
     app.window->action(Command::redo)->trigger();
-    EXPECT_TRUE(readText(csvPath).contains(QStringLiteral("Robots")));
+    EXPECT_TRUE(readText(csvPath).contains("Robots"));
     EXPECT_EQ(app.store->reviewItems().size(), 8);
 
     // In a text field Ctrl+Z takes back typing first; with no typing left to
     // take back, it undoes the last applied answer.
     showFirst(writtenQuestion);
     editor->focusEditor();
-    QTest::keyClicks(editor->answerField(), QStringLiteral("Kites"));
+    QTest::keyClicks(editor->answerField(), "Kites");
     QTest::keyClick(editor->answerField(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(editor->answerField()->text(), QString());
     EXPECT_EQ(app.store->reviewItems().size(), 8) << "typing went first";
     QTest::keyClick(editor->answerField(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(app.store->reviewItems().size(), 9);
-    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), QStringLiteral("N/A"));
+    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), "N/A");
 }
 
 TEST_F(ReviewWorkTest, UndoOfADeletionRestoresEverythingAndNewProjectClearsHistory)
@@ -364,7 +361,7 @@ TEST_F(ReviewWorkTest, UndoOfADeletionRestoresEverythingAndNewProjectClearsHisto
     EXPECT_EQ(app.store->pages(), pagesBefore);
     EXPECT_EQ(app.store->reviewItems().size(), 9);
 
-    MessageBoxClicker discard(QStringLiteral("Don't Save"));
+    MessageBoxClicker discard("Don't Save");
     app.store->deleteResponse(app.store->responses().at(0));
     app.store->newProject();
     EXPECT_FALSE(app.window->action(Command::undo)->isEnabled());
@@ -387,11 +384,10 @@ TEST_F(ReviewWorkTest, QuestionByQuestionEntryWritesThroughToTheCSV)
     // An empty field applies nothing, Enter applies a typed one.
     QTest::keyClick(grid->field(written[0].id), Qt::Key_Return);
     EXPECT_EQ(app.store->reviewItems().size(), 9);
-    QTest::keyClicks(grid->field(written[1].id), QStringLiteral("Second sheet"));
+    QTest::keyClicks(grid->field(written[1].id), "Second sheet");
     QTest::keyClick(grid->field(written[1].id), Qt::Key_Return);
-    EXPECT_EQ(app.store->answerValue(written[1].surveyNumber, writtenQuestion),
-              QStringLiteral("Second sheet"));
-    EXPECT_TRUE(readText(csvPath).contains(QStringLiteral("Second sheet")));
+    EXPECT_EQ(app.store->answerValue(written[1].surveyNumber, writtenQuestion), "Second sheet");
+    EXPECT_TRUE(readText(csvPath).contains("Second sheet"));
     EXPECT_EQ(grid->field(written[1].id), nullptr);
     ASSERT_NE(grid->field(written[2].id), nullptr) << "the other cards stay";
     EXPECT_EQ(app.store->reviewItems().size(), 8);
@@ -424,12 +420,6 @@ TEST_F(ReviewWorkTest, CtrlSpaceShowsThePageAsReadWithTheCropOutlined)
     EXPECT_EQ(page->pageSize(), QImage(choice.pageURL.toLocalFile()).size().transposed())
         << "turned as it was read";
     EXPECT_EQ(page->outlinedRect(), choice.cropRect);
-
-    const double fitted = page->zoom();
-    QTest::keyClick(focus, Qt::Key_Equal, Qt::ControlModifier);
-    EXPECT_GT(page->zoom(), fitted);
-    QTest::keyClick(focus, Qt::Key_0, Qt::ControlModifier);
-    EXPECT_NEAR(page->zoom(), fitted, 1e-9);
 
     // The sheet's next item moves the outline on the page already shown.
     QTest::keyClick(focus, Qt::Key_BracketRight, Qt::ControlModifier);
@@ -472,11 +462,10 @@ TEST(Theme, ADesktopDarkPaletteIsKeptWithTheBrandAsAccent)
     EXPECT_TRUE(theme::isDark());
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(0x2b, 0x2b, 0x2b));
     EXPECT_LT(theme::color(theme::Role::card).lightness(), 80);
-    EXPECT_GT(theme::color(theme::Role::text).lightness(), 180);
     EXPECT_EQ(QApplication::palette().color(QPalette::Highlight),
               theme::color(theme::Role::accent));
     EXPECT_EQ(QApplication::font().pointSizeF(), 15);
-    EXPECT_TRUE(qApp->styleSheet().contains(QStringLiteral("font-size: 27.0pt")));
+    EXPECT_TRUE(qApp->styleSheet().contains("font-size: 27.0pt"));
 
     QApplication::setPalette(original);
     font.setPointSizeF(10);
@@ -489,7 +478,7 @@ TEST(NewProject, DiscoveringAScannerLeavesItSaved)
     QTemporaryDir dir;
     FakeScannerService scanner({onlineScanner()});
     NoReading reader;
-    App app(dir.filePath(QStringLiteral("preferences.ini")), &scanner, &reader);
+    App app(dir.filePath("preferences.ini"), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
     ASSERT_TRUE(app.store->selectedScannerID().has_value());
     EXPECT_EQ(app.store->configuration().duplexMode, DuplexMode::automatic);

@@ -51,12 +51,12 @@ TEST_F(ScreenActions, ProjectIsSavedThroughThePanelAndOpenedAgain)
         EXPECT_EQ(app.window->action(Command::save)->shortcut(),
                   QKeySequence(Qt::CTRL | Qt::Key_S));
         app.window->action(Command::save)->trigger();
-        EXPECT_EQ(app.store->statusMessage(), QStringLiteral("Saved run.twk."));
+        EXPECT_EQ(app.store->statusMessage(), "Saved run.twk.");
         EXPECT_FALSE(app.store->isProjectDirty());
 
         // Once the project has a file, Save writes there without asking.
         SurveyConfiguration configuration = app.store->configuration();
-        configuration.title = QStringLiteral("Spring Survey");
+        configuration.title = "Spring Survey";
         app.store->setConfiguration(configuration);
         app.window->action(Command::save)->trigger();
         EXPECT_EQ(answer.panelsSeen(), 1);
@@ -71,8 +71,8 @@ TEST_F(ScreenActions, ProjectIsSavedThroughThePanelAndOpenedAgain)
     });
     app.window->action(Command::openProject)->trigger();
     EXPECT_EQ(open.panelsSeen(), 1);
-    EXPECT_EQ(app.store->statusMessage(), QStringLiteral("Opened run.twk."));
-    EXPECT_EQ(app.store->configuration().title, QStringLiteral("Spring Survey"));
+    EXPECT_EQ(app.store->statusMessage(), "Opened run.twk.");
+    EXPECT_EQ(app.store->configuration().title, "Spring Survey");
     EXPECT_EQ(app.store->responses().size(), 1);
 }
 
@@ -90,31 +90,31 @@ TEST_F(ScreenActions, AnswersAreEditedAndDeletedAndStatisticsFollow)
     app.store->setSelectedSurveyNumber(1);
     QLineEdit* third = answers->detail()->answerFields().value(2);
     ASSERT_NE(third, nullptr);
-    third->setText(QStringLiteral("Edited by hand"));
+    third->setText("Edited by hand");
     Q_EMIT third->editingFinished();
-    EXPECT_EQ(app.store->answerValue(1, 3), QStringLiteral("Edited by hand"));
+    EXPECT_EQ(app.store->answerValue(1, 3), "Edited by hand");
     AnswersTableModel* model = answers->model();
     EXPECT_EQ(model->data(model->index(0, AnswersTableModel::fixedColumns + 2), Qt::DisplayRole)
                   .toString(),
-              QStringLiteral("Edited by hand"));
+              "Edited by hand");
 
     // Statistics: a card per question and the summary tiles.
     auto* statistics = static_cast<StatisticsScreen*>(app.window->screen(AppSection::statistics));
     statistics->rebuild();
     EXPECT_EQ(statistics->cards().size(), 14);
     ASSERT_EQ(statistics->metrics().size(), 4);
-    EXPECT_EQ(statistics->metrics()[0]->value(), QStringLiteral("2"));
-    EXPECT_EQ(statistics->metrics()[1]->value(), QStringLiteral("1"));
+    EXPECT_EQ(statistics->metrics()[0]->value(), "2");
+    EXPECT_EQ(statistics->metrics()[1]->value(), "1");
 
-    MessageBoxClicker agree(QStringLiteral("Delete"));
+    MessageBoxClicker agree("Delete");
     QTest::mouseClick(answers->detail()->deleteButton(), Qt::LeftButton);
-    EXPECT_EQ(agree.text, QStringLiteral("Delete survey 1?"));
+    EXPECT_EQ(agree.text, "Delete survey 1?");
     ASSERT_EQ(app.store->responses().size(), 1);
     EXPECT_EQ(app.store->responses()[0].surveyNumber, 2);
     EXPECT_EQ(model->rowCount(), 1);
     statistics->rebuild();
-    EXPECT_EQ(statistics->metrics()[0]->value(), QStringLiteral("1"));
-    EXPECT_EQ(statistics->metrics()[1]->value(), QStringLiteral("0"));
+    EXPECT_EQ(statistics->metrics()[0]->value(), "1");
+    EXPECT_EQ(statistics->metrics()[1]->value(), "0");
 }
 
 // The SANE test backend, slowed down so that a pass can be cancelled in the
@@ -142,17 +142,16 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
 
     app.window->selectSection(AppSection::scan);
     QWidget* scan = app.window->screen(AppSection::scan);
-    auto* cancel = scan->findChild<QPushButton*>(QStringLiteral("cancelScan"));
+    auto* cancel = scan->findChild<QPushButton*>("cancelScan");
     ASSERT_NE(cancel, nullptr);
-    auto* counts = scan->findChild<QLabel*>(QStringLiteral("scanProgress"));
+    auto* counts = scan->findChild<QLabel*>("scanProgress");
     ASSERT_NE(counts, nullptr);
-    QTest::mouseClick(scan->findChild<QPushButton*>(QStringLiteral("startScan")), Qt::LeftButton);
+    QTest::mouseClick(scan->findChild<QPushButton*>("startScan"), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return app.store->readingProgress().scanned >= 1; }, 20000));
     EXPECT_TRUE(cancel->isVisible());
     // The feeder's count shows while it runs; this reader reads at the end.
     EXPECT_TRUE(counts->isVisible());
-    EXPECT_TRUE(counts->text().startsWith(QStringLiteral("Scanned ")) &&
-                counts->text().endsWith(QStringLiteral(" · Read 0")))
+    EXPECT_TRUE(counts->text().startsWith("Scanned ") && counts->text().endsWith(" · Read 0"))
         << counts->text().toStdString();
     QTest::mouseClick(cancel, Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return app.store->stage() != ScanStage::scanning; }, 20000));

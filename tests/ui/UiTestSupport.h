@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "ai/AISettingsStore.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
 #include "reading/SurveyExtractionService.h"
@@ -8,7 +9,12 @@
 #include "store/SurveyScanStore.h"
 #include "ui/DialogFilePanels.h"
 #include "ui/MainWindow.h"
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,11 +33,36 @@ class FakeScannerService : public ScannerService
 {
 public:
     explicit FakeScannerService(QList<ScannerDevice> devices, QStringList pageFiles = {},
-                                QString folder = {});
+                                QString folder = {})
+        : m_devices(std::move(devices)), m_pageFiles(std::move(pageFiles)),
+          m_folder(std::move(folder))
+    {
+    }
 
-    QCoro::Task<QList<ScannerDevice>> discoverScanners() override;
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice device, SurveyConfiguration configuration,
-                                           PageDelivered delivered) override;
+    QCoro::Task<QList<ScannerDevice>> discoverScanners() override
+    {
+        co_return QList(m_devices); // a copy: QCoro moves what it is given
+    }
+    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice, SurveyConfiguration,
+                                           PageDelivered) override
+    {
+        ++batches;
+        ScanBatchResult result;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (qsizetype i = 0; i < m_pageFiles.size(); ++i) {
+            const QString target =
+                QDir(m_folder).filePath(QString("batch%1-%2.png").arg(batches).arg(i + 1));
+            QFile::remove(target);
+            if (!QFile::copy(m_pageFiles[i], target))
+                throw ScannerServiceError(ScannerServiceError::Kind::scanProducedNoFiles);
+            result.pages.append({QUuid::createUuid(), i / 2 + 1,
+                                 i % 2 == 0 ? SurveySide::front : SurveySide::back, i + 1, now,
+                                 QUrl::fromLocalFile(target)});
+        }
+        for (qint64 survey = 1; survey <= (m_pageFiles.size() + 1) / 2; ++survey)
+            result.responses.append(SurveyResponse{survey, now, {}});
+        co_return result;
+    }
 
     int batches = 0;
 
@@ -46,7 +77,12 @@ class WholeBatchReader : public SurveyExtractionService
 {
 public:
     QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed, SurveyConfiguration,
-                                                bool, ExtractionProgress) override;
+                                                bool, ExtractionProgress) override
+    {
+        while (!feed->isClosed())
+            co_await feed->changed();
+        co_return read(feed->pages());
+    }
 
 protected:
     virtual SurveyExtractionResult read(const QList<ScanPage>& pages) = 0;
@@ -59,17 +95,59 @@ protected:
     SurveyExtractionResult read(const QList<ScanPage>&) override { return {}; }
 };
 
-ScannerDevice onlineScanner();
+inline ScannerDevice onlineScanner()
+{
+    ScannerDevice device;
+    device.id = "test:feeder";
+    device.name = "Test Feeder";
+    device.connection = "USB";
+    device.hasDocumentFeeder = true;
+    device.supportsDuplex = true;
+    device.statusDetail = "Ready to scan through SANE.";
+    return device;
+}
+
 // Sample page files of the repository, in order.
-QStringList samplePages(int count, int first = 1);
+inline QStringList samplePages(int count, int first = 1)
+{
+    QStringList files;
+    for (int i = first; i < first + count; ++i)
+        files.append(testsupport::sourceDir() +
+                     QString("/samples/page-%1.png").arg(i, 2, 10, QChar('0')));
+    return files;
+}
+
+inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000)
+{
+    return QTest::qWaitFor(condition, milliseconds);
+}
 
 // The application's objects over a temporary preferences file, as start-up
 // builds them, with the given scanner and reader.
 struct App
 {
     App(const QString& settingsFile, ScannerService* scanner, SurveyExtractionService* reader,
-        bool firstRunPromptShown = true);
-    ~App();
+        bool firstRunPromptShown = true)
+        : aiClient(std::make_unique<OpenAIAnswerAnalysisService>()),
+          aiSettings(std::make_unique<AISettingsStore>(settingsFile, aiClient.get())),
+          panels(std::make_unique<DialogFilePanels>()),
+          preferencesFile(
+              std::make_unique<QSettings>(settingsFile + ".scan.ini", QSettings::IniFormat)),
+          scanPreferences(std::make_unique<ScanPreferences>(preferencesFile.get())),
+          store(std::make_unique<SurveyScanStore>(scanner, reader, aiSettings.get(), aiClient.get(),
+                                                  panels.get())),
+          window(std::make_unique<MainWindow>(store.get(), aiSettings.get()))
+    {
+        if (firstRunPromptShown)
+            aiSettings->setHasShownFirstRunPrompt(true);
+        store->setScanPreferences(scanPreferences.get());
+        panels->setParentWindow(window.get());
+    }
+    ~App()
+    {
+        window.reset();
+        store.reset();
+    }
 
     std::unique_ptr<OpenAIAnswerAnalysisService> aiClient;
     std::unique_ptr<AISettingsStore> aiSettings;
@@ -80,7 +158,13 @@ struct App
     std::unique_ptr<MainWindow> window;
 
     // Shows the window and waits for its start-up task; false on time-out.
-    bool showAndSettle();
+    bool showAndSettle()
+    {
+        QSignalSpy appeared(window.get(), &MainWindow::firstAppearanceFinished);
+        window->resize(1100, 760);
+        window->show();
+        return waitFor([&appeared] { return appeared.count() > 0; });
+    }
 };
 
 // While it lives, answers every file panel that opens: the handler sees the
@@ -88,8 +172,31 @@ struct App
 class FilePanelAnswerer
 {
 public:
-    explicit FilePanelAnswerer(std::function<QString(QFileDialog*)> handler);
-    ~FilePanelAnswerer();
+    explicit FilePanelAnswerer(std::function<QString(QFileDialog*)> handler)
+        : m_poll(std::make_unique<QTimer>())
+    {
+        m_poll->setInterval(20);
+        QObject::connect(m_poll.get(), &QTimer::timeout, m_poll.get(), [this, handler] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible() || dialog->property("answered").toBool())
+                return;
+            dialog->setProperty("answered", true);
+            ++m_seen;
+            const QString path = handler(dialog);
+            if (path.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(path);
+                // The panel may still be loading its folder and put its suggested
+                // name back; accept() reads the name field, so set it last.
+                if (auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                    nameField->setText(path);
+                // accept() is protected; the dialog's own Save/Open button is not.
+                QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+            }
+        });
+        m_poll->start();
+    }
 
     int panelsSeen() const { return m_seen; }
 
@@ -129,7 +236,5 @@ struct MessageBoxClicker
     QString informativeText;
     QStringList buttons;
 };
-
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000);
 
 } // namespace uitest
