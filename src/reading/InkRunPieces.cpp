@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <numeric>
+#include <optional>
+#include <utility>
 
 namespace {
 int rootOf(std::vector<int>& parent, int i)
@@ -144,5 +147,93 @@ cv::Mat InkRunPieces::labels() const
             const Run& run = m_runs[size_t(r)];
             std::fill_n(out.ptr<int>(run.y) + run.x0, run.x1 - run.x0 + 1, piece);
         }
+    return out;
+}
+
+namespace {
+// What an opening by `length` keeps of the run [first, last] of a line of
+// `size` pixels, as OpenCV's erosion then dilation give it: erosion's windows
+// start `length / 2` before their anchor and count the outside as ink,
+// dilation's as paper.
+std::optional<std::pair<int, int>> keptOfRun(int first, int last, int size, int length)
+{
+    constexpr std::int64_t far = std::numeric_limits<int>::max();
+    const std::int64_t anchor = length / 2;
+    const std::int64_t from = first == 0 ? -far : first;
+    const std::int64_t to = last == size - 1 ? far : last;
+    // Windows wholly of ink, by their first pixel, whose anchor is on the line.
+    const std::int64_t windowsFrom = std::max(from, -anchor);
+    const std::int64_t windowsTo = std::min(to - length + 1, size - 1 - anchor);
+    if (windowsFrom > windowsTo)
+        return std::nullopt;
+    const std::int64_t keptFrom = std::max<std::int64_t>(0, windowsFrom + 2 * anchor - length + 1);
+    const std::int64_t keptTo = std::min<std::int64_t>(size - 1, windowsTo + 2 * anchor);
+    if (keptFrom > keptTo)
+        return std::nullopt;
+    return std::pair<int, int>(int(keptFrom), int(keptTo));
+}
+} // namespace
+
+cv::Mat openedAcross(const cv::Mat& binary, int length)
+{
+    CV_Assert(binary.type() == CV_8U && length >= 1);
+    cv::Mat out = cv::Mat::zeros(binary.size(), CV_8U);
+    for (int y = 0; y < binary.rows; ++y) {
+        const uchar* row = binary.ptr<uchar>(y);
+        uchar* kept = out.ptr<uchar>(y);
+        for (int x = nextInk(row, 0, binary.cols); x < binary.cols;
+             x = nextInk(row, x, binary.cols)) {
+            const int first = x;
+            while (x < binary.cols && row[x] != 0)
+                ++x;
+            if (const auto part = keptOfRun(first, x - 1, binary.cols, length))
+                std::memset(kept + part->first, 255, size_t(part->second - part->first + 1));
+        }
+    }
+    return out;
+}
+
+cv::Mat openedDown(const cv::Mat& binary, int length)
+{
+    CV_Assert(binary.type() == CV_8U && length >= 1);
+    cv::Mat out = cv::Mat::zeros(binary.size(), CV_8U);
+    const int width = binary.cols, height = binary.rows;
+    // Per column, the row where its current run of ink began, and whether
+    // one is open, kept as bytes so that eight columns are looked at at once.
+    std::vector<int> began(size_t(width), 0);
+    std::vector<uchar> open(size_t(width) + 8, 0);
+    const auto close = [&](int x, int last) {
+        open[size_t(x)] = 0;
+        if (const auto part = keptOfRun(began[size_t(x)], last, height, length))
+            for (int y = part->first; y <= part->second; ++y)
+                out.at<uchar>(y, x) = 255;
+    };
+    for (int y = 0; y < height; ++y) {
+        const uchar* row = binary.ptr<uchar>(y);
+        int x = 0;
+        while (x < width) {
+            if (x + 8 <= width) {
+                std::uint64_t ink = 0, running = 0;
+                std::memcpy(&ink, row + x, sizeof ink);
+                std::memcpy(&running, open.data() + x, sizeof running);
+                if ((ink | running) == 0) {
+                    x += 8;
+                    continue;
+                }
+            }
+            const int end = std::min(width, x + 8);
+            for (; x < end; ++x) {
+                if (row[x] != 0 && !open[size_t(x)]) {
+                    open[size_t(x)] = 1;
+                    began[size_t(x)] = y;
+                } else if (row[x] == 0 && open[size_t(x)]) {
+                    close(x, y - 1);
+                }
+            }
+        }
+    }
+    for (int x = 0; x < width; ++x)
+        if (open[size_t(x)])
+            close(x, height - 1);
     return out;
 }

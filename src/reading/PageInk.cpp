@@ -218,20 +218,13 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
 
     // Straight runs longer than a letter's stem.
     const int run = std::max(8, int(std::lround(0.9 * h)));
-    cv::Mat across, down;
-    cv::morphologyEx(ink, across, cv::MORPH_OPEN,
-                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(run, 1)));
-    cv::morphologyEx(ink, down, cv::MORPH_OPEN,
-                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(1, run)));
+    const cv::Mat across = openedAcross(ink, run), down = openedDown(ink, run);
     const cv::Mat lines = across | down;
     cv::Mat sides = cv::Mat::zeros(ink.size(), CV_8U);
     // Long straight rules, found also with writing or a ring touching them,
     // and taken out so that the writing or ring stands on its own.
     {
-        cv::Mat rules;
-        cv::morphologyEx(
-            ink, rules, cv::MORPH_OPEN,
-            cv::getStructuringElement(cv::MORPH_RECT, cv::Size(std::max(16, int(3 * h)), 1)));
+        const cv::Mat rules = openedAcross(ink, std::max(16, int(3 * h)));
         const InkRunPieces pieces(rules);
         QList<std::pair<int, cv::Rect>> stretches;
         for (int i = 1; i < pieces.count(); ++i) {

@@ -73,4 +73,33 @@ TEST(InkRunPieces, HandlesPaperOnlyInkOnlyAndSlivers)
     EXPECT_EQ(cv::countNonZero(pieces.mask(pieces.count(), cv::Rect(0, 0, 1, 17))), 0);
 }
 
+TEST(InkRunOpening, KeepsWhatOpenCVsOpeningKeeps)
+{
+    // Odd and even lengths (an even one shifts the result by its anchor),
+    // runs touching the edges (erosion counts the outside as ink), lines
+    // shorter than the rectangle, and views into a larger image.
+    cv::RNG rng(11);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int width = rng.uniform(1, 48), height = rng.uniform(1, 48);
+        const int length = rng.uniform(1, 16);
+        cv::Mat noise(height + 2, width + 3, CV_8U);
+        rng.fill(noise, cv::RNG::UNIFORM, 0, 100);
+        cv::Mat binary;
+        cv::threshold(noise, binary, rng.uniform(5, 95), 255, cv::THRESH_BINARY);
+        binary = binary(cv::Rect(2, 1, width, height));
+        // OpenCV reads a view's surroundings as its border; the page is
+        // never a view.
+        const cv::Mat alone = binary.clone();
+        cv::Mat across, down;
+        cv::morphologyEx(alone, across, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_RECT, cv::Size(length, 1)));
+        cv::morphologyEx(alone, down, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_RECT, cv::Size(1, length)));
+        ASSERT_EQ(cv::countNonZero(openedAcross(binary, length) != across), 0)
+            << width << " x " << height << ", length " << length;
+        ASSERT_EQ(cv::countNonZero(openedDown(binary, length) != down), 0)
+            << width << " x " << height << ", length " << length;
+    }
+}
+
 } // namespace
