@@ -150,6 +150,17 @@ cv::Mat InkRunPieces::labels() const
     return out;
 }
 
+void InkRunPieces::paint(int piece, cv::Mat& image) const
+{
+    CV_Assert(image.type() == CV_8U && image.size() == m_size);
+    if (piece < 1 || piece >= count())
+        return;
+    for (int r = m_starts[size_t(piece)]; r < m_starts[size_t(piece) + 1]; ++r) {
+        const Run& run = m_runs[size_t(r)];
+        std::memset(image.ptr<uchar>(run.y) + run.x0, 255, size_t(run.x1 - run.x0 + 1));
+    }
+}
+
 namespace {
 // What an opening by `length` keeps of the run [first, last] of a line of
 // `size` pixels, as OpenCV's erosion then dilation give it: erosion's windows

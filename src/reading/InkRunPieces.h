@@ -25,6 +25,9 @@ public:
     cv::Mat mask(int piece, const cv::Rect& rect) const;
     // Every pixel's piece, 0 for paper (CV_32S): connectedComponents' labels.
     cv::Mat labels() const;
+    // Sets the piece's pixels to 255 in `image`, a CV_8U image of the
+    // binary image's size.
+    void paint(int piece, cv::Mat& image) const;
 
 private:
     cv::Size m_size;

@@ -438,16 +438,10 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         m_pieces.append(piece);
     }
     // Paper and every piece that is not pen map to 0.
-    std::vector<uchar> isPen(size_t(count), 0);
-    for (int i = 1; i < count; ++i)
-        isPen[size_t(i)] = m_pieces[i - 1].kind == InkKind::pen ? 255 : 0;
     m_data->pen = cv::Mat::zeros(ink.size(), CV_8U);
-    for (int y = 0; y < ink.rows; ++y) {
-        const int* label = m_data->labels.ptr<int>(y);
-        uchar* out = m_data->pen.ptr<uchar>(y);
-        for (int x = 0; x < ink.cols; ++x)
-            out[x] = isPen[size_t(label[x])];
-    }
+    for (int i = 1; i < count; ++i)
+        if (m_pieces[i - 1].kind == InkKind::pen)
+            restPieces.paint(i, m_data->pen);
 }
 
 int PageInk::penPixelsIn(const QRect& rect) const

@@ -25,6 +25,14 @@ void expectSameAsOpenCV(const cv::Mat& binary)
             << "piece " << i;
     }
     EXPECT_EQ(cv::countNonZero(pieces.labels() != labels), 0);
+    // Painting every other piece leaves the rest paper.
+    cv::Mat painted = cv::Mat::zeros(binary.size(), CV_8U);
+    for (int i = 1; i < count; i += 2)
+        pieces.paint(i, painted);
+    cv::Mat odd = cv::Mat::zeros(binary.size(), CV_8U);
+    for (int i = 1; i < count; i += 2)
+        odd.setTo(255, labels == i);
+    EXPECT_EQ(cv::countNonZero(painted != odd), 0);
 }
 
 TEST(InkRunPieces, NumbersAndOutlinesPiecesAsOpenCVDoes)
