@@ -90,6 +90,15 @@ double peakMemoryMiB()
     return usage.ru_maxrss / 1024.0; // kilobytes on Linux
 }
 
+// Processor seconds of every thread of this process so far.
+double processorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 struct BatchTimes
 {
     double lastReadAt = -1;      // the last page was read
@@ -158,7 +167,12 @@ int main(int argc, char** argv)
         QStringLiteral("generate-into"),
         QStringLiteral("Only draw the stack into FOLDER (the benchmark runs this itself)."),
         QStringLiteral("FOLDER"));
-    parser.addOptions({sheets, pace, dpi, seed, workers, wholePass, generateInto});
+    const QCommandLineOption drawnStack(
+        QStringLiteral("stack"),
+        QStringLiteral("Feed the pages --generate-into drew into FOLDER before, instead of "
+                       "drawing a stack (repeated runs skip the drawing)."),
+        QStringLiteral("FOLDER"));
+    parser.addOptions({sheets, pace, dpi, seed, workers, wholePass, generateInto, drawnStack});
     parser.process(app);
 
     QTemporaryDir dir;
@@ -169,6 +183,7 @@ int main(int argc, char** argv)
     const int sheetCount = qMax(1, parser.value(sheets).toInt());
     const double sheetsPerMinute = parser.value(pace).toDouble();
     const QString stack = parser.isSet(generateInto) ? parser.value(generateInto)
+                          : parser.isSet(drawnStack) ? parser.value(drawnStack)
                                                      : dir.filePath(QStringLiteral("stack"));
     if (parser.isSet(generateInto)) {
         try {
@@ -187,16 +202,20 @@ int main(int argc, char** argv)
     }
     // The stack is drawn by a child process, so that the peak memory below
     // is the flow's own.
-    QElapsedTimer setupClock;
-    setupClock.start();
-    QStringList childArguments = QCoreApplication::arguments().mid(1);
-    childArguments << QStringLiteral("--generate-into") << stack;
-    if (QProcess::execute(QCoreApplication::applicationFilePath(), childArguments) != 0) {
-        std::fprintf(stderr, "The stack could not be generated.\n");
-        return 1;
+    if (parser.isSet(drawnStack)) {
+        std::printf("stack: drawn before in %s\n", qPrintable(stack));
+    } else {
+        QElapsedTimer setupClock;
+        setupClock.start();
+        QStringList childArguments = QCoreApplication::arguments().mid(1);
+        childArguments << QStringLiteral("--generate-into") << stack;
+        if (QProcess::execute(QCoreApplication::applicationFilePath(), childArguments) != 0) {
+            std::fprintf(stderr, "The stack could not be generated.\n");
+            return 1;
+        }
+        std::printf("stack: %d duplex sheets at %s dpi, generated in %.1f s\n", sheetCount,
+                    qPrintable(parser.value(dpi)), setupClock.nsecsElapsed() / 1e9);
     }
-    std::printf("stack: %d duplex sheets at %s dpi, generated in %.1f s\n", sheetCount,
-                qPrintable(parser.value(dpi)), setupClock.nsecsElapsed() / 1e9);
 
     QSettings preferences(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     AISettingsStore aiSettings(&preferences);
@@ -220,6 +239,7 @@ int main(int argc, char** argv)
     }
 
     BatchTimes times;
+    const double processorBefore = processorSeconds();
     clock.start();
     QCoro::waitFor(runBatch(store, clock, times));
     const double finishedAt = clock.nsecsElapsed() / 1e9;
@@ -249,6 +269,8 @@ int main(int argc, char** argv)
     std::printf("  last page read -> batch finished (fold, crops, merge, CSV, project): %.2f s\n",
                 finishedAt - readingDone);
     std::printf("wall per page, scan start to batch finished: %.3f s\n", finishedAt / pages);
+    std::printf("processor time per page (all threads, whole flow): %.3f s\n",
+                (processorSeconds() - processorBefore) / pages);
     std::printf("peak memory: %.0f MiB\n", peakMemoryMiB());
     std::printf("result: %s\n", qPrintable(store.statusMessage()));
     if (store.errorMessage())

@@ -1,5 +1,6 @@
 #include "Orientation.h"
 
+#include "InkRunPieces.h"
 #include "PageImages.h"
 #include "QuestionAnchors.h"
 #include "TextRecognizer.h"
@@ -73,12 +74,11 @@ double wordRunLength(const cv::Mat& ink, bool acrossRows)
         cv::MORPH_RECT, acrossRows ? cv::Size(reach, 1) : cv::Size(1, reach));
     cv::Mat closed;
     cv::morphologyEx(ink, closed, cv::MORPH_CLOSE, kernel);
-    cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(closed, labels, stats, centroids, 8);
+    const InkRunPieces pieces(closed);
     double total = 0;
-    for (int i = 1; i < count; ++i) {
-        const int w = stats.at<int>(i, cv::CC_STAT_WIDTH);
-        const int h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+    for (int i = 1; i < pieces.count(); ++i) {
+        const int w = pieces.bounds(i).width;
+        const int h = pieces.bounds(i).height;
         const int along = acrossRows ? w : h;
         const int thick = acrossRows ? h : w;
         if (thick >= 4 && thick <= side / 40 && along >= 3 * thick)

@@ -1,6 +1,7 @@
 #include "PageInk.h"
 
 #include "GrayscaleImageSampler.h"
+#include "InkRunPieces.h"
 
 #include <algorithm>
 #include <cmath>
@@ -217,30 +218,19 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
 
     // Straight runs longer than a letter's stem.
     const int run = std::max(8, int(std::lround(0.9 * h)));
-    cv::Mat across, down;
-    cv::morphologyEx(ink, across, cv::MORPH_OPEN,
-                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(run, 1)));
-    cv::morphologyEx(ink, down, cv::MORPH_OPEN,
-                     cv::getStructuringElement(cv::MORPH_RECT, cv::Size(1, run)));
+    const cv::Mat across = openedAcross(ink, run), down = openedDown(ink, run);
     const cv::Mat lines = across | down;
     cv::Mat sides = cv::Mat::zeros(ink.size(), CV_8U);
     // Long straight rules, found also with writing or a ring touching them,
     // and taken out so that the writing or ring stands on its own.
     {
-        cv::Mat rules;
-        cv::morphologyEx(
-            ink, rules, cv::MORPH_OPEN,
-            cv::getStructuringElement(cv::MORPH_RECT, cv::Size(std::max(16, int(3 * h)), 1)));
-        cv::Mat labels, stats, centres;
-        const int count =
-            cv::connectedComponentsWithStats(rules, labels, stats, centres, 8, CV_32S);
+        const cv::Mat rules = openedAcross(ink, std::max(16, int(3 * h)));
+        const InkRunPieces pieces(rules);
         QList<std::pair<int, cv::Rect>> stretches;
-        for (int i = 1; i < count; ++i) {
-            const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
-            const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-            if (width >= 3 * h && height <= 0.35 * h + 3)
-                stretches.append({i, cv::Rect(stats.at<int>(i, cv::CC_STAT_LEFT),
-                                              stats.at<int>(i, cv::CC_STAT_TOP), width, height)});
+        for (int i = 1; i < pieces.count(); ++i) {
+            const cv::Rect& r = pieces.bounds(i);
+            if (r.width >= 3 * h && r.height <= 0.35 * h + 3)
+                stretches.append({i, r});
         }
         // A ring drawn tight round a label, its letters touching it, has a
         // flat top and bottom of about the label's length one above the
@@ -280,26 +270,22 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             // the other apart, but nobody writes on it.
             if (!ringTopOrBottom(r) && !turnsAtBothEnds(r))
                 m_rules.append(QRect(r.x, r.y, r.width, r.height));
-            sides(r).setTo(255, labels(r) == i);
+            sides(r).setTo(255, pieces.mask(i, r));
         }
     }
     QList<QRect> straightBoxes;
     // Check boxes' sides are taken out; of other straight runs only long
     // rules, since a shorter one may be the flat top of a ring.
-    cv::Mat lineLabels, lineStats, lineCentres;
-    const int lineCount =
-        cv::connectedComponentsWithStats(lines, lineLabels, lineStats, lineCentres, 8, CV_32S);
-    for (int i = 1; i < lineCount; ++i) {
-        const cv::Rect r(
-            lineStats.at<int>(i, cv::CC_STAT_LEFT), lineStats.at<int>(i, cv::CC_STAT_TOP),
-            lineStats.at<int>(i, cv::CC_STAT_WIDTH), lineStats.at<int>(i, cv::CC_STAT_HEIGHT));
-        const int area = lineStats.at<int>(i, cv::CC_STAT_AREA);
+    const InkRunPieces linePieces(lines);
+    for (int i = 1; i < linePieces.count(); ++i) {
+        const cv::Rect r = linePieces.bounds(i);
+        const int area = linePieces.area(i);
         // A block of ink solid all through is a filled box: pen, not a line.
         if (area >= 0.45 * r.area())
             continue;
         if (r.height < 0.7 * h || r.height > 2.8 * h || r.width < 0.7 * h || r.width > 2.8 * h)
             continue;
-        const cv::Mat own = lineLabels(r) == i;
+        const cv::Mat own = linePieces.mask(i, r);
         const QRect square = outlineInMask(own, true);
         if (square.isEmpty() || insideWord(square.translated(r.x, r.y)) ||
             holdsWord(square.translated(r.x, r.y)) || afterBox(square.translated(r.x, r.y)))
@@ -315,16 +301,12 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         // rounded corners.
         cv::Mat closed;
         cv::dilate(ink, closed, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));
-        cv::Mat labels, stats, centres;
-        const int count =
-            cv::connectedComponentsWithStats(closed, labels, stats, centres, 8, CV_32S);
-        for (int i = 1; i < count; ++i) {
-            const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                             stats.at<int>(i, cv::CC_STAT_WIDTH),
-                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const InkRunPieces pieces(closed);
+        for (int i = 1; i < pieces.count(); ++i) {
+            const cv::Rect r = pieces.bounds(i);
             if (r.height < 0.7 * h || r.height > 4.5 * h || r.width < 0.7 * h || r.width > 4.5 * h)
                 continue;
-            const cv::Mat own = labels(r) == i;
+            const cv::Mat own = pieces.mask(i, r);
             const QRect found = outlineInMask(own, true);
             if (found.isEmpty() || found.height() < 0.7 * h || found.height() > 2.8 * h)
                 continue;
@@ -365,9 +347,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         rest(inside) |= light;
     }
 
-    cv::Mat stats, centroids;
-    const int count =
-        cv::connectedComponentsWithStats(rest, m_data->labels, stats, centroids, 8, CV_32S);
+    const InkRunPieces restPieces(rest);
+    m_data->labels = restPieces.labels();
+    const int count = restPieces.count();
     m_pieces.reserve(count);
     const double slack = 0.22 * h;
     // A mark inside a check box read as a letter is no print.
@@ -416,10 +398,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     };
     for (int i = 1; i < count; ++i) {
         InkPiece piece;
-        piece.bounds =
-            QRect(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                  stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
-        piece.area = stats.at<int>(i, cv::CC_STAT_AREA);
+        const cv::Rect& bounds = restPieces.bounds(i);
+        piece.bounds = QRect(bounds.x, bounds.y, bounds.width, bounds.height);
+        piece.area = restPieces.area(i);
         const QRect& b = piece.bounds;
         const double thin = std::max(4.0, 0.3 * h);
         if (std::max(b.width(), b.height()) <= 0.25 * h && piece.area <= 0.04 * h * h) {
@@ -457,16 +438,10 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         m_pieces.append(piece);
     }
     // Paper and every piece that is not pen map to 0.
-    std::vector<uchar> isPen(size_t(count), 0);
-    for (int i = 1; i < count; ++i)
-        isPen[size_t(i)] = m_pieces[i - 1].kind == InkKind::pen ? 255 : 0;
     m_data->pen = cv::Mat::zeros(ink.size(), CV_8U);
-    for (int y = 0; y < ink.rows; ++y) {
-        const int* label = m_data->labels.ptr<int>(y);
-        uchar* out = m_data->pen.ptr<uchar>(y);
-        for (int x = 0; x < ink.cols; ++x)
-            out[x] = isPen[size_t(label[x])];
-    }
+    for (int i = 1; i < count; ++i)
+        if (m_pieces[i - 1].kind == InkKind::pen)
+            restPieces.paint(i, m_data->pen);
 }
 
 int PageInk::penPixelsIn(const QRect& rect) const
