@@ -1,98 +1,31 @@
 #include "InkComponents.h"
 
+#include "InkRunPieces.h"
+
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <numeric>
 #include <optional>
 #include <vector>
-
-namespace {
-
-struct DisjointSets
-{
-    std::vector<int> parent;
-
-    int add()
-    {
-        parent.push_back(int(parent.size()));
-        return parent.back();
-    }
-    int find(int i)
-    {
-        while (parent[i] != i) {
-            parent[i] = parent[parent[i]];
-            i = parent[i];
-        }
-        return i;
-    }
-    void join(int a, int b)
-    {
-        a = find(a);
-        b = find(b);
-        if (a != b)
-            parent[std::max(a, b)] = std::min(a, b);
-    }
-};
-
-// The dark runs of one row.
-void rowRuns(const uchar* row, int width, int y, int threshold, std::vector<InkRun>& runs)
-{
-    int x = 0;
-    while (x < width) {
-        while (x < width && row[x] >= threshold)
-            ++x;
-        if (x == width)
-            break;
-        const int start = x;
-        while (x < width && row[x] < threshold)
-            ++x;
-        runs.push_back({y, start, x - 1});
-    }
-}
-
-} // namespace
 
 QList<InkComponent> inkComponents(const QImage& grey, int threshold)
 {
     QList<InkComponent> components;
     if (grey.format() != QImage::Format_Grayscale8 || grey.isNull())
         return components;
-    std::vector<InkRun> runs;
-    std::vector<int> labels;
-    DisjointSets sets;
-    std::vector<InkRun> current;
-    std::size_t previousBegin = 0, previousEnd = 0;
-    for (int y = 0; y < grey.height(); ++y) {
-        current.clear();
-        rowRuns(grey.constScanLine(y), grey.width(), y, threshold, current);
-        const std::size_t begin = runs.size();
-        std::size_t scan = previousBegin;
-        for (const InkRun& run : current) {
-            const int label = sets.add();
-            // Runs of the row above that touch this one, diagonals included.
-            while (scan < previousEnd && runs[scan].x1 < run.x0 - 1)
-                ++scan;
-            for (std::size_t above = scan; above < previousEnd && runs[above].x0 <= run.x1 + 1;
-                 ++above)
-                sets.join(label, labels[above]);
-            runs.push_back(run);
-            labels.push_back(label);
-        }
-        previousBegin = begin;
-        previousEnd = runs.size();
-    }
-    std::vector<int> index(sets.parent.size(), -1);
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const int root = sets.find(labels[i]);
-        if (index[root] < 0) {
-            index[root] = int(components.size());
-            components.append(InkComponent{});
-        }
-        InkComponent& component = components[index[root]];
-        const InkRun& run = runs[i];
-        const QRect piece(run.x0, run.y, run.x1 - run.x0 + 1, 1);
-        component.bounds = component.runs.isEmpty() ? piece : component.bounds.united(piece);
-        component.pixels += run.x1 - run.x0 + 1;
-        component.runs.append(run);
+    const cv::Mat page(grey.height(), grey.width(), CV_8U, const_cast<uchar*>(grey.constBits()),
+                       size_t(grey.bytesPerLine()));
+    cv::Mat dark;
+    cv::threshold(page, dark, threshold - 1, 255, cv::THRESH_BINARY_INV);
+    const InkRunPieces pieces(dark);
+    components.reserve(pieces.count() - 1);
+    for (int i = 1; i < pieces.count(); ++i) {
+        const cv::Rect& b = pieces.bounds(i);
+        InkComponent component{QRect(b.x, b.y, b.width, b.height), pieces.area(i), {}};
+        for (const InkRunPieces::Run& run : pieces.runs(i))
+            component.runs.append({run.y, run.x0, run.x1});
+        components.append(component);
     }
     return components;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <opencv2/core.hpp>
+#include <span>
 #include <vector>
 
 // The 8-connected pieces of a binary image (non-zero is ink), found from its
@@ -14,6 +15,13 @@
 class InkRunPieces
 {
 public:
+    struct Run
+    {
+        int y = 0;
+        int x0 = 0; // first ink pixel
+        int x1 = 0; // last ink pixel
+    };
+
     explicit InkRunPieces(const cv::Mat& binary); // CV_8U
 
     // Pieces plus one, as connectedComponents counts the paper as label 0.
@@ -25,18 +33,18 @@ public:
     cv::Mat mask(int piece, const cv::Rect& rect) const;
     // Every pixel's piece, 0 for paper (CV_32S): connectedComponents' labels.
     cv::Mat labels() const;
+    // The piece's runs of ink, row by row.
+    std::span<const Run> runs(int piece) const
+    {
+        return {m_runs.data() + m_starts[size_t(piece)],
+                size_t(m_starts[size_t(piece) + 1] - m_starts[size_t(piece)])};
+    }
     // Sets the piece's pixels to 255 in `image`, a CV_8U image of the
     // binary image's size.
     void paint(int piece, cv::Mat& image) const;
 
 private:
     cv::Size m_size;
-    struct Run
-    {
-        int y = 0;
-        int x0 = 0; // first ink pixel
-        int x1 = 0; // last ink pixel
-    };
     std::vector<Run> m_runs;   // grouped by piece, in row order within each
     std::vector<int> m_starts; // piece i's runs are [m_starts[i], m_starts[i + 1])
     std::vector<cv::Rect> m_bounds;
