@@ -166,9 +166,7 @@ double expectedWidth(QStringView text, double characterWidth)
         characters += c.isUpper() ? 1.35 : c.isSpace() || c.isPunct() ? 0.6 : 1.0;
     return characterWidth * characters;
 }
-} // namespace
 
-namespace {
 // Points, commas, brackets and the like are print, or a speck, and a bar is
 // as often a capital I; any other sign read beside a label's letters
 // ("10th/", "Yes<") is a pen stroke.
@@ -236,6 +234,42 @@ QList<WordPart> labelAndMarkParts(const QString& text, const QSet<QString>& labe
         middle.last().to = text.size();
     return middle;
 }
+
+// Where a line's print stands, from its words of ordinary height: a mark
+// reaching above or below stretches its word's box, not the letters.
+struct LinePrint
+{
+    double top = 0;
+    double bottom = 0;  // with room for descenders
+    double band = 0;    // the letters' height; 0 when too few words tell
+    double typical = 0; // a word's usual height
+
+    // A box standing far taller than the line's words: stretched by a mark.
+    bool stretched(const QRectF& box) const { return band > 0 && box.height() > 1.6 * typical; }
+};
+
+LinePrint linePrint(const RecognizedTextBlock& line)
+{
+    QList<double> tops, bottoms, heights;
+    for (const TextWord& word : line.words)
+        heights.append(word.box.height());
+    std::sort(heights.begin(), heights.end());
+    LinePrint print;
+    print.typical = heights.isEmpty() ? 0 : heights[(heights.size() - 1) / 2];
+    for (const TextWord& word : line.words)
+        if (word.box.height() <= 1.4 * print.typical) {
+            tops.append(word.box.top());
+            bottoms.append(word.box.bottom());
+        }
+    if (tops.size() < 2)
+        return print;
+    std::sort(tops.begin(), tops.end());
+    std::sort(bottoms.begin(), bottoms.end());
+    print.band = bottoms[bottoms.size() / 2] - tops[tops.size() / 2];
+    print.top = tops[tops.size() / 2] - 0.1 * print.band;
+    print.bottom = print.top + 1.45 * print.band;
+    return print;
+}
 } // namespace
 
 QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,
@@ -256,41 +290,19 @@ QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& l
     const double characterWidth = typicalCharacterWidth(lines);
     QList<RecognizedTextBlock> out = lines;
     for (RecognizedTextBlock& line : out) {
-        // Where the line's print stands: a mark reaching above or below
-        // stretches its word's box, not the letters.
-        QList<double> tops, bottoms, heights;
-        for (const TextWord& word : line.words)
-            heights.append(word.box.height());
-        std::sort(heights.begin(), heights.end());
-        const double typical = heights.isEmpty() ? 0 : heights[(heights.size() - 1) / 2];
-        for (const TextWord& word : line.words)
-            if (word.box.height() <= 1.4 * typical) {
-                tops.append(word.box.top());
-                bottoms.append(word.box.bottom());
-            }
-        std::sort(tops.begin(), tops.end());
-        std::sort(bottoms.begin(), bottoms.end());
-        const double band =
-            tops.size() >= 2 ? bottoms[bottoms.size() / 2] - tops[tops.size() / 2] : 0;
-        // The line's print with room for descenders, and what stands far
-        // taller: a word stretched by a mark.
-        const QRectF print(0, tops.isEmpty() ? 0 : tops[tops.size() / 2] - 0.1 * band, 1,
-                           1.45 * band);
-        const auto stretched = [&](const QRectF& box) {
-            return band > 0 && box.height() > 1.6 * typical;
-        };
+        const LinePrint print = linePrint(line);
         QList<TextWord> words;
         for (const TextWord& word : line.words) {
             const QString& text = word.text;
             // A label's word standing taller than the line but no wider than
             // its letters: a tick or cross beside it stretched the box (a
             // ring round it would widen it too).
-            if (stretched(word.box) && characterWidth > 0 &&
+            if (print.stretched(word.box) && characterWidth > 0 &&
                 labelWords.contains(foldedText(text)) &&
-                word.box.width() <= expectedWidth(text, characterWidth) + 0.5 * band) {
+                word.box.width() <= expectedWidth(text, characterWidth) + 0.5 * print.band) {
                 TextWord letters = word;
-                letters.box.setTop(print.top());
-                letters.box.setBottom(print.bottom());
+                letters.box.setTop(print.top);
+                letters.box.setBottom(print.bottom);
                 words.append(letters);
                 continue;
             }
@@ -309,9 +321,9 @@ QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& l
                     const double width = step * expectedWidth(part, 1.0);
                     QRectF box(x, word.box.top(), width, word.box.height());
                     x += width;
-                    if (parts[i].label && stretched(box)) {
-                        box.setTop(print.top());
-                        box.setBottom(print.bottom());
+                    if (parts[i].label && print.stretched(box)) {
+                        box.setTop(print.top);
+                        box.setBottom(print.bottom);
                     }
                     if (parts[i].label && characterWidth > 0) {
                         const double letters = std::min(width, expectedWidth(part, characterWidth));
@@ -436,8 +448,7 @@ std::optional<QString> labelByPlace(const QList<LabelSpot>& found, const QString
             order.append({groupIndex(groups, rows ? spot.box.center().y() : spot.box.left(), reach),
                           rows ? spot.box.left() : spot.box.center().y(),
                           options.indexOf(spot.label)});
-        qsizetype markGroup =
-            groupIndex(groups, rows ? at.y() : at.x(), rows ? 0.8 * h : 2.5 * h);
+        qsizetype markGroup = groupIndex(groups, rows ? at.y() : at.x(), rows ? 0.8 * h : 2.5 * h);
         // A row of its own just under the last row of labels found, or just
         // over the first: the labels printed after, or before, them all.
         if (markGroup < 0 && rows && at.y() > groups.last() && at.y() <= groups.last() + 3 * h)

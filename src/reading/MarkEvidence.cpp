@@ -24,6 +24,32 @@ void credit(OptionInk& option, double pixels, const QRectF& where, double unit)
     option.markBounds = option.strength > 0 ? option.markBounds.united(where) : where;
     option.strength += pixels / unit;
 }
+
+// Ink that is a letter of the label recognition left out of it: a capital I
+// or l level with its letters, or, when the label starts with one, a
+// stroke of a letter's height within its line; or the label's first word
+// of one letter ("A little") when the words read lack it: a letter's size,
+// level with the label, a space before it.
+bool leftOutOfLabel(const QRectF& bounds, const LabelSpot& spot, double h)
+{
+    const QRectF& label = spot.box;
+    const QString& text = spot.label;
+    const bool startsWithStroke = !text.isEmpty() && QStringLiteral("Il|1").contains(text.front());
+    const bool level =
+        std::abs(bounds.top() - label.top()) <= 0.2 * h ||
+        std::abs(bounds.bottom() - label.bottom()) <= 0.15 * h ||
+        (startsWithStroke && bounds.height() <= 1.3 * h && bounds.top() >= label.top() - 0.25 * h);
+    const bool missedLetter = bounds.width() <= 0.4 * h && level && bounds.height() >= 0.6 * h &&
+                              bounds.bottom() <= label.bottom() + 0.2 * h &&
+                              bounds.right() <= label.left() + 2 &&
+                              bounds.right() >= label.left() - h;
+    const bool missedWord =
+        spot.similarity < 0.95 && text.size() >= 3 && text[0].isLetter() &&
+        text[1] == QLatin1Char(' ') && std::abs(bounds.top() - label.top()) <= 0.2 * h &&
+        std::abs(bounds.bottom() - label.bottom()) <= 0.2 * h && bounds.width() <= 1.1 * h &&
+        bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - 0.6 * h;
+    return missedLetter || missedWord;
+}
 } // namespace
 
 QList<PenMark> penMarks(const PageInk& ink, double printHeight)
@@ -185,31 +211,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 const QRectF& label = regions[r].options[s].spot.box;
                 if (!label.adjusted(-2.6 * h, -0.9 * h, 0.7 * h, 0.9 * h).contains(centre))
                     continue;
-                // A capital I or l that recognition left out of the label:
-                // level with its letters, or, when the label starts with
-                // one, a stroke of a letter's height within its line.
-                const QString& text = regions[r].options[s].spot.label;
-                const bool startsWithStroke =
-                    !text.isEmpty() && QStringLiteral("Il|1").contains(text.front());
-                const bool level = std::abs(bounds.top() - label.top()) <= 0.2 * h ||
-                                   std::abs(bounds.bottom() - label.bottom()) <= 0.15 * h ||
-                                   (startsWithStroke && bounds.height() <= 1.3 * h &&
-                                    bounds.top() >= label.top() - 0.25 * h);
-                const bool missedLetter =
-                    bounds.width() <= 0.4 * h && level && bounds.height() >= 0.6 * h &&
-                    bounds.bottom() <= label.bottom() + 0.2 * h &&
-                    bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
-                // So is a label's first word of one letter ("A little") when
-                // the words read lack it: a letter's size, level with the
-                // label, a space before it.
-                const bool missedWord =
-                    regions[r].options[s].spot.similarity < 0.95 && text.size() >= 3 &&
-                    text[0].isLetter() && text[1] == QLatin1Char(' ') &&
-                    std::abs(bounds.top() - label.top()) <= 0.2 * h &&
-                    std::abs(bounds.bottom() - label.bottom()) <= 0.2 * h &&
-                    bounds.width() <= 1.1 * h && bounds.right() <= label.left() + 2 &&
-                    bounds.right() >= label.left() - 0.6 * h;
-                if (missedLetter || missedWord) {
+                if (leftOutOfLabel(bounds, regions[r].options[s].spot, h)) {
                     letter = true;
                     continue;
                 }
