@@ -1,6 +1,8 @@
 #include "reading/MarkEvidence.h"
 #include "reading/PageInk.h"
 
+#include <array>
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -86,6 +88,25 @@ bool hasWriteInRule(const PageInk& ink, int y)
         return rule.width() >= 350 && std::abs(rule.center().y() - y) <= 3;
     });
 }
+
+// Two labels printed at their baselines, check boxes and a pen path drawn:
+// the one region's ink as credited.
+RegionInk boxedInk(const std::array<std::pair<QString, QPointF>, 2>& labels,
+                   const QList<QRectF>& boxes, const QPainterPath& pen)
+{
+    Sheet sheet;
+    QList<LabelSpot> spots;
+    for (const auto& [text, at] : labels)
+        spots.append({text, sheet.print(text, at), 1.0});
+    sheet.painter.setPen(QPen(Qt::black, 3));
+    for (const QRectF& box : boxes)
+        sheet.painter.drawRect(box);
+    sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
+    sheet.painter.drawPath(pen);
+    const QList<RegionInk> regions =
+        creditPenInk(sheet.separated(), {spots}, {QRectF(0, 0, 600, 400)}, kPrint);
+    return regions.size() == 1 ? regions[0] : RegionInk{};
+}
 } // namespace
 
 TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
@@ -141,29 +162,17 @@ TEST(MarkEvidenceBoxes, ATicksTailCutOffByItsBoxStaysWithItsBox)
     // Rows set close: the box of "None" stands under "Presenting", and the
     // tick's tail, cut off where it crossed the box's corner, points at the
     // label above.
-    Sheet sheet;
-    const QRectF presenting = sheet.print(QStringLiteral("Presenting"), {150, 130});
-    const QRectF none = sheet.print(QStringLiteral("None"), {250, 180});
-    const QRectF box(200, 150, 36, 36);
-    sheet.painter.setPen(QPen(Qt::black, 3));
-    sheet.painter.drawRect(box);
     QPainterPath tick;
     tick.moveTo(206, 166);
     tick.lineTo(214, 180);
     tick.lineTo(228, 159);
     tick.moveTo(241, 143);
     tick.lineTo(244, 138);
-    sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
-    sheet.painter.drawPath(tick);
-    const PageInk& ink = sheet.separated();
-
-    const QList<RegionInk> regions = creditPenInk(
-        ink,
-        {{{QStringLiteral("Presenting"), presenting, 1.0}, {QStringLiteral("None"), none, 1.0}}},
-        {QRectF(0, 0, 600, 400)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    const MarkReading read = readMarks(regions[0], false);
-    EXPECT_EQ(regions[0].options[0].strength, 0);
+    const RegionInk region = boxedInk(
+        {{{QStringLiteral("Presenting"), {150, 130}}, {QStringLiteral("None"), {250, 180}}}},
+        {QRectF(200, 150, 36, 36)}, tick);
+    const MarkReading read = readMarks(region, false);
+    EXPECT_EQ(region.options.value(0).strength, 0);
     EXPECT_FALSE(read.doubtful);
     ASSERT_EQ(read.marks.size(), 1);
     EXPECT_EQ(read.marks.first().label, QStringLiteral("None"));
@@ -174,12 +183,6 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
     // Boxes one above the other; the tick in the lower box runs on past its
     // corner toward the label above, cut off where it crossed the box.
     for (const bool upperTicked : {false, true}) {
-        Sheet sheet;
-        const QRectF yes = sheet.print(QStringLiteral("Yes, in Math"), {262, 130});
-        const QRectF no = sheet.print(QStringLiteral("No, I plan"), {262, 198});
-        sheet.painter.setPen(QPen(Qt::black, 3));
-        for (const QRectF box : {QRectF(200, 96, 44, 44), QRectF(200, 160, 44, 44)})
-            sheet.painter.drawRect(box);
         QPainterPath tick;
         tick.moveTo(204, 176);
         tick.lineTo(216, 198);
@@ -193,16 +196,11 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
             tick.lineTo(214, 132);
             tick.lineTo(236, 102);
         }
-        sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
-        sheet.painter.drawPath(tick);
-        const PageInk& ink = sheet.separated();
-
-        const QList<RegionInk> regions = creditPenInk(
-            ink,
-            {{{QStringLiteral("Yes, in Math"), yes, 1.0}, {QStringLiteral("No, I plan"), no, 1.0}}},
-            {QRectF(0, 0, 600, 400)}, kPrint);
-        ASSERT_EQ(regions.size(), 1);
-        const MarkReading read = readMarks(regions[0], true);
+        const MarkReading read =
+            readMarks(boxedInk({{{QStringLiteral("Yes, in Math"), {262, 130}},
+                                 {QStringLiteral("No, I plan"), {262, 198}}}},
+                               {QRectF(200, 96, 44, 44), QRectF(200, 160, 44, 44)}, tick),
+                      true);
         // With both boxes ticked, the tail is neither's to take.
         EXPECT_EQ(read.conflicting, upperTicked) << upperTicked;
         if (!upperTicked) {
