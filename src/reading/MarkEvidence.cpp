@@ -98,6 +98,42 @@ QList<std::pair<SpotRef, double>> labelsOfBoxesHolding(const PageInk& ink, const
         share /= total;
     return found;
 }
+
+// The options a mark standing before labels one above the other answers:
+// marks drawn in a column before them can touch (two crosses), and each
+// label then takes the ink level with it, when each row holds much of it.
+QList<std::pair<SpotRef, double>> labelsOfRowsHolding(const PageInk& ink, const QRectF& bounds,
+                                                      const QList<RegionInk>& regions, double h)
+{
+    if (bounds.height() < 2 * h)
+        return {};
+    QList<std::pair<SpotRef, double>> rows;
+    double most = 0;
+    for (qsizetype r = 0; r < regions.size(); ++r) {
+        for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
+            const QRectF& label = regions[r].options[s].spot.box;
+            const QRectF before = QRectF(label.left() - 2.6 * h, label.top() - 0.3 * h, 3.0 * h,
+                                         label.height() + 0.6 * h)
+                                      .intersected(bounds);
+            if (before.isEmpty() || bounds.right() > label.left() + 0.5 * h)
+                continue;
+            const double pixels = ink.penPixelsIn(before.toAlignedRect());
+            rows.append({{r, s}, pixels});
+            most = std::max(most, pixels);
+        }
+    }
+    rows.removeIf([&](const std::pair<SpotRef, double>& row) {
+        return row.second < std::max(0.1 * h * h, 0.6 * most);
+    });
+    if (rows.size() < 2)
+        return {};
+    double total = 0;
+    for (const auto& [spot, pixels] : rows)
+        total += pixels;
+    for (auto& [spot, share] : rows)
+        share /= total;
+    return rows;
+}
 } // namespace
 
 QList<PenMark> penMarks(const PageInk& ink, double printHeight)
@@ -166,7 +202,7 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
                     ++holders;
                 }
         }
-        if (holders != 1 || marks[holder].pixels < 1.5 * tail.pixels)
+        if (holders != 1 || marks[holder].pixels < tail.pixels)
             continue;
         // The tick's body, not its tail, says where it stands.
         marks[holder].pixels += tail.pixels;
@@ -256,8 +292,14 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 credit(regions[spot.region].options[spot.spot], share * mark.pixels, bounds, unit);
             continue;
         }
+        if (const auto rows = labelsOfRowsHolding(ink, bounds, regions, h); !rows.isEmpty()) {
+            for (const auto& [spot, share] : rows)
+                credit(regions[spot.region].options[spot.spot], share * mark.pixels, bounds, unit);
+            continue;
+        }
         SpotRef best;
         double bestDistance = 0;
+        bool bestBefore = false;
         bool letter = false;
         for (qsizetype r = 0; r < regions.size(); ++r) {
             for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
@@ -269,9 +311,17 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                     continue;
                 }
                 const double distance = distanceTo(label.adjusted(-1.6 * h, 0, 0, 0), centre);
-                if (best.region < 0 || distance < bestDistance) {
+                // Level with two labels, a mark standing before one, over
+                // the end of the one before it, answers the one it stands
+                // before (a ring's half reaching past a label's start does
+                // not stand before it).
+                const bool before =
+                    bounds.right() <= label.left() + 0.5 * h && bounds.height() <= 2.5 * h;
+                if (best.region < 0 || distance < bestDistance - 0.5 ||
+                    (distance <= bestDistance + 0.5 && before && !bestBefore)) {
                     best = {r, s};
                     bestDistance = distance;
+                    bestBefore = before;
                 }
             }
         }

@@ -100,27 +100,34 @@ QRect outlineInMask(const cv::Mat& mask, bool square)
     return {left, top, across + 1, down + 1};
 }
 
-// The runs of rows [first, last) whose ink stretches at least `span`
-// pixels from its leftmost to its rightmost point.
-std::vector<std::pair<int, int>> rowsSpanning(const cv::Mat& mask, double span)
+// Boxes one above the other, joined into one piece: the rows [first, last)
+// of each, cut halfway between one box's bottom side and the next one's top
+// (bands of rows running most of the way across, paired top and bottom).
+std::vector<std::pair<int, int>> stackedParts(const cv::Mat& mask, double h)
 {
-    std::vector<std::pair<int, int>> runs;
-    int first = -1;
-    for (int y = 0; y <= mask.rows; ++y) {
-        bool wide = false;
-        if (y < mask.rows) {
-            std::vector<cv::Point> points;
-            cv::findNonZero(mask.row(y), points);
-            wide = !points.empty() && points.back().x - points.front().x + 1 >= span;
-        }
-        if (wide && first < 0)
-            first = y;
-        if (!wide && first >= 0) {
-            runs.emplace_back(first, y);
-            first = -1;
-        }
+    cv::Mat counts;
+    cv::reduce(mask / 255, counts, 1, cv::REDUCE_SUM, CV_32S);
+    std::vector<std::pair<int, int>> sides;
+    for (int y = 0; y < mask.rows; ++y) {
+        if (counts.at<int>(y) < 0.5 * mask.cols)
+            continue;
+        if (!sides.empty() && y - sides.back().second <= 2)
+            sides.back().second = y;
+        else
+            sides.emplace_back(y, y);
     }
-    return runs;
+    std::vector<std::pair<int, int>> parts;
+    int first = 0;
+    for (size_t k = 0; k + 2 < sides.size(); k += 2) {
+        const int tall = sides[k + 1].second - sides[k].first + 1;
+        if (tall < 0.7 * h || tall > 2.8 * h)
+            return {{0, mask.rows}};
+        const int cut = (sides[k + 1].second + sides[k + 2].first + 1) / 2;
+        parts.emplace_back(first, cut);
+        first = cut;
+    }
+    parts.emplace_back(first, mask.rows);
+    return parts;
 }
 
 // The largest stretch of paper the mask's ink closes round, and its area.
@@ -327,13 +334,12 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             addStraightBox(linePieces.mask(i, r), r);
             continue;
         }
-        // Boxes one above the other join where a tick's stroke bridges the
-        // gap between them; they part at the rows where the ink spans no
-        // more than a stroke.
+        // Boxes one above the other join where a tick or cross bridges the
+        // gap between them.
         if (r.width < 0.7 * h || r.width > 2.8 * h || r.height > 8 * h)
             continue;
         const cv::Mat own = linePieces.mask(i, r);
-        for (const auto& [top, bottom] : rowsSpanning(own, 0.5 * r.width)) {
+        for (const auto& [top, bottom] : stackedParts(own, h)) {
             const cv::Rect band(r.x, r.y + top, r.width, bottom - top);
             if (boxSized(band))
                 addStraightBox(own(cv::Rect(0, top, r.width, bottom - top)), band);
@@ -441,6 +447,18 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         }
         return words >= 2;
     };
+    // A ring drawn tight round a long label is as wide as its words; an
+    // answer box is far wider than any print inside it.
+    const auto wrapsWords = [&](const QRect& b) {
+        double left = b.right(), right = b.left();
+        for (const QRectF& p : printBoxes) {
+            if (QRectF(b).contains(p)) {
+                left = std::min(left, p.left());
+                right = std::max(right, p.right());
+            }
+        }
+        return right - left >= 0.6 * b.width();
+    };
     for (int i = 1; i < count; ++i) {
         InkPiece piece;
         const cv::Rect& bounds = restPieces.bounds(i);
@@ -455,7 +473,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             // A printed rule to write on, or the side of an answer box.
             piece.kind = InkKind::rule;
             m_rules.append(b);
-        } else if (b.width() >= 4 * h && b.height() >= 1.5 * h &&
+        } else if (b.width() >= 4 * h && b.height() >= 1.5 * h && !wrapsWords(b) &&
                    !outlineInMask(
                         m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i, false)
                         .isEmpty()) {

@@ -2,6 +2,7 @@
 #include "reading/PageInk.h"
 
 #include <array>
+#include <cmath>
 
 #include <QFont>
 #include <QFontMetrics>
@@ -125,9 +126,36 @@ TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
     const QRectF required = sheet.print(QStringLiteral("It was required"), {200, 350});
     const QRectF oval = required.adjusted(-14, -10, 14, 10);
     sheet.ring(oval, oval.height() / 2);
+    // A ring with small round corners, taller than a line, round a long
+    // label: an open answer box's shape, but hugging its words.
+    const QRectF prefer = sheet.print(QStringLiteral("Prefer not to answer"), {600, 150});
+    const QRectF flat = prefer.adjusted(-12, -14, 12, 14);
+    QPainterPath wavering; // drawn by hand: no stretch runs straight
+    wavering.moveTo(flat.left() + 8, flat.top());
+    for (double x = flat.left() + 8; x <= flat.right() - 8; x += 4)
+        wavering.lineTo(x, flat.top() + 2.5 * std::sin(x / 9));
+    wavering.arcTo(QRectF(flat.right() - 16, flat.top(), 16, 16), 90, -90);
+    wavering.lineTo(flat.right(), flat.bottom() - 8);
+    wavering.arcTo(QRectF(flat.right() - 16, flat.bottom() - 16, 16, 16), 0, -90);
+    for (double x = flat.right() - 8; x >= flat.left() + 8; x -= 4)
+        wavering.lineTo(x, flat.bottom() + 2.5 * std::sin(x / 9));
+    wavering.arcTo(QRectF(flat.left(), flat.bottom() - 16, 16, 16), 270, -90);
+    wavering.lineTo(flat.left(), flat.top() + 8);
+    wavering.arcTo(QRectF(flat.left(), flat.top(), 16, 16), 180, -90);
+    sheet.painter.setPen(QPen(QColor(20, 20, 20), 4));
+    sheet.painter.drawPath(wavering);
+    // An open answer box with a word printed inside stays print and rule.
+    sheet.print(QStringLiteral("Notes"), {620, 300});
+    sheet.line({600, 260}, {1100, 260}, 0, 2);
+    sheet.line({600, 400}, {1100, 400}, 0, 2);
+    sheet.line({600, 260}, {600, 400}, 0, 2);
+    sheet.line({1100, 260}, {1100, 400}, 0, 2);
     // A printed write-in rule with a word written on it stays a rule.
     sheet.writeIn(550, true);
     const PageInk& ink = sheet.separated();
+
+    EXPECT_GT(penIn(ink, QRectF(flat.left() - 4, flat.center().y() - 10, 8, 20)), 40);
+    EXPECT_EQ(penIn(ink, QRectF(700, 256, 300, 8)), 0);
 
     EXPECT_TRUE(ink.boxes().isEmpty());
     EXPECT_GE(penIn(ink, square.adjusted(-3, -3, 3, 3)), kPrint * kPrint / 2);
@@ -187,7 +215,8 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
 {
     // Boxes one above the other; the tick in the lower box runs on past its
     // corner toward the label above, cut off where it crossed the box.
-    for (const bool upperTicked : {false, true}) {
+    // The tail can be as heavy as the tick's body.
+    for (const auto& [upperTicked, tailTop] : {std::pair{false, 110}, {true, 110}, {false, 96}}) {
         QPainterPath tick;
         tick.moveTo(204, 176);
         tick.lineTo(216, 198);
@@ -195,7 +224,7 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
         // Past the corner, where taking the box out left a gap, up to the
         // line above: the tick still stands where its body is.
         tick.moveTo(250, 150);
-        tick.lineTo(253, 110);
+        tick.lineTo(253, tailTop);
         if (upperTicked) {
             tick.moveTo(204, 116);
             tick.lineTo(214, 132);
@@ -245,25 +274,91 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelBesideTheBoxHoldingIt)
     EXPECT_FALSE(ticked.doubtful);
 }
 
+// Bare labels printed at their baselines and a pen path drawn: the one
+// region's ink as credited, the first label's word stretched by
+// recognition to `firstReachesRight` when given.
+RegionInk bareInk(const QList<std::pair<QString, QPointF>>& labels, const QPainterPath& pen,
+                  double firstReachesRight = 0)
+{
+    Sheet sheet;
+    QList<LabelSpot> spots;
+    for (const auto& [text, at] : labels)
+        spots.append({text, sheet.print(text, at), 1.0});
+    if (firstReachesRight > 0) {
+        spots.first().box.setRight(firstReachesRight);
+        sheet.words.first().setRight(firstReachesRight);
+    }
+    sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
+    sheet.painter.drawPath(pen);
+    const QList<RegionInk> regions =
+        creditPenInk(sheet.separated(), {spots}, {QRectF(0, 0, 800, 400)}, kPrint);
+    return regions.size() == 1 ? regions[0] : RegionInk{};
+}
+
+TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
+{
+    // A tick squeezed between two labels on one line, over the end of the
+    // word before it, which recognition stretched to take it in.
+    QPainterPath tick;
+    tick.moveTo(266, 116);
+    tick.lineTo(274, 130);
+    tick.lineTo(290, 100);
+    const MarkReading squeezed = readMarks(
+        bareInk({{QStringLiteral("10th"), {200, 130}}, {QStringLiteral("11th"), {296, 130}}}, tick,
+                280),
+        true);
+    ASSERT_EQ(squeezed.marks.size(), 1);
+    EXPECT_EQ(squeezed.marks.first().label, QStringLiteral("11th"));
+
+    // Two crosses in a column before labels one above the other, touching.
+    QPainterPath crosses;
+    for (const double top : {100.0, 136.0}) {
+        crosses.moveTo(214, top);
+        crosses.lineTo(250, top + 38);
+        crosses.moveTo(250, top);
+        crosses.lineTo(214, top + 38);
+    }
+    const MarkReading column = readMarks(
+        bareInk({{QStringLiteral("I wanted"), {262, 130}}, {QStringLiteral("Other"), {262, 168}}},
+                crosses),
+        false);
+    ASSERT_EQ(column.marks.size(), 2);
+    EXPECT_FALSE(column.doubtful);
+
+    // Half of a ring broken at its flat top, reaching over both labels'
+    // starts, stands before neither.
+    QPainterPath half;
+    half.moveTo(252, 92);
+    half.quadTo(310, 135, 252, 178);
+    const MarkReading broken = readMarks(
+        bareInk({{QStringLiteral("I wanted"), {262, 130}}, {QStringLiteral("Other"), {262, 168}}},
+                half),
+        false);
+    EXPECT_LE(broken.marks.size(), 1);
+}
+
 TEST(PageInkBoxes, BoxesJoinedByATicksTailAreEachFound)
 {
     // The tick's tail runs up the lower box's side and on to the corner of
-    // the box above, joining the two boxes' outlines.
-    Sheet sheet;
-    sheet.painter.setPen(QPen(Qt::black, 3));
-    const QRectF upper(100, 100, 36, 36), lower(100, 146, 36, 36);
-    sheet.painter.drawRect(upper);
-    sheet.painter.drawRect(lower);
-    QPainterPath tick;
-    tick.moveTo(106, 160);
-    tick.lineTo(116, 176);
-    tick.lineTo(134, 152);
-    tick.lineTo(136, 128);
-    sheet.painter.setPen(QPen(QColor(20, 20, 120), 4));
-    sheet.painter.drawPath(tick);
-    const PageInk& ink = sheet.separated();
-    ASSERT_EQ(ink.boxes().size(), 2);
-    EXPECT_GT(penIn(ink, lower.adjusted(4, 4, -4, -4)), 40);
+    // the box above, joining the two boxes' outlines; rows set close or
+    // further apart.
+    for (const double gap : {10.0, 18.0}) {
+        Sheet sheet;
+        sheet.painter.setPen(QPen(Qt::black, 3));
+        const QRectF upper(100, 100, 36, 36), lower(100, 136 + gap, 36, 36);
+        sheet.painter.drawRect(upper);
+        sheet.painter.drawRect(lower);
+        QPainterPath tick;
+        tick.moveTo(106, lower.top() + 14);
+        tick.lineTo(116, lower.top() + 30);
+        tick.lineTo(134, lower.top() + 6);
+        tick.lineTo(136, 128);
+        sheet.painter.setPen(QPen(QColor(20, 20, 120), 4));
+        sheet.painter.drawPath(tick);
+        const PageInk& ink = sheet.separated();
+        ASSERT_EQ(ink.boxes().size(), 2) << gap;
+        EXPECT_GT(penIn(ink, lower.adjusted(4, 4, -4, -4)), 40) << gap;
+    }
 }
 
 TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
