@@ -30,34 +30,12 @@ protected:
 
 using testsupport::readText;
 
-// Leaves one answer of every survey to a person.
-class OneDoubtPerSurvey : public WholeBatchReader
-{
-protected:
-    SurveyExtractionResult read(const QList<ScanPage>& pages) override
-    {
-        SurveyExtractionResult result;
-        for (const ScanPage& page : pages) {
-            if (page.side != SurveySide::front)
-                continue;
-            result.responses.append({page.surveyNumber, page.capturedAt, {"A"}});
-            QuestionReviewItem item;
-            item.surveyNumber = page.surveyNumber;
-            item.questionNumber = 1;
-            item.pageNumber = page.pageNumber;
-            item.suggestedText = "A";
-            result.reviewItems.append(item);
-        }
-        return result;
-    }
-};
-
 } // namespace
 
 TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
 {
     FakeScannerService scanner({onlineScanner()}, samplePages(2), dir.path());
-    OneDoubtPerSurvey reader;
+    DoubtfulReader reader({"A"}, {{1, "A"}}); // one answer of every survey in doubt
     App app(settingsFile(), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
     QCoro::waitFor(app.store->startScanBatch());

@@ -72,28 +72,49 @@ private:
     QString m_folder;
 };
 
-// A reader that answers once the whole batch is known.
-class WholeBatchReader : public SurveyExtractionService
+// A reader that answers once the whole batch is known: every front page
+// becomes one survey with these answers and these questions in doubt
+// (number, suggestion), each cropped from its page as read a quarter turn.
+// Without answers it reads nothing, as for tests that never run a batch.
+class DoubtfulReader : public SurveyExtractionService
 {
 public:
+    explicit DoubtfulReader(QStringList answers = {}, QList<std::pair<qint64, QString>> doubts = {})
+        : m_answers(std::move(answers)), m_doubts(std::move(doubts))
+    {
+    }
+
     QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed, SurveyConfiguration,
                                                 bool, ExtractionProgress) override
     {
         while (!feed->isClosed())
             co_await feed->changed();
-        co_return read(feed->pages());
+        SurveyExtractionResult result;
+        for (const ScanPage& page : feed->pages()) {
+            if (page.side != SurveySide::front || m_answers.isEmpty())
+                continue;
+            result.responses.append({page.surveyNumber, page.capturedAt, m_answers});
+            for (const auto& [question, suggestion] : m_doubts) {
+                QuestionReviewItem item;
+                item.surveyNumber = page.surveyNumber;
+                item.questionNumber = question;
+                item.pageNumber = page.pageNumber;
+                item.prompt = QStringLiteral("Question %1").arg(question);
+                item.suggestedText = suggestion;
+                item.imageURL = item.pageURL = page.fileURL;
+                item.quarterTurns = 1;
+                item.cropRect = QRectF(100, 300 * question, 900, 200);
+                result.reviewItems.append(item);
+            }
+        }
+        co_return result;
     }
 
-protected:
-    virtual SurveyExtractionResult read(const QList<ScanPage>& pages) = 0;
+private:
+    QStringList m_answers;
+    QList<std::pair<qint64, QString>> m_doubts;
 };
-
-// Reads nothing: for tests that never run a batch.
-class NoReading : public WholeBatchReader
-{
-protected:
-    SurveyExtractionResult read(const QList<ScanPage>&) override { return {}; }
-};
+using NoReading = DoubtfulReader;
 
 inline ScannerDevice onlineScanner()
 {
