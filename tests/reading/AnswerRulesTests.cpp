@@ -1,5 +1,6 @@
 #include "reading/AnswerRules.h"
 #include "reading/ExtractionFold.h"
+#include "reading/QuestionAnchors.h"
 #include "reading/ReviewSnippets.h"
 #include "reading/TextRecognizer.h"
 
@@ -58,6 +59,8 @@ TEST(Prompt, TemplateWordingUnlessGeneric)
     EXPECT_EQ(questionPrompt(region(3, "Why did you come?"), generic),
               QStringLiteral("Why did you come?"));
     EXPECT_EQ(questionPrompt(region(40, "Printed"), generic), QStringLiteral("Printed"));
+    EXPECT_TRUE(isGenericQuestionPrompt(QStringLiteral("  qUeStIoN 3 \n"), 3));
+    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 4"), 3));
 }
 
 TEST(Answer, MarksInkAndTextByQuestionKind)
@@ -293,10 +296,4 @@ TEST(Fold, NoPagesGiveTheTemplateQuestions)
               (QList<SurveyQuestion>{{1, ""}, {2, ""}, {3, "Why?"}, {4, ""}, {5, ""}}));
 }
 
-TEST(Setup, PagesSortStablyByNumber)
-{
-    ScanPage a = page(1, 2), b = page(2, 1), c = page(3, 2);
-    const QList<ScanPage> sorted = pagesInReadingOrder({a, b, c});
-    EXPECT_EQ(sorted, (QList<ScanPage>{b, a, c}));
-}
 } // namespace

@@ -100,13 +100,6 @@ TEST(ReadingOrder, LinesLevelWithinTwelvePixelsReadLeftToRight)
     EXPECT_EQ(sorted[2].text, QStringLiteral("c"));
 }
 
-TEST(GenericPrompt, OnlyQuestionAndTheNumber)
-{
-    EXPECT_TRUE(isGenericQuestionPrompt(QStringLiteral("  qUeStIoN 3 \n"), 3));
-    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 3: Why?"), 3));
-    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 4"), 3));
-}
-
 QuestionAnchor anchorAt(qint64 n, double x, double y)
 {
     return {n, QString(), QRectF(x, y, 300, 40)};
