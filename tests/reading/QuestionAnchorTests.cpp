@@ -151,21 +151,4 @@ TEST(Regions, NoNumbersGiveTheFallbackGrid)
     EXPECT_EQ(regions[3].questionNumber, 4);
     EXPECT_TRUE(regions[3].questionText.isEmpty());
 }
-
-TEST(Regions, GapsBetweenFoundNumbersComeFromTheGrid)
-{
-    const QSizeF page(1000, 2000);
-    const QList<QuestionRegion> found{{5, QStringLiteral("Five"), QRectF(0, 900, 10, 10)},
-                                      {2, QStringLiteral("Two"), QRectF(0, 300, 10, 10)}};
-    const QList<QuestionRegion> filled = fillMissingQuestionRegions(found, page, 10);
-    QList<qint64> numbers;
-    for (const QuestionRegion& region : filled)
-        numbers.append(region.questionNumber);
-    EXPECT_EQ(numbers, (QList<qint64>{2, 3, 4, 5}));
-    EXPECT_EQ(filled[1].rect, makeQuestionRects(page, 10)[2]);
-    EXPECT_EQ(filled[0].questionText, QStringLiteral("Two"));
-
-    EXPECT_EQ(fillMissingQuestionRegions({}, page, 3).size(), 3);
-    EXPECT_TRUE(makeQuestionRects(page, 0).isEmpty());
-}
 } // namespace

@@ -164,35 +164,3 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
         }
     }
 }
-
-TEST(SampleMarks, VariedRespondentsMarkAsTheFormAllows)
-{
-    QSet<int> boxedStyles, bareStyles, pens;
-    int ambiguous = 0, blanks = 0;
-    for (quint32 seed = 1; seed <= 60; ++seed) {
-        QRandomGenerator random(seed);
-        const FormStyle form = randomFormStyle(random, 200);
-        const SampleAnswerSheet sheet = variedAnswerSheet(seed, seed, form);
-        pens.insert(int(sheet.pen));
-        const QStringList cells = expectedAnswers(sheet);
-        for (qint64 n = 1; n <= 14; ++n) {
-            const SampleAnswer& answer = sheet.answers[n - 1];
-            ambiguous += cells[n - 1] == QLatin1String("AMBIGUOUS") ? 1 : 0;
-            if (answer.chosen.isEmpty()) {
-                blanks += answer.handwriting ? 0 : 1;
-                continue;
-            }
-            (form.printsBoxes(n) ? boxedStyles : bareStyles).insert(int(answer.style));
-        }
-    }
-    using M = MarkStyle;
-    EXPECT_EQ(boxedStyles,
-              (QSet<int>{int(M::tick), int(M::cross), int(M::filledBox), int(M::scribble),
-                         int(M::circle), int(M::tightCircle), int(M::circleBoxAndLabel)}));
-    // Bare labels have no box to tick, fill or ring with its label.
-    EXPECT_EQ(bareStyles, (QSet<int>{int(M::circle), int(M::tightCircle), int(M::tickBeforeLabel),
-                                     int(M::crossBeforeLabel)}));
-    EXPECT_EQ(pens.size(), 3);
-    EXPECT_GT(ambiguous, 3);
-    EXPECT_GT(blanks, 10);
-}

@@ -104,6 +104,31 @@ TEST(SampleStack, MixedStacksVaryThePrintAndTheScan)
     EXPECT_EQ(jpeg.size(), 2);
     EXPECT_GT(widestSkew, 1.0);
     EXPECT_LE(widestSkew, 1.5);
+
+    // Respondents mark as the form allows: bare labels have no box to tick,
+    // fill or ring with its label.
+    QSet<int> boxedStyles, bareStyles, pens;
+    int ambiguous = 0, blanks = 0;
+    for (const SampleAnswerSheet& sheet : set.sheets) {
+        const FormStyle form = surveyPrint(set, sheet.surveyNumber).form;
+        pens.insert(int(sheet.pen));
+        ambiguous += int(expectedAnswers(sheet).count(QStringLiteral("AMBIGUOUS")));
+        for (qint64 n = 1; n <= 14; ++n) {
+            const SampleAnswer& answer = sheet.answers[n - 1];
+            blanks += answer.chosen.isEmpty() && !answer.handwriting ? 1 : 0;
+            if (!answer.chosen.isEmpty())
+                (form.printsBoxes(n) ? boxedStyles : bareStyles).insert(int(answer.style));
+        }
+    }
+    using M = MarkStyle;
+    EXPECT_EQ(boxedStyles,
+              (QSet<int>{int(M::tick), int(M::cross), int(M::filledBox), int(M::scribble),
+                         int(M::circle), int(M::tightCircle), int(M::circleBoxAndLabel)}));
+    EXPECT_EQ(bareStyles, (QSet<int>{int(M::circle), int(M::tightCircle), int(M::tickBeforeLabel),
+                                     int(M::crossBeforeLabel)}));
+    EXPECT_EQ(pens.size(), 3);
+    EXPECT_GT(ambiguous, 1);
+    EXPECT_GT(blanks, 4);
 }
 
 TEST(SampleStack, EqualRequestsGiveEqualStacksAndPages)
