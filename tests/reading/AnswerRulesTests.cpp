@@ -108,14 +108,14 @@ TEST(Review, DecidesByEachRule)
         change(inputs);
         return inputs;
     };
-    const auto as = [](ReviewInputs&) {};
+    const auto unchanged = [](ReviewInputs&) {};
     const std::tuple<const char*, ReviewInputs, bool> cases[] = {
-        {"confident answer", in("Yes", 0.98, as), false},
-        {"below threshold", in("Yes", 0.9, as), true},
+        {"confident answer", in("Yes", 0.98, unchanged), false},
+        {"below threshold", in("Yes", 0.9, unchanged), true},
         {"answer with ink", in("Yes", 0.98, [](auto& i) { i.hasUnreadInk = true; }), true},
         {"blank with ink", in("", 1.0, [](auto& i) { i.hasUnreadInk = true; }), true},
         {"blank choice", in("", 1.0, [](auto& i) { i.hasOptions = true; }), true},
-        {"blank written", in("", 1.0, as), false},
+        {"blank written", in("", 1.0, unchanged), false},
         {"unsure text, no answer", in("", 1.0, [](auto& i) { i.strippedText = "words"; }), false},
         {"weak mark",
          in("A", 0.45,
