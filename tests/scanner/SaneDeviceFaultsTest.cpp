@@ -261,10 +261,8 @@ protected:
     ScanOutcome<ScanBatchResult> scan(DuplexMode mode = DuplexMode::simplex, bool bothSides = false,
                                       SaneScannerService* on = nullptr)
     {
-        SurveyConfiguration config;
-        config.duplexMode = mode;
-        config.scanBothSides = bothSides;
-        return runScan((on ? on : &service)->scanBatch(discovered(on), config));
+        return runScan(
+            (on ? on : &service)->scanBatch(discovered(on), scanConfiguration(mode, bothSides)));
     }
 
     // Where the pages of the last batch are kept, as the operator is told.

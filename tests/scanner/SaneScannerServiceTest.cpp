@@ -70,12 +70,7 @@ protected:
 
     static SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
     {
-        SurveyConfiguration config;
-        config.title = "Ward survey";
-        config.duplexMode = mode;
-        config.scanBothSides = bothSides;
-        config.questionCount = 3;
-        return config;
+        return scanConfiguration(mode, bothSides, "Ward survey", 3);
     }
 
     ScanOutcome<ScanBatchResult> scan(DuplexMode mode, bool bothSides)

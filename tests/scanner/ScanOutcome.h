@@ -19,6 +19,19 @@ template <typename T> struct ScanOutcome
     }
 };
 
+// A batch's configuration; the title names its folder.
+inline SurveyConfiguration scanConfiguration(DuplexMode mode, bool bothSides,
+                                             const QString& title = "Paper Survey",
+                                             qint64 questions = 14)
+{
+    SurveyConfiguration config;
+    config.title = title;
+    config.duplexMode = mode;
+    config.scanBothSides = bothSides;
+    config.questionCount = questions;
+    return config;
+}
+
 template <typename T> ScanOutcome<T> runScan(QCoro::Task<T>&& task)
 {
     auto guarded = [](QCoro::Task<T> inner) -> QCoro::Task<ScanOutcome<T>> {

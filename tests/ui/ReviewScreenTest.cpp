@@ -113,12 +113,7 @@ TEST_F(ReviewScreenDictation, TwoSpokenLabelsTickTwoBoxesInTheirCard)
     ASSERT_EQ(grid->currentItemID(), boxes.id);
     dictate("Alpine and Provo");
     EXPECT_EQ(pending(2).enteredText, "Alpine; Provo");
-    QStringList ticked;
-    for (QToolButton* toggle : input->optionToggles()) {
-        if (toggle->isChecked())
-            ticked.append(toggle->text());
-    }
-    EXPECT_EQ(ticked, (QStringList{"Alpine", "Provo"}));
+    EXPECT_EQ(checkedTexts(input->optionToggles()), (QStringList{"Alpine", "Provo"}));
     EXPECT_EQ(pending(1).enteredText + pending(3).enteredText, QString())
         << "nothing heard reaches another item";
 }

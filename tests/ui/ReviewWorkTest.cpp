@@ -116,15 +116,7 @@ protected:
         return {};
     }
 
-    QStringList checkedOptions() const
-    {
-        QStringList checked;
-        for (QToolButton* toggle : editor->optionToggles()) {
-            if (toggle->isChecked())
-                checked.append(toggle->text());
-        }
-        return checked;
-    }
+    QStringList checkedOptions() const { return checkedTexts(editor->optionToggles()); }
 
     QTemporaryDir dir;
     QString csvPath = dir.filePath("answers.csv");

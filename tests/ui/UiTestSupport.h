@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <functional>
 #include <memory>
 
@@ -136,6 +137,17 @@ inline QStringList samplePages(int count, int first = 1)
         files.append(testsupport::sourceDir() +
                      QString("/samples/page-%1.png").arg(i, 2, 10, QChar('0')));
     return files;
+}
+
+// The texts of the option toggles that are on.
+inline QStringList checkedTexts(const QList<QToolButton*>& toggles)
+{
+    QStringList checked;
+    for (QToolButton* toggle : toggles) {
+        if (toggle->isChecked())
+            checked.append(toggle->text());
+    }
+    return checked;
 }
 
 inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000)
