@@ -90,7 +90,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    FakeScannerService m_scanner{{}};
+    SampleScanner m_scanner{{}};
     NoReading m_reader;
     App m_app{m_dir.filePath("preferences.ini"), &m_scanner, &m_reader};
     std::shared_ptr<SpeechRecognizer> m_recognizer = PocketSphinxRecognizer::shared();

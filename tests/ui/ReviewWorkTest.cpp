@@ -121,7 +121,7 @@ protected:
     QTemporaryDir dir;
     QString csvPath = dir.filePath("answers.csv");
     QString projectPath = dir.filePath("survey.twk");
-    FakeScannerService scanner{{onlineScanner()}, samplePages(6), dir.path()};
+    SampleScanner scanner{{feeder()}, samplePages(6)};
     DoubtfulReader reader{
         {"Option B", "N/A", "N/A"},
         {{choiceQuestion, "Option B"}, {boxesQuestion, QString()}, {writtenQuestion, placeholder}}};

@@ -116,7 +116,7 @@ TEST(AISettingsPanel, ControlsWriteThroughAndFollowTheStore)
 TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
 {
     QTemporaryDir dir;
-    FakeScannerService scanner({});
+    SampleScanner scanner({});
     NoReading reader;
     App app(dir.filePath("p.ini"), &scanner, &reader);
     TemplateScreen screen(app.store.get());

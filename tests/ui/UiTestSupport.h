@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../store/StoreFixture.h"
 #include "TestSupport.h"
 #include "ai/AISettingsStore.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
@@ -10,7 +11,6 @@
 #include "ui/DialogFilePanels.h"
 #include "ui/MainWindow.h"
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
@@ -28,49 +28,16 @@
 
 namespace uitest {
 
-// A scanner service that lists the given devices and answers a batch with
-// copies of sample pages, numbered like a feeder batch of two-sided sheets.
-class FakeScannerService : public ScannerService
+// The store tests' scripted scanner, listing these devices and answering
+// the first batch with these sample pages, two sides a sheet.
+struct SampleScanner : FakeScannerService
 {
-public:
-    explicit FakeScannerService(QList<ScannerDevice> devices, QStringList pageFiles = {},
-                                QString folder = {})
-        : m_devices(std::move(devices)), m_pageFiles(std::move(pageFiles)),
-          m_folder(std::move(folder))
+    explicit SampleScanner(QList<ScannerDevice> listed, const QStringList& pages = {})
     {
+        devices = std::move(listed);
+        if (!pages.isEmpty())
+            scripted.enqueue(makeScannedBatch(int(pages.size() + 1) / 2, 2, pages));
     }
-
-    QCoro::Task<QList<ScannerDevice>> discoverScanners() override
-    {
-        co_return QList(m_devices); // a copy: QCoro moves what it is given
-    }
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice, SurveyConfiguration,
-                                           PageDelivered) override
-    {
-        ++batches;
-        ScanBatchResult result;
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        for (qsizetype i = 0; i < m_pageFiles.size(); ++i) {
-            const QString target =
-                QDir(m_folder).filePath(QString("batch%1-%2.png").arg(batches).arg(i + 1));
-            QFile::remove(target);
-            if (!QFile::copy(m_pageFiles[i], target))
-                throw ScannerServiceError(ScannerServiceError::Kind::scanProducedNoFiles);
-            result.pages.append({QUuid::createUuid(), i / 2 + 1,
-                                 i % 2 == 0 ? SurveySide::front : SurveySide::back, i + 1, now,
-                                 QUrl::fromLocalFile(target)});
-        }
-        for (qint64 survey = 1; survey <= (m_pageFiles.size() + 1) / 2; ++survey)
-            result.responses.append(SurveyResponse{survey, now, {}});
-        co_return result;
-    }
-
-    int batches = 0;
-
-private:
-    QList<ScannerDevice> m_devices;
-    QStringList m_pageFiles;
-    QString m_folder;
 };
 
 // A reader that answers once the whole batch is known: every front page
@@ -117,14 +84,11 @@ private:
 };
 using NoReading = DoubtfulReader;
 
-inline ScannerDevice onlineScanner()
+// A controllable duplex feeder, ready to scan.
+inline ScannerDevice feeder()
 {
-    ScannerDevice device;
-    device.id = "test:feeder";
-    device.name = "Test Feeder";
-    device.connection = "USB";
+    ScannerDevice device = onlineScanner("test:feeder", true);
     device.hasDocumentFeeder = true;
-    device.supportsDuplex = true;
     device.statusDetail = "Ready to scan through SANE.";
     return device;
 }
