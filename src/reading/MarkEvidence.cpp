@@ -50,6 +50,54 @@ bool leftOutOfLabel(const QRectF& bounds, const LabelSpot& spot, double h)
         bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - 0.6 * h;
     return missedLetter || missedWord;
 }
+
+// The options a mark through check boxes answers: the label printed just
+// right of each box holding much of its ink (two ticks can touch), wherever
+// recognition stretched the labels' words, with each box's share of the
+// ink. A tail crossing another box holds little there.
+QList<std::pair<SpotRef, double>> labelsOfBoxesHolding(const PageInk& ink, const QRectF& bounds,
+                                                       const QList<RegionInk>& regions, double h)
+{
+    QList<std::pair<QRect, int>> holders;
+    int most = 0;
+    for (const QRect& box : ink.boxes()) {
+        if (!QRectF(box).intersects(bounds))
+            continue;
+        const int inside = ink.penPixelsIn(box.adjusted(2, 2, -2, -2));
+        holders.append({box, inside});
+        most = std::max(most, inside);
+    }
+    holders.removeIf([&](const std::pair<QRect, int>& held) {
+        return held.second < std::max(0.05 * h * h, 0.5 * most);
+    });
+    QList<std::pair<SpotRef, double>> found;
+    double total = 0;
+    for (const auto& [box, inside] : holders) {
+        SpotRef beside;
+        int count = 0;
+        for (qsizetype r = 0; r < regions.size(); ++r) {
+            for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
+                const QRectF& label = regions[r].options[s].spot.box;
+                const double level = std::min(label.bottom(), QRectF(box).bottom()) -
+                                     std::max(label.top(), QRectF(box).top());
+                if (label.left() >= box.left() && label.left() <= box.right() + 2 * h &&
+                    level >= 0.5 * std::min(double(box.height()), label.height())) {
+                    beside = {r, s};
+                    ++count;
+                }
+            }
+        }
+        // A box whose label is not known one for one leaves the mark to
+        // the labels' distances.
+        if (count != 1)
+            return {};
+        found.append({beside, double(inside)});
+        total += inside;
+    }
+    for (auto& [spot, share] : found)
+        share /= total;
+    return found;
+}
 } // namespace
 
 QList<PenMark> penMarks(const PageInk& ink, double printHeight)
@@ -201,6 +249,11 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         if (enclosed.size() == 1) {
             credit(regions[enclosed.front().region].options[enclosed.front().spot], mark.pixels,
                    bounds, unit);
+            continue;
+        }
+        if (const auto boxed = labelsOfBoxesHolding(ink, bounds, regions, h); !boxed.isEmpty()) {
+            for (const auto& [spot, share] : boxed)
+                credit(regions[spot.region].options[spot.spot], share * mark.pixels, bounds, unit);
             continue;
         }
         SpotRef best;

@@ -99,6 +99,30 @@ QRect outlineInMask(const cv::Mat& mask, bool square)
         return {};
     return {left, top, across + 1, down + 1};
 }
+
+// The runs of rows [first, last) whose ink stretches at least `span`
+// pixels from its leftmost to its rightmost point.
+std::vector<std::pair<int, int>> rowsSpanning(const cv::Mat& mask, double span)
+{
+    std::vector<std::pair<int, int>> runs;
+    int first = -1;
+    for (int y = 0; y <= mask.rows; ++y) {
+        bool wide = false;
+        if (y < mask.rows) {
+            std::vector<cv::Point> points;
+            cv::findNonZero(mask.row(y), points);
+            wide = !points.empty() && points.back().x - points.front().x + 1 >= span;
+        }
+        if (wide && first < 0)
+            first = y;
+        if (!wide && first >= 0) {
+            runs.emplace_back(first, y);
+            first = -1;
+        }
+    }
+    return runs;
+}
+
 // The largest stretch of paper the mask's ink closes round, and its area.
 std::pair<cv::Rect, double> largestHole(const cv::Mat& own)
 {
@@ -185,12 +209,15 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     const double h = std::max(6.0, printHeight);
     // An "O", "D" or bold "n" inside a word can draw a square too; a check
     // box stands apart from the words, or at most starts one (recognition
-    // can read the box as part of its label).
+    // can read the box as part of its label). A word beginning well inside
+    // the square began with a label printed flush against a box: a
+    // letter's square starts where its word does.
     const auto insideWord = [&](const QRect& square) {
         const QRectF s(square);
         return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
             const QRectF overlap = p.intersected(s);
             return (p.width() >= 2 * s.width() || p.left() <= s.left() - 0.25 * h) &&
+                   p.left() <= s.left() + 0.2 * s.width() &&
                    overlap.width() * overlap.height() >= 0.6 * s.width() * s.height();
         });
     };
@@ -274,6 +301,19 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         }
     }
     QList<QRect> straightBoxes;
+    const auto boxSized = [&](const cv::Rect& r) {
+        return r.height >= 0.7 * h && r.height <= 2.8 * h && r.width >= 0.7 * h &&
+               r.width <= 2.8 * h;
+    };
+    const auto addStraightBox = [&](const cv::Mat& own, const cv::Rect& r) {
+        const QRect found = outlineInMask(own, true);
+        const QRect square = found.translated(r.x, r.y);
+        if (found.isEmpty() || insideWord(square) || holdsWord(square) || afterBox(square))
+            return;
+        m_boxes.append(square);
+        straightBoxes.append(square);
+        sides(r).setTo(255, own);
+    };
     // Check boxes' sides are taken out; of other straight runs only long
     // rules, since a shorter one may be the flat top of a ring.
     const InkRunPieces linePieces(lines);
@@ -283,16 +323,21 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         // A block of ink solid all through is a filled box: pen, not a line.
         if (area >= 0.45 * r.area())
             continue;
-        if (r.height < 0.7 * h || r.height > 2.8 * h || r.width < 0.7 * h || r.width > 2.8 * h)
+        if (boxSized(r)) {
+            addStraightBox(linePieces.mask(i, r), r);
+            continue;
+        }
+        // Boxes one above the other join where a tick's stroke bridges the
+        // gap between them; they part at the rows where the ink spans no
+        // more than a stroke.
+        if (r.width < 0.7 * h || r.width > 2.8 * h || r.height > 8 * h)
             continue;
         const cv::Mat own = linePieces.mask(i, r);
-        const QRect square = outlineInMask(own, true);
-        if (square.isEmpty() || insideWord(square.translated(r.x, r.y)) ||
-            holdsWord(square.translated(r.x, r.y)) || afterBox(square.translated(r.x, r.y)))
-            continue;
-        m_boxes.append(square.translated(r.x, r.y));
-        straightBoxes.append(m_boxes.last());
-        sides(r).setTo(255, own);
+        for (const auto& [top, bottom] : rowsSpanning(own, 0.5 * r.width)) {
+            const cv::Rect band(r.x, r.y + top, r.width, bottom - top);
+            if (boxSized(band))
+                addStraightBox(own(cv::Rect(0, top, r.width, bottom - top)), band);
+        }
     }
     // Boxes found whole among the ink (rounded corners break their sides
     // apart as lines): their outline band is taken out.

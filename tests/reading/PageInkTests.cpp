@@ -91,13 +91,18 @@ bool hasWriteInRule(const PageInk& ink, int y)
 
 // Two labels printed at their baselines, check boxes and a pen path drawn:
 // the one region's ink as credited.
+// Recognition can stretch the first label's word down to `firstReachesDown`.
 RegionInk boxedInk(const std::array<std::pair<QString, QPointF>, 2>& labels,
-                   const QList<QRectF>& boxes, const QPainterPath& pen)
+                   const QList<QRectF>& boxes, const QPainterPath& pen, double firstReachesDown = 0)
 {
     Sheet sheet;
     QList<LabelSpot> spots;
     for (const auto& [text, at] : labels)
         spots.append({text, sheet.print(text, at), 1.0});
+    if (firstReachesDown > 0) {
+        spots.first().box.setBottom(firstReachesDown);
+        sheet.words.first().setBottom(firstReachesDown);
+    }
     sheet.painter.setPen(QPen(Qt::black, 3));
     for (const QRectF& box : boxes)
         sheet.painter.drawRect(box);
@@ -209,6 +214,56 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
             EXPECT_EQ(read.marks.first().label, QStringLiteral("No, I plan"));
         }
     }
+}
+
+TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelBesideTheBoxHoldingIt)
+{
+    // A cross in the lower box whose arm reaches the label above, which
+    // recognition stretched down to it; and two ticks, one per box, whose
+    // strokes touch.
+    const std::array<std::pair<QString, QPointF>, 2> labels{
+        {{QStringLiteral("Male"), {262, 130}}, {QStringLiteral("Prefer not"), {262, 198}}}};
+    const QList<QRectF> boxes{QRectF(200, 96, 44, 44), QRectF(200, 160, 44, 44)};
+    QPainterPath cross;
+    cross.moveTo(196, 156);
+    cross.lineTo(250, 210);
+    cross.moveTo(196, 210);
+    cross.lineTo(256, 144);
+    const MarkReading crossed = readMarks(boxedInk(labels, boxes, cross, 172), true);
+    ASSERT_EQ(crossed.marks.size(), 1);
+    EXPECT_EQ(crossed.marks.first().label, QStringLiteral("Prefer not"));
+
+    QPainterPath ticks;
+    ticks.moveTo(204, 116);
+    ticks.lineTo(214, 132);
+    ticks.lineTo(236, 100);
+    ticks.moveTo(204, 180);
+    ticks.lineTo(216, 198);
+    ticks.lineTo(230, 120);
+    const MarkReading ticked = readMarks(boxedInk(labels, boxes, ticks), false);
+    ASSERT_EQ(ticked.marks.size(), 2);
+    EXPECT_FALSE(ticked.doubtful);
+}
+
+TEST(PageInkBoxes, BoxesJoinedByATicksTailAreEachFound)
+{
+    // The tick's tail runs up the lower box's side and on to the corner of
+    // the box above, joining the two boxes' outlines.
+    Sheet sheet;
+    sheet.painter.setPen(QPen(Qt::black, 3));
+    const QRectF upper(100, 100, 36, 36), lower(100, 146, 36, 36);
+    sheet.painter.drawRect(upper);
+    sheet.painter.drawRect(lower);
+    QPainterPath tick;
+    tick.moveTo(106, 160);
+    tick.lineTo(116, 176);
+    tick.lineTo(134, 152);
+    tick.lineTo(136, 128);
+    sheet.painter.setPen(QPen(QColor(20, 20, 120), 4));
+    sheet.painter.drawPath(tick);
+    const PageInk& ink = sheet.separated();
+    ASSERT_EQ(ink.boxes().size(), 2);
+    EXPECT_GT(penIn(ink, lower.adjusted(4, 4, -4, -4)), 40);
 }
 
 TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
@@ -562,10 +617,12 @@ TEST(PageInkLetters, LettersRunTogetherPastADescenderStayPrint)
 
 TEST(PageInkBoxes, InkInsideAStraightBoxIsPenWhateverWordIsReadOverIt)
 {
-    // Recognition stretched each label's word over the right of its box;
+    // Recognition stretched each label's word over the right of its box,
+    // as tall as the box when the label is printed flush against it;
     // inside the page's boxes a scribble is a mark, while a smaller square
     // (a bold letter's) keeps what the word holds as print.
-    for (const bool pageSized : {true, false}) {
+    for (const auto& [pageSized, asTallAsBox] :
+         {std::pair{true, false}, {false, false}, {true, true}, {false, true}}) {
         Sheet sheet;
         sheet.painter.setPen(QPen(Qt::black, 2));
         for (const double top : {100.0, 200.0, 300.0})
@@ -576,6 +633,10 @@ TEST(PageInkBoxes, InkInsideAStraightBoxIsPenWhateverWordIsReadOverIt)
         sheet.line(marked.topLeft() + QPointF(7, 16), marked.bottomRight() - QPointF(16, 7), 40, 3);
         const QRectF label = sheet.print(QStringLiteral("Male"), {marked.right() + 12, 130});
         sheet.words.last().setLeft(marked.left() + 6);
+        if (asTallAsBox) {
+            sheet.words.last().setTop(marked.top());
+            sheet.words.last().setBottom(marked.bottom());
+        }
         const PageInk& ink = sheet.separated();
         ASSERT_EQ(ink.boxes().size(), 4);
         const int inside = penIn(ink, marked.adjusted(4, 4, -4, -4));
