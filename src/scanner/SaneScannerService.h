@@ -70,9 +70,6 @@ public:
     void cancelScan() override;
     void setScanSettings(const ScanSettings& settings) override { m_settings = settings; }
 
-    // The SANE entries of the last discovery that answered.
-    QList<ScannerDevice> knownDevices() const { return m_known; }
-
 private:
     QCoro::Task<QList<ScannerDevice>> discoverSaneDevices();
     // The files of one pass, and why it stopped early when it did.

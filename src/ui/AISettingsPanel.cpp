@@ -74,11 +74,6 @@ QString AISettingsPanel::confidenceText(double confidence)
     return QString::number(thousandths / 10) + QStringLiteral("% confidence or higher");
 }
 
-QString AISettingsPanel::batchLimitText(qint64 limit)
-{
-    return QString::number(limit) + QStringLiteral(" AI review images");
-}
-
 void AISettingsPanel::buildHeader()
 {
     auto* header = new QHBoxLayout;

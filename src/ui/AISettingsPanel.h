@@ -26,7 +26,6 @@ public:
     static double sliderPositionToConfidence(int position);
     // "92% confidence or higher" for 0.92.
     static QString confidenceText(double confidence);
-    static QString batchLimitText(qint64 limit);
 
 private:
     void buildHeader();

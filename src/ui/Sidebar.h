@@ -18,7 +18,6 @@ class Sidebar : public QFrame
 public:
     explicit Sidebar(SurveyScanStore* store, QWidget* parent = nullptr);
 
-    AppSection currentSection() const { return m_current; }
     void setCurrentSection(AppSection section);
     // The badge of a section's item; empty when it shows none.
     QString badgeText(AppSection section) const;

@@ -2,7 +2,6 @@
 #include "SpeechSynthesis.h"
 #include "dictation/PocketSphinxRecognizer.h"
 #include "dictation/SpeechInputController.h"
-#include "dictation/SpokenAnswer.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -70,17 +69,6 @@ TEST_F(DictationSpeechTest, SpokenChoiceBecomesTheExactLabel)
         EXPECT_EQ(dictate(spoken, labels), label) << spoken.toStdString();
 }
 
-TEST_F(DictationSpeechTest, NoAnswerWordsAndSeveralCheckboxLabelsInOneUtterance)
-{
-    const QStringList districts = {"Alpine", "Jordan", "Nebo", "Provo", "Wasatch"};
-    const QStringList subjects = {"Science", "Technology", "Engineering", "Math"};
-    const QStringList noAnswer = spokenNoAnswerWords();
-    for (const QString word : {"blank", "not answered"})
-        EXPECT_EQ(dictate(word, districts + noAnswer), word);
-    EXPECT_EQ(dictate("Alpine and Provo", districts + noAnswer, true), "Alpine; Provo");
-    EXPECT_EQ(dictate("science and math", subjects + noAnswer, true), "Science; Math");
-}
-
 TEST_F(DictationSpeechTest, ChoiceDictationEndsWhenTheSpeakerPauses)
 {
     // A microphone never runs out: the pause after a recognised answer ends it.
@@ -93,31 +81,15 @@ TEST_F(DictationSpeechTest, ChoiceDictationEndsWhenTheSpeakerPauses)
     EXPECT_FALSE(m_audio->isCapturing());
 }
 
-TEST_F(DictationSpeechTest, FreeDictationTranscribesWrittenAnswers)
+TEST_F(DictationSpeechTest, FreeDictationTogglesOffKeepingTheWordsHeard)
 {
     const QString spoken = "the hardest part was finding time for the experiment";
-    const QString transcript = dictate(spoken, {});
-    ASSERT_FALSE(transcript.isEmpty());
-    // The full language model on synthetic speech hears some words wrong,
-    // and not always the same ones on a loaded machine; words of the sentence
-    // must still come through.
-    int shared = 0;
-    for (const QString& word : spoken.split(QLatin1Char(' '))) {
-        if (word.size() >= 3 && word != "the" && transcript.split(QLatin1Char(' ')).contains(word))
-            ++shared;
-    }
-    EXPECT_GE(shared, 1) << transcript.toStdString();
-}
-
-TEST_F(DictationSpeechTest, TogglingWhileRecordingStopsAndKeepsTheTranscript)
-{
-    speak("the hardest part was finding time for the experiment",
-          RecordedAudioSource::Ending::keepsListening);
+    speak(spoken, RecordedAudioSource::Ending::keepsListening);
     m_controller->toggle();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isRecording(); }, 5000));
     // Stop in the middle of the dictation, once a few words are in.
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return m_controller->transcript().split(QLatin1Char(' ')).size() >= 3; }, 30000));
+        [&] { return m_controller->transcript().split(QLatin1Char(' ')).size() >= 5; }, 30000));
     EXPECT_TRUE(m_controller->isRecording()) << "a quiet microphone keeps dictation open";
 
     QSignalSpy transcriptSpy(m_controller.get(), &SpeechInputController::transcriptChanged);
@@ -129,4 +101,13 @@ TEST_F(DictationSpeechTest, TogglingWhileRecordingStopsAndKeepsTheTranscript)
     EXPECT_EQ(m_controller->transcript(), heard);
     EXPECT_EQ(transcriptSpy.count(), 0);
     EXPECT_FALSE(m_controller->errorMessage().has_value());
+    // The full language model on synthetic speech hears some words wrong,
+    // and not always the same ones on a loaded machine; words of the sentence
+    // must still come through.
+    int shared = 0;
+    for (const QString& word : spoken.split(QLatin1Char(' '))) {
+        if (word.size() >= 3 && word != "the" && heard.split(QLatin1Char(' ')).contains(word))
+            ++shared;
+    }
+    EXPECT_GE(shared, 1) << heard.toStdString();
 }

@@ -31,13 +31,6 @@ QStringList rows(const QString& csv)
 
 } // namespace
 
-TEST(CSVAnswerCells, BlankAndMissingAnswersAreNotApplicable)
-{
-    const SurveyResponse response{1, utc(0, 0, 0), {"   ", "  B  ", "\n", "A;C"}};
-    EXPECT_EQ(CSVExporter::answerValues(&response, 6),
-              (QStringList{"N/A", "B", "N/A", "A;C", "N/A", "N/A"}));
-}
-
 TEST(CSVColumns, WidestOfCountAnswersAndQuestionNumbersWithPlainTitlesForExtras)
 {
     EXPECT_EQ(CSVExporter::questionOutputCount(configurationWith(14), {}, {{20, "Late"}}), 20);
@@ -50,6 +43,11 @@ TEST(CSVColumns, WidestOfCountAnswersAndQuestionNumbersWithPlainTitlesForExtras)
     EXPECT_EQ(header.at(19), "Q15");
     EXPECT_EQ(header.at(20), "Q16");
     EXPECT_EQ(rows(csv).at(1).split(',').size(), 5 + 16);
+
+    // Blank and missing answers are not applicable.
+    const SurveyResponse blanks{1, utc(0, 0, 0), {"   ", "  B  ", "\n", "A;C"}};
+    EXPECT_EQ(CSVExporter::answerValues(&blanks, 6),
+              (QStringList{"N/A", "B", "N/A", "A;C", "N/A", "N/A"}));
 }
 
 // Quoting, titles and page order in one table: only commas, quotes and line

@@ -93,15 +93,6 @@ TEST(SurveyConfigurationJson, BadValuesFailAsAWholeNamingTheKey)
     }
 }
 
-TEST(SurveyResponseJson, RoundTripKeepsMillisecondsAndAnswers)
-{
-    const SurveyResponse response{
-        4, utc(2026, 3, 1, 14, 5, 9, 250), {"Yes", "", "a;b", "N/A", "Ünïcode, \"quoted\""}};
-    const json written = surveyjson::toJson(response);
-    EXPECT_TRUE(written.at("capturedAt").is_number());
-    EXPECT_EQ(surveyjson::readResponse(json::parse(written.dump())), response);
-}
-
 TEST(SurveyResponseJson, EveryKeyIsRequired)
 {
     for (const char* key : {"surveyNumber", "capturedAt", "answers"}) {
@@ -116,10 +107,8 @@ TEST(SurveyResponseJson, EveryKeyIsRequired)
     }
 }
 
-TEST(SurveyQuestionJson, RoundTripAndRequiredText)
+TEST(SurveyQuestionJson, TextIsRequired)
 {
-    const SurveyQuestion question{12, "Any suggestions for us?"};
-    EXPECT_EQ(surveyjson::readQuestion(surveyjson::toJson(question)), question);
     EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
     EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
                  SurveyJsonError);

@@ -1,5 +1,6 @@
 #include "reading/AnswerRules.h"
 #include "reading/ExtractionFold.h"
+#include "reading/QuestionAnchors.h"
 #include "reading/ReviewSnippets.h"
 #include "reading/TextRecognizer.h"
 
@@ -58,6 +59,8 @@ TEST(Prompt, TemplateWordingUnlessGeneric)
     EXPECT_EQ(questionPrompt(region(3, "Why did you come?"), generic),
               QStringLiteral("Why did you come?"));
     EXPECT_EQ(questionPrompt(region(40, "Printed"), generic), QStringLiteral("Printed"));
+    EXPECT_TRUE(isGenericQuestionPrompt(QStringLiteral("  qUeStIoN 3 \n"), 3));
+    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 4"), 3));
 }
 
 TEST(Answer, MarksInkAndTextByQuestionKind)
@@ -95,65 +98,41 @@ TEST(Answer, ConfidenceAndMerging)
     EXPECT_EQ(mergeAnswers("Yes", "no"), QStringLiteral("Yes; no"));
 }
 
-struct ReviewCase
+// Each case names the rule it shows; the inputs are those the rule turns on.
+TEST(Review, DecidesByEachRule)
 {
-    const char* name;
-    ReviewInputs inputs;
-    bool expected;
-};
-
-class Review : public ::testing::TestWithParam<ReviewCase>
-{
-};
-
-TEST_P(Review, Decides)
-{
-    EXPECT_EQ(needsReview(GetParam().inputs), GetParam().expected);
+    const auto in = [](const char* answer, double confidence, auto change) {
+        ReviewInputs inputs;
+        inputs.answer = QString::fromUtf8(answer);
+        inputs.confidence = confidence;
+        change(inputs);
+        return inputs;
+    };
+    const auto unchanged = [](ReviewInputs&) {};
+    const std::tuple<const char*, ReviewInputs, bool> cases[] = {
+        {"confident answer", in("Yes", 0.98, unchanged), false},
+        {"below threshold", in("Yes", 0.9, unchanged), true},
+        {"answer with ink", in("Yes", 0.98, [](auto& i) { i.hasUnreadInk = true; }), true},
+        {"blank with ink", in("", 1.0, [](auto& i) { i.hasUnreadInk = true; }), true},
+        {"blank choice", in("", 1.0, [](auto& i) { i.hasOptions = true; }), true},
+        {"blank written", in("", 1.0, unchanged), false},
+        {"unsure text, no answer", in("", 1.0, [](auto& i) { i.strippedText = "words"; }), false},
+        {"weak mark",
+         in("A", 0.45,
+            [](auto& i) {
+                i.reviewThreshold = 0.4;
+                i.marks = {mark("A", 0.45)};
+            }),
+         true},
+        {"two marks on single choice", in("Yes", 0.98, [](auto& i) { i.conflictingMarks = true; }),
+         true},
+        {"some labels not found", in("Other", 0.98, [](auto& i) { i.unlocatedOptions = true; }),
+         true},
+        {"everything for AI First", in("Yes", 0.98, [](auto& i) { i.includeAll = true; }), true},
+    };
+    for (const auto& [name, inputs, expected] : cases)
+        EXPECT_EQ(needsReview(inputs), expected) << name;
 }
-
-ReviewInputs inputs(QString answer, double confidence)
-{
-    ReviewInputs in;
-    in.answer = answer;
-    in.confidence = confidence;
-    return in;
-}
-
-ReviewInputs with(ReviewInputs in, auto change)
-{
-    change(in);
-    return in;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, Review,
-    ::testing::Values(
-        ReviewCase{"ConfidentAnswer", inputs("Yes", 0.98), false},
-        ReviewCase{"BelowThreshold", inputs("Yes", 0.9), true},
-        ReviewCase{"AnswerWithInk",
-                   with(inputs("Yes", 0.98), [](auto& i) { i.hasUnreadInk = true; }), true},
-        ReviewCase{"BlankWithInk", with(inputs("", 1.0), [](auto& i) { i.hasUnreadInk = true; }),
-                   true},
-        ReviewCase{"BlankChoice", with(inputs("", 1.0), [](auto& i) { i.hasOptions = true; }),
-                   true},
-        ReviewCase{"BlankWritten", inputs("", 1.0), false},
-        ReviewCase{"UnsureTextNoAnswer",
-                   with(inputs("", 1.0), [](auto& i) { i.strippedText = "words"; }), false},
-        ReviewCase{"WeakMark",
-                   with(inputs("A", 0.98),
-                        [](auto& i) {
-                            i.reviewThreshold = 0.4;
-                            i.confidence = 0.45;
-                            i.marks = {mark("A", 0.45)};
-                        }),
-                   true},
-        ReviewCase{"TwoMarksOnSingleChoice",
-                   with(inputs("Yes", 0.98), [](auto& i) { i.conflictingMarks = true; }), true},
-        ReviewCase{"SomeLabelsNotFound",
-                   with(inputs("Other", 0.98), [](auto& i) { i.unlocatedOptions = true; }), true},
-        ReviewCase{"EverythingForAIFirst",
-                   with(inputs("Yes", 0.98), [](auto& i) { i.includeAll = true; }), true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SnippetRect, InkThenMarksThenLabelsThenRegion)
 {
@@ -293,10 +272,4 @@ TEST(Fold, NoPagesGiveTheTemplateQuestions)
               (QList<SurveyQuestion>{{1, ""}, {2, ""}, {3, "Why?"}, {4, ""}, {5, ""}}));
 }
 
-TEST(Setup, PagesSortStablyByNumber)
-{
-    ScanPage a = page(1, 2), b = page(2, 1), c = page(3, 2);
-    const QList<ScanPage> sorted = pagesInReadingOrder({a, b, c});
-    EXPECT_EQ(sorted, (QList<ScanPage>{b, a, c}));
-}
 } // namespace

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "reading/QuestionAnchors.h"
 #include "reading/QuestionRegions.h"
 
@@ -9,52 +10,31 @@ RecognizedTextBlock line(const char* text, QRectF box = {100, 200, 1000, 40}, do
     return {QString::fromUtf8(text), conf, box};
 }
 
-struct AnchorCase
+TEST(ParseAnchors, FindsNumberedQuestions)
 {
-    const char* name;
-    const char* text;
-    qint64 count;
-    QList<qint64> numbers;
-    QStringList wordings;
-};
-
-class ParseAnchors : public ::testing::TestWithParam<AnchorCase>
-{
-};
-
-TEST_P(ParseAnchors, FindsNumberedQuestions)
-{
-    const AnchorCase& c = GetParam();
-    const QList<QuestionAnchor> anchors = parseQuestionAnchors(line(c.text), c.count);
-    QList<qint64> numbers;
-    QStringList wordings;
-    for (const QuestionAnchor& anchor : anchors) {
-        numbers.append(anchor.questionNumber);
-        wordings.append(anchor.questionText);
+    const std::tuple<const char*, qint64, QList<qint64>, QStringList> cases[] = {
+        {"1. I am:", 14, {1}, {"I am:"}},
+        {"1. I am: 2. My grade", 14, {1, 2}, {"I am:", "My grade"}},
+        {"Q7- How did you", 14, {7}, {"How did you"}},
+        {"  3) Why 4: When  ", 14, {3, 4}, {"Why", "When"}},
+        {"2026. The year", 3000, {}, {}},                           // four digits
+        {"15. Too far", 14, {}, {}},                                // above the count
+        {"0. Nothing", 14, {}, {}},                                 // zero
+        {"1.lam:", 14, {1}, {"lam:"}},                              // no space after the number
+        {"1.1 am:", 14, {1}, {"I am:"}},                            // capital I read as a digit
+        {"1.1. am:", 14, {1}, {"I am:"}},                           // ... with a point
+        {"1.1 Apples", 14, {}, {}},                                 // a sub-number is no capital I
+        {"1. I am: 2.My grade", 14, {1, 2}, {"I am:", "My grade"}}, // a glued second question
+        {"costs 3.5 dollars", 14, {}, {}},                          // a decimal is no question
+        {"Grade 5th. Male", 14, {}, {}},                            // a number inside a word
+        {"   ", 14, {}, {}},
+    };
+    for (const auto& [text, count, numbers, wordings] : cases) {
+        const QList<QuestionAnchor> anchors = parseQuestionAnchors(line(text), count);
+        EXPECT_EQ(testsupport::mapped(anchors, &QuestionAnchor::questionNumber), numbers) << text;
+        EXPECT_EQ(testsupport::mapped(anchors, &QuestionAnchor::questionText), wordings) << text;
     }
-    EXPECT_EQ(numbers, c.numbers);
-    EXPECT_EQ(wordings, c.wordings);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseAnchors,
-    ::testing::Values(
-        AnchorCase{"Plain", "1. I am:", 14, {1}, {"I am:"}},
-        AnchorCase{"TwoOnOneLine", "1. I am: 2. My grade", 14, {1, 2}, {"I am:", "My grade"}},
-        AnchorCase{"QAndHyphen", "Q7- How did you", 14, {7}, {"How did you"}},
-        AnchorCase{"ParenthesisAndColon", "  3) Why 4: When  ", 14, {3, 4}, {"Why", "When"}},
-        AnchorCase{"FourDigits", "2026. The year", 3000, {}, {}},
-        AnchorCase{"AboveCount", "15. Too far", 14, {}, {}},
-        AnchorCase{"Zero", "0. Nothing", 14, {}, {}},
-        AnchorCase{"NoSpaceAfterNumber", "1.lam:", 14, {1}, {"lam:"}},
-        AnchorCase{"CapitalIReadAsDigit", "1.1 am:", 14, {1}, {"I am:"}},
-        AnchorCase{"CapitalIReadAsDigitWithAPoint", "1.1. am:", 14, {1}, {"I am:"}},
-        AnchorCase{"SubNumberIsNoCapitalI", "1.1 Apples", 14, {}, {}},
-        AnchorCase{"GluedSecondQuestion", "1. I am: 2.My grade", 14, {1, 2}, {"I am:", "My grade"}},
-        AnchorCase{"DecimalIsNoQuestion", "costs 3.5 dollars", 14, {}, {}},
-        AnchorCase{"NumberInsideWord", "Grade 5th. Male", 14, {}, {}},
-        AnchorCase{"Blank", "   ", 14, {}, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ParseAnchors, BoundsAreTheLineForOneQuestionAndEstimatedForTwo)
 {
@@ -98,13 +78,6 @@ TEST(ReadingOrder, LinesLevelWithinTwelvePixelsReadLeftToRight)
     EXPECT_EQ(sorted[0].text, QStringLiteral("a"));
     EXPECT_EQ(sorted[1].text, QStringLiteral("b"));
     EXPECT_EQ(sorted[2].text, QStringLiteral("c"));
-}
-
-TEST(GenericPrompt, OnlyQuestionAndTheNumber)
-{
-    EXPECT_TRUE(isGenericQuestionPrompt(QStringLiteral("  qUeStIoN 3 \n"), 3));
-    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 3: Why?"), 3));
-    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 4"), 3));
 }
 
 QuestionAnchor anchorAt(qint64 n, double x, double y)
@@ -157,22 +130,5 @@ TEST(Regions, NoNumbersGiveTheFallbackGrid)
     EXPECT_EQ(regions[3].rect, QRectF(40, 120 + 3 * usable / 4, 920, usable / 4));
     EXPECT_EQ(regions[3].questionNumber, 4);
     EXPECT_TRUE(regions[3].questionText.isEmpty());
-}
-
-TEST(Regions, GapsBetweenFoundNumbersComeFromTheGrid)
-{
-    const QSizeF page(1000, 2000);
-    const QList<QuestionRegion> found{{5, QStringLiteral("Five"), QRectF(0, 900, 10, 10)},
-                                      {2, QStringLiteral("Two"), QRectF(0, 300, 10, 10)}};
-    const QList<QuestionRegion> filled = fillMissingQuestionRegions(found, page, 10);
-    QList<qint64> numbers;
-    for (const QuestionRegion& region : filled)
-        numbers.append(region.questionNumber);
-    EXPECT_EQ(numbers, (QList<qint64>{2, 3, 4, 5}));
-    EXPECT_EQ(filled[1].rect, makeQuestionRects(page, 10)[2]);
-    EXPECT_EQ(filled[0].questionText, QStringLiteral("Two"));
-
-    EXPECT_EQ(fillMissingQuestionRegions({}, page, 3).size(), 3);
-    EXPECT_TRUE(makeQuestionRects(page, 0).isEmpty());
 }
 } // namespace

@@ -27,11 +27,7 @@ int imageWidth(const ScanPage& page)
 
 SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
 {
-    SurveyConfiguration config;
-    config.title = "Imported";
-    config.duplexMode = mode;
-    config.scanBothSides = bothSides;
-    return config;
+    return scanConfiguration(mode, bothSides, "Imported");
 }
 
 class ImportTest : public ::testing::Test

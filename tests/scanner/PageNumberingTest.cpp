@@ -1,6 +1,10 @@
 #include "scanner/PageNumbering.h"
+#include "scanner/BatchFolder.h"
 #include "scanner/ScannerService.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,14 +28,6 @@ void expectNumbering(const QList<ScanPage>& pages, const QList<Expected>& expect
 
 constexpr auto F = SurveySide::front;
 constexpr auto B = SurveySide::back;
-
-TEST(PageNumbering, ModeFollowsDuplexSettings)
-{
-    EXPECT_EQ(pageNumberingFor(DuplexMode::automatic, true), PageNumbering::automaticDuplex);
-    EXPECT_EQ(pageNumberingFor(DuplexMode::manual, true), PageNumbering::manualTwoSided);
-    EXPECT_EQ(pageNumberingFor(DuplexMode::simplex, true), PageNumbering::singleSided);
-    EXPECT_EQ(pageNumberingFor(DuplexMode::manual, false), PageNumbering::singleSided);
-}
 
 TEST(PageNumbering, DuplexAlternatesSidesAndManualTwoSidedPairsFrontsWithBacks)
 {
@@ -106,6 +102,33 @@ TEST(PageNumbering, PlaceholderResponsesCoverEverySurvey)
     const auto duplex = makePages({{"1", "2", "3", "4", "5"}}, PageNumbering::automaticDuplex);
     EXPECT_EQ(makePlaceholderResponses(duplex, 2).size(), 3);
     EXPECT_EQ(makePlaceholderResponses({}, 2).size(), 1);
+}
+
+TEST(BatchFolder, NameComesFromTheTitleTakenNamesGetASuffixAndParentsAreMade)
+{
+    EXPECT_EQ(batchFolderStem(" \t\n").toStdString(), "Survey");
+    EXPECT_EQ(batchFolderStem("../../etc").toStdString(), "..-..-etc");
+    QTemporaryDir temp;
+    const QString root = temp.filePath("data/scans");
+    const QString first = createBatchFolder(root, " A/B ", 1700000000);
+    EXPECT_EQ(first.toStdString(), QDir(root).absoluteFilePath("A-B-1700000000").toStdString());
+    EXPECT_TRUE(QDir(first).exists());
+    const QString second = createBatchFolder(root, "A/B", 1700000000);
+    EXPECT_EQ(QDir(second).dirName().toStdString(), "A-B-1700000000-2");
+    EXPECT_EQ(QDir(createBatchFolder(root, "A/B", 1700000000)).dirName().toStdString(),
+              "A-B-1700000000-3");
+    EXPECT_EQ(QDir(createBatchFolder(root, "", 5)).dirName().toStdString(), "Survey-5");
+}
+
+TEST(BatchFolder, UnwritableRootIsAnErrorAndTheDefaultRootIsNotTemporary)
+{
+    QTemporaryDir temp;
+    QFile blocker(temp.filePath("file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_THROW(createBatchFolder(temp.filePath("file/scans"), "A", 1), ScannerServiceError);
+    EXPECT_TRUE(defaultScanRoot().endsWith("/scans"));
+    EXPECT_FALSE(defaultScanRoot().startsWith(QDir::tempPath()));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QMap>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
@@ -46,7 +45,6 @@ struct FakeScript
         QStringList sources{"Flatbed", "ADF"};
         QStringList booleans;
         bool booleansOnlyOnFeeder = false;
-        QMap<QString, QStringList> lists;
         QStringList settings;
     };
     Options options() const
@@ -109,17 +107,10 @@ public:
             return DeviceStatus::invalid;
         return record(option + QLatin1Char('=') + QString::number(value));
     }
-    QStringList listOptions() override { return m_script->options().lists.keys(); }
-    QStringList listValues(const QString& option) override
-    {
-        return m_script->options().lists.value(option);
-    }
-    DeviceStatus setText(const QString& option, const QString& value) override
-    {
-        if (!listValues(option).contains(value))
-            return DeviceStatus::invalid;
-        return record(option + QLatin1Char('=') + value);
-    }
+    // This device has no list-valued options.
+    QStringList listOptions() override { return {}; }
+    QStringList listValues(const QString&) override { return {}; }
+    DeviceStatus setText(const QString&, const QString&) override { return DeviceStatus::invalid; }
     DeviceStatus start() override
     {
         if (m_script->busyStarts > 0) {
@@ -270,10 +261,8 @@ protected:
     ScanOutcome<ScanBatchResult> scan(DuplexMode mode = DuplexMode::simplex, bool bothSides = false,
                                       SaneScannerService* on = nullptr)
     {
-        SurveyConfiguration config;
-        config.duplexMode = mode;
-        config.scanBothSides = bothSides;
-        return runScan((on ? on : &service)->scanBatch(discovered(on), config));
+        return runScan(
+            (on ? on : &service)->scanBatch(discovered(on), scanConfiguration(mode, bothSides)));
     }
 
     // Where the pages of the last batch are kept, as the operator is told.

@@ -23,10 +23,8 @@ protected:
         settings.source = ScanSource::flatbed;
         service.setScanSettings(settings);
         const QList<ScannerDevice> devices = testsupport::runTask(service.discoverScanners());
-        SurveyConfiguration oneSided;
-        oneSided.duplexMode = DuplexMode::simplex;
-        oneSided.scanBothSides = false;
-        const auto outcome = runScan(service.scanBatch(devices.value(0), oneSided));
+        const auto outcome = runScan(
+            service.scanBatch(devices.value(0), scanConfiguration(DuplexMode::simplex, false)));
         if (!outcome.value || outcome.value->pages.size() != 1) {
             ADD_FAILURE() << outcome.message();
             return {};

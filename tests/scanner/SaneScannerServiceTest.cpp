@@ -70,12 +70,7 @@ protected:
 
     static SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
     {
-        SurveyConfiguration config;
-        config.title = "Ward survey";
-        config.duplexMode = mode;
-        config.scanBothSides = bothSides;
-        config.questionCount = 3;
-        return config;
+        return scanConfiguration(mode, bothSides, "Ward survey", 3);
     }
 
     ScanOutcome<ScanBatchResult> scan(DuplexMode mode, bool bothSides)
@@ -142,34 +137,30 @@ TEST_F(SaneScannerServiceTest, FeederBatchWritesNumberedPagesIntoANewFolder)
               first.dir().path());
 }
 
+// Declined, the fronts pair with nothing and stay on disk; accepted, the
+// fronts were all on disk, and no back yet, when the operator was asked.
 TEST_F(SaneScannerServiceTest, ManualTwoSidedAsksBetweenPassesAndPairsPages)
 {
-    RecordingPrompt prompt(root.path(), BackSideChoice::scanBacks);
-    service.setBackSidePrompt(&prompt);
-    const ScanBatchResult result = scanned(DuplexMode::manual, true);
-
-    // The fronts were all on disk, and no back yet, when the operator was asked.
-    ASSERT_EQ(prompt.filesWhenAsked.size(), 1);
-    EXPECT_EQ(prompt.filesWhenAsked[0].size(), 10);
-    EXPECT_TRUE(prompt.filesWhenAsked[0].filter("backs").isEmpty());
-
-    ASSERT_EQ(result.pages.size(), 20);
-    EXPECT_EQ(fileName(result.pages[10]), "backs-1.png");
-    EXPECT_EQ(result.pages[10].surveyNumber, 1);
-    EXPECT_EQ(result.pages[19].side, SurveySide::back);
-    EXPECT_EQ(result.responses.size(), 10);
-}
-
-TEST_F(SaneScannerServiceTest, DeclinedBacksPairNothingAndKeepTheFiles)
-{
-    RecordingPrompt prompt(root.path(), BackSideChoice::cancel);
-    service.setBackSidePrompt(&prompt);
+    RecordingPrompt declined(root.path(), BackSideChoice::cancel);
+    service.setBackSidePrompt(&declined);
     auto outcome = scan(DuplexMode::manual, true);
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
     EXPECT_TRUE(outcome.message().starts_with(
         "10 fronts and 0 backs were scanned. Feed the backs again.\n"));
     EXPECT_EQ(filesUnder(root.path()).size(), 10);
+
+    RecordingPrompt prompt(root.path(), BackSideChoice::scanBacks);
+    service.setBackSidePrompt(&prompt);
+    const ScanBatchResult result = scanned(DuplexMode::manual, true);
+    ASSERT_EQ(prompt.filesWhenAsked.size(), 1);
+    EXPECT_EQ(prompt.filesWhenAsked[0].size(), 20);
+    EXPECT_TRUE(prompt.filesWhenAsked[0].filter("backs").isEmpty());
+    ASSERT_EQ(result.pages.size(), 20);
+    EXPECT_EQ(fileName(result.pages[10]), "backs-1.png");
+    EXPECT_EQ(result.pages[10].surveyNumber, 1);
+    EXPECT_EQ(result.pages[19].side, SurveySide::back);
+    EXPECT_EQ(result.responses.size(), 10);
 }
 
 TEST_F(SaneScannerServiceTest, SecondBatchWhileScanningAndUnknownDeviceAreRefused)

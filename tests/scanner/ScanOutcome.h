@@ -6,8 +6,6 @@
 #include <optional>
 
 // The value of a scanner operation, or the scanner error it threw.
-// (QCoro::waitFor drops exceptions and then waits for ever, so the error is
-// caught inside a coroutine first.)
 template <typename T> struct ScanOutcome
 {
     std::optional<T> value;
@@ -19,16 +17,27 @@ template <typename T> struct ScanOutcome
     }
 };
 
+// A batch's configuration; the title names its folder.
+inline SurveyConfiguration scanConfiguration(DuplexMode mode, bool bothSides,
+                                             const QString& title = "Paper Survey",
+                                             qint64 questions = 14)
+{
+    SurveyConfiguration config;
+    config.title = title;
+    config.duplexMode = mode;
+    config.scanBothSides = bothSides;
+    config.questionCount = questions;
+    return config;
+}
+
+// Runs the operation to its end; a scanner error becomes the outcome.
 template <typename T> ScanOutcome<T> runScan(QCoro::Task<T>&& task)
 {
-    auto guarded = [](QCoro::Task<T> inner) -> QCoro::Task<ScanOutcome<T>> {
-        ScanOutcome<T> outcome;
-        try {
-            outcome.value = co_await std::move(inner);
-        } catch (const ScannerServiceError& error) {
-            outcome.error = error;
-        }
-        co_return outcome;
-    };
-    return testsupport::runTask(guarded(std::move(task)));
+    ScanOutcome<T> outcome;
+    try {
+        outcome.value = testsupport::runTask(std::move(task));
+    } catch (const ScannerServiceError& error) {
+        outcome.error = error;
+    }
+    return outcome;
 }

@@ -33,14 +33,6 @@ QList<AnswerCount> countsOf(const QStringList& cells)
 
 } // namespace
 
-TEST(AnswerStatisticsTest, NormalizedCellTrimsAndTurnsBlankIntoNA)
-{
-    EXPECT_EQ(normalizedCell("  Yes \n"), "Yes");
-    EXPECT_EQ(normalizedCell(QString()), "N/A");
-    EXPECT_EQ(normalizedCell(" \t\r\n "), "N/A");
-    EXPECT_EQ(normalizedCell("Yes; No"), "Yes; No");
-}
-
 TEST(AnswerStatisticsTest, OrdersByCountThenNaturallyWithNALast)
 {
     // N/A is the most frequent answer and still comes last; equal counts

@@ -47,32 +47,18 @@ template <typename C, typename F> auto mapped(const C& items, F&& f)
 namespace detail {
 // QCoro 0.8's waitFor drops an exception and then waits forever, so the
 // outcome is captured inside a coroutine of our own.
-template <typename T>
-QCoro::Task<> capture(QCoro::Task<T> task, std::optional<T>& value, std::exception_ptr& error,
-                      bool& done)
+template <typename T, typename Value>
+QCoro::Task<> capture(QCoro::Task<T> task, Value& value, std::exception_ptr& error, bool& done)
 {
     try {
-        value.emplace(co_await std::move(task));
+        if constexpr (std::is_void_v<T>)
+            co_await std::move(task);
+        else
+            value.emplace(co_await std::move(task));
     } catch (...) {
         error = std::current_exception();
     }
     done = true;
-}
-
-inline QCoro::Task<> captureVoid(QCoro::Task<> task, std::exception_ptr& error, bool& done)
-{
-    try {
-        co_await std::move(task);
-    } catch (...) {
-        error = std::current_exception();
-    }
-    done = true;
-}
-
-inline void spinUntil(const bool& done)
-{
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
 }
 } // namespace detail
 
@@ -80,24 +66,16 @@ inline void spinUntil(const bool& done)
 // returns its value; rethrows what it threw.
 template <typename T> T runTask(QCoro::Task<T>&& task)
 {
-    std::optional<T> value;
+    std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> value;
     std::exception_ptr error;
     bool done = false;
     auto runner = detail::capture(std::move(task), value, error, done);
-    detail::spinUntil(done);
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     if (error)
         std::rethrow_exception(error);
-    return std::move(*value);
-}
-
-inline void runTask(QCoro::Task<>&& task)
-{
-    std::exception_ptr error;
-    bool done = false;
-    auto runner = detail::captureVoid(std::move(task), error, done);
-    detail::spinUntil(done);
-    if (error)
-        std::rethrow_exception(error);
+    if constexpr (!std::is_void_v<T>)
+        return std::move(*value);
 }
 
 } // namespace testsupport

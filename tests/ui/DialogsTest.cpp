@@ -12,27 +12,27 @@
 
 using namespace uitest;
 
+// Between the passes of manual two-sided, and after a template page on the
+// flatbed: its back, or done.
 TEST(BackSidePromptDialog, ShowsTheReloadTextsAndReportsTheChoice)
 {
     DialogBackSidePrompt prompt;
-    {
-        MessageBoxClicker clicker("Scan Back Sides");
-        EXPECT_EQ(testsupport::runTask(prompt.askToReloadBacks()), BackSideChoice::scanBacks);
-        EXPECT_EQ(clicker.text, "Reload back sides");
-    }
-    {
-        MessageBoxClicker clicker("Cancel Scan");
-        EXPECT_EQ(testsupport::runTask(prompt.askToReloadBacks()), BackSideChoice::cancel);
-    }
-    // After a template page on the flatbed: its back, or done.
-    {
-        MessageBoxClicker clicker("Scan Back Side");
-        EXPECT_EQ(testsupport::runTask(prompt.askForTemplateBackSide()), BackSideChoice::scanBacks);
-        EXPECT_EQ(clicker.buttons, QStringList({"Scan Back Side", "Done"}));
-    }
-    {
-        MessageBoxClicker clicker("Done");
-        EXPECT_EQ(testsupport::runTask(prompt.askForTemplateBackSide()), BackSideChoice::cancel);
+    const std::tuple<bool, const char*, BackSideChoice> rows[] = {
+        {false, "Scan Back Sides", BackSideChoice::scanBacks},
+        {false, "Cancel Scan", BackSideChoice::cancel},
+        {true, "Scan Back Side", BackSideChoice::scanBacks},
+        {true, "Done", BackSideChoice::cancel},
+    };
+    for (const auto& [templateBack, button, choice] : rows) {
+        MessageBoxClicker clicker(button);
+        EXPECT_EQ(testsupport::runTask(templateBack ? prompt.askForTemplateBackSide()
+                                                    : prompt.askToReloadBacks()),
+                  choice);
+        if (templateBack) {
+            EXPECT_EQ(clicker.buttons, QStringList({"Scan Back Side", "Done"}));
+        } else {
+            EXPECT_EQ(clicker.text, "Reload back sides");
+        }
     }
 }
 

@@ -30,34 +30,12 @@ protected:
 
 using testsupport::readText;
 
-// Leaves one answer of every survey to a person.
-class OneDoubtPerSurvey : public WholeBatchReader
-{
-protected:
-    SurveyExtractionResult read(const QList<ScanPage>& pages) override
-    {
-        SurveyExtractionResult result;
-        for (const ScanPage& page : pages) {
-            if (page.side != SurveySide::front)
-                continue;
-            result.responses.append({page.surveyNumber, page.capturedAt, {"A"}});
-            QuestionReviewItem item;
-            item.surveyNumber = page.surveyNumber;
-            item.questionNumber = 1;
-            item.pageNumber = page.pageNumber;
-            item.suggestedText = "A";
-            result.reviewItems.append(item);
-        }
-        return result;
-    }
-};
-
 } // namespace
 
 TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
 {
-    FakeScannerService scanner({onlineScanner()}, samplePages(2), dir.path());
-    OneDoubtPerSurvey reader;
+    SampleScanner scanner({feeder()}, samplePages(2));
+    DoubtfulReader reader({"A"}, {{1, "A"}}); // one answer of every survey in doubt
     App app(settingsFile(), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
     QCoro::waitFor(app.store->startScanBatch());
@@ -74,7 +52,7 @@ TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
 
 TEST_F(MainWindowTest, ScanCommandsFollowTheScannerAndTheConfiguration)
 {
-    FakeScannerService scanner({});
+    SampleScanner scanner({});
     NoReading reader;
     App app(settingsFile(), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
@@ -93,11 +71,11 @@ TEST_F(MainWindowTest, ScanCommandsFollowTheScannerAndTheConfiguration)
     EXPECT_FALSE(start->isEnabled());
     QTest::keyClick(app.window.get(), Qt::Key_Return, Qt::ControlModifier);
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(scanner.batches, 0);
+    EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
     // Without an import service there is nothing to import either.
     EXPECT_FALSE(child<QPushButton>(scan, "importScannedFiles")->isEnabled());
 
-    FakeScannerService online({onlineScanner()});
+    SampleScanner online({feeder()});
     App ready(dir.filePath("other.ini"), &online, &reader);
     ASSERT_TRUE(ready.showAndSettle());
     QWidget* readyScan = ready.window->screen(AppSection::scan);
@@ -114,14 +92,14 @@ TEST_F(MainWindowTest, ScanCommandsFollowTheScannerAndTheConfiguration)
 
 TEST_F(MainWindowTest, ScanSettingsFollowTheDeviceAndAreKeptInThePreferences)
 {
-    ScannerDevice sample = onlineScanner();
-    ScannerDevice office = onlineScanner();
+    ScannerDevice sample = feeder();
+    ScannerDevice office = feeder();
     office.id = "sane:office";
     office.name = "Office scanner";
     office.takesScanSettings = true;
     office.hasDocumentFeeder = true;
     office.hasFlatbed = true;
-    FakeScannerService scanner({sample, office});
+    SampleScanner scanner({sample, office});
     NoReading reader;
     App app(settingsFile(), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
@@ -156,7 +134,7 @@ TEST_F(MainWindowTest, ScanSettingsFollowTheDeviceAndAreKeptInThePreferences)
 // Once shown, the prompt is not shown again by a later launch with the same preferences file.
 TEST_F(MainWindowTest, FirstRunPromptAppearsOnceAcrossLaunchesWithOnePreferencesFile)
 {
-    FakeScannerService scanner({});
+    SampleScanner scanner({});
     NoReading reader;
     const auto prompted = [&](const QString& file) {
         App app(file, &scanner, &reader, false);

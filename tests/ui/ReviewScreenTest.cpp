@@ -90,7 +90,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    FakeScannerService m_scanner{{}};
+    SampleScanner m_scanner{{}};
     NoReading m_reader;
     App m_app{m_dir.filePath("preferences.ini"), &m_scanner, &m_reader};
     std::shared_ptr<SpeechRecognizer> m_recognizer = PocketSphinxRecognizer::shared();
@@ -113,12 +113,7 @@ TEST_F(ReviewScreenDictation, TwoSpokenLabelsTickTwoBoxesInTheirCard)
     ASSERT_EQ(grid->currentItemID(), boxes.id);
     dictate("Alpine and Provo");
     EXPECT_EQ(pending(2).enteredText, "Alpine; Provo");
-    QStringList ticked;
-    for (QToolButton* toggle : input->optionToggles()) {
-        if (toggle->isChecked())
-            ticked.append(toggle->text());
-    }
-    EXPECT_EQ(ticked, (QStringList{"Alpine", "Provo"}));
+    EXPECT_EQ(checkedTexts(input->optionToggles()), (QStringList{"Alpine", "Provo"}));
     EXPECT_EQ(pending(1).enteredText + pending(3).enteredText, QString())
         << "nothing heard reaches another item";
 }

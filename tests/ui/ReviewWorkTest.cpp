@@ -59,40 +59,6 @@ constexpr qint64 boxesQuestion = 2;   // checkboxes
 constexpr qint64 writtenQuestion = 3; // handwriting
 const QString placeholder = "Handwritten answer needs review";
 
-// Every front page becomes one survey with the three questions in doubt.
-class ThreeDoubtsPerSurvey : public WholeBatchReader
-{
-protected:
-    SurveyExtractionResult read(const QList<ScanPage>& pages) override
-    {
-        SurveyExtractionResult result;
-        for (const ScanPage& page : pages) {
-            if (page.side != SurveySide::front)
-                continue;
-            result.responses.append(
-                {page.surveyNumber, page.capturedAt, {"Option B", "N/A", "N/A"}});
-            const QList<std::pair<qint64, QString>> doubts{{choiceQuestion, "Option B"},
-                                                           {boxesQuestion, QString()},
-                                                           {writtenQuestion, placeholder}};
-            for (const auto& [question, suggestion] : doubts) {
-                QuestionReviewItem item;
-                item.surveyNumber = page.surveyNumber;
-                item.questionNumber = question;
-                item.pageNumber = page.pageNumber;
-                item.prompt = QStringLiteral("Question %1").arg(question);
-                item.suggestedText = suggestion;
-                item.imageURL = page.fileURL;
-                // Read sideways: a quarter turn made the page upright.
-                item.pageURL = page.fileURL;
-                item.quarterTurns = 1;
-                item.cropRect = QRectF(100, 300 * question, 900, 200);
-                result.reviewItems.append(item);
-            }
-        }
-        return result;
-    }
-};
-
 // Three surveys in review, with a project file and a connected CSV.
 class ReviewWorkTest : public ::testing::Test
 {
@@ -150,21 +116,15 @@ protected:
         return {};
     }
 
-    QStringList checkedOptions() const
-    {
-        QStringList checked;
-        for (QToolButton* toggle : editor->optionToggles()) {
-            if (toggle->isChecked())
-                checked.append(toggle->text());
-        }
-        return checked;
-    }
+    QStringList checkedOptions() const { return checkedTexts(editor->optionToggles()); }
 
     QTemporaryDir dir;
     QString csvPath = dir.filePath("answers.csv");
     QString projectPath = dir.filePath("survey.twk");
-    FakeScannerService scanner{{onlineScanner()}, samplePages(6), dir.path()};
-    ThreeDoubtsPerSurvey reader;
+    SampleScanner scanner{{feeder()}, samplePages(6)};
+    DoubtfulReader reader{
+        {"Option B", "N/A", "N/A"},
+        {{choiceQuestion, "Option B"}, {boxesQuestion, QString()}, {writtenQuestion, placeholder}}};
     App app{dir.filePath("preferences.ini"), &scanner, &reader};
     ReviewScreen* review = nullptr;
     ReviewEditor* editor = nullptr;
@@ -471,16 +431,4 @@ TEST(Theme, ADesktopDarkPaletteIsKeptWithTheBrandAsAccent)
     font.setPointSizeF(10);
     QApplication::setFont(font);
     theme::apply(*qApp);
-}
-
-TEST(NewProject, DiscoveringAScannerLeavesItSaved)
-{
-    QTemporaryDir dir;
-    FakeScannerService scanner({onlineScanner()});
-    NoReading reader;
-    App app(dir.filePath("preferences.ini"), &scanner, &reader);
-    ASSERT_TRUE(app.showAndSettle());
-    ASSERT_TRUE(app.store->selectedScannerID().has_value());
-    EXPECT_EQ(app.store->configuration().duplexMode, DuplexMode::automatic);
-    EXPECT_FALSE(app.store->isProjectDirty());
 }

@@ -35,7 +35,7 @@ protected:
 
 TEST_F(ScreenActions, ProjectIsSavedThroughThePanelAndOpenedAgain)
 {
-    FakeScannerService scanner({onlineScanner()}, samplePages(2), dir.path());
+    SampleScanner scanner({feeder()}, samplePages(2));
     NoReading reader;
     App app(file("preferences.ini"), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
@@ -78,7 +78,7 @@ TEST_F(ScreenActions, ProjectIsSavedThroughThePanelAndOpenedAgain)
 
 TEST_F(ScreenActions, AnswersAreEditedAndDeletedAndStatisticsFollow)
 {
-    FakeScannerService scanner({onlineScanner()}, samplePages(4), dir.path());
+    SampleScanner scanner({feeder()}, samplePages(4));
     NoReading reader;
     App app(file("preferences.ini"), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());

@@ -54,14 +54,7 @@ TEST(BrandMark, MissingArtworkFallsBackToTheSymbolAndNoIcon)
     EXPECT_NE(brand::mark(32).toImage().pixelColor(16, 16).alpha(), 0);
 }
 
-class AISettingsPanelTest : public ::testing::Test
-{
-protected:
-    QTemporaryDir dir;
-    AISettingsStore settings{dir.filePath("ai.ini")};
-};
-
-TEST_F(AISettingsPanelTest, SliderStepsMapBackToTheirConfidence)
+TEST(AISettingsPanel, SliderStepsMapBackToTheirConfidence)
 {
     EXPECT_EQ(AISettingsPanel::confidenceText(0.995), "99% confidence or higher");
     EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.90), 0);
@@ -72,8 +65,10 @@ TEST_F(AISettingsPanelTest, SliderStepsMapBackToTheirConfidence)
                   position);
 }
 
-TEST_F(AISettingsPanelTest, ControlsWriteThroughAndFollowTheStore)
+TEST(AISettingsPanel, ControlsWriteThroughAndFollowTheStore)
 {
+    QTemporaryDir dir;
+    AISettingsStore settings(dir.filePath("ai.ini"));
     AISettingsPanel panel(&settings);
     auto* slider = panel.findChild<QSlider*>("autoApplySlider");
     auto* limit = panel.findChild<QSpinBox*>("batchLimit");
@@ -121,7 +116,7 @@ TEST_F(AISettingsPanelTest, ControlsWriteThroughAndFollowTheStore)
 TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
 {
     QTemporaryDir dir;
-    FakeScannerService scanner({});
+    SampleScanner scanner({});
     NoReading reader;
     App app(dir.filePath("p.ini"), &scanner, &reader);
     TemplateScreen screen(app.store.get());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../store/StoreFixture.h"
 #include "TestSupport.h"
 #include "ai/AISettingsStore.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
@@ -10,7 +11,6 @@
 #include "ui/DialogFilePanels.h"
 #include "ui/MainWindow.h"
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
@@ -22,87 +22,73 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <functional>
 #include <memory>
 
 namespace uitest {
 
-// A scanner service that lists the given devices and answers a batch with
-// copies of sample pages, numbered like a feeder batch of two-sided sheets.
-class FakeScannerService : public ScannerService
+// The store tests' scripted scanner, listing these devices and answering
+// the first batch with these sample pages, two sides a sheet.
+struct SampleScanner : FakeScannerService
 {
-public:
-    explicit FakeScannerService(QList<ScannerDevice> devices, QStringList pageFiles = {},
-                                QString folder = {})
-        : m_devices(std::move(devices)), m_pageFiles(std::move(pageFiles)),
-          m_folder(std::move(folder))
+    explicit SampleScanner(QList<ScannerDevice> listed, const QStringList& pages = {})
     {
+        devices = std::move(listed);
+        if (!pages.isEmpty())
+            scripted.enqueue(makeScannedBatch(int(pages.size() + 1) / 2, 2, pages));
     }
-
-    QCoro::Task<QList<ScannerDevice>> discoverScanners() override
-    {
-        co_return QList(m_devices); // a copy: QCoro moves what it is given
-    }
-    QCoro::Task<ScanBatchResult> scanBatch(ScannerDevice, SurveyConfiguration,
-                                           PageDelivered) override
-    {
-        ++batches;
-        ScanBatchResult result;
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        for (qsizetype i = 0; i < m_pageFiles.size(); ++i) {
-            const QString target =
-                QDir(m_folder).filePath(QString("batch%1-%2.png").arg(batches).arg(i + 1));
-            QFile::remove(target);
-            if (!QFile::copy(m_pageFiles[i], target))
-                throw ScannerServiceError(ScannerServiceError::Kind::scanProducedNoFiles);
-            result.pages.append({QUuid::createUuid(), i / 2 + 1,
-                                 i % 2 == 0 ? SurveySide::front : SurveySide::back, i + 1, now,
-                                 QUrl::fromLocalFile(target)});
-        }
-        for (qint64 survey = 1; survey <= (m_pageFiles.size() + 1) / 2; ++survey)
-            result.responses.append(SurveyResponse{survey, now, {}});
-        co_return result;
-    }
-
-    int batches = 0;
-
-private:
-    QList<ScannerDevice> m_devices;
-    QStringList m_pageFiles;
-    QString m_folder;
 };
 
-// A reader that answers once the whole batch is known.
-class WholeBatchReader : public SurveyExtractionService
+// A reader that answers once the whole batch is known: every front page
+// becomes one survey with these answers and these questions in doubt
+// (number, suggestion), each cropped from its page as read a quarter turn.
+// Without answers it reads nothing, as for tests that never run a batch.
+class DoubtfulReader : public SurveyExtractionService
 {
 public:
+    explicit DoubtfulReader(QStringList answers = {}, QList<std::pair<qint64, QString>> doubts = {})
+        : m_answers(std::move(answers)), m_doubts(std::move(doubts))
+    {
+    }
+
     QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed, SurveyConfiguration,
                                                 bool, ExtractionProgress) override
     {
         while (!feed->isClosed())
             co_await feed->changed();
-        co_return read(feed->pages());
+        SurveyExtractionResult result;
+        for (const ScanPage& page : feed->pages()) {
+            if (page.side != SurveySide::front || m_answers.isEmpty())
+                continue;
+            result.responses.append({page.surveyNumber, page.capturedAt, m_answers});
+            for (const auto& [question, suggestion] : m_doubts) {
+                QuestionReviewItem item;
+                item.surveyNumber = page.surveyNumber;
+                item.questionNumber = question;
+                item.pageNumber = page.pageNumber;
+                item.prompt = QStringLiteral("Question %1").arg(question);
+                item.suggestedText = suggestion;
+                item.imageURL = item.pageURL = page.fileURL;
+                item.quarterTurns = 1;
+                item.cropRect = QRectF(100, 300 * question, 900, 200);
+                result.reviewItems.append(item);
+            }
+        }
+        co_return result;
     }
 
-protected:
-    virtual SurveyExtractionResult read(const QList<ScanPage>& pages) = 0;
+private:
+    QStringList m_answers;
+    QList<std::pair<qint64, QString>> m_doubts;
 };
+using NoReading = DoubtfulReader;
 
-// Reads nothing: for tests that never run a batch.
-class NoReading : public WholeBatchReader
+// A controllable duplex feeder, ready to scan.
+inline ScannerDevice feeder()
 {
-protected:
-    SurveyExtractionResult read(const QList<ScanPage>&) override { return {}; }
-};
-
-inline ScannerDevice onlineScanner()
-{
-    ScannerDevice device;
-    device.id = "test:feeder";
-    device.name = "Test Feeder";
-    device.connection = "USB";
+    ScannerDevice device = onlineScanner("test:feeder", true);
     device.hasDocumentFeeder = true;
-    device.supportsDuplex = true;
     device.statusDetail = "Ready to scan through SANE.";
     return device;
 }
@@ -115,6 +101,17 @@ inline QStringList samplePages(int count, int first = 1)
         files.append(testsupport::sourceDir() +
                      QString("/samples/page-%1.png").arg(i, 2, 10, QChar('0')));
     return files;
+}
+
+// The texts of the option toggles that are on.
+inline QStringList checkedTexts(const QList<QToolButton*>& toggles)
+{
+    QStringList checked;
+    for (QToolButton* toggle : toggles) {
+        if (toggle->isChecked())
+            checked.append(toggle->text());
+    }
+    return checked;
 }
 
 inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000)
