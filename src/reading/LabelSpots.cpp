@@ -67,7 +67,10 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
                 for (qsizetype count = 1; count <= wordCount + 1 && first + count <= words.size();
                      ++count) {
                     span += foldedText(words[first + count - 1].text);
-                    if (count + 1 < wordCount || span.isEmpty())
+                    // Fewer words than the label has are its words run
+                    // together when recognition lost the spaces.
+                    if (span.isEmpty() ||
+                        (count + 1 < wordCount && span.size() < wanted.size() - 1))
                         continue;
                     double best = textSimilarity(span, wanted);
                     qsizetype dropFront = 0, dropBack = 0;

@@ -115,9 +115,16 @@ QList<std::pair<SpotRef, double>> labelsOfRowsHolding(const PageInk& ink, const 
             const QRectF before = QRectF(label.left() - 2.6 * h, label.top() - 0.3 * h, 3.0 * h,
                                          label.height() + 0.6 * h)
                                       .intersected(bounds);
-            if (before.isEmpty() || bounds.right() > label.left() + 0.5 * h)
+            if (before.isEmpty() || bounds.right() > label.left() + h)
                 continue;
             const double pixels = ink.penPixelsIn(before.toAlignedRect());
+            // A mark of its own spreads across the column (a cross); a
+            // tick's tail passing through the row keeps to one side.
+            QRectF leftHalf = before;
+            leftHalf.setRight(bounds.center().x());
+            const double left = ink.penPixelsIn(leftHalf.toAlignedRect());
+            if (left < 0.25 * pixels || pixels - left < 0.25 * pixels)
+                continue;
             rows.append({{r, s}, pixels});
             most = std::max(most, pixels);
         }
@@ -316,7 +323,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 // before (a ring's half reaching past a label's start does
                 // not stand before it).
                 const bool before =
-                    bounds.right() <= label.left() + 0.5 * h && bounds.height() <= 2.5 * h;
+                    bounds.right() <= label.left() + h && bounds.height() <= 2.5 * h;
                 if (best.region < 0 || distance < bestDistance - 0.5 ||
                     (distance <= bestDistance + 0.5 && before && !bestBefore)) {
                     best = {r, s};

@@ -224,7 +224,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
             const QRectF overlap = p.intersected(s);
             return (p.width() >= 2 * s.width() || p.left() <= s.left() - 0.25 * h) &&
-                   p.left() <= s.left() + 0.2 * s.width() &&
+                   p.left() <= s.left() + 0.1 * s.width() &&
                    overlap.width() * overlap.height() >= 0.6 * s.width() * s.height();
         });
     };
@@ -436,8 +436,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     };
     // A letter belongs to one word; a piece reaching well into two words
     // is a mark between them that recognition shared out as punctuation.
+    // A small letter can still straddle a word read into noise after it.
     const auto acrossWords = [&](const QRect& b) {
-        if (b.height() < 0.6 * h)
+        if (b.height() < 0.85 * h)
             return false;
         int words = 0;
         for (const QRectF& p : printBoxes) {

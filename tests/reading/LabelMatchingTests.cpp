@@ -115,18 +115,22 @@ TEST(PromptAnchors, NumbersOutOfPageOrderAreDropped)
 
 TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeIt)
 {
-    const QStringList labels{"Yes, in Science", "Yes, in Technology", "Yes, in Math", "5th"};
+    const QStringList labels{"Yes, in Science", "Yes, in Technology", "Yes, in Math", "5th",
+                             "It was required"};
     const QList<RecognizedTextBlock> lines{
         line({"Yes,", "in", "Technology"}, 100, 100), line({"Yes,", "in", "Science"}, 100, 200),
-        line({"Sth"}, 100, 300), // a 5 read as S
+        line({"Sth"}, 100, 300),                 // a 5 read as S
+        line({"/Itwasrequired"}, 100, 400, 300), // spaces lost, a tick read before it
     };
     const QList<LabelSpot> spots = locateLabels(lines, labels);
-    ASSERT_EQ(spots.size(), 3); // "Yes, in Math" is not printed here
+    ASSERT_EQ(spots.size(), 4); // "Yes, in Math" is not printed here
     EXPECT_EQ(spots[0].label, QStringLiteral("Yes, in Science"));
     EXPECT_EQ(spots[0].box.top(), 200);
     EXPECT_EQ(spots[1].label, QStringLiteral("Yes, in Technology"));
     EXPECT_EQ(spots[1].box.top(), 100);
     EXPECT_EQ(spots[2].label, QStringLiteral("5th"));
+    EXPECT_EQ(spots[3].label, QStringLiteral("It was required"));
+    EXPECT_EQ(spots[3].box.top(), 400);
 }
 
 TEST(LabelSpots, AStrayMarkReadIntoTheWordIsCutOffTheBox)

@@ -325,11 +325,23 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
     ASSERT_EQ(column.marks.size(), 2);
     EXPECT_FALSE(column.doubtful);
 
+    // A tall tick before the lower label, its tail reaching the row above,
+    // is one mark, not one per row.
+    QPainterPath tall;
+    tall.moveTo(214, 150);
+    tall.lineTo(226, 172);
+    tall.lineTo(252, 100);
+    const MarkReading ticked = readMarks(
+        bareInk({{QStringLiteral("Alpine"), {262, 130}}, {QStringLiteral("Wasatch"), {262, 170}}},
+                tall),
+        false);
+    EXPECT_EQ(ticked.marks.size(), 1);
+
     // Half of a ring broken at its flat top, reaching over both labels'
     // starts, stands before neither.
     QPainterPath half;
     half.moveTo(252, 92);
-    half.quadTo(310, 135, 252, 178);
+    half.quadTo(350, 135, 252, 178);
     const MarkReading broken = readMarks(
         bareInk({{QStringLiteral("I wanted"), {262, 130}}, {QStringLiteral("Other"), {262, 168}}},
                 half),
@@ -763,6 +775,17 @@ TEST(PageInkLetters, APieceSharedBetweenTwoWordsIsAMark)
         100);
     EXPECT_EQ(penIn(ink, seventh.adjusted(0, 0, -10, 0)), 0);
     EXPECT_EQ(penIn(ink, eighth.adjusted(10, 0, 0, 0)), 0);
+
+    // A letter no taller than a capital, split between its word and noise
+    // read after it, stays print.
+    Sheet noisy;
+    const QRectF team = noisy.print(QStringLiteral("Teamwork"), {200, 200});
+    const QFontMetricsF metrics(noisy.font);
+    const double kLeft = 200 + metrics.horizontalAdvance(QStringLiteral("Teamwor"));
+    const double kMiddle = kLeft + metrics.horizontalAdvance(QStringLiteral("k")) / 2;
+    noisy.words[0].setRight(kMiddle);
+    noisy.words.append(QRectF(kMiddle, team.top(), 40, team.height()));
+    EXPECT_EQ(penIn(noisy.separated(), team), 0);
 }
 
 TEST(PageInkLetters, ATickJoinedToAFirstLetterAndStandingFarAboveItIsFreed)
