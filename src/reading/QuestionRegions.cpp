@@ -2,7 +2,6 @@
 
 #include "QuestionAnchors.h"
 
-#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -97,30 +96,5 @@ QList<QuestionRegion> makeQuestionRegions(const QList<RecognizedTextBlock>& bloc
         }
         regions.append({anchor.questionNumber, anchor.questionText, rect});
     }
-    return regions;
-}
-
-QList<QuestionRegion> fillMissingQuestionRegions(QList<QuestionRegion> regions, const QSizeF& page,
-                                                 qint64 questionCount)
-{
-    QSet<qint64> present;
-    for (const QuestionRegion& region : regions)
-        present.insert(region.questionNumber);
-    qint64 first = 1;
-    qint64 last = questionCount;
-    if (!regions.isEmpty()) {
-        first = *std::min_element(present.cbegin(), present.cend());
-        last = *std::max_element(present.cbegin(), present.cend());
-    }
-    const QList<QRectF> rows = makeQuestionRects(page, questionCount);
-    for (qint64 n = first; n <= last; ++n) {
-        if (present.contains(n) || n - 1 < 0 || n - 1 >= rows.size())
-            continue;
-        regions.append({n, QString(), rows[n - 1]});
-    }
-    std::stable_sort(regions.begin(), regions.end(),
-                     [](const QuestionRegion& a, const QuestionRegion& b) {
-                         return a.questionNumber < b.questionNumber;
-                     });
     return regions;
 }

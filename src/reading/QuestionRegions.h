@@ -21,8 +21,3 @@ QList<QuestionRegion> makeQuestionRegions(const QList<RecognizedTextBlock>& bloc
                                           const QSizeF& page, qint64 questionCount,
                                           qint64 fallbackQuestionCount);
 
-// Numbers missing between the smallest and largest region (all of
-// 1...questionCount when there is none) get their fallback-grid row; the
-// result is ascending by number.
-QList<QuestionRegion> fillMissingQuestionRegions(QList<QuestionRegion> regions, const QSizeF& page,
-                                                 qint64 questionCount);
