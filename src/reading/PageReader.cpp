@@ -120,11 +120,12 @@ QRectF answerArea(const PlacedQuestion& q)
 }
 
 // Lines read in a written question's answer area that recognition is unsure
-// of are handwriting, not print.
+// of are handwriting, not print; so is a "word" of a letter or two there,
+// however sure (a short written word read as a capital).
 bool isHandwrittenLine(const RecognizedTextBlock& block, const QList<PlacedQuestion>& placed,
                        const SurveyTemplateDefinition& definition)
 {
-    if (block.confidence >= 0.85)
+    if (block.confidence >= 0.85 && foldedText(block.text).size() > 2)
         return false;
     for (const PlacedQuestion& q : placed)
         if (isWritten(q.region.questionNumber, definition) &&

@@ -270,6 +270,25 @@ TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
     }
 }
 
+TEST(RenderedPage, AWrittenAnswerOfOneLetterReadAsPrintIsHandwriting)
+{
+    // Recognition reads a short written word surely, as a capital.
+    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
+    RenderedSurveyPage page;
+    page.question(10, QStringLiteral("What is your favorite thing about science?"));
+    page.scrawl(QStringLiteral("M"));
+    page.space(150);
+    page.question(11, QStringLiteral("What skills do you think improved?"));
+    page.optionRow({"Problem solving", "Critical Thinking"}, {Mark::tick, Mark::none}, true);
+    const QList<RegionReading> regions =
+        readRegions(page.image(), setup, TextRecognizer::forThisThread());
+    const auto q10 = std::find_if(regions.begin(), regions.end(),
+                                  [](const RegionReading& r) { return r.questionNumber == 10; });
+    ASSERT_NE(q10, regions.end());
+    EXPECT_EQ(q10->answer, QStringLiteral("Handwritten answer needs review"));
+    EXPECT_TRUE(q10->needsReview);
+}
+
 TEST(RenderedPage, ACrossBeforeABareLabelAtThePrintsLeftEdgeIsItsMark)
 {
     // Nothing is printed left of the first label: its cross stands in the

@@ -163,3 +163,16 @@ void RenderedSurveyPage::handwriting(int lines)
     }
     m_y += 60 + lines * 110 + 40;
 }
+
+void RenderedSurveyPage::scrawl(const QString& letters)
+{
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setItalic(true);
+    font.setPixelSize(60);
+    painter.setFont(font);
+    painter.setPen(pen(7));
+    painter.drawText(QPointF(leftMargin + 80, m_y + 80), letters);
+    m_y += 140;
+}

@@ -31,6 +31,8 @@ public:
     void optionColumn(const QStringList& labels, const QList<Mark>& marks);
     // A few lines of pen strokes that look like cursive writing.
     void handwriting(int lines);
+    // A short answer written in a plain hand, as legible as print.
+    void scrawl(const QString& letters);
     void space(int pixels) { m_y += pixels; }
     // A pencil doodle `below` pixels under where the next line would start,
     // in the middle of the page; the next line does not move.
