@@ -90,11 +90,13 @@ bool hasWriteInRule(const PageInk& ink, int y)
     });
 }
 
-// Two labels printed at their baselines, check boxes and a pen path drawn:
-// the one region's ink as credited.
-// Recognition can stretch the first label's word down to `firstReachesDown`.
+// Two labels printed at their baselines, check boxes (if any) and a pen
+// path drawn: the one region's ink as credited. Recognition can stretch the
+// first label's word down to `firstReachesDown` or right to
+// `firstReachesRight`.
 RegionInk boxedInk(const std::array<std::pair<QString, QPointF>, 2>& labels,
-                   const QList<QRectF>& boxes, const QPainterPath& pen, double firstReachesDown = 0)
+                   const QList<QRectF>& boxes, const QPainterPath& pen, double firstReachesDown = 0,
+                   double firstReachesRight = 0)
 {
     Sheet sheet;
     QList<LabelSpot> spots;
@@ -103,6 +105,10 @@ RegionInk boxedInk(const std::array<std::pair<QString, QPointF>, 2>& labels,
     if (firstReachesDown > 0) {
         spots.first().box.setBottom(firstReachesDown);
         sheet.words.first().setBottom(firstReachesDown);
+    }
+    if (firstReachesRight > 0) {
+        spots.first().box.setRight(firstReachesRight);
+        sheet.words.first().setRight(firstReachesRight);
     }
     sheet.painter.setPen(QPen(Qt::black, 3));
     for (const QRectF& box : boxes)
@@ -274,27 +280,6 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelBesideTheBoxHoldingIt)
     EXPECT_FALSE(ticked.doubtful);
 }
 
-// Bare labels printed at their baselines and a pen path drawn: the one
-// region's ink as credited, the first label's word stretched by
-// recognition to `firstReachesRight` when given.
-RegionInk bareInk(const QList<std::pair<QString, QPointF>>& labels, const QPainterPath& pen,
-                  double firstReachesRight = 0)
-{
-    Sheet sheet;
-    QList<LabelSpot> spots;
-    for (const auto& [text, at] : labels)
-        spots.append({text, sheet.print(text, at), 1.0});
-    if (firstReachesRight > 0) {
-        spots.first().box.setRight(firstReachesRight);
-        sheet.words.first().setRight(firstReachesRight);
-    }
-    sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
-    sheet.painter.drawPath(pen);
-    const QList<RegionInk> regions =
-        creditPenInk(sheet.separated(), {spots}, {QRectF(0, 0, 800, 400)}, kPrint);
-    return regions.size() == 1 ? regions[0] : RegionInk{};
-}
-
 TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
 {
     // A tick squeezed between two labels on one line, over the end of the
@@ -304,8 +289,8 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
     tick.lineTo(274, 130);
     tick.lineTo(290, 100);
     const MarkReading squeezed = readMarks(
-        bareInk({{QStringLiteral("10th"), {200, 130}}, {QStringLiteral("11th"), {296, 130}}}, tick,
-                280),
+        boxedInk({{{QStringLiteral("10th"), {200, 130}}, {QStringLiteral("11th"), {296, 130}}}}, {},
+                 tick, 0, 280),
         true);
     ASSERT_EQ(squeezed.marks.size(), 1);
     EXPECT_EQ(squeezed.marks.first().label, QStringLiteral("11th"));
@@ -318,10 +303,10 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
         crosses.moveTo(250, top);
         crosses.lineTo(214, top + 38);
     }
-    const MarkReading column = readMarks(
-        bareInk({{QStringLiteral("I wanted"), {262, 130}}, {QStringLiteral("Other"), {262, 168}}},
-                crosses),
-        false);
+    const MarkReading column = readMarks(boxedInk({{{QStringLiteral("I wanted"), {262, 130}},
+                                                    {QStringLiteral("Other"), {262, 168}}}},
+                                                  {}, crosses),
+                                         false);
     ASSERT_EQ(column.marks.size(), 2);
     EXPECT_FALSE(column.doubtful);
 
@@ -331,10 +316,10 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
     tall.moveTo(214, 150);
     tall.lineTo(226, 172);
     tall.lineTo(252, 100);
-    const MarkReading ticked = readMarks(
-        bareInk({{QStringLiteral("Alpine"), {262, 130}}, {QStringLiteral("Wasatch"), {262, 170}}},
-                tall),
-        false);
+    const MarkReading ticked = readMarks(boxedInk({{{QStringLiteral("Alpine"), {262, 130}},
+                                                    {QStringLiteral("Wasatch"), {262, 170}}}},
+                                                  {}, tall),
+                                         false);
     EXPECT_EQ(ticked.marks.size(), 1);
 
     // Half of a ring broken at its flat top, reaching over both labels'
@@ -342,10 +327,10 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
     QPainterPath half;
     half.moveTo(252, 92);
     half.quadTo(350, 135, 252, 178);
-    const MarkReading broken = readMarks(
-        bareInk({{QStringLiteral("I wanted"), {262, 130}}, {QStringLiteral("Other"), {262, 168}}},
-                half),
-        false);
+    const MarkReading broken = readMarks(boxedInk({{{QStringLiteral("I wanted"), {262, 130}},
+                                                    {QStringLiteral("Other"), {262, 168}}}},
+                                                  {}, half),
+                                         false);
     EXPECT_LE(broken.marks.size(), 1);
 }
 
