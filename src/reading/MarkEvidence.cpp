@@ -51,12 +51,25 @@ bool leftOutOfLabel(const QRectF& bounds, const LabelSpot& spot, double h)
     return missedLetter || missedWord;
 }
 
+// Each option's share of a mark split between several, from the ink each
+// holds.
+using Shares = QList<std::pair<SpotRef, double>>;
+Shares inShares(Shares held)
+{
+    double total = 0;
+    for (const auto& [spot, pixels] : held)
+        total += pixels;
+    for (auto& [spot, share] : held)
+        share /= total;
+    return held;
+}
+
 // The options a mark through check boxes answers: the label printed just
 // right of each box holding much of its ink (two ticks can touch), wherever
 // recognition stretched the labels' words, with each box's share of the
 // ink. A tail crossing another box holds little there.
-QList<std::pair<SpotRef, double>> labelsOfBoxesHolding(const PageInk& ink, const QRectF& bounds,
-                                                       const QList<RegionInk>& regions, double h)
+Shares labelsOfBoxesHolding(const PageInk& ink, const QRectF& bounds,
+                            const QList<RegionInk>& regions, double h)
 {
     QList<std::pair<QRect, int>> holders;
     int most = 0;
@@ -70,8 +83,7 @@ QList<std::pair<SpotRef, double>> labelsOfBoxesHolding(const PageInk& ink, const
     holders.removeIf([&](const std::pair<QRect, int>& held) {
         return held.second < std::max(0.05 * h * h, 0.5 * most);
     });
-    QList<std::pair<SpotRef, double>> found;
-    double total = 0;
+    Shares found;
     for (const auto& [box, inside] : holders) {
         SpotRef beside;
         int count = 0;
@@ -92,22 +104,19 @@ QList<std::pair<SpotRef, double>> labelsOfBoxesHolding(const PageInk& ink, const
         if (count != 1)
             return {};
         found.append({beside, double(inside)});
-        total += inside;
     }
-    for (auto& [spot, share] : found)
-        share /= total;
-    return found;
+    return inShares(found);
 }
 
 // The options a mark standing before labels one above the other answers:
 // marks drawn in a column before them can touch (two crosses), and each
 // label then takes the ink level with it, when each row holds much of it.
-QList<std::pair<SpotRef, double>> labelsOfRowsHolding(const PageInk& ink, const QRectF& bounds,
-                                                      const QList<RegionInk>& regions, double h)
+Shares labelsOfRowsHolding(const PageInk& ink, const QRectF& bounds,
+                           const QList<RegionInk>& regions, double h)
 {
     if (bounds.height() < 2 * h)
         return {};
-    QList<std::pair<SpotRef, double>> rows;
+    Shares rows;
     double most = 0;
     for (qsizetype r = 0; r < regions.size(); ++r) {
         for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
@@ -132,14 +141,7 @@ QList<std::pair<SpotRef, double>> labelsOfRowsHolding(const PageInk& ink, const 
     rows.removeIf([&](const std::pair<SpotRef, double>& row) {
         return row.second < std::max(0.1 * h * h, 0.6 * most);
     });
-    if (rows.size() < 2)
-        return {};
-    double total = 0;
-    for (const auto& [spot, pixels] : rows)
-        total += pixels;
-    for (auto& [spot, share] : rows)
-        share /= total;
-    return rows;
+    return rows.size() < 2 ? Shares{} : inShares(rows);
 }
 } // namespace
 
@@ -294,13 +296,11 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                    bounds, unit);
             continue;
         }
-        if (const auto boxed = labelsOfBoxesHolding(ink, bounds, regions, h); !boxed.isEmpty()) {
-            for (const auto& [spot, share] : boxed)
-                credit(regions[spot.region].options[spot.spot], share * mark.pixels, bounds, unit);
-            continue;
-        }
-        if (const auto rows = labelsOfRowsHolding(ink, bounds, regions, h); !rows.isEmpty()) {
-            for (const auto& [spot, share] : rows)
+        Shares split = labelsOfBoxesHolding(ink, bounds, regions, h);
+        if (split.isEmpty())
+            split = labelsOfRowsHolding(ink, bounds, regions, h);
+        if (!split.isEmpty()) {
+            for (const auto& [spot, share] : split)
                 credit(regions[spot.region].options[spot.spot], share * mark.pixels, bounds, unit);
             continue;
         }
