@@ -453,13 +453,13 @@ std::optional<QString> labelByPlace(const QList<LabelSpot>& found, const QString
                           options.indexOf(spot.label)});
         qsizetype markGroup = groupIndex(groups, rows ? at.y() : at.x(), rows ? 0.8 * h : 2.5 * h);
         // A row of its own just under the last row of labels found, or just
-        // over the first: the labels printed after, or before, them all.
-        if (markGroup < 0 && rows && at.y() > groups.last() && at.y() <= groups.last() + 3 * h)
+        // over the first (group -1 sorts before them): the labels printed
+        // after, or before, them all.
+        const bool under = rows && at.y() > groups.last() && at.y() <= groups.last() + 3 * h;
+        const bool over = rows && at.y() < groups.first() && at.y() >= groups.first() - 3 * h;
+        if (markGroup < 0 && under)
             markGroup = groups.size();
-        else if (markGroup < 0 && rows && at.y() < groups.first() &&
-                 at.y() >= groups.first() - 3 * h)
-            markGroup = -1;
-        else if (markGroup < 0)
+        else if (markGroup < 0 && !over)
             return std::nullopt;
         order.append({markGroup, rows ? at.x() : at.y(), -1});
         std::sort(order.begin(), order.end(), [](const Placed& a, const Placed& b) {
