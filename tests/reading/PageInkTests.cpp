@@ -90,6 +90,18 @@ bool hasWriteInRule(const PageInk& ink, int y)
     });
 }
 
+// Pen strokes, each a line through its points.
+QPainterPath strokes(std::initializer_list<std::initializer_list<QPointF>> lines)
+{
+    QPainterPath path;
+    for (const std::initializer_list<QPointF>& line : lines) {
+        path.moveTo(*line.begin());
+        for (auto point = line.begin() + 1; point != line.end(); ++point)
+            path.lineTo(*point);
+    }
+    return path;
+}
+
 // Two labels printed at their baselines, check boxes (if any) and a pen
 // path drawn: the one region's ink as credited. Recognition can stretch the
 // first label's word down to `firstReachesDown` or right to
@@ -201,12 +213,8 @@ TEST(MarkEvidenceBoxes, ATicksTailCutOffByItsBoxStaysWithItsBox)
     // Rows set close: the box of "None" stands under "Presenting", and the
     // tick's tail, cut off where it crossed the box's corner, points at the
     // label above.
-    QPainterPath tick;
-    tick.moveTo(206, 166);
-    tick.lineTo(214, 180);
-    tick.lineTo(228, 159);
-    tick.moveTo(241, 143);
-    tick.lineTo(244, 138);
+    const QPainterPath tick =
+        strokes({{{206, 166}, {214, 180}, {228, 159}}, {{241, 143}, {244, 138}}});
     const RegionInk region = boxedInk(
         {{{QStringLiteral("Presenting"), {150, 130}}, {QStringLiteral("None"), {250, 180}}}},
         {QRectF(200, 150, 36, 36)}, tick);
@@ -223,19 +231,12 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
     // corner toward the label above, cut off where it crossed the box.
     // The tail can be as heavy as the tick's body.
     for (const auto& [upperTicked, tailTop] : {std::pair{false, 110}, {true, 110}, {false, 96}}) {
-        QPainterPath tick;
-        tick.moveTo(204, 176);
-        tick.lineTo(216, 198);
-        tick.lineTo(240, 164);
         // Past the corner, where taking the box out left a gap, up to the
         // line above: the tick still stands where its body is.
-        tick.moveTo(250, 150);
-        tick.lineTo(253, tailTop);
-        if (upperTicked) {
-            tick.moveTo(204, 116);
-            tick.lineTo(214, 132);
-            tick.lineTo(236, 102);
-        }
+        QPainterPath tick =
+            strokes({{{204, 176}, {216, 198}, {240, 164}}, {{250, 150}, {253, double(tailTop)}}});
+        if (upperTicked)
+            tick.addPath(strokes({{{204, 116}, {214, 132}, {236, 102}}}));
         const MarkReading read =
             readMarks(boxedInk({{{QStringLiteral("Yes, in Math"), {262, 130}},
                                  {QStringLiteral("No, I plan"), {262, 198}}}},
@@ -259,22 +260,13 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelBesideTheBoxHoldingIt)
     const std::array<std::pair<QString, QPointF>, 2> labels{
         {{QStringLiteral("Male"), {262, 130}}, {QStringLiteral("Prefer not"), {262, 198}}}};
     const QList<QRectF> boxes{QRectF(200, 96, 44, 44), QRectF(200, 160, 44, 44)};
-    QPainterPath cross;
-    cross.moveTo(196, 156);
-    cross.lineTo(250, 210);
-    cross.moveTo(196, 210);
-    cross.lineTo(256, 144);
+    const QPainterPath cross = strokes({{{196, 156}, {250, 210}}, {{196, 210}, {256, 144}}});
     const MarkReading crossed = readMarks(boxedInk(labels, boxes, cross, 172), true);
     ASSERT_EQ(crossed.marks.size(), 1);
     EXPECT_EQ(crossed.marks.first().label, QStringLiteral("Prefer not"));
 
-    QPainterPath ticks;
-    ticks.moveTo(204, 116);
-    ticks.lineTo(214, 132);
-    ticks.lineTo(236, 100);
-    ticks.moveTo(204, 180);
-    ticks.lineTo(216, 198);
-    ticks.lineTo(230, 120);
+    const QPainterPath ticks =
+        strokes({{{204, 116}, {214, 132}, {236, 100}}, {{204, 180}, {216, 198}, {230, 120}}});
     const MarkReading ticked = readMarks(boxedInk(labels, boxes, ticks), false);
     ASSERT_EQ(ticked.marks.size(), 2);
     EXPECT_FALSE(ticked.doubtful);
@@ -284,10 +276,7 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
 {
     // A tick squeezed between two labels on one line, over the end of the
     // word before it, which recognition stretched to take it in.
-    QPainterPath tick;
-    tick.moveTo(266, 116);
-    tick.lineTo(274, 130);
-    tick.lineTo(290, 100);
+    const QPainterPath tick = strokes({{{266, 116}, {274, 130}, {290, 100}}});
     const MarkReading squeezed = readMarks(
         boxedInk({{{QStringLiteral("10th"), {200, 130}}, {QStringLiteral("11th"), {296, 130}}}}, {},
                  tick, 0, 280),
@@ -312,10 +301,7 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
 
     // A tall tick before the lower label, its tail reaching the row above,
     // is one mark, not one per row.
-    QPainterPath tall;
-    tall.moveTo(214, 150);
-    tall.lineTo(226, 172);
-    tall.lineTo(252, 100);
+    const QPainterPath tall = strokes({{{214, 150}, {226, 172}, {252, 100}}});
     const MarkReading ticked = readMarks(boxedInk({{{QStringLiteral("Alpine"), {262, 130}},
                                                     {QStringLiteral("Wasatch"), {262, 170}}}},
                                                   {}, tall),
@@ -345,11 +331,10 @@ TEST(PageInkBoxes, BoxesJoinedByATicksTailAreEachFound)
         const QRectF upper(100, 100, 36, 36), lower(100, 136 + gap, 36, 36);
         sheet.painter.drawRect(upper);
         sheet.painter.drawRect(lower);
-        QPainterPath tick;
-        tick.moveTo(106, lower.top() + 14);
-        tick.lineTo(116, lower.top() + 30);
-        tick.lineTo(134, lower.top() + 6);
-        tick.lineTo(136, 128);
+        const QPainterPath tick = strokes({{{106, lower.top() + 14},
+                                            {116, lower.top() + 30},
+                                            {134, lower.top() + 6},
+                                            {136, 128}}});
         sheet.painter.setPen(QPen(QColor(20, 20, 120), 4));
         sheet.painter.drawPath(tick);
         const PageInk& ink = sheet.separated();
