@@ -132,14 +132,14 @@ Shares labelsOfRowsHolding(const PageInk& ink, const QRectF& bounds,
             QRectF leftHalf = before;
             leftHalf.setRight(bounds.center().x());
             const double left = ink.penPixelsIn(leftHalf.toAlignedRect());
-            if (left < 0.25 * pixels || pixels - left < 0.25 * pixels)
+            if (left < 0.2 * pixels || pixels - left < 0.2 * pixels)
                 continue;
             rows.append({{r, s}, pixels});
             most = std::max(most, pixels);
         }
     }
     rows.removeIf([&](const std::pair<SpotRef, double>& row) {
-        return row.second < std::max(0.1 * h * h, 0.6 * most);
+        return row.second < std::max(0.1 * h * h, 0.4 * most);
     });
     return rows.size() < 2 ? Shares{} : inShares(rows);
 }

@@ -2,6 +2,7 @@
 
 #include "AnswerRules.h"
 #include "LabelSpots.h"
+#include "LabelsReadAgain.h"
 #include "MarkEvidence.h"
 #include "Orientation.h"
 #include "PageGeometry.h"
@@ -221,8 +222,10 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
     return readRegions(image, pageText(image, recognizer), setup, recognizer);
 }
 
-QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedTextBlock>& lines,
-                                 const ReadingSetup& setup, TextRecognizer& recognizer)
+namespace {
+QList<RegionReading> readRegionsOnce(const QImage& image, const QList<RecognizedTextBlock>& lines,
+                                     const ReadingSetup& setup, TextRecognizer& recognizer,
+                                     bool mayReadAgain)
 {
     const SurveyTemplateDefinition& definition = setup.definition;
     QStringList printed;
@@ -423,6 +426,28 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
     ink.freeMarksJoinedToLabels(starts, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);
     QImage readable; // made once, when a label is to be read again
+    if (mayReadAgain) {
+        QList<AreaToReadAgain> again;
+        for (qsizetype i = 0; i < placed.size(); ++i) {
+            const auto question = definition.questions.constFind(placed[i].region.questionNumber);
+            if (question == definition.questions.cend() ||
+                spots[i].size() >= question->options.size())
+                continue;
+            QStringList missing = question->options;
+            for (const LabelSpot& spot : spots[i])
+                missing.removeAll(spot.label);
+            again.append({areas[i], question->options, missing});
+        }
+        if (!again.isEmpty()) {
+            readable = recognitionGrey(image);
+            if (const QList<RecognizedTextBlock> reread =
+                    linesReadAgain(lines, again, readable, ink, recognizer, h,
+                                   std::min(1.0, double(kRecognitionMaxSide) /
+                                                     std::max(image.width(), image.height())));
+                reread != lines)
+                return readRegionsOnce(image, reread, setup, recognizer, false);
+        }
+    }
     for (qsizetype i = 0; i < placed.size(); ++i) {
         const auto question = definition.questions.constFind(placed[i].region.questionNumber);
         if (question == definition.questions.cend() || spots[i].size() >= question->options.size())
@@ -517,6 +542,13 @@ QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedText
         readings.append(reading);
     }
     return readings;
+}
+} // namespace
+
+QList<RegionReading> readRegions(const QImage& image, const QList<RecognizedTextBlock>& lines,
+                                 const ReadingSetup& setup, TextRecognizer& recognizer)
+{
+    return readRegionsOnce(image, lines, setup, recognizer, true);
 }
 
 namespace {

@@ -333,6 +333,9 @@ TextRecognizer::recognize(const QImage& image, TextScope scope, bool unlessUpsid
     if (grey.isNull())
         return blocks;
     tesseract::TessBaseAPI& api = m_engine->api;
+    const bool scattered = scope == TextScope::scatteredWords;
+    if (scattered)
+        api.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
     api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
     api.SetSourceResolution(300);
     if (scope == TextScope::uprightLines && !hasUprightLines(api)) {
@@ -345,7 +348,10 @@ TextRecognizer::recognize(const QImage& image, TextScope scope, bool unlessUpsid
         api.Clear();
         return std::nullopt;
     }
-    if (api.Recognize(nullptr) != 0) {
+    const int failed = api.Recognize(nullptr);
+    if (scattered)
+        api.SetPageSegMode(tesseract::PSM_AUTO);
+    if (failed != 0) {
         api.Clear();
         return blocks;
     }

@@ -41,7 +41,10 @@ public:
     enum class TextScope
     {
         allLines,
-        uprightLines
+        uprightLines,
+        // Words scattered over a small area (a question's labels cut out of
+        // the page): layout analysis finds no text block among so few.
+        scatteredWords
     };
     QList<RecognizedTextBlock> recognizeText(const QImage& image,
                                              TextScope scope = TextScope::allLines);

@@ -2,7 +2,9 @@
 #include "TestSupport.h"
 
 #include "reading/ExtractionFold.h"
+#include "reading/LabelsReadAgain.h"
 #include "reading/PageImages.h"
+#include "reading/PageInk.h"
 #include "reading/PageReader.h"
 #include "reading/QuestionAnchors.h"
 #include "reading/QuestionRegions.h"
@@ -308,6 +310,61 @@ TEST(RenderedPage, ACrossBeforeABareLabelAtThePrintsLeftEdgeIsItsMark)
     EXPECT_EQ(regions[0].answer, QStringLiteral("Female"));
     EXPECT_EQ(regions[1].answer, QStringLiteral("5th"));
     EXPECT_FALSE(regions[1].needsReview);
+}
+
+TEST(LabelsReadAgain, AGarbledLabelIsReadWhereItIsPrintedWithTheCrossTakenOut)
+{
+    // Recognition made something else of a crossed label; its area read
+    // again without the cross puts the label where it is printed, in the
+    // page's pixels, in place of the garbled word.
+    RenderedSurveyPage blank, marked;
+    for (RenderedSurveyPage* page : {&blank, &marked}) {
+        page->question(6, QStringLiteral("Are you interested in doing a project again next year?"));
+        page->optionColumn(
+            {"Yes", "No", "Maybe"},
+            {Mark::none, Mark::none, page == &marked ? Mark::sprawlingCross : Mark::none});
+    }
+    TextRecognizer& recognizer = TextRecognizer::forThisThread();
+    const auto wordsReading = [](const QList<RecognizedTextBlock>& lines, const QString& text) {
+        QList<QRectF> boxes;
+        for (const RecognizedTextBlock& line : lines)
+            for (const TextWord& word : line.words)
+                if (word.text == text)
+                    boxes.append(word.box);
+        return boxes;
+    };
+    const QList<QRectF> printed = wordsReading(pageText(blank.image(), recognizer), "Maybe");
+    ASSERT_EQ(printed.size(), 1);
+    const QRectF label = printed.first();
+    const double h = label.height();
+
+    QList<RecognizedTextBlock> lines = pageText(marked.image(), recognizer);
+    lines.removeIf(
+        [&](const RecognizedTextBlock& line) { return line.pixelBounds.intersects(label); });
+    const QRectF garbled = label.adjusted(-2 * h, 0, 0, 0);
+    lines.append(
+        {QStringLiteral("XMavbe"), 0.3, garbled, {{QStringLiteral("XMavbe"), 0.3, garbled}}});
+    QList<QRectF> print;
+    for (const RecognizedTextBlock& line : lines)
+        for (const TextWord& word : line.words)
+            print.append(word.box);
+    PageInk ink(marked.image());
+    ink.separate(print, print, h);
+
+    const QList<RecognizedTextBlock> again =
+        linesReadAgain(lines,
+                       {{QRectF(0, label.top() - 4 * h, marked.image().width(), 6 * h),
+                         {"Yes", "No", "Maybe"},
+                         {"Maybe"}}},
+                       recognitionGrey(marked.image()), ink, recognizer, h,
+                       double(kRecognitionMaxSide) / marked.image().height());
+    const QList<QRectF> found = wordsReading(again, "Maybe");
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_LE(std::abs(found.first().center().x() - label.center().x()), 0.5 * h);
+    EXPECT_LE(std::abs(found.first().center().y() - label.center().y()), 0.5 * h);
+    EXPECT_TRUE(wordsReading(again, "XMavbe").isEmpty());
+    // The other lines stay as recognition read them.
+    EXPECT_EQ(wordsReading(again, "No"), wordsReading(lines, "No"));
 }
 
 TEST_F(RenderedPages, SingleChoiceWithTwoMarksKeepsOneAndAsksAPerson)

@@ -109,6 +109,13 @@ void RenderedSurveyPage::drawMark(QPainter& painter, const QRect& box, const QRe
         painter.drawLine(before.topRight(), before.bottomLeft());
         break;
     }
+    case Mark::sprawlingCross: {
+        painter.setPen(pen(8));
+        const QRect wide = box.adjusted(-25, -30, 60, 30);
+        painter.drawLine(wide.topLeft(), wide.bottomRight());
+        painter.drawLine(wide.topRight(), wide.bottomLeft());
+        break;
+    }
     case Mark::fill:
         painter.fillRect(box.adjusted(4, 4, -3, -3), QColor(30, 30, 70));
         break;
