@@ -117,8 +117,9 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
         placed[c.label] = c;
     }
     // A ring touching the letters can take one off the word read ("Neb",
-    // "es"): a label still missing takes an unused word that is the start or
-    // end of it, its box widened over the letters lost.
+    // "es"), or one at each end ("wante"): a label still missing takes an
+    // unused word that is the start or end of it, or all of it but a letter
+    // at each end, its box widened over the letters lost.
     for (qsizetype l = 0; l < labels.size(); ++l) {
         if (placed[l])
             continue;
@@ -134,14 +135,19 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
                     part.size() >= wanted.size())
                     continue;
                 const bool start = wanted.startsWith(part), end = wanted.endsWith(part);
-                if (!start && !end)
+                const bool inner = !start && !end && part.size() >= 4 &&
+                                   wanted.size() == part.size() + 2 &&
+                                   QStringView(wanted).mid(1, part.size()) == part;
+                if (!start && !end && !inner)
                     continue;
                 const double similarity = double(part.size()) / double(wanted.size());
                 if (best && best->similarity >= similarity)
                     continue;
                 QRectF box = words[i].box;
                 const double lost = box.width() * double(wanted.size() - part.size()) / part.size();
-                if (end)
+                if (inner)
+                    box.adjust(-lost / 2, 0, lost / 2, 0);
+                else if (end)
                     box.setLeft(box.left() - lost);
                 else
                     box.setRight(box.right() + lost);

@@ -253,11 +253,15 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
     for (const PenMark& mark : penMarks(ink, h)) {
         const QRectF& bounds = mark.bounds;
         const QPointF centre = bounds.center();
-        // Writing on a write-in rule ("Other ____") is no mark.
+        // Writing on a write-in rule ("Other ____") is no mark, however
+        // tall it stands: written up into the line above, it is no mark for
+        // the label there either.
         const bool writtenIn =
             std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& r) {
                 return centre.x() >= r.left() && centre.x() <= r.right() &&
-                       centre.y() <= r.bottom() && centre.y() >= r.top() - 1.5 * h;
+                       centre.y() <= r.bottom() &&
+                       (centre.y() >= r.top() - 1.5 * h ||
+                        (bounds.bottom() >= r.top() - 0.5 * h && bounds.left() >= r.left() - h));
             });
         // Rings drawn round two labels one above the other can touch: each
         // label takes the ink round itself.
@@ -271,6 +275,8 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                     if (inside.width() * inside.height() >= 0.8 * label.width() * label.height())
                         enclosed.append({r, s});
                 }
+        if (writtenIn && enclosed.isEmpty())
+            continue;
         // A ring touching the next line's letters takes that label into its
         // bounds, level with its edge, but not inside itself.
         if (enclosed.size() >= 2)
@@ -339,7 +345,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                           mark.pixels >= 0.5 * bounds.width() * bounds.height();
         if (best.region >= 0)
             credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
-        else if (!writtenIn && !letter && !dust)
+        else if (!letter && !dust)
             unclaimed(centre, mark.pixels, bounds);
     }
     return regions;

@@ -20,4 +20,3 @@ QList<QRectF> makeQuestionRects(const QSizeF& page, qint64 count);
 QList<QuestionRegion> makeQuestionRegions(const QList<RecognizedTextBlock>& blocks,
                                           const QSizeF& page, qint64 questionCount,
                                           qint64 fallbackQuestionCount);
-

@@ -151,8 +151,22 @@ TEST(LabelSpots, ALabelCutShortByARingIsStillFound)
     EXPECT_EQ(spots[1].label, QStringLiteral("Nebo"));
     EXPECT_EQ(spots[1].box.left(), 400);
     EXPECT_GT(spots[1].box.width(), 60); // widened over the lost letter
-    // A word that is neither start nor end of the missing label stays unused.
-    EXPECT_EQ(locateLabels({line({"eb"}, 100, 100)}, {QStringLiteral("Nebo")}).size(), 0);
+    // A tight ring can take a letter off each end ("I wanted" read "wante").
+    const QList<LabelSpot> ringed =
+        locateLabels({line({"wante"}, 400, 100, 100), line({"Other"}, 400, 160)},
+                     {QStringLiteral("I wanted"), QStringLiteral("Other")});
+    ASSERT_EQ(ringed.size(), 2);
+    EXPECT_EQ(ringed[0].label, QStringLiteral("I wanted"));
+    EXPECT_LT(ringed[0].box.left(), 400);
+    EXPECT_GT(ringed[0].box.right(), 500);
+    // A word that is neither start nor end of the missing label, nor all of
+    // it but a letter at each end, stays unused.
+    for (const char* part : {"eb", "want"})
+        EXPECT_EQ(locateLabels({line({part}, 100, 100)},
+                               {QStringLiteral("Nebo"), QStringLiteral("I wanted")})
+                      .size(),
+                  0)
+            << part;
 }
 
 TEST(LabelSpots, ALabelReadWiderThanItsLettersShedsTheMark)

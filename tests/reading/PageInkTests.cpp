@@ -778,6 +778,38 @@ TEST(PageInkLetters, ATickJoinedToAFirstLetterAndStandingFarAboveItIsFreed)
     EXPECT_EQ(penIn(ink, it), 0);
 }
 
+TEST(MarkEvidenceWriteIns, WritingOnARuleIsNoMarkForTheLabelAboveIt)
+{
+    // Written tall, up into the line of the last label but one.
+    Sheet sheet;
+    const QRectF previous = sheet.print(QStringLiteral("Previous field trips"), {200, 350});
+    const QRectF other = sheet.writeIn(400, false);
+    sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
+    sheet.painter.drawPath(strokes({{{380, 401}, {395, 300}, {410, 398}, {430, 330}}}));
+    const QList<RegionInk> regions =
+        creditPenInk(sheet.separated(),
+                     {{{QStringLiteral("Previous field trips"), previous, 1.0},
+                       {QStringLiteral("Other"), other, 1.0}}},
+                     {QRectF(0, 0, 1200, 700)}, kPrint);
+    ASSERT_EQ(regions.size(), 1);
+    EXPECT_TRUE(readMarks(regions[0], true).marks.isEmpty());
+    EXPECT_EQ(regions[0].unclaimed, 0);
+
+    // Rings round the last two labels touch, standing over the rule's start
+    // and down to it: answers, not writing.
+    Sheet ringed;
+    const QRectF required = ringed.print(QStringLiteral("It was required"), {200, 350});
+    const QRectF last = ringed.writeIn(400, false);
+    ringed.ring(required.adjusted(-14, -10, 14, 10), 12);
+    ringed.ring(last.adjusted(-14, -10, 14, 12), 12);
+    const QList<RegionInk> both = creditPenInk(ringed.separated(),
+                                               {{{QStringLiteral("It was required"), required, 1.0},
+                                                 {QStringLiteral("Other"), last, 1.0}}},
+                                               {QRectF(0, 0, 1200, 700)}, kPrint);
+    ASSERT_EQ(both.size(), 1);
+    EXPECT_EQ(readMarks(both[0], false).marks.size(), 2);
+}
+
 TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
 {
     Sheet sheet;
