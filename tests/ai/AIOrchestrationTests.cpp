@@ -23,14 +23,6 @@ SurveyTemplateField field(qint64 number, SurveyDetectionMode mode, const QString
     return SurveyTemplateField{number, QStringLiteral("Prompt %1").arg(number), mode, options};
 }
 
-QList<SurveyTemplateField> choiceFields(qint64 count)
-{
-    QList<SurveyTemplateField> fields;
-    for (qint64 n = 1; n <= count; ++n)
-        fields << field(n, SurveyDetectionMode::singleChoice);
-    return fields;
-}
-
 QuestionReviewItem reviewItem(qint64 survey, qint64 question, const QString& suggested = {})
 {
     QuestionReviewItem item;
@@ -145,7 +137,7 @@ TEST_F(AIOrchestrationTest, HybridWritesConfidentAnswersAndAIReviewOnlySuggests)
     EXPECT_EQ(result.status.autoAppliedCount, 0);
 }
 
-TEST(AIReviewRules, ReviewNoteAndAutoApplyForEachConfidenceCase)
+TEST(AIReviewRules, ReviewNoteAutoApplyAndAnswerWriting)
 {
     using enum AIDetectionMode;
     const std::pair<AIAnswerSuggestion, const char*> notes[] = {
@@ -164,16 +156,13 @@ TEST(AIReviewRules, ReviewNoteAndAutoApplyForEachConfidenceCase)
     for (const auto& [answer, confidence, mode, applied] : applies)
         EXPECT_EQ(shouldAutoApply(suggestion(answer, confidence), mode, 0.92), applied)
             << answer << " " << confidence;
-}
 
-TEST(AIReviewRules, AnswerWritingPadsShortResponsesAndIgnoresUnknownSurveys)
-{
+    // Writing an answer pads a short response and touches the survey's first response only.
     QList<SurveyResponse> responses{response(2, 14, "x"), response(2, 3)};
     EXPECT_TRUE(applyAIAnswer(responses, 2, 16, "Yes"));
     EXPECT_EQ(responses[0].answers.mid(13), (QStringList{"x", "N/A", "Yes"}));
-    EXPECT_EQ(responses[1].answers.size(), 3); // only the first response of the survey
-    EXPECT_FALSE(applyAIAnswer(responses, 9, 1, "Yes"));
-    EXPECT_FALSE(applyAIAnswer(responses, 2, 0, "Yes"));
+    EXPECT_EQ(responses[1].answers.size(), 3);
+    EXPECT_FALSE(applyAIAnswer(responses, 9, 1, "Yes") || applyAIAnswer(responses, 2, 0, "Yes"));
     EXPECT_EQ(responses[0].answers.size(), 16);
 }
 
@@ -237,8 +226,10 @@ TEST_F(AIOrchestrationTest, AIFirstReadsPagesInOrderAndFillsByThreshold)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     client.delay = 5ms;
-    QList<SurveyTemplateField> fields = choiceFields(5);
-    fields[1].detectionMode = fields[2].detectionMode = SurveyDetectionMode::written;
+    using enum SurveyDetectionMode;
+    const QList<SurveyTemplateField> fields{field(1, singleChoice), field(2, written),
+                                            field(3, written), field(4, singleChoice),
+                                            field(5, singleChoice)};
     const ScanPage scanned = page(1, 1, QSize(850, 1100)), second = page(1, 2);
     client.pages[scanned.fileURL] = QList<AIPageAnswer>{
         pageAnswer(1, "Yes", 0.93), pageAnswer(2, "Blue bike", 0.99, true, "messy hand"),
@@ -297,6 +288,7 @@ TEST_F(AIOrchestrationTest, FailedRequestsStayInReviewWithTheErrorText)
 
 TEST_F(AIOrchestrationTest, AIFirstUsesTheLocalCropWhenItExists)
 {
+    using enum SurveyDetectionMode;
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     const ScanPage scanned = page(4, 7, QSize(255, 330));
     const QUrl localCrop = page(99, 1, QSize(40, 20)).fileURL;
@@ -307,7 +299,8 @@ TEST_F(AIOrchestrationTest, AIFirstUsesTheLocalCropWhenItExists)
     local1.imageURL = localCrop; // local2's crop was never written
 
     const AIStepResult result = runTask(applyAIFirstPageExtraction(
-        context(choiceFields(3)), {response(4, 14)}, {scanned}, {local1, local2}));
+        context({field(1, singleChoice), field(2, singleChoice), field(3, singleChoice)}),
+        {response(4, 14)}, {scanned}, {local1, local2}));
 
     ASSERT_EQ(result.reviewItems.size(), 3);
     EXPECT_EQ(result.reviewItems[0].imageURL, localCrop);
@@ -363,21 +356,11 @@ TEST(ApproximateReviewCrop, PagesAreCutIntoBandsAcrossTheirLongSide)
     // A slot beyond the page gives nothing; under the sideways ratio stays portrait.
     EXPECT_TRUE(approximateCropRect(portrait, 9, {1, 2, 3}, 3).isEmpty());
     EXPECT_EQ(approximateCropRect(QSize(1170, 1000), 1, {}, 2).width(), 1170);
-}
 
-TEST(ApproximateReviewCrop, TallCropsAreTurnedTopEdgeToTheLeft)
-{
-    QImage tall(10, 40, QImage::Format_RGB32);
-    tall.fill(Qt::white);
-    tall.setPixelColor(0, 0, Qt::red);
-    const QImage turned = orientReviewCrop(tall);
-    EXPECT_EQ(turned.size(), QSize(40, 10));
-    EXPECT_EQ(turned.pixelColor(0, 9), QColor(Qt::red));
-    EXPECT_EQ(orientReviewCrop(QImage(10, 13, QImage::Format_RGB32)).size(), QSize(10, 13));
-
-    // The written crop itself is checked where AI First uses it.
+    // Cutting from a page that is gone gives no crop; the written crop is
+    // checked where AI First uses it.
     QTemporaryDir dir;
-    ScanPage page;
-    page.fileURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.png")));
-    EXPECT_FALSE(approximateReviewCropURL(page, 2, {1, 2, 3}, 3, dir.path()).has_value());
+    ScanPage gone;
+    gone.fileURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.png")));
+    EXPECT_FALSE(approximateReviewCropURL(gone, 2, {1, 2, 3}, 3, dir.path()).has_value());
 }
