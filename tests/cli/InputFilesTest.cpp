@@ -1,12 +1,7 @@
 #include "cli/InputFiles.h"
 #include "TestSupport.h"
-#include "cli/PdfPages.h"
 
 #include <QDir>
-#include <QImage>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -55,35 +50,4 @@ TEST(InputFiles, InputsWithoutPagesAreNamedWithAReason)
     EXPECT_TRUE(expanded.problems[2].reason.contains("not an image"));
     // An image with an unusual name is still a page.
     EXPECT_EQ(names(expanded.files), QStringList{"scan.dat"});
-}
-
-TEST(PdfPages, EveryPageBecomesAnImageAtThreeHundredDpiAndNoPdfIsRefused)
-{
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath("two pages.pdf");
-    {
-        QPdfWriter writer(pdf);
-        writer.setPageSize(QPageSize(QPageSize::Letter));
-        writer.setResolution(72);
-        QPainter painter(&writer);
-        painter.fillRect(QRect(0, 0, 100, 100), Qt::black);
-        writer.newPage();
-        painter.fillRect(QRect(300, 400, 100, 100), Qt::black);
-    }
-    // Page order through the program is checked where it reads a PDF.
-    const QStringList pages = renderPdfPages(pdf, dir.filePath("out/pages"), 300);
-    ASSERT_EQ(pages.size(), 2);
-    EXPECT_TRUE(pages[0].endsWith("/page-001.png"));
-    EXPECT_EQ(QImage(pages[0]).size(), QSize(2550, 3300));
-    EXPECT_LT(qGray(QImage(pages[1]).pixel(1450, 1875)), 60);
-
-    const QString fake = dir.filePath("fake.pdf");
-    testsupport::writeBytes(fake, "this is not a PDF");
-    QString reason = "no error";
-    try {
-        renderPdfPages(fake, dir.filePath("out"));
-    } catch (const PdfPagesError& error) {
-        reason = error.reason();
-    }
-    EXPECT_TRUE(reason.contains("PDF")) << reason.toStdString();
 }

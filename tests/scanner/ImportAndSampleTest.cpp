@@ -51,8 +51,11 @@ protected:
     ImportScannerService service{nullptr, scans.path()};
 };
 
+// A chosen folder gives its pages; the whole choice is sorted by file name.
+// Fronts and backs of manual two-sided are checked through the store.
 TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
 {
+    QDir().mkpath(input.filePath("folder"));
     const QString pdf = input.filePath("scan 3.pdf");
     {
         QPdfWriter writer(pdf);
@@ -63,9 +66,10 @@ TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
         writer.newPage();
         painter.drawText(100, 100, "Page 2");
     }
-    const auto outcome = import({{writeImage(input.filePath("scan 10.png"), 10), pdf,
-                                  writeImage(input.filePath("scan 2.jpg"), 20, "JPEG")}},
-                                DuplexMode::automatic);
+    writeImage(input.filePath("folder/scan 10.png"), 10);
+    const auto outcome = import(
+        {{input.filePath("folder"), pdf, writeImage(input.filePath("scan 2.jpg"), 20, "JPEG")}},
+        DuplexMode::automatic);
     ASSERT_TRUE(outcome.value) << outcome.message();
     const QList<ScanPage>& pages = outcome.value->pages;
     EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
@@ -77,37 +81,18 @@ TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
     EXPECT_EQ(pages[3].side, SurveySide::back); // numbered as an automatic duplex stack
     EXPECT_EQ(outcome.value->responses.size(), 2);
     EXPECT_TRUE(QFileInfo(pages[0].fileURL.toLocalFile()).dir().dirName().startsWith("Imported-"));
-    EXPECT_TRUE(QFile::exists(input.filePath("scan 10.png"))); // the originals stay
-}
-
-TEST_F(ImportTest, ManualTwoSidedAsksForFrontsThenBacksAndPairsThem)
-{
-    QDir().mkpath(input.filePath("fronts"));
-    QStringList backs;
-    for (int i = 3; i >= 1; --i) {
-        writeImage(input.filePath(QStringLiteral("fronts/p%1.png").arg(i)), 8);
-        backs << writeImage(input.filePath(QStringLiteral("b%1.png").arg(i)), 9);
-    }
-    const auto outcome = import({{input.filePath("fronts")}, backs}, DuplexMode::manual);
-    ASSERT_TRUE(outcome.value) << outcome.message();
-    EXPECT_EQ(asked, (QList<ImportSides>{ImportSides::fronts, ImportSides::backs}));
-    const QList<ScanPage>& pages = outcome.value->pages;
-    ASSERT_EQ(pages.size(), 6);
-    // The first back in natural order (b1) is paired with the first front.
-    EXPECT_EQ(pages[3].surveyNumber, 1);
-    EXPECT_EQ(pages[3].side, SurveySide::back);
-    EXPECT_EQ(imageWidth(pages[3]), 9);
-    EXPECT_EQ(imageWidth(pages[0]), 8);
-    // Unequal sides and a closed backs chooser are checked through the store.
+    EXPECT_TRUE(QFile::exists(input.filePath("folder/scan 10.png"))); // the originals stay
 }
 
 TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
 {
-    testsupport::writeBytes(input.filePath("notes.png"), "not an image");
-    EXPECT_EQ(import({{input.filePath("notes.png"), writeImage(input.filePath("good.png"), 8)}},
-                     DuplexMode::simplex, false)
-                  .message(),
-              "notes.png could not be read as an image or PDF.");
+    for (const QString name : {"notes.png", "notes.pdf"}) {
+        testsupport::writeBytes(input.filePath(name), "not a page");
+        EXPECT_EQ(import({{input.filePath(name), writeImage(input.filePath("good.png"), 8)}},
+                         DuplexMode::simplex, false)
+                      .message(),
+                  name.toStdString() + " could not be read as an image or PDF.");
+    }
     const auto canceled = import({}, DuplexMode::simplex, false);
     ASSERT_TRUE(canceled.error);
     EXPECT_EQ(canceled.error->kind(), ScannerServiceError::Kind::nothingChosen);
