@@ -1,6 +1,5 @@
 #include "ai/AISettingsStore.h"
 
-#include "ScratchFileSystem.h"
 #include "ScriptedAIClient.h"
 #include "TestSupport.h"
 

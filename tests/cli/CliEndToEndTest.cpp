@@ -1,4 +1,3 @@
-#include "ScratchFileSystem.h"
 #include "TestSupport.h"
 #include "files/SurveyProjectDocument.h"
 #include "samples/SampleSet.h"

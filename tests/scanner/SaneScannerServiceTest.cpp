@@ -15,15 +15,6 @@ QString fileName(const ScanPage& page)
     return QFileInfo(page.fileURL.toLocalFile()).fileName();
 }
 
-// The files in every batch folder under `root`.
-QStringList filesUnder(const QString& root)
-{
-    QStringList files;
-    for (const QString& folder : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        files += QDir(root + "/" + folder).entryList(QDir::Files, QDir::Name);
-    return files;
-}
-
 // Records what was on disk when the operator was asked to turn the stack.
 class RecordingPrompt : public BackSidePrompt
 {
@@ -33,7 +24,7 @@ public:
     }
     QCoro::Task<BackSideChoice> askToReloadBacks() override
     {
-        filesWhenAsked.append(filesUnder(m_root));
+        filesWhenAsked.append(testsupport::batchFiles(m_root));
         co_return m_answer;
     }
     QList<QStringList> filesWhenAsked;
@@ -96,21 +87,15 @@ protected:
     SaneScannerService service;
 };
 
-TEST_F(SaneScannerServiceTest, DiscoveryListsTheTestBackendWithWhatItOffers)
+TEST_F(SaneScannerServiceTest, DiscoveredFeederWritesNumberedPagesIntoANewFolder)
 {
     const QList<ScannerDevice> devices = testsupport::runTask(service.discoverScanners());
     ASSERT_EQ(devices.size(), 2);
-    EXPECT_EQ(devices[1].id.toStdString(), "test:1");
-    for (const ScannerDevice& device : devices) {
-        EXPECT_EQ(device.name, "Noname frontend-tester");
-        EXPECT_TRUE(device.isControllable && device.isOnline && device.takesScanSettings);
-        EXPECT_TRUE(device.hasDocumentFeeder && device.hasFlatbed);
-        EXPECT_FALSE(device.supportsDuplex);
-    }
-}
+    const ScannerDevice& device = devices[1];
+    EXPECT_EQ(std::tuple(device.id, device.name), std::tuple("test:1", "Noname frontend-tester"));
+    EXPECT_TRUE(device.isControllable && device.isOnline && device.takesScanSettings);
+    EXPECT_TRUE(device.hasDocumentFeeder && device.hasFlatbed && !device.supportsDuplex);
 
-TEST_F(SaneScannerServiceTest, FeederBatchWritesNumberedPagesIntoANewFolder)
-{
     const ScanBatchResult result = scanned(DuplexMode::simplex, true);
 
     // The test backend's feeder holds ten sheets.
@@ -148,7 +133,7 @@ TEST_F(SaneScannerServiceTest, ManualTwoSidedAsksBetweenPassesAndPairsPages)
     EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
     EXPECT_TRUE(outcome.message().starts_with(
         "10 fronts and 0 backs were scanned. Feed the backs again.\n"));
-    EXPECT_EQ(filesUnder(root.path()).size(), 10);
+    EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 10);
 
     RecordingPrompt prompt(root.path(), BackSideChoice::scanBacks);
     service.setBackSidePrompt(&prompt);

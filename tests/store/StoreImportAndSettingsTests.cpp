@@ -28,15 +28,6 @@ protected:
         return files;
     }
 
-    int filesKept() const
-    {
-        int count = 0;
-        const QDir scans(dir.filePath("scans"));
-        for (const QString& folder : scans.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            count += int(QDir(scans.filePath(folder)).entryList(QDir::Files).size());
-        return count;
-    }
-
     ScriptedChooser chooser;
     ImportScannerService importer;
 };
@@ -66,7 +57,7 @@ TEST_F(StoreBatchFlowImport,
         << store.errorMessage()->toStdString();
     EXPECT_EQ(store.pages().size(), 4);
     EXPECT_TRUE(reader.readPages.last().isEmpty()); // the reading ended with nothing to read
-    EXPECT_EQ(filesKept(), 4 + 16);
+    EXPECT_EQ(testsupport::batchFiles(dir.filePath("scans")).size(), 4 + 16);
 
     // Fronts chosen, then the backs panel closed; and the first panel closed:
     // nothing changes and nothing is reported.
@@ -77,7 +68,7 @@ TEST_F(StoreBatchFlowImport,
     EXPECT_EQ(chooser.asked.size(), 7);
     EXPECT_FALSE(store.errorMessage());
     EXPECT_EQ(store.pages().size(), 4);
-    EXPECT_EQ(filesKept(), 4 + 16);
+    EXPECT_EQ(testsupport::batchFiles(dir.filePath("scans")).size(), 4 + 16);
     EXPECT_TRUE(store.canImport());
 }
 
