@@ -15,6 +15,9 @@ TEST(ShortestNumberText, EverydayValuesReadPlainlyAndExtremesUseAnExponent)
         {0.000001, "0.000001"}, {1e-7, "1e-07"}, {1.5e21, "1.5e+21"}};
     for (const auto& [value, text] : rows)
         EXPECT_EQ(shortestNumberText(value), text);
+    // Non-finite numbers cannot be saved.
+    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::quiet_NaN()), FileError);
+    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::infinity()), FileError);
 }
 
 TEST(ShortestNumberText, EveryTextReadsBackToTheSameDouble)
@@ -27,12 +30,6 @@ TEST(ShortestNumberText, EveryTextReadsBackToTheSameDouble)
         ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
         ASSERT_EQ(nlohmann::json::parse(text).get<double>(), value) << text;
     }
-}
-
-TEST(ShortestNumberText, NonFiniteNumbersCannotBeSaved)
-{
-    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::quiet_NaN()), FileError);
-    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::infinity()), FileError);
 }
 
 TEST(PrettyJson, ControlCharactersAndSlashesAreEscaped)

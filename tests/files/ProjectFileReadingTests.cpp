@@ -1,7 +1,6 @@
-#include "ProjectFixtures.h"
-#include "ScratchFileSystem.h"
 #include "TestSupport.h"
 #include "files/FileError.h"
+#include "files/SurveyProjectDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +12,50 @@ using nlohmann::json;
 
 namespace {
 
-const QByteArray sample = encodeProjectDocument(fixtures::sampleDocument());
+QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+}
+
+// A small project touching every kind of value the file holds: escaped
+// slashes and quotes, non-ASCII text, fractional dates, an empty list.
+SurveyProjectDocument sampleDocument()
+{
+    SurveyConfiguration configuration;
+    configuration.title = QStringLiteral("Science Fair \"Spring\" 2026");
+    configuration.questionCount = 3;
+    configuration.scanBothSides = false;
+    configuration.duplexMode = DuplexMode::automatic;
+    configuration.templatePreset = SurveyTemplate::custom;
+    configuration.templateFields = {
+        {1, QStringLiteral("I am:"), SurveyDetectionMode::singleChoice,
+         QStringLiteral("Male\nFemale")},
+        {2, QStringLiteral("Favourite subject?"), SurveyDetectionMode::written, QString()},
+    };
+    configuration.reviewThreshold = 0.85;
+
+    SurveyProjectDocument document;
+    document.projectName = configuration.title;
+    document.savedAt = utc(2026, 3, 1, 14, 5, 9, 500);
+    document.csvPath = QStringLiteral("/home/ana/Surveys/results.csv");
+    document.configuration = configuration;
+    document.pages = {
+        {1, SurveySide::front, 1, utc(2026, 3, 1, 14, 0, 0),
+         QStringLiteral("/tmp/scans/Fête d'été/page 1.png")},
+        {1, SurveySide::back, 2, utc(2026, 3, 1, 14, 0, 1, 250),
+         QStringLiteral("/tmp/scans/Fête d'été/page 2.png")},
+    };
+    document.responses = {
+        {1,
+         utc(2026, 3, 1, 14, 0, 0),
+         {QStringLiteral("Female"), QStringLiteral("Maths, \"obviously\"")}},
+        {2, utc(2001, 1, 1, 0, 0, 0), {}},
+    };
+    document.questions = {{1, QStringLiteral("I am:")}, {2, QStringLiteral("Favourite subject?")}};
+    return document;
+}
+
+const QByteArray sample = encodeProjectDocument(sampleDocument());
 
 // The sample file with the value at `pointer` replaced, or removed when
 // `value` is discarded.
@@ -48,16 +90,36 @@ protected:
     // The description of the error reading the file raises.
     std::string failure(const QString& file)
     {
-        try {
-            readProjectFile(file);
-        } catch (const ProjectFileError& error) {
-            return error.description().toStdString();
-        }
-        return "the file was accepted";
+        return testsupport::thrownText<ProjectFileError>([&] { readProjectFile(file); })
+            .toStdString();
     }
 };
 
 } // namespace
+
+TEST(ProjectDocumentEncoding, MatchesTheCheckedInFileByteForByteAndReadsBack)
+{
+    const QByteArray golden =
+        testsupport::readBytes(testsupport::sourceDir() + "/tests/files/golden/sample-project.twk");
+    EXPECT_EQ(encodeProjectDocument(sampleDocument()).toStdString(), golden.toStdString());
+    EXPECT_EQ(decodeProjectDocument(golden), sampleDocument());
+}
+
+TEST(ProjectDocumentEncoding, OptionalAndEmptyPartsRoundTrip)
+{
+    SurveyProjectDocument document = sampleDocument();
+    document.csvPath.reset();
+    const QByteArray withoutCSV = encodeProjectDocument(document);
+    EXPECT_FALSE(withoutCSV.contains("csvPath"));
+    EXPECT_EQ(decodeProjectDocument(withoutCSV), document);
+
+    const auto empty = SurveyProjectDocument::fromState(SurveyConfiguration{}, {}, {}, {},
+                                                        std::nullopt, utc(2026, 1, 1, 0, 0, 0));
+    const QByteArray written = encodeProjectDocument(empty);
+    for (const char* list : {"pages", "questions", "responses"})
+        EXPECT_TRUE(written.contains(QByteArray("\"") + list + "\" : [],\n")) << list;
+    EXPECT_EQ(decodeProjectDocument(written), empty);
+}
 
 TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheFileAndWhatIsWrong)
 {
@@ -113,43 +175,36 @@ TEST_F(ProjectFileReading, LaterVersionsUnknownKeysNullCsvPathAndPlainSlashesAre
     for (const QByteArray& bytes :
          {edited("/version", 2), edited("/version", 0), edited("/pages/0/rotation", 90),
           edited("/blankPages", json::array({1, 2})), edited("/csvPath", nullptr)}) {
-        SurveyProjectDocument expected = fixtures::sampleDocument();
+        SurveyProjectDocument expected = sampleDocument();
         const SurveyProjectDocument document = read(bytes);
         expected.version = document.version;
         expected.csvPath = document.csvPath;
         EXPECT_EQ(document, expected);
     }
     EXPECT_FALSE(read(edited("/csvPath", nullptr)).csvPath.has_value());
-    EXPECT_EQ(read(QByteArray(sample).replace("\\/", "/")), fixtures::sampleDocument());
+    EXPECT_EQ(read(QByteArray(sample).replace("\\/", "/")), sampleDocument());
 }
 
 TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAndSaysWhere)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Survey.twk");
-    writeProjectFile(fixtures::sampleDocument(), path);
-    SurveyProjectDocument longer = fixtures::sampleDocument();
-    longer.responses.append({3, fixtures::utc(2026, 3, 2, 9, 0, 0), QStringList(50, "Maths")});
-    std::string failure = "the write was reported as done";
+    writeProjectFile(sampleDocument(), path);
+    SurveyProjectDocument longer = sampleDocument();
+    longer.responses.append({3, utc(2026, 3, 2, 9, 0, 0), QStringList(50, "Maths")});
+    QString failure;
     {
         // The new text cannot grow past the old file's length, as on a full disk.
         testsupport::FileSizeCap cap(QFileInfo(path).size());
-        try {
-            writeProjectFile(longer, path);
-        } catch (const FileError& error) {
-            failure = error.description().toStdString();
-        }
+        failure = testsupport::thrownText<FileError>([&] { writeProjectFile(longer, path); });
     }
-    EXPECT_TRUE(failure.starts_with("Could not write \"" + path.toStdString() + "\": ")) << failure;
-    EXPECT_EQ(readProjectFile(path), fixtures::sampleDocument());
+    EXPECT_TRUE(failure.startsWith("Could not write \"" + path + "\": ")) << failure.toStdString();
+    EXPECT_EQ(readProjectFile(path), sampleDocument());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Survey.twk"});
 
     // Replacing a folder with a file is refused rather than half done.
     ASSERT_TRUE(QDir(dir.path()).mkdir("taken.twk"));
-    try {
-        writeProjectFile(fixtures::sampleDocument(), dir.filePath("taken.twk"));
-        ADD_FAILURE() << "a folder was replaced";
-    } catch (const FileError& error) {
-        EXPECT_TRUE(error.description().contains("a folder of that name is already there"));
-    }
+    EXPECT_TRUE(testsupport::thrownText<FileError>([&] {
+                    writeProjectFile(sampleDocument(), dir.filePath("taken.twk"));
+                }).contains("a folder of that name is already there"));
 }
