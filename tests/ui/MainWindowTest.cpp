@@ -50,83 +50,63 @@ TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
     EXPECT_TRUE(readText(target).contains("\"reviewItems\""));
 }
 
-TEST_F(MainWindowTest, ScanCommandsFollowTheScannerAndTheConfiguration)
+// The scan screen follows the devices: nothing starts without a scanner, a
+// blank project name disables the start, and the scan settings are shown for
+// every device, enabled where it takes them and kept per device.
+TEST_F(MainWindowTest, ScanCommandsAndSettingsFollowTheScannerAndTheConfiguration)
 {
-    SampleScanner scanner({});
+    SampleScanner none({});
     NoReading reader;
-    App app(settingsFile(), &scanner, &reader);
+    App app(settingsFile(), &none, &reader);
     ASSERT_TRUE(app.showAndSettle());
     app.window->selectSection(AppSection::scan);
     QWidget* scan = app.window->screen(AppSection::scan);
     QAction* start = app.window->action(Command::startScanBatch);
-    auto* button = child<QPushButton>(scan, "startScan");
-    EXPECT_EQ(start->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Return));
-    EXPECT_EQ(app.window->action(Command::importScannedFiles)->shortcut(),
-              QKeySequence(Qt::CTRL | Qt::Key_I));
-
-    // No scanner: said so, and neither the shortcut nor the button starts anything.
-    auto* noScanner = child<QLabel>(scan, "noScannerTitle");
-    EXPECT_TRUE(noScanner->isVisible());
+    EXPECT_TRUE(child<QLabel>(scan, "noScannerTitle")->isVisible());
     EXPECT_FALSE(child<QWidget>(scan, "devicePicker")->isVisible());
     EXPECT_FALSE(start->isEnabled());
     QTest::keyClick(app.window.get(), Qt::Key_Return, Qt::ControlModifier);
-    QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_TRUE(scanner.scanConfigurations.isEmpty());
+    QTest::mouseClick(child<QPushButton>(scan, "startScan"), Qt::LeftButton);
+    EXPECT_TRUE(none.scanConfigurations.isEmpty());
     // Without an import service there is nothing to import either.
     EXPECT_FALSE(child<QPushButton>(scan, "importScannedFiles")->isEnabled());
 
-    SampleScanner online({feeder()});
-    App ready(dir.filePath("other.ini"), &online, &reader);
-    ASSERT_TRUE(ready.showAndSettle());
-    QWidget* readyScan = ready.window->screen(AppSection::scan);
-    EXPECT_TRUE(child<QPushButton>(readyScan, "startScan")->isEnabled());
-    EXPECT_TRUE(ready.window->action(Command::startScanBatch)->isEnabled());
-    EXPECT_FALSE(child<QLabel>(readyScan, "noScannerTitle")->isVisibleTo(readyScan));
-    // A blank project name makes the configuration invalid: both follow.
-    SurveyConfiguration configuration = ready.store->configuration();
-    configuration.title = "   ";
-    ready.store->setConfiguration(configuration);
-    EXPECT_FALSE(child<QPushButton>(readyScan, "startScan")->isEnabled());
-    EXPECT_FALSE(ready.window->action(Command::startScanBatch)->isEnabled());
-}
-
-TEST_F(MainWindowTest, ScanSettingsFollowTheDeviceAndAreKeptInThePreferences)
-{
     ScannerDevice sample = feeder();
     ScannerDevice office = feeder();
     office.id = "sane:office";
-    office.name = "Office scanner";
-    office.takesScanSettings = true;
-    office.hasDocumentFeeder = true;
-    office.hasFlatbed = true;
+    office.takesScanSettings = office.hasDocumentFeeder = office.hasFlatbed = true;
     SampleScanner scanner({sample, office});
-    NoReading reader;
-    App app(settingsFile(), &scanner, &reader);
-    ASSERT_TRUE(app.showAndSettle());
-    app.store->selectScanner(sample.id);
-    QWidget* scan = app.window->screen(AppSection::scan);
+    App ready(dir.filePath("other.ini"), &scanner, &reader);
+    ASSERT_TRUE(ready.showAndSettle());
+    ready.store->selectScanner(sample.id);
+    scan = ready.window->screen(AppSection::scan);
+    auto* button = child<QPushButton>(scan, "startScan");
+    EXPECT_TRUE(button->isEnabled() && ready.window->action(Command::startScanBatch)->isEnabled());
+    EXPECT_FALSE(child<QLabel>(scan, "noScannerTitle")->isVisibleTo(scan));
+    SurveyConfiguration configuration = ready.store->configuration();
+    configuration.title = "   ";
+    ready.store->setConfiguration(configuration);
+    EXPECT_FALSE(button->isEnabled() || ready.window->action(Command::startScanBatch)->isEnabled());
+
     auto* resolution = child<QComboBox>(scan, "resolutionPicker");
     auto* colour = child<QComboBox>(scan, "colourPicker");
     auto* source = child<QComboBox>(scan, "sourcePicker");
     ASSERT_TRUE(resolution && colour && source);
-
-    // Shown for every device; a device without the options has them disabled, saying why.
     EXPECT_EQ(resolution->currentText(), "300 dpi");
     for (QComboBox* box : {resolution, colour, source}) {
         EXPECT_FALSE(box->isEnabled());
-        EXPECT_FALSE(box->toolTip().isEmpty());
+        EXPECT_FALSE(box->toolTip().isEmpty()); // saying why
     }
-
-    app.store->selectScanner(office.id);
+    ready.store->selectScanner(office.id);
     for (QComboBox* box : {resolution, colour, source})
         EXPECT_TRUE(box->isEnabled());
     Q_EMIT resolution->activated(resolution->findData(600));
     Q_EMIT colour->activated(colour->findText("Colour"));
     Q_EMIT source->activated(source->findText("Flatbed"));
-    EXPECT_EQ(app.scanPreferences->settingsFor(office.id, false),
+    EXPECT_EQ(ready.scanPreferences->settingsFor(office.id, false),
               (ScanSettings{600, ScanColour::colour, ScanSource::flatbed, false}));
     // The source belongs to the device it was chosen for.
-    app.store->selectScanner(sample.id);
+    ready.store->selectScanner(sample.id);
     EXPECT_EQ(source->currentText(), "Automatic");
     EXPECT_EQ(resolution->currentText(), "600 dpi");
 }
