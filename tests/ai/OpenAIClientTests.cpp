@@ -32,11 +32,7 @@ template <typename F> Failure failureOf(F&& call)
     return {};
 }
 
-SurveyTemplateField field(qint64 number, const char* prompt, SurveyDetectionMode mode,
-                          const char* options)
-{
-    return SurveyTemplateField{number, prompt, mode, options};
-}
+using Field = SurveyTemplateField;
 
 QByteArray replyWithText(const QString& text)
 {
@@ -206,7 +202,7 @@ TEST(ResponsesWireFormatPrompts, CropAndPageTextsFollowTheQuestion)
     };
     const QString noChoices =
         "No fixed answer choices are available. Read the visible written answer if possible.";
-    EXPECT_EQ(cropLines(field(5, "Ignored", SurveyDetectionMode::singleChoice, "4th\n5th")),
+    EXPECT_EQ(cropLines(Field{5, "Ignored", SurveyDetectionMode::singleChoice, "4th\n5th"}),
               (QStringList{"Question 5: Grade", "Detection type: Single choice",
                            "Allowed answers: 4th | 5th. Choose only from this list unless the "
                            "image clearly shows a written Other answer.",
@@ -217,10 +213,10 @@ TEST(ResponsesWireFormatPrompts, CropAndPageTextsFollowTheQuestion)
 
     // Sorted by number; fields of one number keep their order.
     const QString page =
-        pagePrompt({field(3, "Comments", SurveyDetectionMode::written, ""),
-                    field(2, "Section B", SurveyDetectionMode::ignore, ""),
-                    field(1, "I am:", SurveyDetectionMode::singleChoice, "Male\nFemale"),
-                    field(2, "Again", SurveyDetectionMode::written, "")});
+        pagePrompt({Field{3, "Comments", SurveyDetectionMode::written, ""},
+                    Field{2, "Section B", SurveyDetectionMode::ignore, ""},
+                    Field{1, "I am:", SurveyDetectionMode::singleChoice, "Male\nFemale"},
+                    Field{2, "Again", SurveyDetectionMode::written, ""}});
     EXPECT_TRUE(page.contains("\nSurvey template:\n"
                               "Q1: I am: [Single choice] Choices: Male | Female\n"
                               "Q2: Section B [Ignore] Choices: free response\n"

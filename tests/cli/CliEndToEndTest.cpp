@@ -171,8 +171,17 @@ TEST_F(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("stack/review-crops")));
 }
 
-TEST_F(CliEndToEnd, ADamagedTemplateOrAMissingModelIsSaidAndFails)
+// Usage errors exit with 2, help with 0; a damaged template or a missing
+// model is said and fails.
+TEST_F(CliEndToEnd, UsageHelpADamagedTemplateAndAMissingModel)
 {
+    const CliRun bare = run({});
+    EXPECT_EQ(bare.exitCode, 2);
+    EXPECT_TRUE(bare.err.contains("Usage: tallywicket-cli read"));
+    const CliRun help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--review FILE"));
+
     const QString project = dir.filePath("damaged.twk");
     testsupport::writeBytes(project, "{\"version\": 1e400}");
     const CliRun damaged = run({"--template", project, "a.png"});
@@ -209,14 +218,4 @@ TEST_F(CliEndToEnd, OutputsThatCannotBeWrittenFailLoudlyAndKeepTheEarlierFiles)
         EXPECT_EQ(readText(output), "earlier " + output);
         EXPECT_TRUE(read.err.contains(output)) << read.err.toStdString();
     }
-}
-
-TEST_F(CliEndToEnd, UsageErrorsAndHelp)
-{
-    const CliRun bare = run({});
-    EXPECT_EQ(bare.exitCode, 2);
-    EXPECT_TRUE(bare.err.contains("Usage: tallywicket-cli read"));
-    const CliRun help = run({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("--review FILE"));
 }

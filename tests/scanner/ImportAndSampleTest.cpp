@@ -100,84 +100,63 @@ TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
 
 // The bundled stack alternates front and back of each sheet: page-01 is the
 // front of the first survey, page-02 its back. Routed through the composite
-// service, as the app lists it; importing lists no device of its own.
-TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeThroughTheCompositeService)
+// service, as the app lists it; importing lists no device of its own. At a
+// pace each sheet is delivered as it leaves the feeder, in page order; a
+// cancel keeps the sheets of a one-pass scan fed so far and pairs nothing of
+// a manual two-sided one.
+TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeAndStopsOnCancel)
 {
     QTemporaryDir scans;
     const QString samples = testsupport::sourceDir() + "/samples/";
+    const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
+    // 6000 sheets a minute: 10 ms a sheet.
+    auto paced = std::make_shared<SampleScannerService>(samples, scans.path(), 6000);
     CompositeScannerService composite;
     composite.addService(std::make_shared<ImportScannerService>(nullptr, scans.path()));
-    composite.addService(std::make_shared<SampleScannerService>(samples, scans.path()));
+    composite.addService(paced);
     const auto devices = runScan(composite.discoverScanners());
     ASSERT_EQ(devices.value.value_or(QList<ScannerDevice>()).size(), 1);
     EXPECT_EQ(devices.value->at(0).name.toStdString(), "Sample surveys");
-    // Every page is reported as it is fed, in page order.
-    const auto scan = [&](DuplexMode mode, bool bothSides) {
+    // Cancels after so many deliveries (0: never).
+    const auto scan = [&](DuplexMode mode, bool bothSides, int cancelAfter = 0) {
         QStringList delivered;
-        const auto outcome =
-            runScan(composite.scanBatch(devices.value->at(0), configuration(mode, bothSides),
-                                        [&](const QString& file) { delivered.append(file); }));
-        EXPECT_TRUE(outcome.value) << outcome.message();
+        const auto outcome = runScan(composite.scanBatch(
+            devices.value->at(0), configuration(mode, bothSides), [&](const QString& file) {
+                delivered.append(file);
+                if (delivered.size() == cancelAfter)
+                    paced->cancelScan();
+            }));
         const QList<ScanPage> pages = outcome.value.value_or(ScanBatchResult{}).pages;
         EXPECT_EQ(delivered, testsupport::mapped(
                                  pages, [](const ScanPage& p) { return p.fileURL.toLocalFile(); }));
-        return pages;
+        return outcome;
     };
-    const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
-    const QList<ScanPage> manual = scan(DuplexMode::manual, true);
+    const QList<ScanPage> manual = scan(DuplexMode::manual, true).value->pages;
     ASSERT_EQ(manual.size(), sides);
     EXPECT_EQ(manual[sides / 2].side, SurveySide::back);
     EXPECT_EQ(manual[sides / 2].surveyNumber, 1);
     EXPECT_EQ(testsupport::readBytes(manual[sides / 2].fileURL.toLocalFile()),
               testsupport::readBytes(samples + "page-02.png"));
-    const QList<ScanPage> single = scan(DuplexMode::simplex, true);
+    const QList<ScanPage> single = scan(DuplexMode::simplex, true).value->pages;
     ASSERT_EQ(single.size(), (sides + 1) / 2);
     EXPECT_EQ(testsupport::readBytes(single[1].fileURL.toLocalFile()),
               testsupport::readBytes(samples + "page-03.png"));
+
+    const auto canceled = scan(DuplexMode::automatic, true, 1);
+    ASSERT_TRUE(canceled.value) << canceled.message();
+    EXPECT_EQ(canceled.value->pages.size(), 2);
+    EXPECT_TRUE(canceled.value->endedEarly.has_value());
+    for (const int cancelAfter : {1, (sides + 1) / 2 + 1}) {
+        const auto unpaired = scan(DuplexMode::manual, true, cancelAfter);
+        ASSERT_TRUE(unpaired.error) << cancelAfter;
+        EXPECT_EQ(unpaired.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+    }
 
     ScannerDevice unknown;
     unknown.id = "nowhere:1";
     EXPECT_EQ(
         runScan(composite.scanBatch(unknown, configuration(DuplexMode::automatic, true))).message(),
         "The selected scanner is no longer available.");
-}
-
-// At a pace, each sheet is delivered as it leaves the feeder. A cancel keeps
-// the sheets of a one-pass scan fed so far and pairs nothing of a manual
-// two-sided one.
-// Cancels after so many deliveries (0: never); -1 pages kept: nothing is paired.
-TEST(SampleScannerService, FeedsAtItsPaceAndStopsOnCancel)
-{
-    const QString samples = testsupport::sourceDir() + "/samples";
-    const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
-    const std::tuple<DuplexMode, int, int> cases[] = {
-        {DuplexMode::automatic, 0, sides},
-        {DuplexMode::automatic, 1, 2},
-        {DuplexMode::manual, 1, -1},
-        {DuplexMode::manual, (sides + 1) / 2 + 1, -1},
-    };
-    QTemporaryDir scans;
-    // 6000 sheets a minute: 10 ms a sheet.
-    SampleScannerService paced(samples, scans.path(), 6000);
-    for (const auto& [mode, cancelAfter, pagesKept] : cases) {
-        SCOPED_TRACE(cancelAfter);
-        int delivered = 0;
-        const auto outcome = runScan(paced.scanBatch(
-            SampleScannerService::device(), configuration(mode, true), [&](const QString&) {
-                if (++delivered == cancelAfter)
-                    paced.cancelScan();
-            }));
-        if (pagesKept < 0) {
-            EXPECT_EQ(
-                outcome.error.value_or(ScannerServiceError(ScannerServiceError::Kind::scanCanceled))
-                    .kind(),
-                ScannerServiceError::Kind::twoSidedIncomplete);
-            continue;
-        }
-        ASSERT_TRUE(outcome.value) << outcome.message();
-        EXPECT_EQ(outcome.value->pages.size(), pagesKept);
-        EXPECT_EQ(outcome.value->endedEarly.has_value(), cancelAfter > 0);
-    }
 }
 
 } // namespace

@@ -302,29 +302,25 @@ using StoreBatchFlowScanners = StoreFixture;
 
 TEST_F(StoreBatchFlowScanners, ScanConditionsFollowTheSelectedDevice)
 {
-    const struct
-    {
-        bool online, controllable;
-        QString title;
-        bool canStart, canTemplate;
-    } cases[] = {
+    // Online, controllable, title: can start, can scan a template.
+    const std::tuple<bool, bool, QString, bool, bool> cases[] = {
         {false, true, "Survey", false, false},
         {true, true, "   ", false, true},
         {true, true, "Survey", true, true},
         {true, false, "Survey", false, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [online, controllable, title, canStart, canTemplate] : cases) {
         ScannerDevice device = onlineScanner("dev");
-        device.isOnline = c.online;
-        device.isControllable = c.controllable;
+        device.isOnline = online;
+        device.isControllable = controllable;
         scanner.devices = {device};
         QCoro::waitFor(store.refreshScanners());
         store.setSelectedScannerID("dev");
         SurveyConfiguration configuration = store.configuration();
-        configuration.title = c.title;
+        configuration.title = title;
         store.setConfiguration(configuration);
-        EXPECT_EQ(store.canStartScan(), c.canStart) << c.online << c.controllable;
-        EXPECT_EQ(store.canScanTemplate(), c.canTemplate) << c.online << c.controllable;
+        EXPECT_EQ(store.canStartScan(), canStart) << online << controllable;
+        EXPECT_EQ(store.canScanTemplate(), canTemplate) << online << controllable;
     }
     // Both scans explain an uncontrollable device without scanning; a refresh clears it.
     scanner.devices[0].statusDetail = "No driver.";
