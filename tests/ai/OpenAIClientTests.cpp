@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
 #include "ai/ResponsesWireFormat.h"
-#include "ai/UploadImage.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -104,7 +103,8 @@ protected:
 
 } // namespace
 
-// Pages are shrunk to 1600 pixels, transparency flattened onto white.
+// Pages are shrunk to 1600 pixels on their longer side, transparency flattened
+// onto white; smaller images are sent as they are.
 TEST_F(OpenAIAnswerAnalysisServiceTest, RequestsCarryHeadersThePromptAndTheImage)
 {
     server.script(
@@ -303,13 +303,6 @@ TEST(ResponsesWireFormatModelText, PageAnswersKeepTheModelOrder)
                   Kind::invalidResponse)
             << text;
     }
-}
-
-TEST(UploadImage, ShrinksToTheLongestSideAndNeverEnlarges)
-{
-    // Landscape and small images are checked where they are sent.
-    EXPECT_EQ(uploadImageSize(QSize(1000, 3000), 960), QSize(320, 960));
-    EXPECT_EQ(uploadImageSize(QSize(5000, 2), 960), QSize(960, 1));
 }
 
 TEST(OpenAIAnswerAnalysisServiceEndpoint, HttpsAnywhereHttpOnlyOnLoopback)

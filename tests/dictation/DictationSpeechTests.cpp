@@ -31,49 +31,22 @@ protected:
         m_audio->setSamples(samples, ending);
     }
 
-    // Dictates until the recogniser ends it with its final result.
-    QString dictate(const QString& text, const QStringList& allowedAnswers, bool several = false)
-    {
-        speak(text, RecordedAudioSource::Ending::endsInput);
-        m_controller->setAllowedAnswers(allowedAnswers, several);
-        m_controller->start();
-        EXPECT_TRUE(m_controller->isRecording());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_controller->isRecording(); }, 30000));
-        EXPECT_FALSE(m_controller->errorMessage().has_value())
-            << m_controller->errorMessage().value_or(QString()).toStdString();
-        return m_controller->transcript();
-    }
-
     static inline std::shared_ptr<PocketSphinxRecognizer> s_recognizer;
     RecordedAudioSource* m_audio = nullptr;
     std::unique_ptr<SpeechInputController> m_controller;
 };
 
-TEST_F(DictationSpeechTest, SpokenChoiceBecomesTheExactLabel)
+TEST_F(DictationSpeechTest, SpokenChoiceBecomesItsLabelAndEndsWhenTheSpeakerPauses)
 {
-    // Labels of the sample survey: whole phrases, ordinals, slashes, commas.
-    const QStringList grades = {"5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"};
-    const QStringList labels = {
-        "Help from my parent/guardian", "Help from a teacher", "Other", "Yes, in Science",
-        "Yes, in Engineering",          "Home/Private"};
-    const QList<std::tuple<QString, QStringList, QString>> rows = {
-        {"Help from a teacher", labels, "Help from a teacher"},
-        {"tenth", grades, "10th"},
-        {"home slash private", labels, "Home/Private"},
-        {"yes, in engineering", labels, "Yes, in Engineering"},
-    };
-    for (const auto& [spoken, labels, label] : rows)
-        EXPECT_EQ(dictate(spoken, labels), label) << spoken.toStdString();
-}
-
-TEST_F(DictationSpeechTest, ChoiceDictationEndsWhenTheSpeakerPauses)
-{
-    // A microphone never runs out: the pause after a recognised answer ends it.
-    speak("maybe", RecordedAudioSource::Ending::keepsListening);
-    m_controller->setAllowedAnswers({"Yes", "No", "Maybe"});
+    // A microphone never runs out: the pause after a recognised answer ends
+    // it. A spoken phrase becomes its exact label; slashes, commas and
+    // ordinals are the grammar's tests' and the microphone test's business.
+    speak("help from a teacher", RecordedAudioSource::Ending::keepsListening);
+    m_controller->setAllowedAnswers({"Help from my parent/guardian", "Help from a teacher",
+                                     "Personal interest or curiosity", "Other"});
     m_controller->start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->isRecording(); }, 30000));
-    EXPECT_EQ(m_controller->transcript(), "Maybe");
+    EXPECT_EQ(m_controller->transcript(), "Help from a teacher");
     EXPECT_FALSE(m_controller->errorMessage().has_value());
     EXPECT_FALSE(m_audio->isCapturing());
 }

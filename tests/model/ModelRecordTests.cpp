@@ -31,22 +31,6 @@ TEST(SurveyEnums, RawValuesReadBackAndUnknownTextsAreNoCase)
     EXPECT_FALSE(enumFromRawValue<ScanStage>("").has_value());
 }
 
-TEST(BuiltInTemplate, FourteenQuestionsWithThreeWrittenOnes)
-{
-    const auto fields = SurveyTemplateField::defaults(SurveyTemplate::krda2026);
-    ASSERT_EQ(fields.size(), 14);
-    QList<qint64> written;
-    for (const auto& field : fields) {
-        if (field.detectionMode == SurveyDetectionMode::written) {
-            written.append(field.number);
-            EXPECT_TRUE(field.optionsText.isEmpty());
-        }
-    }
-    EXPECT_EQ(written, (QList<qint64>{10, 13, 14}));
-    EXPECT_EQ(SurveyTemplateDefinition(SurveyConfiguration{}).questions,
-              SurveyTemplateDefinition::krdaQuestions());
-}
-
 TEST(AnswerSources, OneEntryPerCellKeptInOrder)
 {
     AnswerSources sources;

@@ -4,7 +4,6 @@
 
 #include "dictation/PocketSphinxRecognizer.h"
 #include "dictation/SpeechInputController.h"
-#include "files/SurveyProjectDocument.h"
 #include "ui/PageView.h"
 #include "ui/QuestionReviewGrid.h"
 #include "ui/ReviewAnswerInput.h"
@@ -24,7 +23,7 @@ namespace {
 
 const QString districts = "Alpine\nJordan\nProvo\nWasatch";
 
-// A review screen over an opened project holding one survey's three doubts
+// A review screen over one scanned survey's three doubts
 // (a single choice, checkboxes, a written answer), with dictation through
 // the real recogniser from a recording of synthetic speech.
 class ReviewScreenDictation : public ::testing::Test
@@ -33,25 +32,15 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_recognizer->isAvailable()) << "the Debian en-US model is installed";
-        SurveyProjectDocument document;
-        document.projectName = "Districts";
-        document.savedAt = QDateTime::currentDateTimeUtc();
-        document.configuration.questionCount = 3;
-        document.configuration.templateFields = {
+        SurveyConfiguration configuration = m_app.store->configuration();
+        configuration.questionCount = 3;
+        configuration.templateFields = {
             {1, "District", SurveyDetectionMode::singleChoice, districts},
             {2, "Districts visited", SurveyDetectionMode::multipleChoice, districts},
             {3, "Why?", SurveyDetectionMode::written, {}}};
-        document.responses = {{1, QDateTime::currentDateTimeUtc(), {"Provo", "N/A", "N/A"}}};
-        for (qint64 question = 1; question <= 3; ++question) {
-            QuestionReviewItem item;
-            item.surveyNumber = 1;
-            item.questionNumber = question;
-            item.pageNumber = 1;
-            item.prompt = document.configuration.templateFields[question - 1].prompt;
-            document.reviewItems.append(item);
-        }
-        writeProjectFile(document, m_dir.filePath("districts.twk"));
-        m_app.store->openProject(m_dir.filePath("districts.twk"));
+        m_app.store->setConfiguration(configuration);
+        QCoro::waitFor(m_app.store->refreshScanners());
+        QCoro::waitFor(m_app.store->startScanBatch());
         ASSERT_EQ(m_app.store->reviewItems().size(), 3);
 
         m_screen = std::make_unique<ReviewScreen>(m_app.store.get(), [this](QObject* parent) {
@@ -90,8 +79,8 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    SampleScanner m_scanner{{}};
-    NoReading m_reader;
+    SampleScanner m_scanner{{feeder()}, samplePages(2)};
+    DoubtfulReader m_reader{{"Provo", "N/A", "N/A"}, {{1, {}}, {2, {}}, {3, {}}}};
     App m_app{m_dir.filePath("preferences.ini"), &m_scanner, &m_reader};
     std::shared_ptr<SpeechRecognizer> m_recognizer = PocketSphinxRecognizer::shared();
     RecordedAudioSource* m_audio = nullptr;

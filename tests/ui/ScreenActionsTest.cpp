@@ -127,7 +127,7 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
     NoReading reader;
     App app(file("preferences.ini"), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
-    ASSERT_TRUE(waitFor([&] { return app.store->canStartScan(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.store->canStartScan(); }, 10000));
     // Pages of 10 dpi take a tenth of a second each; the preferences offer
     // no resolution as small.
     app.store->setScanPreferences(nullptr);
@@ -145,15 +145,16 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
     auto* counts = scan->findChild<QLabel*>("scanProgress");
     ASSERT_NE(counts, nullptr);
     QTest::mouseClick(scan->findChild<QPushButton*>("startScan"), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return app.store->readingProgress().scanned >= 1; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.store->readingProgress().scanned >= 1; }, 20000));
     EXPECT_TRUE(cancel->isVisible());
     // The feeder's count shows while it runs; this reader reads at the end.
     EXPECT_TRUE(counts->isVisible());
     EXPECT_TRUE(counts->text().startsWith("Scanned ") && counts->text().endsWith(" · Read 0"))
         << counts->text().toStdString();
     QTest::mouseClick(cancel, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return app.store->stage() != ScanStage::scanning; }, 20000));
-    ASSERT_TRUE(waitFor([&] { return app.store->stage() != ScanStage::extracting; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.store->stage() != ScanStage::scanning; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return app.store->stage() != ScanStage::extracting; }, 20000));
 
     EXPECT_FALSE(cancel->isVisible());
     const qsizetype kept = app.store->responses().size();

@@ -1,29 +1,21 @@
 #pragma once
 
+// The screens over the store tests' scripted scanner and reader.
 #include "../store/StoreFixture.h"
-#include "TestSupport.h"
-#include "ai/AISettingsStore.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
-#include "reading/SurveyExtractionService.h"
-#include "scanner/ScannerService.h"
 #include "store/ScanPreferences.h"
-#include "store/SurveyScanStore.h"
 #include "ui/DialogFilePanels.h"
 #include "ui/MainWindow.h"
-#include <QDir>
-#include <QLineEdit>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QTemporaryDir>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
-#include <functional>
 #include <memory>
 
 namespace uitest {
@@ -105,11 +97,6 @@ inline QStringList checkedTexts(const QList<QToolButton*>& toggles)
     return checked;
 }
 
-inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000)
-{
-    return QTest::qWaitFor(condition, milliseconds);
-}
-
 // The application's objects over a temporary preferences file, as start-up
 // builds them, with the given scanner and reader.
 struct App
@@ -151,7 +138,7 @@ struct App
         QSignalSpy appeared(window.get(), &MainWindow::firstAppearanceFinished);
         window->resize(1100, 760);
         window->show();
-        return waitFor([&appeared] { return appeared.count() > 0; });
+        return QTest::qWaitFor([&appeared] { return appeared.count() > 0; });
     }
 };
 
