@@ -131,10 +131,7 @@ TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
     EXPECT_EQ(app.store->templateField(3)->detectionMode, SurveyDetectionMode::written);
 
     const qsizetype before = screen.rows().size();
-    for (QPushButton* button : screen.findChildren<QPushButton*>()) {
-        if (button->objectName() == "addSection")
-            button->click();
-    }
+    screen.findChild<QPushButton*>("addSection")->click();
     EXPECT_EQ(screen.rows().size(), before + 1);
     EXPECT_EQ(screen.rows().last()->number(), before + 1);
 }
