@@ -1,12 +1,21 @@
 #include "TestSupport.h"
+#include "files/AtomicFile.h"
 #include "files/FileError.h"
+#include "files/PrettyJson.h"
 #include "files/SurveyProjectDocument.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <cmath>
+#include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using nlohmann::json;
 
@@ -207,4 +216,82 @@ TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAndSaysWhere)
     EXPECT_TRUE(testsupport::thrownText<FileError>([&] {
                     writeProjectFile(sampleDocument(), dir.filePath("taken.twk"));
                 }).contains("a folder of that name is already there"));
+}
+
+using testsupport::readBytes;
+using testsupport::writeBytes;
+
+// A failed replacement is tested where projects are written; these are the
+// paths that must not be replaced at all.
+TEST(AtomicFile, AFifoIsWrittenIntoNotReplaced)
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath("to-reader"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    // A reader that is already there lets the writer open without waiting.
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    EXPECT_NO_THROW(writeFileAtomically(QFile::decodeName(fifo), "survey_id\n1\n"));
+
+    char buffer[64] = {};
+    const ssize_t got = ::read(reader, buffer, sizeof buffer);
+    ::close(reader);
+    EXPECT_EQ(QByteArray(buffer, int(std::max<ssize_t>(got, 0))), QByteArray("survey_id\n1\n"));
+    struct stat status
+    {
+    };
+    ASSERT_EQ(::stat(fifo.constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced)
+{
+    QTemporaryDir dir;
+    // An existing target, and a dangling link whose target's folder is missing.
+    const QString target = dir.filePath("kept/answers.csv");
+    const QString dangling = dir.filePath("elsewhere/new folder/answers.csv");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("kept")));
+    writeBytes(target, "old");
+    ASSERT_TRUE(QFile::link(target, dir.filePath("link.csv")));
+    ASSERT_TRUE(QFile::link(dangling, dir.filePath("dangling.csv")));
+
+    EXPECT_NO_THROW(writeFileAtomically(dir.filePath("link.csv"), "new"));
+    EXPECT_NO_THROW(writeFileAtomically(dir.filePath("dangling.csv"), "made"));
+
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.csv")).isSymLink());
+    EXPECT_EQ(readBytes(target), QByteArray("new"));
+    EXPECT_TRUE(QFileInfo(dir.filePath("dangling.csv")).isSymLink());
+    EXPECT_EQ(readBytes(dangling), QByteArray("made"));
+}
+
+TEST(ShortestNumberText, EverydayValuesReadPlainlyAndExtremesUseAnExponent)
+{
+    const std::pair<double, const char*> rows[] = {
+        {0.92, "0.92"},         {1.0, "1"},      {794066709.5, "794066709.5"},
+        {0.000001, "0.000001"}, {1e-7, "1e-07"}, {1.5e21, "1.5e+21"}};
+    for (const auto& [value, text] : rows)
+        EXPECT_EQ(shortestNumberText(value), text);
+    // Non-finite numbers cannot be saved.
+    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::quiet_NaN()), FileError);
+    EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::infinity()), FileError);
+}
+
+TEST(ShortestNumberText, EveryTextReadsBackToTheSameDouble)
+{
+    QRandomGenerator random(20260301);
+    for (int i = 0; i < 20000; ++i) {
+        const double magnitude = std::pow(10.0, random.bounded(-12.0) + random.bounded(24.0));
+        const double value = (random.bounded(2) ? -1 : 1) * random.generateDouble() * magnitude;
+        const std::string text = shortestNumberText(value);
+        ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        ASSERT_EQ(nlohmann::json::parse(text).get<double>(), value) << text;
+    }
+}
+
+TEST(PrettyJson, ControlCharactersAndSlashesAreEscaped)
+{
+    const nlohmann::json value{{"b", "a/b\t\"c\"\\\x01"}, {"a", nlohmann::json::object()}};
+    EXPECT_EQ(prettyJson(value).toStdString(),
+              "{\n  \"a\" : {},\n  \"b\" : \"a\\/b\\t\\\"c\\\"\\\\\\u0001\"\n}");
 }
