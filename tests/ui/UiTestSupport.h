@@ -77,10 +77,10 @@ inline ScannerDevice feeder()
 }
 
 // Sample page files of the repository, in order.
-inline QStringList samplePages(int count, int first = 1)
+inline QStringList samplePages(int count)
 {
     QStringList files;
-    for (int i = first; i < first + count; ++i)
+    for (int i = 1; i <= count; ++i)
         files.append(testsupport::sourceDir() +
                      QString("/samples/page-%1.png").arg(i, 2, 10, QChar('0')));
     return files;
