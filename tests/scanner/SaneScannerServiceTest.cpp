@@ -38,11 +38,8 @@ class SaneScannerServiceTest : public ::testing::Test
 {
 protected:
     SaneScannerServiceTest()
-        // Two devices with small, slowed-down pages: a feeder pass of ten
-        // pages takes about a second, long enough to cancel in the middle.
-        : service(SaneTestBackend::start("number_of_devices 2\nresolution 25\nread-limit true\n"
-                                         "read-limit-size 2048\nread-delay true\n"
-                                         "read-delay-duration 20000\n"),
+        // Two devices at full speed; pages of 10 dpi unless a test asks for more.
+        : service(SaneTestBackend::start("number_of_devices 2\n"),
                   SaneServiceOptions{root.path(), root.filePath("no-usb"), SaneTimeouts{}})
     {
         ScanSettings small;
@@ -162,6 +159,33 @@ TEST_F(SaneScannerServiceTest, SecondBatchWhileScanningAndUnknownDeviceAreRefuse
     gone.id = "test:7";
     EXPECT_EQ(runScan(service.scanBatch(gone, config)).message(),
               "The selected scanner is no longer available.");
+}
+
+// The backend's own defaults are 50 dpi over 80 x 100 mm; the whole 200 x
+// 200 mm glass at 300 dpi is 2362 pixels a side.
+TEST_F(SaneScannerServiceTest, ResolutionModeAndAreaReachTheDeliveredFrames)
+{
+    const auto flatbedPage = [&](int resolution, ScanColour colour) {
+        ScanSettings settings;
+        settings.resolution = resolution;
+        settings.colour = colour;
+        settings.source = ScanSource::flatbed;
+        service.setScanSettings(settings);
+        const ScanBatchResult batch = scanned(DuplexMode::simplex, false);
+        EXPECT_EQ(batch.pages.size(), 1);
+        return QImage(batch.pages.value(0).fileURL.toLocalFile());
+    };
+    const QImage grey = flatbedPage(300, ScanColour::grey);
+    EXPECT_EQ(grey.format(), QImage::Format_Grayscale8);
+    EXPECT_NEAR(grey.width(), 2362, 1);
+    EXPECT_NEAR(grey.height(), 2362, 1);
+    EXPECT_NEAR(grey.dotsPerMeterX() * 0.0254, 300, 0.5);
+
+    const QImage colour = flatbedPage(200, ScanColour::colour);
+    // Saved as an RGB file (the test backend's page is black either way).
+    EXPECT_NE(colour.format(), QImage::Format_Grayscale8);
+    EXPECT_NEAR(colour.width(), 1575, 1);
+    EXPECT_NEAR(colour.height(), 1575, 1);
 }
 
 } // namespace
