@@ -137,8 +137,8 @@ TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
 }
 
 // Between the passes of manual two-sided, and after a template page on the
-// flatbed: its back, or done.
-TEST(BackSidePromptDialog, ShowsTheReloadTextsAndReportsTheChoice)
+// flatbed: its back, or done; and before unsaved changes are dropped.
+TEST(QuestionDialogs, ShowTheirTextsAndReportTheChoice)
 {
     DialogBackSidePrompt prompt;
     const std::tuple<bool, const char*, BackSideChoice> rows[] = {
@@ -158,35 +158,19 @@ TEST(BackSidePromptDialog, ShowsTheReloadTextsAndReportsTheChoice)
             EXPECT_EQ(clicker.text, "Reload back sides");
         }
     }
-}
 
-TEST(UnsavedChangesQuestion, DiscardAgreesAndCancelKeepsTheChanges)
-{
+    // The question before unsaved changes are dropped.
     DialogFilePanels panels;
     {
-        MessageBoxClicker clicker("Discard Changes");
+        MessageBoxClicker discard("Discard Changes");
         EXPECT_TRUE(panels.confirmDiscardChanges(DiscardReason::newProject));
-        EXPECT_EQ(clicker.informativeText, "Starting a new project discards them.");
+        EXPECT_EQ(discard.informativeText, "Starting a new project discards them.");
     }
-    {
-        MessageBoxClicker clicker("Cancel");
-        EXPECT_FALSE(panels.confirmDiscardChanges(DiscardReason::openProject));
-    }
+    MessageBoxClicker keep("Cancel");
+    EXPECT_FALSE(panels.confirmDiscardChanges(DiscardReason::openProject));
 }
 
-TEST(FilePanelsDialog, CancellingAPanelChoosesNothing)
-{
-    DialogFilePanels panels;
-    FilePanelAnswerer cancel([](QFileDialog* panel) {
-        EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
-        return QString();
-    });
-    EXPECT_EQ(panels.chooseFile(projectOpenPanel()), std::nullopt);
-    EXPECT_EQ(cancel.panelsSeen(), 1);
-}
-
-TEST(ImportFileChooserDialog, ReturnsTheChosenFilesAndNothingOnCancel)
+TEST(FilePanelDialogs, ReturnTheChosenFilesAndNothingOnCancel)
 {
     DialogImportFileChooser chooser;
     const QString page = samplePages(1).constFirst();
@@ -198,8 +182,12 @@ TEST(ImportFileChooserDialog, ReturnsTheChosenFilesAndNothingOnCancel)
         });
         EXPECT_EQ(testsupport::runTask(chooser.chooseFiles(ImportSides::backs)), QStringList{page});
     }
-    {
-        FilePanelAnswerer cancel([](QFileDialog*) { return QString(); });
-        EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles(ImportSides::all)).isEmpty());
-    }
+    FilePanelAnswerer cancel([](QFileDialog* panel) {
+        EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptOpen);
+        return QString();
+    });
+    EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles(ImportSides::all)).isEmpty());
+    // The project panel chooses nothing on cancel too.
+    EXPECT_EQ(DialogFilePanels().chooseFile(projectOpenPanel()), std::nullopt);
+    EXPECT_EQ(cancel.panelsSeen(), 2);
 }
