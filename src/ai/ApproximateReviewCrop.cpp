@@ -2,12 +2,12 @@
 
 #include "files/AtomicFile.h"
 #include "files/FileError.h"
+#include "reading/ReviewSnippets.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QImageReader>
 #include <QRectF>
-#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -42,15 +42,6 @@ QRect approximateCropRect(QSize pageSize, qint64 questionNumber,
     return QRect(left, top, right - left, bottom - top);
 }
 
-QImage orientReviewCrop(const QImage& crop)
-{
-    if (crop.height() <= int(std::trunc(crop.width() * 1.35)))
-        return crop;
-    // A counter-clockwise quarter turn: the former top-left corner ends bottom-left.
-    const QImage turned = crop.transformed(QTransform().rotate(-90));
-    return turned.isNull() ? crop : turned;
-}
-
 std::optional<QUrl> approximateReviewCropURL(const ScanPage& page, qint64 questionNumber,
                                              const QList<qint64>& visibleQuestionNumbers,
                                              qint64 templateFieldCount, const QString& folder)
@@ -65,7 +56,7 @@ std::optional<QUrl> approximateReviewCropURL(const ScanPage& page, qint64 questi
                                            templateFieldCount);
     if (rect.isEmpty())
         return std::nullopt;
-    const QImage crop = orientReviewCrop(image.copy(rect));
+    const QImage crop = orientReviewSnippet(image.copy(rect));
     if (crop.isNull())
         return std::nullopt;
 

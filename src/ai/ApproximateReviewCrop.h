@@ -2,7 +2,6 @@
 
 #include "model/ScanPage.h"
 
-#include <QImage>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -17,12 +16,9 @@
 QRect approximateCropRect(QSize pageSize, qint64 questionNumber,
                           const QList<qint64>& visibleQuestionNumbers, qint64 templateFieldCount);
 
-// Turned a quarter turn (top edge to the left) when much taller than wide.
-QImage orientReviewCrop(const QImage& crop);
-
-// Cuts the band out of the page image and writes it as
-// "ai-survey-S-page-P-q-Q.png" into folder; absent when the page cannot be
-// read, the band is empty or writing fails.
+// Cuts the band out of the page image, turned upright as the reader turns its
+// crops, and writes it as "ai-survey-S-page-P-q-Q.png" into folder; absent
+// when the page cannot be read, the band is empty or writing fails.
 std::optional<QUrl> approximateReviewCropURL(const ScanPage& page, qint64 questionNumber,
                                              const QList<qint64>& visibleQuestionNumbers,
                                              qint64 templateFieldCount, const QString& folder);

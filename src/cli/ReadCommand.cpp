@@ -1,7 +1,6 @@
 #include "ReadCommand.h"
 
 #include "InputFiles.h"
-#include "PdfPages.h"
 #include "ReviewExport.h"
 #include "files/AtomicFile.h"
 #include "files/CSVExporter.h"
@@ -9,13 +8,34 @@
 #include "files/SurveyProjectDocument.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "scanner/BatchFolder.h"
+#include "scanner/PdfPages.h"
 #include "scanner/ScannerService.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
 namespace {
+
+// The PDF's pages at 300 dpi as "page-001.png", ... in the folder, in page
+// order. Throws PdfPagesError, or FileError when a page cannot be kept.
+QStringList renderPdfPageFiles(const QString& pdfPath, const QString& folder)
+{
+    QStringList paths;
+    renderPdfPages(pdfPath, 300, [&](int number, int count, const QImage& page) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!page.save(&buffer, "PNG"))
+            throw PdfPagesError(QStringLiteral("page %1 could not be encoded as PNG").arg(number));
+        const int digits = qMax(3, int(QString::number(count).size()));
+        paths.append(QDir(folder).absoluteFilePath(
+            QStringLiteral("page-%1.png").arg(number, digits, 10, QLatin1Char('0'))));
+        writeFileAtomically(paths.last(), png);
+    });
+    return paths;
+}
 
 struct LoadedTemplate
 {
@@ -139,9 +159,11 @@ private:
                 const QString folder =
                     createBatchFolder(defaultScanRoot(), QFileInfo(input.path).completeBaseName(),
                                       m_now.toSecsSinceEpoch());
-                files += renderPdfPages(input.path, folder, 300);
+                files += renderPdfPageFiles(input.path, folder);
             } catch (const PdfPagesError& error) {
                 report(input.path, error.reason());
+            } catch (const FileError& error) {
+                report(input.path, error.description());
             } catch (const ScannerServiceError& error) {
                 report(input.path, error.description());
             }

@@ -1,5 +1,6 @@
 #include "PageImport.h"
 
+#include "PdfPages.h"
 #include "ScannerService.h"
 #include "model/NaturalOrder.h"
 
@@ -10,7 +11,6 @@
 #include <QImageReader>
 #include <QSaveFile>
 #include <algorithm>
-#include <poppler-qt6.h>
 
 namespace {
 
@@ -101,21 +101,16 @@ QStringList importPages(const QStringList& files, const QString& folder, const Q
         if (canceled)
             throw ScannerServiceError(Kind::scanCanceled);
         if (isPdf(path)) {
-            std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
-            if (!document || document->isLocked() || document->numPages() == 0)
+            try {
+                renderPdfPages(path, kPdfDpi, [&](int, int, const QImage& page) {
+                    if (canceled)
+                        throw ScannerServiceError(Kind::scanCanceled);
+                    const QString target = next(QStringLiteral("png"));
+                    writeImage(target, page);
+                    written.append(target);
+                });
+            } catch (const PdfPagesError&) {
                 unreadable(path);
-            document->setRenderHint(Poppler::Document::Antialiasing);
-            document->setRenderHint(Poppler::Document::TextAntialiasing);
-            for (int index = 0; index < document->numPages(); ++index) {
-                if (canceled)
-                    throw ScannerServiceError(Kind::scanCanceled);
-                std::unique_ptr<Poppler::Page> page = document->page(index);
-                const QImage image = page ? page->renderToImage(kPdfDpi, kPdfDpi) : QImage();
-                if (image.isNull())
-                    unreadable(path);
-                const QString target = next(QStringLiteral("png"));
-                writeImage(target, image);
-                written.append(target);
             }
             continue;
         }

@@ -90,7 +90,6 @@ QString MainWindow::firstRunMessage()
 
 void MainWindow::selectSection(AppSection section)
 {
-    m_section = section;
     m_screens->setCurrentIndex(static_cast<int>(section));
     m_sidebar->setCurrentSection(section);
 }

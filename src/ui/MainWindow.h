@@ -48,7 +48,6 @@ public:
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    AppSection selectedSection() const { return m_section; }
     void selectSection(AppSection section);
     QWidget* screen(AppSection section) const;
     Sidebar* sidebar() const { return m_sidebar; }
@@ -90,6 +89,5 @@ private:
     QLabel* m_status = nullptr;
     QLabel* m_pending = nullptr;
     QLabel* m_error = nullptr;
-    AppSection m_section = AppSection::project;
     bool m_appeared = false;
 };

@@ -120,7 +120,6 @@ QWidget* QuestionStatisticCard::buildLegend(const QuestionStatistic& statistic)
         grid->addWidget(swatch, i + 1, 0, Qt::AlignVCenter);
         grid->addWidget(answer, i + 1, 1);
         grid->addWidget(count, i + 1, 2);
-        m_legendAnswers.append(entries[i].answer);
     }
     grid->setColumnStretch(1, 1);
     return legend;

@@ -16,8 +16,6 @@ public:
     explicit QuestionStatisticCard(const QuestionStatistic& statistic, QWidget* parent = nullptr);
 
     QPieSeries* series() const { return m_series; }
-    // The legend's answers, in order.
-    QStringList legendAnswers() const { return m_legendAnswers; }
 
     static QString answeredText(const QuestionStatistic& statistic);
     static QColor sliceColor(const AnswerCount& entry, int index);
@@ -27,5 +25,4 @@ private:
     QWidget* buildLegend(const QuestionStatistic& statistic);
 
     QPieSeries* m_series = nullptr;
-    QStringList m_legendAnswers;
 };

@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
 #include "ai/ResponsesWireFormat.h"
-#include "ai/UploadImage.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -32,11 +31,7 @@ template <typename F> Failure failureOf(F&& call)
     return {};
 }
 
-SurveyTemplateField field(qint64 number, const char* prompt, SurveyDetectionMode mode,
-                          const char* options)
-{
-    return SurveyTemplateField{number, prompt, mode, options};
-}
+using Field = SurveyTemplateField;
 
 QByteArray replyWithText(const QString& text)
 {
@@ -108,7 +103,8 @@ protected:
 
 } // namespace
 
-// Pages are shrunk to 1600 pixels, transparency flattened onto white.
+// Pages are shrunk to 1600 pixels on their longer side, transparency flattened
+// onto white; smaller images are sent as they are.
 TEST_F(OpenAIAnswerAnalysisServiceTest, RequestsCarryHeadersThePromptAndTheImage)
 {
     server.script(
@@ -206,7 +202,7 @@ TEST(ResponsesWireFormatPrompts, CropAndPageTextsFollowTheQuestion)
     };
     const QString noChoices =
         "No fixed answer choices are available. Read the visible written answer if possible.";
-    EXPECT_EQ(cropLines(field(5, "Ignored", SurveyDetectionMode::singleChoice, "4th\n5th")),
+    EXPECT_EQ(cropLines(Field{5, "Ignored", SurveyDetectionMode::singleChoice, "4th\n5th"}),
               (QStringList{"Question 5: Grade", "Detection type: Single choice",
                            "Allowed answers: 4th | 5th. Choose only from this list unless the "
                            "image clearly shows a written Other answer.",
@@ -217,10 +213,10 @@ TEST(ResponsesWireFormatPrompts, CropAndPageTextsFollowTheQuestion)
 
     // Sorted by number; fields of one number keep their order.
     const QString page =
-        pagePrompt({field(3, "Comments", SurveyDetectionMode::written, ""),
-                    field(2, "Section B", SurveyDetectionMode::ignore, ""),
-                    field(1, "I am:", SurveyDetectionMode::singleChoice, "Male\nFemale"),
-                    field(2, "Again", SurveyDetectionMode::written, "")});
+        pagePrompt({Field{3, "Comments", SurveyDetectionMode::written, ""},
+                    Field{2, "Section B", SurveyDetectionMode::ignore, ""},
+                    Field{1, "I am:", SurveyDetectionMode::singleChoice, "Male\nFemale"},
+                    Field{2, "Again", SurveyDetectionMode::written, ""}});
     EXPECT_TRUE(page.contains("\nSurvey template:\n"
                               "Q1: I am: [Single choice] Choices: Male | Female\n"
                               "Q2: Section B [Ignore] Choices: free response\n"
@@ -307,13 +303,6 @@ TEST(ResponsesWireFormatModelText, PageAnswersKeepTheModelOrder)
                   Kind::invalidResponse)
             << text;
     }
-}
-
-TEST(UploadImage, ShrinksToTheLongestSideAndNeverEnlarges)
-{
-    // Landscape and small images are checked where they are sent.
-    EXPECT_EQ(uploadImageSize(QSize(1000, 3000), 960), QSize(320, 960));
-    EXPECT_EQ(uploadImageSize(QSize(5000, 2), 960), QSize(960, 1));
 }
 
 TEST(OpenAIAnswerAnalysisServiceEndpoint, HttpsAnywhereHttpOnlyOnLoopback)

@@ -31,22 +31,6 @@ TEST(SurveyEnums, RawValuesReadBackAndUnknownTextsAreNoCase)
     EXPECT_FALSE(enumFromRawValue<ScanStage>("").has_value());
 }
 
-TEST(BuiltInTemplate, FourteenQuestionsWithThreeWrittenOnes)
-{
-    const auto fields = SurveyTemplateField::defaults(SurveyTemplate::krda2026);
-    ASSERT_EQ(fields.size(), 14);
-    QList<qint64> written;
-    for (const auto& field : fields) {
-        if (field.detectionMode == SurveyDetectionMode::written) {
-            written.append(field.number);
-            EXPECT_TRUE(field.optionsText.isEmpty());
-        }
-    }
-    EXPECT_EQ(written, (QList<qint64>{10, 13, 14}));
-    EXPECT_EQ(SurveyTemplateDefinition(SurveyConfiguration{}).questions,
-              SurveyTemplateDefinition::krdaQuestions());
-}
-
 TEST(AnswerSources, OneEntryPerCellKeptInOrder)
 {
     AnswerSources sources;
@@ -64,4 +48,36 @@ TEST(AnswerSources, OneEntryPerCellKeptInOrder)
     for (AnswerSource source : {AnswerSource::reviewed, AnswerSource::edited})
         EXPECT_EQ(answerSourceNamed(storedName(source)), source);
     EXPECT_FALSE(answerSourceNamed("Reviewed").has_value());
+}
+
+TEST(SurveyTemplateField, OptionsSplitAtNewlinesAndSemicolonsAndTrim)
+{
+    SurveyTemplateField field{1, "Q", SurveyDetectionMode::singleChoice, " A ; B \n\n C "};
+    EXPECT_EQ(field.options(), (QStringList{"A", "B", "C"}));
+    field.optionsText = ";;\n;\n";
+    EXPECT_TRUE(field.options().isEmpty());
+}
+
+TEST(SurveyTemplateDefinition, AllIgnoredFallsBackOnlyUnderBuiltInPreset)
+{
+    SurveyConfiguration configuration;
+    for (auto& field : configuration.templateFields)
+        field.detectionMode = SurveyDetectionMode::ignore;
+    EXPECT_EQ(SurveyTemplateDefinition(configuration).questions.size(), 14);
+    configuration.templatePreset = SurveyTemplate::custom;
+    EXPECT_TRUE(SurveyTemplateDefinition(configuration).questions.isEmpty());
+}
+
+TEST(SurveyTemplateDefinition, LaterDuplicateWinsAndNonPositiveNumbersAreDropped)
+{
+    SurveyConfiguration configuration;
+    configuration.templateFields = {
+        {0, "zero", SurveyDetectionMode::singleChoice, "A"},
+        {5, "first", SurveyDetectionMode::singleChoice, "A"},
+        {5, "second", SurveyDetectionMode::written, ""},
+    };
+    const SurveyTemplateDefinition definition(configuration);
+    ASSERT_EQ(definition.questions.size(), 1);
+    EXPECT_EQ(definition.questions.value(5).text, "second");
+    EXPECT_EQ(definition.questions.value(5).kind, SurveyTemplateDefinition::QuestionKind::written);
 }

@@ -107,13 +107,6 @@ TEST(SurveyResponseJson, EveryKeyIsRequired)
     }
 }
 
-TEST(SurveyQuestionJson, TextIsRequired)
-{
-    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
-    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
-                 SurveyJsonError);
-}
-
 TEST(ReferenceDate, SecondsCountFrom2001InUtc)
 {
     EXPECT_EQ(surveyjson::secondsSinceReferenceDate(utc(2001, 1, 1, 0, 0, 0)), 0.0);
@@ -124,8 +117,11 @@ TEST(ReferenceDate, SecondsCountFrom2001InUtc)
     EXPECT_EQ(surveyjson::dateFromReferenceSeconds(86400.25), utc(2001, 1, 2, 0, 0, 0, 250));
 }
 
-TEST(ReferenceDate, ImplausibleDateIsRefused)
+TEST(SurveyJson, QuestionTextIsRequiredAndImplausibleDatesAreRefused)
 {
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
+                 SurveyJsonError);
     EXPECT_THROW(surveyjson::readDate(json(1.0e300), "savedAt"), SurveyJsonError);
     EXPECT_THROW(surveyjson::readDate(json("2026-01-01"), "savedAt"), SurveyJsonError);
 }

@@ -15,15 +15,6 @@ QString fileName(const ScanPage& page)
     return QFileInfo(page.fileURL.toLocalFile()).fileName();
 }
 
-// The files in every batch folder under `root`.
-QStringList filesUnder(const QString& root)
-{
-    QStringList files;
-    for (const QString& folder : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        files += QDir(root + "/" + folder).entryList(QDir::Files, QDir::Name);
-    return files;
-}
-
 // Records what was on disk when the operator was asked to turn the stack.
 class RecordingPrompt : public BackSidePrompt
 {
@@ -33,7 +24,7 @@ public:
     }
     QCoro::Task<BackSideChoice> askToReloadBacks() override
     {
-        filesWhenAsked.append(filesUnder(m_root));
+        filesWhenAsked.append(testsupport::batchFiles(m_root));
         co_return m_answer;
     }
     QList<QStringList> filesWhenAsked;
@@ -47,11 +38,8 @@ class SaneScannerServiceTest : public ::testing::Test
 {
 protected:
     SaneScannerServiceTest()
-        // Two devices with small, slowed-down pages: a feeder pass of ten
-        // pages takes about a second, long enough to cancel in the middle.
-        : service(SaneTestBackend::start("number_of_devices 2\nresolution 25\nread-limit true\n"
-                                         "read-limit-size 2048\nread-delay true\n"
-                                         "read-delay-duration 20000\n"),
+        // Two devices at full speed; pages of 10 dpi unless a test asks for more.
+        : service(SaneTestBackend::start("number_of_devices 2\n"),
                   SaneServiceOptions{root.path(), root.filePath("no-usb"), SaneTimeouts{}})
     {
         ScanSettings small;
@@ -96,21 +84,15 @@ protected:
     SaneScannerService service;
 };
 
-TEST_F(SaneScannerServiceTest, DiscoveryListsTheTestBackendWithWhatItOffers)
+TEST_F(SaneScannerServiceTest, DiscoveredFeederWritesNumberedPagesIntoANewFolder)
 {
     const QList<ScannerDevice> devices = testsupport::runTask(service.discoverScanners());
     ASSERT_EQ(devices.size(), 2);
-    EXPECT_EQ(devices[1].id.toStdString(), "test:1");
-    for (const ScannerDevice& device : devices) {
-        EXPECT_EQ(device.name, "Noname frontend-tester");
-        EXPECT_TRUE(device.isControllable && device.isOnline && device.takesScanSettings);
-        EXPECT_TRUE(device.hasDocumentFeeder && device.hasFlatbed);
-        EXPECT_FALSE(device.supportsDuplex);
-    }
-}
+    const ScannerDevice& device = devices[1];
+    EXPECT_EQ(std::tuple(device.id, device.name), std::tuple("test:1", "Noname frontend-tester"));
+    EXPECT_TRUE(device.isControllable && device.isOnline && device.takesScanSettings);
+    EXPECT_TRUE(device.hasDocumentFeeder && device.hasFlatbed && !device.supportsDuplex);
 
-TEST_F(SaneScannerServiceTest, FeederBatchWritesNumberedPagesIntoANewFolder)
-{
     const ScanBatchResult result = scanned(DuplexMode::simplex, true);
 
     // The test backend's feeder holds ten sheets.
@@ -148,7 +130,7 @@ TEST_F(SaneScannerServiceTest, ManualTwoSidedAsksBetweenPassesAndPairsPages)
     EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
     EXPECT_TRUE(outcome.message().starts_with(
         "10 fronts and 0 backs were scanned. Feed the backs again.\n"));
-    EXPECT_EQ(filesUnder(root.path()).size(), 10);
+    EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 10);
 
     RecordingPrompt prompt(root.path(), BackSideChoice::scanBacks);
     service.setBackSidePrompt(&prompt);
@@ -177,6 +159,33 @@ TEST_F(SaneScannerServiceTest, SecondBatchWhileScanningAndUnknownDeviceAreRefuse
     gone.id = "test:7";
     EXPECT_EQ(runScan(service.scanBatch(gone, config)).message(),
               "The selected scanner is no longer available.");
+}
+
+// The backend's own defaults are 50 dpi over 80 x 100 mm; the whole 200 x
+// 200 mm glass at 300 dpi is 2362 pixels a side.
+TEST_F(SaneScannerServiceTest, ResolutionModeAndAreaReachTheDeliveredFrames)
+{
+    const auto flatbedPage = [&](int resolution, ScanColour colour) {
+        ScanSettings settings;
+        settings.resolution = resolution;
+        settings.colour = colour;
+        settings.source = ScanSource::flatbed;
+        service.setScanSettings(settings);
+        const ScanBatchResult batch = scanned(DuplexMode::simplex, false);
+        EXPECT_EQ(batch.pages.size(), 1);
+        return QImage(batch.pages.value(0).fileURL.toLocalFile());
+    };
+    const QImage grey = flatbedPage(300, ScanColour::grey);
+    EXPECT_EQ(grey.format(), QImage::Format_Grayscale8);
+    EXPECT_NEAR(grey.width(), 2362, 1);
+    EXPECT_NEAR(grey.height(), 2362, 1);
+    EXPECT_NEAR(grey.dotsPerMeterX() * 0.0254, 300, 0.5);
+
+    const QImage colour = flatbedPage(200, ScanColour::colour);
+    // Saved as an RGB file (the test backend's page is black either way).
+    EXPECT_NE(colour.format(), QImage::Format_Grayscale8);
+    EXPECT_NEAR(colour.width(), 1575, 1);
+    EXPECT_NEAR(colour.height(), 1575, 1);
 }
 
 } // namespace

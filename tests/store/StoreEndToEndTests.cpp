@@ -1,6 +1,8 @@
 // The store over the real page reader, reading rendered sample surveys that a
-// scripted scanner delivers, with real project and CSV files.
+// scripted scanner delivers, with real project and CSV files; and the rules
+// template discovery reads wording by.
 #include "StoreFixture.h"
+#include "reading/TemplateDiscovery.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "samples/SampleSet.h"
 
@@ -113,4 +115,20 @@ TEST_F(StoreEndToEnd, BlankSurveyProposesTheTemplate)
     EXPECT_EQ(store.templateField(13)->detectionMode, SurveyDetectionMode::written);
     EXPECT_EQ(store.configuration().templatePreset, SurveyTemplate::custom);
     EXPECT_EQ(store.configuration().questionCount, 14);
+}
+
+// How detected wording fills the template is checked above, where the store scans one.
+TEST(TemplateDiscovery, WordingSuggestsTheAnswerKind)
+{
+    const std::pair<const char*, SurveyDetectionMode> rows[] = {
+        {"CHECK ALL that apply. Why?", SurveyDetectionMode::multipleChoice},
+        {"Please explain", SurveyDetectionMode::written},
+        {"Your favorite part", SurveyDetectionMode::written},
+        {"Any suggestions?", SurveyDetectionMode::written},
+        {"Other: ____", SurveyDetectionMode::written},
+        {"Other", SurveyDetectionMode::singleChoice},
+        {"", SurveyDetectionMode::singleChoice},
+    };
+    for (const auto& [wording, mode] : rows)
+        EXPECT_EQ(inferredDetectionMode(wording), mode) << wording;
 }

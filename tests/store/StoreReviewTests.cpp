@@ -36,25 +36,19 @@ TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReportsAndBlankReadsNA)
     EXPECT_EQ(store.responses(), before);
 }
 
-TEST_F(StoreReview, UpdateReviewItemTouchesTheQueuedTextAndMarksItUnsaved)
+// Typed text is kept on the queued item and marks the project unsaved once.
+// Entered text wins over the suggestion; an item outside the answers, for a
+// deleted survey or with nothing to apply changes nothing. Undo returns the stage.
+TEST_F(StoreReview, TypedTextIsKeptThenAppliedOverTheSuggestionAndUndone)
 {
     choose(path("review.twk"), &SurveyScanStore::saveProjectAs);
     QSignalSpy dirty(&store, &SurveyScanStore::isProjectDirtyChanged);
-    const QuestionReviewItem item = store.reviewItems().first();
+    const QuestionReviewItem typed = store.reviewItems().first();
     for (int i = 0; i < 2; ++i)
-        store.updateReviewItem(item, " typed ");
+        store.updateReviewItem(typed, " typed ");
     EXPECT_EQ(store.reviewItems().first().enteredText, " typed ");
     EXPECT_EQ(dirty.count(), 1);
-    store.applyReviewItem(store.reviewItems().first());
-    const auto items = store.reviewItems();
-    store.updateReviewItem(item, "late"); // already applied
-    EXPECT_EQ(store.reviewItems(), items);
-}
 
-// Entered text wins over the suggestion; an item outside the answers, for a
-// deleted survey or with nothing to apply changes nothing. Undo returns the stage.
-TEST_F(StoreReview, ApplyUsesEnteredTextThenSuggestionAndUndoes)
-{
     auto beyond = store.reviewItems()[0];
     beyond.questionNumber = 16;
     store.applyReviewItem(beyond);
@@ -66,7 +60,6 @@ TEST_F(StoreReview, ApplyUsesEnteredTextThenSuggestionAndUndoes)
     store.applyReviewItem(first);
     EXPECT_EQ(store.answerValue(1, 2), "D");
     EXPECT_EQ(store.statusMessage(), "Review 2 uncertain answers.");
-    EXPECT_EQ(store.stage(), ScanStage::reviewing);
 
     auto second = store.reviewItems()[0];
     second.enteredText = "  ";
@@ -80,6 +73,7 @@ TEST_F(StoreReview, ApplyUsesEnteredTextThenSuggestionAndUndoes)
 
     const auto last = store.reviewItems()[0];
     store.applyReviewItem(last);
+    store.updateReviewItem(last, "late"); // already applied
     EXPECT_TRUE(store.reviewItems().isEmpty());
     EXPECT_EQ(store.stage(), ScanStage::finished);
     EXPECT_EQ(store.statusMessage(), "All uncertain answers reviewed.");
@@ -124,22 +118,7 @@ SurveyTemplateField field(qint64 number, const QString& prompt,
 }
 } // namespace
 
-TEST_F(StoreTemplate, PresetRestoresBuiltInFieldsAndQuestions)
-{
-    store.updateTemplateField(field(3, "Edited"));
-    store.addTemplateField();
-    store.applyTemplatePreset(SurveyTemplate::krda2026);
-    EXPECT_EQ(store.configuration().templateFields, krdaTemplateFields());
-    EXPECT_EQ(store.detectedQuestions().value(2).text, krdaTemplateFields()[2].prompt);
-    EXPECT_EQ(store.statusMessage(), "Template set to KRDA 2026.");
-
-    store.applyTemplatePreset(SurveyTemplate::custom);
-    EXPECT_EQ(store.configuration().templateFields[0].prompt, "Question 1");
-    EXPECT_EQ(store.statusMessage(), "Template set to Custom.");
-    EXPECT_TRUE(store.isProjectDirty());
-}
-
-TEST_F(StoreTemplate, EditingARowReplacesItAndTurnsCustom)
+TEST_F(StoreTemplate, EditingARowTurnsCustomAndAPresetRestoresItsFields)
 {
     store.updateTemplateField(field(3, "Favourite lunch?", SurveyDetectionMode::written));
     EXPECT_EQ(store.templateField(3)->prompt, "Favourite lunch?");
@@ -161,6 +140,14 @@ TEST_F(StoreTemplate, EditingARowReplacesItAndTurnsCustom)
     connectScanner();
     runBatch(1);
     EXPECT_EQ(scanner.scanConfigurations.last().questionCount, 30);
+
+    // A preset restores its fields and questions.
+    store.applyTemplatePreset(SurveyTemplate::krda2026);
+    EXPECT_EQ(store.configuration().templateFields, krdaTemplateFields());
+    EXPECT_EQ(store.detectedQuestions().value(2).text, krdaTemplateFields()[2].prompt);
+    EXPECT_EQ(store.statusMessage(), "Template set to KRDA 2026.");
+    store.applyTemplatePreset(SurveyTemplate::custom);
+    EXPECT_EQ(store.configuration().templateFields[0].prompt, "Question 1");
 }
 
 TEST_F(StoreTemplate, AddingAndDeletingRowsKeepTheCountAtTheHighestNumber)

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace testsupport {
 
@@ -43,6 +45,32 @@ QString writePageImage(const QString& path, QSize size, int dpi, const char* for
     if (!image.save(path, format))
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+QStringList batchFiles(const QString& root)
+{
+    QStringList files;
+    for (const QString& folder : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        files += QDir(QDir(root).filePath(folder)).entryList(QDir::Files, QDir::Name);
+    return files;
+}
+
+FileSizeCap::FileSizeCap(qint64 bytes)
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_previous = qint64(limit.rlim_cur);
+    std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = rlim_t(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeCap::~FileSizeCap()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_previous);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 } // namespace testsupport

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <functional>
 #include <iterator>
@@ -32,6 +33,35 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 // A blank white page image, in `format` or the one its suffix names, marked
 // with `dpi` when given; returns the path.
 QString writePageImage(const QString& path, QSize size, int dpi = 0, const char* format = nullptr);
+
+// While it lives, files this process (and the processes it starts) write
+// cannot grow past `bytes`, as with a quota: a write beyond fails with EFBIG
+// instead of the signal that would end the test. Needs no privileges.
+class FileSizeCap
+{
+public:
+    explicit FileSizeCap(qint64 bytes);
+    ~FileSizeCap();
+    FileSizeCap(const FileSizeCap&) = delete;
+    FileSizeCap& operator=(const FileSizeCap&) = delete;
+
+private:
+    qint64 m_previous = -1;
+};
+
+// The description of the E the call threw, or "no error".
+template <typename E, typename F> QString thrownText(F&& call)
+{
+    try {
+        call();
+    } catch (const E& error) {
+        return error.description();
+    }
+    return QStringLiteral("no error");
+}
+
+// The names of the files in the batch folders under `root`.
+QStringList batchFiles(const QString& root);
 
 // One value of each element, in order: the numbers of pages, the texts a
 // signal carried. `f` may be a member pointer.

@@ -1,5 +1,5 @@
-// The main action of each screen, driven through its widgets as an operator
-// would (offscreen). Review has tests of its own.
+// The main window and the main action of each screen, driven through their
+// widgets as an operator would (offscreen). Review has tests of its own.
 #include "SaneTestBackend.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
@@ -9,11 +9,14 @@
 #include "ui/AnswersScreen.h"
 #include "ui/AnswersTableModel.h"
 #include "ui/MetricTile.h"
+#include "ui/SettingsWindow.h"
 #include "ui/StatisticsScreen.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -29,7 +32,13 @@ class ScreenActions : public ::testing::Test
 protected:
     QTemporaryDir dir;
     QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+    template <typename T> static T* child(QWidget* parent, const char* name)
+    {
+        return parent->findChild<T*>(QString::fromLatin1(name));
+    }
 };
+using MainWindowTest = ScreenActions;
 
 } // namespace
 
@@ -48,8 +57,6 @@ TEST_F(ScreenActions, ProjectIsSavedThroughThePanelAndOpenedAgain)
             EXPECT_TRUE(panel->nameFilters().join(' ').contains("*.twk"));
             return target;
         });
-        EXPECT_EQ(app.window->action(Command::save)->shortcut(),
-                  QKeySequence(Qt::CTRL | Qt::Key_S));
         app.window->action(Command::save)->trigger();
         EXPECT_EQ(app.store->statusMessage(), "Saved run.twk.");
         EXPECT_FALSE(app.store->isProjectDirty());
@@ -129,7 +136,7 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
     NoReading reader;
     App app(file("preferences.ini"), &scanner, &reader);
     ASSERT_TRUE(app.showAndSettle());
-    ASSERT_TRUE(waitFor([&] { return app.store->canStartScan(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.store->canStartScan(); }, 10000));
     // Pages of 10 dpi take a tenth of a second each; the preferences offer
     // no resolution as small.
     app.store->setScanPreferences(nullptr);
@@ -147,15 +154,16 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
     auto* counts = scan->findChild<QLabel*>("scanProgress");
     ASSERT_NE(counts, nullptr);
     QTest::mouseClick(scan->findChild<QPushButton*>("startScan"), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return app.store->readingProgress().scanned >= 1; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.store->readingProgress().scanned >= 1; }, 20000));
     EXPECT_TRUE(cancel->isVisible());
     // The feeder's count shows while it runs; this reader reads at the end.
     EXPECT_TRUE(counts->isVisible());
     EXPECT_TRUE(counts->text().startsWith("Scanned ") && counts->text().endsWith(" · Read 0"))
         << counts->text().toStdString();
     QTest::mouseClick(cancel, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return app.store->stage() != ScanStage::scanning; }, 20000));
-    ASSERT_TRUE(waitFor([&] { return app.store->stage() != ScanStage::extracting; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.store->stage() != ScanStage::scanning; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return app.store->stage() != ScanStage::extracting; }, 20000));
 
     EXPECT_FALSE(cancel->isVisible());
     const qsizetype kept = app.store->responses().size();
@@ -164,4 +172,106 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
     EXPECT_TRUE(
         app.store->errorMessage().value_or(QString()).contains("before the scan was canceled"))
         << app.store->errorMessage().value_or(QString()).toStdString();
+}
+
+TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
+{
+    SampleScanner scanner({feeder()}, samplePages(2));
+    DoubtfulReader reader({"A"}, {{1, "A"}}); // one answer of every survey in doubt
+    App app(file("preferences.ini"), &scanner, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    QCoro::waitFor(app.store->startScanBatch());
+    ASSERT_EQ(app.store->reviewItems().size(), 1);
+
+    const QString target = file("run.twk");
+    FilePanelAnswerer answer([&](QFileDialog*) { return target; });
+    MessageBoxClicker clicker("Save");
+    EXPECT_TRUE(app.window->close());
+    EXPECT_EQ(clicker.informativeText,
+              "1 answer is waiting for review. Save the project before closing?");
+    EXPECT_TRUE(testsupport::readText(target).contains("\"reviewItems\""));
+}
+
+// The scan screen follows the devices: nothing starts without a scanner, a
+// blank project name disables the start, and the scan settings are shown for
+// every device, enabled where it takes them and kept per device.
+TEST_F(MainWindowTest, ScanCommandsAndSettingsFollowTheScannerAndTheConfiguration)
+{
+    SampleScanner none({});
+    NoReading reader;
+    App app(file("preferences.ini"), &none, &reader);
+    ASSERT_TRUE(app.showAndSettle());
+    app.window->selectSection(AppSection::scan);
+    QWidget* scan = app.window->screen(AppSection::scan);
+    QAction* start = app.window->action(Command::startScanBatch);
+    EXPECT_TRUE(child<QLabel>(scan, "noScannerTitle")->isVisible());
+    EXPECT_FALSE(child<QWidget>(scan, "devicePicker")->isVisible());
+    EXPECT_FALSE(start->isEnabled());
+    QTest::keyClick(app.window.get(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::mouseClick(child<QPushButton>(scan, "startScan"), Qt::LeftButton);
+    EXPECT_TRUE(none.scanConfigurations.isEmpty());
+    // Without an import service there is nothing to import either.
+    EXPECT_FALSE(child<QPushButton>(scan, "importScannedFiles")->isEnabled());
+
+    ScannerDevice sample = feeder();
+    ScannerDevice office = feeder();
+    office.id = "sane:office";
+    office.takesScanSettings = office.hasDocumentFeeder = office.hasFlatbed = true;
+    SampleScanner scanner({sample, office});
+    App ready(file("other.ini"), &scanner, &reader);
+    ASSERT_TRUE(ready.showAndSettle());
+    ready.store->selectScanner(sample.id);
+    scan = ready.window->screen(AppSection::scan);
+    auto* button = child<QPushButton>(scan, "startScan");
+    EXPECT_TRUE(button->isEnabled() && ready.window->action(Command::startScanBatch)->isEnabled());
+    EXPECT_FALSE(child<QLabel>(scan, "noScannerTitle")->isVisibleTo(scan));
+    SurveyConfiguration configuration = ready.store->configuration();
+    configuration.title = "   ";
+    ready.store->setConfiguration(configuration);
+    EXPECT_FALSE(button->isEnabled() || ready.window->action(Command::startScanBatch)->isEnabled());
+
+    auto* resolution = child<QComboBox>(scan, "resolutionPicker");
+    auto* colour = child<QComboBox>(scan, "colourPicker");
+    auto* source = child<QComboBox>(scan, "sourcePicker");
+    ASSERT_TRUE(resolution && colour && source);
+    EXPECT_EQ(resolution->currentText(), "300 dpi");
+    for (QComboBox* box : {resolution, colour, source}) {
+        EXPECT_FALSE(box->isEnabled());
+        EXPECT_FALSE(box->toolTip().isEmpty()); // saying why
+    }
+    ready.store->selectScanner(office.id);
+    for (QComboBox* box : {resolution, colour, source})
+        EXPECT_TRUE(box->isEnabled());
+    Q_EMIT resolution->activated(resolution->findData(600));
+    Q_EMIT colour->activated(colour->findText("Colour"));
+    Q_EMIT source->activated(source->findText("Flatbed"));
+    EXPECT_EQ(ready.scanPreferences->settingsFor(office.id, false),
+              (ScanSettings{600, ScanColour::colour, ScanSource::flatbed, false}));
+    // The source belongs to the device it was chosen for.
+    ready.store->selectScanner(sample.id);
+    EXPECT_EQ(source->currentText(), "Automatic");
+    EXPECT_EQ(resolution->currentText(), "600 dpi");
+}
+
+// Once shown, the prompt is not shown again by a later launch with the same preferences file.
+TEST_F(MainWindowTest, FirstRunPromptAppearsOnceAcrossLaunchesWithOnePreferencesFile)
+{
+    SampleScanner scanner({});
+    NoReading reader;
+    const auto prompted = [&](const QString& file) {
+        App app(file, &scanner, &reader, false);
+        EXPECT_TRUE(app.showAndSettle());
+        QMessageBox* prompt = app.window->firstRunPrompt();
+        if (!prompt)
+            return false;
+        EXPECT_TRUE(prompt->isVisible());
+        for (QAbstractButton* button : prompt->buttons())
+            if (button->text() == "Open Settings")
+                button->click();
+        EXPECT_TRUE(app.window->settingsWindow()->isVisible());
+        return true;
+    };
+    EXPECT_TRUE(prompted(file("preferences.ini")));
+    EXPECT_FALSE(prompted(file("preferences.ini")));
+    EXPECT_TRUE(prompted(file("other.ini")));
 }

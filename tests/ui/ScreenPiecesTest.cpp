@@ -3,6 +3,8 @@
 #include "ui/AISettingsPanel.h"
 #include "ui/AppSection.h"
 #include "ui/BrandMark.h"
+#include "ui/DialogBackSidePrompt.h"
+#include "ui/DialogImportFileChooser.h"
 #include "ui/ReviewAnswerText.h"
 #include "ui/Symbols.h"
 #include "ui/TemplateFieldRow.h"
@@ -54,17 +56,6 @@ TEST(BrandMark, MissingArtworkFallsBackToTheSymbolAndNoIcon)
     EXPECT_NE(brand::mark(32).toImage().pixelColor(16, 16).alpha(), 0);
 }
 
-TEST(AISettingsPanel, SliderStepsMapBackToTheirConfidence)
-{
-    EXPECT_EQ(AISettingsPanel::confidenceText(0.995), "99% confidence or higher");
-    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.90), 0);
-    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.995), 19);
-    for (int position = 0; position <= 19; ++position)
-        EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(
-                      AISettingsPanel::sliderPositionToConfidence(position)),
-                  position);
-}
-
 TEST(AISettingsPanel, ControlsWriteThroughAndFollowTheStore)
 {
     QTemporaryDir dir;
@@ -81,6 +72,13 @@ TEST(AISettingsPanel, ControlsWriteThroughAndFollowTheStore)
 
     slider->setValue(8);
     EXPECT_DOUBLE_EQ(settings.autoApplyConfidence(), 0.94);
+    EXPECT_EQ(AISettingsPanel::confidenceText(0.995), "99% confidence or higher");
+    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.90), 0);
+    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.995), 19);
+    for (int position = 0; position <= 19; ++position)
+        EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(
+                      AISettingsPanel::sliderPositionToConfidence(position)),
+                  position);
     limit->setValue(120);
     EXPECT_EQ(settings.maxAIReviewsPerBatch(), 120);
     QTest::keyClicks(model, "x");
@@ -133,10 +131,63 @@ TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
     EXPECT_EQ(app.store->templateField(3)->detectionMode, SurveyDetectionMode::written);
 
     const qsizetype before = screen.rows().size();
-    for (QPushButton* button : screen.findChildren<QPushButton*>()) {
-        if (button->objectName() == "addSection")
-            button->click();
-    }
+    screen.findChild<QPushButton*>("addSection")->click();
     EXPECT_EQ(screen.rows().size(), before + 1);
     EXPECT_EQ(screen.rows().last()->number(), before + 1);
+}
+
+// Between the passes of manual two-sided, and after a template page on the
+// flatbed: its back, or done; and before unsaved changes are dropped.
+TEST(QuestionDialogs, ShowTheirTextsAndReportTheChoice)
+{
+    DialogBackSidePrompt prompt;
+    const std::tuple<bool, const char*, BackSideChoice> rows[] = {
+        {false, "Scan Back Sides", BackSideChoice::scanBacks},
+        {false, "Cancel Scan", BackSideChoice::cancel},
+        {true, "Scan Back Side", BackSideChoice::scanBacks},
+        {true, "Done", BackSideChoice::cancel},
+    };
+    for (const auto& [templateBack, button, choice] : rows) {
+        MessageBoxClicker clicker(button);
+        EXPECT_EQ(testsupport::runTask(templateBack ? prompt.askForTemplateBackSide()
+                                                    : prompt.askToReloadBacks()),
+                  choice);
+        if (templateBack) {
+            EXPECT_EQ(clicker.buttons, QStringList({"Scan Back Side", "Done"}));
+        } else {
+            EXPECT_EQ(clicker.text, "Reload back sides");
+        }
+    }
+
+    // The question before unsaved changes are dropped.
+    DialogFilePanels panels;
+    {
+        MessageBoxClicker discard("Discard Changes");
+        EXPECT_TRUE(panels.confirmDiscardChanges(DiscardReason::newProject));
+        EXPECT_EQ(discard.informativeText, "Starting a new project discards them.");
+    }
+    MessageBoxClicker keep("Cancel");
+    EXPECT_FALSE(panels.confirmDiscardChanges(DiscardReason::openProject));
+}
+
+TEST(FilePanelDialogs, ReturnTheChosenFilesAndNothingOnCancel)
+{
+    DialogImportFileChooser chooser;
+    const QString page = samplePages(1).constFirst();
+    {
+        FilePanelAnswerer choose([&](QFileDialog* panel) {
+            EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+            EXPECT_EQ(panel->windowTitle(), "Import Back Sides");
+            return page;
+        });
+        EXPECT_EQ(testsupport::runTask(chooser.chooseFiles(ImportSides::backs)), QStringList{page});
+    }
+    FilePanelAnswerer cancel([](QFileDialog* panel) {
+        EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptOpen);
+        return QString();
+    });
+    EXPECT_TRUE(testsupport::runTask(chooser.chooseFiles(ImportSides::all)).isEmpty());
+    // The project panel chooses nothing on cancel too.
+    EXPECT_EQ(DialogFilePanels().chooseFile(projectOpenPanel()), std::nullopt);
+    EXPECT_EQ(cancel.panelsSeen(), 2);
 }

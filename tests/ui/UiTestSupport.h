@@ -1,29 +1,21 @@
 #pragma once
 
+// The screens over the store tests' scripted scanner and reader.
 #include "../store/StoreFixture.h"
-#include "TestSupport.h"
-#include "ai/AISettingsStore.h"
 #include "ai/OpenAIAnswerAnalysisService.h"
-#include "reading/SurveyExtractionService.h"
-#include "scanner/ScannerService.h"
 #include "store/ScanPreferences.h"
-#include "store/SurveyScanStore.h"
 #include "ui/DialogFilePanels.h"
 #include "ui/MainWindow.h"
-#include <QDir>
-#include <QLineEdit>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QTemporaryDir>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
-#include <functional>
 #include <memory>
 
 namespace uitest {
@@ -40,47 +32,38 @@ struct SampleScanner : FakeScannerService
     }
 };
 
-// A reader that answers once the whole batch is known: every front page
-// becomes one survey with these answers and these questions in doubt
-// (number, suggestion), each cropped from its page as read a quarter turn.
-// Without answers it reads nothing, as for tests that never run a batch.
-class DoubtfulReader : public SurveyExtractionService
+// The store tests' scripted reader: every front page becomes one survey with
+// these answers and these questions in doubt (number, suggestion), each
+// cropped from its page as read a quarter turn. Without answers it reads
+// nothing, as for tests that never run a batch.
+struct DoubtfulReader : FakeExtractionService
 {
-public:
     explicit DoubtfulReader(QStringList answers = {}, QList<std::pair<qint64, QString>> doubts = {})
-        : m_answers(std::move(answers)), m_doubts(std::move(doubts))
     {
-    }
-
-    QCoro::Task<SurveyExtractionResult> extract(std::shared_ptr<PageFeed> feed, SurveyConfiguration,
-                                                bool, ExtractionProgress) override
-    {
-        while (!feed->isClosed())
-            co_await feed->changed();
-        SurveyExtractionResult result;
-        for (const ScanPage& page : feed->pages()) {
-            if (page.side != SurveySide::front || m_answers.isEmpty())
-                continue;
-            result.responses.append({page.surveyNumber, page.capturedAt, m_answers});
-            for (const auto& [question, suggestion] : m_doubts) {
-                QuestionReviewItem item;
-                item.surveyNumber = page.surveyNumber;
-                item.questionNumber = question;
-                item.pageNumber = page.pageNumber;
-                item.prompt = QStringLiteral("Question %1").arg(question);
-                item.suggestedText = suggestion;
-                item.imageURL = item.pageURL = page.fileURL;
-                item.quarterTurns = 1;
-                item.cropRect = QRectF(100, 300 * question, 900, 200);
-                result.reviewItems.append(item);
+        if (answers.isEmpty())
+            return;
+        answer = [answers, doubts](const QList<ScanPage>& pages) {
+            SurveyExtractionResult result;
+            for (const ScanPage& page : pages) {
+                if (page.side != SurveySide::front)
+                    continue;
+                result.responses.append({page.surveyNumber, page.capturedAt, answers});
+                for (const auto& [question, suggestion] : doubts) {
+                    QuestionReviewItem item;
+                    item.surveyNumber = page.surveyNumber;
+                    item.questionNumber = question;
+                    item.pageNumber = page.pageNumber;
+                    item.prompt = QStringLiteral("Question %1").arg(question);
+                    item.suggestedText = suggestion;
+                    item.imageURL = item.pageURL = page.fileURL;
+                    item.quarterTurns = 1;
+                    item.cropRect = QRectF(100, 300 * question, 900, 200);
+                    result.reviewItems.append(item);
+                }
             }
-        }
-        co_return result;
+            return result;
+        };
     }
-
-private:
-    QStringList m_answers;
-    QList<std::pair<qint64, QString>> m_doubts;
 };
 using NoReading = DoubtfulReader;
 
@@ -94,10 +77,10 @@ inline ScannerDevice feeder()
 }
 
 // Sample page files of the repository, in order.
-inline QStringList samplePages(int count, int first = 1)
+inline QStringList samplePages(int count)
 {
     QStringList files;
-    for (int i = first; i < first + count; ++i)
+    for (int i = 1; i <= count; ++i)
         files.append(testsupport::sourceDir() +
                      QString("/samples/page-%1.png").arg(i, 2, 10, QChar('0')));
     return files;
@@ -112,11 +95,6 @@ inline QStringList checkedTexts(const QList<QToolButton*>& toggles)
             checked.append(toggle->text());
     }
     return checked;
-}
-
-inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000)
-{
-    return QTest::qWaitFor(condition, milliseconds);
 }
 
 // The application's objects over a temporary preferences file, as start-up
@@ -160,75 +138,74 @@ struct App
         QSignalSpy appeared(window.get(), &MainWindow::firstAppearanceFinished);
         window->resize(1100, 760);
         window->show();
-        return waitFor([&appeared] { return appeared.count() > 0; });
+        return QTest::qWaitFor([&appeared] { return appeared.count() > 0; });
     }
 };
 
-// While it lives, answers every file panel that opens: the handler sees the
-// dialog and returns the path to accept, or an empty text to cancel.
-class FilePanelAnswerer
+// While it lives, hands every window of type T that shows to `answer`, once.
+template <typename T> class ModalAnswerer
 {
 public:
-    explicit FilePanelAnswerer(std::function<QString(QFileDialog*)> handler)
-        : m_poll(std::make_unique<QTimer>())
+    explicit ModalAnswerer(std::function<void(T*)> answer)
     {
-        m_poll->setInterval(20);
-        QObject::connect(m_poll.get(), &QTimer::timeout, m_poll.get(), [this, handler] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible() || dialog->property("answered").toBool())
-                return;
-            dialog->setProperty("answered", true);
-            ++m_seen;
-            const QString path = handler(dialog);
-            if (path.isEmpty()) {
-                dialog->reject();
-            } else {
-                dialog->selectFile(path);
-                // The panel may still be loading its folder and put its suggested
-                // name back; accept() reads the name field, so set it last.
-                if (auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit"))
-                    nameField->setText(path);
-                // accept() is protected; the dialog's own Save/Open button is not.
-                QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        m_poll.setInterval(20);
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this, answer] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* window = qobject_cast<T*>(widget);
+                if (!window || !window->isVisible() || window->property("answered").toBool())
+                    continue;
+                window->setProperty("answered", true);
+                ++m_seen;
+                answer(window);
             }
         });
-        m_poll->start();
+        m_poll.start();
     }
-
-    int panelsSeen() const { return m_seen; }
+    int seen() const { return m_seen; }
 
 private:
-    std::unique_ptr<QTimer> m_poll;
+    QTimer m_poll;
     int m_seen = 0;
+};
+
+// Answers every file panel that opens: the handler sees the dialog and
+// returns the path to accept, or an empty text to cancel.
+struct FilePanelAnswerer : ModalAnswerer<QFileDialog>
+{
+    explicit FilePanelAnswerer(std::function<QString(QFileDialog*)> handler)
+        : ModalAnswerer([handler](QFileDialog* dialog) {
+              const QString path = handler(dialog);
+              if (path.isEmpty())
+                  return dialog->reject();
+              dialog->selectFile(path);
+              // The panel may still be loading its folder and put its suggested
+              // name back; accept() reads the name field, so set it last.
+              if (auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                  nameField->setText(path);
+              // accept() is protected; the dialog's own Save/Open button is not.
+              QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+          })
+    {
+    }
+    int panelsSeen() const { return seen(); }
 };
 
 // Clicks the button with this text on the next message box that opens and
 // records the box's texts.
-struct MessageBoxClicker
+struct MessageBoxClicker : ModalAnswerer<QMessageBox>
 {
-    explicit MessageBoxClicker(QString button) : buttonText(std::move(button))
+    explicit MessageBoxClicker(const QString& buttonText)
+        : ModalAnswerer([this, buttonText](QMessageBox* box) {
+              text = box->text();
+              informativeText = box->informativeText();
+              for (QAbstractButton* button : box->buttons()) {
+                  buttons.append(button->text());
+                  if (button->text() == buttonText)
+                      QTimer::singleShot(0, button, &QAbstractButton::click);
+              }
+          })
     {
-        poll.setInterval(20);
-        QObject::connect(&poll, &QTimer::timeout, &poll, [this] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(widget);
-                if (!box || !box->isVisible() || box->property("clicked").toBool())
-                    continue;
-                box->setProperty("clicked", true);
-                text = box->text();
-                informativeText = box->informativeText();
-                for (QAbstractButton* button : box->buttons()) {
-                    buttons.append(button->text());
-                    if (button->text() == buttonText)
-                        QTimer::singleShot(0, button, &QAbstractButton::click);
-                }
-            }
-        });
-        poll.start();
     }
-
-    QString buttonText;
-    QTimer poll;
     QString text;
     QString informativeText;
     QStringList buttons;

@@ -5,7 +5,10 @@
 #include "ai/AISettingsStore.h"
 #include "ai/ApproximateReviewCrop.h"
 
+#include <QFile>
 #include <QImage>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -14,21 +17,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString kKey = QStringLiteral("sk-orchestration-test-key-123456");
+const QString kKey = QStringLiteral("sk-proj-ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcWXYZ");
 using testsupport::mapped;
 using testsupport::runTask;
 
 SurveyTemplateField field(qint64 number, SurveyDetectionMode mode, const QString& options = {})
 {
     return SurveyTemplateField{number, QStringLiteral("Prompt %1").arg(number), mode, options};
-}
-
-QList<SurveyTemplateField> choiceFields(qint64 count)
-{
-    QList<SurveyTemplateField> fields;
-    for (qint64 n = 1; n <= count; ++n)
-        fields << field(n, SurveyDetectionMode::singleChoice);
-    return fields;
 }
 
 QuestionReviewItem reviewItem(qint64 survey, qint64 question, const QString& suggested = {})
@@ -145,7 +140,7 @@ TEST_F(AIOrchestrationTest, HybridWritesConfidentAnswersAndAIReviewOnlySuggests)
     EXPECT_EQ(result.status.autoAppliedCount, 0);
 }
 
-TEST(AIReviewRules, ReviewNoteAndAutoApplyForEachConfidenceCase)
+TEST(AIReviewRules, ReviewNoteAutoApplyAndAnswerWriting)
 {
     using enum AIDetectionMode;
     const std::pair<AIAnswerSuggestion, const char*> notes[] = {
@@ -164,16 +159,13 @@ TEST(AIReviewRules, ReviewNoteAndAutoApplyForEachConfidenceCase)
     for (const auto& [answer, confidence, mode, applied] : applies)
         EXPECT_EQ(shouldAutoApply(suggestion(answer, confidence), mode, 0.92), applied)
             << answer << " " << confidence;
-}
 
-TEST(AIReviewRules, AnswerWritingPadsShortResponsesAndIgnoresUnknownSurveys)
-{
+    // Writing an answer pads a short response and touches the survey's first response only.
     QList<SurveyResponse> responses{response(2, 14, "x"), response(2, 3)};
     EXPECT_TRUE(applyAIAnswer(responses, 2, 16, "Yes"));
     EXPECT_EQ(responses[0].answers.mid(13), (QStringList{"x", "N/A", "Yes"}));
-    EXPECT_EQ(responses[1].answers.size(), 3); // only the first response of the survey
-    EXPECT_FALSE(applyAIAnswer(responses, 9, 1, "Yes"));
-    EXPECT_FALSE(applyAIAnswer(responses, 2, 0, "Yes"));
+    EXPECT_EQ(responses[1].answers.size(), 3);
+    EXPECT_FALSE(applyAIAnswer(responses, 9, 1, "Yes") || applyAIAnswer(responses, 2, 0, "Yes"));
     EXPECT_EQ(responses[0].answers.size(), 16);
 }
 
@@ -237,8 +229,10 @@ TEST_F(AIOrchestrationTest, AIFirstReadsPagesInOrderAndFillsByThreshold)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     client.delay = 5ms;
-    QList<SurveyTemplateField> fields = choiceFields(5);
-    fields[1].detectionMode = fields[2].detectionMode = SurveyDetectionMode::written;
+    using enum SurveyDetectionMode;
+    const QList<SurveyTemplateField> fields{field(1, singleChoice), field(2, written),
+                                            field(3, written), field(4, singleChoice),
+                                            field(5, singleChoice)};
     const ScanPage scanned = page(1, 1, QSize(850, 1100)), second = page(1, 2);
     client.pages[scanned.fileURL] = QList<AIPageAnswer>{
         pageAnswer(1, "Yes", 0.93), pageAnswer(2, "Blue bike", 0.99, true, "messy hand"),
@@ -297,6 +291,7 @@ TEST_F(AIOrchestrationTest, FailedRequestsStayInReviewWithTheErrorText)
 
 TEST_F(AIOrchestrationTest, AIFirstUsesTheLocalCropWhenItExists)
 {
+    using enum SurveyDetectionMode;
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     const ScanPage scanned = page(4, 7, QSize(255, 330));
     const QUrl localCrop = page(99, 1, QSize(40, 20)).fileURL;
@@ -307,7 +302,8 @@ TEST_F(AIOrchestrationTest, AIFirstUsesTheLocalCropWhenItExists)
     local1.imageURL = localCrop; // local2's crop was never written
 
     const AIStepResult result = runTask(applyAIFirstPageExtraction(
-        context(choiceFields(3)), {response(4, 14)}, {scanned}, {local1, local2}));
+        context({field(1, singleChoice), field(2, singleChoice), field(3, singleChoice)}),
+        {response(4, 14)}, {scanned}, {local1, local2}));
 
     ASSERT_EQ(result.reviewItems.size(), 3);
     EXPECT_EQ(result.reviewItems[0].imageURL, localCrop);
@@ -363,21 +359,188 @@ TEST(ApproximateReviewCrop, PagesAreCutIntoBandsAcrossTheirLongSide)
     // A slot beyond the page gives nothing; under the sideways ratio stays portrait.
     EXPECT_TRUE(approximateCropRect(portrait, 9, {1, 2, 3}, 3).isEmpty());
     EXPECT_EQ(approximateCropRect(QSize(1170, 1000), 1, {}, 2).width(), 1170);
+
+    // Cutting from a page that is gone gives no crop; the written crop is
+    // checked where AI First uses it.
+    QTemporaryDir dir;
+    ScanPage gone;
+    gone.fileURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.png")));
+    EXPECT_FALSE(approximateReviewCropURL(gone, 2, {1, 2, 3}, 3, dir.path()).has_value());
 }
 
-TEST(ApproximateReviewCrop, TallCropsAreTurnedTopEdgeToTheLeft)
-{
-    QImage tall(10, 40, QImage::Format_RGB32);
-    tall.fill(Qt::white);
-    tall.setPixelColor(0, 0, Qt::red);
-    const QImage turned = orientReviewCrop(tall);
-    EXPECT_EQ(turned.size(), QSize(40, 10));
-    EXPECT_EQ(turned.pixelColor(0, 9), QColor(Qt::red));
-    EXPECT_EQ(orientReviewCrop(QImage(10, 13, QImage::Format_RGB32)).size(), QSize(10, 13));
+namespace {
 
-    // The written crop itself is checked where AI First uses it.
+constexpr auto kOthersMayRead = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+// Every preference as the screens read it, the mode by its label.
+QVariantMap preferences(const AISettingsStore& settings)
+{
+    QVariantMap values{{"detectionMode", rawValue(settings.detectionMode())}};
+    for (const char* name : {"model", "autoApplyConfidence", "maxAIReviewsPerBatch",
+                             "sendsImagesToOpenAI", "hasShownFirstRunPrompt", "hasAPIKey"})
+        values[name] = settings.property(name);
+    return values;
+}
+
+bool othersMayRead(const QString& file)
+{
+    return QFile::permissions(file) & kOthersMayRead;
+}
+
+void letOthersRead(const QString& file)
+{
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner | kOthersMayRead);
+}
+
+class AISettingsStoreTest : public ::testing::Test
+{
+protected:
     QTemporaryDir dir;
-    ScanPage page;
-    page.fileURL = QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.png")));
-    EXPECT_FALSE(approximateReviewCropURL(page, 2, {1, 2, 3}, 3, dir.path()).has_value());
+    QString path() const { return dir.filePath("prefs/tallywicket.ini"); }
+};
+
+} // namespace
+
+TEST_F(AISettingsStoreTest, StoredValuesLoadByTheirRules)
+{
+    const struct
+    {
+        const char* key;
+        QVariant stored;
+        const char* preference;
+        QVariant expected;
+    } rows[] = {
+        {aikeys::detectionMode, "AI First", "detectionMode", "AI First"},
+        {aikeys::detectionMode, "local only", "detectionMode", "Hybrid"},
+        {aikeys::model, " gpt-5.5 ", "model", " gpt-5.5 "},
+        {aikeys::autoApplyConfidence, 0.95, "autoApplyConfidence", 0.92},
+        {aikeys::autoApplyConfidence, 0.90, "autoApplyConfidence", 0.90},
+        {aikeys::autoApplyConfidence, "high", "autoApplyConfidence", 0.92},
+        {aikeys::maxReviewsPerBatch, 0, "maxAIReviewsPerBatch", 80},
+        {aikeys::maxReviewsPerBatch, -3, "maxAIReviewsPerBatch", -3},
+        {aikeys::maxReviewsPerBatch, "many", "maxAIReviewsPerBatch", 80},
+        {aikeys::sendsImagesToOpenAI, "sometimes", "sendsImagesToOpenAI", true},
+        {aikeys::sendsImagesToOpenAI, "0", "sendsImagesToOpenAI", false},
+        {aikeys::hasShownFirstRunPrompt, "maybe", "hasShownFirstRunPrompt", false},
+        {aikeys::openAIAPIKey, "", "hasAPIKey", false},
+        {aikeys::openAIAPIKey, "sk-abc", "hasAPIKey", true},
+    };
+    for (const auto& row : rows) {
+        QFile::remove(path());
+        QSettings(path(), QSettings::IniFormat).setValue(QLatin1String(row.key), row.stored);
+        EXPECT_EQ(preferences(AISettingsStore(path()))[row.preference], row.expected)
+            << row.key << " = " << row.stored.toString().toStdString();
+    }
+}
+
+// Read back at the next start; 0.955 is above 0.92 and so loads as 0.92.
+TEST_F(AISettingsStoreTest, SettersWriteThrough)
+{
+    {
+        AISettingsStore settings(path());
+        settings.setDetectionMode(AIDetectionMode::aiReview);
+        settings.setModel("gpt-5.5");
+        settings.setAutoApplyConfidence(0.955);
+        settings.setMaxAIReviewsPerBatch(21);
+        settings.setSendsImagesToOpenAI(false);
+        settings.setHasShownFirstRunPrompt(true);
+    }
+    EXPECT_EQ(preferences(AISettingsStore(path())), (QVariantMap{{"detectionMode", "AI Review"},
+                                                                 {"model", "gpt-5.5"},
+                                                                 {"autoApplyConfidence", 0.92},
+                                                                 {"maxAIReviewsPerBatch", 21},
+                                                                 {"sendsImagesToOpenAI", false},
+                                                                 {"hasShownFirstRunPrompt", true},
+                                                                 {"hasAPIKey", false}}));
+}
+
+// A file others may read is made private by the first write, or as soon as
+// it is loaded when it holds a key.
+TEST_F(AISettingsStoreTest, SavingTrimsTheKeyAndKeepsTheFilePrivate)
+{
+    QSettings(path(), QSettings::IniFormat).setValue(aikeys::model, "gpt-4.1-mini");
+    letOthersRead(path());
+    AISettingsStore settings(path());
+    settings.setLastErrorMessage("old failure");
+
+    settings.saveAPIKey("   " + kKey + "\n");
+    EXPECT_EQ(settings.cachedAPIKey(), kKey);
+    EXPECT_TRUE(settings.canUseAI());
+    EXPECT_EQ(settings.connectionStatusMessage(), "Key saved. Run a test before scanning.");
+    EXPECT_FALSE(settings.lastErrorMessage().has_value());
+    EXPECT_EQ(settings.apiKeyPreview(), "sk-proj...WXYZ");
+    EXPECT_FALSE(othersMayRead(path()));
+    EXPECT_EQ(AISettingsStore(path()).cachedAPIKey(), kKey);
+
+    settings.removeAPIKey();
+    EXPECT_EQ(settings.connectionStatusMessage(), "Not connected.");
+    EXPECT_FALSE(testsupport::readBytes(path()).contains(kKey.toUtf8()));
+    EXPECT_FALSE(AISettingsStore(path()).hasAPIKey());
+
+    // A blank key changes nothing; a short one shows none of its letters.
+    AISettingsStore other(dir.filePath("other.ini"));
+    other.saveAPIKey("  \n\t ");
+    EXPECT_EQ(other.connectionStatusMessage(), "Not tested.");
+    EXPECT_FALSE(QFile::exists(other.settingsFilePath()));
+    other.saveAPIKey("sk-short");
+    EXPECT_FALSE(other.apiKeyPreview().contains("short"));
+    letOthersRead(other.settingsFilePath());
+    EXPECT_TRUE(AISettingsStore(other.settingsFilePath()).hasAPIKey());
+    EXPECT_FALSE(othersMayRead(other.settingsFilePath()));
+}
+
+// A key that could not be saved, or removed, is reported and the store
+// claims only what the file holds.
+TEST_F(AISettingsStoreTest, AKeyThatCouldNotBeSavedOrRemovedIsReported)
+{
+    // A plain file where the preferences folder should be: no user can write below it.
+    testsupport::writeBytes(dir.filePath("prefs"), "");
+    AISettingsStore settings(path());
+    settings.saveAPIKey(kKey);
+    EXPECT_TRUE(settings.lastErrorText().contains(path()))
+        << settings.lastErrorText().toStdString();
+    EXPECT_EQ(settings.connectionStatusMessage(), "The key was not saved.");
+    EXPECT_FALSE(settings.hasAPIKey());
+
+    // Once the folder can be made, the next save works, into a new private file.
+    ASSERT_TRUE(QFile::remove(dir.filePath("prefs")));
+    settings.saveAPIKey(kKey);
+    EXPECT_FALSE(settings.lastErrorMessage().has_value()) << settings.lastErrorText().toStdString();
+    EXPECT_EQ(AISettingsStore(path()).cachedAPIKey(), kKey);
+    EXPECT_FALSE(QFile::permissions(path()) &
+                 (kOthersMayRead | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+
+    {
+        // The file without the key cannot be written, as on a full disk.
+        testsupport::FileSizeCap cap(8);
+        settings.removeAPIKey();
+    }
+    EXPECT_EQ(settings.cachedAPIKey(), kKey);
+    EXPECT_EQ(settings.connectionStatusMessage(), "The key was not removed.");
+    EXPECT_TRUE(settings.lastErrorText().contains(path()));
+    EXPECT_EQ(AISettingsStore(path()).cachedAPIKey(), kKey);
+}
+
+TEST_F(AISettingsStoreTest, ConnectionTestReportsSuccessFailureAndMissingKey)
+{
+    ScriptedAIClient client;
+    AISettingsStore settings(path(), &client);
+    testsupport::runTask(settings.testConnection());
+    EXPECT_EQ(settings.connectionStatusMessage(), "Save an API key first.");
+
+    settings.saveAPIKey(kKey);
+    settings.setModel("gpt-5.5");
+    QSignalSpy testing(&settings, &AISettingsStore::isTestingConnectionChanged);
+    testsupport::runTask(settings.testConnection());
+    EXPECT_EQ(settings.connectionStatusMessage(), "Connection test passed.");
+    EXPECT_EQ(client.keys, QStringList{kKey});
+    EXPECT_EQ(client.connectionModels, QStringList{"gpt-5.5"});
+    EXPECT_EQ(testing.count(), 2);
+
+    // A client that echoes the key does not get it shown.
+    client.connectionFailure = "Key " + kKey + " was refused.";
+    testsupport::runTask(settings.testConnection());
+    EXPECT_EQ(settings.connectionStatusMessage(), "Connection test failed.");
+    EXPECT_EQ(settings.lastErrorMessage(), "Key [API key] was refused.");
+    EXPECT_TRUE(settings.hasAPIKey());
+    EXPECT_FALSE(settings.isTestingConnection());
 }

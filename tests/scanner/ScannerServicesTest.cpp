@@ -1,5 +1,10 @@
 #include "ScanOutcome.h"
+#include "ScriptedChooser.h"
+#include "TestSupport.h"
 #include "scanner/BackSidePrompt.h"
+#include "scanner/CompositeScannerService.h"
+#include "scanner/ImportScannerService.h"
+#include "scanner/SampleScannerService.h"
 #include "scanner/SaneScannerService.h"
 #include "scanner/ScanDeviceLayer.h"
 
@@ -7,6 +12,9 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMutex>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
@@ -56,10 +64,6 @@ struct FakeScript
     {
         QMutexLocker lock(&m_mutex);
         edit(m_options);
-    }
-    void setSources(const QStringList& sources)
-    {
-        change([&](Options& o) { o.sources = sources; });
     }
     QStringList takeSettings()
     {
@@ -273,14 +277,6 @@ protected:
                root.filePath(folders.value(folders.size() - 1)).toStdString() + ".";
     }
 
-    int filesOnDisk() const
-    {
-        int count = 0;
-        for (const QString& folder : QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            count += int(QDir(root.filePath(folder)).entryList(QDir::Files).size());
-        return count;
-    }
-
     QTemporaryDir root;
     std::shared_ptr<FakeScript> script = std::make_shared<FakeScript>();
     std::shared_ptr<ScanWorker> worker = workerFor(script);
@@ -319,17 +315,6 @@ TEST_F(SaneDeviceFaultsTest, HungDriverCallLeavesItsThreadAndTheNextScanGetsAFre
     EXPECT_TRUE(worker->isAbandoned());
 }
 
-TEST_F(SaneDeviceFaultsTest, SlowFeederThatKeepsDeliveringIsNotCutOff)
-{
-    // Five pages at 300 ms each take longer than the 1.2-second bound, but
-    // no single page does.
-    script->pages = 5;
-    script->pageDelayMs = 300;
-    const auto outcome = scan();
-    ASSERT_TRUE(outcome.value) << outcome.message();
-    EXPECT_EQ(outcome.value->pages.size(), 5);
-}
-
 TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetailAndLeaveTheWorkerUsable)
 {
     script->throwOnRead = true;
@@ -344,12 +329,15 @@ TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetailAndLeaveTheWorkerUsab
     script->pages = 0;
     EXPECT_EQ(scan().message(), "The scanner finished, but no image files were received.");
 
-    // A busy device is waited out.
-    script->pages = 3;
+    // A busy device is waited out, and a slow feeder that keeps delivering is
+    // not cut off: five pages at 300 ms take longer than the 1.2-second
+    // bound, but no single page does.
+    script->pages = 5;
+    script->pageDelayMs = 300;
     script->busyStarts = 2;
     const auto outcome = scan();
     ASSERT_TRUE(outcome.value) << outcome.message();
-    EXPECT_EQ(outcome.value->pages.size(), 3);
+    EXPECT_EQ(outcome.value->pages.size(), 5);
 }
 
 // A one-pass scan that stops after two of five pages: the two pages come
@@ -394,7 +382,7 @@ TEST_F(SaneDeviceFaultsTest, PagesScannedBeforeAStopAreKeptWithTheCause)
     }
 
     // Automatic duplex keeps the whole sheets scanned before a jam.
-    script->setSources({"Flatbed", "ADF", "ADF Duplex"});
+    script->change([](FakeScript::Options& o) { o.sources = {"Flatbed", "ADF", "ADF Duplex"}; });
     script->pages = 6;
     script->failStartAfterPages = 3; // the third sheet's back never came
     const auto duplex = scan(DuplexMode::automatic, true);
@@ -409,7 +397,9 @@ TEST_F(SaneDeviceFaultsTest, DuplexSwitchesAreFoundByMeaningAfterTheSourceIsSet)
 {
     // "Document Feeder" and a boolean "scan-both-sides" that the backend
     // lists only once the feeder is set.
-    script->setSources({"Document Table", "Automatic Document Feeder"});
+    script->change([](FakeScript::Options& o) {
+        o.sources = {"Document Table", "Automatic Document Feeder"};
+    });
     script->change([](FakeScript::Options& o) {
         o.booleans = {"preview", "scan-both-sides"};
         o.booleansOnlyOnFeeder = true;
@@ -447,20 +437,20 @@ TEST_F(SaneDeviceFaultsTest, DuplexThatCameBackOneSidedIsNeitherPairedNorLost)
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
     EXPECT_EQ(outcome.message(), expected(4));
-    EXPECT_EQ(filesOnDisk(), 4);
+    EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 4);
 
     // Duplex was set, but an odd count came back from a finished pass.
     script->refuseDuplex = false;
     script->pages = 37;
     outcome = scan(DuplexMode::automatic, true);
     EXPECT_EQ(outcome.message(), expected(37));
-    EXPECT_EQ(filesOnDisk(), 41);
+    EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 41);
 }
 
 TEST_F(SaneDeviceFaultsTest, FlatbedIsChosenForTemplatesAndAsksForTheBack)
 {
     // A template scan takes the glass by itself and asks for the back.
-    script->setSources({"ADF", "Flatbed"});
+    script->change([](FakeScript::Options& o) { o.sources = {"ADF", "Flatbed"}; });
     discovered();
     script->takeSettings(); // the settings discovery tried
     ScriptedPrompt turnOver(*script, BackSideChoice::scanBacks, 3);
@@ -486,7 +476,7 @@ TEST_F(SaneDeviceFaultsTest, FlatbedIsChosenForTemplatesAndAsksForTheBack)
     EXPECT_EQ(done.templateQuestions, 1);
 
     // A device with a flatbed only scans one page and sets no source.
-    script->setSources({"Flatbed"});
+    script->change([](FakeScript::Options& o) { o.sources = {"Flatbed"}; });
     script->takeSettings();
     settings.source = ScanSource::automatic;
     settings.templateScan = false;
@@ -512,7 +502,155 @@ TEST_F(SaneDeviceFaultsTest, ManualTwoSidedNamesAJamAndPairsNothing)
               "2 fronts were scanned before the feeder jammed. Nothing was read: scan the fronts "
               "again.\n" +
                   keptIn());
-    EXPECT_EQ(filesOnDisk(), 4 + 2);
+    EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 4 + 2);
+}
+
+QString writeImage(const QString& path, int width, const char* format = nullptr)
+{
+    return testsupport::writePageImage(path, QSize(width, 20), 0, format);
+}
+
+int imageWidth(const ScanPage& page)
+{
+    return QImage(page.fileURL.toLocalFile()).width();
+}
+
+SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
+{
+    return scanConfiguration(mode, bothSides, "Imported");
+}
+
+class ImportTest : public ::testing::Test
+{
+protected:
+    ScanOutcome<ScanBatchResult> import(const QList<QStringList>& answers, DuplexMode mode,
+                                        bool bothSides = true)
+    {
+        ScriptedChooser chooser;
+        chooser.answers = answers;
+        service.setFileChooser(&chooser);
+        auto outcome = runScan(
+            service.scanBatch(ImportScannerService::device(), configuration(mode, bothSides)));
+        asked = chooser.asked;
+        return outcome;
+    }
+
+    QList<ImportSides> asked;
+    QTemporaryDir input;
+    QTemporaryDir scans;
+    ImportScannerService service{nullptr, scans.path()};
+};
+
+// A chosen folder gives its pages; the whole choice is sorted by file name.
+// Fronts and backs of manual two-sided are checked through the store.
+TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
+{
+    QDir().mkpath(input.filePath("folder"));
+    const QString pdf = input.filePath("scan 3.pdf");
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageSize(QPageSize(QPageSize::A6));
+        writer.setResolution(300);
+        QPainter painter(&writer);
+        painter.drawText(100, 100, "Page 1");
+        writer.newPage();
+        painter.drawText(100, 100, "Page 2");
+    }
+    writeImage(input.filePath("folder/scan 10.png"), 10);
+    const auto outcome = import(
+        {{input.filePath("folder"), pdf, writeImage(input.filePath("scan 2.jpg"), 20, "JPEG")}},
+        DuplexMode::automatic);
+    ASSERT_TRUE(outcome.value) << outcome.message();
+    const QList<ScanPage>& pages = outcome.value->pages;
+    EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
+    ASSERT_EQ(pages.size(), 4);
+    EXPECT_TRUE(pages[0].fileURL.toLocalFile().endsWith("/page-1.jpg"));
+    EXPECT_EQ(imageWidth(pages[0]), 20);        // scan 2
+    EXPECT_NEAR(imageWidth(pages[1]), 1240, 2); // A6 at 300 dpi
+    EXPECT_EQ(imageWidth(pages[3]), 10);        // scan 10
+    EXPECT_EQ(pages[3].side, SurveySide::back); // numbered as an automatic duplex stack
+    EXPECT_EQ(outcome.value->responses.size(), 2);
+    EXPECT_TRUE(QFileInfo(pages[0].fileURL.toLocalFile()).dir().dirName().startsWith("Imported-"));
+    EXPECT_TRUE(QFile::exists(input.filePath("folder/scan 10.png"))); // the originals stay
+}
+
+TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
+{
+    for (const QString name : {"notes.png", "notes.pdf"}) {
+        testsupport::writeBytes(input.filePath(name), "not a page");
+        EXPECT_EQ(import({{input.filePath(name), writeImage(input.filePath("good.png"), 8)}},
+                         DuplexMode::simplex, false)
+                      .message(),
+                  name.toStdString() + " could not be read as an image or PDF.");
+    }
+    const auto canceled = import({}, DuplexMode::simplex, false);
+    ASSERT_TRUE(canceled.error);
+    EXPECT_EQ(canceled.error->kind(), ScannerServiceError::Kind::nothingChosen);
+}
+
+// The bundled stack alternates front and back of each sheet: page-01 is the
+// front of the first survey, page-02 its back. Routed through the composite
+// service, as the app lists it; importing lists no device of its own. At a
+// pace each sheet is delivered as it leaves the feeder, in page order; a
+// cancel keeps the sheets of a one-pass scan fed so far and pairs nothing of
+// a manual two-sided one.
+TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeAndStopsOnCancel)
+{
+    QTemporaryDir scans;
+    const QString samples = testsupport::sourceDir() + "/samples/";
+    const int sides = int(QDir(samples).entryList({"*.png"}, QDir::Files).size());
+    // 6000 sheets a minute: 10 ms a sheet.
+    auto paced = std::make_shared<SampleScannerService>(samples, scans.path(), 6000);
+    CompositeScannerService composite;
+    composite.addService(std::make_shared<ImportScannerService>(nullptr, scans.path()));
+    composite.addService(paced);
+    const auto devices = runScan(composite.discoverScanners());
+    ASSERT_EQ(devices.value.value_or(QList<ScannerDevice>()).size(), 1);
+    EXPECT_EQ(devices.value->at(0).name.toStdString(), "Sample surveys");
+    // Cancels after so many deliveries (0: never).
+    const auto scan = [&](DuplexMode mode, bool bothSides, int cancelAfter = 0) {
+        QStringList delivered;
+        const auto outcome = runScan(composite.scanBatch(
+            devices.value->at(0), configuration(mode, bothSides), [&](const QString& file) {
+                delivered.append(file);
+                if (delivered.size() == cancelAfter)
+                    paced->cancelScan();
+            }));
+        if (outcome.value) {
+            EXPECT_EQ(delivered, testsupport::mapped(outcome.value->pages, [](const ScanPage& p) {
+                          return p.fileURL.toLocalFile();
+                      }));
+        }
+        return outcome;
+    };
+    const QList<ScanPage> manual =
+        scan(DuplexMode::manual, true).value.value_or(ScanBatchResult{}).pages;
+    ASSERT_EQ(manual.size(), sides);
+    EXPECT_EQ(manual[sides / 2].side, SurveySide::back);
+    EXPECT_EQ(manual[sides / 2].surveyNumber, 1);
+    EXPECT_EQ(testsupport::readBytes(manual[sides / 2].fileURL.toLocalFile()),
+              testsupport::readBytes(samples + "page-02.png"));
+    const QList<ScanPage> single =
+        scan(DuplexMode::simplex, true).value.value_or(ScanBatchResult{}).pages;
+    ASSERT_EQ(single.size(), (sides + 1) / 2);
+    EXPECT_EQ(testsupport::readBytes(single[1].fileURL.toLocalFile()),
+              testsupport::readBytes(samples + "page-03.png"));
+
+    const auto canceled = scan(DuplexMode::automatic, true, 1);
+    ASSERT_TRUE(canceled.value) << canceled.message();
+    EXPECT_EQ(canceled.value->pages.size(), 2);
+    EXPECT_TRUE(canceled.value->endedEarly.has_value());
+    for (const int cancelAfter : {1, (sides + 1) / 2 + 1}) {
+        const auto unpaired = scan(DuplexMode::manual, true, cancelAfter);
+        ASSERT_TRUE(unpaired.error) << cancelAfter;
+        EXPECT_EQ(unpaired.error->kind(), ScannerServiceError::Kind::twoSidedIncomplete);
+    }
+
+    ScannerDevice unknown;
+    unknown.id = "nowhere:1";
+    EXPECT_EQ(
+        runScan(composite.scanBatch(unknown, configuration(DuplexMode::automatic, true))).message(),
+        "The selected scanner is no longer available.");
 }
 
 } // namespace

@@ -1,9 +1,13 @@
+#include "TestSupport.h"
 #include "cli/CliArguments.h"
+#include "cli/InputFiles.h"
 #include "cli/ReviewExport.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,9 +15,17 @@ CliParseResult parse(const QString& line)
 {
     return parseCliArguments(line.split(QLatin1Char(' '), Qt::SkipEmptyParts), 4);
 }
+
+QStringList names(const QList<InputFile>& files)
+{
+    QStringList result;
+    for (const InputFile& file : files)
+        result.append(QFileInfo(file.path).fileName());
+    return result;
+}
 } // namespace
 
-TEST(CliArguments, ReadsEveryOptionInBothSpellings)
+TEST(CliArguments, OptionsInBothSpellingsDefaultsAndHelp)
 {
     const CliParseResult result =
         parse(QStringLiteral("read --template custom --sides=manual --csv out.csv --project "
@@ -29,10 +41,7 @@ TEST(CliArguments, ReadsEveryOptionInBothSpellings)
     expected.jobs = 3;
     expected.inputs = {"a.png", "scans"};
     EXPECT_EQ(result.read, expected);
-}
 
-TEST(CliArguments, DefaultsAndInputsThatLookLikeOptions)
-{
     const CliParseResult plain = parse("read page.png");
     EXPECT_TRUE(plain.error.isEmpty());
     EXPECT_EQ(plain.read.templateName, "krda2026");
@@ -41,14 +50,10 @@ TEST(CliArguments, DefaultsAndInputsThatLookLikeOptions)
     EXPECT_EQ(parse("read --sides duplex -- --odd-name.png").read.inputs,
               QStringList{"--odd-name.png"});
     EXPECT_EQ(parse("read --sides single a.png").read.sides, PageNumbering::singleSided);
-}
-
-TEST(CliArguments, HelpWinsEverywhere)
-{
+    // Help wins everywhere.
     for (const char* line : {"--help", "-h", "help", "read --help", "read a.png -h"}) {
-        const CliParseResult result = parse(QString::fromLatin1(line));
-        EXPECT_TRUE(result.error.isEmpty()) << line;
-        EXPECT_EQ(result.command, CliCommand::help) << line;
+        EXPECT_EQ(parse(QString::fromLatin1(line)).command, CliCommand::help) << line;
+        EXPECT_TRUE(parse(QString::fromLatin1(line)).error.isEmpty()) << line;
     }
 }
 
@@ -100,4 +105,41 @@ TEST(ReviewExport, EachItemBecomesAnObjectWithTheCropPath)
                                       {"confidence", 0.61},
                                       {"imageFile", "/tmp/review dir/survey-3-page-6-q-11.png"}}}));
     EXPECT_EQ(QJsonDocument::fromJson(reviewItemsJson({})), QJsonDocument(QJsonArray()));
+}
+
+TEST(InputFiles, FoldersGivePagesInNaturalOrderAndNamedFilesKeepTheirPlace)
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("scans/sub"));
+    for (const char* name : {"page-10.png", "page-9.PNG", "page-1.jpg", "Page-2.tiff", "notes.txt",
+                             "batch.pdf", "sub/page-0.png"})
+        testsupport::writeBytes(dir.filePath(QStringLiteral("scans/") + QString::fromLatin1(name)),
+                                "x");
+    testsupport::writeBytes(dir.filePath("z-first.pnm"), "x");
+
+    const ExpandedInputs expanded =
+        expandInputs({dir.filePath("z-first.pnm"), dir.filePath("scans")});
+    EXPECT_TRUE(expanded.problems.isEmpty());
+    EXPECT_EQ(names(expanded.files), (QStringList{"z-first.pnm", "batch.pdf", "page-1.jpg",
+                                                  "Page-2.tiff", "page-9.PNG", "page-10.png"}));
+    EXPECT_EQ(expanded.files[1].kind, InputFile::Kind::pdf);
+    EXPECT_TRUE(QFileInfo(expanded.files[0].path).isAbsolute());
+}
+
+TEST(InputFiles, InputsWithoutPagesAreNamedWithAReason)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("empty");
+    testsupport::writeBytes(dir.filePath("notes.txt"), "plain words");
+    testsupport::writePageImage(dir.filePath("scan.dat"), QSize(8, 8), 0, "PNG");
+    const QString missing = dir.filePath("gone.png");
+
+    const ExpandedInputs expanded = expandInputs(
+        {missing, dir.filePath("empty"), dir.filePath("notes.txt"), dir.filePath("scan.dat")});
+    ASSERT_EQ(expanded.problems.size(), 3);
+    EXPECT_EQ(expanded.problems[0], (InputProblem{missing, "no such file or folder"}));
+    EXPECT_TRUE(expanded.problems[1].reason.contains("no image or PDF"));
+    EXPECT_TRUE(expanded.problems[2].reason.contains("not an image"));
+    // An image with an unusual name is still a page.
+    EXPECT_EQ(names(expanded.files), QStringList{"scan.dat"});
 }

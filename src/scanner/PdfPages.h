@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
-#include <QStringList>
+#include <functional>
 #include <stdexcept>
 
 // A PDF that gave no pages, with the reason for the operator.
@@ -18,8 +19,9 @@ public:
 inline constexpr int largestPdfPageCount = 2000;
 inline constexpr double largestPdfPagePixels = 120.0e6;
 
-// Renders every page of the PDF at `dpi` into PNG files "page-001.png", ...
-// inside `folder` (made when missing) and returns their paths in page order.
-// Throws PdfPagesError when the document cannot be opened, is too large, or
-// a page cannot be rendered or written.
-QStringList renderPdfPages(const QString& pdfPath, const QString& folder, double dpi = 300);
+// Renders every page of the PDF at `dpi` and hands each to `keep` in page
+// order, with its number from 1 and the document's page count. Throws
+// PdfPagesError when the document cannot be opened or is too large, or a
+// page cannot be rendered; what `keep` throws passes through.
+void renderPdfPages(const QString& pdfPath, double dpi,
+                    const std::function<void(int number, int count, const QImage& page)>& keep);
