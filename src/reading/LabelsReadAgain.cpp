@@ -98,7 +98,7 @@ QList<RecognizedTextBlock> missingLabelsIn(const QImage& clean, const QRect& cro
                                int(std::lround(framed.height() * scale)), Qt::IgnoreAspectRatio,
                                Qt::SmoothTransformation);
     const QPointF offset = crop.topLeft() - QPointF(margin, margin);
-    const double back = scale < 1.0 ? 1.0 / scale : 1.0;
+    const double back = 1.0 / scale;
     read = recognizer.recognizeText(framed, TextRecognizer::TextScope::scatteredWords);
     for (RecognizedTextBlock& block : read) {
         block.pixelBounds = mapped(block.pixelBounds, back, offset);

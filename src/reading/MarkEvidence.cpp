@@ -278,8 +278,9 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         if (writtenIn && enclosed.isEmpty())
             continue;
         // A ring touching the next line's letters takes that label into its
-        // bounds, level with its edge, but not inside itself.
-        if (enclosed.size() >= 2)
+        // bounds, level with its edge, but not inside itself; so does a
+        // tick's tail reaching up over the label in the row above.
+        if (enclosed.size() >= 2 || bounds.height() > 2.5 * h)
             enclosed.removeIf([&](const SpotRef& ref) {
                 const QRectF& label = regions[ref.region].options[ref.spot].spot.box;
                 const bool atEdge = label.center().y() <= bounds.top() + 0.55 * h ||
@@ -314,6 +315,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         double bestDistance = 0;
         bool bestBefore = false;
         bool letter = false;
+        QList<std::pair<SpotRef, double>> near;
         for (qsizetype r = 0; r < regions.size(); ++r) {
             for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
                 const QRectF& label = regions[r].options[s].spot.box;
@@ -324,6 +326,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                     continue;
                 }
                 const double distance = distanceTo(label.adjusted(-1.6 * h, 0, 0, 0), centre);
+                near.append({{r, s}, distance});
                 // Level with two labels, a mark standing before one, over
                 // the end of the one before it, answers the one it stands
                 // before (a ring's half reaching past a label's start does
@@ -343,10 +346,20 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         // a stroke still does).
         const bool dust = std::max(bounds.width(), bounds.height()) <= 0.35 * h &&
                           mark.pixels >= 0.5 * bounds.width() * bounds.height();
-        if (best.region >= 0)
+        if (best.region >= 0) {
             credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
-        else if (!letter && !dust)
+            // A mark about as near another label, standing before neither,
+            // is in doubt (a tick between two rows whose tail reaches up).
+            const bool contested =
+                !bestBefore && std::any_of(near.begin(), near.end(), [&](const auto& other) {
+                    return (other.first.region != best.region || other.first.spot != best.spot) &&
+                           other.second - bestDistance < 0.25 * h;
+                });
+            if (contested && !dust)
+                unclaimed(centre, mark.pixels, bounds);
+        } else if (!letter && !dust) {
             unclaimed(centre, mark.pixels, bounds);
+        }
     }
     return regions;
 }
