@@ -92,6 +92,15 @@ bool hasWriteInRule(const PageInk& ink, int y)
     });
 }
 
+// The pen ink credited to the labels of the one region `area`.
+RegionInk creditedIn(const PageInk& ink, const QList<LabelSpot>& spots,
+                     const QRectF& area = QRectF(0, 0, 1200, 700))
+{
+    const QList<RegionInk> regions = creditPenInk(ink, {spots}, {area}, kPrint);
+    EXPECT_EQ(regions.size(), 1);
+    return regions.value(0);
+}
+
 // Pen strokes, each a line through its points.
 QPainterPath strokes(std::initializer_list<std::initializer_list<QPointF>> lines)
 {
@@ -129,9 +138,7 @@ RegionInk boxedInk(const std::array<std::pair<QString, QPointF>, 2>& labels,
         sheet.painter.drawRect(box);
     sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
     sheet.painter.drawPath(pen);
-    const QList<RegionInk> regions =
-        creditPenInk(sheet.separated(), {spots}, {QRectF(0, 0, 600, 400)}, kPrint);
-    return regions.size() == 1 ? regions[0] : RegionInk{};
+    return creditedIn(sheet.separated(), spots, QRectF(0, 0, 600, 400));
 }
 } // namespace
 
@@ -353,13 +360,11 @@ TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
     sheet.painter.drawPath(leftEnd);
     const PageInk& ink = sheet.separated();
 
-    const QList<RegionInk> regions =
-        creditPenInk(ink, {{{u"Research Ability"_s, research, 1.0}, {u"Writing"_s, writing, 1.0}}},
-                     {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    ASSERT_EQ(regions[0].options.size(), 2);
-    EXPECT_GE(regions[0].options[1].strength, kSureMarkStrength);
-    const MarkReading read = readMarks(regions[0], false);
+    const RegionInk region =
+        creditedIn(ink, {{u"Research Ability"_s, research, 1.0}, {u"Writing"_s, writing, 1.0}});
+    ASSERT_EQ(region.options.size(), 2);
+    EXPECT_GE(region.options[1].strength, kSureMarkStrength);
+    const MarkReading read = readMarks(region, false);
     ASSERT_FALSE(read.marks.isEmpty());
     EXPECT_EQ(read.marks.last().label, u"Writing"_s);
 }
@@ -432,15 +437,13 @@ TEST(MarkEvidenceDust, SolidSpecksAmongLabelsRaiseNoDoubtButStrokeEndsDo)
         else
             sheet.painter.fillRect(QRectF(380, 272, 8, 8), Qt::black);
         const PageInk& ink = sheet.separated();
-        const QList<RegionInk> regions =
-            creditPenInk(ink, {{{u"Yes"_s, yes, 1.0}, {u"No"_s, no, 1.0}}},
-                         {QRectF(100, 150, 700, 200)}, kPrint);
-        ASSERT_EQ(regions.size(), 1);
+        const RegionInk region =
+            creditedIn(ink, {{u"Yes"_s, yes, 1.0}, {u"No"_s, no, 1.0}}, QRectF(100, 150, 700, 200));
         if (stroke)
-            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength / 2);
+            EXPECT_GE(region.unclaimed, kNoMarkStrength / 2);
         else
-            EXPECT_EQ(regions[0].unclaimed, 0);
-        for (const OptionInk& option : regions[0].options)
+            EXPECT_EQ(region.unclaimed, 0);
+        for (const OptionInk& option : region.options)
             EXPECT_EQ(option.strength, 0) << option.spot.label.toStdString();
     }
 }
@@ -486,13 +489,12 @@ TEST(MarkEvidenceNoise, ASliverOfALinesEdgeIsNoMarkButAShortStrokeIs)
         const QRectF yes = sheet.print(u"Yes"_s, {200, 200});
         sheet.painter.fillRect(QRect(600, 300, 40, thickness), QColor(40, 40, 40));
         const PageInk& ink = sheet.separated();
-        const QList<RegionInk> regions =
-            creditPenInk(ink, {{{u"Yes"_s, yes, 1.0}}}, {QRectF(100, 150, 700, 300)}, kPrint);
-        ASSERT_EQ(regions.size(), 1);
+        const RegionInk region =
+            creditedIn(ink, {{u"Yes"_s, yes, 1.0}}, QRectF(100, 150, 700, 300));
         if (thickness <= 2)
-            EXPECT_EQ(regions[0].unclaimed, 0);
+            EXPECT_EQ(region.unclaimed, 0);
         else
-            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength) << thickness;
+            EXPECT_GE(region.unclaimed, kNoMarkStrength) << thickness;
     }
 }
 
@@ -561,17 +563,16 @@ TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
                        30, 3);
         const PageInk& ink = sheet.separated();
         ASSERT_GT(penIn(ink, QRectF(480, it.top(), it.left() - 480, it.height())), 0);
-        const QList<RegionInk> regions = creditPenInk(
-            ink, {{{u"Yes"_s, yes, 1.0}, {u"It was wanted"_s, it, 1.0}, {u"Other"_s, other, 1.0}}},
-            {QRectF(100, 80, 1000, 400)}, kPrint);
-        ASSERT_EQ(regions.size(), 1);
-        EXPECT_GE(regions[0].options[0].strength, kMarkStrength);
-        EXPECT_EQ(regions[0].options[1].strength, 0);
-        EXPECT_EQ(regions[0].options[2].strength, 0);
+        const RegionInk region = creditedIn(
+            ink, {{u"Yes"_s, yes, 1.0}, {u"It was wanted"_s, it, 1.0}, {u"Other"_s, other, 1.0}},
+            QRectF(100, 80, 1000, 400));
+        EXPECT_GE(region.options[0].strength, kMarkStrength);
+        EXPECT_EQ(region.options[1].strength, 0);
+        EXPECT_EQ(region.options[2].strength, 0);
         if (writingOnRule)
-            EXPECT_EQ(regions[0].unclaimed, 0);
+            EXPECT_EQ(region.unclaimed, 0);
         else
-            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength);
+            EXPECT_GE(region.unclaimed, kNoMarkStrength);
     }
 }
 
@@ -588,12 +589,11 @@ TEST(MarkEvidenceCredit, ACapitalILeftOutOfALabelReadTallerThanItsLineIsNoMark)
     yes.adjust(0, -0.3 * kPrint, 0, 0.3 * kPrint);
     sheet.line({229, 231}, {229, 248}, 20, 6); // a stroke before "Yes"
     const PageInk& ink = sheet.separated();
-    const QList<RegionInk> regions =
-        creditPenInk(ink, {{{u"I had SOME support"_s, some, 1.0}, {u"Yes"_s, yes, 1.0}}},
-                     {QRectF(100, 50, 1000, 300)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_EQ(regions[0].options[0].strength, 0);
-    EXPECT_GE(regions[0].options[1].strength, kMarkStrength);
+    const RegionInk region =
+        creditedIn(ink, {{u"I had SOME support"_s, some, 1.0}, {u"Yes"_s, yes, 1.0}},
+                   QRectF(100, 50, 1000, 300));
+    EXPECT_EQ(region.options[0].strength, 0);
+    EXPECT_GE(region.options[1].strength, kMarkStrength);
 }
 
 TEST(MarkEvidenceCredit, ALabelsOneLetterFirstWordLeftOutIsNoMark)
@@ -609,22 +609,19 @@ TEST(MarkEvidenceCredit, ALabelsOneLetterFirstWordLeftOutIsNoMark)
     sheet.line({160, 226}, {184, 250}, 20, 3);
     sheet.line({184, 226}, {160, 250}, 20, 3);
     const PageInk& ink = sheet.separated();
-    const QList<RegionInk> regions =
-        creditPenInk(ink, {{{u"A LOT"_s, lot, 0.8}, {u"A little"_s, little, 0.8}}},
-                     {QRectF(100, 50, 1000, 300)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_EQ(regions[0].options[0].strength, 0);
-    EXPECT_GE(regions[0].options[1].strength, kMarkStrength);
-    EXPECT_EQ(regions[0].unclaimed, 0);
+    const RegionInk region = creditedIn(ink, {{u"A LOT"_s, lot, 0.8}, {u"A little"_s, little, 0.8}},
+                                        QRectF(100, 50, 1000, 300));
+    EXPECT_EQ(region.options[0].strength, 0);
+    EXPECT_GE(region.options[1].strength, kMarkStrength);
+    EXPECT_EQ(region.unclaimed, 0);
 
     Sheet read;
     const QRectF whole = read.print(u"A little"_s, {200, 250});
     read.line({170, 226}, {194, 250}, 20, 3);
     read.line({194, 226}, {170, 250}, 20, 3);
-    const QList<RegionInk> crossed = creditPenInk(read.separated(), {{{u"A little"_s, whole, 1.0}}},
-                                                  {QRectF(100, 50, 1000, 300)}, kPrint);
-    ASSERT_EQ(crossed.size(), 1);
-    EXPECT_GE(crossed[0].options[0].strength, kMarkStrength);
+    const RegionInk crossed =
+        creditedIn(read.separated(), {{u"A little"_s, whole, 1.0}}, QRectF(100, 50, 1000, 300));
+    EXPECT_GE(crossed.options[0].strength, kMarkStrength);
 }
 
 TEST(PageInkLetters, ACrossJoinedToALabelsFirstLetterIsFreedAsPen)
@@ -769,12 +766,10 @@ TEST(MarkEvidenceWriteIns, WritingOnARuleIsNoMarkForTheLabelAboveIt)
     const QRectF other = sheet.writeIn(400, false);
     sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
     sheet.painter.drawPath(strokes({{{380, 401}, {395, 300}, {410, 398}, {430, 330}}}));
-    const QList<RegionInk> regions = creditPenInk(
-        sheet.separated(), {{{u"Previous field trips"_s, previous, 1.0}, {u"Other"_s, other, 1.0}}},
-        {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_TRUE(readMarks(regions[0], true).marks.isEmpty());
-    EXPECT_EQ(regions[0].unclaimed, 0);
+    const RegionInk region = creditedIn(
+        sheet.separated(), {{u"Previous field trips"_s, previous, 1.0}, {u"Other"_s, other, 1.0}});
+    EXPECT_TRUE(readMarks(region, true).marks.isEmpty());
+    EXPECT_EQ(region.unclaimed, 0);
 
     // Rings round the last two labels touch, standing over the rule's start
     // and down to it: answers, not writing.
@@ -783,11 +778,9 @@ TEST(MarkEvidenceWriteIns, WritingOnARuleIsNoMarkForTheLabelAboveIt)
     const QRectF last = ringed.writeIn(400, false);
     ringed.ring(required.adjusted(-14, -10, 14, 10), 12);
     ringed.ring(last.adjusted(-14, -10, 14, 12), 12);
-    const QList<RegionInk> both = creditPenInk(
-        ringed.separated(), {{{u"It was required"_s, required, 1.0}, {u"Other"_s, last, 1.0}}},
-        {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(both.size(), 1);
-    EXPECT_EQ(readMarks(both[0], false).marks.size(), 2);
+    const RegionInk both = creditedIn(
+        ringed.separated(), {{u"It was required"_s, required, 1.0}, {u"Other"_s, last, 1.0}});
+    EXPECT_EQ(readMarks(both, false).marks.size(), 2);
 }
 
 TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
@@ -808,10 +801,8 @@ TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
         EXPECT_FALSE(QRectF(rule).intersects(tight.adjusted(-3, -3, 3, 3)))
             << "ring taken for a rule at " << rule.y();
     EXPECT_TRUE(hasWriteInRule(ink, 402));
-    const QList<RegionInk> regions =
-        creditPenInk(ink, {{{u"Other"_s, other, 1.0}}}, {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_GE(regions[0].unclaimed, kMarkStrength);
+    const RegionInk region = creditedIn(ink, {{u"Other"_s, other, 1.0}});
+    EXPECT_GE(region.unclaimed, kMarkStrength);
 }
 
 TEST(PageInkRings, ARingIsTakenAwayForReadingItsLabelAgainButItsLettersStay)
