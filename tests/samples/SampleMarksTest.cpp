@@ -5,8 +5,6 @@
 #include <QSet>
 #include <algorithm>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 constexpr double kDpi = 150;
@@ -113,8 +111,8 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
     int seed = 0;
     for (const auto& row : rows) {
         for (PenKind pen : {PenKind::blueBallpoint, PenKind::blackBallpoint, PenKind::pencil}) {
-            SCOPED_TRACE((markStyleName(row.style) + u" with "_s + penName(pen) +
-                          (row.boxes ? u", boxes"_s : u", bare"_s))
+            SCOPED_TRACE((markStyleName(row.style) + QStringLiteral(" with ") + penName(pen) +
+                          (row.boxes ? QStringLiteral(", boxes") : QStringLiteral(", bare")))
                              .toStdString());
             const FormStyle form = formWith(row.boxes, ++seed);
             const SampleRenderOptions options{.dpi = kDpi, .form = form, .seed = quint32(seed)};

@@ -13,8 +13,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 SampleSet stack(SampleStackKind kind, int surveys, quint32 seed, bool degraded = true)
@@ -114,7 +112,7 @@ TEST(SampleStack, MixedStacksVaryThePrintAndTheScan)
     for (const SampleAnswerSheet& sheet : set.sheets) {
         const FormStyle form = surveyPrint(set, sheet.surveyNumber).form;
         pens.insert(int(sheet.pen));
-        ambiguous += int(expectedAnswers(sheet).count(u"AMBIGUOUS"_s));
+        ambiguous += int(expectedAnswers(sheet).count(QStringLiteral("AMBIGUOUS")));
         for (qint64 n = 1; n <= 14; ++n) {
             const SampleAnswer& answer = sheet.answers[n - 1];
             blanks += answer.chosen.isEmpty() && !answer.handwriting ? 1 : 0;
