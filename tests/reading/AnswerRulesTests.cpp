@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 using Kind = SurveyTemplateDefinition::QuestionKind;
 
@@ -35,32 +37,31 @@ TEST(RegionBlocks, CentreInsideOrMostlyInside)
     const QList<RecognizedTextBlock> inside =
         regionTextBlocks({outside, half, mostly, centred}, rect);
     ASSERT_EQ(inside.size(), 2);
-    EXPECT_EQ(inside[0].text, QStringLiteral("b"));
-    EXPECT_EQ(inside[1].text, QStringLiteral("a"));
+    EXPECT_EQ(inside[0].text, u"b"_s);
+    EXPECT_EQ(inside[1].text, u"a"_s);
 }
 
 TEST(Strip, RemovesNumberAndPrintedWording)
 {
-    EXPECT_EQ(stripQuestionText(QStringLiteral("Q 14: Any suggestions for us? More snacks"),
+    EXPECT_EQ(stripQuestionText(u"Q 14: Any suggestions for us? More snacks"_s,
                                 region(14, "Any suggestions for us?")),
-              QStringLiteral("More snacks"));
-    EXPECT_EQ(stripQuestionText(QStringLiteral("14 more"), region(14)), QStringLiteral("more"));
+              u"More snacks"_s);
+    EXPECT_EQ(stripQuestionText(u"14 more"_s, region(14)), u"more"_s);
     // Another number is not stripped.
-    EXPECT_EQ(stripQuestionText(QStringLiteral("3. text"), region(4)), QStringLiteral("3. text"));
+    EXPECT_EQ(stripQuestionText(u"3. text"_s, region(4)), u"3. text"_s);
 }
 
 TEST(Prompt, TemplateWordingUnlessGeneric)
 {
-    EXPECT_EQ(questionPrompt(region(1, "lam:"), krda()), QStringLiteral("I am:"));
+    EXPECT_EQ(questionPrompt(region(1, "lam:"), krda()), u"I am:"_s);
     SurveyConfiguration custom;
     custom.templatePreset = SurveyTemplate::custom;
     custom.templateFields = SurveyTemplateField::defaults(SurveyTemplate::custom);
     const SurveyTemplateDefinition generic(custom);
-    EXPECT_EQ(questionPrompt(region(3, "Why did you come?"), generic),
-              QStringLiteral("Why did you come?"));
-    EXPECT_EQ(questionPrompt(region(40, "Printed"), generic), QStringLiteral("Printed"));
-    EXPECT_TRUE(isGenericQuestionPrompt(QStringLiteral("  qUeStIoN 3 \n"), 3));
-    EXPECT_FALSE(isGenericQuestionPrompt(QStringLiteral("Question 4"), 3));
+    EXPECT_EQ(questionPrompt(region(3, "Why did you come?"), generic), u"Why did you come?"_s);
+    EXPECT_EQ(questionPrompt(region(40, "Printed"), generic), u"Printed"_s);
+    EXPECT_TRUE(isGenericQuestionPrompt(u"  qUeStIoN 3 \n"_s, 3));
+    EXPECT_FALSE(isGenericQuestionPrompt(u"Question 4"_s, 3));
 }
 
 TEST(Answer, MarksInkAndTextByQuestionKind)
@@ -69,19 +70,14 @@ TEST(Answer, MarksInkAndTextByQuestionKind)
     const UnreadInkSignal ink{0.01, 0.8, QRectF(0, 0, 10, 10)};
     EXPECT_EQ(composeAnswer(11, {mark("Writing", 0.9), mark("None", 0.7)}, std::nullopt, 0.9,
                             QString(), definition),
-              QStringLiteral("Writing; None"));
-    EXPECT_EQ(composeAnswer(10, {}, ink, 0.9, QStringLiteral("x"), definition),
-              handwrittenAnswerText);
-    EXPECT_EQ(composeAnswer(10, {}, std::nullopt, 0.95, QStringLiteral("x"), definition),
-              QString());
+              u"Writing; None"_s);
+    EXPECT_EQ(composeAnswer(10, {}, ink, 0.9, u"x"_s, definition), handwrittenAnswerText);
+    EXPECT_EQ(composeAnswer(10, {}, std::nullopt, 0.95, u"x"_s, definition), QString());
     // A choice question never takes its printed labels as the answer.
-    EXPECT_EQ(composeAnswer(5, {}, std::nullopt, 0.99, QStringLiteral("Yes No"), definition),
-              QString());
+    EXPECT_EQ(composeAnswer(5, {}, std::nullopt, 0.99, u"Yes No"_s, definition), QString());
     // A free-text question without options: only confidently read text.
-    EXPECT_EQ(composeAnswer(20, {}, std::nullopt, 0.95, QStringLiteral("Blue"), definition),
-              QStringLiteral("Blue"));
-    EXPECT_EQ(composeAnswer(20, {}, std::nullopt, 0.85, QStringLiteral("Blue"), definition),
-              QString());
+    EXPECT_EQ(composeAnswer(20, {}, std::nullopt, 0.95, u"Blue"_s, definition), u"Blue"_s);
+    EXPECT_EQ(composeAnswer(20, {}, std::nullopt, 0.85, u"Blue"_s, definition), QString());
 }
 
 TEST(Answer, ConfidenceAndMerging)
@@ -92,10 +88,10 @@ TEST(Answer, ConfidenceAndMerging)
     EXPECT_EQ(confidenceForAnswer("x", {}, ink, 0.3), 0.8);
     EXPECT_EQ(confidenceForAnswer("x", {}, std::nullopt, 0.3), 0.3);
 
-    EXPECT_EQ(mergeAnswers(QString(), "Yes"), QStringLiteral("Yes"));
-    EXPECT_EQ(mergeAnswers("Yes", QString()), QStringLiteral("Yes"));
-    EXPECT_EQ(mergeAnswers("Yes; No", "No"), QStringLiteral("Yes; No"));
-    EXPECT_EQ(mergeAnswers("Yes", "no"), QStringLiteral("Yes; no"));
+    EXPECT_EQ(mergeAnswers(QString(), "Yes"), u"Yes"_s);
+    EXPECT_EQ(mergeAnswers("Yes", QString()), u"Yes"_s);
+    EXPECT_EQ(mergeAnswers("Yes; No", "No"), u"Yes; No"_s);
+    EXPECT_EQ(mergeAnswers("Yes", "no"), u"Yes; no"_s);
 }
 
 // Each case names the rule it shows; the inputs are those the rule turns on.
@@ -157,8 +153,8 @@ TEST(Snippet, TallCropsAreTurnedAndNamesAreFixed)
     EXPECT_EQ(orientReviewSnippet(tall).size(), QSize(200, 100));
     QImage wide(100, 135, QImage::Format_RGB32);
     EXPECT_EQ(orientReviewSnippet(wide).size(), QSize(100, 135));
-    EXPECT_EQ(reviewSnippetURL(QStringLiteral("/scans/b-1/review-crops"), 12, 3, 7).toLocalFile(),
-              QStringLiteral("/scans/b-1/review-crops/survey-12-page-3-q-7.png"));
+    EXPECT_EQ(reviewSnippetURL(u"/scans/b-1/review-crops"_s, 12, 3, 7).toLocalFile(),
+              u"/scans/b-1/review-crops/survey-12-page-3-q-7.png"_s);
 }
 
 TEST(Lines, SplitWhereWordsStandFarApart)
@@ -170,10 +166,10 @@ TEST(Lines, SplitWhereWordsStandFarApart)
                                       {"Other", 0.9, QRectF(500, 0, 120, 40)}};
     const QList<RecognizedTextBlock> pieces = splitAtWideGaps(line, words);
     ASSERT_EQ(pieces.size(), 2);
-    EXPECT_EQ(pieces[0].text, QStringLiteral("Yes, in Math"));
+    EXPECT_EQ(pieces[0].text, u"Yes, in Math"_s);
     EXPECT_EQ(pieces[0].pixelBounds, QRectF(0, 0, 250, 40));
     EXPECT_NEAR(pieces[0].confidence, 2.3 / 3, 1e-9);
-    EXPECT_EQ(pieces[1].text, QStringLiteral("Other"));
+    EXPECT_EQ(pieces[1].text, u"Other"_s);
     EXPECT_EQ(pieces[1].pixelBounds, QRectF(500, 0, 120, 40));
     EXPECT_EQ(pieces[1].words.size(), 1);
     EXPECT_EQ(splitAtWideGaps(line, words.mid(0, 3)), (QList<RecognizedTextBlock>{line}));
@@ -199,7 +195,7 @@ TEST(Lines, LeadingBoxGlyphStandsApartFromItsLabel)
     const QList<RecognizedTextBlock> pieces =
         splitAtWideGaps(line, {{"[_]", 0.5, QRectF(240, 0, 41, 41)}, label});
     ASSERT_EQ(pieces.size(), 2);
-    EXPECT_EQ(pieces[1].text, QStringLiteral("Female"));
+    EXPECT_EQ(pieces[1].text, u"Female"_s);
     EXPECT_EQ(pieces[1].pixelBounds, label.pixelBounds);
 }
 
@@ -208,7 +204,7 @@ ScanPage page(qint64 survey, qint64 number)
     ScanPage p;
     p.surveyNumber = survey;
     p.pageNumber = number;
-    p.fileURL = QUrl::fromLocalFile(QStringLiteral("/scans/p%1.png").arg(number));
+    p.fileURL = QUrl::fromLocalFile(u"/scans/p%1.png"_s.arg(number));
     return p;
 }
 
@@ -216,7 +212,7 @@ RegionReading regionReading(qint64 n, QString answer, bool review = false)
 {
     RegionReading r;
     r.questionNumber = n;
-    r.prompt = QStringLiteral("P%1").arg(n);
+    r.prompt = u"P%1"_s.arg(n);
     r.answer = answer;
     r.needsReview = review;
     return r;
@@ -232,15 +228,15 @@ TEST(Fold, FrontAndBackFillOneRowInPageOrder)
         {{}, {regionReading(1, "Yes"), regionReading(2, "  ")}},
         {{}, {regionReading(1, "No", true), regionReading(14, "Yes")}},
         {{}, {regionReading(1, "Yes")}},
-        {QStringLiteral("not an image"), {}}};
+        {u"not an image"_s, {}}};
     const SurveyExtractionResult result = foldPageReadings(pages, readings, setup);
     qunsetenv("TMPDIR");
 
     ASSERT_EQ(result.responses.size(), 2);
     EXPECT_EQ(result.responses[0].answers.size(), 14);
-    EXPECT_EQ(result.responses[0].answers[0], QStringLiteral("Yes; No"));
-    EXPECT_EQ(result.responses[0].answers[1], QStringLiteral("N/A"));
-    EXPECT_EQ(result.responses[0].answers[13], QStringLiteral("Yes"));
+    EXPECT_EQ(result.responses[0].answers[0], u"Yes; No"_s);
+    EXPECT_EQ(result.responses[0].answers[1], u"N/A"_s);
+    EXPECT_EQ(result.responses[0].answers[13], u"Yes"_s);
     EXPECT_EQ(result.responses[1].surveyNumber, 2);
     // The region's own item, then one for every question no page of its
     // survey showed: 3-13 of survey 1 and 2-14 of survey 2.
@@ -252,18 +248,18 @@ TEST(Fold, FrontAndBackFillOneRowInPageOrder)
     EXPECT_EQ(result.reviewItems[1].questionNumber, 3);
     EXPECT_EQ(result.reviewItems[12].surveyNumber, 2);
     EXPECT_EQ(result.reviewItems[12].questionNumber, 2);
-    EXPECT_EQ(result.questions[0], (SurveyQuestion{1, QStringLiteral("P1")}));
+    EXPECT_EQ(result.questions[0], (SurveyQuestion{1, u"P1"_s}));
     EXPECT_EQ(result.questions[2], (SurveyQuestion{3, krda().questions.value(3).text}));
     ASSERT_EQ(result.skippedPages.size(), 1);
-    EXPECT_EQ(result.skippedPages[0].reason, QStringLiteral("not an image"));
+    EXPECT_EQ(result.skippedPages[0].reason, u"not an image"_s);
 }
 
 TEST(Fold, NoPagesGiveTheTemplateQuestions)
 {
     SurveyConfiguration configuration;
     configuration.templatePreset = SurveyTemplate::custom;
-    configuration.templateFields = {{3, QStringLiteral("Why?"), SurveyDetectionMode::written, {}},
-                                    {5, QStringLiteral("Skip"), SurveyDetectionMode::ignore, {}}};
+    configuration.templateFields = {{3, u"Why?"_s, SurveyDetectionMode::written, {}},
+                                    {5, u"Skip"_s, SurveyDetectionMode::ignore, {}}};
     const ReadingSetup setup = makeReadingSetup(configuration, false);
     EXPECT_EQ(setup.questionCount, 5);
     const SurveyExtractionResult result = foldPageReadings({}, {}, setup);

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 // Stacks from the sample generator, printed and filled in every way it
 // knows (fonts, number formats, arrangements, boxes or bare labels, rings,
 // ticks, crosses, fills, scribbles, pencil, scan effects), read as the
@@ -50,14 +52,14 @@ TEST_P(GeneratedStacks, EveryWrongCellIsFlaggedAndMostAreRight)
                                                  return item.surveyNumber == sheet.surveyNumber &&
                                                         item.questionNumber == q + 1;
                                              });
-            const bool right = expected[q] == QStringLiteral("AMBIGUOUS")
+            const bool right = expected[q] == u"AMBIGUOUS"_s
                                    ? flagged
                                    : answerMatches(expected[q], response.answers.value(q));
             EXPECT_TRUE(right || flagged)
                 << "survey " << sheet.surveyNumber << " Q" << q + 1 << ": expected "
                 << expected[q].toStdString() << ", read " << response.answers.value(q).toStdString()
                 << ", marked " << markStyleName(sheet.answers[q].style).toStdString();
-            if (!sheet.answers[q].chosen.isEmpty() || expected[q] == QStringLiteral("N/A")) {
+            if (!sheet.answers[q].chosen.isEmpty() || expected[q] == u"N/A"_s) {
                 if (q == 9 || q == 12 || q == 13)
                     continue;
                 ++choiceCells;

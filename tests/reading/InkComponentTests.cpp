@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QImage whitePage(int width, int height)
@@ -37,15 +39,13 @@ struct PrintedLine
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        QFont font(QStringLiteral("DejaVu Sans"));
+        QFont font(u"DejaVu Sans"_s);
         font.setPixelSize(36);
         painter.setFont(font);
         painter.setPen(Qt::black);
-        painter.drawText(firstWord, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Often"));
-        painter.drawText(ringed.adjusted(20, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                         QStringLiteral("7th"));
-        painter.drawText(QRect(760, 100, 400, 60), Qt::AlignLeft | Qt::AlignVCenter,
-                         QStringLiteral("HOME"));
+        painter.drawText(firstWord, Qt::AlignLeft | Qt::AlignVCenter, u"Often"_s);
+        painter.drawText(ringed.adjusted(20, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, u"7th"_s);
+        painter.drawText(QRect(760, 100, 400, 60), Qt::AlignLeft | Qt::AlignVCenter, u"HOME"_s);
         painter.setPen(QPen(Qt::black, 3));
         painter.drawRect(box);
         painter.setPen(QPen(QColor(20, 20, 60), 6));
@@ -115,41 +115,41 @@ TEST(InkComponents, LabelBoxFittedToItsLetters)
 
 TEST(RecognizedLines, CommaAfterALeadingNumberIsItsPoint)
 {
-    EXPECT_EQ(mendedLineStart(QStringLiteral("7, How did you")), QStringLiteral("7. How did you"));
-    EXPECT_EQ(mendedLineStart(QStringLiteral("Q12, Which")), QStringLiteral("Q12. Which"));
-    EXPECT_EQ(mendedLineStart(QStringLiteral("Yes, in Math")), QStringLiteral("Yes, in Math"));
-    EXPECT_EQ(mendedLineStart(QStringLiteral("1,2 and 3")), QStringLiteral("1,2 and 3"));
+    EXPECT_EQ(mendedLineStart(u"7, How did you"_s), u"7. How did you"_s);
+    EXPECT_EQ(mendedLineStart(u"Q12, Which"_s), u"Q12. Which"_s);
+    EXPECT_EQ(mendedLineStart(u"Yes, in Math"_s), u"Yes, in Math"_s);
+    EXPECT_EQ(mendedLineStart(u"1,2 and 3"_s), u"1,2 and 3"_s);
 }
 
 TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
 {
-    const RecognizedTextBlock no{QStringLiteral("No,"), 0.96, QRectF(285, 626, 62, 36)};
-    const RecognizedTextBlock rest{QStringLiteral("I plan to pursue a career in"), 0.94,
+    const RecognizedTextBlock no{u"No,"_s, 0.96, QRectF(285, 626, 62, 36)};
+    const RecognizedTextBlock rest{u"I plan to pursue a career in"_s, 0.94,
                                    QRectF(369, 631, 560, 35)};
-    const RecognizedTextBlock farAway{QStringLiteral("Maybe"), 0.9, QRectF(1300, 628, 130, 36)};
-    const RecognizedTextBlock below{QStringLiteral("Other"), 0.9, QRectF(950, 700, 120, 36)};
+    const RecognizedTextBlock farAway{u"Maybe"_s, 0.9, QRectF(1300, 628, 130, 36)};
+    const RecognizedTextBlock below{u"Other"_s, 0.9, QRectF(950, 700, 120, 36)};
     const QList<RecognizedTextBlock> joined = joinedRowNeighbours({no, rest, farAway, below});
     ASSERT_EQ(joined.size(), 3);
-    EXPECT_EQ(joined[0].text, QStringLiteral("No, I plan to pursue a career in"));
+    EXPECT_EQ(joined[0].text, u"No, I plan to pursue a career in"_s);
     EXPECT_EQ(joined[0].pixelBounds, no.pixelBounds.united(rest.pixelBounds));
     EXPECT_NEAR(joined[0].confidence, (0.96 * 3 + 0.94 * 28) / 31, 1e-9);
     // A box glyph stays apart from its label.
-    const RecognizedTextBlock glyph{QStringLiteral("L]"), 0.4, QRectF(230, 626, 41, 41)};
+    const RecognizedTextBlock glyph{u"L]"_s, 0.4, QRectF(230, 626, 41, 41)};
     EXPECT_EQ(joinedRowNeighbours({glyph, no}).size(), 2);
 }
 
 TEST(RecognizedLines, BarIsTheCapitalIAndSpeckQuotesAreDropped)
 {
-    EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Nebo"), 90, 33), QStringLiteral("Nebo"));
-    EXPECT_EQ(mendedWordText(QStringLiteral("'Provo"), 90, 33), QStringLiteral("Provo"));
+    EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Nebo"), 90, 33), u"Nebo"_s);
+    EXPECT_EQ(mendedWordText(u"'Provo"_s, 90, 33), u"Provo"_s);
     // Quoted words keep their quotes; so does a quote alone.
     EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Other\u2019"), 90, 33),
               QString::fromUtf8("\u2018Other\u2019"));
-    EXPECT_EQ(mendedWordText(QStringLiteral("\"No\""), 90, 33), QStringLiteral("\"No\""));
-    EXPECT_EQ(mendedWordText(QStringLiteral("'"), 5, 10), QStringLiteral("'"));
+    EXPECT_EQ(mendedWordText(u"\"No\""_s, 90, 33), u"\"No\""_s);
+    EXPECT_EQ(mendedWordText(u"'"_s, 5, 10), u"'"_s);
     // A bar as narrow as a letter stroke is the capital I; one as wide as a
     // box edge, and bars inside words, stay as read.
-    EXPECT_EQ(mendedWordText(QStringLiteral("|"), 3, 33), QStringLiteral("I"));
-    EXPECT_EQ(mendedWordText(QStringLiteral("|"), 52, 52), QStringLiteral("|"));
-    EXPECT_EQ(mendedWordText(QStringLiteral("||"), 4, 30), QStringLiteral("||"));
+    EXPECT_EQ(mendedWordText(u"|"_s, 3, 33), u"I"_s);
+    EXPECT_EQ(mendedWordText(u"|"_s, 52, 52), u"|"_s);
+    EXPECT_EQ(mendedWordText(u"||"_s, 4, 30), u"||"_s);
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 RecognizedTextBlock line(const QStringList& words, double left, double top, double wordWidth = 80,
                          double height = 30)
@@ -51,9 +53,9 @@ TEST(TextMatching, PrintConfusionsCostAQuarterOfAnEdit)
         EXPECT_LE(s, row.most) << row.a << " / " << row.b;
     }
     // Short labels must match all but a confusion; long ones may lose letters.
-    EXPECT_GE(textSimilarity(QStringLiteral("sth"), QStringLiteral("5th")), labelMatchFloor(3));
-    EXPECT_LT(textSimilarity(QStringLiteral("6th"), QStringLiteral("5th")), labelMatchFloor(3));
-    EXPECT_EQ(foldedText(QStringLiteral("Yes, in Math")), QStringLiteral("yesinmath"));
+    EXPECT_GE(textSimilarity(u"sth"_s, u"5th"_s), labelMatchFloor(3));
+    EXPECT_LT(textSimilarity(u"6th"_s, u"5th"_s), labelMatchFloor(3));
+    EXPECT_EQ(foldedText(u"Yes, in Math"_s), u"yesinmath"_s);
 }
 
 TEST(PromptAnchors, LeadingNumbersThroughMisreadDigitsAndSeparators)
@@ -124,19 +126,18 @@ TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeIt)
     };
     const QList<LabelSpot> spots = locateLabels(lines, labels);
     ASSERT_EQ(spots.size(), 4); // "Yes, in Math" is not printed here
-    EXPECT_EQ(spots[0].label, QStringLiteral("Yes, in Science"));
+    EXPECT_EQ(spots[0].label, u"Yes, in Science"_s);
     EXPECT_EQ(spots[0].box.top(), 200);
-    EXPECT_EQ(spots[1].label, QStringLiteral("Yes, in Technology"));
+    EXPECT_EQ(spots[1].label, u"Yes, in Technology"_s);
     EXPECT_EQ(spots[1].box.top(), 100);
-    EXPECT_EQ(spots[2].label, QStringLiteral("5th"));
-    EXPECT_EQ(spots[3].label, QStringLiteral("It was required"));
+    EXPECT_EQ(spots[2].label, u"5th"_s);
+    EXPECT_EQ(spots[3].label, u"It was required"_s);
     EXPECT_EQ(spots[3].box.top(), 400);
 }
 
 TEST(LabelSpots, AStrayMarkReadIntoTheWordIsCutOffTheBox)
 {
-    const QList<LabelSpot> spots =
-        locateLabels({line({"vMale"}, 100, 100, 100)}, {QStringLiteral("Male")});
+    const QList<LabelSpot> spots = locateLabels({line({"vMale"}, 100, 100, 100)}, {u"Male"_s});
     ASSERT_EQ(spots.size(), 1);
     EXPECT_GT(spots[0].box.left(), 100); // the "v" is not part of the label's letters
     EXPECT_EQ(spots[0].box.right(), 200);
@@ -144,40 +145,35 @@ TEST(LabelSpots, AStrayMarkReadIntoTheWordIsCutOffTheBox)
 
 TEST(LabelSpots, ALabelCutShortByARingIsStillFound)
 {
-    const QList<LabelSpot> spots =
-        locateLabels({line({"Alpine"}, 100, 100), line({"Neb"}, 400, 100, 60)},
-                     {QStringLiteral("Alpine"), QStringLiteral("Nebo")});
+    const QList<LabelSpot> spots = locateLabels(
+        {line({"Alpine"}, 100, 100), line({"Neb"}, 400, 100, 60)}, {u"Alpine"_s, u"Nebo"_s});
     ASSERT_EQ(spots.size(), 2);
-    EXPECT_EQ(spots[1].label, QStringLiteral("Nebo"));
+    EXPECT_EQ(spots[1].label, u"Nebo"_s);
     EXPECT_EQ(spots[1].box.left(), 400);
     EXPECT_GT(spots[1].box.width(), 60); // widened over the lost letter
     // A tight ring can take a letter off each end ("I wanted" read "wante").
-    const QList<LabelSpot> ringed =
-        locateLabels({line({"wante"}, 400, 100, 100), line({"Other"}, 400, 160)},
-                     {QStringLiteral("I wanted"), QStringLiteral("Other")});
+    const QList<LabelSpot> ringed = locateLabels(
+        {line({"wante"}, 400, 100, 100), line({"Other"}, 400, 160)}, {u"I wanted"_s, u"Other"_s});
     ASSERT_EQ(ringed.size(), 2);
-    EXPECT_EQ(ringed[0].label, QStringLiteral("I wanted"));
+    EXPECT_EQ(ringed[0].label, u"I wanted"_s);
     EXPECT_LT(ringed[0].box.left(), 400);
     EXPECT_GT(ringed[0].box.right(), 500);
     // A word that is neither start nor end of the missing label, nor all of
     // it but a letter at each end, stays unused.
     for (const char* part : {"eb", "want"})
-        EXPECT_EQ(locateLabels({line({part}, 100, 100)},
-                               {QStringLiteral("Nebo"), QStringLiteral("I wanted")})
-                      .size(),
-                  0)
+        EXPECT_EQ(locateLabels({line({part}, 100, 100)}, {u"Nebo"_s, u"I wanted"_s}).size(), 0)
             << part;
 }
 
 TEST(LabelSpots, ALabelReadWiderThanItsLettersShedsTheMark)
 {
-    LabelSpot marked{QStringLiteral("10th"), QRectF(100, 100, 160, 30), 1.0};
+    LabelSpot marked{u"10th"_s, QRectF(100, 100, 160, 30), 1.0};
     EXPECT_TRUE(trimToLetters(marked, 22, 30));
     EXPECT_DOUBLE_EQ(marked.box.right(), 260);
     // Its letters and a little room for a face printed wider.
     EXPECT_DOUBLE_EQ(marked.box.width(), 88 + 9);
     // Wide capitals in a long label are no mark.
-    LabelSpot wide{QStringLiteral("Time Management"), QRectF(100, 100, 400, 30), 1.0};
+    LabelSpot wide{u"Time Management"_s, QRectF(100, 100, 400, 30), 1.0};
     EXPECT_FALSE(trimToLetters(wide, 22, 30));
     EXPECT_DOUBLE_EQ(wide.box.width(), 400);
 }
@@ -186,14 +182,14 @@ TEST(LabelSpots, ATickReadAsAStrokeBeforeALabelIsNoPartOfIt)
 {
     // "/" standing twice as tall as the print after it: a tick.
     RecognizedTextBlock ticked = line({"Prefer", "not", "to", "answer"}, 160, 100);
-    ticked.words.prepend({QStringLiteral("/"), 0.5, QRectF(100, 85, 40, 60)});
-    const QList<LabelSpot> spots = locateLabels({ticked}, {QStringLiteral("Prefer not to answer")});
+    ticked.words.prepend({u"/"_s, 0.5, QRectF(100, 85, 40, 60)});
+    const QList<LabelSpot> spots = locateLabels({ticked}, {u"Prefer not to answer"_s});
     ASSERT_EQ(spots.size(), 1);
     EXPECT_EQ(spots[0].box.left(), 160);
     // A box glyph of the print's height stays with its label: its outline is print.
     RecognizedTextBlock boxed = line({"Online", "research"}, 160, 100);
-    boxed.words.prepend({QStringLiteral("{_)}"), 0.5, QRectF(100, 98, 30, 34)});
-    const QList<LabelSpot> withBox = locateLabels({boxed}, {QStringLiteral("Online research")});
+    boxed.words.prepend({u"{_)}"_s, 0.5, QRectF(100, 98, 30, 34)});
+    const QList<LabelSpot> withBox = locateLabels({boxed}, {u"Online research"_s});
     ASSERT_EQ(withBox.size(), 1);
     EXPECT_EQ(withBox[0].box.left(), 100);
 }
@@ -201,14 +197,13 @@ TEST(LabelSpots, ATickReadAsAStrokeBeforeALabelIsNoPartOfIt)
 TEST(LabelSpots, AFirstWordReadWiderThanItsLettersShedsTheMark)
 {
     // "Yes," read 136 pixels wide where its letters take about 90.
-    LabelSpot ticked{QStringLiteral("Yes, in Engineering"), QRectF(1286, 290, 462, 51), 1.0,
+    LabelSpot ticked{u"Yes, in Engineering"_s, QRectF(1286, 290, 462, 51), 1.0,
                      QRectF(1286, 290, 136, 46)};
     EXPECT_TRUE(trimToLetters(ticked, 22.7, 36));
     EXPECT_NEAR(ticked.box.left(), 1422 - 22.7 * 3.95, 0.01);
     EXPECT_EQ(ticked.box.right(), 1748);
     // A first word of one letter is too short to measure by.
-    LabelSpot shortWord{QStringLiteral("A little"), QRectF(100, 100, 200, 30), 1.0,
-                        QRectF(100, 100, 90, 30)};
+    LabelSpot shortWord{u"A little"_s, QRectF(100, 100, 200, 30), 1.0, QRectF(100, 100, 90, 30)};
     EXPECT_FALSE(trimToLetters(shortWord, 22.7, 36));
 }
 
@@ -221,7 +216,7 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
     // One row: 7th lost under a ring between 6th and 8th.
     const QList<LabelSpot> row{spot("5th", 100, 100), spot("6th", 300, 100), spot("8th", 700, 100),
                                spot("9th", 900, 100)};
-    EXPECT_EQ(labelByPlace(row, grades, QPointF(530, 115), 30), QStringLiteral("7th"));
+    EXPECT_EQ(labelByPlace(row, grades, QPointF(530, 115), 30), u"7th"_s);
     // Off every row of labels, or with two lost labels in the gap: no guess.
     EXPECT_EQ(labelByPlace(row, grades, QPointF(530, 400), 30), std::nullopt);
     const QList<LabelSpot> gap{spot("5th", 100, 100), spot("8th", 700, 100)};
@@ -229,13 +224,12 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
     // One column: 7th lost between 6th and 8th down the page.
     const QList<LabelSpot> column{spot("5th", 100, 100), spot("6th", 100, 150),
                                   spot("8th", 100, 250), spot("9th", 100, 300)};
-    EXPECT_EQ(labelByPlace(column, grades, QPointF(110, 215), 30), QStringLiteral("7th"));
+    EXPECT_EQ(labelByPlace(column, grades, QPointF(110, 215), 30), u"7th"_s);
     // A ring on the next row under the labels found: the one label printed
     // after them all; with two such labels, no guess.
     const QStringList sexes{"Male", "Female", "Prefer not to answer"};
     const QList<LabelSpot> first{spot("Male", 100, 100), spot("Female", 600, 100)};
-    EXPECT_EQ(labelByPlace(first, sexes, QPointF(250, 170), 30),
-              QStringLiteral("Prefer not to answer"));
+    EXPECT_EQ(labelByPlace(first, sexes, QPointF(250, 170), 30), u"Prefer not to answer"_s);
     EXPECT_EQ(labelByPlace(first, sexes, QPointF(250, 300), 30), std::nullopt);
     EXPECT_EQ(
         labelByPlace({spot("5th", 100, 100), spot("6th", 300, 100)}, grades, QPointF(250, 170), 30),
@@ -244,13 +238,9 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
 
 TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
 {
-    const QStringList printed{QStringLiteral("5th"),
-                              QStringLiteral("6th"),
-                              QStringLiteral("10th"),
-                              QStringLiteral("11th"),
-                              QStringLiteral("It was required"),
-                              QStringLiteral("I wanted"),
-                              QStringLiteral("No, I plan")};
+    const QStringList printed{
+        u"5th"_s,      u"6th"_s,       u"10th"_s, u"11th"_s, u"It was required"_s,
+        u"I wanted"_s, u"No, I plan"_s};
     const struct
     {
         const char* read;
@@ -271,9 +261,8 @@ TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
     };
     for (const auto& c : cases) {
         const QString read = QString::fromLatin1(c.read);
-        const QList<RecognizedTextBlock> split = wordsSplitAtMarks(
-            {line({QStringLiteral("Thank"), read, QStringLiteral("answer")}, 100, 100, 50)},
-            printed);
+        const QList<RecognizedTextBlock> split =
+            wordsSplitAtMarks({line({u"Thank"_s, read, u"answer"_s}, 100, 100, 50)}, printed);
         QStringList texts;
         for (qsizetype i = 1; i + 1 < split[0].words.size(); ++i)
             texts.append(split[0].words[i].text);
@@ -283,9 +272,7 @@ TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
     // The letters take no more room than print of their length (the words
     // around give 10 pixels a character); the mark takes the rest. A label
     // at the word's end keeps that end.
-    RecognizedTextBlock wide =
-        line({QStringLiteral("Thank"), QStringLiteral("10th/11th"), QStringLiteral("answer")}, 100,
-             100, 50);
+    RecognizedTextBlock wide = line({u"Thank"_s, u"10th/11th"_s, u"answer"_s}, 100, 100, 50);
     const QRectF word(165, 100, 120, 30);
     wide.words[1].box = word;
     const QList<RecognizedTextBlock> split = wordsSplitAtMarks({wide}, printed);
@@ -303,15 +290,13 @@ TEST(LabelSpots, LabelsStretchedByATallMarkStandOnTheLinesPrint)
     // A tick reaching well above the line stretched the word it joined, or
     // the label before it; a ring round a label widens it as well.
     RecognizedTextBlock read =
-        line({QStringLiteral("9th"), QStringLiteral("10th"), QStringLiteral("11th/12th"),
-              QStringLiteral("Charter"), QStringLiteral("Nebo"), QStringLiteral("answer")},
-             100, 100, 60, 25);
+        line({u"9th"_s, u"10th"_s, u"11th/12th"_s, u"Charter"_s, u"Nebo"_s, u"answer"_s}, 100, 100,
+             60, 25);
     read.words[2].box.setTop(60);
     read.words[3].box.setTop(60);
     read.words[4].box.adjust(-20, -20, 20, 20);
     const QList<RecognizedTextBlock> split =
-        wordsSplitAtMarks({read}, {QStringLiteral("11th"), QStringLiteral("12th"),
-                                   QStringLiteral("Charter"), QStringLiteral("Nebo")});
+        wordsSplitAtMarks({read}, {u"11th"_s, u"12th"_s, u"Charter"_s, u"Nebo"_s});
     ASSERT_EQ(split[0].words.size(), 8);
     for (const qsizetype label : {2, 4, 5}) {
         // The line's print, room for descenders kept.
@@ -327,25 +312,21 @@ TEST(LabelSpots, AWordJoinedAtAMarkBetweenTwoLabelsIsSplitThere)
     // A tick read as "V/" between "11th" and "12th"; a label printed with a
     // slash, a bar between letters and a one-letter pair stay whole.
     const RecognizedTextBlock read =
-        line({QStringLiteral("11thV/12th"), QStringLiteral("Home/Private"),
-              QStringLiteral("Yes|No"), QStringLiteral("a/b")},
-             100, 100, 100);
+        line({u"11thV/12th"_s, u"Home/Private"_s, u"Yes|No"_s, u"a/b"_s}, 100, 100, 100);
     const QList<RecognizedTextBlock> split =
-        wordsSplitAtMarks({read}, {QStringLiteral("11th"), QStringLiteral("Home/Private")});
+        wordsSplitAtMarks({read}, {u"11th"_s, u"Home/Private"_s});
     ASSERT_EQ(split.size(), 1);
     QStringList texts;
     for (const TextWord& word : split[0].words)
         texts.append(word.text);
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("11thV"), QStringLiteral("12th"),
-                                  QStringLiteral("Home/Private"), QStringLiteral("Yes"),
-                                  QStringLiteral("No"), QStringLiteral("a/b")}));
+    EXPECT_EQ(texts,
+              (QStringList{u"11thV"_s, u"12th"_s, u"Home/Private"_s, u"Yes"_s, u"No"_s, u"a/b"_s}));
     // Each part keeps its characters' share of the word's box.
     EXPECT_DOUBLE_EQ(split[0].words[0].box.right(), 150);
     EXPECT_DOUBLE_EQ(split[0].words[1].box.left(), 160);
     EXPECT_DOUBLE_EQ(split[0].words[1].box.right(), 200);
 
-    const QList<LabelSpot> spots =
-        locateLabels(split, {QStringLiteral("11th"), QStringLiteral("12th")});
+    const QList<LabelSpot> spots = locateLabels(split, {u"11th"_s, u"12th"_s});
     ASSERT_EQ(spots.size(), 2);
     EXPECT_LT(spots[0].box.right(), 155);
     EXPECT_GE(spots[1].box.left(), 160);

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 SurveyTemplateDefinition definitionWith(qint64 number, SurveyTemplateDefinition::QuestionKind kind,
                                         QStringList options)
 {
     SurveyTemplateDefinition definition;
-    definition.questions.insert(number, {QStringLiteral("Pick"), kind, options});
+    definition.questions.insert(number, {u"Pick"_s, kind, options});
     return definition;
 }
 
@@ -16,14 +18,11 @@ using Kind = SurveyTemplateDefinition::QuestionKind;
 
 TEST(Words, NormalisedWordsAndPhrases)
 {
-    EXPECT_EQ(normalizedWords(QStringLiteral("Yes, in MATH!  5th")),
-              (QStringList{"yes", "in", "math", "5th"}));
-    EXPECT_TRUE(
-        containsNormalizedPhrase(QStringLiteral("yes in math"), QStringLiteral("[] Yes, in Math")));
-    EXPECT_FALSE(containsNormalizedPhrase(QStringLiteral("in math"), QStringLiteral("inmath")));
-    EXPECT_FALSE(containsNormalizedPhrase(QStringLiteral("--"), QStringLiteral("-- x")));
-    const auto range =
-        normalizedPhraseRange(QStringLiteral("Yes in Math"), QStringLiteral("L] Yes, in Math now"));
+    EXPECT_EQ(normalizedWords(u"Yes, in MATH!  5th"_s), (QStringList{"yes", "in", "math", "5th"}));
+    EXPECT_TRUE(containsNormalizedPhrase(u"yes in math"_s, u"[] Yes, in Math"_s));
+    EXPECT_FALSE(containsNormalizedPhrase(u"in math"_s, u"inmath"_s));
+    EXPECT_FALSE(containsNormalizedPhrase(u"--"_s, u"-- x"_s));
+    const auto range = normalizedPhraseRange(u"Yes in Math"_s, u"L] Yes, in Math now"_s);
     ASSERT_TRUE(range.has_value());
     EXPECT_EQ(range->first, 3);
     EXPECT_EQ(range->second, 12);
@@ -33,14 +32,13 @@ TEST(Labels, PatternNeedsTheLabelStandingAlone)
 {
     const QRectF box(0, 0, 200, 20);
     // "No" inside "None" is not the label No.
-    EXPECT_FALSE(approximateBounds(QStringLiteral("No"), QStringLiteral("None"), box));
-    const auto yes = approximateBounds(QStringLiteral("Yes"), QStringLiteral("O Yes O No"), box);
+    EXPECT_FALSE(approximateBounds(u"No"_s, u"None"_s, box));
+    const auto yes = approximateBounds(u"Yes"_s, u"O Yes O No"_s, box);
     ASSERT_TRUE(yes.has_value());
     EXPECT_DOUBLE_EQ(yes->left(), 200.0 * 2 / 10);
     EXPECT_DOUBLE_EQ(yes->width(), 200.0 * 3 / 10);
     // A short label in a short line is at least 1.2 line heights wide.
-    const auto no = approximateBounds(QStringLiteral("No"), QStringLiteral("O Yes O No"),
-                                      QRectF(0, 0, 100, 40));
+    const auto no = approximateBounds(u"No"_s, u"O Yes O No"_s, QRectF(0, 0, 100, 40));
     ASSERT_TRUE(no.has_value());
     EXPECT_DOUBLE_EQ(no->left(), 80);
     EXPECT_DOUBLE_EQ(no->width(), 48);
@@ -48,30 +46,30 @@ TEST(Labels, PatternNeedsTheLabelStandingAlone)
 
 TEST(Labels, WordFallbackFindsLabelsWithDifferentPunctuation)
 {
-    const QuestionRegion region{8, QStringLiteral("Career"), QRectF(0, 0, 2000, 500)};
+    const QuestionRegion region{8, u"Career"_s, QRectF(0, 0, 2000, 500)};
     const auto definition = definitionWith(8, Kind::singleChoice, {"Yes, in Math", "Home/Private"});
     const QList<OptionCandidate> found =
-        optionCandidates({{QStringLiteral("MW Yes in Math"), 0.9, QRectF(100, 100, 1400, 40)},
-                          {QStringLiteral("Career"), 0.9, QRectF(100, 20, 300, 40)}},
+        optionCandidates({{u"MW Yes in Math"_s, 0.9, QRectF(100, 100, 1400, 40)},
+                          {u"Career"_s, 0.9, QRectF(100, 20, 300, 40)}},
                          region, definition);
     ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found[0].label, QStringLiteral("Yes, in Math"));
+    EXPECT_EQ(found[0].label, u"Yes, in Math"_s);
     EXPECT_DOUBLE_EQ(found[0].bounds.left(), 100 + 1400.0 * 3 / 14);
 }
 
 TEST(Candidates, SameLabelCloseTogetherIsOneFarApartTwo)
 {
-    const OptionCandidate a{QStringLiteral("Yes"), QRectF(100, 100, 60, 30)};
-    const OptionCandidate near{QStringLiteral("yes"), QRectF(165, 100, 60, 30)};
-    const OptionCandidate far{QStringLiteral("Yes"), QRectF(900, 100, 60, 30)};
+    const OptionCandidate a{u"Yes"_s, QRectF(100, 100, 60, 30)};
+    const OptionCandidate near{u"yes"_s, QRectF(165, 100, 60, 30)};
+    const OptionCandidate far{u"Yes"_s, QRectF(900, 100, 60, 30)};
     EXPECT_EQ(deduplicateCandidates({a, near}), (QList<OptionCandidate>{a}));
     EXPECT_EQ(deduplicateCandidates({a, far}).size(), 2);
 }
 
 TEST(Candidates, LongerLabelAbsorbsShorterOverlappingOne)
 {
-    const OptionCandidate some{QStringLiteral("SOME"), QRectF(300, 100, 80, 30)};
-    const OptionCandidate longer{QStringLiteral("I had SOME support"), QRectF(200, 100, 400, 30)};
+    const OptionCandidate some{u"SOME"_s, QRectF(300, 100, 80, 30)};
+    const OptionCandidate longer{u"I had SOME support"_s, QRectF(200, 100, 400, 30)};
     EXPECT_EQ(deduplicateCandidates({some, longer}), (QList<OptionCandidate>{longer}));
     EXPECT_EQ(deduplicateCandidates({longer, some}).size(), 2);
 }

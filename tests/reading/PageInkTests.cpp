@@ -10,6 +10,8 @@
 #include <QPainterPath>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 // Print, rings, boxes and pencil drawn on white paper, sorted into print and
 // pen as the reader sorts a scanned page.
 namespace {
@@ -19,7 +21,7 @@ struct Sheet
 {
     QImage image{1200, 700, QImage::Format_Grayscale8};
     QPainter painter;
-    QFont font{QStringLiteral("DejaVu Sans")};
+    QFont font{u"DejaVu Sans"_s};
     QList<QRectF> words;
 
     Sheet()
@@ -59,7 +61,7 @@ struct Sheet
     // with a stroke written on the rule when asked.
     QRectF writeIn(double y, bool written)
     {
-        const QRectF other = print(QStringLiteral("Other"), {200, y});
+        const QRectF other = print(u"Other"_s, {200, y});
         line({other.right() + 20, y + 2}, {other.right() + 420, y + 2}, 0, 2);
         if (written)
             line({other.right() + 60, y + 1}, {other.right() + 90, y - 30}, 30, 3);
@@ -88,6 +90,15 @@ bool hasWriteInRule(const PageInk& ink, int y)
     return std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& rule) {
         return rule.width() >= 350 && std::abs(rule.center().y() - y) <= 3;
     });
+}
+
+// The pen ink credited to the labels of the one region `area`.
+RegionInk creditedIn(const PageInk& ink, const QList<LabelSpot>& spots,
+                     const QRectF& area = QRectF(0, 0, 1200, 700))
+{
+    const QList<RegionInk> regions = creditPenInk(ink, {spots}, {area}, kPrint);
+    EXPECT_EQ(regions.size(), 1);
+    return regions.value(0);
 }
 
 // Pen strokes, each a line through its points.
@@ -127,9 +138,7 @@ RegionInk boxedInk(const std::array<std::pair<QString, QPointF>, 2>& labels,
         sheet.painter.drawRect(box);
     sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
     sheet.painter.drawPath(pen);
-    const QList<RegionInk> regions =
-        creditPenInk(sheet.separated(), {spots}, {QRectF(0, 0, 600, 400)}, kPrint);
-    return regions.size() == 1 ? regions[0] : RegionInk{};
+    return creditedIn(sheet.separated(), spots, QRectF(0, 0, 600, 400));
 }
 } // namespace
 
@@ -137,16 +146,16 @@ TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
 {
     Sheet sheet;
     // A ring tight round a short label, as square as a check box.
-    const QRectF seventh = sheet.print(QStringLiteral("7th"), {200, 150});
+    const QRectF seventh = sheet.print(u"7th"_s, {200, 150});
     const QRectF square = seventh.adjusted(-7, -13, 7, 13);
     sheet.ring(square, 12);
     // A long flat ring whose top and bottom run straight for several letters.
-    const QRectF required = sheet.print(QStringLiteral("It was required"), {200, 350});
+    const QRectF required = sheet.print(u"It was required"_s, {200, 350});
     const QRectF oval = required.adjusted(-14, -10, 14, 10);
     sheet.ring(oval, oval.height() / 2);
     // A ring with small round corners, taller than a line, round a long
     // label: an open answer box's shape, but hugging its words.
-    const QRectF prefer = sheet.print(QStringLiteral("Prefer not to answer"), {600, 150});
+    const QRectF prefer = sheet.print(u"Prefer not to answer"_s, {600, 150});
     const QRectF flat = prefer.adjusted(-12, -14, 12, 14);
     QPainterPath wavering; // drawn by hand: no stretch runs straight
     wavering.moveTo(flat.left() + 8, flat.top());
@@ -163,7 +172,7 @@ TEST(PageInkRings, RingsStayPenWhereTheyLookLikeBoxesOrRules)
     sheet.painter.setPen(QPen(QColor(20, 20, 20), 4));
     sheet.painter.drawPath(wavering);
     // An open answer box with a word printed inside stays print and rule.
-    sheet.print(QStringLiteral("Notes"), {620, 300});
+    sheet.print(u"Notes"_s, {620, 300});
     sheet.line({600, 260}, {1100, 260}, 0, 2);
     sheet.line({600, 400}, {1100, 400}, 0, 2);
     sheet.line({600, 260}, {600, 400}, 0, 2);
@@ -215,14 +224,13 @@ TEST(MarkEvidenceBoxes, ATicksTailCutOffByItsBoxStaysWithItsBox)
     // label above.
     const QPainterPath tick =
         strokes({{{206, 166}, {214, 180}, {228, 159}}, {{241, 143}, {244, 138}}});
-    const RegionInk region = boxedInk(
-        {{{QStringLiteral("Presenting"), {150, 130}}, {QStringLiteral("None"), {250, 180}}}},
-        {QRectF(200, 150, 36, 36)}, tick);
+    const RegionInk region = boxedInk({{{u"Presenting"_s, {150, 130}}, {u"None"_s, {250, 180}}}},
+                                      {QRectF(200, 150, 36, 36)}, tick);
     const MarkReading read = readMarks(region, false);
     EXPECT_EQ(region.options.value(0).strength, 0);
     EXPECT_FALSE(read.doubtful);
     ASSERT_EQ(read.marks.size(), 1);
-    EXPECT_EQ(read.marks.first().label, QStringLiteral("None"));
+    EXPECT_EQ(read.marks.first().label, u"None"_s);
 }
 
 TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
@@ -238,8 +246,7 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
         if (upperTicked)
             tick.addPath(strokes({{{204, 116}, {214, 132}, {236, 102}}}));
         const MarkReading read =
-            readMarks(boxedInk({{{QStringLiteral("Yes, in Math"), {262, 130}},
-                                 {QStringLiteral("No, I plan"), {262, 198}}}},
+            readMarks(boxedInk({{{u"Yes, in Math"_s, {262, 130}}, {u"No, I plan"_s, {262, 198}}}},
                                {QRectF(200, 96, 44, 44), QRectF(200, 160, 44, 44)}, tick),
                       true);
         // With both boxes ticked, the tail is neither's to take.
@@ -247,7 +254,7 @@ TEST(MarkEvidenceBoxes, ATicksLongTailTowardTheBoxAboveStaysWithItsTick)
         if (!upperTicked) {
             EXPECT_FALSE(read.doubtful);
             ASSERT_EQ(read.marks.size(), 1);
-            EXPECT_EQ(read.marks.first().label, QStringLiteral("No, I plan"));
+            EXPECT_EQ(read.marks.first().label, u"No, I plan"_s);
         }
     }
 }
@@ -258,12 +265,12 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelBesideTheBoxHoldingIt)
     // recognition stretched down to it; and two ticks, one per box, whose
     // strokes touch.
     const std::array<std::pair<QString, QPointF>, 2> labels{
-        {{QStringLiteral("Male"), {262, 130}}, {QStringLiteral("Prefer not"), {262, 198}}}};
+        {{u"Male"_s, {262, 130}}, {u"Prefer not"_s, {262, 198}}}};
     const QList<QRectF> boxes{QRectF(200, 96, 44, 44), QRectF(200, 160, 44, 44)};
     const QPainterPath cross = strokes({{{196, 156}, {250, 210}}, {{196, 210}, {256, 144}}});
     const MarkReading crossed = readMarks(boxedInk(labels, boxes, cross, 172), true);
     ASSERT_EQ(crossed.marks.size(), 1);
-    EXPECT_EQ(crossed.marks.first().label, QStringLiteral("Prefer not"));
+    EXPECT_EQ(crossed.marks.first().label, u"Prefer not"_s);
 
     const QPainterPath ticks =
         strokes({{{204, 116}, {214, 132}, {236, 100}}, {{204, 180}, {216, 198}, {230, 120}}});
@@ -278,11 +285,9 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
     // word before it, which recognition stretched to take it in.
     const QPainterPath tick = strokes({{{266, 116}, {274, 130}, {290, 100}}});
     const MarkReading squeezed = readMarks(
-        boxedInk({{{QStringLiteral("10th"), {200, 130}}, {QStringLiteral("11th"), {296, 130}}}}, {},
-                 tick, 0, 280),
-        true);
+        boxedInk({{{u"10th"_s, {200, 130}}, {u"11th"_s, {296, 130}}}}, {}, tick, 0, 280), true);
     ASSERT_EQ(squeezed.marks.size(), 1);
-    EXPECT_EQ(squeezed.marks.first().label, QStringLiteral("11th"));
+    EXPECT_EQ(squeezed.marks.first().label, u"11th"_s);
 
     // Two crosses in a column before labels one above the other, touching.
     QPainterPath crosses;
@@ -292,20 +297,16 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
         crosses.moveTo(250, top);
         crosses.lineTo(214, top + 38);
     }
-    const MarkReading column = readMarks(boxedInk({{{QStringLiteral("I wanted"), {262, 130}},
-                                                    {QStringLiteral("Other"), {262, 168}}}},
-                                                  {}, crosses),
-                                         false);
+    const MarkReading column = readMarks(
+        boxedInk({{{u"I wanted"_s, {262, 130}}, {u"Other"_s, {262, 168}}}}, {}, crosses), false);
     ASSERT_EQ(column.marks.size(), 2);
     EXPECT_FALSE(column.doubtful);
 
     // A tall tick before the lower label, its tail reaching the row above,
     // is one mark, not one per row.
     const QPainterPath tall = strokes({{{214, 150}, {226, 172}, {252, 100}}});
-    const MarkReading ticked = readMarks(boxedInk({{{QStringLiteral("Alpine"), {262, 130}},
-                                                    {QStringLiteral("Wasatch"), {262, 170}}}},
-                                                  {}, tall),
-                                         false);
+    const MarkReading ticked = readMarks(
+        boxedInk({{{u"Alpine"_s, {262, 130}}, {u"Wasatch"_s, {262, 170}}}}, {}, tall), false);
     EXPECT_EQ(ticked.marks.size(), 1);
 
     // A tick before the lower label whose tail runs up over the label
@@ -331,10 +332,8 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
     QPainterPath half;
     half.moveTo(252, 92);
     half.quadTo(350, 135, 252, 178);
-    const MarkReading broken = readMarks(boxedInk({{{QStringLiteral("I wanted"), {262, 130}},
-                                                    {QStringLiteral("Other"), {262, 168}}}},
-                                                  {}, half),
-                                         false);
+    const MarkReading broken = readMarks(
+        boxedInk({{{u"I wanted"_s, {262, 130}}, {u"Other"_s, {262, 168}}}}, {}, half), false);
     EXPECT_LE(broken.marks.size(), 1);
 }
 
@@ -364,8 +363,8 @@ TEST(PageInkBoxes, BoxesJoinedByATicksTailAreEachFound)
 TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
 {
     Sheet sheet;
-    const QRectF research = sheet.print(QStringLiteral("Research Ability"), {200, 200});
-    const QRectF writing = sheet.print(QStringLiteral("Writing"), {200, 250});
+    const QRectF research = sheet.print(u"Research Ability"_s, {200, 200});
+    const QRectF writing = sheet.print(u"Writing"_s, {200, 250});
     // The lower label's ring, and the left end of a ring round the upper
     // one that runs into it.
     const QRectF lower = writing.adjusted(-12, -12, 12, 10);
@@ -379,17 +378,13 @@ TEST(MarkEvidenceRings, RingClosedRoundOneLabelIsItsOwnWhereItTouchesAnother)
     sheet.painter.drawPath(leftEnd);
     const PageInk& ink = sheet.separated();
 
-    const QList<RegionInk> regions =
-        creditPenInk(ink,
-                     {{{QStringLiteral("Research Ability"), research, 1.0},
-                       {QStringLiteral("Writing"), writing, 1.0}}},
-                     {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    ASSERT_EQ(regions[0].options.size(), 2);
-    EXPECT_GE(regions[0].options[1].strength, kSureMarkStrength);
-    const MarkReading read = readMarks(regions[0], false);
+    const RegionInk region =
+        creditedIn(ink, {{u"Research Ability"_s, research, 1.0}, {u"Writing"_s, writing, 1.0}});
+    ASSERT_EQ(region.options.size(), 2);
+    EXPECT_GE(region.options[1].strength, kSureMarkStrength);
+    const MarkReading read = readMarks(region, false);
     ASSERT_FALSE(read.marks.isEmpty());
-    EXPECT_EQ(read.marks.last().label, QStringLiteral("Writing"));
+    EXPECT_EQ(read.marks.last().label, u"Writing"_s);
 }
 
 TEST(MarkEvidenceRings, ARingTouchingTheNextLineTakesNoneOfItsLabel)
@@ -397,13 +392,13 @@ TEST(MarkEvidenceRings, ARingTouchingTheNextLineTakesNoneOfItsLabel)
     // "Yes" ringed, its ring's bottom running into the "No" on the next
     // line; and two rings one above the other that meet, both answers.
     Sheet sheet;
-    const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 200});
-    const QRectF no = sheet.print(QStringLiteral("No"), {200, 245});
+    const QRectF yes = sheet.print(u"Yes"_s, {200, 200});
+    const QRectF no = sheet.print(u"No"_s, {200, 245});
     sheet.ring(
         QRectF(yes.left() - 30, yes.top() - 40, yes.width() + 60, no.top() + 3 - (yes.top() - 40)),
         40);
-    const QRectF wanted = sheet.print(QStringLiteral("I wanted"), {600, 200});
-    const QRectF required = sheet.print(QStringLiteral("It was required"), {600, 250});
+    const QRectF wanted = sheet.print(u"I wanted"_s, {600, 200});
+    const QRectF required = sheet.print(u"It was required"_s, {600, 250});
     sheet.ring(wanted.adjusted(-12, -10, 12, 10), 18);
     sheet.ring(QRectF(required.left() - 20, wanted.bottom() + 10, required.width() + 40,
                       required.bottom() + 10 - (wanted.bottom() + 10)),
@@ -412,22 +407,21 @@ TEST(MarkEvidenceRings, ARingTouchingTheNextLineTakesNoneOfItsLabel)
 
     const QList<RegionInk> regions =
         creditPenInk(ink,
-                     {{{QStringLiteral("Yes"), yes, 1.0}, {QStringLiteral("No"), no, 1.0}},
-                      {{QStringLiteral("I wanted"), wanted, 1.0},
-                       {QStringLiteral("It was required"), required, 1.0}}},
+                     {{{u"Yes"_s, yes, 1.0}, {u"No"_s, no, 1.0}},
+                      {{u"I wanted"_s, wanted, 1.0}, {u"It was required"_s, required, 1.0}}},
                      {QRectF(0, 0, 500, 700), QRectF(500, 0, 700, 700)}, kPrint);
     ASSERT_EQ(regions.size(), 2);
     const MarkReading single = readMarks(regions[0], true);
     EXPECT_FALSE(single.conflicting || single.doubtful);
     ASSERT_EQ(single.marks.size(), 1);
-    EXPECT_EQ(single.marks.first().label, QStringLiteral("Yes"));
+    EXPECT_EQ(single.marks.first().label, u"Yes"_s);
     EXPECT_EQ(readMarks(regions[1], false).marks.size(), 2);
 }
 
 TEST(PageInkStrokes, PalePencilWritingCountsButPrintFringesAndShadowsDoNot)
 {
     Sheet sheet;
-    const QRectF prompt = sheet.print(QStringLiteral("Any suggestions for us?"), {100, 100});
+    const QRectF prompt = sheet.print(u"Any suggestions for us?"_s, {100, 100});
     // A frame to write in, a few pale pencil words in it, and the lamp's
     // falloff darkening the page's bottom edge.
     sheet.painter.setPen(QPen(Qt::black, 2));
@@ -454,22 +448,20 @@ TEST(MarkEvidenceDust, SolidSpecksAmongLabelsRaiseNoDoubtButStrokeEndsDo)
 {
     for (const bool stroke : {false, true}) {
         Sheet sheet;
-        const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 200});
-        const QRectF no = sheet.print(QStringLiteral("No"), {500, 200});
+        const QRectF yes = sheet.print(u"Yes"_s, {200, 200});
+        const QRectF no = sheet.print(u"No"_s, {500, 200});
         if (stroke)
             sheet.line({380, 280}, {388, 272}, 20, 3);
         else
             sheet.painter.fillRect(QRectF(380, 272, 8, 8), Qt::black);
         const PageInk& ink = sheet.separated();
-        const QList<RegionInk> regions = creditPenInk(
-            ink, {{{QStringLiteral("Yes"), yes, 1.0}, {QStringLiteral("No"), no, 1.0}}},
-            {QRectF(100, 150, 700, 200)}, kPrint);
-        ASSERT_EQ(regions.size(), 1);
+        const RegionInk region =
+            creditedIn(ink, {{u"Yes"_s, yes, 1.0}, {u"No"_s, no, 1.0}}, QRectF(100, 150, 700, 200));
         if (stroke)
-            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength / 2);
+            EXPECT_GE(region.unclaimed, kNoMarkStrength / 2);
         else
-            EXPECT_EQ(regions[0].unclaimed, 0);
-        for (const OptionInk& option : regions[0].options)
+            EXPECT_EQ(region.unclaimed, 0);
+        for (const OptionInk& option : region.options)
             EXPECT_EQ(option.strength, 0) << option.spot.label.toStdString();
     }
 }
@@ -487,11 +479,11 @@ TEST(MarkEvidenceDoubt, AFaintTraceBesideTheOneClearAnswerIsSpillOnlyOnSingleCho
     for (const Case& c : {Case{2.0, 0.06, true, false}, Case{0.3, 0.07, true, true},
                           Case{2.0, 0.06, false, true}}) {
         RegionInk region;
-        region.options = {{{QStringLiteral("Yes"), QRectF(0, 0, 60, 30)}, c.marked, {}},
-                          {{QStringLiteral("No"), QRectF(0, 40, 60, 30)}, c.trace, {}}};
+        region.options = {{{u"Yes"_s, QRectF(0, 0, 60, 30)}, c.marked, {}},
+                          {{u"No"_s, QRectF(0, 40, 60, 30)}, c.trace, {}}};
         const MarkReading read = readMarks(region, c.single);
         ASSERT_EQ(read.marks.size(), 1);
-        EXPECT_EQ(read.marks.first().label, QStringLiteral("Yes"));
+        EXPECT_EQ(read.marks.first().label, u"Yes"_s);
         EXPECT_EQ(read.doubtful, c.doubtful) << c.marked << " " << c.trace << " " << c.single;
     }
 }
@@ -500,28 +492,27 @@ TEST(MarkEvidenceDoubt, OfTwoMarksAlikeSureTheHeavierLeads)
 {
     // A letter's fragment taken for a mark before the ring round the answer.
     RegionInk region;
-    region.options = {{{QStringLiteral("Online"), QRectF(0, 0, 60, 30)}, 0.75, {}},
-                      {{QStringLiteral("Personal"), QRectF(0, 40, 60, 30)}, 7.9, {}}};
+    region.options = {{{u"Online"_s, QRectF(0, 0, 60, 30)}, 0.75, {}},
+                      {{u"Personal"_s, QRectF(0, 40, 60, 30)}, 7.9, {}}};
     const MarkReading read = readMarks(region, true);
     EXPECT_TRUE(read.conflicting);
     ASSERT_EQ(read.marks.size(), 2);
-    EXPECT_EQ(read.marks.first().label, QStringLiteral("Personal"));
+    EXPECT_EQ(read.marks.first().label, u"Personal"_s);
 }
 
 TEST(MarkEvidenceNoise, ASliverOfALinesEdgeIsNoMarkButAShortStrokeIs)
 {
     for (const int thickness : {2, 5}) {
         Sheet sheet;
-        const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 200});
+        const QRectF yes = sheet.print(u"Yes"_s, {200, 200});
         sheet.painter.fillRect(QRect(600, 300, 40, thickness), QColor(40, 40, 40));
         const PageInk& ink = sheet.separated();
-        const QList<RegionInk> regions = creditPenInk(ink, {{{QStringLiteral("Yes"), yes, 1.0}}},
-                                                      {QRectF(100, 150, 700, 300)}, kPrint);
-        ASSERT_EQ(regions.size(), 1);
+        const RegionInk region =
+            creditedIn(ink, {{u"Yes"_s, yes, 1.0}}, QRectF(100, 150, 700, 300));
         if (thickness <= 2)
-            EXPECT_EQ(regions[0].unclaimed, 0);
+            EXPECT_EQ(region.unclaimed, 0);
         else
-            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength) << thickness;
+            EXPECT_GE(region.unclaimed, kNoMarkStrength) << thickness;
     }
 }
 
@@ -530,8 +521,8 @@ TEST(PageInkLetters, LettersCutOffALabelReturnToPrintButMarksStayPen)
     Sheet sheet;
     // Recognition read each word from its first ink; the labels were cut
     // shorter, as if a mark stood before them.
-    const QRectF team = sheet.print(QStringLiteral("Teamwork"), {200, 200});
-    const QRectF no = sheet.print(QStringLiteral("No"), {600, 200});
+    const QRectF team = sheet.print(u"Teamwork"_s, {200, 200});
+    const QRectF no = sheet.print(u"No"_s, {600, 200});
     sheet.line({560, 170}, {585, 205}, 20, 3); // a cross drawn against "No"
     sheet.line({585, 170}, {560, 205}, 20, 3);
     const QRectF teamLetters = team.adjusted(0.25 * team.width(), 0, 0, 0);
@@ -572,14 +563,14 @@ TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
 {
     for (const bool writingOnRule : {true, false}) {
         Sheet sheet;
-        const QRectF yes = sheet.print(QStringLiteral("Yes"), {200, 150});
+        const QRectF yes = sheet.print(u"Yes"_s, {200, 150});
         // Recognition left the capital I out of its label and its word; once
         // it also read a speck above the line into the label's box.
-        QRectF it = sheet.print(QStringLiteral("t was wanted"), {500, 150});
+        QRectF it = sheet.print(u"t was wanted"_s, {500, 150});
         if (!writingOnRule)
             it.setTop(it.top() - 0.3 * kPrint);
-        sheet.painter.drawText(QPointF(488, 150), QStringLiteral("I"));
-        const QRectF other = sheet.print(QStringLiteral("Other"), {200, 300});
+        sheet.painter.drawText(QPointF(488, 150), u"I"_s);
+        const QRectF other = sheet.print(u"Other"_s, {200, 300});
         sheet.line({yes.left() - 40, 130}, {yes.left() - 30, 145}, 20, 3); // a tick
         sheet.line({yes.left() - 30, 145}, {yes.left() - 10, 110}, 20, 3);
         sheet.line({other.right() + 20, 302}, {other.right() + 420, 302}, 0, 2);
@@ -590,19 +581,16 @@ TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
                        30, 3);
         const PageInk& ink = sheet.separated();
         ASSERT_GT(penIn(ink, QRectF(480, it.top(), it.left() - 480, it.height())), 0);
-        const QList<RegionInk> regions = creditPenInk(ink,
-                                                      {{{QStringLiteral("Yes"), yes, 1.0},
-                                                        {QStringLiteral("It was wanted"), it, 1.0},
-                                                        {QStringLiteral("Other"), other, 1.0}}},
-                                                      {QRectF(100, 80, 1000, 400)}, kPrint);
-        ASSERT_EQ(regions.size(), 1);
-        EXPECT_GE(regions[0].options[0].strength, kMarkStrength);
-        EXPECT_EQ(regions[0].options[1].strength, 0);
-        EXPECT_EQ(regions[0].options[2].strength, 0);
+        const RegionInk region = creditedIn(
+            ink, {{u"Yes"_s, yes, 1.0}, {u"It was wanted"_s, it, 1.0}, {u"Other"_s, other, 1.0}},
+            QRectF(100, 80, 1000, 400));
+        EXPECT_GE(region.options[0].strength, kMarkStrength);
+        EXPECT_EQ(region.options[1].strength, 0);
+        EXPECT_EQ(region.options[2].strength, 0);
         if (writingOnRule)
-            EXPECT_EQ(regions[0].unclaimed, 0);
+            EXPECT_EQ(region.unclaimed, 0);
         else
-            EXPECT_GE(regions[0].unclaimed, kNoMarkStrength);
+            EXPECT_GE(region.unclaimed, kNoMarkStrength);
     }
 }
 
@@ -612,20 +600,18 @@ TEST(MarkEvidenceCredit, ACapitalILeftOutOfALabelReadTallerThanItsLineIsNoMark)
     // speck above into the label's box, so the I lines up with neither
     // edge. Only a label that starts with an I lets such a stroke go.
     Sheet sheet;
-    QRectF some = sheet.print(QStringLiteral("had SOME support"), {240, 150});
-    sheet.painter.drawText(QPointF(226, 150), QStringLiteral("I"));
+    QRectF some = sheet.print(u"had SOME support"_s, {240, 150});
+    sheet.painter.drawText(QPointF(226, 150), u"I"_s);
     some.setTop(some.top() - 0.3 * kPrint);
-    QRectF yes = sheet.print(QStringLiteral("Yes"), {240, 250});
+    QRectF yes = sheet.print(u"Yes"_s, {240, 250});
     yes.adjust(0, -0.3 * kPrint, 0, 0.3 * kPrint);
     sheet.line({229, 231}, {229, 248}, 20, 6); // a stroke before "Yes"
     const PageInk& ink = sheet.separated();
-    const QList<RegionInk> regions = creditPenInk(
-        ink,
-        {{{QStringLiteral("I had SOME support"), some, 1.0}, {QStringLiteral("Yes"), yes, 1.0}}},
-        {QRectF(100, 50, 1000, 300)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_EQ(regions[0].options[0].strength, 0);
-    EXPECT_GE(regions[0].options[1].strength, kMarkStrength);
+    const RegionInk region =
+        creditedIn(ink, {{u"I had SOME support"_s, some, 1.0}, {u"Yes"_s, yes, 1.0}},
+                   QRectF(100, 50, 1000, 300));
+    EXPECT_EQ(region.options[0].strength, 0);
+    EXPECT_GE(region.options[1].strength, kMarkStrength);
 }
 
 TEST(MarkEvidenceCredit, ALabelsOneLetterFirstWordLeftOutIsNoMark)
@@ -634,38 +620,34 @@ TEST(MarkEvidenceCredit, ALabelsOneLetterFirstWordLeftOutIsNoMark)
     // second has a cross before its "A". Where the "A" was read, a cross
     // of a letter's size just before it is a mark.
     Sheet sheet;
-    sheet.painter.drawText(QPointF(200, 150), QStringLiteral("A"));
-    const QRectF lot = sheet.print(QStringLiteral("LOT"), {232, 150});
-    sheet.painter.drawText(QPointF(200, 250), QStringLiteral("A"));
-    const QRectF little = sheet.print(QStringLiteral("little"), {232, 250});
+    sheet.painter.drawText(QPointF(200, 150), u"A"_s);
+    const QRectF lot = sheet.print(u"LOT"_s, {232, 150});
+    sheet.painter.drawText(QPointF(200, 250), u"A"_s);
+    const QRectF little = sheet.print(u"little"_s, {232, 250});
     sheet.line({160, 226}, {184, 250}, 20, 3);
     sheet.line({184, 226}, {160, 250}, 20, 3);
     const PageInk& ink = sheet.separated();
-    const QList<RegionInk> regions = creditPenInk(
-        ink, {{{QStringLiteral("A LOT"), lot, 0.8}, {QStringLiteral("A little"), little, 0.8}}},
-        {QRectF(100, 50, 1000, 300)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_EQ(regions[0].options[0].strength, 0);
-    EXPECT_GE(regions[0].options[1].strength, kMarkStrength);
-    EXPECT_EQ(regions[0].unclaimed, 0);
+    const RegionInk region = creditedIn(ink, {{u"A LOT"_s, lot, 0.8}, {u"A little"_s, little, 0.8}},
+                                        QRectF(100, 50, 1000, 300));
+    EXPECT_EQ(region.options[0].strength, 0);
+    EXPECT_GE(region.options[1].strength, kMarkStrength);
+    EXPECT_EQ(region.unclaimed, 0);
 
     Sheet read;
-    const QRectF whole = read.print(QStringLiteral("A little"), {200, 250});
+    const QRectF whole = read.print(u"A little"_s, {200, 250});
     read.line({170, 226}, {194, 250}, 20, 3);
     read.line({194, 226}, {170, 250}, 20, 3);
-    const QList<RegionInk> crossed =
-        creditPenInk(read.separated(), {{{QStringLiteral("A little"), whole, 1.0}}},
-                     {QRectF(100, 50, 1000, 300)}, kPrint);
-    ASSERT_EQ(crossed.size(), 1);
-    EXPECT_GE(crossed[0].options[0].strength, kMarkStrength);
+    const RegionInk crossed =
+        creditedIn(read.separated(), {{u"A little"_s, whole, 1.0}}, QRectF(100, 50, 1000, 300));
+    EXPECT_GE(crossed.options[0].strength, kMarkStrength);
 }
 
 TEST(PageInkLetters, ACrossJoinedToALabelsFirstLetterIsFreedAsPen)
 {
     Sheet sheet;
-    const QRectF prefer = sheet.print(QStringLiteral("Prefer not"), {200, 200});
-    const QRectF yes = sheet.print(QStringLiteral("Yes"), {500, 200});
-    const QRectF yours = sheet.print(QStringLiteral("yours"), {700, 200});
+    const QRectF prefer = sheet.print(u"Prefer not"_s, {200, 200});
+    const QRectF yes = sheet.print(u"Yes"_s, {500, 200});
+    const QRectF yours = sheet.print(u"yours"_s, {700, 200});
     // A cross drawn against the "P", reaching below the line; recognition
     // read it into the word.
     sheet.line({prefer.left() - 14, prefer.top() - 2}, {prefer.left() + 6, prefer.bottom() + 8}, 20,
@@ -690,13 +672,11 @@ TEST(PageInkLetters, LettersRunTogetherPastADescenderStayPrint)
     // Heavy print blurred into one piece, "People", reaches below the line
     // at its "p" without any mark.
     Sheet sheet;
-    const QRectF people = sheet.print(QStringLiteral("People at work"), {200, 200});
+    const QRectF people = sheet.print(u"People at work"_s, {200, 200});
     const QFontMetricsF metrics(sheet.font);
     for (qsizetype n = 1; n < 6; ++n)
         sheet.painter.fillRect(
-            QRectF(200 + metrics.horizontalAdvance(QStringLiteral("People").left(n)) - 4, 190, 8,
-                   4),
-            Qt::black);
+            QRectF(200 + metrics.horizontalAdvance(u"People"_s.left(n)) - 4, 190, 8, 4), Qt::black);
     const PageInk& before = sheet.separated();
     ASSERT_EQ(penIn(before, people), 0);
     const auto joined =
@@ -726,7 +706,7 @@ TEST(PageInkBoxes, InkInsideAStraightBoxIsPenWhateverWordIsReadOverIt)
         sheet.painter.drawRect(marked);
         sheet.line(marked.topLeft() + QPointF(7, 8), marked.bottomRight() - QPointF(8, 7), 40, 3);
         sheet.line(marked.topLeft() + QPointF(7, 16), marked.bottomRight() - QPointF(16, 7), 40, 3);
-        const QRectF label = sheet.print(QStringLiteral("Male"), {marked.right() + 12, 130});
+        const QRectF label = sheet.print(u"Male"_s, {marked.right() + 12, 130});
         sheet.words.last().setLeft(marked.left() + 6);
         if (asTallAsBox) {
             sheet.words.last().setTop(marked.top());
@@ -746,8 +726,8 @@ TEST(PageInkBoxes, InkInsideAStraightBoxIsPenWhateverWordIsReadOverIt)
 TEST(PageInkLetters, APieceSharedBetweenTwoWordsIsAMark)
 {
     Sheet sheet;
-    const QRectF seventh = sheet.print(QStringLiteral("7th"), {200, 200});
-    const QRectF eighth = sheet.print(QStringLiteral("8th"), {seventh.right() + 50, 200});
+    const QRectF seventh = sheet.print(u"7th"_s, {200, 200});
+    const QRectF eighth = sheet.print(u"8th"_s, {seventh.right() + 50, 200});
     // A cross between the labels, read as a point after one word and a
     // quote before the next.
     const double left = seventh.right() + 8, right = eighth.left() - 8;
@@ -767,10 +747,10 @@ TEST(PageInkLetters, APieceSharedBetweenTwoWordsIsAMark)
     // A letter no taller than a capital, split between its word and noise
     // read after it, stays print.
     Sheet noisy;
-    const QRectF team = noisy.print(QStringLiteral("Teamwork"), {200, 200});
+    const QRectF team = noisy.print(u"Teamwork"_s, {200, 200});
     const QFontMetricsF metrics(noisy.font);
-    const double kLeft = 200 + metrics.horizontalAdvance(QStringLiteral("Teamwor"));
-    const double kMiddle = kLeft + metrics.horizontalAdvance(QStringLiteral("k")) / 2;
+    const double kLeft = 200 + metrics.horizontalAdvance(u"Teamwor"_s);
+    const double kMiddle = kLeft + metrics.horizontalAdvance(u"k"_s) / 2;
     noisy.words[0].setRight(kMiddle);
     noisy.words.append(QRectF(kMiddle, team.top(), 40, team.height()));
     EXPECT_EQ(penIn(noisy.separated(), team), 0);
@@ -779,8 +759,8 @@ TEST(PageInkLetters, APieceSharedBetweenTwoWordsIsAMark)
 TEST(PageInkLetters, ATickJoinedToAFirstLetterAndStandingFarAboveItIsFreed)
 {
     Sheet sheet;
-    const QRectF middle = sheet.print(QStringLiteral("In the middle"), {200, 200});
-    const QRectF it = sheet.print(QStringLiteral("It"), {600, 200});
+    const QRectF middle = sheet.print(u"In the middle"_s, {200, 200});
+    const QRectF it = sheet.print(u"It"_s, {600, 200});
     // A tick whose foot touches the "I" at the line and whose stroke rises
     // well above the print; recognition read it into the word.
     sheet.line({middle.left() - 20, middle.bottom() - 12}, {middle.left() + 1, middle.bottom()}, 20,
@@ -800,39 +780,32 @@ TEST(MarkEvidenceWriteIns, WritingOnARuleIsNoMarkForTheLabelAboveIt)
 {
     // Written tall, up into the line of the last label but one.
     Sheet sheet;
-    const QRectF previous = sheet.print(QStringLiteral("Previous field trips"), {200, 350});
+    const QRectF previous = sheet.print(u"Previous field trips"_s, {200, 350});
     const QRectF other = sheet.writeIn(400, false);
     sheet.painter.setPen(QPen(QColor(20, 20, 120), 3));
     sheet.painter.drawPath(strokes({{{380, 401}, {395, 300}, {410, 398}, {430, 330}}}));
-    const QList<RegionInk> regions =
-        creditPenInk(sheet.separated(),
-                     {{{QStringLiteral("Previous field trips"), previous, 1.0},
-                       {QStringLiteral("Other"), other, 1.0}}},
-                     {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_TRUE(readMarks(regions[0], true).marks.isEmpty());
-    EXPECT_EQ(regions[0].unclaimed, 0);
+    const RegionInk region = creditedIn(
+        sheet.separated(), {{u"Previous field trips"_s, previous, 1.0}, {u"Other"_s, other, 1.0}});
+    EXPECT_TRUE(readMarks(region, true).marks.isEmpty());
+    EXPECT_EQ(region.unclaimed, 0);
 
     // Rings round the last two labels touch, standing over the rule's start
     // and down to it: answers, not writing.
     Sheet ringed;
-    const QRectF required = ringed.print(QStringLiteral("It was required"), {200, 350});
+    const QRectF required = ringed.print(u"It was required"_s, {200, 350});
     const QRectF last = ringed.writeIn(400, false);
     ringed.ring(required.adjusted(-14, -10, 14, 10), 12);
     ringed.ring(last.adjusted(-14, -10, 14, 12), 12);
-    const QList<RegionInk> both = creditPenInk(ringed.separated(),
-                                               {{{QStringLiteral("It was required"), required, 1.0},
-                                                 {QStringLiteral("Other"), last, 1.0}}},
-                                               {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(both.size(), 1);
-    EXPECT_EQ(readMarks(both[0], false).marks.size(), 2);
+    const RegionInk both = creditedIn(
+        ringed.separated(), {{u"It was required"_s, required, 1.0}, {u"Other"_s, last, 1.0}});
+    EXPECT_EQ(readMarks(both, false).marks.size(), 2);
 }
 
 TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
 {
     Sheet sheet;
     // The ring touches the letters, which split the paper it closes round.
-    const QRectF wanted = sheet.print(QStringLiteral("I wanted"), {200, 200});
+    const QRectF wanted = sheet.print(u"I wanted"_s, {200, 200});
     const QRectF tight = wanted.adjusted(-16, -1, 16, 1);
     sheet.ring(tight, 10);
     const QRectF other = sheet.writeIn(400, false);
@@ -846,16 +819,14 @@ TEST(PageInkRings, ATightRingsFlatTopAndBottomAreNoRulesToWriteOn)
         EXPECT_FALSE(QRectF(rule).intersects(tight.adjusted(-3, -3, 3, 3)))
             << "ring taken for a rule at " << rule.y();
     EXPECT_TRUE(hasWriteInRule(ink, 402));
-    const QList<RegionInk> regions = creditPenInk(ink, {{{QStringLiteral("Other"), other, 1.0}}},
-                                                  {QRectF(0, 0, 1200, 700)}, kPrint);
-    ASSERT_EQ(regions.size(), 1);
-    EXPECT_GE(regions[0].unclaimed, kMarkStrength);
+    const RegionInk region = creditedIn(ink, {{u"Other"_s, other, 1.0}});
+    EXPECT_GE(region.unclaimed, kMarkStrength);
 }
 
 TEST(PageInkRings, ARingIsTakenAwayForReadingItsLabelAgainButItsLettersStay)
 {
     Sheet sheet;
-    const QRectF maybe = sheet.print(QStringLiteral("Maybe"), {200, 200});
+    const QRectF maybe = sheet.print(u"Maybe"_s, {200, 200});
     const QRectF ring = maybe.adjusted(-20, -18, 20, 18);
     sheet.ring(ring, 20);
     sheet.painter.end();
@@ -884,7 +855,7 @@ TEST(PageInkRings, ARingsFlatSideCurvingAwayAtBothEndsIsNoRuleToWriteOn)
     Sheet sheet;
     // Only the bottom of a long ring runs flat (its top crosses the
     // letters); its ends curve up round the label.
-    const QRectF career = sheet.print(QStringLiteral("No, I plan to pursue a career"), {200, 200});
+    const QRectF career = sheet.print(u"No, I plan to pursue a career"_s, {200, 200});
     QPainterPath ring;
     ring.moveTo(career.left() + 30, career.top() - 14);
     ring.quadTo(career.left() - 24, career.center().y(), career.left() + 20, career.bottom() + 8);

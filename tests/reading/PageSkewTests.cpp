@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A letter page at 150 dpi with `lines` lines of print, turned by `degrees` the way
@@ -14,14 +16,13 @@ QImage printedPage(double degrees, int lines = 30)
     QImage flat(1275, 1650, QImage::Format_RGB32);
     flat.fill(Qt::white);
     QPainter painter(&flat);
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(u"DejaVu Sans"_s);
     font.setPixelSize(22);
     painter.setFont(font);
     painter.setPen(Qt::black);
     for (int line = 0; line < lines; ++line)
-        painter.drawText(
-            120, 150 + line * 45,
-            QStringLiteral("%1. Previous field trips, and science activities/interest").arg(line));
+        painter.drawText(120, 150 + line * 45,
+                         u"%1. Previous field trips, and science activities/interest"_s.arg(line));
     painter.end();
     return straightenedImage(flat, degrees);
 }

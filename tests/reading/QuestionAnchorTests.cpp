@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 RecognizedTextBlock line(const char* text, QRectF box = {100, 200, 1000, 40}, double conf = 0.9)
 {
@@ -66,7 +68,7 @@ TEST(DetectAnchors, MergesRepeatedNumbersAndSortsByNumber)
     const QList<QuestionAnchor> anchors = detectQuestionAnchors(blocks, 14);
     ASSERT_EQ(anchors.size(), 2);
     EXPECT_EQ(anchors[0].questionNumber, 2);
-    EXPECT_EQ(anchors[0].questionText, QStringLiteral("My grade level is (circle one)"));
+    EXPECT_EQ(anchors[0].questionText, u"My grade level is (circle one)"_s);
     EXPECT_EQ(anchors[0].bounds, QRectF(100, 300, 600, 440));
     EXPECT_EQ(anchors[1].questionNumber, 3);
 }
@@ -75,9 +77,9 @@ TEST(ReadingOrder, LinesLevelWithinTwelvePixelsReadLeftToRight)
 {
     const QList<RecognizedTextBlock> sorted = sortedInReadingOrder(
         {line("c", {10, 300, 5, 5}), line("b", {500, 110, 5, 5}), line("a", {20, 100, 5, 5})});
-    EXPECT_EQ(sorted[0].text, QStringLiteral("a"));
-    EXPECT_EQ(sorted[1].text, QStringLiteral("b"));
-    EXPECT_EQ(sorted[2].text, QStringLiteral("c"));
+    EXPECT_EQ(sorted[0].text, u"a"_s);
+    EXPECT_EQ(sorted[1].text, u"b"_s);
+    EXPECT_EQ(sorted[2].text, u"c"_s);
 }
 
 QuestionAnchor anchorAt(qint64 n, double x, double y)
@@ -104,7 +106,7 @@ TEST(Regions, VerticalRegionsReachToTheNextAnchor)
     ASSERT_EQ(regions.size(), 2);
     EXPECT_EQ(regions[0].rect, QRectF(70, 392, 1860, 1000 - 8 - 392));
     EXPECT_EQ(regions[1].rect, QRectF(70, 992, 1860, 0.97 * 3000 - 8 - 992));
-    EXPECT_EQ(regions[1].questionText, QStringLiteral("Second"));
+    EXPECT_EQ(regions[1].questionText, u"Second"_s);
 }
 
 TEST(Regions, HorizontalRegionsReachToTheNextColumn)

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr int leftMargin = 170;
 constexpr int boxSide = 40;
@@ -11,7 +13,7 @@ constexpr int boxSide = 40;
 QFont printFont(int pixels, bool bold = false)
 {
     // Serif labels: Tesseract reads a sans-serif capital I as "|".
-    QFont font(bold ? QStringLiteral("DejaVu Sans") : QStringLiteral("DejaVu Serif"));
+    QFont font(bold ? u"DejaVu Sans"_s : u"DejaVu Serif"_s);
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
@@ -36,7 +38,7 @@ void RenderedSurveyPage::question(int number, const QString& text)
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(printFont(44, true));
-    painter.drawText(leftMargin, m_y + 44, QStringLiteral("%1. %2").arg(number).arg(text));
+    painter.drawText(leftMargin, m_y + 44, u"%1. %2"_s.arg(number).arg(text));
     m_y += 100;
 }
 
@@ -175,7 +177,7 @@ void RenderedSurveyPage::scrawl(const QString& letters)
 {
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::Antialiasing);
-    QFont font(QStringLiteral("DejaVu Serif"));
+    QFont font(u"DejaVu Serif"_s);
     font.setItalic(true);
     font.setPixelSize(60);
     painter.setFont(font);

@@ -19,7 +19,7 @@ public:
         cross,
         fill,
         circle,
-        crossBefore, // a cross in the space just left of the label
+        crossBefore,   // a cross in the space just left of the label
         sprawlingCross // a cross far past its box, its arm through the label
     };
 
