@@ -311,20 +311,18 @@ TEST(MarkEvidenceBareLabels, MarksBeforeLabelsAnswerTheLabelTheyStandBefore)
 
     // A tick before the lower label whose tail runs up over the label
     // above: the lower label's, or the upper one's only in doubt.
-    const RegionInk over =
-        boxedInk({{{QStringLiteral("6th"), {262, 130}}, {QStringLiteral("10th"), {262, 190}}}}, {},
-                 strokes({{{214, 168}, {228, 192}, {300, 108}}}));
+    const RegionInk over = boxedInk({{{u"6th"_s, {262, 130}}, {u"10th"_s, {262, 190}}}}, {},
+                                    strokes({{{214, 168}, {228, 192}, {300, 108}}}));
     const MarkReading overRead = readMarks(over, true);
     ASSERT_EQ(overRead.marks.size(), 1);
-    if (overRead.marks.first().label != QStringLiteral("10th")) {
+    if (overRead.marks.first().label != u"10th"_s) {
         EXPECT_GE(over.unclaimed, kNoMarkStrength);
     }
 
     // A stroke after two labels' ends, between their rows, as near one as
     // the other, answers neither surely.
-    const RegionInk between =
-        boxedInk({{{QStringLiteral("6th"), {262, 130}}, {QStringLiteral("10th"), {262, 190}}}}, {},
-                 strokes({{{305, 140}, {325, 158}}}));
+    const RegionInk between = boxedInk({{{u"6th"_s, {262, 130}}, {u"10th"_s, {262, 190}}}}, {},
+                                       strokes({{{305, 140}, {325, 158}}}));
     EXPECT_GE(between.unclaimed, kNoMarkStrength);
 
     // Half of a ring broken at its flat top, reaching over both labels'
