@@ -4,36 +4,53 @@
 #include "PageInk.h"
 #include "TextRecognizer.h"
 
+#include <opencv2/core.hpp>
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
+// `block` with its text and box made again from its words.
+void fromWords(RecognizedTextBlock& block)
+{
+    QStringList text;
+    QRectF bounds;
+    for (const TextWord& word : block.words) {
+        text.append(word.text);
+        bounds = bounds.isNull() ? word.box : bounds.united(word.box);
+    }
+    block.text = text.join(QLatin1Char(' '));
+    block.pixelBounds = bounds;
+}
+
 // The words of `read` that make up `label`, as one line.
 RecognizedTextBlock labelLine(const QList<RecognizedTextBlock>& read, const QRectF& label)
 {
     RecognizedTextBlock line;
-    QStringList text;
     for (const RecognizedTextBlock& block : read)
-        for (const TextWord& word : block.words) {
-            if (!label.adjusted(-2, -2, 2, 2).contains(word.box.center()))
-                continue;
-            line.words.append(word);
-            text.append(word.text);
-            line.pixelBounds =
-                line.pixelBounds.isNull() ? word.box : line.pixelBounds.united(word.box);
-            line.confidence += word.confidence;
-        }
-    if (!line.words.isEmpty())
-        line.confidence /= double(line.words.size());
-    line.text = text.join(QLatin1Char(' '));
+        for (const TextWord& word : block.words)
+            if (label.adjusted(-2, -2, 2, 2).contains(word.box.center()))
+                line.words.append(word);
+    fromWords(line);
+    for (const TextWord& word : line.words)
+        line.confidence += word.confidence / double(line.words.size());
     return line;
 }
 
-QRectF mapped(const QRectF& r, double factor, const QPointF& offset)
+// Lines read from an image scaled by 1 / `factor` and placed at `offset`,
+// in page pixels.
+QList<RecognizedTextBlock> onPage(QList<RecognizedTextBlock> read, double factor,
+                                  const QPointF& offset)
 {
-    return QRectF(r.x() * factor + offset.x(), r.y() * factor + offset.y(), r.width() * factor,
-                  r.height() * factor);
+    const auto place = [&](const QRectF& r) {
+        return QRectF(r.topLeft() * factor + offset, r.size() * factor);
+    };
+    for (RecognizedTextBlock& block : read) {
+        block.pixelBounds = place(block.pixelBounds);
+        for (TextWord& word : block.words)
+            word.box = place(word.box);
+    }
+    return read;
 }
 
 // `lines` without the words read where `line` now stands (the garbled
@@ -45,17 +62,8 @@ void clearUnder(QList<RecognizedTextBlock>& lines, const QRectF& line)
             const QRectF overlap = word.box.intersected(line);
             return overlap.width() * overlap.height() >= 0.3 * word.box.width() * word.box.height();
         };
-        if (std::none_of(block.words.begin(), block.words.end(), under))
-            continue;
-        block.words.removeIf(under);
-        QStringList text;
-        QRectF bounds;
-        for (const TextWord& word : block.words) {
-            text.append(word.text);
-            bounds = bounds.isNull() ? word.box : bounds.united(word.box);
-        }
-        block.text = text.join(QLatin1Char(' '));
-        block.pixelBounds = bounds;
+        if (block.words.removeIf(under) > 0)
+            fromWords(block);
     }
     lines.removeIf([](const RecognizedTextBlock& block) { return block.words.isEmpty(); });
 }
@@ -77,34 +85,25 @@ QList<RecognizedTextBlock> missingLabelsIn(const QImage& clean, const QRect& cro
                     found.append(line);
         return found;
     };
-    QList<RecognizedTextBlock> read = recognizer.recognizeText(clean);
-    for (RecognizedTextBlock& block : read) {
-        block.pixelBounds = mapped(block.pixelBounds, 1.0, crop.topLeft());
-        for (TextWord& word : block.words)
-            word.box = mapped(word.box, 1.0, crop.topLeft());
-    }
-    if (QList<RecognizedTextBlock> found = labelsRead(read); !found.isEmpty())
+    if (QList<RecognizedTextBlock> found =
+            labelsRead(onPage(recognizer.recognizeText(clean), 1.0, crop.topLeft()));
+        !found.isEmpty())
         return found;
 
     const int margin = int(std::lround(2 * h));
-    QImage framed(clean.width() + 2 * margin, clean.height() + 2 * margin,
-                  QImage::Format_Grayscale8);
-    framed.fill(255);
-    for (int y = 0; y < clean.height(); ++y)
-        std::memcpy(framed.scanLine(y + margin) + margin, clean.constScanLine(y),
-                    std::size_t(clean.width()));
+    cv::Mat framed;
+    cv::copyMakeBorder(cv::Mat(clean.height(), clean.width(), CV_8U,
+                               const_cast<uchar*>(clean.constBits()), size_t(clean.bytesPerLine())),
+                       framed, margin, margin, margin, margin, cv::BORDER_CONSTANT, 255);
+    QImage input(framed.data, framed.cols, framed.rows, int(framed.step),
+                 QImage::Format_Grayscale8);
     if (scale < 1.0)
-        framed = framed.scaled(int(std::lround(framed.width() * scale)),
-                               int(std::lround(framed.height() * scale)), Qt::IgnoreAspectRatio,
-                               Qt::SmoothTransformation);
-    const QPointF offset = crop.topLeft() - QPointF(margin, margin);
-    const double back = 1.0 / scale;
-    read = recognizer.recognizeText(framed, TextRecognizer::TextScope::scatteredWords);
-    for (RecognizedTextBlock& block : read) {
-        block.pixelBounds = mapped(block.pixelBounds, back, offset);
-        for (TextWord& word : block.words)
-            word.box = mapped(word.box, back, offset);
-    }
+        input = input.scaled(int(std::lround(input.width() * scale)),
+                             int(std::lround(input.height() * scale)), Qt::IgnoreAspectRatio,
+                             Qt::SmoothTransformation);
+    const QList<RecognizedTextBlock> read =
+        onPage(recognizer.recognizeText(input, TextRecognizer::TextScope::scatteredWords),
+               1.0 / scale, crop.topLeft() - QPointF(margin, margin));
     return labelsRead(read);
 }
 } // namespace

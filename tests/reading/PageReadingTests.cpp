@@ -271,6 +271,12 @@ TEST_F(RenderedPages, IgnoredQuestionsAreNotRead)
     EXPECT_EQ(regions.first().questionNumber, 2);
 }
 
+QList<RegionReading>::const_iterator regionOf(const QList<RegionReading>& regions, qint64 number)
+{
+    return std::find_if(regions.begin(), regions.end(),
+                        [&](const RegionReading& r) { return r.questionNumber == number; });
+}
+
 TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
 {
     // Question 4 left blank, a doodle under its labels: just below them it
@@ -288,8 +294,7 @@ TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
         page.optionRow({"Yes", "No"}, {Mark::fill, Mark::none}, true);
         const QList<RegionReading> regions =
             readRegions(page.image(), setup, TextRecognizer::forThisThread());
-        const auto q4 = std::find_if(regions.begin(), regions.end(),
-                                     [](const RegionReading& r) { return r.questionNumber == 4; });
+        const auto q4 = regionOf(regions, 4);
         ASSERT_NE(q4, regions.end()) << below;
         EXPECT_TRUE(q4->answer.isEmpty()) << below;
         EXPECT_EQ(q4->needsReview, below < 0) << below;
@@ -308,8 +313,7 @@ TEST(RenderedPage, AWrittenAnswerOfOneLetterReadAsPrintIsHandwriting)
     page.optionRow({"Problem solving", "Critical Thinking"}, {Mark::tick, Mark::none}, true);
     const QList<RegionReading> regions =
         readRegions(page.image(), setup, TextRecognizer::forThisThread());
-    const auto q10 = std::find_if(regions.begin(), regions.end(),
-                                  [](const RegionReading& r) { return r.questionNumber == 10; });
+    const auto q10 = regionOf(regions, 10);
     ASSERT_NE(q10, regions.end());
     EXPECT_EQ(q10->answer, u"Handwritten answer needs review"_s);
     EXPECT_TRUE(q10->needsReview);
