@@ -45,7 +45,8 @@ QRectF spanBox(const QList<TextWord>& words, qsizetype first, qsizetype count, q
 }
 } // namespace
 
-QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels)
+QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels,
+                              const QList<QRectF>& marks)
 {
     QList<Candidate> candidates;
     for (qsizetype l = 0; l < labels.size(); ++l) {
@@ -61,7 +62,8 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
                 // A tick read as "/" just before a label, standing half again
                 // as tall as the print after it, is no part of the label.
                 if (foldedText(words[first].text).isEmpty() && first + 1 < words.size() &&
-                    words[first].box.height() >= 1.5 * words[first + 1].box.height())
+                    (words[first].box.height() >= 1.5 * words[first + 1].box.height() ||
+                     marks.contains(words[first].box)))
                     continue;
                 QString span;
                 for (qsizetype count = 1; count <= wordCount + 1 && first + count <= words.size();
@@ -215,15 +217,20 @@ QList<WordPart> labelAndMarkParts(const QString& text, const QSet<QString>& labe
         middle = {{lead, end, true}};
     } else {
         // Two labels joined by a mark read as up to two signs, or none;
-        // not two words of one label ("Itwas").
+        // not two words of one label ("Itwas"). Signs only a pen draws
+        // can also part two labels' words ("Technology\/Yes,").
         for (qsizetype at = lead + 2; at + 2 <= end && middle.isEmpty(); ++at)
-            for (qsizetype gap = 0; gap <= 2 && at + gap + 2 <= end && middle.isEmpty(); ++gap)
-                if (labelWord(lead, at, wholeLabels) && labelWord(at + gap, end, wholeLabels)) {
+            for (qsizetype gap = 0; gap <= 2 && at + gap + 2 <= end && middle.isEmpty(); ++gap) {
+                const bool penSigns =
+                    gap > 0 && std::all_of(text.begin() + at, text.begin() + at + gap, markSign);
+                const QSet<QString>& among = penSigns ? labelWords : wholeLabels;
+                if (labelWord(lead, at, among) && labelWord(at + gap, end, among)) {
                     middle = {{lead, at, true}};
                     if (gap > 0)
                         middle.append({at, at + gap, false});
                     middle.append({at + gap, end, true});
                 }
+            }
         if (middle.isEmpty())
             return {};
     }

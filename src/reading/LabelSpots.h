@@ -20,8 +20,10 @@ struct LabelSpot
 // most like it, through misread letters and a stray mark read as part of
 // the first or last word ("vMale", "Male|"). Each word serves one label;
 // better matches are placed first. Labels not found are left out; the
-// result keeps the order of `labels`.
-QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels);
+// result keeps the order of `labels`. Words boxed in `marks` (signs read
+// from pen strokes) never start a label.
+QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels,
+                              const QList<QRectF>& marks = {});
 
 // The lines with a mark read into a word set apart from the print: a word
 // read as a label (or a label's word) with a mark's sign beside it

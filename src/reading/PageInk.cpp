@@ -485,8 +485,19 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                         print.begin(), print.end(),
                         [&](const QRectF& p) {
                             // A ring drawn tight round a word stands taller than it.
-                            return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)) &&
-                                   (b.width() < 1.2 * h || b.height() <= 1.1 * p.height() + 2);
+                            if (p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)) &&
+                                (b.width() < 1.2 * h || b.height() <= 1.1 * p.height() + 2))
+                                return true;
+                            // Recognition's box can cut a letter at the word's
+                            // end ("T", "R", a "y"'s tail); a letter no taller
+                            // than the word, reaching a little past it, is its
+                            // print.
+                            const QRectF overlap = p.intersected(QRectF(b));
+                            return b.width() <= 1.2 * h && b.height() <= 1.1 * p.height() + 2 &&
+                                   p.adjusted(-0.5 * h, -0.3 * h, 0.5 * h, 0.3 * h)
+                                       .contains(QRectF(b)) &&
+                                   overlap.width() * overlap.height() >=
+                                       0.35 * b.width() * b.height();
                         }) ||
                     (b.width() <= 2 * h &&
                      std::any_of(printLines.begin(), printLines.end(), [&](const QRectF& p) {
@@ -506,6 +517,17 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     for (int i = 1; i < count; ++i)
         if (m_pieces[i - 1].kind == InkKind::pen)
             restPieces.paint(i, m_data->pen);
+}
+
+bool PageInk::drawsBoxIn(const QRect& rect) const
+{
+    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
+                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    if (r.empty())
+        return false;
+    cv::Mat ink;
+    cv::threshold(m_data->levelled(r), ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
+    return !outlineInMask(ink, true).isEmpty();
 }
 
 int PageInk::penPixelsIn(const QRect& rect) const
@@ -578,8 +600,19 @@ PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight) c
     const double h = std::max(6.0, printHeight);
     cv::Mat pale;
     cv::threshold(m_data->levelled(r), pale, kLightInkInBox - 1, 255, cv::THRESH_BINARY_INV);
-    // Print, lines and specks with the pale fringe round their edges.
-    cv::Mat other = ((m_data->labels(r) > 0) & (m_data->pen(r) == 0)) | m_data->lines(r);
+    // Print and lines with the pale fringe round their edges. The darker
+    // slivers of a pale ring and dust are no print to keep out.
+    cv::Mat other = m_data->lines(r).clone();
+    for (qsizetype k = 0; k < m_pieces.size(); ++k) {
+        const InkPiece& piece = m_pieces[k];
+        const QRect& b = piece.bounds;
+        if (piece.kind == InkKind::pen || piece.kind == InkKind::speck ||
+            (std::min(b.width(), b.height()) <= 0.12 * h && piece.area < 0.08 * h * h))
+            continue;
+        const cv::Rect own = cv::Rect(b.x(), b.y(), b.width(), b.height()) & r;
+        if (!own.empty())
+            other(own - r.tl()) |= (m_data->labels(own) == int(k + 1));
+    }
     cv::dilate(other, other, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
     pale &= ~other;
     cv::Mat labels, stats, centres;

@@ -104,6 +104,10 @@ public:
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
 
+    // Whether the ink within `rect` draws a check box's square: a sign
+    // recognition read there may be the printed box rather than a mark.
+    bool drawsBoxIn(const QRect& rect) const;
+
 private:
     // Sorts piece `index` again, keeping the pen map in step.
     void setKind(qsizetype index, InkKind kind);

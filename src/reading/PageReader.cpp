@@ -280,6 +280,22 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     // a mark before a label at the column's edge is.
     column = QRectF(column.left() - 2.5 * h, 0, column.width() + 3.5 * h, size.height());
 
+    // A sign read just before a label ("/ Help") is a tick unless the ink
+    // there draws the label's check box.
+    PageInk ink(image);
+    QList<QRectF> signMarks;
+    for (const RecognizedTextBlock& block : blocks)
+        for (const TextWord& word : block.words)
+            if (foldedText(word.text).isEmpty() && word.box.height() >= 0.6 * h &&
+                word.box.width() <= 2 * h &&
+                std::none_of(word.text.begin(), word.text.end(),
+                             [](QChar c) {
+                                 // Brackets and bars are a box's or ring's sides.
+                                 return QStringLiteral("()[]{}|_.,;:'\"`!?-~").contains(c);
+                             }) &&
+                !ink.drawsBoxIn(word.box.adjusted(-2, -2, 2, 2).toAlignedRect()))
+                signMarks.append(word.box);
+
     QList<QList<LabelSpot>> spots;
     QList<QRectF> areas;
     for (const PlacedQuestion& q : placed) {
@@ -290,7 +306,7 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                 lines.append(block);
         spots.append(question == definition.questions.cend()
                          ? QList<LabelSpot>()
-                         : locateLabels(lines, question->options));
+                         : locateLabels(lines, question->options, signMarks));
         areas.append(geometry::intersection(answerArea(q), column));
         // With every label found, ink well below the last of them (a doodle
         // at the foot of the page) is nobody's answer to this question.
@@ -413,7 +429,6 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                 printLines.append(QRectF(printBoxes[k].left(), line.top(),
                                          printBoxes[k].width() + 0.3 * h, line.height()));
     }
-    PageInk ink(image);
     ink.separate(printBoxes, printLines, h);
     ink.keepLettersAsPrint(cutOff, h);
     QList<PageInk::LabelStart> starts;
@@ -497,6 +512,13 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             });
             doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) ||
                     (unlocated && (marks.isEmpty() || !single || offRow));
+            // A ring drawn lightly in pencil can be too pale to count as
+            // ink; a question that reads blank with such strokes among its
+            // labels is in doubt.
+            if (marks.isEmpty() && !doubt) {
+                const PageInk::Strokes pale = ink.paleStrokesIn(areas[i].toAlignedRect(), h);
+                doubt = pale.pixels >= 0.3 * h * h && pale.longest >= 0.8 * h;
+            }
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);

@@ -301,6 +301,26 @@ TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
     }
 }
 
+TEST(RenderedPage, APencilRingTooPaleToCountAsInkRaisesDoubt)
+{
+    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
+    for (const bool ringed : {false, true}) {
+        RenderedSurveyPage page;
+        page.question(1, u"I am:"_s);
+        page.optionRow({"Male", "Female", "Prefer not to answer"},
+                       {ringed ? Mark::paleRing : Mark::none}, true);
+        page.space(150);
+        page.question(2, u"My current Grade Level is (circle one):"_s);
+        page.optionRow({"5th", "6th", "7th"}, {Mark::none, Mark::circle}, false);
+        const QList<RegionReading> regions =
+            readRegions(page.image(), setup, TextRecognizer::forThisThread());
+        const auto q1 = regionOf(regions, 1);
+        ASSERT_NE(q1, regions.end()) << ringed;
+        EXPECT_TRUE(q1->answer.isEmpty()) << ringed;
+        EXPECT_EQ(q1->needsReview, ringed);
+    }
+}
+
 TEST(RenderedPage, AWrittenAnswerOfOneLetterReadAsPrintIsHandwriting)
 {
     // Recognition reads a short written word surely, as a capital.

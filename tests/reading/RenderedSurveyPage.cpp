@@ -127,6 +127,10 @@ void RenderedSurveyPage::drawMark(QPainter& painter, const QRect& box, const QRe
         painter.setPen(pen(5));
         painter.drawArc(label.adjusted(-24, -22, 24, 22), 160 * 16, 220 * 16);
         break;
+    case Mark::paleRing:
+        painter.setPen(QPen(QColor(205, 205, 205), 4));
+        painter.drawEllipse(box.united(label).adjusted(-20, -18, 20, 18));
+        break;
     }
     painter.restore();
 }

@@ -19,8 +19,9 @@ public:
         cross,
         fill,
         circle,
-        crossBefore,   // a cross in the space just left of the label
-        sprawlingCross // a cross far past its box, its arm through the label
+        crossBefore,    // a cross in the space just left of the label
+        sprawlingCross, // a cross far past its box, its arm through the label
+        paleRing        // pencil pressed lightly, round box and label
     };
 
     RenderedSurveyPage();
