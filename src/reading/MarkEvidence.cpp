@@ -330,9 +330,11 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 // Level with two labels, a mark standing before one, over
                 // the end of the one before it, answers the one it stands
                 // before (a ring's half reaching past a label's start does
-                // not stand before it).
+                // not stand before it). Level means with the label's first
+                // line: a label's box can be stretched down over the next.
                 const bool before =
-                    bounds.right() <= label.left() + h && bounds.height() <= 2.5 * h;
+                    bounds.right() <= label.left() + h && bounds.height() <= 2.5 * h &&
+                    centre.y() >= label.top() - 0.2 * h && centre.y() <= label.top() + 1.2 * h;
                 if (best.region < 0 || distance < bestDistance - 0.5 ||
                     (distance <= bestDistance + 0.5 && before && !bestBefore)) {
                     best = {r, s};
@@ -349,11 +351,13 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         if (best.region >= 0) {
             credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
             // A mark about as near another label, standing before neither,
-            // is in doubt (a tick between two rows whose tail reaches up).
+            // is in doubt (a tick between two rows whose tail reaches up);
+            // one spanning two rows is nearly as near either.
+            const double margin = bounds.height() > 2.5 * h ? 0.5 * h : 0.25 * h;
             const bool contested =
                 !bestBefore && std::any_of(near.begin(), near.end(), [&](const auto& other) {
                     return (other.first.region != best.region || other.first.spot != best.spot) &&
-                           other.second - bestDistance < 0.25 * h;
+                           other.second - bestDistance < margin;
                 });
             if (contested && !dust)
                 unclaimed(centre, mark.pixels, bounds);

@@ -232,6 +232,10 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     for (const auto& question : definition.questions)
         printed += question.options;
     const QList<RecognizedTextBlock> blocks = wordsSplitAtMarks(lines, printed);
+    QSet<QString> printedWords;
+    for (const QString& text : printed)
+        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            printedWords.insert(foldedText(word));
     const QSizeF size(image.size());
     const double h = printHeightOf(blocks);
     const QList<QuestionAnchor> anchors =
@@ -370,7 +374,12 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                         return spot.box.adjusted(-2, -2, 2, 2).contains(centre);
                     });
                 });
-            if (amongLabels && !label && foldedText(word.text).size() <= 2) {
+            // A label's own short word ("No,") read surely stays print when
+            // the label was found without it.
+            const QString folded = foldedText(word.text);
+            const bool printedWord =
+                folded.size() == 2 && word.confidence >= 0.8 && printedWords.contains(folded);
+            if (amongLabels && !label && folded.size() <= 2 && !printedWord) {
                 markInLine = true;
                 continue;
             }
@@ -510,8 +519,17 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             const bool stray = std::any_of(strays.begin(), strays.end(), [&](const QRectF& word) {
                 return areas[i].contains(word.center());
             });
+            // An unmarked label whose word recognition read far taller than
+            // print took in ink round it: a ring drawn tight enough to pass
+            // for its letters' edges.
+            const bool swallowed = std::any_of(
+                credited[i].options.begin(), credited[i].options.end(),
+                [&](const OptionInk& option) {
+                    return option.strength < kMarkStrength && option.spot.box.height() >= 1.8 * h;
+                });
             doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) ||
-                    (unlocated && (marks.isEmpty() || !single || offRow));
+                    (unlocated && (marks.isEmpty() || !single || offRow)) ||
+                    (swallowed && (marks.isEmpty() || !single));
             // A ring drawn lightly in pencil can be too pale to count as
             // ink; a question that reads blank with such strokes among its
             // labels is in doubt.

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
@@ -318,6 +319,83 @@ TEST(RenderedPage, APencilRingTooPaleToCountAsInkRaisesDoubt)
         ASSERT_NE(q1, regions.end()) << ringed;
         EXPECT_TRUE(q1->answer.isEmpty()) << ringed;
         EXPECT_EQ(q1->needsReview, ringed);
+    }
+}
+
+// The recognised word of `lines` that reads `text`, as line and word index.
+std::pair<qsizetype, qsizetype> wordAt(const QList<RecognizedTextBlock>& lines, const QString& text)
+{
+    for (qsizetype b = 0; b < lines.size(); ++b)
+        for (qsizetype w = 0; w < lines[b].words.size(); ++w)
+            if (lines[b].words[w].text == text)
+                return {b, w};
+    return {-1, -1};
+}
+
+TEST(RenderedPage, RecognitionsSlipsRoundALabelLeaveNoSilentAnswer)
+{
+    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
+    TextRecognizer& recognizer = TextRecognizer::forThisThread();
+    {
+        // A small tick just before a long bare label read as a "/" joined
+        // to it, the label's word stretched to the same height.
+        RenderedSurveyPage page;
+        page.question(1, u"I am:"_s);
+        page.optionRow({"Male", "Female", "Prefer not to answer"}, {}, false);
+        QImage image = page.image();
+        QList<RecognizedTextBlock> lines = pageText(image, recognizer);
+        const auto [b, w] = wordAt(lines, u"Prefer"_s);
+        ASSERT_GE(b, 0);
+        TextWord& prefer = lines[b].words[w];
+        const QRectF tick(prefer.box.left() - 32, prefer.box.top(), 26, prefer.box.height());
+        QPainter painter(&image);
+        painter.setPen(QPen(QColor(20, 20, 90), 4));
+        painter.drawPolyline(
+            QPolygonF({tick.topLeft() + QPointF(2, 14), tick.bottomLeft() + QPointF(9, -3),
+                       tick.topRight() + QPointF(-2, 2)}));
+        painter.end();
+        prefer.box.setTop(tick.top() - 2);
+        lines[b].words.insert(w, {u"/"_s, 0.6, tick.adjusted(-2, -2, 2, 2)});
+        const QList<RegionReading> regions = readRegions(image, lines, setup, recognizer);
+        const auto q1 = regionOf(regions, 1);
+        ASSERT_NE(q1, regions.end());
+        EXPECT_EQ(q1->answer, u"Prefer not to answer"_s);
+    }
+    {
+        // A label's short first word read on a line of its own, the label
+        // found without it: the word is print, not a mark.
+        RenderedSurveyPage page;
+        page.question(8, u"Are you interested in a future career related to STEM?"_s);
+        page.optionColumn({"Yes, in Science", "No, I plan to pursue a career in"}, {});
+        QList<RecognizedTextBlock> lines = pageText(page.image(), recognizer);
+        const auto [b, w] = wordAt(lines, u"No,"_s);
+        ASSERT_GE(b, 0);
+        RecognizedTextBlock rest = lines[b];
+        rest.words.erase(rest.words.begin(), rest.words.begin() + w + 1);
+        lines[b].words.erase(lines[b].words.begin() + w + 1, lines[b].words.end());
+        lines.insert(b + 1, rest);
+        const QList<RegionReading> regions = readRegions(page.image(), lines, setup, recognizer);
+        const auto q8 = regionOf(regions, 8);
+        ASSERT_NE(q8, regions.end());
+        EXPECT_TRUE(q8->answer.isEmpty()) << q8->answer.toStdString();
+    }
+    for (const bool stretched : {false, true}) {
+        // A label's word read far taller than print took in ink round it,
+        // a ring drawn tight enough to pass for its letters' edges.
+        RenderedSurveyPage page;
+        page.question(4, u"Which school district do you attend? (Circle one)"_s);
+        page.optionRow({"Alpine", "Jordan", "Nebo", "Provo", "Wasatch", "Charter", "Home/Private"},
+                       {}, false);
+        QList<RecognizedTextBlock> lines = pageText(page.image(), recognizer);
+        const auto [b, w] = wordAt(lines, u"Alpine"_s);
+        ASSERT_GE(b, 0);
+        if (stretched)
+            lines[b].words[w].box.adjust(-10, -20, 10, 20);
+        const QList<RegionReading> regions = readRegions(page.image(), lines, setup, recognizer);
+        const auto q4 = regionOf(regions, 4);
+        ASSERT_NE(q4, regions.end());
+        EXPECT_TRUE(q4->answer.isEmpty());
+        EXPECT_EQ(q4->needsReview, stretched);
     }
 }
 
