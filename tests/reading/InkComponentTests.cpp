@@ -60,9 +60,10 @@ struct PrintedLine
 
 } // namespace
 
-TEST(InkComponents, CheckBoxSquareFoundWithOrWithoutPenMarksButNotInLetters)
+TEST(InkComponents, CheckBoxSquareFoundAndRingsBoxesAndSpecksWipedButLettersKept)
 {
     for (const bool tick : {false, true}) {
+        SCOPED_TRACE(tick ? "ticked" : "blank");
         const PrintedLine line(tick);
         int squares = 0;
         for (const InkComponent& component : inkComponents(line.image, 150)) {
@@ -73,26 +74,18 @@ TEST(InkComponents, CheckBoxSquareFoundWithOrWithoutPenMarksButNotInLetters)
             }
         }
         // "O", "H", "M", "E" and the rest of the print are not boxes.
-        EXPECT_EQ(squares, 1) << "tick " << tick;
+        EXPECT_EQ(squares, 1);
         // Pieces are found on grey pages only; joins are InkRunPieces' own tests.
         EXPECT_TRUE(inkComponents(line.image.convertToFormat(QImage::Format_RGB32), 150).isEmpty());
-    }
-}
 
-TEST(InkComponents, RingsBoxesAndSpecksWipedLettersKept)
-{
-    for (const bool tick : {false, true}) {
-        const PrintedLine line(tick);
         const QImage cleaned = withoutMarksAndBoxes(line.image);
-        EXPECT_EQ(darkPixels(cleaned, line.box.adjusted(-4, -14, 10, 4)), 0) << "tick " << tick;
+        EXPECT_EQ(darkPixels(cleaned, line.box.adjusted(-4, -14, 10, 4)), 0);
         EXPECT_EQ(darkPixels(cleaned, line.speck), 0);
         // The ring's top arc is gone, the ringed label's letters stay.
         EXPECT_EQ(darkPixels(cleaned, QRect(540, 86, 100, 8)), 0);
-        EXPECT_EQ(darkPixels(cleaned, line.ringed.adjusted(20, 10, -20, -10)),
-                  darkPixels(line.image, line.ringed.adjusted(20, 10, -20, -10)));
-        EXPECT_EQ(darkPixels(cleaned, line.firstWord), darkPixels(line.image, line.firstWord));
-        EXPECT_EQ(darkPixels(cleaned, QRect(760, 100, 400, 60)),
-                  darkPixels(line.image, QRect(760, 100, 400, 60)));
+        for (const QRect& letters :
+             {line.ringed.adjusted(20, 10, -20, -10), line.firstWord, QRect(760, 100, 400, 60)})
+            EXPECT_EQ(darkPixels(cleaned, letters), darkPixels(line.image, letters));
     }
     const QImage blank = whitePage(50, 50);
     EXPECT_EQ(withoutMarksAndBoxes(blank).constBits(), blank.constBits());
@@ -113,14 +106,6 @@ TEST(InkComponents, LabelBoxFittedToItsLetters)
     EXPECT_EQ(tightenedToLetters(QRectF(0, 0, 60, 60), letters, printHeight), QRectF(0, 0, 60, 60));
 }
 
-TEST(RecognizedLines, CommaAfterALeadingNumberIsItsPoint)
-{
-    EXPECT_EQ(mendedLineStart(u"7, How did you"_s), u"7. How did you"_s);
-    EXPECT_EQ(mendedLineStart(u"Q12, Which"_s), u"Q12. Which"_s);
-    EXPECT_EQ(mendedLineStart(u"Yes, in Math"_s), u"Yes, in Math"_s);
-    EXPECT_EQ(mendedLineStart(u"1,2 and 3"_s), u"1,2 and 3"_s);
-}
-
 TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
 {
     const RecognizedTextBlock no{u"No,"_s, 0.96, QRectF(285, 626, 62, 36)};
@@ -138,8 +123,14 @@ TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
     EXPECT_EQ(joinedRowNeighbours({glyph, no}).size(), 2);
 }
 
-TEST(RecognizedLines, BarIsTheCapitalIAndSpeckQuotesAreDropped)
+TEST(RecognizedLines, MisreadSignsAreMendedWhilePrintsOwnStay)
 {
+    // A comma after a leading number is its point; a speck quote before a
+    // word is dropped.
+    EXPECT_EQ(mendedLineStart(u"7, How did you"_s), u"7. How did you"_s);
+    EXPECT_EQ(mendedLineStart(u"Q12, Which"_s), u"Q12. Which"_s);
+    EXPECT_EQ(mendedLineStart(u"Yes, in Math"_s), u"Yes, in Math"_s);
+    EXPECT_EQ(mendedLineStart(u"1,2 and 3"_s), u"1,2 and 3"_s);
     EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Nebo"), 90, 33), u"Nebo"_s);
     EXPECT_EQ(mendedWordText(u"'Provo"_s, 90, 33), u"Provo"_s);
     // Quoted words keep their quotes; so does a quote alone.

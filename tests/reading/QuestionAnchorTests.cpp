@@ -97,40 +97,32 @@ TEST(Flow, TwoAnchorsAreVerticalThreeLevelAcrossAreHorizontal)
         {anchorAt(1, 100, 100), anchorAt(2, 100, 900), anchorAt(3, 100, 1800)}, page));
 }
 
-TEST(Regions, VerticalRegionsReachToTheNextAnchor)
+TEST(Regions, ReachToTheNextAnchorDownOrAcrossOrFallBackToAGrid)
 {
-    const QSizeF page(2000, 3000);
-    const QList<QuestionRegion> regions = makeQuestionRegions(
-        {line("1. First", {150, 400, 800, 40}), line("2. Second", {150, 1000, 800, 40})}, page, 14,
-        14);
-    ASSERT_EQ(regions.size(), 2);
-    EXPECT_EQ(regions[0].rect, QRectF(70, 392, 1860, 1000 - 8 - 392));
-    EXPECT_EQ(regions[1].rect, QRectF(70, 992, 1860, 0.97 * 3000 - 8 - 992));
-    EXPECT_EQ(regions[1].questionText, u"Second"_s);
-}
+    const QList<QuestionRegion> down = makeQuestionRegions(
+        {line("1. First", {150, 400, 800, 40}), line("2. Second", {150, 1000, 800, 40})},
+        {2000, 3000}, 14, 14);
+    ASSERT_EQ(down.size(), 2);
+    EXPECT_EQ(down[0].rect, QRectF(70, 392, 1860, 1000 - 8 - 392));
+    EXPECT_EQ(down[1].rect, QRectF(70, 992, 1860, 0.97 * 3000 - 8 - 992));
+    EXPECT_EQ(down[1].questionText, u"Second"_s);
 
-TEST(Regions, HorizontalRegionsReachToTheNextColumn)
-{
-    const QSizeF page(3000, 1000);
-    const QList<QuestionRegion> regions =
+    const QList<QuestionRegion> across =
         makeQuestionRegions({line("1. A", {100, 100, 300, 40}), line("2. B", {1100, 100, 300, 40}),
                              line("3. C", {2100, 105, 300, 40})},
-                            page, 14, 14);
-    ASSERT_EQ(regions.size(), 3);
-    EXPECT_EQ(regions[0].rect, QRectF(92, 35, 1100 - 8 - 92, 930));
-    EXPECT_EQ(regions[2].rect, QRectF(2092, 35, 0.97 * 3000 - 8 - 2092, 930));
-}
+                            {3000, 1000}, 14, 14);
+    ASSERT_EQ(across.size(), 3);
+    EXPECT_EQ(across[0].rect, QRectF(92, 35, 1100 - 8 - 92, 930));
+    EXPECT_EQ(across[2].rect, QRectF(2092, 35, 0.97 * 3000 - 8 - 2092, 930));
 
-TEST(Regions, NoNumbersGiveTheFallbackGrid)
-{
-    const QSizeF page(1000, 2000);
-    const QList<QuestionRegion> regions =
-        makeQuestionRegions({line("just some words")}, page, 14, 4);
-    ASSERT_EQ(regions.size(), 4);
+    // No numbers: the fallback grid.
+    const QList<QuestionRegion> grid =
+        makeQuestionRegions({line("just some words")}, {1000, 2000}, 14, 4);
+    ASSERT_EQ(grid.size(), 4);
     const double usable = 2000 - 120 - 60;
-    EXPECT_EQ(regions[0].rect, QRectF(40, 120, 920, usable / 4));
-    EXPECT_EQ(regions[3].rect, QRectF(40, 120 + 3 * usable / 4, 920, usable / 4));
-    EXPECT_EQ(regions[3].questionNumber, 4);
-    EXPECT_TRUE(regions[3].questionText.isEmpty());
+    EXPECT_EQ(grid[0].rect, QRectF(40, 120, 920, usable / 4));
+    EXPECT_EQ(grid[3].rect, QRectF(40, 120 + 3 * usable / 4, 920, usable / 4));
+    EXPECT_EQ(grid[3].questionNumber, 4);
+    EXPECT_TRUE(grid[3].questionText.isEmpty());
 }
 } // namespace
