@@ -48,17 +48,6 @@ SampleSet stack(SampleStackKind kind, int surveys, quint32 seed)
     return makeSampleStack({.kind = kind, .surveyCount = surveys, .seed = seed});
 }
 
-// Every question of both sides as printed for one survey.
-QMap<qint64, FormQuestion> printed(const SampleRenderOptions& print)
-{
-    QMap<qint64, FormQuestion> questions;
-    for (SurveySide side : {SurveySide::front, SurveySide::back}) {
-        for (const FormQuestion& question : layoutSurveyPage(side, print.dpi, print.form).questions)
-            questions.insert(question.number, question);
-    }
-    return questions;
-}
-
 bool isSerif(const QString& family)
 {
     for (const SampleFontFamily& entry : sampleFontFamilies()) {
@@ -76,33 +65,24 @@ struct Ink
 
     // The levels of the inked pixels in `rect`; on bare paper only, if asked
     // (ink over print only darkens the print).
-    QList<int> inkedLevels(const QRectF& rect, bool bareOnly = false) const
+    QList<int> levels(const QRectF& rect, bool bareOnly = false) const
     {
-        QList<int> levels;
+        QList<int> found;
         const QRect area = rect.toAlignedRect() & filled.rect();
         for (int y = area.top(); y <= area.bottom(); ++y) {
             for (int x = area.left(); x <= area.right(); ++x) {
                 const int paper = qGray(blank.pixel(x, y)), ink = qGray(filled.pixel(x, y));
                 if (qAbs(ink - paper) > 40 && (!bareOnly || paper > 240))
-                    levels.append(ink);
+                    found.append(ink);
             }
         }
-        return levels;
-    }
-
-    // How dark the ink is on bare paper: its fifth-darkest pixel in a hundred.
-    int inkLevelIn(const QRectF& rect) const
-    {
-        QList<int> levels = inkedLevels(rect, true);
-        std::sort(levels.begin(), levels.end());
-        return levels.isEmpty() ? 255 : levels[levels.size() / 20];
+        return found;
     }
 
     double shareIn(const QRectF& rect) const
     {
         const QRect area = rect.toAlignedRect() & filled.rect();
-        return area.isEmpty() ? 0
-                              : double(inkedLevels(rect).size()) / (area.width() * area.height());
+        return area.isEmpty() ? 0 : double(levels(rect).size()) / (area.width() * area.height());
     }
 };
 
@@ -153,36 +133,6 @@ TEST(SampleAnswerSheet, ExpectedAnswersFollowTheReadersRulesAndMatchInAnyOrder)
     EXPECT_TRUE(answerMatches("N/A", " N/A "));
     EXPECT_FALSE(answerMatches("Writing; Learning", "Writing"));
     EXPECT_FALSE(answerMatches("N/A", "Yes"));
-}
-
-// The classic form: one to seven on the front, eight to fourteen on the
-// back, with the template's labels and a box left of each, level with it.
-TEST(SampleFormLayout, ClassicFormPrintsTheTemplatesChoices)
-{
-    const auto& template_ = SurveyTemplateDefinition::krdaQuestions();
-    for (SurveySide side : {SurveySide::front, SurveySide::back}) {
-        const FormPageLayout layout = layoutSurveyPage(side, 300);
-        EXPECT_EQ(layout.pageSize, QSizeF(2550, 3300));
-        ASSERT_EQ(layout.questions.size(), 7);
-        for (const FormQuestion& question : layout.questions) {
-            const qint64 number = question.number;
-            EXPECT_EQ(number <= 7, side == SurveySide::front) << number;
-            QStringList labels;
-            for (const FormOption& option : question.options) {
-                labels.append(option.label);
-                // "Circle one" questions have no boxes.
-                ASSERT_EQ(option.box.has_value(), number != 2 && number != 4) << number;
-                if (option.box) {
-                    EXPECT_LT(option.box->right(), option.labelRect.left());
-                    EXPECT_GT(option.box->right(), option.labelRect.left() - 40);
-                    EXPECT_GT(option.box->center().y(), option.labelRect.top());
-                    EXPECT_LT(option.box->center().y(), option.labelRect.bottom());
-                }
-            }
-            EXPECT_EQ(labels, template_.value(number).options) << number;
-            EXPECT_EQ(question.writingArea.isValid(), template_.value(number).options.isEmpty());
-        }
-    }
 }
 
 TEST(SampleSet, StacksComeInTheScannersOrderAndAFolderThatCannotBeMadeIsReported)
@@ -286,9 +236,9 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
     int seed = 0;
     for (const auto& row : rows) {
         for (PenKind pen : {PenKind::blueBallpoint, PenKind::blackBallpoint, PenKind::pencil}) {
-            SCOPED_TRACE((markStyleName(row.style) + QStringLiteral(" with ") + penName(pen) +
-                          (row.boxes ? QStringLiteral(", boxes") : QStringLiteral(", bare")))
-                             .toStdString());
+            SCOPED_TRACE(testing::Message()
+                         << markStyleName(row.style).toStdString() << " with "
+                         << penName(pen).toStdString() << (row.boxes ? ", boxes" : ", bare"));
             // A varied print run with every choice question boxed or every
             // one bare, and a steady hand marking three questions.
             QRandomGenerator random(++seed);
@@ -319,33 +269,29 @@ TEST(SampleMarks, EachStyleInksWhereItBelongs)
                         continue;
                     }
                     SCOPED_TRACE(option.label.toStdString());
-                    // Pencil is a light grey; ball-point nearly black.
-                    const int level = ink.inkLevelIn(label.adjusted(-3 * h, -h, h, h));
-                    if (pen == PenKind::pencil)
-                        EXPECT_GT(level, 90);
-                    else
-                        EXPECT_LT(level, 90);
+                    // Pencil is a light grey, ball-point nearly black: the fifth-darkest pixel
+                    // in a hundred of the ink on bare paper.
+                    QList<int> levels = ink.levels(label.adjusted(-3 * h, -h, h, h), true);
+                    std::sort(levels.begin(), levels.end());
+                    const int level = levels.isEmpty() ? 255 : levels[levels.size() / 20];
+                    EXPECT_TRUE(pen == PenKind::pencil ? level > 90 : level < 90) << level;
                     if (row.where == inBox) {
                         EXPECT_GT(ink.shareIn(*option.box), 0.08);
                         continue;
                     }
                     if (row.where == leftOfLabel) {
-                        EXPECT_GT(
-                            ink.shareIn(QRectF(label.left() - h * 1.2, label.top(), h * 1.2, h)),
-                            0.02);
+                        EXPECT_GT(ink.shareIn({label.left() - h * 1.2, label.top(), h * 1.2, h}),
+                                  0.02);
                         continue;
                     }
                     // A ring: ink left and right of what it rings, none across its middle.
                     const QRectF target = row.where == roundBoxToo ? label | *option.box : label;
-                    const double cy = target.center().y();
-                    const double w = target.width();
-                    EXPECT_GT(
-                        ink.shareIn(QRectF(target.left() - 2 * h, cy - 0.3 * h, 2 * h, 0.6 * h)),
-                        0);
-                    EXPECT_GT(ink.shareIn(QRectF(target.right(), cy - 0.3 * h, 2 * h, 0.6 * h)), 0);
-                    EXPECT_EQ(ink.shareIn(
-                                  QRectF(target.left() + w * 0.1, cy - 0.15 * h, w * 0.8, 0.3 * h)),
+                    const double cy = target.center().y(), w = target.width();
+                    EXPECT_GT(ink.shareIn({target.left() - 2 * h, cy - 0.3 * h, 2 * h, 0.6 * h}),
                               0);
+                    EXPECT_GT(ink.shareIn({target.right(), cy - 0.3 * h, 2 * h, 0.6 * h}), 0);
+                    EXPECT_EQ(
+                        ink.shareIn({target.left() + w * 0.1, cy - 0.15 * h, w * 0.8, 0.3 * h}), 0);
                 }
             }
         }
@@ -391,10 +337,13 @@ TEST(SampleStack, MixedStacksVaryThePrintTheScanAndTheHand)
         families.insert(print.form.family);
         serif.insert(isSerif(print.form.family));
         dpis.insert(print.dpi);
-        for (const FormQuestion& question : printed(print)) {
-            if (!question.options.isEmpty()) {
-                arrangements.insert(arrangementName(question.arrangement));
-                boxes.insert(question.options.first().box.has_value());
+        for (SurveySide side : {SurveySide::front, SurveySide::back}) {
+            for (const FormQuestion& question :
+                 layoutSurveyPage(side, print.dpi, print.form).questions) {
+                if (!question.options.isEmpty()) {
+                    arrangements.insert(arrangementName(question.arrangement));
+                    boxes.insert(question.options.first().box.has_value());
+                }
             }
         }
         pens.insert(int(sheet.pen));
@@ -434,41 +383,63 @@ TEST(SampleStack, MixedStacksVaryThePrintTheScanAndTheHand)
     EXPECT_GT(blanks, 4);
 }
 
-// Every label the truth names is printed inside the page, clear of the
-// other labels and boxes of its question, and questions do not overlap.
-TEST(SampleStack, EveryMarkedLabelIsPrintedClearOfItsNeighbours)
+// Every print run, the classic one too, prints the template's questions and
+// labels, one to seven on the front and eight to fourteen on the back, each
+// label inside the page and clear of its question's other labels and boxes,
+// a box left of its label and level with it; questions do not overlap.
+TEST(SampleFormLayout, EveryFormPrintsTheTemplatesLabelsClearOfEachOther)
 {
-    for (quint32 seed = 1; seed <= 4; ++seed) {
-        const SampleSet set =
-            stack(seed <= 2 ? SampleStackKind::mixed : SampleStackKind::oneForm, 10, seed);
+    const auto& template_ = SurveyTemplateDefinition::krdaQuestions();
+    for (quint32 seed = 1; seed <= 5; ++seed) {
+        const SampleSet set = stack(seed == 5   ? SampleStackKind::classic
+                                    : seed <= 2 ? SampleStackKind::mixed
+                                                : SampleStackKind::oneForm,
+                                    10, seed);
         for (const SampleAnswerSheet& sheet : set.sheets) {
             const SampleRenderOptions print = surveyPrint(set, sheet.surveyNumber);
-            const QMap<qint64, FormQuestion> questions = printed(print);
             const QRectF page(0, 0, 8.5 * print.dpi, 11 * print.dpi);
+            QMap<qint64, FormQuestion> questions;
+            for (SurveySide side : {SurveySide::front, SurveySide::back}) {
+                const FormPageLayout layout = layoutSurveyPage(side, print.dpi, print.form);
+                EXPECT_EQ(layout.pageSize, page.size());
+                ASSERT_EQ(layout.questions.size(), 7);
+                for (const FormQuestion& question : layout.questions) {
+                    EXPECT_EQ(question.number <= 7, side == SurveySide::front) << question.number;
+                    questions.insert(question.number, question);
+                }
+            }
             for (qint64 n = 1; n <= 14; ++n) {
                 const FormQuestion& question = questions[n];
-                SCOPED_TRACE(QString("seed %1 survey %2 Q%3")
-                                 .arg(seed)
-                                 .arg(sheet.surveyNumber)
-                                 .arg(n)
-                                 .toStdString());
+                SCOPED_TRACE(testing::Message()
+                             << "seed " << seed << " survey " << sheet.surveyNumber << " Q" << n);
                 QStringList labels;
                 QList<QRectF> taken;
                 for (const FormOption& option : question.options) {
                     labels.append(option.label);
                     EXPECT_TRUE(page.contains(option.labelRect));
+                    // The classic form's "circle one" questions have no boxes.
+                    ASSERT_EQ(option.box.has_value(), print.form.isClassic()
+                                                          ? n != 2 && n != 4
+                                                          : print.form.printsBoxes(n));
+                    if (option.box) {
+                        EXPECT_LT(option.box->right(), option.labelRect.left());
+                        EXPECT_GT(option.box->right(), option.labelRect.left() - print.dpi / 7.5);
+                        EXPECT_GT(option.box->center().y(), option.labelRect.top());
+                        EXPECT_LT(option.box->center().y(), option.labelRect.bottom());
+                    }
                     const QRectF printedRect =
                         option.box ? option.labelRect | *option.box : option.labelRect;
                     for (const QRectF& other : taken)
                         EXPECT_FALSE(printedRect.intersects(other));
                     taken.append(printedRect);
                 }
+                EXPECT_EQ(labels, template_.value(n).options);
+                EXPECT_EQ(question.writingArea.isValid(), labels.isEmpty());
                 for (const QString& label : sheet.answers[n - 1].chosen)
                     EXPECT_TRUE(labels.contains(label)) << label.toStdString();
                 if (n != 7 && n != 14) {
-                    const FormQuestion& next = questions[n + 1];
                     for (const QRectF& rect : taken)
-                        EXPECT_LT(rect.bottom(), next.heading.first().rect.top());
+                        EXPECT_LT(rect.bottom(), questions[n + 1].heading.first().rect.top());
                 }
             }
         }
