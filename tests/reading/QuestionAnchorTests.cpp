@@ -12,7 +12,7 @@ RecognizedTextBlock line(const char* text, QRectF box = {100, 200, 1000, 40}, do
     return {QString::fromUtf8(text), conf, box};
 }
 
-TEST(ParseAnchors, FindsNumberedQuestions)
+TEST(ParseAnchors, FindsNumberedQuestionsWithTheirBounds)
 {
     const std::tuple<const char*, qint64, QList<qint64>, QStringList> cases[] = {
         {"1. I am:", 14, {1}, {"I am:"}},
@@ -36,10 +36,8 @@ TEST(ParseAnchors, FindsNumberedQuestions)
         EXPECT_EQ(testsupport::mapped(anchors, &QuestionAnchor::questionNumber), numbers) << text;
         EXPECT_EQ(testsupport::mapped(anchors, &QuestionAnchor::questionText), wordings) << text;
     }
-}
 
-TEST(ParseAnchors, BoundsAreTheLineForOneQuestionAndEstimatedForTwo)
-{
+    // The bounds are the line for one question, estimated for two.
     const QRectF box(100, 200, 1000, 40);
     const QList<QuestionAnchor> single = parseQuestionAnchors(line("5. Is this", box), 14);
     ASSERT_EQ(single.size(), 1);
@@ -57,7 +55,7 @@ TEST(ParseAnchors, BoundsAreTheLineForOneQuestionAndEstimatedForTwo)
     EXPECT_DOUBLE_EQ(two[1].bounds.height(), 40);
 }
 
-TEST(DetectAnchors, MergesRepeatedNumbersAndSortsByNumber)
+TEST(DetectAnchors, MergesRepeatedNumbersSortsByNumberAndReadsInOrder)
 {
     const QList<RecognizedTextBlock> blocks{
         line("3. Third", {100, 900, 500, 40}),
@@ -71,15 +69,12 @@ TEST(DetectAnchors, MergesRepeatedNumbersAndSortsByNumber)
     EXPECT_EQ(anchors[0].questionText, u"My grade level is (circle one)"_s);
     EXPECT_EQ(anchors[0].bounds, QRectF(100, 300, 600, 440));
     EXPECT_EQ(anchors[1].questionNumber, 3);
-}
 
-TEST(ReadingOrder, LinesLevelWithinTwelvePixelsReadLeftToRight)
-{
+    // Lines level within twelve pixels read left to right.
     const QList<RecognizedTextBlock> sorted = sortedInReadingOrder(
         {line("c", {10, 300, 5, 5}), line("b", {500, 110, 5, 5}), line("a", {20, 100, 5, 5})});
-    EXPECT_EQ(sorted[0].text, u"a"_s);
-    EXPECT_EQ(sorted[1].text, u"b"_s);
-    EXPECT_EQ(sorted[2].text, u"c"_s);
+    EXPECT_EQ(testsupport::mapped(sorted, &RecognizedTextBlock::text),
+              (QStringList{u"a"_s, u"b"_s, u"c"_s}));
 }
 
 QuestionAnchor anchorAt(qint64 n, double x, double y)
