@@ -184,8 +184,7 @@ TEST(PageInkRings, RingsStayPenAndNoSideOfOneIsTakenForABoxOrARule)
         k > 0 ? wavering.lineTo(waved) : wavering.moveTo(waved);
     }
     sheet.pen(wavering, QColor(20, 20, 20), 4);
-    // Only the bottom of a long ring runs flat; its ends curve up round the
-    // label.
+    // Only the bottom of a long ring runs flat; its ends curve up.
     const QRectF career = sheet.print(u"No, I plan to pursue a career"_s, {200, 700});
     QPainterPath curving;
     curving.moveTo(career.left() + 30, career.top() - 14);
@@ -200,8 +199,8 @@ TEST(PageInkRings, RingsStayPenAndNoSideOfOneIsTakenForABoxOrARule)
     sheet.print(u"Notes"_s, {620, 300});
     sheet.box(QRectF(600, 260, 500, 140), 2);
     sheet.writeIn(550, true);
-    // A ring touching the letters, which split the paper it closes round, on
-    // a page whose print runs smaller than these labels.
+    // A ring touching the letters, which split the paper inside it, read
+    // also as a page whose print runs smaller than these labels.
     const QRectF wanted = sheet.print(u"I wanted"_s, {200, 850});
     const QRectF tight = wanted.adjusted(-16, -1, 16, 1);
     sheet.ring(tight, 10);
@@ -365,8 +364,7 @@ TEST(PageInkLetters, MarksJoinedToOrSharedByLettersArePenAndTheLettersStayPrint)
     for (qsizetype n = 1; n < 6; ++n)
         sheet.painter.fillRect(
             QRectF(200 + metrics.horizontalAdvance(u"People"_s.left(n)) - 4, 390, 8, 4), Qt::black);
-    // A letter no taller than a capital, split between its word and noise
-    // read after it.
+    // A capital's height of letter split between its word and noise after it.
     const QRectF team = sheet.print(u"Teamwork"_s, {200, 500});
     const double kMiddle =
         200 + metrics.horizontalAdvance(u"Teamwor"_s) + metrics.horizontalAdvance(u"k"_s) / 2;
@@ -386,8 +384,7 @@ TEST(PageInkLetters, MarksJoinedToOrSharedByLettersArePenAndTheLettersStayPrint)
     const QRectF cutLetters = cut.adjusted(0.25 * cut.width(), 0, 0, 0);
     sheet.words[sheet.words.size() - 2] = cutLetters;
     sheet.painter.end();
-    // The labels sharing the cross stand in one line; none holds the words
-    // read short.
+    // The labels sharing the cross stand in one line; no line holds the words read short.
     QList<QRectF> lines = sheet.words.first(sheet.words.size() - 2);
     lines[1] = lines[0].united(lines[1]);
     lines.removeFirst();
@@ -447,8 +444,7 @@ TEST(PageInkLetters, MarksJoinedToOrSharedByLettersArePenAndTheLettersStayPrint)
 
 TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelItStandsBeforeOrBesideTheBoxHoldingIt)
 {
-    // The labels read as marked ("*" for any one), none of the ink credited
-    // to the others.
+    // The labels read as marked ("*" for any one); the others have no ink.
     const auto expectRead = [](const char* name, const RegionInk& region, bool single,
                                const QStringList& marks, bool conflicting = false) {
         SCOPED_TRACE(name);
@@ -519,8 +515,7 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelItStandsBeforeOrBesideTheBoxHoldin
     expectRead("crosses in a column",
                boxedInk({{{u"I wanted"_s, {262, 130}}, {u"Other"_s, {262, 168}}}}, {}, crosses),
                false, {u"I wanted"_s, u"Other"_s});
-    // A tall tick before the lower label, its tail reaching the row above,
-    // is one mark, not one per row.
+    // A tall tick before the lower label reaching the row above is one mark.
     expectRead("tall tick",
                boxedInk({{{u"Alpine"_s, {262, 130}}, {u"Wasatch"_s, {262, 170}}}}, {},
                         strokes({{{214, 150}, {226, 172}, {252, 100}}})),
@@ -535,14 +530,12 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelItStandsBeforeOrBesideTheBoxHoldin
     if (overRead.first() != u"10th"_s) {
         EXPECT_GE(over.unclaimed, kNoMarkStrength);
     }
-    // A stroke after two labels' ends, between their rows, as near one as
-    // the other, answers neither surely.
+    // A stroke after two labels' ends, as near one as the other, answers neither surely.
     EXPECT_GE(boxedInk({{{u"6th"_s, {262, 130}}, {u"10th"_s, {262, 190}}}}, {},
                        strokes({{{305, 140}, {325, 158}}}))
                   .unclaimed,
               kNoMarkStrength);
-    // Half of a ring broken at its flat top, reaching over both labels'
-    // starts, stands before neither.
+    // Half of a ring broken at its flat top, over both labels' starts, stands before neither.
     QPainterPath half;
     half.moveTo(252, 92);
     half.quadTo(350, 135, 252, 178);
@@ -592,8 +585,7 @@ TEST(MarkEvidenceRegions, RingsTouchingOtherLabelsOrRulesAreTheirOwnLabelsAnswer
     sheet.ring(QRectF(required.left() - 20, wanted.bottom() + 10, required.width() + 40,
                       required.bottom() + 10 - (wanted.bottom() + 10)),
                18);
-    // The lower label's ring, and the left end of a ring round the upper one
-    // running into it.
+    // The lower label's ring, and the left end of the upper one's running into it.
     const QRectF research = sheet.print(u"Research Ability"_s, {200, 500});
     const QRectF writing = sheet.print(u"Writing"_s, {200, 550});
     const QRectF lower = writing.adjusted(-12, -12, 12, 10);
