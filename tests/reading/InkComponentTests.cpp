@@ -103,7 +103,7 @@ TEST(InkComponents, BoxFoundRingsBoxesAndSpecksWipedAndLabelsFittedToTheLettersL
     EXPECT_EQ(withoutMarksAndBoxes(blank).constBits(), blank.constBits());
 }
 
-TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
+TEST(RecognizedLines, RowPiecesAreJoinedAndMisreadSignsMendedWhilePrintsOwnStay)
 {
     const RecognizedTextBlock no{u"No,"_s, 0.96, QRectF(285, 626, 62, 36)};
     const RecognizedTextBlock rest{u"I plan to pursue a career in"_s, 0.94,
@@ -118,10 +118,7 @@ TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
     // A box glyph stays apart from its label.
     const RecognizedTextBlock glyph{u"L]"_s, 0.4, QRectF(230, 626, 41, 41)};
     EXPECT_EQ(joinedRowNeighbours({glyph, no}).size(), 2);
-}
 
-TEST(RecognizedLines, MisreadSignsAreMendedWhilePrintsOwnStay)
-{
     // A comma after a leading number is its point; a speck quote before a
     // word is dropped.
     EXPECT_EQ(mendedLineStart(u"7, How did you"_s), u"7. How did you"_s);

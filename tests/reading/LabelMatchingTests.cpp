@@ -54,7 +54,7 @@ TEST(TextMatching, PrintConfusionsCostAQuarterOfAnEdit)
     EXPECT_EQ(foldedText(u"Yes, in Math"_s), u"yesinmath"_s);
 }
 
-TEST(PromptAnchors, LeadingNumbersThroughMisreadDigitsAndSeparators)
+TEST(PromptAnchors, LeadingNumbersAndWordingFindQuestionsInPageOrder)
 {
     const struct
     {
@@ -74,10 +74,8 @@ TEST(PromptAnchors, LeadingNumbersThroughMisreadDigitsAndSeparators)
         EXPECT_EQ(lead.number, row.number) << row.line;
         EXPECT_EQ(lead.rest, QString::fromUtf8(row.rest)) << row.line;
     }
-}
 
-TEST(PromptAnchors, WordingFindsQuestionsWhoseNumberWasLostInPageOrder)
-{
+    // Wording finds questions whose number was lost.
     const SurveyTemplateDefinition krda{SurveyConfiguration()};
     const QList<QuestionAnchor> lost = templateQuestionAnchors(
         {line({"lam:"}, 100, 100), // "1. I am:" lost its number
@@ -201,7 +199,7 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
         std::nullopt);
 }
 
-TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
+TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLettersAndTheLinesPrint)
 {
     const QStringList printed{
         "5th", "6th", "10th", "11th", "I wanted", "No, I plan", "It was required", "Home/Private"};
@@ -247,26 +245,23 @@ TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
     ASSERT_EQ(spots.size(), 2);
     EXPECT_LT(spots[0].box.right(), 155);
     EXPECT_GE(spots[1].box.left(), 160);
-}
 
-TEST(LabelSpots, LabelsStretchedByATallMarkStandOnTheLinesPrint)
-{
     // A tick reaching well above the line stretched the word it joined, or
     // the label before it; a ring round a label widens it as well.
-    RecognizedTextBlock read =
+    RecognizedTextBlock tall =
         line({u"9th"_s, u"10th"_s, u"11th/12th"_s, u"Charter"_s, u"Nebo"_s, u"answer"_s}, 100, 100,
              60, 25);
-    read.words[2].box.setTop(60);
-    read.words[3].box.setTop(60);
-    read.words[4].box.adjust(-20, -20, 20, 20);
-    const QList<RecognizedTextBlock> split =
-        wordsSplitAtMarks({read}, {u"11th"_s, u"12th"_s, u"Charter"_s, u"Nebo"_s});
-    ASSERT_EQ(split[0].words.size(), 8);
+    tall.words[2].box.setTop(60);
+    tall.words[3].box.setTop(60);
+    tall.words[4].box.adjust(-20, -20, 20, 20);
+    const QList<RecognizedTextBlock> stretched =
+        wordsSplitAtMarks({tall}, {u"11th"_s, u"12th"_s, u"Charter"_s, u"Nebo"_s});
+    ASSERT_EQ(stretched[0].words.size(), 8);
     for (const qsizetype label : {2, 4, 5}) {
         // The line's print, room for descenders kept.
-        EXPECT_DOUBLE_EQ(split[0].words[label].box.top(), 100 - 2.5) << label;
-        EXPECT_DOUBLE_EQ(split[0].words[label].box.bottom(), 125 + 8.75) << label;
+        EXPECT_DOUBLE_EQ(stretched[0].words[label].box.top(), 100 - 2.5) << label;
+        EXPECT_DOUBLE_EQ(stretched[0].words[label].box.bottom(), 125 + 8.75) << label;
     }
-    EXPECT_DOUBLE_EQ(split[0].words[3].box.top(), 60);
-    EXPECT_DOUBLE_EQ(split[0].words[6].box.top(), 80);
+    EXPECT_DOUBLE_EQ(stretched[0].words[3].box.top(), 60);
+    EXPECT_DOUBLE_EQ(stretched[0].words[6].box.top(), 80);
 }

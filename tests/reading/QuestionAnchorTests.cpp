@@ -82,7 +82,7 @@ QuestionAnchor anchorAt(qint64 n, double x, double y)
     return {n, QString(), QRectF(x, y, 300, 40)};
 }
 
-TEST(Flow, TwoAnchorsAreVerticalThreeLevelAcrossAreHorizontal)
+TEST(Regions, FlowDownOrAcrossAndReachToTheNextAnchorOrFallBackToAGrid)
 {
     const QSizeF page(2000, 3000);
     EXPECT_FALSE(isHorizontalQuestionFlow({anchorAt(1, 0, 100), anchorAt(2, 1500, 100)}, page));
@@ -90,10 +90,7 @@ TEST(Flow, TwoAnchorsAreVerticalThreeLevelAcrossAreHorizontal)
         {anchorAt(1, 0, 100), anchorAt(2, 700, 100), anchorAt(3, 1400, 110)}, page));
     EXPECT_FALSE(isHorizontalQuestionFlow(
         {anchorAt(1, 100, 100), anchorAt(2, 100, 900), anchorAt(3, 100, 1800)}, page));
-}
 
-TEST(Regions, ReachToTheNextAnchorDownOrAcrossOrFallBackToAGrid)
-{
     const QList<QuestionRegion> down = makeQuestionRegions(
         {line("1. First", {150, 400, 800, 40}), line("2. Second", {150, 1000, 800, 40})},
         {2000, 3000}, 14, 14);
