@@ -231,7 +231,7 @@ TEST(PageInkRings, RingsStayPenAndNoSideOfOneIsTakenForABoxOrARule)
               kMarkStrength);
 }
 
-TEST(PageInkBoxes, SquaresStandingApartAreBoxesAndPalePencilCountsOnlyInsideOne)
+TEST(PageInkBoxes, SquaresApartAreBoxesAndPencilOrAScribbleInsideOneIsPen)
 {
     Sheet sheet({1200, 900});
     // Bold "It" can draw four sides once blurred; boxes never stand side by
@@ -293,37 +293,34 @@ TEST(PageInkBoxes, SquaresStandingApartAreBoxesAndPalePencilCountsOnlyInsideOne)
     EXPECT_TRUE(QRect(120, 540, 300, 70).contains(inFrame.bounds));
     EXPECT_EQ(ink.paleStrokesIn(QRect(0, 720, 1200, 180), kPrint).pixels, 0);
     EXPECT_EQ(ink.paleStrokesIn(prompt.toAlignedRect().adjusted(-4, -4, 4, 4), kPrint).pixels, 0);
-}
 
-TEST(PageInkBoxes, InkInsideAStraightBoxIsPenWhateverWordIsReadOverIt)
-{
     // Recognition stretched the label's word over the right of its box, as
     // tall as the box when the label is printed flush against it. Inside the
     // page's boxes a scribble is a mark; a smaller square (a bold letter's)
     // keeps what the word holds as print.
     for (const auto& [pageSized, asTallAsBox] :
          {std::pair{true, false}, {false, false}, {true, true}, {false, true}}) {
-        Sheet sheet;
+        Sheet single;
         for (const double top : {100.0, 200.0, 300.0})
-            sheet.box(QRectF(100, top, 32, 32), 2);
+            single.box(QRectF(100, top, 32, 32), 2);
         const QRectF marked = pageSized ? QRectF(400, 100, 32, 32) : QRectF(400, 100, 24, 24);
-        sheet.box(marked, 2);
-        sheet.line(marked.topLeft() + QPointF(7, 8), marked.bottomRight() - QPointF(8, 7), 40);
-        sheet.line(marked.topLeft() + QPointF(7, 16), marked.bottomRight() - QPointF(16, 7), 40);
-        const QRectF label = sheet.print(u"Male"_s, {marked.right() + 12, 130});
-        sheet.words.last().setLeft(marked.left() + 6);
+        single.box(marked, 2);
+        single.line(marked.topLeft() + QPointF(7, 8), marked.bottomRight() - QPointF(8, 7), 40);
+        single.line(marked.topLeft() + QPointF(7, 16), marked.bottomRight() - QPointF(16, 7), 40);
+        const QRectF label = single.print(u"Male"_s, {marked.right() + 12, 130});
+        single.words.last().setLeft(marked.left() + 6);
         if (asTallAsBox) {
-            sheet.words.last().setTop(marked.top());
-            sheet.words.last().setBottom(marked.bottom());
+            single.words.last().setTop(marked.top());
+            single.words.last().setBottom(marked.bottom());
         }
-        const PageInk& ink = sheet.separated();
-        ASSERT_EQ(ink.boxes().size(), 4);
-        const int inside = penIn(ink, marked.adjusted(4, 4, -4, -4));
+        const PageInk& alone = single.separated();
+        ASSERT_EQ(alone.boxes().size(), 4);
+        const int inside = penIn(alone, marked.adjusted(4, 4, -4, -4));
         if (pageSized)
             EXPECT_GT(inside, 40);
         else
             EXPECT_EQ(inside, 0);
-        EXPECT_EQ(penIn(ink, label), 0);
+        EXPECT_EQ(penIn(alone, label), 0);
     }
 }
 
@@ -619,7 +616,7 @@ TEST(MarkEvidenceRegions, RingsTouchingOtherLabelsOrRulesAreTheirOwnLabelsAnswer
     EXPECT_EQ(readMarks(regions[4], false).marks.size(), 2);
 }
 
-TEST(MarkEvidenceCredit, SpecksSliversAndLettersLeftOutOfALabelAreNoMarks)
+TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoNot)
 {
     Sheet sheet({2400, 1250});
     // Yes and No with dust among them: solid specks and slivers of a line's
@@ -679,33 +676,31 @@ TEST(MarkEvidenceCredit, SpecksSliversAndLettersLeftOutOfALabelAreNoMarks)
     EXPECT_GE(regions[5].options[1].strength, kMarkStrength);
     EXPECT_EQ(regions[5].unclaimed, 0);
     EXPECT_GE(regions[6].options[0].strength, kMarkStrength);
-}
 
-TEST(MarkEvidenceCredit, TicksCountWhileWriteInsAndLettersLeftOutOfALabelDoNot)
-{
+    // A tick counts; writing on a rule and a capital I left out of its label do not.
     for (const bool writingOnRule : {true, false}) {
-        Sheet sheet;
-        const QRectF yes = sheet.print(u"Yes"_s, {200, 150});
+        Sheet page;
+        const QRectF yes = page.print(u"Yes"_s, {200, 150});
         // Recognition left the capital I out of its label and its word; once
         // it also read a speck above the line into the label's box.
-        const QRectF it = sheet.print(u"t was wanted"_s, {500, 150});
-        sheet.spots.last().label = u"It was wanted"_s;
+        const QRectF it = page.print(u"t was wanted"_s, {500, 150});
+        page.spots.last().label = u"It was wanted"_s;
         if (!writingOnRule)
-            sheet.spots.last().box.adjust(0, -0.3 * kPrint, 0, 0);
-        sheet.painter.drawText(QPointF(488, 150), u"I"_s);
-        const QRectF other = sheet.print(u"Other"_s, {200, 300});
-        sheet.line({yes.left() - 40, 130}, {yes.left() - 30, 145}); // a tick
-        sheet.line({yes.left() - 30, 145}, {yes.left() - 10, 110});
-        sheet.line({other.right() + 20, 302}, {other.right() + 420, 302}, 0, 2);
+            page.spots.last().box.adjust(0, -0.3 * kPrint, 0, 0);
+        page.painter.drawText(QPointF(488, 150), u"I"_s);
+        const QRectF other = page.print(u"Other"_s, {200, 300});
+        page.line({yes.left() - 40, 130}, {yes.left() - 30, 145}); // a tick
+        page.line({yes.left() - 30, 145}, {yes.left() - 10, 110});
+        page.line({other.right() + 20, 302}, {other.right() + 420, 302}, 0, 2);
         // A few words written on the rule, or the same strokes far below it.
         const double y = writingOnRule ? 290 : 390;
         for (int k = 0; k < 5; ++k)
-            sheet.line({other.right() + 60 + 30 * k, y + 8}, {other.right() + 75 + 30 * k, y - 14},
-                       30);
-        const QRectF read = sheet.spots[1].box;
-        ASSERT_GT(penIn(sheet.separated(), QRectF(480, read.top(), it.left() - 480, read.height())),
+            page.line({other.right() + 60 + 30 * k, y + 8}, {other.right() + 75 + 30 * k, y - 14},
+                      30);
+        const QRectF read = page.spots[1].box;
+        ASSERT_GT(penIn(page.separated(), QRectF(480, read.top(), it.left() - 480, read.height())),
                   0);
-        const RegionInk region = sheet.credited({QRectF(100, 80, 1000, 400)}, {3}).value(0);
+        const RegionInk region = page.credited({QRectF(100, 80, 1000, 400)}, {3}).value(0);
         EXPECT_GE(region.options[0].strength, kMarkStrength);
         EXPECT_EQ(region.options[1].strength, 0);
         EXPECT_EQ(region.options[2].strength, 0);
