@@ -60,9 +60,10 @@ struct PrintedLine
 
 } // namespace
 
-TEST(InkComponents, CheckBoxSquareFoundWithOrWithoutPenMarksButNotInLetters)
+TEST(InkComponents, BoxFoundRingsBoxesAndSpecksWipedAndLabelsFittedToTheLettersLeft)
 {
     for (const bool tick : {false, true}) {
+        SCOPED_TRACE(tick ? "ticked" : "blank");
         const PrintedLine line(tick);
         int squares = 0;
         for (const InkComponent& component : inkComponents(line.image, 150)) {
@@ -73,55 +74,36 @@ TEST(InkComponents, CheckBoxSquareFoundWithOrWithoutPenMarksButNotInLetters)
             }
         }
         // "O", "H", "M", "E" and the rest of the print are not boxes.
-        EXPECT_EQ(squares, 1) << "tick " << tick;
+        EXPECT_EQ(squares, 1);
         // Pieces are found on grey pages only; joins are InkRunPieces' own tests.
         EXPECT_TRUE(inkComponents(line.image.convertToFormat(QImage::Format_RGB32), 150).isEmpty());
-    }
-}
 
-TEST(InkComponents, RingsBoxesAndSpecksWipedLettersKept)
-{
-    for (const bool tick : {false, true}) {
-        const PrintedLine line(tick);
         const QImage cleaned = withoutMarksAndBoxes(line.image);
-        EXPECT_EQ(darkPixels(cleaned, line.box.adjusted(-4, -14, 10, 4)), 0) << "tick " << tick;
+        EXPECT_EQ(darkPixels(cleaned, line.box.adjusted(-4, -14, 10, 4)), 0);
         EXPECT_EQ(darkPixels(cleaned, line.speck), 0);
         // The ring's top arc is gone, the ringed label's letters stay.
         EXPECT_EQ(darkPixels(cleaned, QRect(540, 86, 100, 8)), 0);
-        EXPECT_EQ(darkPixels(cleaned, line.ringed.adjusted(20, 10, -20, -10)),
-                  darkPixels(line.image, line.ringed.adjusted(20, 10, -20, -10)));
-        EXPECT_EQ(darkPixels(cleaned, line.firstWord), darkPixels(line.image, line.firstWord));
-        EXPECT_EQ(darkPixels(cleaned, QRect(760, 100, 400, 60)),
-                  darkPixels(line.image, QRect(760, 100, 400, 60)));
+        for (const QRect& letters :
+             {line.ringed.adjusted(20, 10, -20, -10), line.firstWord, QRect(760, 100, 400, 60)})
+            EXPECT_EQ(darkPixels(cleaned, letters), darkPixels(line.image, letters));
+        // Tesseract's box for "Often" reaching half a line too low is fitted
+        // to the letters left.
+        const QList<InkComponent> letters = inkComponents(cleaned, 150);
+        const int printHeight = typicalPrintHeight(letters);
+        EXPECT_GT(printHeight, 15);
+        EXPECT_LT(printHeight, 40);
+        const QRectF fitted = tightenedToLetters(QRectF(165, 95, 160, 100), letters, printHeight);
+        EXPECT_GE(fitted.top(), 105);
+        EXPECT_LE(fitted.bottom(), 150);
+        EXPECT_LE(fitted.left(), 175);
+        EXPECT_EQ(tightenedToLetters(QRectF(0, 0, 60, 60), letters, printHeight),
+                  QRectF(0, 0, 60, 60));
     }
     const QImage blank = whitePage(50, 50);
     EXPECT_EQ(withoutMarksAndBoxes(blank).constBits(), blank.constBits());
 }
 
-TEST(InkComponents, LabelBoxFittedToItsLetters)
-{
-    const PrintedLine line(false);
-    const QList<InkComponent> letters = inkComponents(withoutMarksAndBoxes(line.image), 150);
-    // Tesseract's box for "Often" reaching half a line too low.
-    const int printHeight = typicalPrintHeight(letters);
-    EXPECT_GT(printHeight, 15);
-    EXPECT_LT(printHeight, 40);
-    const QRectF fitted = tightenedToLetters(QRectF(165, 95, 160, 100), letters, printHeight);
-    EXPECT_GE(fitted.top(), 105);
-    EXPECT_LE(fitted.bottom(), 150);
-    EXPECT_LE(fitted.left(), 175);
-    EXPECT_EQ(tightenedToLetters(QRectF(0, 0, 60, 60), letters, printHeight), QRectF(0, 0, 60, 60));
-}
-
-TEST(RecognizedLines, CommaAfterALeadingNumberIsItsPoint)
-{
-    EXPECT_EQ(mendedLineStart(u"7, How did you"_s), u"7. How did you"_s);
-    EXPECT_EQ(mendedLineStart(u"Q12, Which"_s), u"Q12. Which"_s);
-    EXPECT_EQ(mendedLineStart(u"Yes, in Math"_s), u"Yes, in Math"_s);
-    EXPECT_EQ(mendedLineStart(u"1,2 and 3"_s), u"1,2 and 3"_s);
-}
-
-TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
+TEST(RecognizedLines, RowPiecesAreJoinedAndMisreadSignsMendedWhilePrintsOwnStay)
 {
     const RecognizedTextBlock no{u"No,"_s, 0.96, QRectF(285, 626, 62, 36)};
     const RecognizedTextBlock rest{u"I plan to pursue a career in"_s, 0.94,
@@ -136,10 +118,13 @@ TEST(RecognizedLines, PiecesOfOneRowAWordSpaceApartAreJoined)
     // A box glyph stays apart from its label.
     const RecognizedTextBlock glyph{u"L]"_s, 0.4, QRectF(230, 626, 41, 41)};
     EXPECT_EQ(joinedRowNeighbours({glyph, no}).size(), 2);
-}
 
-TEST(RecognizedLines, BarIsTheCapitalIAndSpeckQuotesAreDropped)
-{
+    // A comma after a leading number is its point; a speck quote before a
+    // word is dropped.
+    EXPECT_EQ(mendedLineStart(u"7, How did you"_s), u"7. How did you"_s);
+    EXPECT_EQ(mendedLineStart(u"Q12, Which"_s), u"Q12. Which"_s);
+    EXPECT_EQ(mendedLineStart(u"Yes, in Math"_s), u"Yes, in Math"_s);
+    EXPECT_EQ(mendedLineStart(u"1,2 and 3"_s), u"1,2 and 3"_s);
     EXPECT_EQ(mendedWordText(QString::fromUtf8("\u2018Nebo"), 90, 33), u"Nebo"_s);
     EXPECT_EQ(mendedWordText(u"'Provo"_s, 90, 33), u"Provo"_s);
     // Quoted words keep their quotes; so does a quote alone.

@@ -35,7 +35,7 @@ void expectSameAsOpenCV(const cv::Mat& binary)
     EXPECT_EQ(cv::countNonZero(painted != odd), 0);
 }
 
-TEST(InkRunPieces, NumbersAndOutlinesPiecesAsOpenCVDoes)
+TEST(InkRunPieces, NumbersAndOutlinesPiecesAndOpensRunsAsOpenCVDoes)
 {
     // A form's kinds of ink on an odd-sized page: print-like blobs, long
     // rules, box outlines, a ring, and strokes meeting only corner to
@@ -52,41 +52,35 @@ TEST(InkRunPieces, NumbersAndOutlinesPiecesAsOpenCVDoes)
     page.at<uchar>(2, 40) = 255; // even row, same block row
     page.at<uchar>(300, 256) = 255;
     page.at<uchar>(0, 0) = 255;
-    expectSameAsOpenCV(page);
 
     // Scattered specks: many pieces, joins through diagonals only.
     cv::Mat specks(199, 211, CV_8U);
     cv::RNG rng(7);
     rng.fill(specks, cv::RNG::UNIFORM, 0, 100);
     cv::threshold(specks, specks, 70, 255, cv::THRESH_BINARY);
-    expectSameAsOpenCV(specks);
-}
-
-TEST(InkRunPieces, HandlesPaperOnlyInkOnlyAndSlivers)
-{
-    expectSameAsOpenCV(cv::Mat::zeros(40, 33, CV_8U));
-    expectSameAsOpenCV(cv::Mat(40, 33, CV_8U, cv::Scalar(255)));
+    // Paper only, ink only, a sliver one pixel wide, and a view into a
+    // larger image, whose rows do not follow each other in memory.
     cv::Mat column = cv::Mat::zeros(17, 1, CV_8U);
     column.rowRange(3, 9).setTo(255);
     column.at<uchar>(12) = 255;
-    expectSameAsOpenCV(column);
-    // A view into a larger image: rows do not follow each other in memory.
     cv::Mat wide = cv::Mat::zeros(30, 64, CV_8U);
     cv::line(wide, {0, 5}, {63, 25}, 255, 1);
-    expectSameAsOpenCV(wide(cv::Rect(3, 2, 50, 25)));
+    for (const cv::Mat& binary :
+         {page, specks, cv::Mat(cv::Mat::zeros(40, 33, CV_8U)),
+          cv::Mat(40, 33, CV_8U, cv::Scalar(255)), column, wide(cv::Rect(3, 2, 50, 25))}) {
+        SCOPED_TRACE(testing::Message() << binary.cols << " x " << binary.rows);
+        expectSameAsOpenCV(binary);
+    }
 
     // Outside the picture or of no piece: nothing.
     const InkRunPieces pieces(column);
     EXPECT_EQ(cv::countNonZero(pieces.mask(0, cv::Rect(0, 0, 1, 17))), 0);
     EXPECT_EQ(cv::countNonZero(pieces.mask(pieces.count(), cv::Rect(0, 0, 1, 17))), 0);
-}
 
-TEST(InkRunOpening, KeepsWhatOpenCVsOpeningKeeps)
-{
     // Odd and even lengths (an even one shifts the result by its anchor),
     // runs touching the edges (erosion counts the outside as ink), lines
     // shorter than the rectangle, and views into a larger image.
-    cv::RNG rng(11);
+    rng = cv::RNG(11);
     for (int trial = 0; trial < 400; ++trial) {
         const int width = rng.uniform(1, 48), height = rng.uniform(1, 48);
         const int length = rng.uniform(1, 16);

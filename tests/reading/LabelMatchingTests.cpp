@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "reading/LabelSpots.h"
 #include "reading/PromptAnchors.h"
 #include "reading/TextMatching.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using testsupport::mapped;
 
 namespace {
 RecognizedTextBlock line(const QStringList& words, double left, double top, double wordWidth = 80,
@@ -23,12 +25,6 @@ RecognizedTextBlock line(const QStringList& words, double left, double top, doub
     }
     block.pixelBounds = QRectF(left, top, x - 15 - left, height);
     return block;
-}
-
-SurveyTemplateDefinition builtIn()
-{
-    SurveyConfiguration configuration;
-    return SurveyTemplateDefinition(configuration);
 }
 } // namespace
 
@@ -58,106 +54,93 @@ TEST(TextMatching, PrintConfusionsCostAQuarterOfAnEdit)
     EXPECT_EQ(foldedText(u"Yes, in Math"_s), u"yesinmath"_s);
 }
 
-TEST(PromptAnchors, LeadingNumbersThroughMisreadDigitsAndSeparators)
+TEST(PromptAnchors, LeadingNumbersAndWordingFindQuestionsInPageOrder)
 {
-    struct Row
+    const struct
     {
         const char* line;
         qint64 number;
         const char* rest;
-    };
-    const Row rows[] = {
-        {"1. I am:", 1, "I am:"},
-        {"2) My current", 2, "My current"},
-        {"3: I decided", 3, "I decided"},
-        {"4- Which school", 4, "Which school"},
-        {"l. I am:", 1, "I am:"},
-        {"1O. What is", 10, "What is"},
-        {"I am:", 0, "I am:"},
-        {"Is this the first", 0, "Is this the first"},
-    };
-    for (const Row& row : rows) {
+    } rows[] = {{"1. I am:", 1, "I am:"},
+                {"2) My current", 2, "My current"},
+                {"3: I decided", 3, "I decided"},
+                {"4- Which school", 4, "Which school"},
+                {"l. I am:", 1, "I am:"},
+                {"1O. What is", 10, "What is"},
+                {"I am:", 0, "I am:"},
+                {"Is this the first", 0, "Is this the first"}};
+    for (const auto& row : rows) {
         const LeadingNumber lead = leadingQuestionNumber(QString::fromUtf8(row.line));
         EXPECT_EQ(lead.number, row.number) << row.line;
         EXPECT_EQ(lead.rest, QString::fromUtf8(row.rest)) << row.line;
     }
-}
 
-TEST(PromptAnchors, WordingFindsQuestionsWhoseNumberWasLost)
-{
-    const QList<RecognizedTextBlock> blocks{
-        line({"lam:"}, 100, 100), // "1. I am:" lost its number
-        line({"Male", "Female"}, 150, 150),
-        line({"2.", "My", "current", "Grade", "Level", "is", "(circle", "one):"}, 100, 300),
-        line({"Is", "this", "the", "first", "time", "you've", "been", "to", "KRDA?"}, 100, 500),
-        // Options of question 5 repeat no wording; a stray "7." in a label is no anchor.
-        line({"Yes", "No"}, 150, 550),
-    };
-    const QList<QuestionAnchor> anchors = templateQuestionAnchors(blocks, builtIn(), 14);
-    QList<qint64> numbers;
-    for (const QuestionAnchor& anchor : anchors)
-        numbers.append(anchor.questionNumber);
-    EXPECT_EQ(numbers, (QList<qint64>{1, 2, 5}));
-    EXPECT_EQ(anchors[2].bounds.top(), 500);
-}
-
-TEST(PromptAnchors, NumbersOutOfPageOrderAreDropped)
-{
+    // Wording finds questions whose number was lost.
+    const SurveyTemplateDefinition krda{SurveyConfiguration()};
+    const QList<QuestionAnchor> lost = templateQuestionAnchors(
+        {line({"lam:"}, 100, 100), // "1. I am:" lost its number
+         line({"Male", "Female"}, 150, 150),
+         line({"2.", "My", "current", "Grade", "Level", "is", "(circle", "one):"}, 100, 300),
+         line({"Is", "this", "the", "first", "time", "you've", "been", "to", "KRDA?"}, 100, 500),
+         // Options of question 5 repeat no wording.
+         line({"Yes", "No"}, 150, 550)},
+        krda, 14);
+    EXPECT_EQ(mapped(lost, &QuestionAnchor::questionNumber), (QList<qint64>{1, 2, 5}));
+    EXPECT_EQ(lost.value(2).bounds.top(), 500);
     // A line lower down that reads as question 1 cannot come after question 3.
-    const QList<RecognizedTextBlock> blocks{
-        line({"2.", "My", "current", "Grade", "Level", "is", "(circle", "one):"}, 100, 100),
-        line({"3.", "I", "decided", "to", "do", "a", "project", "this", "year"}, 100, 300),
-        line({"1.", "I", "am:"}, 100, 600),
-    };
-    const QList<QuestionAnchor> anchors = templateQuestionAnchors(blocks, builtIn(), 14);
-    ASSERT_EQ(anchors.size(), 2);
-    EXPECT_EQ(anchors[0].questionNumber, 2);
-    EXPECT_EQ(anchors[1].questionNumber, 3);
+    const QList<QuestionAnchor> late = templateQuestionAnchors(
+        {line({"2.", "My", "current", "Grade", "Level", "is", "(circle", "one):"}, 100, 100),
+         line({"3.", "I", "decided", "to", "do", "a", "project", "this", "year"}, 100, 300),
+         line({"1.", "I", "am:"}, 100, 600)},
+        krda, 14);
+    EXPECT_EQ(mapped(late, &QuestionAnchor::questionNumber), (QList<qint64>{2, 3}));
 }
 
-TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeIt)
+TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeItThroughMarksAndLostLetters)
 {
-    const QStringList labels{"Yes, in Science", "Yes, in Technology", "Yes, in Math", "5th",
-                             "It was required"};
-    const QList<RecognizedTextBlock> lines{
-        line({"Yes,", "in", "Technology"}, 100, 100), line({"Yes,", "in", "Science"}, 100, 200),
-        line({"Sth"}, 100, 300),                 // a 5 read as S
-        line({"/Itwasrequired"}, 100, 400, 300), // spaces lost, a tick read before it
-    };
-    const QList<LabelSpot> spots = locateLabels(lines, labels);
-    ASSERT_EQ(spots.size(), 4); // "Yes, in Math" is not printed here
-    EXPECT_EQ(spots[0].label, u"Yes, in Science"_s);
-    EXPECT_EQ(spots[0].box.top(), 200);
-    EXPECT_EQ(spots[1].label, u"Yes, in Technology"_s);
-    EXPECT_EQ(spots[1].box.top(), 100);
-    EXPECT_EQ(spots[2].label, u"5th"_s);
-    EXPECT_EQ(spots[3].label, u"It was required"_s);
-    EXPECT_EQ(spots[3].box.top(), 400);
-}
-
-TEST(LabelSpots, AStrayMarkReadIntoTheWordIsCutOffTheBox)
-{
-    const QList<LabelSpot> spots = locateLabels({line({"vMale"}, 100, 100, 100)}, {u"Male"_s});
-    ASSERT_EQ(spots.size(), 1);
-    EXPECT_GT(spots[0].box.left(), 100); // the "v" is not part of the label's letters
-    EXPECT_EQ(spots[0].box.right(), 200);
-}
-
-TEST(LabelSpots, ALabelCutShortByARingIsStillFound)
-{
+    // One case a line. A "/" twice as tall as the print after it is a tick;
+    // a box glyph of the print's height stays with its label, its outline
+    // being print.
+    RecognizedTextBlock ticked = line({"Prefer", "not", "to", "answer"}, 160, 700);
+    ticked.words.prepend({u"/"_s, 0.5, QRectF(100, 685, 40, 60)});
+    RecognizedTextBlock boxed = line({"Online", "research"}, 160, 800);
+    boxed.words.prepend({u"{_)}"_s, 0.5, QRectF(100, 798, 30, 34)});
+    const QStringList labels{"Yes, in Science",
+                             "Yes, in Technology",
+                             "Yes, in Math",
+                             "5th",
+                             "It was required",
+                             "Male",
+                             "Alpine",
+                             "Nebo",
+                             "I wanted",
+                             "Other",
+                             "Prefer not to answer",
+                             "Online research"};
     const QList<LabelSpot> spots = locateLabels(
-        {line({"Alpine"}, 100, 100), line({"Neb"}, 400, 100, 60)}, {u"Alpine"_s, u"Nebo"_s});
-    ASSERT_EQ(spots.size(), 2);
-    EXPECT_EQ(spots[1].label, u"Nebo"_s);
-    EXPECT_EQ(spots[1].box.left(), 400);
-    EXPECT_GT(spots[1].box.width(), 60); // widened over the lost letter
-    // A tight ring can take a letter off each end ("I wanted" read "wante").
-    const QList<LabelSpot> ringed = locateLabels(
-        {line({"wante"}, 400, 100, 100), line({"Other"}, 400, 160)}, {u"I wanted"_s, u"Other"_s});
-    ASSERT_EQ(ringed.size(), 2);
-    EXPECT_EQ(ringed[0].label, u"I wanted"_s);
-    EXPECT_LT(ringed[0].box.left(), 400);
-    EXPECT_GT(ringed[0].box.right(), 500);
+        {line({"Yes,", "in", "Technology"}, 100, 100), line({"Yes,", "in", "Science"}, 100, 200),
+         line({"Sth"}, 100, 300),                                 // a 5 read as S
+         line({"/Itwasrequired"}, 100, 400, 300),                 // spaces lost, a tick before
+         line({"vMale"}, 100, 500, 100),                          // a stray mark read into it
+         line({"Alpine"}, 100, 600), line({"Neb"}, 400, 600, 60), // ringed
+         // A tight ring can take a letter off each end.
+         line({"wante"}, 700, 600, 100), line({"Other"}, 700, 660), ticked, boxed},
+        labels);
+    QStringList found = labels;
+    found.removeOne(u"Yes, in Math"_s); // not printed here
+    ASSERT_EQ(mapped(spots, &LabelSpot::label), found);
+    const auto box = [&](const QString& label) { return spots[found.indexOf(label)].box; };
+    EXPECT_EQ(box(u"Yes, in Science"_s).top(), 200);
+    EXPECT_EQ(box(u"Yes, in Technology"_s).top(), 100);
+    EXPECT_EQ(box(u"It was required"_s).top(), 400);
+    EXPECT_GT(box(u"Male"_s).left(), 100); // the "v" is not part of the label's letters
+    EXPECT_EQ(box(u"Male"_s).right(), 200);
+    EXPECT_EQ(box(u"Nebo"_s).left(), 400);
+    EXPECT_GT(box(u"Nebo"_s).width(), 60); // widened over the lost letter
+    EXPECT_LT(box(u"I wanted"_s).left(), 700);
+    EXPECT_GT(box(u"I wanted"_s).right(), 800);
+    EXPECT_EQ(box(u"Prefer not to answer"_s).left(), 160);
+    EXPECT_EQ(box(u"Online research"_s).left(), 100);
     // A word that is neither start nor end of the missing label, nor all of
     // it but a letter at each end, stays unused.
     for (const char* part : {"eb", "want"})
@@ -165,44 +148,24 @@ TEST(LabelSpots, ALabelCutShortByARingIsStillFound)
             << part;
 }
 
-TEST(LabelSpots, ALabelReadWiderThanItsLettersShedsTheMark)
+TEST(LabelSpots, ALabelOrItsFirstWordReadWiderThanItsLettersShedsTheMark)
 {
+    // A mark after "10th": its letters and a little room for a face printed
+    // wider are kept. Wide capitals in a long label are no mark.
     LabelSpot marked{u"10th"_s, QRectF(100, 100, 160, 30), 1.0};
     EXPECT_TRUE(trimToLetters(marked, 22, 30));
     EXPECT_DOUBLE_EQ(marked.box.right(), 260);
-    // Its letters and a little room for a face printed wider.
     EXPECT_DOUBLE_EQ(marked.box.width(), 88 + 9);
-    // Wide capitals in a long label are no mark.
     LabelSpot wide{u"Time Management"_s, QRectF(100, 100, 400, 30), 1.0};
     EXPECT_FALSE(trimToLetters(wide, 22, 30));
     EXPECT_DOUBLE_EQ(wide.box.width(), 400);
-}
-
-TEST(LabelSpots, ATickReadAsAStrokeBeforeALabelIsNoPartOfIt)
-{
-    // "/" standing twice as tall as the print after it: a tick.
-    RecognizedTextBlock ticked = line({"Prefer", "not", "to", "answer"}, 160, 100);
-    ticked.words.prepend({u"/"_s, 0.5, QRectF(100, 85, 40, 60)});
-    const QList<LabelSpot> spots = locateLabels({ticked}, {u"Prefer not to answer"_s});
-    ASSERT_EQ(spots.size(), 1);
-    EXPECT_EQ(spots[0].box.left(), 160);
-    // A box glyph of the print's height stays with its label: its outline is print.
-    RecognizedTextBlock boxed = line({"Online", "research"}, 160, 100);
-    boxed.words.prepend({u"{_)}"_s, 0.5, QRectF(100, 98, 30, 34)});
-    const QList<LabelSpot> withBox = locateLabels({boxed}, {u"Online research"_s});
-    ASSERT_EQ(withBox.size(), 1);
-    EXPECT_EQ(withBox[0].box.left(), 100);
-}
-
-TEST(LabelSpots, AFirstWordReadWiderThanItsLettersShedsTheMark)
-{
-    // "Yes," read 136 pixels wide where its letters take about 90.
+    // "Yes," read 136 pixels wide where its letters take about 90; a first
+    // word of one letter is too short to measure by.
     LabelSpot ticked{u"Yes, in Engineering"_s, QRectF(1286, 290, 462, 51), 1.0,
                      QRectF(1286, 290, 136, 46)};
     EXPECT_TRUE(trimToLetters(ticked, 22.7, 36));
     EXPECT_NEAR(ticked.box.left(), 1422 - 22.7 * 3.95, 0.01);
     EXPECT_EQ(ticked.box.right(), 1748);
-    // A first word of one letter is too short to measure by.
     LabelSpot shortWord{u"A little"_s, QRectF(100, 100, 200, 30), 1.0, QRectF(100, 100, 90, 30)};
     EXPECT_FALSE(trimToLetters(shortWord, 22.7, 36));
 }
@@ -236,38 +199,24 @@ TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
         std::nullopt);
 }
 
-TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
+TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLettersAndTheLinesPrint)
 {
     const QStringList printed{
-        u"5th"_s,      u"6th"_s,       u"10th"_s, u"11th"_s, u"It was required"_s,
-        u"I wanted"_s, u"No, I plan"_s};
-    const struct
-    {
-        const char* read;
-        QStringList words;
-    } cases[] = {
-        // A mark just after a label, or between two labels read as one word.
-        {"10th/", {"10th", "/"}},
-        {".11th<", {".11th", "<"}},
-        {"5th.6th", {"5th", ".", "6th"}},
-        {"10th*11th", {"10th", "*", "11th"}},
-        {"5th6th", {"5th", "6th"}},
-        // Two words of one label, a bar that is a capital I, print's own
-        // punctuation, and a word no label has, stay whole.
-        {"Itwas", {"Itwas"}},
-        {"|wanted", {"|wanted"}},
-        {"No,", {"No,"}},
-        {"grade/", {"grade/"}},
-    };
-    for (const auto& c : cases) {
-        const QString read = QString::fromLatin1(c.read);
-        const QList<RecognizedTextBlock> split =
-            wordsSplitAtMarks({line({u"Thank"_s, read, u"answer"_s}, 100, 100, 50)}, printed);
-        QStringList texts;
-        for (qsizetype i = 1; i + 1 < split[0].words.size(); ++i)
-            texts.append(split[0].words[i].text);
-        EXPECT_EQ(texts, c.words) << c.read;
-    }
+        "5th", "6th", "10th", "11th", "I wanted", "No, I plan", "It was required", "Home/Private"};
+    // A mark just after a label, or between two labels read as one word, and
+    // a tick read as "V/" between "11th" and "12th" are set apart. Two words
+    // of one label, a bar that is a capital I, print's own punctuation, a
+    // word no label has, a label printed with a slash and a one-letter pair
+    // stay whole.
+    const QStringList read{"Thank",  "10th/",      ".11th<",       "5th.6th", "10th*11th",
+                           "5th6th", "11thV/12th", "Yes|No",       "Itwas",   "|wanted",
+                           "No,",    "grade/",     "Home/Private", "a/b",     "answer"};
+    EXPECT_EQ(
+        mapped(wordsSplitAtMarks({line(read, 100, 100, 50)}, printed)[0].words, &TextWord::text),
+        (QStringList{"Thank",        "10th", "/",     ".11th", "<",       "5th", ".",
+                     "6th",          "10th", "*",     "11th",  "5th",     "6th", "11thV",
+                     "12th",         "Yes",  "No",    "Itwas", "|wanted", "No,", "grade/",
+                     "Home/Private", "a/b",  "answer"}));
 
     // The letters take no more room than print of their length (the words
     // around give 10 pixels a character); the mark takes the rest. A label
@@ -275,59 +224,44 @@ TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLetters)
     RecognizedTextBlock wide = line({u"Thank"_s, u"10th/11th"_s, u"answer"_s}, 100, 100, 50);
     const QRectF word(165, 100, 120, 30);
     wide.words[1].box = word;
-    const QList<RecognizedTextBlock> split = wordsSplitAtMarks({wide}, printed);
-    ASSERT_EQ(split[0].words.size(), 5);
-    EXPECT_DOUBLE_EQ(split[0].words[1].box.width(), 40);
-    EXPECT_DOUBLE_EQ(split[0].words[1].box.left(), word.left());
-    EXPECT_LT(split[0].words[1].box.right(), word.center().x());
-    EXPECT_DOUBLE_EQ(split[0].words[2].box.left(), split[0].words[1].box.right());
-    EXPECT_DOUBLE_EQ(split[0].words[2].box.right(), split[0].words[3].box.left());
-    EXPECT_DOUBLE_EQ(split[0].words[3].box.right(), word.right());
-}
+    const QList<TextWord> parts = wordsSplitAtMarks({wide}, printed)[0].words;
+    ASSERT_EQ(parts.size(), 5);
+    EXPECT_DOUBLE_EQ(parts[1].box.width(), 40);
+    EXPECT_DOUBLE_EQ(parts[1].box.left(), word.left());
+    EXPECT_LT(parts[1].box.right(), word.center().x());
+    EXPECT_DOUBLE_EQ(parts[2].box.left(), parts[1].box.right());
+    EXPECT_DOUBLE_EQ(parts[2].box.right(), parts[3].box.left());
+    EXPECT_DOUBLE_EQ(parts[3].box.right(), word.right());
 
-TEST(LabelSpots, LabelsStretchedByATallMarkStandOnTheLinesPrint)
-{
-    // A tick reaching well above the line stretched the word it joined, or
-    // the label before it; a ring round a label widens it as well.
-    RecognizedTextBlock read =
-        line({u"9th"_s, u"10th"_s, u"11th/12th"_s, u"Charter"_s, u"Nebo"_s, u"answer"_s}, 100, 100,
-             60, 25);
-    read.words[2].box.setTop(60);
-    read.words[3].box.setTop(60);
-    read.words[4].box.adjust(-20, -20, 20, 20);
-    const QList<RecognizedTextBlock> split =
-        wordsSplitAtMarks({read}, {u"11th"_s, u"12th"_s, u"Charter"_s, u"Nebo"_s});
-    ASSERT_EQ(split[0].words.size(), 8);
-    for (const qsizetype label : {2, 4, 5}) {
-        // The line's print, room for descenders kept.
-        EXPECT_DOUBLE_EQ(split[0].words[label].box.top(), 100 - 2.5) << label;
-        EXPECT_DOUBLE_EQ(split[0].words[label].box.bottom(), 125 + 8.75) << label;
-    }
-    EXPECT_DOUBLE_EQ(split[0].words[3].box.top(), 60);
-    EXPECT_DOUBLE_EQ(split[0].words[6].box.top(), 80);
-}
-
-TEST(LabelSpots, AWordJoinedAtAMarkBetweenTwoLabelsIsSplitThere)
-{
-    // A tick read as "V/" between "11th" and "12th"; a label printed with a
-    // slash, a bar between letters and a one-letter pair stay whole.
-    const RecognizedTextBlock read =
-        line({u"11thV/12th"_s, u"Home/Private"_s, u"Yes|No"_s, u"a/b"_s}, 100, 100, 100);
-    const QList<RecognizedTextBlock> split =
-        wordsSplitAtMarks({read}, {u"11th"_s, u"Home/Private"_s});
-    ASSERT_EQ(split.size(), 1);
-    QStringList texts;
-    for (const TextWord& word : split[0].words)
-        texts.append(word.text);
-    EXPECT_EQ(texts,
-              (QStringList{u"11thV"_s, u"12th"_s, u"Home/Private"_s, u"Yes"_s, u"No"_s, u"a/b"_s}));
-    // Each part keeps its characters' share of the word's box.
-    EXPECT_DOUBLE_EQ(split[0].words[0].box.right(), 150);
-    EXPECT_DOUBLE_EQ(split[0].words[1].box.left(), 160);
-    EXPECT_DOUBLE_EQ(split[0].words[1].box.right(), 200);
-
-    const QList<LabelSpot> spots = locateLabels(split, {u"11th"_s, u"12th"_s});
+    // Split where no label reads, each part keeps its characters' share of
+    // the word's box, and the labels are found in their parts.
+    const QList<RecognizedTextBlock> joined =
+        wordsSplitAtMarks({line({u"11thV/12th"_s}, 100, 100, 100)}, printed);
+    ASSERT_EQ(joined[0].words.size(), 2);
+    EXPECT_DOUBLE_EQ(joined[0].words[0].box.right(), 150);
+    EXPECT_DOUBLE_EQ(joined[0].words[1].box.left(), 160);
+    EXPECT_DOUBLE_EQ(joined[0].words[1].box.right(), 200);
+    const QList<LabelSpot> spots = locateLabels(joined, {u"11th"_s, u"12th"_s});
     ASSERT_EQ(spots.size(), 2);
     EXPECT_LT(spots[0].box.right(), 155);
     EXPECT_GE(spots[1].box.left(), 160);
+
+    // A tick reaching well above the line stretched the word it joined, or
+    // the label before it; a ring round a label widens it as well.
+    RecognizedTextBlock tall =
+        line({u"9th"_s, u"10th"_s, u"11th/12th"_s, u"Charter"_s, u"Nebo"_s, u"answer"_s}, 100, 100,
+             60, 25);
+    tall.words[2].box.setTop(60);
+    tall.words[3].box.setTop(60);
+    tall.words[4].box.adjust(-20, -20, 20, 20);
+    const QList<RecognizedTextBlock> stretched =
+        wordsSplitAtMarks({tall}, {u"11th"_s, u"12th"_s, u"Charter"_s, u"Nebo"_s});
+    ASSERT_EQ(stretched[0].words.size(), 8);
+    for (const qsizetype label : {2, 4, 5}) {
+        // The line's print, room for descenders kept.
+        EXPECT_DOUBLE_EQ(stretched[0].words[label].box.top(), 100 - 2.5) << label;
+        EXPECT_DOUBLE_EQ(stretched[0].words[label].box.bottom(), 125 + 8.75) << label;
+    }
+    EXPECT_DOUBLE_EQ(stretched[0].words[3].box.top(), 60);
+    EXPECT_DOUBLE_EQ(stretched[0].words[6].box.top(), 80);
 }

@@ -12,7 +12,7 @@ RecognizedTextBlock line(const char* text, QRectF box = {100, 200, 1000, 40}, do
     return {QString::fromUtf8(text), conf, box};
 }
 
-TEST(ParseAnchors, FindsNumberedQuestions)
+TEST(ParseAnchors, FindsNumberedQuestionsWithTheirBounds)
 {
     const std::tuple<const char*, qint64, QList<qint64>, QStringList> cases[] = {
         {"1. I am:", 14, {1}, {"I am:"}},
@@ -36,10 +36,8 @@ TEST(ParseAnchors, FindsNumberedQuestions)
         EXPECT_EQ(testsupport::mapped(anchors, &QuestionAnchor::questionNumber), numbers) << text;
         EXPECT_EQ(testsupport::mapped(anchors, &QuestionAnchor::questionText), wordings) << text;
     }
-}
 
-TEST(ParseAnchors, BoundsAreTheLineForOneQuestionAndEstimatedForTwo)
-{
+    // The bounds are the line for one question, estimated for two.
     const QRectF box(100, 200, 1000, 40);
     const QList<QuestionAnchor> single = parseQuestionAnchors(line("5. Is this", box), 14);
     ASSERT_EQ(single.size(), 1);
@@ -57,7 +55,7 @@ TEST(ParseAnchors, BoundsAreTheLineForOneQuestionAndEstimatedForTwo)
     EXPECT_DOUBLE_EQ(two[1].bounds.height(), 40);
 }
 
-TEST(DetectAnchors, MergesRepeatedNumbersAndSortsByNumber)
+TEST(DetectAnchors, MergesRepeatedNumbersSortsByNumberAndReadsInOrder)
 {
     const QList<RecognizedTextBlock> blocks{
         line("3. Third", {100, 900, 500, 40}),
@@ -71,15 +69,12 @@ TEST(DetectAnchors, MergesRepeatedNumbersAndSortsByNumber)
     EXPECT_EQ(anchors[0].questionText, u"My grade level is (circle one)"_s);
     EXPECT_EQ(anchors[0].bounds, QRectF(100, 300, 600, 440));
     EXPECT_EQ(anchors[1].questionNumber, 3);
-}
 
-TEST(ReadingOrder, LinesLevelWithinTwelvePixelsReadLeftToRight)
-{
+    // Lines level within twelve pixels read left to right.
     const QList<RecognizedTextBlock> sorted = sortedInReadingOrder(
         {line("c", {10, 300, 5, 5}), line("b", {500, 110, 5, 5}), line("a", {20, 100, 5, 5})});
-    EXPECT_EQ(sorted[0].text, u"a"_s);
-    EXPECT_EQ(sorted[1].text, u"b"_s);
-    EXPECT_EQ(sorted[2].text, u"c"_s);
+    EXPECT_EQ(testsupport::mapped(sorted, &RecognizedTextBlock::text),
+              (QStringList{u"a"_s, u"b"_s, u"c"_s}));
 }
 
 QuestionAnchor anchorAt(qint64 n, double x, double y)
@@ -87,7 +82,7 @@ QuestionAnchor anchorAt(qint64 n, double x, double y)
     return {n, QString(), QRectF(x, y, 300, 40)};
 }
 
-TEST(Flow, TwoAnchorsAreVerticalThreeLevelAcrossAreHorizontal)
+TEST(Regions, FlowDownOrAcrossAndReachToTheNextAnchorOrFallBackToAGrid)
 {
     const QSizeF page(2000, 3000);
     EXPECT_FALSE(isHorizontalQuestionFlow({anchorAt(1, 0, 100), anchorAt(2, 1500, 100)}, page));
@@ -95,42 +90,31 @@ TEST(Flow, TwoAnchorsAreVerticalThreeLevelAcrossAreHorizontal)
         {anchorAt(1, 0, 100), anchorAt(2, 700, 100), anchorAt(3, 1400, 110)}, page));
     EXPECT_FALSE(isHorizontalQuestionFlow(
         {anchorAt(1, 100, 100), anchorAt(2, 100, 900), anchorAt(3, 100, 1800)}, page));
-}
 
-TEST(Regions, VerticalRegionsReachToTheNextAnchor)
-{
-    const QSizeF page(2000, 3000);
-    const QList<QuestionRegion> regions = makeQuestionRegions(
-        {line("1. First", {150, 400, 800, 40}), line("2. Second", {150, 1000, 800, 40})}, page, 14,
-        14);
-    ASSERT_EQ(regions.size(), 2);
-    EXPECT_EQ(regions[0].rect, QRectF(70, 392, 1860, 1000 - 8 - 392));
-    EXPECT_EQ(regions[1].rect, QRectF(70, 992, 1860, 0.97 * 3000 - 8 - 992));
-    EXPECT_EQ(regions[1].questionText, u"Second"_s);
-}
+    const QList<QuestionRegion> down = makeQuestionRegions(
+        {line("1. First", {150, 400, 800, 40}), line("2. Second", {150, 1000, 800, 40})},
+        {2000, 3000}, 14, 14);
+    ASSERT_EQ(down.size(), 2);
+    EXPECT_EQ(down[0].rect, QRectF(70, 392, 1860, 1000 - 8 - 392));
+    EXPECT_EQ(down[1].rect, QRectF(70, 992, 1860, 0.97 * 3000 - 8 - 992));
+    EXPECT_EQ(down[1].questionText, u"Second"_s);
 
-TEST(Regions, HorizontalRegionsReachToTheNextColumn)
-{
-    const QSizeF page(3000, 1000);
-    const QList<QuestionRegion> regions =
+    const QList<QuestionRegion> across =
         makeQuestionRegions({line("1. A", {100, 100, 300, 40}), line("2. B", {1100, 100, 300, 40}),
                              line("3. C", {2100, 105, 300, 40})},
-                            page, 14, 14);
-    ASSERT_EQ(regions.size(), 3);
-    EXPECT_EQ(regions[0].rect, QRectF(92, 35, 1100 - 8 - 92, 930));
-    EXPECT_EQ(regions[2].rect, QRectF(2092, 35, 0.97 * 3000 - 8 - 2092, 930));
-}
+                            {3000, 1000}, 14, 14);
+    ASSERT_EQ(across.size(), 3);
+    EXPECT_EQ(across[0].rect, QRectF(92, 35, 1100 - 8 - 92, 930));
+    EXPECT_EQ(across[2].rect, QRectF(2092, 35, 0.97 * 3000 - 8 - 2092, 930));
 
-TEST(Regions, NoNumbersGiveTheFallbackGrid)
-{
-    const QSizeF page(1000, 2000);
-    const QList<QuestionRegion> regions =
-        makeQuestionRegions({line("just some words")}, page, 14, 4);
-    ASSERT_EQ(regions.size(), 4);
+    // No numbers: the fallback grid.
+    const QList<QuestionRegion> grid =
+        makeQuestionRegions({line("just some words")}, {1000, 2000}, 14, 4);
+    ASSERT_EQ(grid.size(), 4);
     const double usable = 2000 - 120 - 60;
-    EXPECT_EQ(regions[0].rect, QRectF(40, 120, 920, usable / 4));
-    EXPECT_EQ(regions[3].rect, QRectF(40, 120 + 3 * usable / 4, 920, usable / 4));
-    EXPECT_EQ(regions[3].questionNumber, 4);
-    EXPECT_TRUE(regions[3].questionText.isEmpty());
+    EXPECT_EQ(grid[0].rect, QRectF(40, 120, 920, usable / 4));
+    EXPECT_EQ(grid[3].rect, QRectF(40, 120 + 3 * usable / 4, 920, usable / 4));
+    EXPECT_EQ(grid[3].questionNumber, 4);
+    EXPECT_TRUE(grid[3].questionText.isEmpty());
 }
 } // namespace
