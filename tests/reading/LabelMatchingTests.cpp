@@ -141,6 +141,12 @@ TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeItThroughMarksAndLostLett
     EXPECT_GT(box(u"I wanted"_s).right(), 800);
     EXPECT_EQ(box(u"Prefer not to answer"_s).left(), 160);
     EXPECT_EQ(box(u"Online research"_s).left(), 100);
+    // A sign of the print's height read from a pen stroke never starts a label.
+    RecognizedTextBlock signed_ = line({"Help", "from", "a", "teacher"}, 160, 100);
+    signed_.words.prepend({u"/"_s, 0.6, QRectF(120, 100, 30, 30)});
+    const QStringList help{u"Help from a teacher"_s};
+    EXPECT_EQ(locateLabels({signed_}, help).value(0).box.left(), 120);
+    EXPECT_EQ(locateLabels({signed_}, help, {QRectF(120, 100, 30, 30)}).value(0).box.left(), 160);
     // A word that is neither start nor end of the missing label, nor all of
     // it but a letter at each end, stays unused.
     for (const char* part : {"eb", "want"})
@@ -204,19 +210,22 @@ TEST(LabelSpots, AMarkReadIntoALabelsWordIsSetApartFromItsLettersAndTheLinesPrin
     const QStringList printed{
         "5th", "6th", "10th", "11th", "I wanted", "No, I plan", "It was required", "Home/Private"};
     // A mark just after a label, or between two labels read as one word, and
-    // a tick read as "V/" between "11th" and "12th" are set apart. Two words
-    // of one label, a bar that is a capital I, print's own punctuation, a
-    // word no label has, a label printed with a slash and a one-letter pair
-    // stay whole.
-    const QStringList read{"Thank",  "10th/",      ".11th<",       "5th.6th", "10th*11th",
-                           "5th6th", "11thV/12th", "Yes|No",       "Itwas",   "|wanted",
-                           "No,",    "grade/",     "Home/Private", "a/b",     "answer"};
+    // a tick read as "V/" between "11th" and "12th" are set apart, as is a
+    // pen's sign between two labels' words. Two words of one label, a bar
+    // that is a capital I, print's own punctuation (between two labels'
+    // words too), a word no label has, a label printed with a slash and a
+    // one-letter pair stay whole.
+    const QStringList read{"Thank",  "10th/",      ".11th<", "5th.6th",        "10th*11th",
+                           "5th6th", "11thV/12th", "Yes|No", "required\\/No,", "wanted.No",
+                           "Itwas",  "|wanted",    "No,",    "grade/",         "Home/Private",
+                           "a/b",    "answer"};
     EXPECT_EQ(
         mapped(wordsSplitAtMarks({line(read, 100, 100, 50)}, printed)[0].words, &TextWord::text),
-        (QStringList{"Thank",        "10th", "/",     ".11th", "<",       "5th", ".",
-                     "6th",          "10th", "*",     "11th",  "5th",     "6th", "11thV",
-                     "12th",         "Yes",  "No",    "Itwas", "|wanted", "No,", "grade/",
-                     "Home/Private", "a/b",  "answer"}));
+        (QStringList{"Thank",  "10th",         "/",         ".11th", "<",       "5th",
+                     ".",      "6th",          "10th",      "*",     "11th",    "5th",
+                     "6th",    "11thV",        "12th",      "Yes",   "No",      "required",
+                     "\\/",    "No,",          "wanted.No", "Itwas", "|wanted", "No,",
+                     "grade/", "Home/Private", "a/b",       "answer"}));
 
     // The letters take no more room than print of their length (the words
     // around give 10 pixels a character); the mark takes the rest. A label

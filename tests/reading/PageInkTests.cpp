@@ -710,3 +710,66 @@ TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoN
             EXPECT_GE(region.unclaimed, kNoMarkStrength);
     }
 }
+
+TEST(PageInkLetters, ALetterRecognitionsBoxCutsOffStaysPrintAndAStrokeBesideAWordStaysPen)
+{
+    Sheet sheet;
+    // Recognition's box stops short of a word's first letter, or of a
+    // descender below it.
+    sheet.print(u"Time"_s, {200, 150});
+    const QRectF time = sheet.words.last();
+    sheet.words.last().setLeft(time.left() + 0.3 * kPrint);
+    sheet.print(u"Ability"_s, {200, 300});
+    const QRectF ability = sheet.words.last();
+    sheet.words.last().setBottom(ability.bottom() - 0.3 * kPrint);
+    // A short stroke just before a word, clear of its letters.
+    const QRectF no = sheet.print(u"No"_s, {200, 450});
+    sheet.line({no.left() - 14, no.top() + 8}, {no.left() - 5, no.bottom() - 4});
+    const PageInk& ink = sheet.separated();
+    EXPECT_EQ(penIn(ink, time.adjusted(-4, -4, 4, 4)), 0);
+    EXPECT_EQ(penIn(ink, ability.adjusted(-4, -4, 4, 4)), 0);
+    EXPECT_GT(penIn(ink, QRectF(no.left() - 18, no.top(), 16, no.height())), 10);
+}
+
+TEST(PageInkBoxes, ASignReadOverADrawnSquareIsItsBoxAndOverAStrokeIsNone)
+{
+    Sheet sheet;
+    sheet.box(QRectF(100, 100, 30, 30));
+    sheet.line({300, 130}, {318, 98});
+    const PageInk& ink = sheet.separated();
+    EXPECT_TRUE(ink.drawsBoxIn(QRect(97, 97, 37, 37)));
+    EXPECT_FALSE(ink.drawsBoxIn(QRect(296, 95, 26, 38)));
+}
+
+TEST(PageInkPale, APaleRingDottedWithDarkerSpecksIsOneStroke)
+{
+    // Pencil pressed lightly leaves a pale line with darker grains along it.
+    Sheet sheet;
+    sheet.painter.setPen(QPen(QColor(205, 205, 205), 3));
+    const QRectF ring(100, 100, 300, 60);
+    sheet.painter.drawEllipse(ring);
+    for (int k = 0; k < 56; ++k) {
+        const double t = k * 2 * M_PI / 56;
+        const QPointF at = ring.center() + QPointF(150 * std::cos(t), 30 * std::sin(t));
+        sheet.painter.fillRect(QRectF(at - QPointF(1.5, 1.5), QSizeF(3, 3)), QColor(60, 60, 60));
+    }
+    const PageInk& ink = sheet.separated();
+    const PageInk::Strokes pale =
+        ink.paleStrokesIn(ring.adjusted(-20, -20, 20, 20).toAlignedRect(), kPrint);
+    EXPECT_GE(pale.longest, 250);
+}
+
+TEST(MarkEvidenceDoubt, AMarkBeforeALabelIsLevelWithItsFirstLineAndOneSpanningTwoRowsIsInDoubt)
+{
+    // The first label's word stretched down over the next line by writing
+    // that touched it: the cross before "Other" stands before "Other".
+    const RegionInk crossed =
+        boxedInk({{{u"Previous field"_s, {200, 100}}, {u"Other"_s, {200, 160}}}}, {},
+                 strokes({{{160, 135}, {198, 165}}, {{198, 135}, {160, 165}}}), 175);
+    EXPECT_EQ(marked(readMarks(crossed, true)), QStringList{u"Other"_s});
+    // A tick whose tail climbs from one row into the one above stands about
+    // as near either label.
+    const RegionInk ticked = boxedInk({{{u"Alpine"_s, {200, 100}}, {u"Wasatch"_s, {200, 150}}}}, {},
+                                      strokes({{{150, 146}, {160, 160}, {185, 65}}}));
+    EXPECT_GE(ticked.unclaimed, kNoMarkStrength);
+}
