@@ -272,10 +272,24 @@ TEST_F(RenderedPages, IgnoredQuestionsAreNotRead)
     EXPECT_EQ(regions.first().questionNumber, 2);
 }
 
-QList<RegionReading>::const_iterator regionOf(const QList<RegionReading>& regions, qint64 number)
+// Question `number` as read from the page with the built-in form, from
+// `lines` when given as recognised.
+RegionReading readingOf(const QImage& image, qint64 number,
+                        const QList<RecognizedTextBlock>& lines = {})
 {
-    return std::find_if(regions.begin(), regions.end(),
-                        [&](const RegionReading& r) { return r.questionNumber == number; });
+    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
+    TextRecognizer& recognizer = TextRecognizer::forThisThread();
+    const QList<RegionReading> regions = lines.isEmpty()
+                                             ? readRegions(image, setup, recognizer)
+                                             : readRegions(image, lines, setup, recognizer);
+    const auto found = std::find_if(regions.begin(), regions.end(), [&](const RegionReading& r) {
+        return r.questionNumber == number;
+    });
+    if (found == regions.end()) {
+        ADD_FAILURE() << "question " << number << " not read";
+        return {};
+    }
+    return *found;
 }
 
 TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
@@ -283,7 +297,6 @@ TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
     // Question 4 left blank, a doodle under its labels: just below them it
     // may be a mark gone astray; further down, before the next question,
     // it is nobody's answer.
-    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
     for (const int below : {-50, 60}) {
         RenderedSurveyPage page;
         page.question(4, u"Which school district do you attend? (Circle one)"_s);
@@ -293,18 +306,14 @@ TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
         page.space(150);
         page.question(5, u"Is this the first time you've been to KRDA?"_s);
         page.optionRow({"Yes", "No"}, {Mark::fill, Mark::none}, true);
-        const QList<RegionReading> regions =
-            readRegions(page.image(), setup, TextRecognizer::forThisThread());
-        const auto q4 = regionOf(regions, 4);
-        ASSERT_NE(q4, regions.end()) << below;
-        EXPECT_TRUE(q4->answer.isEmpty()) << below;
-        EXPECT_EQ(q4->needsReview, below < 0) << below;
+        const RegionReading q4 = readingOf(page.image(), 4);
+        EXPECT_TRUE(q4.answer.isEmpty()) << below;
+        EXPECT_EQ(q4.needsReview, below < 0) << below;
     }
 }
 
 TEST(RenderedPage, APencilRingTooPaleToCountAsInkRaisesDoubt)
 {
-    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
     for (const bool ringed : {false, true}) {
         RenderedSurveyPage page;
         page.question(1, u"I am:"_s);
@@ -313,12 +322,9 @@ TEST(RenderedPage, APencilRingTooPaleToCountAsInkRaisesDoubt)
         page.space(150);
         page.question(2, u"My current Grade Level is (circle one):"_s);
         page.optionRow({"5th", "6th", "7th"}, {Mark::none, Mark::circle}, false);
-        const QList<RegionReading> regions =
-            readRegions(page.image(), setup, TextRecognizer::forThisThread());
-        const auto q1 = regionOf(regions, 1);
-        ASSERT_NE(q1, regions.end()) << ringed;
-        EXPECT_TRUE(q1->answer.isEmpty()) << ringed;
-        EXPECT_EQ(q1->needsReview, ringed);
+        const RegionReading q1 = readingOf(page.image(), 1);
+        EXPECT_TRUE(q1.answer.isEmpty()) << ringed;
+        EXPECT_EQ(q1.needsReview, ringed);
     }
 }
 
@@ -334,7 +340,6 @@ std::pair<qsizetype, qsizetype> wordAt(const QList<RecognizedTextBlock>& lines, 
 
 TEST(RenderedPage, RecognitionsSlipsRoundALabelLeaveNoSilentAnswer)
 {
-    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
     TextRecognizer& recognizer = TextRecognizer::forThisThread();
     {
         // A small tick just before a long bare label read as a "/" joined
@@ -356,10 +361,7 @@ TEST(RenderedPage, RecognitionsSlipsRoundALabelLeaveNoSilentAnswer)
         painter.end();
         prefer.box.setTop(tick.top() - 2);
         lines[b].words.insert(w, {u"/"_s, 0.6, tick.adjusted(-2, -2, 2, 2)});
-        const QList<RegionReading> regions = readRegions(image, lines, setup, recognizer);
-        const auto q1 = regionOf(regions, 1);
-        ASSERT_NE(q1, regions.end());
-        EXPECT_EQ(q1->answer, u"Prefer not to answer"_s);
+        EXPECT_EQ(readingOf(image, 1, lines).answer, u"Prefer not to answer"_s);
     }
     {
         // A label's short first word read on a line of its own, the label
@@ -374,10 +376,7 @@ TEST(RenderedPage, RecognitionsSlipsRoundALabelLeaveNoSilentAnswer)
         rest.words.erase(rest.words.begin(), rest.words.begin() + w + 1);
         lines[b].words.erase(lines[b].words.begin() + w + 1, lines[b].words.end());
         lines.insert(b + 1, rest);
-        const QList<RegionReading> regions = readRegions(page.image(), lines, setup, recognizer);
-        const auto q8 = regionOf(regions, 8);
-        ASSERT_NE(q8, regions.end());
-        EXPECT_TRUE(q8->answer.isEmpty()) << q8->answer.toStdString();
+        EXPECT_EQ(readingOf(page.image(), 8, lines).answer, QString());
     }
     for (const bool stretched : {false, true}) {
         // A label's word read far taller than print took in ink round it,
@@ -391,30 +390,24 @@ TEST(RenderedPage, RecognitionsSlipsRoundALabelLeaveNoSilentAnswer)
         ASSERT_GE(b, 0);
         if (stretched)
             lines[b].words[w].box.adjust(-10, -20, 10, 20);
-        const QList<RegionReading> regions = readRegions(page.image(), lines, setup, recognizer);
-        const auto q4 = regionOf(regions, 4);
-        ASSERT_NE(q4, regions.end());
-        EXPECT_TRUE(q4->answer.isEmpty());
-        EXPECT_EQ(q4->needsReview, stretched);
+        const RegionReading q4 = readingOf(page.image(), 4, lines);
+        EXPECT_TRUE(q4.answer.isEmpty());
+        EXPECT_EQ(q4.needsReview, stretched);
     }
 }
 
 TEST(RenderedPage, AWrittenAnswerOfOneLetterReadAsPrintIsHandwriting)
 {
     // Recognition reads a short written word surely, as a capital.
-    const ReadingSetup setup = makeReadingSetup(SurveyConfiguration(), false);
     RenderedSurveyPage page;
     page.question(10, u"What is your favorite thing about science?"_s);
     page.scrawl(u"M"_s);
     page.space(150);
     page.question(11, u"What skills do you think improved?"_s);
     page.optionRow({"Problem solving", "Critical Thinking"}, {Mark::tick, Mark::none}, true);
-    const QList<RegionReading> regions =
-        readRegions(page.image(), setup, TextRecognizer::forThisThread());
-    const auto q10 = regionOf(regions, 10);
-    ASSERT_NE(q10, regions.end());
-    EXPECT_EQ(q10->answer, u"Handwritten answer needs review"_s);
-    EXPECT_TRUE(q10->needsReview);
+    const RegionReading q10 = readingOf(page.image(), 10);
+    EXPECT_EQ(q10.answer, u"Handwritten answer needs review"_s);
+    EXPECT_TRUE(q10.needsReview);
 }
 
 TEST(RenderedPage, ACrossBeforeABareLabelAtThePrintsLeftEdgeIsItsMark)
@@ -522,6 +515,12 @@ TEST_F(RenderedPages, ReviewItemsKeepThePageAsReadWithTheirCropOnIt)
         });
         ASSERT_NE(page, pages.end());
         EXPECT_EQ(item.pageURL, page->fileURL);
+        // Crops are written beside their pages.
+        EXPECT_EQ(item.imageURL.toLocalFile(),
+                  QDir(folder->path())
+                      .filePath(u"review-crops/survey-%1-page-%2-q-%3.png"_s.arg(item.surveyNumber)
+                                    .arg(item.pageNumber)
+                                    .arg(item.questionNumber)));
         if (item.quarterTurns == 2)
             turned.insert(item.surveyNumber);
         if (std::abs(item.skewDegrees) > 2)
@@ -538,6 +537,8 @@ TEST_F(RenderedPages, ReviewItemsKeepThePageAsReadWithTheirCropOnIt)
     }
     EXPECT_EQ(turned, QSet<qint64>{2}) << "the upside-down page";
     EXPECT_EQ(levelled, QSet<qint64>{4}) << "the page fed askew";
+    EXPECT_FALSE(QFileInfo::exists(folder->filePath("tmp")));
+    EXPECT_TRUE(result->problems.isEmpty()) << result->problems.join(' ').toStdString();
 }
 
 TEST_F(RenderedPages, UnreadableFilesAreSkippedAndReported)
@@ -549,23 +550,6 @@ TEST_F(RenderedPages, UnreadableFilesAreSkippedAndReported)
     EXPECT_EQ(result->skippedPages[1].reason, u"file not found"_s);
     // Survey 3 had no readable page, so it has no row.
     EXPECT_EQ(result->responses.size(), 3);
-}
-
-TEST_F(RenderedPages, CropsAreWrittenBesideTheirPages)
-{
-    ASSERT_FALSE(result->reviewItems.isEmpty());
-    for (const QuestionReviewItem& item : result->reviewItems) {
-        const QString expected =
-            QDir(folder->path())
-                .filePath(u"review-crops/survey-%1-page-%2-q-%3.png"_s.arg(item.surveyNumber)
-                              .arg(item.pageNumber)
-                              .arg(item.questionNumber));
-        EXPECT_EQ(item.imageURL.toLocalFile(), expected);
-        const QImage crop(expected);
-        EXPECT_FALSE(crop.isNull()) << expected.toStdString();
-    }
-    EXPECT_FALSE(QFileInfo::exists(folder->filePath("tmp")));
-    EXPECT_TRUE(result->problems.isEmpty()) << result->problems.join(' ').toStdString();
 }
 
 TEST_F(RenderedPages, CropsGoToTheNamedFolderOrNowhere)
