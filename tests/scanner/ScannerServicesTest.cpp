@@ -508,11 +508,6 @@ QString writeImage(const QString& path, int width, const char* format = nullptr)
     return testsupport::writePageImage(path, QSize(width, 20), 0, format);
 }
 
-int imageWidth(const ScanPage& page)
-{
-    return QImage(page.fileURL.toLocalFile()).width();
-}
-
 class ImportTest : public ::testing::Test
 {
 protected:
@@ -555,6 +550,9 @@ TEST_F(ImportTest, CopiesImagesAndPdfPagesInNaturalOrderRefusesUnreadableFilesAn
         DuplexMode::automatic);
     ASSERT_TRUE(outcome.value) << outcome.message();
     const QList<ScanPage>& pages = outcome.value->pages;
+    const auto imageWidth = [](const ScanPage& page) {
+        return QImage(page.fileURL.toLocalFile()).width();
+    };
     EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
     ASSERT_EQ(pages.size(), 4);
     EXPECT_TRUE(pages[0].fileURL.toLocalFile().endsWith("/page-1.jpg"));
