@@ -344,19 +344,19 @@ TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetailAndLeaveTheWorkerUsab
 // back as a batch that says why it stopped.
 TEST_F(SaneDeviceFaultsTest, PagesScannedBeforeAStopAreKeptWithTheCause)
 {
+    const auto failAt2 = [](DeviceStatus status) {
+        return [status](FakeScript& s) {
+            s.failStartAfterPages = 2;
+            s.failStartStatus = status;
+        };
+    };
     const std::tuple<std::function<void(FakeScript&)>, ScanStopCause, const char*> stops[] = {
-        {[](FakeScript& s) { s.failStartAfterPages = 2; }, ScanStopCause::jammed,
+        {failAt2(DeviceStatus::jammed), ScanStopCause::jammed,
          "Document feeder jammed [domain: SANE, code: 6]"},
-        {[](FakeScript& s) {
-             s.failStartAfterPages = 2;
-             s.failStartStatus = DeviceStatus::coverOpen;
-         },
-         ScanStopCause::coverOpen, "Scanner cover is open [domain: SANE, code: 8]"},
-        {[](FakeScript& s) {
-             s.failStartAfterPages = 2;
-             s.failStartStatus = DeviceStatus::noMemory;
-         },
-         ScanStopCause::failed, "Fake status 10 [domain: SANE, code: 10]"},
+        {failAt2(DeviceStatus::coverOpen), ScanStopCause::coverOpen,
+         "Scanner cover is open [domain: SANE, code: 8]"},
+        {failAt2(DeviceStatus::noMemory), ScanStopCause::failed,
+         "Fake status 10 [domain: SANE, code: 10]"},
         {[](FakeScript& s) { s.removeAfterPages = 2; }, ScanStopCause::deviceGone,
          "The selected scanner is no longer available."},
         {[](FakeScript& s) { s.stallAfterPages = 2; }, ScanStopCause::driverStopped,
@@ -399,8 +399,6 @@ TEST_F(SaneDeviceFaultsTest, DuplexSwitchesAreFoundByMeaningAfterTheSourceIsSet)
     // lists only once the feeder is set.
     script->change([](FakeScript::Options& o) {
         o.sources = {"Document Table", "Automatic Document Feeder"};
-    });
-    script->change([](FakeScript::Options& o) {
         o.booleans = {"preview", "scan-both-sides"};
         o.booleansOnlyOnFeeder = true;
     });
@@ -510,16 +508,6 @@ QString writeImage(const QString& path, int width, const char* format = nullptr)
     return testsupport::writePageImage(path, QSize(width, 20), 0, format);
 }
 
-int imageWidth(const ScanPage& page)
-{
-    return QImage(page.fileURL.toLocalFile()).width();
-}
-
-SurveyConfiguration configuration(DuplexMode mode, bool bothSides)
-{
-    return scanConfiguration(mode, bothSides, "Imported");
-}
-
 class ImportTest : public ::testing::Test
 {
 protected:
@@ -529,8 +517,8 @@ protected:
         ScriptedChooser chooser;
         chooser.answers = answers;
         service.setFileChooser(&chooser);
-        auto outcome = runScan(
-            service.scanBatch(ImportScannerService::device(), configuration(mode, bothSides)));
+        auto outcome = runScan(service.scanBatch(ImportScannerService::device(),
+                                                 scanConfiguration(mode, bothSides, "Imported")));
         asked = chooser.asked;
         return outcome;
     }
@@ -543,7 +531,7 @@ protected:
 
 // A chosen folder gives its pages; the whole choice is sorted by file name.
 // Fronts and backs of manual two-sided are checked through the store.
-TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
+TEST_F(ImportTest, CopiesImagesAndPdfPagesInNaturalOrderRefusesUnreadableFilesAndHonoursCancel)
 {
     QDir().mkpath(input.filePath("folder"));
     const QString pdf = input.filePath("scan 3.pdf");
@@ -562,6 +550,9 @@ TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
         DuplexMode::automatic);
     ASSERT_TRUE(outcome.value) << outcome.message();
     const QList<ScanPage>& pages = outcome.value->pages;
+    const auto imageWidth = [](const ScanPage& page) {
+        return QImage(page.fileURL.toLocalFile()).width();
+    };
     EXPECT_EQ(asked, QList<ImportSides>{ImportSides::all});
     ASSERT_EQ(pages.size(), 4);
     EXPECT_TRUE(pages[0].fileURL.toLocalFile().endsWith("/page-1.jpg"));
@@ -572,10 +563,8 @@ TEST_F(ImportTest, CopiesImagesAndRendersPdfPagesInNaturalOrder)
     EXPECT_EQ(outcome.value->responses.size(), 2);
     EXPECT_TRUE(QFileInfo(pages[0].fileURL.toLocalFile()).dir().dirName().startsWith("Imported-"));
     EXPECT_TRUE(QFile::exists(input.filePath("folder/scan 10.png"))); // the originals stay
-}
 
-TEST_F(ImportTest, RefusesWhatItCannotReadAndHonoursCancel)
-{
+    // One unreadable file fails the whole choice, naming the file.
     for (const QString name : {"notes.png", "notes.pdf"}) {
         testsupport::writeBytes(input.filePath(name), "not a page");
         EXPECT_EQ(import({{input.filePath(name), writeImage(input.filePath("good.png"), 8)}},
@@ -611,7 +600,8 @@ TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeAndStopsOnCancel)
     const auto scan = [&](DuplexMode mode, bool bothSides, int cancelAfter = 0) {
         QStringList delivered;
         const auto outcome = runScan(composite.scanBatch(
-            devices.value->at(0), configuration(mode, bothSides), [&](const QString& file) {
+            devices.value->at(0), scanConfiguration(mode, bothSides, "Imported"),
+            [&](const QString& file) {
                 delivered.append(file);
                 if (delivered.size() == cancelAfter)
                     paced->cancelScan();
@@ -648,9 +638,10 @@ TEST(SampleScannerService, FeedsTheBundledSheetsInEveryModeAndStopsOnCancel)
 
     ScannerDevice unknown;
     unknown.id = "nowhere:1";
-    EXPECT_EQ(
-        runScan(composite.scanBatch(unknown, configuration(DuplexMode::automatic, true))).message(),
-        "The selected scanner is no longer available.");
+    EXPECT_EQ(runScan(composite.scanBatch(
+                          unknown, scanConfiguration(DuplexMode::automatic, true, "Imported")))
+                  .message(),
+              "The selected scanner is no longer available.");
 }
 
 } // namespace

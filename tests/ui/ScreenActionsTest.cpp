@@ -149,11 +149,10 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
 
     app.window->selectSection(AppSection::scan);
     QWidget* scan = app.window->screen(AppSection::scan);
-    auto* cancel = scan->findChild<QPushButton*>("cancelScan");
-    ASSERT_NE(cancel, nullptr);
-    auto* counts = scan->findChild<QLabel*>("scanProgress");
-    ASSERT_NE(counts, nullptr);
-    QTest::mouseClick(scan->findChild<QPushButton*>("startScan"), Qt::LeftButton);
+    auto* cancel = child<QPushButton>(scan, "cancelScan");
+    auto* counts = child<QLabel>(scan, "scanProgress");
+    ASSERT_TRUE(cancel && counts);
+    QTest::mouseClick(child<QPushButton>(scan, "startScan"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return app.store->readingProgress().scanned >= 1; }, 20000));
     EXPECT_TRUE(cancel->isVisible());
     // The feeder's count shows while it runs; this reader reads at the end.
