@@ -288,6 +288,24 @@ LinePrint linePrint(const RecognizedTextBlock& line)
 }
 } // namespace
 
+QSet<QString> labelWordsOf(const QStringList& printed)
+{
+    QSet<QString> words;
+    for (const QString& text : printed)
+        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            if (const QString folded = foldedText(word); folded.size() >= 2)
+                words.insert(folded);
+    return words;
+}
+
+bool readAsPenSign(const QString& word)
+{
+    // Brackets, bars, rules and dashes are a box's or ring's sides or print.
+    return !word.isEmpty() && std::all_of(word.begin(), word.end(), [](QChar c) {
+        return markSign(c) && !QStringLiteral("[]{}_-~").contains(c);
+    });
+}
+
 QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,
                                              const QStringList& printed)
 {
@@ -296,13 +314,10 @@ QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& l
             return text.contains(part, Qt::CaseInsensitive);
         });
     };
-    QSet<QString> labelWords, wholeLabels;
-    for (const QString& text : printed) {
+    const QSet<QString> labelWords = labelWordsOf(printed);
+    QSet<QString> wholeLabels;
+    for (const QString& text : printed)
         wholeLabels.insert(foldedText(text));
-        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            if (const QString folded = foldedText(word); folded.size() >= 2)
-                labelWords.insert(folded);
-    }
     const double characterWidth = typicalCharacterWidth(lines);
     QList<RecognizedTextBlock> out = lines;
     for (RecognizedTextBlock& line : out) {

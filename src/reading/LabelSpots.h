@@ -2,6 +2,7 @@
 
 #include "ReadingTypes.h"
 
+#include <QSet>
 #include <QStringList>
 #include <optional>
 
@@ -24,6 +25,13 @@ struct LabelSpot
 // from pen strokes) never start a label.
 QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels,
                               const QList<QRectF>& marks = {});
+
+// The folded words of two letters or more of the printed labels.
+QSet<QString> labelWordsOf(const QStringList& printed);
+
+// Whether a word recognition read is signs only a pen stroke draws ("/",
+// "\\/", "<"), not print's punctuation nor a box's or ring's sides.
+bool readAsPenSign(const QString& word);
 
 // The lines with a mark read into a word set apart from the print: a word
 // read as a label (or a label's word) with a mark's sign beside it

@@ -232,10 +232,7 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     for (const auto& question : definition.questions)
         printed += question.options;
     const QList<RecognizedTextBlock> blocks = wordsSplitAtMarks(lines, printed);
-    QSet<QString> printedWords;
-    for (const QString& text : printed)
-        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            printedWords.insert(foldedText(word));
+    const QSet<QString> printedWords = labelWordsOf(printed);
     const QSizeF size(image.size());
     const double h = printHeightOf(blocks);
     const QList<QuestionAnchor> anchors =
@@ -290,13 +287,8 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     QList<QRectF> signMarks;
     for (const RecognizedTextBlock& block : blocks)
         for (const TextWord& word : block.words)
-            if (foldedText(word.text).isEmpty() && word.box.height() >= 0.6 * h &&
+            if (readAsPenSign(word.text) && word.box.height() >= 0.6 * h &&
                 word.box.width() <= 2 * h &&
-                std::none_of(word.text.begin(), word.text.end(),
-                             [](QChar c) {
-                                 // Brackets and bars are a box's or ring's sides.
-                                 return QStringLiteral("()[]{}|_.,;:'\"`!?-~").contains(c);
-                             }) &&
                 !ink.drawsBoxIn(word.box.adjusted(-2, -2, 2, 2).toAlignedRect()))
                 signMarks.append(word.box);
 
