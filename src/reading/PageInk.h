@@ -123,9 +123,3 @@ private:
 constexpr int kLevelledInk = 185;
 // Inside a printed check box, where no print stands, pixels darker than this.
 constexpr int kLightInkInBox = 225;
-
-// The printed square of a check box in a piece's own pixels (a mask of the
-// piece's bounding box, 255 for ink), also when a tick, cross or filling is
-// drawn over it: four straight sides from corner to corner. Rounded corners
-// are allowed. In the mask's coordinates; empty when it is no box.
-QRect boxSquareInMask(const QImage& mask);
