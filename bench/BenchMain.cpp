@@ -153,6 +153,10 @@ SetSummary runStack(const StackPlan& plan, int surveys, double dpi, int jobs, bo
                         wrong.surveyNumber, wrong.questionNumber, qPrintable(wrong.markStyle),
                         qPrintable(wrong.expected), qPrintable(wrong.read),
                         wrong.reviewed ? "" : "  SILENT");
+        for (const WrongAnswer& right : score.reviewedRight)
+            std::printf("  reviewed: survey %lld Q%lld (%s) \"%s\": %s\n", right.surveyNumber,
+                        right.questionNumber, qPrintable(right.markStyle), qPrintable(right.read),
+                        qPrintable(right.note));
     }
     std::fflush(stdout);
     return {plan.name, score, int(pages.size()), perPage};

@@ -55,9 +55,10 @@ bool sameLabels(const QString& expected, const QString& read)
 AccuracyScore scoreReading(const SampleSet& set, const SurveyExtractionResult& result)
 {
     const auto& questions = SurveyTemplateDefinition::krdaQuestions();
-    QSet<QPair<qint64, qint64>> reviewed;
+    QMap<QPair<qint64, qint64>, QString> reviewed;
     for (const QuestionReviewItem& item : result.reviewItems)
-        reviewed.insert({item.surveyNumber, item.questionNumber});
+        reviewed.insert({item.surveyNumber, item.questionNumber},
+                        item.reviewNote.value_or(item.prompt));
 
     AccuracyScore score;
     for (const SampleAnswerSheet& sheet : set.sheets) {
@@ -97,10 +98,14 @@ AccuracyScore scoreReading(const SampleSet& set, const SurveyExtractionResult& r
                                             : QStringLiteral(", bare labels"))],
                       correct, isReviewed);
             }
+            const QString note = reviewed.value({sheet.surveyNumber, n});
             if (!correct)
                 score.wrong.append({sheet.surveyNumber, n, truth,
                                     cell.value_or(QStringLiteral("(survey missing)")), style,
-                                    isReviewed});
+                                    isReviewed, note});
+            else if (isReviewed && !written && !ambiguous)
+                score.reviewedRight.append(
+                    {sheet.surveyNumber, n, truth, *cell, style, true, note});
         }
     }
     return score;

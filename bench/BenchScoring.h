@@ -26,6 +26,7 @@ struct WrongAnswer
     QString read;
     QString markStyle; // how the respondent marked it; "blank" when not at all
     bool reviewed = false;
+    QString note; // the review item's note, when there is one
 };
 
 // How well one reading matched the stack's ground truth, scored cell by
@@ -43,7 +44,8 @@ struct AccuracyScore
     QMap<QString, CellTally> byPen;
     QMap<QString, CellTally> byDpi;
     QMap<QString, CellTally> byLayout;
-    QList<WrongAnswer> wrong; // choice and written cells
+    QList<WrongAnswer> wrong;         // choice and written cells
+    QList<WrongAnswer> reviewedRight; // choice cells read right but sent to review
 };
 
 AccuracyScore scoreReading(const SampleSet& set, const SurveyExtractionResult& result);

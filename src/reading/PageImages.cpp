@@ -155,6 +155,37 @@ DecodedPage decodePageImage(const QUrl& fileURL)
     return {image, {}};
 }
 
+QColor paperColour(const QImage& image)
+{
+    if (image.isNull())
+        return Qt::white;
+    // The page's rim is mostly paper; the middle of each channel there.
+    std::array<std::vector<int>, 3> channels;
+    const int w = image.width(), h = image.height();
+    const int band = std::max(1, std::min(w, h) / 50);
+    const auto sample = [&](int x, int y) {
+        const QRgb rgb = image.pixel(x, y);
+        channels[0].push_back(qRed(rgb));
+        channels[1].push_back(qGreen(rgb));
+        channels[2].push_back(qBlue(rgb));
+    };
+    for (int x = 0; x < w; x += 7)
+        for (int y : {band, h - 1 - band}) {
+            sample(x, std::clamp(y, 0, h - 1));
+        }
+    for (int y = 0; y < h; y += 7)
+        for (int x : {band, w - 1 - band}) {
+            sample(std::clamp(x, 0, w - 1), y);
+        }
+    std::array<int, 3> middle{};
+    for (int c = 0; c < 3; ++c) {
+        auto& values = channels[c];
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        middle[c] = values[values.size() / 2];
+    }
+    return QColor(middle[0], middle[1], middle[2]);
+}
+
 QImage straightenedImage(const QImage& image, double degrees)
 {
     if (std::abs(degrees) < kLevelEnough || image.isNull())
@@ -164,7 +195,9 @@ QImage straightenedImage(const QImage& image, double degrees)
                                    : QImage::Format_RGB32);
     if (level.isNull())
         return image;
-    level.fill(Qt::white);
+    // Corners filled white would stand out from grey paper as a pale edge
+    // that reads like a pencil stroke.
+    level.fill(paperColour(image));
     QPainter painter(&level);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.translate(image.width() / 2.0, image.height() / 2.0);

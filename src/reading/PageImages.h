@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QString>
 #include <QUrl>
@@ -58,7 +59,11 @@ constexpr double kLevelEnough = 0.15;
 // up into the sharpest rows. 0 for an image without print.
 double printSkewDegrees(const QImage& image);
 
+// The colour of the page's paper: the middle value of each channel round
+// its rim. White for an empty image.
+QColor paperColour(const QImage& image);
+
 // The image turned about its centre by `degrees` (positive turns clockwise
-// on screen), same size, with white paper filling the corners; the image
-// itself for a turn under kLevelEnough.
+// on screen), same size, with its paper's colour filling the corners; the
+// image itself for a turn under kLevelEnough.
 QImage straightenedImage(const QImage& image, double degrees);

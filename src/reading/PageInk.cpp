@@ -380,7 +380,23 @@ bool PageInk::drawsBoxIn(const QRect& rect) const
         return false;
     cv::Mat ink;
     cv::threshold(m_data->levelled(r), ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
-    return !outlineInMask(ink, true).isEmpty();
+    if (!outlineInMask(ink, true).isEmpty())
+        return true;
+    // Or one piece of the ink there draws it, other print standing beside.
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
+    for (int i = 1; i < count; ++i) {
+        const cv::Rect piece(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                             stats.at<int>(i, cv::CC_STAT_WIDTH),
+                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        if (piece.width < 8 || piece.height < 8 ||
+            std::abs(piece.width - piece.height) > 0.3 * std::max(piece.width, piece.height))
+            continue;
+        const cv::Mat own = labels(piece) == i;
+        if (!outlineInMask(own, true).isEmpty())
+            return true;
+    }
+    return false;
 }
 
 int PageInk::penPixelsIn(const QRect& rect) const

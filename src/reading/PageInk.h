@@ -104,8 +104,9 @@ public:
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
 
-    // Whether the ink within `rect` draws a check box's square: a sign
-    // recognition read there may be the printed box rather than a mark.
+    // Whether the ink within `rect`, or one piece of it, draws a check box's
+    // square: a sign recognition read there may be the printed box rather
+    // than a mark.
     bool drawsBoxIn(const QRect& rect) const;
 
 private:

@@ -332,6 +332,13 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     // Words among the labels that recognition read as something else than
     // print: a question read blank with one of these is in doubt.
     QList<QRectF> strays;
+    // A check box printed close against its label is read as the word's
+    // first letter; it is no stray mark.
+    const auto boxBefore = [&](const QRectF& word, const QRectF& letters) {
+        return ink.drawsBoxIn(QRectF(QPointF(word.left() - 0.6 * h, word.top() - 0.6 * h),
+                                     QPointF(letters.left() + 0.1 * h, word.bottom() + 0.6 * h))
+                                  .toAlignedRect());
+    };
     for (qsizetype b = 0; b < blocks.size(); ++b) {
         const RecognizedTextBlock& block = blocks[b];
         if (isHandwrittenLine(block, placed, definition))
@@ -380,11 +387,16 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             if (widened != markedWords.end()) {
                 // Only the letters' part of a word that took in a mark.
                 markInLine = true;
-                strays.append(word.box);
+                bool stray = true;
                 for (const QList<LabelSpot>& list : spots)
                     for (const LabelSpot& spot : list)
-                        if (widened->contains(spot.box.center()))
+                        if (widened->contains(spot.box.center())) {
                             keepLabelPart(word, spot);
+                            stray = stray && !(widened->right() <= spot.box.right() + 0.5 * h &&
+                                               boxBefore(word.box, spot.box));
+                        }
+                if (stray)
+                    strays.append(word.box);
                 continue;
             }
             // A mark read as the start of a label's word ("X<No") is cut off
@@ -400,7 +412,9 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                         cut = &spot;
                 }
             if (cut) {
-                strays.append(word.box);
+                const QRectF& start = cut->firstWord.isNull() ? cut->box : cut->firstWord;
+                if (!boxBefore(word.box, start))
+                    strays.append(word.box);
                 keepLabelPart(word, *cut);
                 continue;
             }
@@ -513,11 +527,16 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             });
             // An unmarked label whose word recognition read far taller than
             // print took in ink round it: a ring drawn tight enough to pass
-            // for its letters' edges.
+            // for its letters' edges. A check box printed against the label
+            // and read with it stands as tall.
             const bool swallowed = std::any_of(
                 credited[i].options.begin(), credited[i].options.end(),
                 [&](const OptionInk& option) {
-                    return option.strength < kMarkStrength && option.spot.box.height() >= 1.8 * h;
+                    return option.strength < kMarkStrength && option.spot.box.height() >= 1.8 * h &&
+                           std::none_of(
+                               ink.boxes().begin(), ink.boxes().end(), [&](const QRect& box) {
+                                   return option.spot.box.adjusted(-h, 0, 0, 0).intersects(box);
+                               });
                 });
             doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) ||
                     (unlocated && (marks.isEmpty() || !single || offRow)) ||

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "reading/PageReader.h"
+#include "reading/TextRecognizer.h"
 #include "reading/VisionSurveyExtractionService.h"
 #include "samples/SampleSet.h"
 #include "scanner/PageNumbering.h"
@@ -68,6 +70,39 @@ TEST_P(GeneratedStacks, EveryWrongCellIsFlaggedAndMostAreRight)
         }
     }
     EXPECT_GE(choiceRight, 0.85 * choiceCells) << choiceRight << " of " << choiceCells;
+}
+
+TEST(GeneratedPage, BlankQuestionsOnGreyPaperFedAskewWithBoxesCloseToTheirLabelsRaiseNoDoubt)
+{
+    // Survey 29 of this stack: bold URW Gothic labels whose check boxes
+    // recognition reads as their first letter ("OMale"), on grey paper fed
+    // upside down and 1.5 degrees askew; questions 1 and 7 left blank.
+    const SampleSet set = makeSampleStack({.kind = SampleStackKind::mixed,
+                                           .surveyCount = 40,
+                                           .seed = 777,
+                                           .dpi = 0,
+                                           .degraded = true,
+                                           .order = SampleStackOrder::duplex});
+    const SampleAnswerSheet& sheet = set.sheets[28];
+    const SampleSetPage& front = set.pages[56];
+    ASSERT_EQ(front.surveyNumber, 29);
+    ASSERT_EQ(front.options.paper, PaperTone::grey);
+    ASSERT_GT(std::abs(front.options.skewDegrees), 1);
+    ASSERT_TRUE(sheet.answers[0].chosen.isEmpty() && sheet.answers[6].chosen.isEmpty());
+    QTemporaryDir folder;
+    const QString file = folder.filePath(u"front.png"_s);
+    ASSERT_TRUE(renderSurveyPage(sheet, SurveySide::front, front.options).save(file));
+    const PageReading reading =
+        readPage({.surveyNumber = 29, .pageNumber = 1, .fileURL = QUrl::fromLocalFile(file)},
+                 makeReadingSetup(SurveyConfiguration(), false), TextRecognizer::forThisThread());
+    for (const qint64 blank : {1, 7}) {
+        const auto region =
+            std::find_if(reading.regions.begin(), reading.regions.end(),
+                         [&](const RegionReading& r) { return r.questionNumber == blank; });
+        ASSERT_NE(region, reading.regions.end()) << blank;
+        EXPECT_TRUE(region->answer.isEmpty()) << blank;
+        EXPECT_FALSE(region->needsReview) << blank;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,

@@ -11,10 +11,10 @@ namespace {
 
 // A letter page at 150 dpi with `lines` lines of print, turned by `degrees` the way
 // a page fed askew lies on the glass.
-QImage printedPage(double degrees, int lines = 30)
+QImage printedPage(double degrees, int lines = 30, QColor paper = Qt::white)
 {
     QImage flat(1275, 1650, QImage::Format_RGB32);
-    flat.fill(Qt::white);
+    flat.fill(paper);
     QPainter painter(&flat);
     QFont font(u"DejaVu Sans"_s);
     font.setPixelSize(22);
@@ -48,10 +48,15 @@ TEST(PageSkew, LevelEnoughOrBlankPagesStayAsTheyAre)
     blank.fill(Qt::white);
     EXPECT_EQ(printSkewDegrees(blank), 0);
     EXPECT_EQ(printSkewDegrees(QImage()), 0);
-    // The corners a turn uncovers are paper, not ink.
+    // The corners a turn uncovers are the page's own paper, white or grey,
+    // not ink nor an edge that could pass for a pencil stroke.
     const QImage turned = straightenedImage(page, 2);
     EXPECT_EQ(turned.size(), page.size());
     EXPECT_EQ(turned.pixelColor(1, 1), QColor(Qt::white));
+    const QColor grey(204, 203, 196);
+    const QImage turnedGrey = straightenedImage(printedPage(0, 30, grey), 2);
+    EXPECT_EQ(turnedGrey.pixelColor(1, 1), grey);
+    EXPECT_EQ(turnedGrey.pixelColor(turnedGrey.width() - 2, turnedGrey.height() - 2), grey);
 }
 
 TEST(PageSkew, PrintLinesTellWhichWayThePageLies)
