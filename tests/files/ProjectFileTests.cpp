@@ -27,12 +27,13 @@ QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
 }
 
 // A small project touching every kind of value the file holds: escaped
-// slashes and quotes, non-ASCII text, fractional dates, an empty list.
+// slashes and quotes, non-ASCII text, fractional dates, an empty list, each
+// detection mode's name.
 SurveyProjectDocument sampleDocument()
 {
     SurveyConfiguration configuration;
     configuration.title = QStringLiteral("Science Fair \"Spring\" 2026");
-    configuration.questionCount = 3;
+    configuration.questionCount = 4;
     configuration.scanBothSides = false;
     configuration.duplexMode = DuplexMode::automatic;
     configuration.templatePreset = SurveyTemplate::custom;
@@ -40,6 +41,9 @@ SurveyProjectDocument sampleDocument()
         {1, QStringLiteral("I am:"), SurveyDetectionMode::singleChoice,
          QStringLiteral("Male\nFemale")},
         {2, QStringLiteral("Favourite subject?"), SurveyDetectionMode::written, QString()},
+        {3, QStringLiteral("Clubs"), SurveyDetectionMode::multipleChoice,
+         QStringLiteral("Art\nChess")},
+        {4, QStringLiteral("Office use"), SurveyDetectionMode::ignore, QString()},
     };
     configuration.reviewThreshold = 0.85;
 
@@ -222,8 +226,9 @@ using testsupport::readBytes;
 using testsupport::writeBytes;
 
 // A failed replacement is tested where projects are written; these are the
-// paths that must not be replaced at all.
-TEST(AtomicFile, AFifoIsWrittenIntoNotReplaced)
+// paths that must not be replaced at all: a fifo is written into, a link's
+// target (made with its folders when dangling) is replaced.
+TEST(AtomicFile, AFifoIsWrittenIntoAndALinksTargetReplaced)
 {
     QTemporaryDir dir;
     const QByteArray fifo = QFile::encodeName(dir.filePath("to-reader"));
@@ -243,12 +248,7 @@ TEST(AtomicFile, AFifoIsWrittenIntoNotReplaced)
     };
     ASSERT_EQ(::stat(fifo.constData(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
-}
 
-TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced)
-{
-    QTemporaryDir dir;
-    // An existing target, and a dangling link whose target's folder is missing.
     const QString target = dir.filePath("kept/answers.csv");
     const QString dangling = dir.filePath("elsewhere/new folder/answers.csv");
     ASSERT_TRUE(QDir().mkpath(dir.filePath("kept")));
@@ -265,7 +265,7 @@ TEST(AtomicFile, ALinkIsFollowedAndItsTargetReplaced)
     EXPECT_EQ(readBytes(dangling), QByteArray("made"));
 }
 
-TEST(ShortestNumberText, EverydayValuesReadPlainlyAndExtremesUseAnExponent)
+TEST(ShortestNumberText, EverydayValuesReadPlainlyExtremesUseAnExponentAndAllReadBack)
 {
     const std::pair<double, const char*> rows[] = {
         {0.92, "0.92"},         {1.0, "1"},      {794066709.5, "794066709.5"},
@@ -275,10 +275,7 @@ TEST(ShortestNumberText, EverydayValuesReadPlainlyAndExtremesUseAnExponent)
     // Non-finite numbers cannot be saved.
     EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::quiet_NaN()), FileError);
     EXPECT_THROW(shortestNumberText(std::numeric_limits<double>::infinity()), FileError);
-}
 
-TEST(ShortestNumberText, EveryTextReadsBackToTheSameDouble)
-{
     QRandomGenerator random(20260301);
     for (int i = 0; i < 20000; ++i) {
         const double magnitude = std::pow(10.0, random.bounded(-12.0) + random.bounded(24.0));

@@ -58,17 +58,9 @@ TEST(SurveyTemplateField, OptionsSplitAtNewlinesAndSemicolonsAndTrim)
     EXPECT_TRUE(field.options().isEmpty());
 }
 
-TEST(SurveyTemplateDefinition, AllIgnoredFallsBackOnlyUnderBuiltInPreset)
-{
-    SurveyConfiguration configuration;
-    for (auto& field : configuration.templateFields)
-        field.detectionMode = SurveyDetectionMode::ignore;
-    EXPECT_EQ(SurveyTemplateDefinition(configuration).questions.size(), 14);
-    configuration.templatePreset = SurveyTemplate::custom;
-    EXPECT_TRUE(SurveyTemplateDefinition(configuration).questions.isEmpty());
-}
-
-TEST(SurveyTemplateDefinition, LaterDuplicateWinsAndNonPositiveNumbersAreDropped)
+// A later duplicate wins and numbers below 1 are dropped; all ignored falls
+// back to the built-in questions only under their preset.
+TEST(SurveyTemplateDefinition, QuestionsComeFromTheUsableFields)
 {
     SurveyConfiguration configuration;
     configuration.templateFields = {
@@ -80,4 +72,11 @@ TEST(SurveyTemplateDefinition, LaterDuplicateWinsAndNonPositiveNumbersAreDropped
     ASSERT_EQ(definition.questions.size(), 1);
     EXPECT_EQ(definition.questions.value(5).text, "second");
     EXPECT_EQ(definition.questions.value(5).kind, SurveyTemplateDefinition::QuestionKind::written);
+
+    configuration = SurveyConfiguration();
+    for (auto& field : configuration.templateFields)
+        field.detectionMode = SurveyDetectionMode::ignore;
+    EXPECT_EQ(SurveyTemplateDefinition(configuration).questions.size(), 14);
+    configuration.templatePreset = SurveyTemplate::custom;
+    EXPECT_TRUE(SurveyTemplateDefinition(configuration).questions.isEmpty());
 }

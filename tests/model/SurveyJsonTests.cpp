@@ -40,27 +40,6 @@ TEST(SurveyConfigurationJson, MissingFieldsFollowTheStoredPreset)
     EXPECT_TRUE(read.templateFields.at(6).optionsText.isEmpty());
 }
 
-TEST(SurveyConfigurationJson, EveryKeySurvivesRoundTrip)
-{
-    SurveyConfiguration configuration;
-    configuration.title = "Fête d'été / 2026";
-    configuration.questionCount = 3;
-    configuration.scanBothSides = false;
-    configuration.duplexMode = DuplexMode::simplex;
-    configuration.templatePreset = SurveyTemplate::custom;
-    configuration.templateFields = {
-        {1, "Colour?", SurveyDetectionMode::multipleChoice, "Red\nBlue"},
-        {2, "Why?", SurveyDetectionMode::written, ""},
-        {3, "Skip", SurveyDetectionMode::ignore, "x"}};
-    configuration.reviewThreshold = 0.5;
-
-    const json written = surveyjson::toJson(configuration);
-    EXPECT_EQ(written.size(), 7u);
-    EXPECT_EQ(written.at("template"), "Custom");
-    EXPECT_EQ(written.at("templateFields").at(0).at("detectionMode"), "Checkboxes");
-    EXPECT_EQ(surveyjson::readConfiguration(json::parse(written.dump())), configuration);
-}
-
 // A bad value fails the whole read and names its key; an unknown case lists the known ones.
 TEST(SurveyConfigurationJson, BadValuesFailAsAWholeNamingTheKey)
 {
@@ -93,7 +72,8 @@ TEST(SurveyConfigurationJson, BadValuesFailAsAWholeNamingTheKey)
     }
 }
 
-TEST(SurveyResponseJson, EveryKeyIsRequired)
+// A response needs every key, a question its text; implausible dates are refused.
+TEST(SurveyJson, RecordsNeedEveryKeyAndPlausibleDates)
 {
     for (const char* key : {"surveyNumber", "capturedAt", "answers"}) {
         json value = surveyjson::toJson(SurveyResponse{1, utc(2026, 1, 1, 0, 0, 0), {"A"}});
@@ -105,6 +85,11 @@ TEST(SurveyResponseJson, EveryKeyIsRequired)
             EXPECT_EQ(error.keyPath(), QStringLiteral("responses[3].") + key);
         }
     }
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
+                 SurveyJsonError);
+    EXPECT_THROW(surveyjson::readDate(json(1.0e300), "savedAt"), SurveyJsonError);
+    EXPECT_THROW(surveyjson::readDate(json("2026-01-01"), "savedAt"), SurveyJsonError);
 }
 
 TEST(ReferenceDate, SecondsCountFrom2001InUtc)
@@ -115,13 +100,4 @@ TEST(ReferenceDate, SecondsCountFrom2001InUtc)
     const QDateTime berlin(QDate(2001, 1, 1), QTime(1, 0), QTimeZone("Europe/Berlin"));
     EXPECT_EQ(surveyjson::secondsSinceReferenceDate(berlin), 0.0);
     EXPECT_EQ(surveyjson::dateFromReferenceSeconds(86400.25), utc(2001, 1, 2, 0, 0, 0, 250));
-}
-
-TEST(SurveyJson, QuestionTextIsRequiredAndImplausibleDatesAreRefused)
-{
-    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
-    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
-                 SurveyJsonError);
-    EXPECT_THROW(surveyjson::readDate(json(1.0e300), "savedAt"), SurveyJsonError);
-    EXPECT_THROW(surveyjson::readDate(json("2026-01-01"), "savedAt"), SurveyJsonError);
 }
