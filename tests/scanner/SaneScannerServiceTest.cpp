@@ -73,11 +73,11 @@ protected:
         const auto outcome = runScan(service.scanBatch(testDevice(), configuration(mode, bothSides),
                                                        [&](const QString& f) { reported << f; }));
         EXPECT_TRUE(outcome.value) << outcome.message();
-        QStringList files;
-        for (const ScanPage& page : outcome.value.value_or(ScanBatchResult{}).pages)
-            files.append(page.fileURL.toLocalFile());
-        EXPECT_EQ(reported, files);
-        return outcome.value.value_or(ScanBatchResult{});
+        const ScanBatchResult batch = outcome.value.value_or(ScanBatchResult{});
+        EXPECT_EQ(reported, testsupport::mapped(batch.pages, [](const ScanPage& page) {
+                      return page.fileURL.toLocalFile();
+                  }));
+        return batch;
     }
 
     QTemporaryDir root;

@@ -289,8 +289,6 @@ TEST_F(SaneDeviceFaultsTest, HungDiscoveryReturnsWhatIsKnownAtTheBound)
     EXPECT_EQ(runScan(service.discoverScanners()).value, QList<ScannerDevice>());
     script->removed = false;
     const ScannerDevice known = discovered();
-    EXPECT_EQ(known.name.toStdString(), "Acme Feeder 9");
-    EXPECT_TRUE(known.hasDocumentFeeder);
     script->listDelayMs = FakeScript::hang;
     QElapsedTimer clock;
     clock.start();
