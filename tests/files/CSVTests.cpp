@@ -161,7 +161,9 @@ TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeaderUntilRewritten)
     EXPECT_EQ(readBytes(path), QByteArray("kept as it was"));
 }
 
-TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
+// A folder in the way, a file for a folder, or a disk that fills up is named
+// in the error, and what was there stays as it was.
+TEST_F(CSVFile, FailuresNameTheFileAndLeaveWhatWasThere)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("survey.csv"));
     EXPECT_TRUE(
@@ -176,21 +178,19 @@ TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
     EXPECT_EQ(csvFailure([&] { append({page(1, 1)}, {}, dir.filePath("plain/survey.csv")); }),
               noFolder);
     EXPECT_EQ(readBytes(dir.filePath("plain")), QByteArray("x"));
-}
 
-TEST_F(CSVFile, AnAppendThatCannotBeWrittenWholeLeavesTheFileAtItsEarlierLength)
-{
-    append({page(1, 1)}, {{1, {}, {"A"}}}, path);
-    const QByteArray before = readBytes(path);
+    const QString partial = dir.filePath("partial.csv");
+    append({page(1, 1)}, {{1, {}, {"A"}}}, partial);
+    const QByteArray before = readBytes(partial);
     std::string failure;
     {
-        // Room for part of the new row, as on a disk that fills up.
+        // Room for part of the new row.
         testsupport::FileSizeCap cap(before.size() + 20);
-        failure = csvFailure([&] { append({page(2, 2)}, {{2, {}, {"a long answer"}}}, path); });
+        failure = csvFailure([&] { append({page(2, 2)}, {{2, {}, {"a long answer"}}}, partial); });
     }
-    EXPECT_TRUE(
-        failure.starts_with("Could not add rows to the CSV file \"" + path.toStdString() + "\": "))
+    EXPECT_TRUE(failure.starts_with("Could not add rows to the CSV file \"" +
+                                    partial.toStdString() + "\": "))
         << failure;
     EXPECT_TRUE(failure.ends_with(". The file keeps the rows it held before.")) << failure;
-    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(readBytes(partial), before);
 }

@@ -86,7 +86,7 @@ TEST(SurveyMerging, TemplateKeepsTheLastFieldOfANumberAndCountsToTheHighest)
 
 // Two workers finishing together count from the start; a slow start while
 // the feeder set the pace is forgotten after the last eight pages.
-TEST(ReadingProgress, TimeLeftFollowsThePaceOfTheLastPages)
+TEST(ReadingProgress, TimeLeftFollowsThePaceOfTheLastPagesAndIsShownRounded)
 {
     const std::tuple<QList<qint64>, int, std::optional<int>> cases[] = {
         {{}, 0, 0},
@@ -97,10 +97,7 @@ TEST(ReadingProgress, TimeLeftFollowsThePaceOfTheLastPages)
     };
     for (const auto& [readTimes, pagesLeft, seconds] : cases)
         EXPECT_EQ(readingSecondsLeft(readTimes, pagesLeft), seconds) << readTimes.size();
-}
 
-TEST(ReadingProgress, TextsForTheFeederAndTheReading)
-{
     const std::pair<ReadingProgress, const char*> reading[] = {
         {{.scanned = 100, .read = 52, .total = 100, .secondsLeft = 24},
          "Reading page 53 of 100 · about 24 s left"},
