@@ -147,7 +147,7 @@ protected:
 
 } // namespace
 
-TEST_F(ReviewWorkTest, OptionKeysReplaceOnSingleChoiceAndSwitchOnCheckboxes)
+TEST_F(ReviewWorkTest, OptionKeysReplaceOnSingleChoiceSwitchOnCheckboxesAndDoNothingElse)
 {
     // Single choice: the suggestion starts selected, each digit replaces.
     const QuestionReviewItem choice = showFirst(choiceQuestion);
@@ -177,6 +177,29 @@ TEST_F(ReviewWorkTest, OptionKeysReplaceOnSingleChoiceAndSwitchOnCheckboxes)
     editor->answerField()->setFocus();
     QTest::keyClick(editor->answerField(), Qt::Key_2);
     EXPECT_EQ(shown().enteredText, "Provo2");
+
+    // No key does two things.
+    QList<QKeySequence> keys;
+    for (QAction* action : app.window->findChildren<QAction*>())
+        keys.append(action->shortcuts());
+    for (QShortcut* shortcut : app.window->findChildren<QShortcut*>())
+        keys.append(shortcut->key());
+    for (QMenu* menu : app.window->menuBar()->findChildren<QMenu*>()) {
+        const qsizetype mnemonic = menu->title().indexOf(QLatin1Char('&'));
+        if (mnemonic >= 0)
+            keys.append(QKeySequence(QStringLiteral("Alt+") + menu->title().at(mnemonic + 1)));
+    }
+    keys.append({reviewkeys::apply(), reviewkeys::skip()});
+    for (qsizetype option = 0; reviewkeys::optionKey(option); ++option)
+        keys.append(*reviewkeys::optionKey(option));
+    keys.removeAll(QKeySequence());
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(keys.count(keys[i]), 1) << keys[i].toString().toStdString();
+
+    // The tooltips name the option keys.
+    showFirst(choiceQuestion);
+    EXPECT_EQ(editor->optionToggles().at(9)->toolTip(), "Press 0");
+    EXPECT_EQ(editor->optionToggles().at(10)->toolTip(), "Press Alt+A");
 }
 
 TEST_F(ReviewWorkTest, EscapeSkipsToTheEndAndBracketsMoveWithoutApplying)
@@ -213,31 +236,6 @@ TEST_F(ReviewWorkTest, EscapeSkipsToTheEndAndBracketsMoveWithoutApplying)
     QTest::mouseClick(skip, Qt::LeftButton);
     EXPECT_EQ(app.store->reviewItems().last().id, first);
     EXPECT_NE(editor->itemID(), first);
-}
-
-TEST_F(ReviewWorkTest, NoKeyDoesTwoThings)
-{
-    QList<QKeySequence> keys;
-    for (QAction* action : app.window->findChildren<QAction*>())
-        keys.append(action->shortcuts());
-    for (QShortcut* shortcut : app.window->findChildren<QShortcut*>())
-        keys.append(shortcut->key());
-    for (QMenu* menu : app.window->menuBar()->findChildren<QMenu*>()) {
-        const qsizetype mnemonic = menu->title().indexOf(QLatin1Char('&'));
-        if (mnemonic >= 0)
-            keys.append(QKeySequence(QStringLiteral("Alt+") + menu->title().at(mnemonic + 1)));
-    }
-    keys.append({reviewkeys::apply(), reviewkeys::skip()});
-    for (qsizetype option = 0; reviewkeys::optionKey(option); ++option)
-        keys.append(*reviewkeys::optionKey(option));
-    keys.removeAll(QKeySequence());
-    for (qsizetype i = 0; i < keys.size(); ++i)
-        EXPECT_EQ(keys.count(keys[i]), 1) << keys[i].toString().toStdString();
-
-    // The tooltips name the option keys; pressing them is checked above.
-    showFirst(choiceQuestion);
-    EXPECT_EQ(editor->optionToggles().at(9)->toolTip(), "Press 0");
-    EXPECT_EQ(editor->optionToggles().at(10)->toolTip(), "Press Alt+A");
 }
 
 TEST_F(ReviewWorkTest, AnEmptyWrittenFieldAppliesNothingAndSaysSo)
@@ -280,9 +278,9 @@ TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReview)
     EXPECT_EQ(app.store->reviewItems().size(), 8); // the cell's review is settled
 }
 
-TEST_F(ReviewWorkTest, UndoOfAnAppliedAnswerRestoresCSVAndProjectFileAndCtrlZUndoesTypingFirst)
+TEST_F(ReviewWorkTest, UndoOfAnAnswerOrADeletionRestoresCSVAndProjectFileAndCtrlZUndoesTypingFirst)
 {
-    const std::string csvBefore = csvRows(csvPath);
+    std::string csvBefore = csvRows(csvPath);
     const QuestionReviewItem written = showFirst(writtenQuestion);
     QTest::keyClicks(editor->answerField(), "Robots");
     QTest::keyClick(editor->answerField(), Qt::Key_Return);
@@ -313,11 +311,9 @@ TEST_F(ReviewWorkTest, UndoOfAnAppliedAnswerRestoresCSVAndProjectFileAndCtrlZUnd
     QTest::keyClick(editor->answerField(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(app.store->reviewItems().size(), 9);
     EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), "N/A");
-}
 
-TEST_F(ReviewWorkTest, UndoOfADeletionRestoresEverythingAndNewProjectClearsHistory)
-{
-    const std::string csvBefore = csvRows(csvPath);
+    // A deletion is undone whole; a new project clears the history.
+    csvBefore = csvRows(csvPath);
     const std::string projectBefore = projectContent(projectPath);
     const QList<ScanPage> pagesBefore = app.store->pages();
     app.store->deleteResponse(app.store->responses().at(1));
