@@ -12,7 +12,9 @@
 
 namespace {
 
-TEST(SourceSelection, SourcesAreKnownByTheWordsBackendsUse)
+// Sources are known by the words backends use; the feeder comes first, duplex
+// only when wanted, the flatbed for templates or on request.
+TEST(SourceSelection, SourcesAreKnownByTheirWordsAndPlannedAsTheScanNeeds)
 {
     for (const char* feeder : {"ADF", "ADF Front", "Automatic Document Feeder", "Document Feeder",
                                "adf simplex", "Sheetfed"})
@@ -27,10 +29,7 @@ TEST(SourceSelection, SourcesAreKnownByTheWordsBackendsUse)
     EXPECT_TRUE(namesFeeder({"Flatbed", "ADF Front"}));
     EXPECT_FALSE(namesFeeder({"Flatbed", "Transparency Adapter", "ADF Back"}));
     EXPECT_FALSE(namesFlatbed({"ADF"}));
-}
 
-TEST(SourceSelection, FeederFirstDuplexOnlyWhenWantedFlatbedForTemplatesOrOnRequest)
-{
     const QStringList fujitsu = {"Flatbed", "ADF Front", "ADF Back", "ADF Duplex"};
     EXPECT_EQ(planSources(fujitsu, true), (SourcePlan{"ADF Duplex", true, true}));
     EXPECT_EQ(planSources(fujitsu, false), (SourcePlan{"ADF Front", true, false}));

@@ -283,7 +283,9 @@ protected:
     SaneScannerService service{worker, options()};
 };
 
-TEST_F(SaneDeviceFaultsTest, HungDiscoveryReturnsWhatIsKnownAtTheBound)
+// A hung discovery returns what is known at the bound; a hung driver call is
+// left on its thread and the next scan gets a fresh one.
+TEST_F(SaneDeviceFaultsTest, HungCallsEndAtTheirBoundAndTheNextScanGetsAFreshThread)
 {
     script->removed = true;
     EXPECT_EQ(runScan(service.discoverScanners()).value, QList<ScannerDevice>());
@@ -295,10 +297,8 @@ TEST_F(SaneDeviceFaultsTest, HungDiscoveryReturnsWhatIsKnownAtTheBound)
     const auto devices = runScan(service.discoverScanners());
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_EQ(devices.value, QList<ScannerDevice>{known});
-}
 
-TEST_F(SaneDeviceFaultsTest, HungDriverCallLeavesItsThreadAndTheNextScanGetsAFreshOne)
-{
+    script->listDelayMs = 0;
     script->openDelayMs = FakeScript::hang;
     EXPECT_EQ(scan().message(),
               "The scanner driver stopped responding (no answer within 1.5 seconds). The next scan "
@@ -506,12 +506,14 @@ QString writeImage(const QString& path, int width, const char* format = nullptr)
     return testsupport::writePageImage(path, QSize(width, 20), 0, format);
 }
 
-class ImportTest : public ::testing::Test
+// A chosen folder gives its pages; the whole choice is sorted by file name.
+// Fronts and backs of manual two-sided are checked through the store.
+TEST(ImportTest, CopiesImagesAndPdfPagesInNaturalOrderRefusesUnreadableFilesAndHonoursCancel)
 {
-protected:
-    ScanOutcome<ScanBatchResult> import(const QList<QStringList>& answers, DuplexMode mode,
-                                        bool bothSides = true)
-    {
+    QTemporaryDir input, scans;
+    ImportScannerService service{nullptr, scans.path()};
+    QList<ImportSides> asked;
+    const auto import = [&](const QList<QStringList>& answers, DuplexMode mode, bool bothSides) {
         ScriptedChooser chooser;
         chooser.answers = answers;
         service.setFileChooser(&chooser);
@@ -519,18 +521,7 @@ protected:
                                                  scanConfiguration(mode, bothSides, "Imported")));
         asked = chooser.asked;
         return outcome;
-    }
-
-    QList<ImportSides> asked;
-    QTemporaryDir input;
-    QTemporaryDir scans;
-    ImportScannerService service{nullptr, scans.path()};
-};
-
-// A chosen folder gives its pages; the whole choice is sorted by file name.
-// Fronts and backs of manual two-sided are checked through the store.
-TEST_F(ImportTest, CopiesImagesAndPdfPagesInNaturalOrderRefusesUnreadableFilesAndHonoursCancel)
-{
+    };
     QDir().mkpath(input.filePath("folder"));
     const QString pdf = input.filePath("scan 3.pdf");
     {
@@ -545,7 +536,7 @@ TEST_F(ImportTest, CopiesImagesAndPdfPagesInNaturalOrderRefusesUnreadableFilesAn
     writeImage(input.filePath("folder/scan 10.png"), 10);
     const auto outcome = import(
         {{input.filePath("folder"), pdf, writeImage(input.filePath("scan 2.jpg"), 20, "JPEG")}},
-        DuplexMode::automatic);
+        DuplexMode::automatic, true);
     ASSERT_TRUE(outcome.value) << outcome.message();
     const QList<ScanPage>& pages = outcome.value->pages;
     const auto imageWidth = [](const ScanPage& page) {
