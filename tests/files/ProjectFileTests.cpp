@@ -110,16 +110,13 @@ protected:
 
 } // namespace
 
-TEST(ProjectDocumentEncoding, MatchesTheCheckedInFileByteForByteAndReadsBack)
+TEST(ProjectDocumentEncoding, MatchesTheCheckedInFileByteForByteAndOptionalAndEmptyPartsRoundTrip)
 {
     const QByteArray golden =
         testsupport::readBytes(testsupport::sourceDir() + "/tests/files/golden/sample-project.twk");
     EXPECT_EQ(encodeProjectDocument(sampleDocument()).toStdString(), golden.toStdString());
     EXPECT_EQ(decodeProjectDocument(golden), sampleDocument());
-}
 
-TEST(ProjectDocumentEncoding, OptionalAndEmptyPartsRoundTrip)
-{
     SurveyProjectDocument document = sampleDocument();
     document.csvPath.reset();
     const QByteArray withoutCSV = encodeProjectDocument(document);
@@ -134,7 +131,7 @@ TEST(ProjectDocumentEncoding, OptionalAndEmptyPartsRoundTrip)
     EXPECT_EQ(decodeProjectDocument(written), empty);
 }
 
-TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheFileAndWhatIsWrong)
+TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheProblemAndHarmlessVariationsAccepted)
 {
     QByteArray tooLarge = sample;
     tooLarge.replace("\"reviewThreshold\" : 0.85", "\"reviewThreshold\" : 1e400");
@@ -181,10 +178,7 @@ TEST_F(ProjectFileReading, BadFilesAreRefusedNamingTheFileAndWhatIsWrong)
     ASSERT_TRUE(huge.resize(300LL * 1024 * 1024)); // sparse, costs no disk
     huge.close();
     EXPECT_NE(failure(huge.fileName()).find("too large"), std::string::npos);
-}
 
-TEST_F(ProjectFileReading, LaterVersionsUnknownKeysNullCsvPathAndPlainSlashesAreAccepted)
-{
     for (const QByteArray& bytes :
          {edited("/version", 2), edited("/version", 0), edited("/pages/0/rotation", 90),
           edited("/blankPages", json::array({1, 2})), edited("/csvPath", nullptr)}) {
@@ -198,7 +192,7 @@ TEST_F(ProjectFileReading, LaterVersionsUnknownKeysNullCsvPathAndPlainSlashesAre
     EXPECT_EQ(read(QByteArray(sample).replace("\\/", "/")), sampleDocument());
 }
 
-TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAndSaysWhere)
+TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAFifoOrALinkIsNotReplaced)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Survey.twk");
@@ -220,17 +214,8 @@ TEST(ProjectFileWriting, AFailedReplacementKeepsTheEarlierFileAndSaysWhere)
     EXPECT_TRUE(testsupport::thrownText<FileError>([&] {
                     writeProjectFile(sampleDocument(), dir.filePath("taken.twk"));
                 }).contains("a folder of that name is already there"));
-}
 
-using testsupport::readBytes;
-using testsupport::writeBytes;
-
-// A failed replacement is tested where projects are written; these are the
-// paths that must not be replaced at all: a fifo is written into, a link's
-// target (made with its folders when dangling) is replaced.
-TEST(AtomicFile, AFifoIsWrittenIntoAndALinksTargetReplaced)
-{
-    QTemporaryDir dir;
+    // A fifo is written into; a link's target is replaced, with its folders if dangling.
     const QByteArray fifo = QFile::encodeName(dir.filePath("to-reader"));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
     // A reader that is already there lets the writer open without waiting.
@@ -252,7 +237,7 @@ TEST(AtomicFile, AFifoIsWrittenIntoAndALinksTargetReplaced)
     const QString target = dir.filePath("kept/answers.csv");
     const QString dangling = dir.filePath("elsewhere/new folder/answers.csv");
     ASSERT_TRUE(QDir().mkpath(dir.filePath("kept")));
-    writeBytes(target, "old");
+    testsupport::writeBytes(target, "old");
     ASSERT_TRUE(QFile::link(target, dir.filePath("link.csv")));
     ASSERT_TRUE(QFile::link(dangling, dir.filePath("dangling.csv")));
 
@@ -260,9 +245,9 @@ TEST(AtomicFile, AFifoIsWrittenIntoAndALinksTargetReplaced)
     EXPECT_NO_THROW(writeFileAtomically(dir.filePath("dangling.csv"), "made"));
 
     EXPECT_TRUE(QFileInfo(dir.filePath("link.csv")).isSymLink());
-    EXPECT_EQ(readBytes(target), QByteArray("new"));
+    EXPECT_EQ(testsupport::readBytes(target), QByteArray("new"));
     EXPECT_TRUE(QFileInfo(dir.filePath("dangling.csv")).isSymLink());
-    EXPECT_EQ(readBytes(dangling), QByteArray("made"));
+    EXPECT_EQ(testsupport::readBytes(dangling), QByteArray("made"));
 }
 
 TEST(ShortestNumberText, EverydayValuesReadPlainlyExtremesUseAnExponentAndAllReadBack)

@@ -50,17 +50,9 @@ TEST(AnswerSources, OneEntryPerCellKeptInOrder)
     EXPECT_FALSE(answerSourceNamed("Reviewed").has_value());
 }
 
-TEST(SurveyTemplateField, OptionsSplitAtNewlinesAndSemicolonsAndTrim)
-{
-    SurveyTemplateField field{1, "Q", SurveyDetectionMode::singleChoice, " A ; B \n\n C "};
-    EXPECT_EQ(field.options(), (QStringList{"A", "B", "C"}));
-    field.optionsText = ";;\n;\n";
-    EXPECT_TRUE(field.options().isEmpty());
-}
-
 // A later duplicate wins and numbers below 1 are dropped; all ignored falls
 // back to the built-in questions only under their preset.
-TEST(SurveyTemplateDefinition, QuestionsComeFromTheUsableFields)
+TEST(SurveyTemplateDefinition, QuestionsComeFromTheUsableFieldsWhoseOptionsSplitAndTrim)
 {
     SurveyConfiguration configuration;
     configuration.templateFields = {
@@ -79,4 +71,9 @@ TEST(SurveyTemplateDefinition, QuestionsComeFromTheUsableFields)
     EXPECT_EQ(SurveyTemplateDefinition(configuration).questions.size(), 14);
     configuration.templatePreset = SurveyTemplate::custom;
     EXPECT_TRUE(SurveyTemplateDefinition(configuration).questions.isEmpty());
+
+    SurveyTemplateField field{1, "Q", SurveyDetectionMode::singleChoice, " A ; B \n\n C "};
+    EXPECT_EQ(field.options(), (QStringList{"A", "B", "C"}));
+    field.optionsText = ";;\n;\n";
+    EXPECT_TRUE(field.options().isEmpty());
 }

@@ -313,7 +313,8 @@ TEST_F(SaneDeviceFaultsTest, HungCallsEndAtTheirBoundAndTheNextScanGetsAFreshThr
     EXPECT_TRUE(worker->isAbandoned());
 }
 
-TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetailAndLeaveTheWorkerUsable)
+TEST_F(SaneDeviceFaultsTest,
+       DriverFailuresCarryTheirDetailKeepThePagesScannedAndLeaveTheWorkerUsable)
 {
     script->throwOnRead = true;
     EXPECT_EQ(
@@ -336,12 +337,9 @@ TEST_F(SaneDeviceFaultsTest, DriverFailuresCarryTheirDetailAndLeaveTheWorkerUsab
     const auto outcome = scan();
     ASSERT_TRUE(outcome.value) << outcome.message();
     EXPECT_EQ(outcome.value->pages.size(), 5);
-}
 
-// A one-pass scan that stops after two of five pages: the two pages come
-// back as a batch that says why it stopped.
-TEST_F(SaneDeviceFaultsTest, PagesScannedBeforeAStopAreKeptWithTheCause)
-{
+    // A one-pass scan that stops after two of five pages: the two pages come
+    // back as a batch that says why it stopped.
     const auto failAt2 = [](DeviceStatus status) {
         return [status](FakeScript& s) {
             s.failStartAfterPages = 2;
@@ -443,8 +441,26 @@ TEST_F(SaneDeviceFaultsTest, DuplexThatCameBackOneSidedIsNeitherPairedNorLost)
     EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 41);
 }
 
-TEST_F(SaneDeviceFaultsTest, FlatbedIsChosenForTemplatesAndAsksForTheBack)
+TEST_F(SaneDeviceFaultsTest, ManualTwoSidedNamesAJamAndTemplatesTakeTheFlatbedAndAskForTheBack)
 {
+    // A jam on the backs names the jam too; both passes stay on disk.
+    ScriptedPrompt jammedBacks(*script, BackSideChoice::scanBacks, 3, 1);
+    service.setBackSidePrompt(&jammedBacks);
+    auto outcome = scan(DuplexMode::manual, true);
+    EXPECT_EQ(outcome.message(), "3 fronts and 1 back were scanned. Feed the backs again.\n" +
+                                     keptIn() + "\nDocument feeder jammed [domain: SANE, code: 6]");
+
+    // A jam on the fronts keeps them and asks for no backs.
+    script->pages = 3;
+    script->failStartAfterPages = 2;
+    outcome = scan(DuplexMode::manual, true);
+    EXPECT_EQ(outcome.message(),
+              "2 fronts were scanned before the feeder jammed. Nothing was read: scan the fronts "
+              "again.\n" +
+                  keptIn());
+    EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 4 + 2);
+    script->failStartAfterPages = -1;
+
     // A template scan takes the glass by itself and asks for the back.
     script->change([](FakeScript::Options& o) { o.sources = {"ADF", "Flatbed"}; });
     discovered();
@@ -479,26 +495,6 @@ TEST_F(SaneDeviceFaultsTest, FlatbedIsChosenForTemplatesAndAsksForTheBack)
     service.setScanSettings(settings);
     EXPECT_EQ(scan().value.value_or(ScanBatchResult{}).pages.size(), 1);
     EXPECT_TRUE(script->takeSettings().isEmpty());
-}
-
-TEST_F(SaneDeviceFaultsTest, ManualTwoSidedNamesAJamAndPairsNothing)
-{
-    // A jam on the backs names the jam too; both passes stay on disk.
-    ScriptedPrompt jammedBacks(*script, BackSideChoice::scanBacks, 3, 1);
-    service.setBackSidePrompt(&jammedBacks);
-    auto outcome = scan(DuplexMode::manual, true);
-    EXPECT_EQ(outcome.message(), "3 fronts and 1 back were scanned. Feed the backs again.\n" +
-                                     keptIn() + "\nDocument feeder jammed [domain: SANE, code: 6]");
-
-    // A jam on the fronts keeps them and asks for no backs.
-    script->pages = 3;
-    script->failStartAfterPages = 2;
-    outcome = scan(DuplexMode::manual, true);
-    EXPECT_EQ(outcome.message(),
-              "2 fronts were scanned before the feeder jammed. Nothing was read: scan the fronts "
-              "again.\n" +
-                  keptIn());
-    EXPECT_EQ(testsupport::batchFiles(root.path()).size(), 4 + 2);
 }
 
 QString writeImage(const QString& path, int width, const char* format = nullptr)

@@ -123,9 +123,9 @@ TEST_F(StoreBatchFlow, PassThatEndedEarlyIsReadAndSaysWhatIsLeft)
 }
 
 // A platform layer may let other exceptions than the scanner layer's through;
-// both scans must still end as failed scans, not stay in scanning. A pass that
-// fails after delivering pages keeps nothing of it, read or not: a two-sided
-// scan whose backs did not come cannot pair its fronts.
+// both scans still end as failed scans. A pass failing after delivering pages
+// keeps nothing of it, read or not: a two-sided scan without its backs cannot
+// pair its fronts.
 TEST_F(StoreBatchFlow, FailedScansKeepEarlierDataAndTheTemplateReadNothingAndSayWhy)
 {
     choose(path("answers.csv"), &SurveyScanStore::chooseCSVFile);

@@ -58,7 +58,7 @@ TEST(SurveyMerging, NewResponsesReplaceSameNumberAndSortAscending)
     EXPECT_EQ(mergeResponses({response(1), response(1)}, {}).size(), 1);
 }
 
-TEST(SurveyMerging, QuestionsFillOneToCountAndIgnoreBlankNewText)
+TEST(SurveyMerging, QuestionsFillOneToCountIgnoringBlankTextAndTemplatesKeepTheLastFieldOfANumber)
 {
     EXPECT_EQ(mergeQuestions({{1, "One"}, {2, "Two"}}, {{2, "  \n"}, {3, "Three"}}, 5),
               (QList<SurveyQuestion>{
@@ -67,10 +67,7 @@ TEST(SurveyMerging, QuestionsFillOneToCountAndIgnoreBlankNewText)
     const auto grown = mergeQuestions({{0, "Zero"}}, {{4, "F"}}, 2);
     EXPECT_EQ(mapped(grown, &SurveyQuestion::number), (QList<qint64>{1, 2, 3, 4}));
     EXPECT_EQ(grown.last().text, "F");
-}
 
-TEST(SurveyMerging, TemplateKeepsTheLastFieldOfANumberAndCountsToTheHighest)
-{
     const QList<SurveyTemplateField> fields = {
         {7, "old", SurveyDetectionMode::written, {}},
         {2, "two", SurveyDetectionMode::singleChoice, {}},

@@ -238,26 +238,7 @@ TEST_F(ReviewWorkTest, EscapeSkipsToTheEndAndBracketsMoveWithoutApplying)
     EXPECT_NE(editor->itemID(), first);
 }
 
-TEST_F(ReviewWorkTest, AnEmptyWrittenFieldAppliesNothingAndSaysSo)
-{
-    const QuestionReviewItem written = showFirst(writtenQuestion);
-    editor->focusEditor();
-    EXPECT_TRUE(editor->answerField()->hasFocus())
-        << "a written item puts the keyboard in its field";
-    QTest::keyClick(editor->answerField(), Qt::Key_Return);
-    EXPECT_EQ(shown().id, written.id);
-    EXPECT_EQ(app.store->answerValue(written.surveyNumber, writtenQuestion), "N/A");
-    EXPECT_FALSE(readText(csvPath).contains(placeholder));
-    EXPECT_FALSE(editor->notice()->isHidden());
-    EXPECT_TRUE(editor->notice()->text().contains("N/A"));
-
-    QTest::keyClicks(editor->answerField(), "N/A");
-    QTest::keyClick(editor->answerField(), Qt::Key_Return);
-    EXPECT_NE(editor->itemID(), written.id);
-    EXPECT_EQ(app.store->reviewItems().size(), 8);
-}
-
-TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReview)
+TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReviewAnEmptyFieldSettlesNothing)
 {
     const QuestionReviewItem written = showFirst(writtenQuestion);
     AnswersTableModel* model =
@@ -276,6 +257,23 @@ TEST_F(ReviewWorkTest, AnEditOnTheAnswersScreenSettlesThatCellsReview)
     EXPECT_EQ(model->data(cell, Qt::ToolTipRole).toString(), "Typed in (changed by hand)");
     EXPECT_TRUE(readText(projectPath).contains("\"source\" : \"edited\""));
     EXPECT_EQ(app.store->reviewItems().size(), 8); // the cell's review is settled
+
+    // On the review screen an empty written field applies nothing, and says so.
+    const QuestionReviewItem next = showFirst(writtenQuestion);
+    editor->focusEditor();
+    EXPECT_TRUE(editor->answerField()->hasFocus())
+        << "a written item puts the keyboard in its field";
+    QTest::keyClick(editor->answerField(), Qt::Key_Return);
+    EXPECT_EQ(shown().id, next.id);
+    EXPECT_EQ(app.store->answerValue(next.surveyNumber, writtenQuestion), "N/A");
+    EXPECT_FALSE(readText(csvPath).contains(placeholder));
+    EXPECT_FALSE(editor->notice()->isHidden());
+    EXPECT_TRUE(editor->notice()->text().contains("N/A"));
+
+    QTest::keyClicks(editor->answerField(), "N/A");
+    QTest::keyClick(editor->answerField(), Qt::Key_Return);
+    EXPECT_NE(editor->itemID(), next.id);
+    EXPECT_EQ(app.store->reviewItems().size(), 7);
 }
 
 TEST_F(ReviewWorkTest, UndoOfAnAnswerOrADeletionRestoresCSVAndProjectFileAndCtrlZUndoesTypingFirst)
