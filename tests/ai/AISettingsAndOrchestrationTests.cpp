@@ -169,7 +169,7 @@ TEST(AIReviewRules, ReviewNoteAutoApplyAndAnswerWriting)
     EXPECT_EQ(responses[0].answers.size(), 16);
 }
 
-TEST_F(AIOrchestrationTest, BatchLimitSendsTheFirstItemsAndKeepsTheRestFirst)
+TEST_F(AIOrchestrationTest, OnlyUpToTheBatchLimitIsSentAndWithoutUsableAINothingIsSent)
 {
     settings.setDetectionMode(AIDetectionMode::aiReview);
     settings.setMaxAIReviewsPerBatch(2);
@@ -191,6 +191,34 @@ TEST_F(AIOrchestrationTest, BatchLimitSendsTheFirstItemsAndKeepsTheRestFirst)
     result = runTask(applyAIEnhancements(context(), {response(1, 14)}, items));
     EXPECT_EQ(client.cropCalls.size(), 2);
     EXPECT_EQ(result.reviewItems, items);
+
+    // Without usable AI nothing is sent: the reader's answers and items stand,
+    // without a note that promised an AI check.
+    using enum AIDetectionMode;
+    QuestionReviewItem local = reviewItem(1, 2, "B");
+    const QList<SurveyResponse> read{response(1, 14, "A")};
+    const ScanPage scanned = page(1, 1);
+    const std::tuple<AIDetectionMode, bool, bool, const char*> rows[] = {
+        {localOnly, true, true, "AI skipped. Local-only mode is selected."},
+        {hybrid, false, true, "AI skipped. Image sending is disabled."},
+        {aiReview, true, false, "AI skipped. No OpenAI API key is saved."},
+        {aiFirst, true, false, "AI First skipped. No OpenAI API key is saved."},
+        {aiFirst, false, true, "AI First skipped."},
+    };
+    for (const auto& [mode, sendsImages, key, message] : rows) {
+        settings.setDetectionMode(mode);
+        settings.setSendsImagesToOpenAI(sendsImages);
+        key ? settings.saveAPIKey(kKey) : settings.removeAPIKey();
+        local.reviewNote = QStringLiteral("AI First will verify this question.");
+        const AIStepResult skipped = runTask(
+            mode == aiFirst ? applyAIFirstPageExtraction(context(), read, {scanned}, {local})
+                            : applyAIEnhancements(context(), read, {local}));
+        EXPECT_EQ(skipped.status.message, message);
+        EXPECT_EQ(skipped.responses, read);
+        EXPECT_EQ(lines(skipped.reviewItems),
+                  QStringList(mode == aiFirst ? "Q2 B||-" : "Q2 B||" + *local.reviewNote));
+    }
+    EXPECT_TRUE(client.cropCalls.size() == 2 && client.pageCalls.isEmpty());
 }
 
 TEST_F(AIOrchestrationTest, CropsGoFourAtATimeWithProgressTexts)
@@ -224,8 +252,10 @@ TEST_F(AIOrchestrationTest, CropsGoFourAtATimeWithProgressTexts)
 }
 
 // Pages go one at a time, in page order. Choices fill from 0.92, written
-// answers only from 0.995; "n/a" and unseen questions stay blank.
-TEST_F(AIOrchestrationTest, AIFirstReadsPagesInOrderAndFillsByThreshold)
+// answers only from 0.995; "n/a" and unseen questions stay blank. A question
+// left in doubt shows the reader's crop where there is one, else a band of
+// the page.
+TEST_F(AIOrchestrationTest, AIFirstReadsPagesInOrderFillsByThresholdAndCropsWhatItLeaves)
 {
     settings.setDetectionMode(AIDetectionMode::aiFirst);
     client.delay = 5ms;
@@ -254,6 +284,23 @@ TEST_F(AIOrchestrationTest, AIFirstReadsPagesInOrderAndFillsByThreshold)
     EXPECT_EQ(result.status,
               (AIStepStatus{"AI First read 2 pages and auto-filled 2 answers.", 2, 2, 0}));
     EXPECT_EQ(client.pageFieldNumbers.value(0), (QList<qint64>{1, 2, 3, 4, 5}));
+
+    const ScanPage sheet = page(4, 7, QSize(255, 330));
+    const QUrl localCrop = page(99, 1, QSize(40, 20)).fileURL;
+    client.pages[sheet.fileURL] = QList<AIPageAnswer>{
+        pageAnswer(1, QString(), 0.2), pageAnswer(2, "B", 0.2), pageAnswer(3, "C", 0.2)};
+    QuestionReviewItem local1 = reviewItem(4, 1), local2 = reviewItem(4, 2);
+    local1.pageNumber = local2.pageNumber = 7;
+    local1.imageURL = localCrop; // local2's crop was never written
+    const AIStepResult cropped = runTask(applyAIFirstPageExtraction(
+        context({field(1, singleChoice), field(2, singleChoice), field(3, singleChoice)}),
+        {response(4, 14)}, {sheet}, {local1, local2}));
+    ASSERT_EQ(cropped.reviewItems.size(), 3);
+    EXPECT_EQ(cropped.reviewItems[0].imageURL, localCrop);
+    EXPECT_EQ(lines(cropped.reviewItems).value(0).section('|', 0, 1), "Q1 N/A|");
+    EXPECT_EQ(cropped.reviewItems[1].imageURL.fileName(), "ai-survey-4-page-7-q-2.png");
+    // Portrait 255 x 330 in three bands of 110, widened by 80: rows 30 to 300.
+    EXPECT_EQ(QImage(cropped.reviewItems[1].imageURL.toLocalFile()).size(), QSize(255, 270));
 }
 
 // Every page failing sends every question of its survey to review; the
@@ -287,61 +334,6 @@ TEST_F(AIOrchestrationTest, FailedRequestsStayInReviewWithTheErrorText)
     EXPECT_EQ(item.pageURL, pages[1].fileURL);
     for (const SurveyResponse& r : result.responses)
         EXPECT_EQ(r.answers, QStringList(14, "N/A"));
-}
-
-TEST_F(AIOrchestrationTest, AIFirstUsesTheLocalCropWhenItExists)
-{
-    using enum SurveyDetectionMode;
-    settings.setDetectionMode(AIDetectionMode::aiFirst);
-    const ScanPage scanned = page(4, 7, QSize(255, 330));
-    const QUrl localCrop = page(99, 1, QSize(40, 20)).fileURL;
-    client.pages[scanned.fileURL] = QList<AIPageAnswer>{
-        pageAnswer(1, QString(), 0.2), pageAnswer(2, "B", 0.2), pageAnswer(3, "C", 0.2)};
-    QuestionReviewItem local1 = reviewItem(4, 1), local2 = reviewItem(4, 2);
-    local1.pageNumber = local2.pageNumber = 7;
-    local1.imageURL = localCrop; // local2's crop was never written
-
-    const AIStepResult result = runTask(applyAIFirstPageExtraction(
-        context({field(1, singleChoice), field(2, singleChoice), field(3, singleChoice)}),
-        {response(4, 14)}, {scanned}, {local1, local2}));
-
-    ASSERT_EQ(result.reviewItems.size(), 3);
-    EXPECT_EQ(result.reviewItems[0].imageURL, localCrop);
-    EXPECT_EQ(lines(result.reviewItems).value(0).section('|', 0, 1), "Q1 N/A|");
-    EXPECT_EQ(result.reviewItems[1].imageURL.fileName(), "ai-survey-4-page-7-q-2.png");
-    // Portrait 255 x 330 in three bands of 110, widened by 80: rows 30 to 300.
-    EXPECT_EQ(QImage(result.reviewItems[1].imageURL.toLocalFile()).size(), QSize(255, 270));
-}
-
-// Without usable AI nothing is sent: the reader's answers and items stand,
-// without a note that promised an AI check.
-TEST_F(AIOrchestrationTest, WithoutUsableAIEachModeSaysWhyAndKeepsTheReadersWork)
-{
-    using enum AIDetectionMode;
-    QuestionReviewItem local = reviewItem(1, 2, "B");
-    const QList<SurveyResponse> read{response(1, 14, "A")};
-    const ScanPage scanned = page(1, 1);
-    const std::tuple<AIDetectionMode, bool, bool, const char*> rows[] = {
-        {localOnly, true, true, "AI skipped. Local-only mode is selected."},
-        {hybrid, false, true, "AI skipped. Image sending is disabled."},
-        {aiReview, true, false, "AI skipped. No OpenAI API key is saved."},
-        {aiFirst, true, false, "AI First skipped. No OpenAI API key is saved."},
-        {aiFirst, false, true, "AI First skipped."},
-    };
-    for (const auto& [mode, sendsImages, key, message] : rows) {
-        settings.setDetectionMode(mode);
-        settings.setSendsImagesToOpenAI(sendsImages);
-        key ? settings.saveAPIKey(kKey) : settings.removeAPIKey();
-        local.reviewNote = QStringLiteral("AI First will verify this question.");
-        const AIStepResult result = runTask(
-            mode == aiFirst ? applyAIFirstPageExtraction(context(), read, {scanned}, {local})
-                            : applyAIEnhancements(context(), read, {local}));
-        EXPECT_EQ(result.status.message, message);
-        EXPECT_EQ(result.responses, read);
-        EXPECT_EQ(lines(result.reviewItems),
-                  QStringList(mode == aiFirst ? "Q2 B||-" : "Q2 B||" + *local.reviewNote));
-    }
-    EXPECT_TRUE(client.cropCalls.isEmpty() && client.pageCalls.isEmpty());
 }
 
 // 3300 > int(2550 x 1.18): a page lies sideways and is cut into vertical
@@ -400,7 +392,7 @@ protected:
 
 } // namespace
 
-TEST_F(AISettingsStoreTest, StoredValuesLoadByTheirRules)
+TEST_F(AISettingsStoreTest, StoredValuesLoadByTheirRulesAndSettersWriteThrough)
 {
     const struct
     {
@@ -430,11 +422,9 @@ TEST_F(AISettingsStoreTest, StoredValuesLoadByTheirRules)
         EXPECT_EQ(preferences(AISettingsStore(path()))[row.preference], row.expected)
             << row.key << " = " << row.stored.toString().toStdString();
     }
-}
 
-// Read back at the next start; 0.955 is above 0.92 and so loads as 0.92.
-TEST_F(AISettingsStoreTest, SettersWriteThrough)
-{
+    // Setters write through, read back at the next start; 0.955 loads as 0.92.
+    QFile::remove(path());
     {
         AISettingsStore settings(path());
         settings.setDetectionMode(AIDetectionMode::aiReview);

@@ -226,7 +226,8 @@ TEST(ResponsesWireFormatPrompts, CropAndPageTextsFollowTheQuestion)
     EXPECT_TRUE(pagePrompt({}).contains("Survey template:\n\n\nRules:"));
 }
 
-TEST(ResponsesWireFormatReply, OnlyOutputTextOfMessagesCounts)
+TEST(ResponsesWireFormatReply,
+     OnlyOutputTextOfMessagesCountsAndItsJSONIsFoundWhereverTheModelPutsIt)
 {
     // A reasoning item comes first, with or without content; its text is not the answer.
     EXPECT_EQ(responsesOutputText(R"({"output":[
@@ -254,10 +255,7 @@ TEST(ResponsesWireFormatReply, OnlyOutputTextOfMessagesCounts)
     // The message and the HTML cases run against the local server.
     for (const char* body : {R"({"error":null})", R"({"error":{"code":"bad"}})"})
         EXPECT_EQ(failureMessageForStatus(401, body), "OpenAI request failed with status 401.");
-}
 
-TEST(ResponsesWireFormatModelText, FencedOrChattyJSONIsFoundAndConfidenceClamped)
-{
     EXPECT_EQ(parseSuggestion("Sure! Here is the result:\n```json\n{\"answer\":\"  B \\n\","
                               "\"confidence\":0.95,\"needsReview\":true,\"rationale\":\"circled\"}"
                               "\n```\nHope this helps."),
@@ -278,10 +276,7 @@ TEST(ResponsesWireFormatModelText, FencedOrChattyJSONIsFoundAndConfidenceClamped
                   Kind::invalidResponse)
             << text;
     }
-}
 
-TEST(ResponsesWireFormatModelText, PageAnswersKeepTheModelOrder)
-{
     const QList<AIPageAnswer> answers = parsePageAnswers(
         "Result: {\"answers\":[{\"questionNumber\":4,\"answer\":\" Yes \",\"confidence\":2,"
         "\"needsReview\":false,\"visible\":true},{\"questionNumber\":2.0,\"answer\":\"N/A\","

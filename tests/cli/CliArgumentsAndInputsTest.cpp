@@ -18,14 +18,12 @@ CliParseResult parse(const QString& line)
 
 QStringList names(const QList<InputFile>& files)
 {
-    QStringList result;
-    for (const InputFile& file : files)
-        result.append(QFileInfo(file.path).fileName());
-    return result;
+    return testsupport::mapped(files,
+                               [](const InputFile& f) { return QFileInfo(f.path).fileName(); });
 }
 } // namespace
 
-TEST(CliArguments, OptionsInBothSpellingsDefaultsAndHelp)
+TEST(CliArguments, OptionsInBothSpellingsDefaultsHelpAndUsageErrors)
 {
     const CliParseResult result =
         parse(QStringLiteral("read --template custom --sides=manual --csv out.csv --project "
@@ -55,10 +53,8 @@ TEST(CliArguments, OptionsInBothSpellingsDefaultsAndHelp)
         EXPECT_EQ(parse(QString::fromLatin1(line)).command, CliCommand::help) << line;
         EXPECT_TRUE(parse(QString::fromLatin1(line)).error.isEmpty()) << line;
     }
-}
 
-TEST(CliArguments, UsageErrorsSayWhatIsWrong)
-{
+    // Usage errors say what is wrong.
     const struct
     {
         const char* line;
@@ -107,7 +103,7 @@ TEST(ReviewExport, EachItemBecomesAnObjectWithTheCropPath)
     EXPECT_EQ(QJsonDocument::fromJson(reviewItemsJson({})), QJsonDocument(QJsonArray()));
 }
 
-TEST(InputFiles, FoldersGivePagesInNaturalOrderAndNamedFilesKeepTheirPlace)
+TEST(InputFiles, FoldersGivePagesInNaturalOrderNamedFilesKeepTheirPlaceOthersGiveAReason)
 {
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("scans/sub"));
@@ -124,22 +120,18 @@ TEST(InputFiles, FoldersGivePagesInNaturalOrderAndNamedFilesKeepTheirPlace)
                                                   "Page-2.tiff", "page-9.PNG", "page-10.png"}));
     EXPECT_EQ(expanded.files[1].kind, InputFile::Kind::pdf);
     EXPECT_TRUE(QFileInfo(expanded.files[0].path).isAbsolute());
-}
 
-TEST(InputFiles, InputsWithoutPagesAreNamedWithAReason)
-{
-    QTemporaryDir dir;
     QDir(dir.path()).mkdir("empty");
     testsupport::writeBytes(dir.filePath("notes.txt"), "plain words");
     testsupport::writePageImage(dir.filePath("scan.dat"), QSize(8, 8), 0, "PNG");
     const QString missing = dir.filePath("gone.png");
 
-    const ExpandedInputs expanded = expandInputs(
+    const ExpandedInputs others = expandInputs(
         {missing, dir.filePath("empty"), dir.filePath("notes.txt"), dir.filePath("scan.dat")});
-    ASSERT_EQ(expanded.problems.size(), 3);
-    EXPECT_EQ(expanded.problems[0], (InputProblem{missing, "no such file or folder"}));
-    EXPECT_TRUE(expanded.problems[1].reason.contains("no image or PDF"));
-    EXPECT_TRUE(expanded.problems[2].reason.contains("not an image"));
+    ASSERT_EQ(others.problems.size(), 3);
+    EXPECT_EQ(others.problems[0], (InputProblem{missing, "no such file or folder"}));
+    EXPECT_TRUE(others.problems[1].reason.contains("no image or PDF"));
+    EXPECT_TRUE(others.problems[2].reason.contains("not an image"));
     // An image with an unusual name is still a page.
-    EXPECT_EQ(names(expanded.files), QStringList{"scan.dat"});
+    EXPECT_EQ(names(others.files), QStringList{"scan.dat"});
 }

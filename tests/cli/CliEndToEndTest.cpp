@@ -125,7 +125,7 @@ TEST_F(CliEndToEnd, ReadsADuplexStackOfImagesAndAPdfIntoCsvProjectAndReviewList)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("tmp")));
 }
 
-TEST_F(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
+TEST_F(CliEndToEnd, AMissingInputADamagedTemplateOrAMissingModelIsSaidAndThePagesStillRead)
 {
     const QStringList paths = stack(makeSampleSet(1, 8, 300, false, SampleStackOrder::singleSided));
     const QString missing = dir.filePath("no-such-page.png");
@@ -144,12 +144,8 @@ TEST_F(CliEndToEnd, AMissingInputIsNamedAndTheOtherPagesAreStillRead)
     EXPECT_TRUE(rows[0].endsWith(QString(",N/A").repeated(7)));
     // Without a review list no crops are written anywhere.
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("stack/review-crops")));
-}
 
-// Usage errors exit with 2, help with 0; a damaged template or a missing
-// model is said and fails.
-TEST_F(CliEndToEnd, UsageHelpADamagedTemplateAndAMissingModel)
-{
+    // Usage errors exit with 2, help with 0.
     const CliRun bare = run({});
     EXPECT_EQ(bare.exitCode, 2);
     EXPECT_TRUE(bare.err.contains("Usage: tallywicket-cli read"));
@@ -163,10 +159,10 @@ TEST_F(CliEndToEnd, UsageHelpADamagedTemplateAndAMissingModel)
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_TRUE(damaged.err.contains(project)) << damaged.err.toStdString();
 
-    const QStringList paths = stack(makeSampleSet(1, 8, 150, false, SampleStackOrder::duplex));
+    const QStringList duplex = stack(makeSampleSet(1, 8, 150, false, SampleStackOrder::duplex));
     const QString models = dir.filePath("no-models");
     ASSERT_TRUE(QDir().mkpath(models));
-    const CliRun noModel = run({paths[0], paths[1]}, models);
+    const CliRun noModel = run({duplex[0], duplex[1]}, models);
     EXPECT_EQ(noModel.exitCode, 1);
     EXPECT_EQ(noModel.err.count("tallywicket-cli: The text recognition model"), 1)
         << noModel.err.toStdString();

@@ -65,8 +65,9 @@ struct Harness
 
 // A start that fails clears the last dictation, shows its reason and stays
 // idle; a failure of the recognition ends the recording. Without a model no
-// audio is even opened.
-TEST(SpeechInputControllerTest, FailedStartsAndRecognitionShowTheirReason)
+// audio is even opened; without a recogniser it records but transcribes nothing.
+TEST(SpeechInputControllerTest,
+     FailedStartsAndRecognitionShowTheirReasonAndNoRecognizerHearsNothing)
 {
     QTemporaryDir empty;
     Harness unmodelled(std::make_shared<PocketSphinxRecognizer>(
@@ -107,26 +108,23 @@ TEST(SpeechInputControllerTest, FailedStartsAndRecognitionShowTheirReason)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !harness.controller->isRecording(); }, 5000));
     EXPECT_EQ(harness.controller->errorMessage(), recognizer->failure);
     EXPECT_FALSE(harness.audio->isCapturing());
-}
 
-TEST(SpeechInputControllerTest, WithoutRecognizerRecordsButTranscribesNothing)
-{
-    Harness harness(nullptr);
-    QSignalSpy recordingSpy(harness.controller.get(), &SpeechInputController::isRecordingChanged);
-    harness.controller->toggle();
-    EXPECT_FALSE(harness.controller->isRecording()) << "toggle starts on the next event loop turn";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.controller->isRecording(); }, 5000));
+    Harness deaf(nullptr);
+    QSignalSpy deafSpy(deaf.controller.get(), &SpeechInputController::isRecordingChanged);
+    deaf.controller->toggle();
+    EXPECT_FALSE(deaf.controller->isRecording()) << "toggle starts on the next event loop turn";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deaf.controller->isRecording(); }, 5000));
     QTest::qWait(50);
-    EXPECT_TRUE(harness.controller->isRecording() && harness.controller->transcript().isEmpty());
+    EXPECT_TRUE(deaf.controller->isRecording() && deaf.controller->transcript().isEmpty());
 
-    harness.controller->toggle();
-    EXPECT_FALSE(harness.controller->isRecording());
-    EXPECT_FALSE(harness.audio->isCapturing());
-    harness.controller->stop();
-    EXPECT_EQ(recordingSpy.count(), 2) << "each real change is announced once";
+    deaf.controller->toggle();
+    EXPECT_FALSE(deaf.controller->isRecording());
+    EXPECT_FALSE(deaf.audio->isCapturing());
+    deaf.controller->stop();
+    EXPECT_EQ(deafSpy.count(), 2) << "each real change is announced once";
 }
 
-TEST(SpokenNumbersTest, ReadsCardinalsAndOrdinalsAloud)
+TEST(ChoiceGrammarTest, NumbersAndLabelsAreReadAloudInTheirSpokenForms)
 {
     const QList<std::tuple<qint64, const char*, const char*>> rows = {
         {0, "zero", "zeroth"},
@@ -143,11 +141,8 @@ TEST(SpokenNumbersTest, ReadsCardinalsAndOrdinalsAloud)
         EXPECT_EQ(cardinalWords(number), QString::fromLatin1(cardinal)) << number;
         EXPECT_EQ(ordinalWords(number), QString::fromLatin1(ordinal)) << number;
     }
-}
 
-TEST(ChoiceGrammarTest, SpokenFormsOfLabels)
-{
-    const QList<std::pair<QString, QStringList>> rows = {
+    const QList<std::pair<QString, QStringList>> labels = {
         {"21st", {"twenty first"}},
         {"Grade 9", {"grade nine"}},
         {"Home/Private", {"home private", "home slash private", "home or private"}},
@@ -160,11 +155,11 @@ TEST(ChoiceGrammarTest, SpokenFormsOfLabels)
         {"Math & 'Science'", {"math and science"}},
         {"100%", {"one hundred percent"}},
         {"?!", {}}};
-    for (const auto& [label, forms] : rows)
+    for (const auto& [label, forms] : labels)
         EXPECT_EQ(spokenForms(label), forms) << label.toStdString();
 }
 
-TEST(ChoiceGrammarTest, MapsHeardWordsBackToTheExactLabel)
+TEST(ChoiceGrammarTest, MapsHeardWordsBackToTheExactLabelsOfOneOrSeveralChoices)
 {
     const auto knownWord = [](const QString& word) { return word != QLatin1String("krda"); };
     const ChoiceGrammar grammar = ChoiceGrammar::build(
@@ -183,11 +178,7 @@ TEST(ChoiceGrammarTest, MapsHeardWordsBackToTheExactLabel)
                              "private | home slash private | home or private | tenth;\n"));
 
     EXPECT_TRUE(ChoiceGrammar::build({"KRDA", "..."}, knownWord).isEmpty());
-}
 
-TEST(ChoiceGrammarTest, SeveralLabelsInOneUtteranceOnCheckboxQuestions)
-{
-    const auto knownWord = [](const QString&) { return true; };
     const QStringList labels{"Math", "Art", "Art history", "Music"};
     const ChoiceGrammar several = ChoiceGrammar::build(labels, knownWord, true);
     EXPECT_EQ(several.labelFor("music and math"), "Music; Math");
@@ -202,67 +193,51 @@ TEST(ChoiceGrammarTest, SeveralLabelsInOneUtteranceOnCheckboxQuestions)
 }
 
 // Real speech from espeak-ng through the controller's audio path into the
-// Debian English PocketSphinx model.
-class DictationSpeechTest : public ::testing::Test
+// Debian English PocketSphinx model, as from a microphone that never runs out.
+TEST(DictationSpeechTest, SpokenChoiceEndsAtThePauseAndFreeDictationTogglesOffKeepingItsWords)
 {
-protected:
-    static void SetUpTestSuite() { s_recognizer = std::make_shared<PocketSphinxRecognizer>(); }
-    static void TearDownTestSuite() { s_recognizer.reset(); }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_recognizer->isAvailable()) << "the Debian en-US model is installed";
-    }
-
-    void speak(const QString& text, RecordedAudioSource::Ending ending)
-    {
+    const auto recognizer = std::make_shared<PocketSphinxRecognizer>();
+    ASSERT_TRUE(recognizer->isAvailable()) << "the Debian en-US model is installed";
+    Harness harness(recognizer);
+    SpeechInputController* controller = harness.controller.get();
+    const auto speak = [&](const QString& text) {
         QString error;
         const QByteArray samples = synthesizedSpeech(text, &error);
-        ASSERT_FALSE(samples.isEmpty()) << error.toStdString();
-        m_audio->setSamples(samples, ending);
-    }
+        EXPECT_FALSE(samples.isEmpty()) << error.toStdString();
+        harness.audio->setSamples(samples, RecordedAudioSource::Ending::keepsListening);
+    };
 
-    static inline std::shared_ptr<PocketSphinxRecognizer> s_recognizer;
-    Harness m_harness{s_recognizer};
-    RecordedAudioSource* m_audio = m_harness.audio;
-    SpeechInputController* m_controller = m_harness.controller.get();
-};
+    // The pause after a recognised answer ends it. A spoken phrase becomes its
+    // exact label; slashes, commas and ordinals are the grammar's tests' and
+    // the microphone test's business.
+    speak("help from a teacher");
+    controller->setAllowedAnswers({"Help from my parent/guardian", "Help from a teacher",
+                                   "Personal interest or curiosity", "Other"});
+    controller->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isRecording(); }, 30000));
+    EXPECT_EQ(controller->transcript(), "Help from a teacher");
+    EXPECT_FALSE(controller->errorMessage().has_value());
+    EXPECT_FALSE(harness.audio->isCapturing());
 
-TEST_F(DictationSpeechTest, SpokenChoiceBecomesItsLabelAndEndsWhenTheSpeakerPauses)
-{
-    // A microphone never runs out: the pause after a recognised answer ends
-    // it. A spoken phrase becomes its exact label; slashes, commas and
-    // ordinals are the grammar's tests' and the microphone test's business.
-    speak("help from a teacher", RecordedAudioSource::Ending::keepsListening);
-    m_controller->setAllowedAnswers({"Help from my parent/guardian", "Help from a teacher",
-                                     "Personal interest or curiosity", "Other"});
-    m_controller->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->isRecording(); }, 30000));
-    EXPECT_EQ(m_controller->transcript(), "Help from a teacher");
-    EXPECT_FALSE(m_controller->errorMessage().has_value());
-    EXPECT_FALSE(m_audio->isCapturing());
-}
-
-TEST_F(DictationSpeechTest, FreeDictationTogglesOffKeepingTheWordsHeard)
-{
     const QString spoken = "the hardest part was finding time for the experiment";
-    speak(spoken, RecordedAudioSource::Ending::keepsListening);
-    m_controller->toggle();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isRecording(); }, 5000));
+    speak(spoken);
+    controller->setAllowedAnswers({});
+    controller->toggle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->isRecording(); }, 5000));
     // Stop in the middle of the dictation, once a few words are in.
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return m_controller->transcript().split(QLatin1Char(' ')).size() >= 5; }, 30000));
-    EXPECT_TRUE(m_controller->isRecording()) << "a quiet microphone keeps dictation open";
+        [&] { return controller->transcript().split(QLatin1Char(' ')).size() >= 5; }, 30000));
+    EXPECT_TRUE(controller->isRecording()) << "a quiet microphone keeps dictation open";
 
-    QSignalSpy transcriptSpy(m_controller, &SpeechInputController::transcriptChanged);
-    const QString heard = m_controller->transcript();
-    m_controller->toggle();
-    EXPECT_FALSE(m_controller->isRecording());
-    EXPECT_FALSE(m_audio->isCapturing());
+    QSignalSpy transcriptSpy(controller, &SpeechInputController::transcriptChanged);
+    const QString heard = controller->transcript();
+    controller->toggle();
+    EXPECT_FALSE(controller->isRecording());
+    EXPECT_FALSE(harness.audio->isCapturing());
     QTest::qWait(300);
-    EXPECT_EQ(m_controller->transcript(), heard);
+    EXPECT_EQ(controller->transcript(), heard);
     EXPECT_EQ(transcriptSpy.count(), 0);
-    EXPECT_FALSE(m_controller->errorMessage().has_value());
+    EXPECT_FALSE(controller->errorMessage().has_value());
     // The full language model on synthetic speech hears some words wrong,
     // and not always the same ones on a loaded machine; words of the sentence
     // must still come through.

@@ -70,29 +70,27 @@ protected:
 
 } // namespace
 
-TEST(CSVColumns, WidestOfCountAnswersAndQuestionNumbersWithPlainTitlesForExtras)
+// Columns run to the widest of count, answers and question numbers. Only
+// commas, quotes and line feeds are quoted (a lone carriage return is kept);
+// blank titles lose the colon.
+TEST(CSVText, ColumnsAndExactLayoutOfSmallTablesWithPagesInSurveyOrder)
 {
     EXPECT_EQ(CSVExporter::questionOutputCount(configurationWith(14), {}, {{20, "Late"}}), 20);
     const SurveyResponse sixteen{1, utc(0, 0, 0), QStringList(16, "x")};
-    const QString csv =
+    const QString wide =
         CSVExporter::makeCSV(configurationWith(14), {page(1, 1)}, {sixteen}, {{1, "I am:"}}, true);
-    const QStringList header = rows(csv).first().split(',');
-    ASSERT_EQ(header.size(), 5 + 16);
-    EXPECT_EQ(header.at(5), "Q1: I am:");
-    EXPECT_EQ(header.at(19), "Q15");
-    EXPECT_EQ(header.at(20), "Q16");
-    EXPECT_EQ(rows(csv).at(1).split(',').size(), 5 + 16);
+    const QStringList columns = rows(wide).first().split(',');
+    ASSERT_EQ(columns.size(), 5 + 16);
+    EXPECT_EQ(columns.at(5), "Q1: I am:");
+    EXPECT_EQ(columns.at(19), "Q15");
+    EXPECT_EQ(columns.at(20), "Q16");
+    EXPECT_EQ(rows(wide).at(1).split(',').size(), 5 + 16);
 
     // Blank and missing answers are not applicable.
     const SurveyResponse blanks{1, utc(0, 0, 0), {"   ", "  B  ", "\n", "A;C"}};
     EXPECT_EQ(CSVExporter::answerValues(&blanks, 6),
               (QStringList{"N/A", "B", "N/A", "A;C", "N/A", "N/A"}));
-}
 
-// Quoting, titles and page order in one table: only commas, quotes and line
-// feeds are quoted (a lone carriage return is kept), blank titles lose the colon.
-TEST(CSVText, ExactLayoutOfASmallTable)
-{
     const QDateTime berlinAfternoon(QDate(2026, 3, 1), QTime(15, 5, 9, 999),
                                     QTimeZone("Europe/Berlin"));
     ScanPage front = page(1, 1, SurveySide::front, "/scans/batch one/front, 1.png");
@@ -110,16 +108,13 @@ TEST(CSVText, ExactLayoutOfASmallTable)
                   "\n"
                   "1,Back,2,2026-03-01T14:05:10Z,/scans/batch one/back.png," +
                   answers);
-}
 
-TEST(CSVText, PagesSortBySurveyThenPageAndCarryTheirSurveysAnswers)
-{
     const QList<ScanPage> pages{
         page(2, 1, SurveySide::front, "/a"), page(1, 2, SurveySide::back, "/b"),
         page(1, 1, SurveySide::front, "/c"), page(1, 1, SurveySide::front, "/d"),
         page(3, 4, SurveySide::front, "/e")};
     const QList<SurveyResponse> responses{{2, utc(0, 0, 0), {"B"}}, {1, utc(0, 0, 0), {"A"}}};
-    // Ties keep their order; survey 3 has no response.
+    // Pages sort by survey, then page, ties keeping their order; survey 3 has no response.
     EXPECT_EQ(
         rows(CSVExporter::makeCSV(configurationWith(1), pages, responses, {}, false)),
         (QStringList{"1,Front,1,2026-03-01T09:00:00Z,/c,A", "1,Front,1,2026-03-01T09:00:00Z,/d,A",
@@ -128,19 +123,8 @@ TEST(CSVText, PagesSortBySurveyThenPageAndCarryTheirSurveysAnswers)
     EXPECT_EQ(CSVExporter::makeCSV(configurationWith(1), {}, {}, {}, true), header);
 }
 
-TEST_F(CSVFile, MissingFileIsCreatedWithFoldersHeaderRowsAndFinalLineFeed)
-{
-    const QString deep = dir.filePath("new folder/résultats/survey.csv");
-    append({page(1, 1)}, {{1, {}, {"Yes"}}}, deep);
-    EXPECT_EQ(readBytes(deep), header + "\n" + row(1, 1, "Yes") + "\n");
-    // An empty file gets the header without a leading line feed.
-    writeBytes(path, "");
-    append({page(1, 1)}, {}, path);
-    EXPECT_EQ(readBytes(path), header + "\n" + row(1, 1, "N/A") + "\n");
-}
-
 // The one place the blank line between batches is pinned.
-TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeaderUntilRewritten)
+TEST_F(CSVFile, AMissingFileIsCreatedWithItsHeaderAndLaterBatchesFollowAnEmptyLine)
 {
     const QList<SurveyResponse> responses{{1, {}, {"A"}}, {2, {}, {"B, or C"}}};
     append({page(1, 1)}, {responses[0]}, path);
@@ -159,9 +143,20 @@ TEST_F(CSVFile, LaterBatchesFollowAnEmptyLineWithoutHeaderUntilRewritten)
     writeBytes(path, "kept as it was");
     append({}, {responses[0]}, path);
     EXPECT_EQ(readBytes(path), QByteArray("kept as it was"));
+
+    // A missing file is made with its folders, header, rows and final line feed.
+    const QString deep = dir.filePath("new folder/résultats/survey.csv");
+    append({page(1, 1)}, {{1, {}, {"Yes"}}}, deep);
+    EXPECT_EQ(readBytes(deep), header + "\n" + row(1, 1, "Yes") + "\n");
+    // An empty file gets the header without a leading line feed.
+    writeBytes(path, "");
+    append({page(1, 1)}, {}, path);
+    EXPECT_EQ(readBytes(path), header + "\n" + row(1, 1, "N/A") + "\n");
 }
 
-TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
+// A folder in the way, a file for a folder, or a disk that fills up is named
+// in the error, and what was there stays as it was.
+TEST_F(CSVFile, FailuresNameTheFileAndLeaveWhatWasThere)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("survey.csv"));
     EXPECT_TRUE(
@@ -176,21 +171,19 @@ TEST_F(CSVFile, AFolderInTheWayOrAFileForAFolderIsNamedInTheError)
     EXPECT_EQ(csvFailure([&] { append({page(1, 1)}, {}, dir.filePath("plain/survey.csv")); }),
               noFolder);
     EXPECT_EQ(readBytes(dir.filePath("plain")), QByteArray("x"));
-}
 
-TEST_F(CSVFile, AnAppendThatCannotBeWrittenWholeLeavesTheFileAtItsEarlierLength)
-{
-    append({page(1, 1)}, {{1, {}, {"A"}}}, path);
-    const QByteArray before = readBytes(path);
+    const QString partial = dir.filePath("partial.csv");
+    append({page(1, 1)}, {{1, {}, {"A"}}}, partial);
+    const QByteArray before = readBytes(partial);
     std::string failure;
     {
-        // Room for part of the new row, as on a disk that fills up.
+        // Room for part of the new row.
         testsupport::FileSizeCap cap(before.size() + 20);
-        failure = csvFailure([&] { append({page(2, 2)}, {{2, {}, {"a long answer"}}}, path); });
+        failure = csvFailure([&] { append({page(2, 2)}, {{2, {}, {"a long answer"}}}, partial); });
     }
-    EXPECT_TRUE(
-        failure.starts_with("Could not add rows to the CSV file \"" + path.toStdString() + "\": "))
+    EXPECT_TRUE(failure.starts_with("Could not add rows to the CSV file \"" +
+                                    partial.toStdString() + "\": "))
         << failure;
     EXPECT_TRUE(failure.ends_with(". The file keeps the rows it held before.")) << failure;
-    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(readBytes(partial), before);
 }

@@ -50,25 +50,9 @@ TEST(AnswerSources, OneEntryPerCellKeptInOrder)
     EXPECT_FALSE(answerSourceNamed("Reviewed").has_value());
 }
 
-TEST(SurveyTemplateField, OptionsSplitAtNewlinesAndSemicolonsAndTrim)
-{
-    SurveyTemplateField field{1, "Q", SurveyDetectionMode::singleChoice, " A ; B \n\n C "};
-    EXPECT_EQ(field.options(), (QStringList{"A", "B", "C"}));
-    field.optionsText = ";;\n;\n";
-    EXPECT_TRUE(field.options().isEmpty());
-}
-
-TEST(SurveyTemplateDefinition, AllIgnoredFallsBackOnlyUnderBuiltInPreset)
-{
-    SurveyConfiguration configuration;
-    for (auto& field : configuration.templateFields)
-        field.detectionMode = SurveyDetectionMode::ignore;
-    EXPECT_EQ(SurveyTemplateDefinition(configuration).questions.size(), 14);
-    configuration.templatePreset = SurveyTemplate::custom;
-    EXPECT_TRUE(SurveyTemplateDefinition(configuration).questions.isEmpty());
-}
-
-TEST(SurveyTemplateDefinition, LaterDuplicateWinsAndNonPositiveNumbersAreDropped)
+// A later duplicate wins and numbers below 1 are dropped; all ignored falls
+// back to the built-in questions only under their preset.
+TEST(SurveyTemplateDefinition, QuestionsComeFromTheUsableFieldsWhoseOptionsSplitAndTrim)
 {
     SurveyConfiguration configuration;
     configuration.templateFields = {
@@ -80,4 +64,16 @@ TEST(SurveyTemplateDefinition, LaterDuplicateWinsAndNonPositiveNumbersAreDropped
     ASSERT_EQ(definition.questions.size(), 1);
     EXPECT_EQ(definition.questions.value(5).text, "second");
     EXPECT_EQ(definition.questions.value(5).kind, SurveyTemplateDefinition::QuestionKind::written);
+
+    configuration = SurveyConfiguration();
+    for (auto& field : configuration.templateFields)
+        field.detectionMode = SurveyDetectionMode::ignore;
+    EXPECT_EQ(SurveyTemplateDefinition(configuration).questions.size(), 14);
+    configuration.templatePreset = SurveyTemplate::custom;
+    EXPECT_TRUE(SurveyTemplateDefinition(configuration).questions.isEmpty());
+
+    SurveyTemplateField field{1, "Q", SurveyDetectionMode::singleChoice, " A ; B \n\n C "};
+    EXPECT_EQ(field.options(), (QStringList{"A", "B", "C"}));
+    field.optionsText = ";;\n;\n";
+    EXPECT_TRUE(field.options().isEmpty());
 }

@@ -20,7 +20,7 @@ QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
 
 } // namespace
 
-TEST(SurveyConfigurationJson, EmptyObjectAndNullsReadAsFreshConfiguration)
+TEST(SurveyConfigurationJson, EmptyObjectNullsAndMissingFieldsReadAsTheStoredPresetsDefaults)
 {
     EXPECT_EQ(readConfig("{}"), SurveyConfiguration{});
     const SurveyConfiguration read =
@@ -29,36 +29,12 @@ TEST(SurveyConfigurationJson, EmptyObjectAndNullsReadAsFreshConfiguration)
     EXPECT_EQ(read, SurveyConfiguration{});
     // A whole number written with a fraction is accepted.
     EXPECT_EQ(readConfig(R"({"questionCount":16.0})").questionCount, 16);
-}
 
-TEST(SurveyConfigurationJson, MissingFieldsFollowTheStoredPreset)
-{
-    const SurveyConfiguration read = readConfig(R"({"template":"Custom"})");
-    EXPECT_EQ(read.templatePreset, SurveyTemplate::custom);
-    ASSERT_EQ(read.templateFields.size(), 14);
-    EXPECT_EQ(read.templateFields.at(6).prompt, "Question 7");
-    EXPECT_TRUE(read.templateFields.at(6).optionsText.isEmpty());
-}
-
-TEST(SurveyConfigurationJson, EveryKeySurvivesRoundTrip)
-{
-    SurveyConfiguration configuration;
-    configuration.title = "Fête d'été / 2026";
-    configuration.questionCount = 3;
-    configuration.scanBothSides = false;
-    configuration.duplexMode = DuplexMode::simplex;
-    configuration.templatePreset = SurveyTemplate::custom;
-    configuration.templateFields = {
-        {1, "Colour?", SurveyDetectionMode::multipleChoice, "Red\nBlue"},
-        {2, "Why?", SurveyDetectionMode::written, ""},
-        {3, "Skip", SurveyDetectionMode::ignore, "x"}};
-    configuration.reviewThreshold = 0.5;
-
-    const json written = surveyjson::toJson(configuration);
-    EXPECT_EQ(written.size(), 7u);
-    EXPECT_EQ(written.at("template"), "Custom");
-    EXPECT_EQ(written.at("templateFields").at(0).at("detectionMode"), "Checkboxes");
-    EXPECT_EQ(surveyjson::readConfiguration(json::parse(written.dump())), configuration);
+    const SurveyConfiguration custom = readConfig(R"({"template":"Custom"})");
+    EXPECT_EQ(custom.templatePreset, SurveyTemplate::custom);
+    ASSERT_EQ(custom.templateFields.size(), 14);
+    EXPECT_EQ(custom.templateFields.at(6).prompt, "Question 7");
+    EXPECT_TRUE(custom.templateFields.at(6).optionsText.isEmpty());
 }
 
 // A bad value fails the whole read and names its key; an unknown case lists the known ones.
@@ -93,7 +69,8 @@ TEST(SurveyConfigurationJson, BadValuesFailAsAWholeNamingTheKey)
     }
 }
 
-TEST(SurveyResponseJson, EveryKeyIsRequired)
+// A response needs every key, a question its text; implausible dates are refused.
+TEST(SurveyJson, RecordsNeedEveryKeyAndPlausibleDatesCountedFrom2001InUtc)
 {
     for (const char* key : {"surveyNumber", "capturedAt", "answers"}) {
         json value = surveyjson::toJson(SurveyResponse{1, utc(2026, 1, 1, 0, 0, 0), {"A"}});
@@ -105,23 +82,16 @@ TEST(SurveyResponseJson, EveryKeyIsRequired)
             EXPECT_EQ(error.keyPath(), QStringLiteral("responses[3].") + key);
         }
     }
-}
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
+    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
+                 SurveyJsonError);
+    EXPECT_THROW(surveyjson::readDate(json(1.0e300), "savedAt"), SurveyJsonError);
+    EXPECT_THROW(surveyjson::readDate(json("2026-01-01"), "savedAt"), SurveyJsonError);
 
-TEST(ReferenceDate, SecondsCountFrom2001InUtc)
-{
     EXPECT_EQ(surveyjson::secondsSinceReferenceDate(utc(2001, 1, 1, 0, 0, 0)), 0.0);
     EXPECT_EQ(surveyjson::secondsSinceReferenceDate(utc(2001, 1, 2, 0, 0, 0)), 86400.0);
     EXPECT_EQ(surveyjson::secondsSinceReferenceDate(utc(2000, 12, 31, 23, 59, 59, 500)), -0.5);
     const QDateTime berlin(QDate(2001, 1, 1), QTime(1, 0), QTimeZone("Europe/Berlin"));
     EXPECT_EQ(surveyjson::secondsSinceReferenceDate(berlin), 0.0);
     EXPECT_EQ(surveyjson::dateFromReferenceSeconds(86400.25), utc(2001, 1, 2, 0, 0, 0, 250));
-}
-
-TEST(SurveyJson, QuestionTextIsRequiredAndImplausibleDatesAreRefused)
-{
-    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1})")), SurveyJsonError);
-    EXPECT_THROW(surveyjson::readQuestion(json::parse(R"({"number":1,"text":null})")),
-                 SurveyJsonError);
-    EXPECT_THROW(surveyjson::readDate(json(1.0e300), "savedAt"), SurveyJsonError);
-    EXPECT_THROW(surveyjson::readDate(json("2026-01-01"), "savedAt"), SurveyJsonError);
 }

@@ -10,11 +10,6 @@
 
 namespace {
 
-QString fileName(const ScanPage& page)
-{
-    return QFileInfo(page.fileURL.toLocalFile()).fileName();
-}
-
 // Records what was on disk when the operator was asked to turn the stack.
 class RecordingPrompt : public BackSidePrompt
 {
@@ -73,18 +68,18 @@ protected:
         const auto outcome = runScan(service.scanBatch(testDevice(), configuration(mode, bothSides),
                                                        [&](const QString& f) { reported << f; }));
         EXPECT_TRUE(outcome.value) << outcome.message();
-        QStringList files;
-        for (const ScanPage& page : outcome.value.value_or(ScanBatchResult{}).pages)
-            files.append(page.fileURL.toLocalFile());
-        EXPECT_EQ(reported, files);
-        return outcome.value.value_or(ScanBatchResult{});
+        const ScanBatchResult batch = outcome.value.value_or(ScanBatchResult{});
+        EXPECT_EQ(reported, testsupport::mapped(batch.pages, [](const ScanPage& page) {
+                      return page.fileURL.toLocalFile();
+                  }));
+        return batch;
     }
 
     QTemporaryDir root;
     SaneScannerService service;
 };
 
-TEST_F(SaneScannerServiceTest, DiscoveredFeederWritesNumberedPagesIntoANewFolder)
+TEST_F(SaneScannerServiceTest, DiscoveredFeederWritesNumberedPagesIntoANewFolderOneBatchAtATime)
 {
     const QList<ScannerDevice> devices = testsupport::runTask(service.discoverScanners());
     ASSERT_EQ(devices.size(), 2);
@@ -102,7 +97,7 @@ TEST_F(SaneScannerServiceTest, DiscoveredFeederWritesNumberedPagesIntoANewFolder
     EXPECT_EQ(first.dir().absolutePath(),
               QDir(root.path()).absoluteFilePath(first.dir().dirName()));
     EXPECT_TRUE(first.dir().dirName().startsWith("Ward survey-"));
-    EXPECT_EQ(fileName(result.pages[9]), "surveys-10.png");
+    EXPECT_EQ(result.pages[9].fileURL.fileName(), "surveys-10.png");
     EXPECT_EQ(result.pages[9].surveyNumber, 10);
     ASSERT_EQ(result.responses.size(), 10);
     EXPECT_EQ(result.responses[0].answers, QStringList(3, QString()));
@@ -117,6 +112,20 @@ TEST_F(SaneScannerServiceTest, DiscoveredFeederWritesNumberedPagesIntoANewFolder
     const ScanBatchResult second = scanned(DuplexMode::simplex, false);
     EXPECT_NE(QFileInfo(second.pages.value(0).fileURL.toLocalFile()).dir().path(),
               first.dir().path());
+
+    // A second batch while one runs is refused, as is a device no longer there.
+    const ScannerDevice test0 = testDevice();
+    const SurveyConfiguration config = configuration(DuplexMode::simplex, false);
+    QCoro::Task<ScanBatchResult> running = service.scanBatch(test0, config);
+    EXPECT_EQ(runScan(service.scanBatch(test0, config)).message(), "A scan is already running.");
+    const auto finished = runScan(std::move(running));
+    ASSERT_TRUE(finished.value) << finished.message();
+    EXPECT_EQ(finished.value->pages.size(), 10);
+
+    ScannerDevice gone;
+    gone.id = "test:7";
+    EXPECT_EQ(runScan(service.scanBatch(gone, config)).message(),
+              "The selected scanner is no longer available.");
 }
 
 // Declined, the fronts pair with nothing and stay on disk; accepted, the
@@ -139,26 +148,10 @@ TEST_F(SaneScannerServiceTest, ManualTwoSidedAsksBetweenPassesAndPairsPages)
     EXPECT_EQ(prompt.filesWhenAsked[0].size(), 20);
     EXPECT_TRUE(prompt.filesWhenAsked[0].filter("backs").isEmpty());
     ASSERT_EQ(result.pages.size(), 20);
-    EXPECT_EQ(fileName(result.pages[10]), "backs-1.png");
+    EXPECT_EQ(result.pages[10].fileURL.fileName(), "backs-1.png");
     EXPECT_EQ(result.pages[10].surveyNumber, 1);
     EXPECT_EQ(result.pages[19].side, SurveySide::back);
     EXPECT_EQ(result.responses.size(), 10);
-}
-
-TEST_F(SaneScannerServiceTest, SecondBatchWhileScanningAndUnknownDeviceAreRefused)
-{
-    const ScannerDevice device = testDevice();
-    const SurveyConfiguration config = configuration(DuplexMode::simplex, false);
-    QCoro::Task<ScanBatchResult> first = service.scanBatch(device, config);
-    EXPECT_EQ(runScan(service.scanBatch(device, config)).message(), "A scan is already running.");
-    const auto finished = runScan(std::move(first));
-    ASSERT_TRUE(finished.value) << finished.message();
-    EXPECT_EQ(finished.value->pages.size(), 10);
-
-    ScannerDevice gone;
-    gone.id = "test:7";
-    EXPECT_EQ(runScan(service.scanBatch(gone, config)).message(),
-              "The selected scanner is no longer available.");
 }
 
 // The backend's own defaults are 50 dpi over 80 x 100 mm; the whole 200 x

@@ -12,7 +12,9 @@
 
 namespace {
 
-TEST(SourceSelection, SourcesAreKnownByTheWordsBackendsUse)
+// Sources are known by the words backends use; the feeder comes first, duplex
+// only when wanted, the flatbed for templates or on request.
+TEST(SourceSelection, SourcesAreKnownByTheirWordsAndPlannedAsTheScanNeeds)
 {
     for (const char* feeder : {"ADF", "ADF Front", "Automatic Document Feeder", "Document Feeder",
                                "adf simplex", "Sheetfed"})
@@ -27,10 +29,7 @@ TEST(SourceSelection, SourcesAreKnownByTheWordsBackendsUse)
     EXPECT_TRUE(namesFeeder({"Flatbed", "ADF Front"}));
     EXPECT_FALSE(namesFeeder({"Flatbed", "Transparency Adapter", "ADF Back"}));
     EXPECT_FALSE(namesFlatbed({"ADF"}));
-}
 
-TEST(SourceSelection, FeederFirstDuplexOnlyWhenWantedFlatbedForTemplatesOrOnRequest)
-{
     const QStringList fujitsu = {"Flatbed", "ADF Front", "ADF Back", "ADF Duplex"};
     EXPECT_EQ(planSources(fujitsu, true), (SourcePlan{"ADF Duplex", true, true}));
     EXPECT_EQ(planSources(fujitsu, false), (SourcePlan{"ADF Front", true, false}));
@@ -47,7 +46,7 @@ TEST(SourceSelection, FeederFirstDuplexOnlyWhenWantedFlatbedForTemplatesOrOnRequ
     EXPECT_EQ(planSources({}, true), SourcePlan{});
 }
 
-TEST(SourceSelection, DuplexSwitchesBooleanOrListAndColourModesByMeaning)
+TEST(SourceSelection, DuplexSwitchColourModeAndResolutionAreChosenByMeaning)
 {
     EXPECT_EQ(planDuplexSwitch({"preview", "duplex"}, {}, {}, true), (DuplexSwitch{"duplex"}));
     EXPECT_EQ(planDuplexSwitch({"scan-both-sides"}, {}, {}, false),
@@ -65,10 +64,8 @@ TEST(SourceSelection, DuplexSwitchesBooleanOrListAndColourModesByMeaning)
     EXPECT_EQ(chooseMode({"Grayscale", "48bit Color", "24bit Color"}, ScanColour::colour),
               "24bit Color");
     EXPECT_EQ(chooseMode({"Lineart", "Halftone"}, ScanColour::grey), "");
-}
 
-TEST(SourceSelection, ResolutionIsTheNearestAtOrAboveTheWantedOne)
-{
+    // The nearest resolution at or above the wanted one.
     NumberOption list;
     list.values = {600, 150, 300};
     EXPECT_EQ(chooseResolution(list, 200), 300);
@@ -90,7 +87,7 @@ FrameFormat format(FrameFormat::Kind kind, int depth, int pixels, int bytesPerLi
     return FrameFormat{kind, true, bytesPerLine, pixels, lines, depth};
 }
 
-TEST(FrameImage, LineArtGrayAndColourFramesBecomeImagesSkippingLinePadding)
+TEST(FrameImage, FramesBecomeImagesSkippingLinePaddingAndUnreadableLayoutsAreRefused)
 {
     // 10 pixels need 2 bytes; the device pads lines to 3.
     const QByteArray data("\x80\x40\xff"
@@ -130,19 +127,17 @@ TEST(FrameImage, LineArtGrayAndColourFramesBecomeImagesSkippingLinePadding)
     ASSERT_TRUE(threePass.addFrame(format(FrameFormat::Kind::blue, 8, 1, 1, 1),
                                    QByteArray("\x70", 1), nullptr));
     EXPECT_EQ(threePass.image().pixel(0, 0), qRgb(0x50, 0, 0x70));
-}
 
-TEST(FrameImage, RejectsLayoutsItCannotRead)
-{
     QString error;
-    PageAssembler page;
+    PageAssembler refused;
     EXPECT_FALSE(
-        page.addFrame(format(FrameFormat::Kind::gray, 8, 4, 2, 1), QByteArray(4, 0), &error));
+        refused.addFrame(format(FrameFormat::Kind::gray, 8, 4, 2, 1), QByteArray(4, 0), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(
-        page.addFrame(format(FrameFormat::Kind::gray, 4, 4, 2, 1), QByteArray(4, 0), &error));
-    EXPECT_FALSE(page.addFrame(format(FrameFormat::Kind::gray, 8, 4, 4, 1), QByteArray(), &error));
-    EXPECT_TRUE(page.image().isNull());
+        refused.addFrame(format(FrameFormat::Kind::gray, 4, 4, 2, 1), QByteArray(4, 0), &error));
+    EXPECT_FALSE(
+        refused.addFrame(format(FrameFormat::Kind::gray, 8, 4, 4, 1), QByteArray(), &error));
+    EXPECT_TRUE(refused.image().isNull());
 }
 
 QString fixtureRoot()
@@ -158,8 +153,8 @@ std::string namesOf(const QList<ScannerDevice>& devices)
 // Interfaces are not devices; of the rest, scanner-like ones are kept, sorted
 // naturally; the keyboard and the root hub are dropped. Acme: a still-imaging
 // interface and no keyword; DocuScan: no vendor, so the product alone; Epson:
-// the vendor is already in the product.
-TEST(UsbProbe, ReadsTheSysfsTreeAndKeepsScannerLikeDevicesNamed)
+// the vendor is already in the product. Hardware SANE drives is not listed twice.
+TEST(UsbProbe, ReadsTheSysfsTreeAndKeepsScannerLikeDevicesSaneDoesNotList)
 {
     const QList<UsbDevice> devices = readUsbDevices(fixtureRoot());
     ASSERT_EQ(devices.size(), 7);
@@ -173,10 +168,7 @@ TEST(UsbProbe, ReadsTheSysfsTreeAndKeepsScannerLikeDevicesNamed)
     EXPECT_EQ(entries[0].id.toStdString(), "usb-6699-16-1-1-LiDE 300");
     EXPECT_EQ(entries[0].connection.toStdString(), "USB");
     EXPECT_FALSE(entries[0].isControllable || entries[0].hasDocumentFeeder);
-}
 
-TEST(UsbProbe, HardwareSaneAlreadyDrivesIsNotListedTwice)
-{
     const auto device = [](const char* id, const char* name) {
         ScannerDevice device;
         device.id = id;
@@ -187,7 +179,7 @@ TEST(UsbProbe, HardwareSaneAlreadyDrivesIsNotListedTwice)
         mergeUsbDevices({device("epson2:net:10.0.0.5", "EPSON perfection v39"), // by name
                          device("fujitsu:libusb:001:007", "FUJITSU fi-7160dj"), // by address
                          device("test:10", "Scanner 10"), device("test:9", "scanner 9")},
-                        readUsbDevices(fixtureRoot()));
+                        devices);
     EXPECT_EQ(namesOf(merged),
               "Acme Imaging LiDE 300 | DocuScan 5 | EPSON perfection v39 | FUJITSU fi-7160dj | "
               "Fujitsu ScanSnap S1500 | scanner 9 | Scanner 10");
@@ -218,22 +210,50 @@ QStringList filesOf(const QList<ScanPage>& pages)
 constexpr auto F = SurveySide::front;
 constexpr auto B = SurveySide::back;
 
-TEST(PageNumbering, DuplexAlternatesSidesAndManualTwoSidedPairsFrontsWithBacks)
+// Duplex alternates sides, an odd total leaving the last sheet without a
+// back; manual two-sided pairs the n-th front with the n-th back, splitting
+// files without a known pass boundary at half (of five, two fronts). Single
+// sided sorts each pass by file name only, the first pass staying first.
+TEST(PageNumbering, EachModeNumbersSurveysInNaturalOrderWithinEachPassAndGivesTheirResponses)
 {
-    // An odd total leaves the last sheet without a back.
-    expectNumbering(makePages({{"1", "2", "3"}}, PageNumbering::automaticDuplex),
-                    {{1, F}, {1, B}, {2, F}});
-    const auto pages = makePages({{"/b/fronts-1.png", "/b/fronts-2.png", "/b/fronts-3.png"},
-                                  {"/b/backs-1.png", "/b/backs-2.png", "/b/backs-3.png"}},
-                                 PageNumbering::manualTwoSided);
-    expectNumbering(pages, {{1, F}, {2, F}, {3, F}, {1, B}, {2, B}, {3, B}});
-    EXPECT_EQ(pages[3].fileURL.toLocalFile(), "/b/backs-1.png");
+    const std::tuple<QList<QStringList>, PageNumbering, QList<Expected>, QStringList> cases[] = {
+        {{{"1", "2", "3"}}, PageNumbering::automaticDuplex, {{1, F}, {1, B}, {2, F}}, {}},
+        {{{"/b/f-1.png", "/b/f-2.png", "/b/f-3.png"}, {"/b/b-1.png", "/b/b-2.png", "/b/b-3.png"}},
+         PageNumbering::manualTwoSided,
+         {{1, F}, {2, F}, {3, F}, {1, B}, {2, B}, {3, B}},
+         {"/b/f-1.png", "/b/f-2.png", "/b/f-3.png", "/b/b-1.png", "/b/b-2.png", "/b/b-3.png"}},
+        {{{"f-1", "f-2", "f-3"}, {"b-1", "b-2"}},
+         PageNumbering::manualTwoSided,
+         {{1, F}, {2, F}, {1, B}, {2, B}, {3, B}},
+         {}},
+        {{{"/b/surveys-10.png", "/b/Surveys-2.png", "/b/surveys-1.png"}},
+         PageNumbering::singleSided,
+         {{1, F}, {2, F}, {3, F}},
+         {"/b/surveys-1.png", "/b/Surveys-2.png", "/b/surveys-10.png"}},
+        {{{"/z/b.png", "/z/a.png"}, {"/a/0.png"}},
+         PageNumbering::singleSided,
+         {{1, F}, {2, F}, {3, F}},
+         {"/z/a.png", "/z/b.png", "/a/0.png"}},
+    };
+    for (const auto& [passes, numbering, expected, files] : cases) {
+        SCOPED_TRACE(passes.first().join(' ').toStdString());
+        const QList<ScanPage> pages = makePages(passes, numbering);
+        expectNumbering(pages, expected);
+        if (!files.isEmpty()) {
+            EXPECT_EQ(filesOf(pages), files);
+        }
+        EXPECT_NE(pages[0].id, pages[1].id);
+    }
 
-    // Files without a known pass boundary split at half: of five, the
-    // first two are fronts, the last three backs.
-    const auto odd =
-        makePages({{"f-1", "f-2", "f-3"}, {"b-1", "b-2"}}, PageNumbering::manualTwoSided);
-    expectNumbering(odd, {{1, F}, {2, F}, {1, B}, {2, B}, {3, B}});
+    // One placeholder response a survey, blank for every question.
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto responses =
+        makePlaceholderResponses(makePages({{"1", "2", "3"}}, PageNumbering::singleSided), 14, now);
+    EXPECT_EQ(responses.value(2), (SurveyResponse{3, now, QStringList(14, QString())}));
+    EXPECT_EQ(responses.size(), 3);
+    const auto duplex = makePages({{"1", "2", "3", "4", "5"}}, PageNumbering::automaticDuplex);
+    EXPECT_EQ(makePlaceholderResponses(duplex, 2).size(), 3);
+    EXPECT_EQ(makePlaceholderResponses({}, 2).size(), 1);
 }
 
 TEST(PageNumbering, TwoSidedPassesPairAtTheirBoundaryOrNotAtAll)
@@ -256,34 +276,6 @@ TEST(PageNumbering, TwoSidedPassesPairAtTheirBoundaryOrNotAtAll)
                   [&] { makeTwoSidedPages(fronts, backs, "/b"); }),
               "10 fronts and 9 backs were scanned. Feed the backs again.\n"
               "The scanned pages are kept in /b.");
-}
-
-TEST(PageNumbering, SingleSidedInNaturalOrderWithinEachPass)
-{
-    const auto pages = makePages({{"/b/surveys-10.png", "/b/Surveys-2.png", "/b/surveys-1.png"}},
-                                 PageNumbering::singleSided);
-    expectNumbering(pages, {{1, F}, {2, F}, {3, F}});
-    EXPECT_EQ(filesOf(pages),
-              QStringList({"/b/surveys-1.png", "/b/Surveys-2.png", "/b/surveys-10.png"}));
-
-    // Passes are not merged before sorting: the first pass stays first, and
-    // only the file name (not the folder) decides the order.
-    const auto passes =
-        makePages({{"/z/b.png", "/z/a.png"}, {"/a/0.png"}}, PageNumbering::singleSided);
-    ASSERT_EQ(filesOf(passes), QStringList({"/z/a.png", "/z/b.png", "/a/0.png"}));
-    EXPECT_NE(passes[0].id, passes[1].id);
-}
-
-TEST(PageNumbering, PlaceholderResponsesCoverEverySurvey)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const auto responses =
-        makePlaceholderResponses(makePages({{"1", "2", "3"}}, PageNumbering::singleSided), 14, now);
-    EXPECT_EQ(responses.value(2), (SurveyResponse{3, now, QStringList(14, QString())}));
-    EXPECT_EQ(responses.size(), 3);
-    const auto duplex = makePages({{"1", "2", "3", "4", "5"}}, PageNumbering::automaticDuplex);
-    EXPECT_EQ(makePlaceholderResponses(duplex, 2).size(), 3);
-    EXPECT_EQ(makePlaceholderResponses({}, 2).size(), 1);
 }
 
 TEST(BatchFolder, NameComesFromTheTitleTakenNamesGetASuffixParentsAreMadeAndErrorsThrow)

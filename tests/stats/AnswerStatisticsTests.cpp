@@ -35,25 +35,22 @@ QList<AnswerCount> countsOf(const QStringList& cells)
 
 } // namespace
 
-TEST(AnswerStatisticsTest, OrdersByCountThenNaturallyWithNALast)
+// N/A is the most frequent answer and still comes last; equal counts compare
+// numbers by value, and case does not decide the order. Cells group by their
+// exact, case-sensitive text, combined answers kept whole.
+TEST(AnswerStatisticsTest, OrdersByCountThenNaturallyWithNALastAndGroupsExactText)
 {
-    // N/A is the most frequent answer and still comes last; equal counts
-    // compare numbers by value, and case does not decide the order.
     const QList<AnswerCount> expected = {
         {"Yes", 3}, {"Grade 9", 2}, {"Grade 10", 2}, {"apple", 1}, {"Banana", 1}, {"N/A", 4},
     };
     EXPECT_EQ(countsOf({"Grade 10", "", "Yes", "Banana", "Grade 9", "  ", "Yes", "N/A", "Grade 10",
                         "apple", "Grade 9", "Yes", "\n"}),
               expected);
-}
 
-TEST(AnswerStatisticsTest, GroupsExactCaseSensitiveTextAndKeepsCombinedCells)
-{
-    const QList<AnswerCount> expected = {{"Writing; Teamwork", 2}, {"Writing", 1}};
     const auto counts =
         countsOf({"Writing; Teamwork", "yes", " Writing; Teamwork ", "YES", "Writing"});
     ASSERT_EQ(counts.size(), 4);
-    EXPECT_EQ(counts.mid(0, 2), expected);
+    EXPECT_EQ(counts.mid(0, 2), (QList<AnswerCount>{{"Writing; Teamwork", 2}, {"Writing", 1}}));
     // "YES" and "yes" are distinct answers; the collator does not tell them apart.
     EXPECT_EQ((QSet<QString>{counts[2].answer, counts[3].answer}), (QSet<QString>{"YES", "yes"}));
     EXPECT_EQ(counts[2].count * counts[3].count, 1);
@@ -88,7 +85,9 @@ TEST(AnswerStatisticsTest, QuestionsBeyondTheTemplateTakeDetectedTextsAndNoMode)
     EXPECT_EQ(statistics.at(11).answeredCount(), 1);
 }
 
-TEST(AnswerStatisticsTest, TemplateFieldsDecidePromptAndModeEvenWhenIgnoredOrEmpty)
+// Template fields decide prompt and mode even when ignored or empty; the
+// question count follows the fields and answers, not the configured count.
+TEST(AnswerStatisticsTest, TemplateFieldsDecidePromptModeAndCountEvenWhenIgnoredOrEmpty)
 {
     const QList<SurveyTemplateField> fields = {
         {2, QString(), SurveyDetectionMode::written, QString()},
@@ -104,21 +103,18 @@ TEST(AnswerStatisticsTest, TemplateFieldsDecidePromptAndModeEvenWhenIgnoredOrEmp
     EXPECT_EQ(statistics.at(1).prompt, QString());
     EXPECT_EQ(statistics.at(1).mode, SurveyDetectionMode::written);
     EXPECT_EQ(statistics.at(1).counts, (QList<AnswerCount>{{"N/A", 1}}));
-}
 
-TEST(AnswerStatisticsTest, QuestionCountIgnoresTheConfiguredCount)
-{
     SurveyConfiguration configuration = configurationWith({});
     configuration.questionCount = 14;
     EXPECT_TRUE(answerStatistics(configuration, {}, {}).isEmpty());
     EXPECT_TRUE(answerStatistics(configuration, {response(1, {})}, {}).isEmpty());
 
     configuration.templateFields = {{3, "Three", SurveyDetectionMode::written, {}}};
-    const auto statistics = answerStatistics(configuration, {}, {});
-    ASSERT_EQ(statistics.size(), 3);
-    EXPECT_EQ(statistics.at(0).prompt, "Question 1");
-    EXPECT_EQ(statistics.at(0).totalResponses, 0);
-    EXPECT_TRUE(statistics.at(0).counts.isEmpty());
+    const auto third = answerStatistics(configuration, {}, {});
+    ASSERT_EQ(third.size(), 3);
+    EXPECT_EQ(third.at(0).prompt, "Question 1");
+    EXPECT_EQ(third.at(0).totalResponses, 0);
+    EXPECT_TRUE(third.at(0).counts.isEmpty());
 }
 
 // Only existing cells count; unequal counts, so that swapping the two rules shows.

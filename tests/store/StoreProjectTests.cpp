@@ -20,7 +20,7 @@ protected:
     StoreProject() { connectScanner(); }
 };
 
-TEST_F(StoreProject, DeclinedPanelsAndQuestionsChangeNothing)
+TEST_F(StoreProject, DeclinedPanelsChangeNothingAndFailuresNameTheirFileAndKeepTheWork)
 {
     store.exportCSV(); // nothing to export: no panel
     EXPECT_TRUE(panels.requests.isEmpty());
@@ -50,10 +50,7 @@ TEST_F(StoreProject, DeclinedPanelsAndQuestionsChangeNothing)
     EXPECT_EQ(store.configuration(), SurveyConfiguration());
     store.newProject(); // nothing unsaved: no question
     EXPECT_EQ(panels.discardQuestions.size(), 3);
-}
 
-TEST_F(StoreProject, FailuresNameTheirFileAndKeepTheWork)
-{
     runBatch(1);
     const auto responses = store.responses();
     // A file where a folder should be: writing below it fails for every user, root included.

@@ -16,7 +16,7 @@ protected:
     }
 };
 
-TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReportsAndBlankReadsNA)
+TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReportsAndDeleteRemovesEverythingOfTheSurvey)
 {
     store.updateAnswer(2, 5, "   ");
     for (const auto& [survey, question] : {std::pair{2, 5}, {9, 1}, {2, 0}, {2, 15}})
@@ -34,6 +34,24 @@ TEST_F(StoreReview, UpdateAnswerPadsTrimsAndReportsAndBlankReadsNA)
     store.updateAnswer(7, 1, "X");
     store.updateAnswer(1, 0, "X");
     EXPECT_EQ(store.responses(), before);
+
+    // A deletion takes everything of the survey and moves the selection on.
+    store.setSelectedSurveyNumber(2);
+    store.deleteResponse(store.responses()[1]);
+    EXPECT_EQ(store.responses().size(), 2);
+    EXPECT_EQ(store.pages().size(), 2);
+    EXPECT_EQ(store.reviewItems().size(), 2);
+    EXPECT_EQ(store.selectedSurveyNumber(), 1);
+    EXPECT_EQ(store.statusMessage(), "Deleted survey 2.");
+    EXPECT_EQ(store.responses()[1].surveyNumber, 3);
+
+    store.deleteResponse(store.responses()[0]);
+    store.deleteResponse(store.responses()[0]);
+    EXPECT_FALSE(store.selectedSurveyNumber());
+    EXPECT_TRUE(store.responses().isEmpty() && store.pages().isEmpty());
+    // Undoing the deletions over a later batch would drop the batch.
+    runBatch(1);
+    EXPECT_FALSE(store.undoStack()->canUndo());
 }
 
 // Typed text is kept on the queued item and marks the project unsaved once.
@@ -87,26 +105,6 @@ TEST_F(StoreReview, TypedTextIsKeptThenAppliedOverTheSuggestionAndUndone)
     EXPECT_EQ(store.responses(), responses);
 }
 
-TEST_F(StoreReview, DeleteRemovesEverythingOfTheSurveyAndMovesTheSelection)
-{
-    store.setSelectedSurveyNumber(2);
-    store.deleteResponse(store.responses()[1]);
-    EXPECT_EQ(store.responses().size(), 2);
-    EXPECT_EQ(store.pages().size(), 2);
-    EXPECT_EQ(store.reviewItems().size(), 2);
-    EXPECT_EQ(store.selectedSurveyNumber(), 1);
-    EXPECT_EQ(store.statusMessage(), "Deleted survey 2.");
-    EXPECT_EQ(store.responses()[1].surveyNumber, 3);
-
-    store.deleteResponse(store.responses()[0]);
-    store.deleteResponse(store.responses()[0]);
-    EXPECT_FALSE(store.selectedSurveyNumber());
-    EXPECT_TRUE(store.responses().isEmpty() && store.pages().isEmpty());
-    // Undoing the deletions over a later batch would drop the batch.
-    runBatch(1);
-    EXPECT_FALSE(store.undoStack()->canUndo());
-}
-
 using StoreTemplate = StoreFixture;
 
 namespace {
@@ -118,12 +116,10 @@ SurveyTemplateField field(qint64 number, const QString& prompt,
 }
 } // namespace
 
-TEST_F(StoreTemplate, EditingARowTurnsCustomAndAPresetRestoresItsFields)
+TEST_F(StoreTemplate, EditedAddedAndDeletedRowsKeepTheCountAtTheHighestNumberUntilAPresetRestores)
 {
+    // The field itself, and the preset turning custom, are checked through the template screen.
     store.updateTemplateField(field(3, "Favourite lunch?", SurveyDetectionMode::written));
-    EXPECT_EQ(store.templateField(3)->prompt, "Favourite lunch?");
-    EXPECT_EQ(store.templateField(3)->detectionMode, SurveyDetectionMode::written);
-    EXPECT_EQ(store.configuration().templatePreset, SurveyTemplate::custom);
     EXPECT_EQ(store.configuration().templateFields.size(), 14);
     ASSERT_GE(store.detectedQuestions().size(), 3);
     EXPECT_EQ(store.detectedQuestions()[2].text, "Favourite lunch?");
@@ -148,10 +144,8 @@ TEST_F(StoreTemplate, EditingARowTurnsCustomAndAPresetRestoresItsFields)
     EXPECT_EQ(store.statusMessage(), "Template set to KRDA 2026.");
     store.applyTemplatePreset(SurveyTemplate::custom);
     EXPECT_EQ(store.configuration().templateFields[0].prompt, "Question 1");
-}
 
-TEST_F(StoreTemplate, AddingAndDeletingRowsKeepTheCountAtTheHighestNumber)
-{
+    store.applyTemplatePreset(SurveyTemplate::krda2026);
     store.addTemplateField();
     EXPECT_EQ(store.configuration().templateFields.last(), field(15, "Question 15"));
     EXPECT_EQ(store.configuration().questionCount, 15);

@@ -58,7 +58,7 @@ TEST(SurveyMerging, NewResponsesReplaceSameNumberAndSortAscending)
     EXPECT_EQ(mergeResponses({response(1), response(1)}, {}).size(), 1);
 }
 
-TEST(SurveyMerging, QuestionsFillOneToCountAndIgnoreBlankNewText)
+TEST(SurveyMerging, QuestionsFillOneToCountIgnoringBlankTextAndTemplatesKeepTheLastFieldOfANumber)
 {
     EXPECT_EQ(mergeQuestions({{1, "One"}, {2, "Two"}}, {{2, "  \n"}, {3, "Three"}}, 5),
               (QList<SurveyQuestion>{
@@ -67,10 +67,7 @@ TEST(SurveyMerging, QuestionsFillOneToCountAndIgnoreBlankNewText)
     const auto grown = mergeQuestions({{0, "Zero"}}, {{4, "F"}}, 2);
     EXPECT_EQ(mapped(grown, &SurveyQuestion::number), (QList<qint64>{1, 2, 3, 4}));
     EXPECT_EQ(grown.last().text, "F");
-}
 
-TEST(SurveyMerging, TemplateKeepsTheLastFieldOfANumberAndCountsToTheHighest)
-{
     const QList<SurveyTemplateField> fields = {
         {7, "old", SurveyDetectionMode::written, {}},
         {2, "two", SurveyDetectionMode::singleChoice, {}},
@@ -86,7 +83,7 @@ TEST(SurveyMerging, TemplateKeepsTheLastFieldOfANumberAndCountsToTheHighest)
 
 // Two workers finishing together count from the start; a slow start while
 // the feeder set the pace is forgotten after the last eight pages.
-TEST(ReadingProgress, TimeLeftFollowsThePaceOfTheLastPages)
+TEST(ReadingProgress, TimeLeftFollowsThePaceOfTheLastPagesAndIsShownRounded)
 {
     const std::tuple<QList<qint64>, int, std::optional<int>> cases[] = {
         {{}, 0, 0},
@@ -97,10 +94,7 @@ TEST(ReadingProgress, TimeLeftFollowsThePaceOfTheLastPages)
     };
     for (const auto& [readTimes, pagesLeft, seconds] : cases)
         EXPECT_EQ(readingSecondsLeft(readTimes, pagesLeft), seconds) << readTimes.size();
-}
 
-TEST(ReadingProgress, TextsForTheFeederAndTheReading)
-{
     const std::pair<ReadingProgress, const char*> reading[] = {
         {{.scanned = 100, .read = 52, .total = 100, .secondsLeft = 24},
          "Reading page 53 of 100 · about 24 s left"},

@@ -173,24 +173,6 @@ TEST_F(ScreenActions, ScanStartsFromTheButtonAndCancelKeepsThePagesScanned)
         << app.store->errorMessage().value_or(QString()).toStdString();
 }
 
-TEST_F(MainWindowTest, QuittingWithPendingReviewAsksAndSavesTheQueue)
-{
-    SampleScanner scanner({feeder()}, samplePages(2));
-    DoubtfulReader reader({"A"}, {{1, "A"}}); // one answer of every survey in doubt
-    App app(file("preferences.ini"), &scanner, &reader);
-    ASSERT_TRUE(app.showAndSettle());
-    QCoro::waitFor(app.store->startScanBatch());
-    ASSERT_EQ(app.store->reviewItems().size(), 1);
-
-    const QString target = file("run.twk");
-    FilePanelAnswerer answer([&](QFileDialog*) { return target; });
-    MessageBoxClicker clicker("Save");
-    EXPECT_TRUE(app.window->close());
-    EXPECT_EQ(clicker.informativeText,
-              "1 answer is waiting for review. Save the project before closing?");
-    EXPECT_TRUE(testsupport::readText(target).contains("\"reviewItems\""));
-}
-
 // The scan screen follows the devices: nothing starts without a scanner, a
 // blank project name disables the start, and the scan settings are shown for
 // every device, enabled where it takes them and kept per device.

@@ -35,16 +35,15 @@ TEST(ReviewAnswerText, ReadsAndTogglesOptionsInTemplateOrder)
     EXPECT_EQ(selectionCountText(2), "2 answers selected");
 }
 
-TEST(AppSections, EverySectionHasItsSymbolBundled)
+// Every section has its symbol bundled; missing brand artwork falls back to
+// the symbol and no icon.
+TEST(BundledArtwork, EverySectionHasItsSymbolAndAMissingBrandMarkFallsBack)
 {
     for (AppSection section : allAppSections())
         EXPECT_FALSE(symbols::icon(symbolName(section)).isNull())
             << symbolName(section).toStdString();
     EXPECT_FALSE(symbols::exists("no.such.symbol"));
-}
 
-TEST(BrandMark, MissingArtworkFallsBackToTheSymbolAndNoIcon)
-{
     ASSERT_FALSE(brand::applicationIcon().isNull());
     const QString bundled = brand::markResource();
     brand::setMarkResource(":/tallywicket/brand/missing.svg");
@@ -73,8 +72,6 @@ TEST(AISettingsPanel, ControlsWriteThroughAndFollowTheStore)
     slider->setValue(8);
     EXPECT_DOUBLE_EQ(settings.autoApplyConfidence(), 0.94);
     EXPECT_EQ(AISettingsPanel::confidenceText(0.995), "99% confidence or higher");
-    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.90), 0);
-    EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(0.995), 19);
     for (int position = 0; position <= 19; ++position)
         EXPECT_EQ(AISettingsPanel::confidenceToSliderPosition(
                       AISettingsPanel::sliderPositionToConfidence(position)),
@@ -137,8 +134,9 @@ TEST(TemplateScreenTest, RowsFollowTheStoreAndEditsGoThroughIt)
 }
 
 // Between the passes of manual two-sided, and after a template page on the
-// flatbed: its back, or done; and before unsaved changes are dropped.
-TEST(QuestionDialogs, ShowTheirTextsAndReportTheChoice)
+// flatbed: its back, or done; and before unsaved changes are dropped. File
+// panels return the chosen files, and nothing on cancel.
+TEST(Dialogs, QuestionsShowTheirTextsAndReportTheChoiceAndFilePanelsTheChosenFiles)
 {
     DialogBackSidePrompt prompt;
     const std::tuple<bool, const char*, BackSideChoice> rows[] = {
@@ -168,10 +166,7 @@ TEST(QuestionDialogs, ShowTheirTextsAndReportTheChoice)
     }
     MessageBoxClicker keep("Cancel");
     EXPECT_FALSE(panels.confirmDiscardChanges(DiscardReason::openProject));
-}
 
-TEST(FilePanelDialogs, ReturnTheChosenFilesAndNothingOnCancel)
-{
     DialogImportFileChooser chooser;
     const QString page = samplePages(1).constFirst();
     {
