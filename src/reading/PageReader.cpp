@@ -16,6 +16,7 @@
 #include "TextMatching.h"
 #include "TextRecognizer.h"
 
+#include <QSet>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -511,7 +512,12 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             marks = single && !read.marks.isEmpty() ? QList<DetectedMark>{read.marks.first()}
                                                     : read.marks;
             conflicting = read.conflicting;
-            const bool unlocated = spots[i].size() < question->options.size();
+            // A label recognition missed may have been read since inside the
+            // ring drawn round it.
+            QSet<QString> located;
+            for (const OptionInk& option : credited[i].options)
+                located.insert(option.spot.label);
+            const bool unlocated = located.size() < question->options.size();
             const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
             // With a label not found, a mark off its label's row may belong to
             // the missing one.
