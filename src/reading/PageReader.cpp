@@ -518,7 +518,16 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             for (const OptionInk& option : credited[i].options)
                 located.insert(option.spot.label);
             const bool unlocated = located.size() < question->options.size();
-            const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
+            // With every label found, ink in the margin left of the labels'
+            // boxes and of the question's number is a doodle, no answer.
+            double margin = q.promptLine.isNull() ? size.width() : q.promptLine.left();
+            for (const OptionInk& option : credited[i].options)
+                margin = std::min(margin, option.spot.box.left() - 1.8 * h);
+            double unclaimedInk = 0;
+            for (const PenMark& mark : credited[i].unclaimedMarks)
+                if (unlocated || mark.bounds.right() >= margin)
+                    unclaimedInk += mark.pixels / (h * h);
+            const bool unclaimed = unclaimedInk >= kNoMarkStrength;
             // With a label not found, a mark off its label's row may belong to
             // the missing one.
             const bool offRow =

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
@@ -310,6 +311,30 @@ TEST(RenderedPage, ADoodleWellBelowAChoiceQuestionsLabelsRaisesNoDoubt)
         EXPECT_TRUE(q4.answer.isEmpty()) << below;
         EXPECT_EQ(q4.needsReview, below < 0) << below;
     }
+}
+
+TEST(RenderedPage, APencilSquiggleInTheMarginBesideAQuestionRaisesNoDoubt)
+{
+    // Left of the question's number and its labels' boxes, level with its
+    // wording: nobody's answer.
+    RenderedSurveyPage page;
+    page.question(11, u"What skills do you think improved by doing a project?"_s);
+    page.optionRow({"Problem solving", "Critical Thinking", "Research Ability"},
+                   {Mark::none, Mark::tick, Mark::none}, true);
+    page.optionRow({"Writing", "Learning", "Presenting", "Teamwork"}, {}, true);
+    page.optionRow({"Communication", "Time Management", "None"}, {}, true);
+    QImage image = page.image();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(110, 110, 110), 4, Qt::SolidLine, Qt::RoundCap));
+    QPainterPath squiggle(QPointF(130, 200));
+    squiggle.cubicTo(80, 230, 150, 250, 110, 285);
+    squiggle.cubicTo(90, 295, 145, 300, 120, 240);
+    painter.drawPath(squiggle);
+    painter.end();
+    const RegionReading q11 = readingOf(image, 11);
+    EXPECT_EQ(q11.answer, u"Critical Thinking"_s);
+    EXPECT_FALSE(q11.needsReview);
 }
 
 TEST(RenderedPage, APencilRingTooPaleToCountAsInkRaisesDoubt)
