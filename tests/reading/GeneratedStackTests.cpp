@@ -16,6 +16,18 @@ using namespace Qt::StringLiterals;
 // ticks, crosses, fills, scribbles, pencil, scan effects), read as the
 // command line reads them. No wrong answer may go unflagged.
 namespace {
+// A stack as the benchmark makes it: scan effects on, fronts and backs
+// interleaved.
+SampleSet duplexStack(SampleStackKind kind, int surveys, quint32 seed)
+{
+    return makeSampleStack({.kind = kind,
+                            .surveyCount = surveys,
+                            .seed = seed,
+                            .dpi = 0,
+                            .degraded = true,
+                            .order = SampleStackOrder::duplex});
+}
+
 struct StackRow
 {
     const char* name;
@@ -32,12 +44,7 @@ TEST_P(GeneratedStacks, EveryWrongCellIsFlaggedAndMostAreRight)
 {
     const StackRow row = GetParam();
     QTemporaryDir folder;
-    const SampleSet set = makeSampleStack({.kind = row.kind,
-                                           .surveyCount = row.surveys,
-                                           .seed = row.seed,
-                                           .dpi = 0,
-                                           .degraded = true,
-                                           .order = SampleStackOrder::duplex});
+    const SampleSet set = duplexStack(row.kind, row.surveys, row.seed);
     QList<QStringList> passes;
     for (const QString& path : writeSampleSet(set, folder.path()))
         passes.append({path});
@@ -92,21 +99,18 @@ class GeneratedPages : public ::testing::TestWithParam<PageRow>
 TEST_P(GeneratedPages, ReadRightWithNoDoubt)
 {
     const PageRow row = GetParam();
-    const SampleSet set = makeSampleStack({.kind = row.kind,
-                                           .surveyCount = row.surveys,
-                                           .seed = row.seed,
-                                           .dpi = 0,
-                                           .degraded = true,
-                                           .order = SampleStackOrder::duplex});
+    const SampleSet set = duplexStack(row.kind, row.surveys, row.seed);
     const SampleSetPage& page = set.pages[row.page - 1];
     const SampleAnswerSheet& sheet = set.sheets[page.surveyNumber - 1];
     const QStringList expected = expectedAnswers(sheet);
     QTemporaryDir folder;
     const QString file = folder.filePath(u"page.png"_s);
     ASSERT_TRUE(renderSurveyPage(sheet, page.side, page.options).save(file));
-    const PageReading reading =
-        readPage({.surveyNumber = page.surveyNumber, .fileURL = QUrl::fromLocalFile(file)},
-                 makeReadingSetup(SurveyConfiguration(), false), TextRecognizer::forThisThread());
+    ScanPage scanned;
+    scanned.surveyNumber = page.surveyNumber;
+    scanned.fileURL = QUrl::fromLocalFile(file);
+    const PageReading reading = readPage(scanned, makeReadingSetup(SurveyConfiguration(), false),
+                                         TextRecognizer::forThisThread());
     for (const qint64 n : row.questions) {
         const auto region =
             std::find_if(reading.regions.begin(), reading.regions.end(),
