@@ -333,6 +333,8 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     // Words among the labels that recognition read as something else than
     // print: a question read blank with one of these is in doubt.
     QList<QRectF> strays;
+    // Words that took in the check box printed before their label.
+    QList<QRectF> boxedWords;
     // A check box printed close against its label is read as the word's
     // first letter; it is no stray mark.
     const auto boxBefore = [&](const QRectF& word, const QRectF& letters) {
@@ -396,8 +398,7 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                             stray = stray && !(widened->right() <= spot.box.right() + 0.5 * h &&
                                                boxBefore(word.box, spot.box));
                         }
-                if (stray)
-                    strays.append(word.box);
+                (stray ? strays : boxedWords).append(word.box);
                 continue;
             }
             // A mark read as the start of a label's word ("X<No") is cut off
@@ -414,8 +415,7 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                 }
             if (cut) {
                 const QRectF& start = cut->firstWord.isNull() ? cut->box : cut->firstWord;
-                if (!boxBefore(word.box, start))
-                    strays.append(word.box);
+                (boxBefore(word.box, start) ? boxedWords : strays).append(word.box);
                 keepLabelPart(word, *cut);
                 continue;
             }
@@ -542,16 +542,16 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             });
             // An unmarked label whose word recognition read far taller than
             // print took in ink round it: a ring drawn tight enough to pass
-            // for its letters' edges. A check box printed against the label
-            // and read with it stands as tall.
+            // for its letters' edges. A word that took in the check box
+            // printed before its label stands as tall as the box.
             const bool swallowed = std::any_of(
                 credited[i].options.begin(), credited[i].options.end(),
                 [&](const OptionInk& option) {
                     return option.strength < kMarkStrength && option.spot.box.height() >= 1.8 * h &&
-                           std::none_of(
-                               ink.boxes().begin(), ink.boxes().end(), [&](const QRect& box) {
-                                   return option.spot.box.adjusted(-h, 0, 0, 0).intersects(box);
-                               });
+                           std::none_of(boxedWords.begin(), boxedWords.end(),
+                                        [&](const QRectF& word) {
+                                            return word.contains(option.spot.box.center());
+                                        });
                 });
             doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) ||
                     (unlocated && (marks.isEmpty() || !single || offRow)) ||

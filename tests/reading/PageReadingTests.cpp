@@ -353,27 +353,6 @@ TEST(RenderedPage, APencilRingTooPaleToCountAsInkRaisesDoubt)
     }
 }
 
-TEST(RenderedPage, LabelsPrintedLargeBesideTheirBoxesAreNoTightRings)
-{
-    // Bold labels larger than the rest of the print, read as tall as the
-    // check box beside them: only a label standing taller than its box may
-    // have a ring drawn tight round its letters.
-    for (const bool marked : {false, true}) {
-        RenderedSurveyPage page;
-        page.question(1, u"I am:"_s);
-        page.labelFont(u"URW Gothic"_s, 52);
-        page.optionRow({"Male", "Female", "Prefer not to answer"},
-                       {Mark::none, marked ? Mark::fill : Mark::none}, true, 14);
-        page.labelFont({}, 40);
-        page.space(150);
-        page.question(2, u"My current Grade Level is (circle one):"_s);
-        page.optionRow({"5th", "6th", "7th"}, {Mark::none, Mark::circle}, false);
-        const RegionReading q1 = readingOf(page.image(), 1);
-        EXPECT_EQ(q1.answer, marked ? u"Female"_s : QString()) << marked;
-        EXPECT_FALSE(q1.needsReview) << marked;
-    }
-}
-
 // The recognised word of `lines` that reads `text`, as line and word index.
 std::pair<qsizetype, qsizetype> wordAt(const QList<RecognizedTextBlock>& lines, const QString& text)
 {

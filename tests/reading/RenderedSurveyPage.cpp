@@ -42,15 +42,11 @@ void RenderedSurveyPage::question(int number, const QString& text)
     m_y += 100;
 }
 
-void RenderedSurveyPage::optionRow(const QStringList& labels, const QList<Mark>& marks, bool boxes,
-                                   int boxGap)
+void RenderedSurveyPage::optionRow(const QStringList& labels, const QList<Mark>& marks, bool boxes)
 {
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::Antialiasing);
-    QFont font = printFont(m_labelPixels, !m_labelFamily.isEmpty());
-    if (!m_labelFamily.isEmpty())
-        font.setFamily(m_labelFamily);
-    painter.setFont(font);
+    painter.setFont(printFont(40));
     const QFontMetrics metrics(painter.font());
     // Choices start under the question number, as on the survey's own form:
     // a number standing alone in a margin column is dropped by Tesseract's
@@ -61,7 +57,7 @@ void RenderedSurveyPage::optionRow(const QStringList& labels, const QList<Mark>&
         if (boxes) {
             painter.setPen(QPen(Qt::black, 3));
             painter.drawRect(box);
-            x += boxSide + boxGap;
+            x += boxSide + 30;
         }
         const QRect label(x, m_y + 2, metrics.horizontalAdvance(labels[i]), 38);
         painter.setPen(Qt::black);

@@ -27,10 +27,8 @@ public:
     RenderedSurveyPage();
 
     void question(int number, const QString& text);
-    // Options side by side, each with a check box (boxes) `boxGap` pixels
-    // before its label, or bare (to circle).
-    void optionRow(const QStringList& labels, const QList<Mark>& marks, bool boxes,
-                   int boxGap = 30);
+    // Options side by side, each with a check box (boxes) or bare (to circle).
+    void optionRow(const QStringList& labels, const QList<Mark>& marks, bool boxes);
     // Options one under the other, each with a check box.
     void optionColumn(const QStringList& labels, const QList<Mark>& marks);
     // A few lines of pen strokes that look like cursive writing.
@@ -38,12 +36,6 @@ public:
     // A short answer written in a plain hand, as legible as print.
     void scrawl(const QString& letters);
     void space(int pixels) { m_y += pixels; }
-    // Labels from here on in this font family, bold, at `pixels` high.
-    void labelFont(const QString& family, int pixels)
-    {
-        m_labelFamily = family;
-        m_labelPixels = pixels;
-    }
     // A pencil doodle `below` pixels under where the next line would start,
     // in the middle of the page; the next line does not move.
     void doodle(int below);
@@ -55,7 +47,5 @@ private:
 
     QImage m_image;
     int m_y = 180;
-    QString m_labelFamily;
-    int m_labelPixels = 40;
     quint32 m_seed = 7;
 };
