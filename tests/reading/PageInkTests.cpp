@@ -218,6 +218,9 @@ TEST(PageInkRings, RingsStayPenAndNoSideOfOneIsTakenForABoxOrARule)
             EXPECT_FALSE(QRectF(rule).intersects(ring)) << "ring taken for a rule at " << rule.y();
     }
     EXPECT_TRUE(hasWriteInRule(ink, 552));
+    // A label's box stretched over the side of the ring round it is still inside it.
+    EXPECT_TRUE(ink.penEncloses(oval.adjusted(-2, -2, 2, 2).toAlignedRect(),
+                                required.adjusted(-20, 0, 0, 0), kPrint));
 
     PageInk smaller(sheet.image);
     smaller.separate(sheet.words, sheet.words, 0.8 * wanted.height());
@@ -507,6 +510,12 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelItStandsBeforeOrBesideTheBoxHoldin
     expectRead("crosses in a column",
                boxedInk({{{u"I wanted"_s, {262, 130}}, {u"Other"_s, {262, 168}}}}, {}, crosses),
                false, {u"I wanted"_s, u"Other"_s});
+    // A tick just after a label's end, well short of the next label's start,
+    // answers the label it follows.
+    expectRead("tick after a label",
+               boxedInk({{{u"Yes"_s, {200, 130}}, {u"No"_s, {334, 130}}}}, {},
+                        strokes({{{254, 112}, {260, 124}, {270, 100}}})),
+               true, {u"Yes"_s});
     // A tall tick before the lower label reaching the row above is one mark.
     expectRead("tall tick",
                boxedInk({{{u"Alpine"_s, {262, 130}}, {u"Wasatch"_s, {262, 170}}}}, {},
