@@ -16,7 +16,6 @@
 #include "TextMatching.h"
 #include "TextRecognizer.h"
 
-#include <QSet>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -306,13 +305,19 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                          : locateLabels(lines, question->options, signMarks));
         areas.append(geometry::intersection(answerArea(q), column));
         // With every label found, ink well below the last of them (a doodle
-        // at the foot of the page) is nobody's answer to this question.
+        // at the foot of the page), or in the margin left of the labels'
+        // boxes and of the question's number, is nobody's answer to this
+        // question.
         if (question != definition.questions.cend() && !question->options.isEmpty() &&
             spots.last().size() == question->options.size()) {
             double bottom = 0;
-            for (const LabelSpot& spot : spots.last())
+            double left = q.promptLine.isNull() ? size.width() : q.promptLine.left();
+            for (const LabelSpot& spot : spots.last()) {
                 bottom = std::max(bottom, spot.box.bottom());
+                left = std::min(left, spot.box.left() - 1.8 * h);
+            }
             areas.last().setBottom(std::min(areas.last().bottom(), bottom + 1.5 * h));
+            areas.last().setLeft(std::max(areas.last().left(), left));
         }
     }
     // Labels read wider than their letters carry a mark in their box.
@@ -513,21 +518,9 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                                                     : read.marks;
             conflicting = read.conflicting;
             // A label recognition missed may have been read since inside the
-            // ring drawn round it.
-            QSet<QString> located;
-            for (const OptionInk& option : credited[i].options)
-                located.insert(option.spot.label);
-            const bool unlocated = located.size() < question->options.size();
-            // With every label found, ink in the margin left of the labels'
-            // boxes and of the question's number is a doodle, no answer.
-            double margin = q.promptLine.isNull() ? size.width() : q.promptLine.left();
-            for (const OptionInk& option : credited[i].options)
-                margin = std::min(margin, option.spot.box.left() - 1.8 * h);
-            double unclaimedInk = 0;
-            for (const PenMark& mark : credited[i].unclaimedMarks)
-                if (unlocated || mark.bounds.right() >= margin)
-                    unclaimedInk += mark.pixels / (h * h);
-            const bool unclaimed = unclaimedInk >= kNoMarkStrength;
+            // ring drawn round it; each label is credited at most once.
+            const bool unlocated = credited[i].options.size() < question->options.size();
+            const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
             // With a label not found, a mark off its label's row may belong to
             // the missing one.
             const bool offRow =
