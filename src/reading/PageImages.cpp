@@ -170,13 +170,11 @@ QColor paperColour(const QImage& image)
         channels[2].push_back(qBlue(rgb));
     };
     for (int x = 0; x < w; x += 7)
-        for (int y : {band, h - 1 - band}) {
+        for (int y : {band, h - 1 - band})
             sample(x, std::clamp(y, 0, h - 1));
-        }
     for (int y = 0; y < h; y += 7)
-        for (int x : {band, w - 1 - band}) {
+        for (int x : {band, w - 1 - band})
             sample(std::clamp(x, 0, w - 1), y);
-        }
     std::array<int, 3> middle{};
     for (int c = 0; c < 3; ++c) {
         auto& values = channels[c];
