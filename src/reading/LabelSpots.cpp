@@ -423,9 +423,11 @@ bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
     }
     const QString first = spot.label.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
     const double firstExpected = expectedWidth(first, characterWidth);
-    // A word of one or two letters is too short to measure by.
+    // A word of one or two letters is too short to measure by; a label
+    // recognised as one word ("NotatAll") was measured whole above.
     if (spot.firstWord.isEmpty() || foldedText(first).size() < 3 ||
         first.size() == spot.label.trimmed().size() ||
+        spot.firstWord.right() >= spot.box.right() - 0.5 * printHeight ||
         spot.firstWord.width() <= firstExpected + std::max(printHeight, 0.3 * firstExpected))
         return false;
     spot.box.setLeft(std::max(spot.box.left(), spot.firstWord.right() - firstExpected));

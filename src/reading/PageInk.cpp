@@ -150,8 +150,18 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             };
             return turns(r.x) && turns(r.x + r.width - 1);
         };
+        // Bold print blurred runs its letters together along the line's
+        // middle; a rule or a ring's side never passes through the middle
+        // of a word of print height.
+        const auto throughWord = [&](const cv::Rect& r) {
+            return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
+                return p.height() <= 1.4 * h && r.x >= p.left() - 0.6 * h &&
+                       r.x + r.width <= p.right() + 0.6 * h && r.y >= p.top() + 0.25 * p.height() &&
+                       r.y + r.height <= p.bottom() - 0.25 * p.height();
+            });
+        };
         for (const auto& [i, r] : stretches) {
-            if (ringStretch(ink, r, h))
+            if (ringStretch(ink, r, h) || throughWord(r))
                 continue;
             // Taken out all the same, which keeps two rings drawn one above
             // the other apart, but nobody writes on it.
@@ -289,13 +299,16 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     };
     // A letter belongs to one word; a piece reaching well into two words
     // is a mark between them that recognition shared out as punctuation.
-    // A small letter can still straddle a word read into noise after it.
+    // A small letter can still straddle a word read into noise after it,
+    // and a letter's width of ink a speck read alone as a quote beside it.
     const auto acrossWords = [&](const QRect& b) {
         if (b.height() < 0.85 * h)
             return false;
         int words = 0;
         for (const QRectF& p : printBoxes) {
             const QRectF overlap = p.intersected(QRectF(b));
+            if (b.width() <= 0.7 * h && p.width() < 0.5 * h)
+                continue;
             if (overlap.width() >= 0.2 * h && overlap.height() >= 0.5 * b.height())
                 ++words;
         }
@@ -346,6 +359,12 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                             // than the word, reaching a little past it, is its
                             // print.
                             const QRectF overlap = p.intersected(QRectF(b));
+                            // Blurred bold letters run into one piece that
+                            // can reach as far past the word's box.
+                            if (b.height() <= std::min(1.2 * h, 1.1 * p.height() + 2) &&
+                                overlap.width() >= 0.8 * b.width() &&
+                                p.adjusted(-0.8 * h, -slack, 0.8 * h, slack).contains(QRectF(b)))
+                                return true;
                             return b.width() <= 1.2 * h && b.height() <= 1.1 * p.height() + 2 &&
                                    p.adjusted(-0.5 * h, -0.3 * h, 0.5 * h, 0.3 * h)
                                        .contains(QRectF(b)) &&

@@ -174,6 +174,11 @@ TEST(LabelSpots, ALabelOrItsFirstWordReadWiderThanItsLettersShedsTheMark)
     EXPECT_EQ(ticked.box.right(), 1748);
     LabelSpot shortWord{u"A little"_s, QRectF(100, 100, 200, 30), 1.0, QRectF(100, 100, 90, 30)};
     EXPECT_FALSE(trimToLetters(shortWord, 22.7, 36));
+    // "Not at All" recognised as the one word "NotatAll": its first word is
+    // the whole label, no wider than its letters.
+    LabelSpot joined{u"Not at All"_s, QRectF(1376, 706, 196, 36), 1.0, QRectF(1376, 706, 196, 36)};
+    EXPECT_FALSE(trimToLetters(joined, 22.7, 36));
+    EXPECT_EQ(joined.box.left(), 1376);
 }
 
 TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)

@@ -365,6 +365,20 @@ TEST(PageInkLetters, MarksJoinedToOrSharedByLettersArePenAndTheLettersStayPrint)
         200 + metrics.horizontalAdvance(u"Teamwor"_s) + metrics.horizontalAdvance(u"k"_s) / 2;
     sheet.words.last().setRight(kMiddle);
     sheet.words.append(QRectF(kMiddle, team.top(), 40, team.height()));
+    // A last letter that recognition shared out between a speck read as a
+    // quote and the next word, both boxes standing left of their ink. Its
+    // letters stand as tall as the page's print.
+    sheet.font.setPixelSize(int(1.25 * kPrint));
+    sheet.painter.setFont(sheet.font);
+    const QRectF research = sheet.print(u"Research"_s, {700, 680});
+    const QRectF ability = sheet.print(u"Ability"_s, {research.right() + 14, 680});
+    sheet.painter.fillRect(QRectF(research.right() + 4, research.top(), 5, 5), Qt::black);
+    const double hLeft = 700 + QFontMetricsF(sheet.font).horizontalAdvance(u"Researc"_s);
+    sheet.font.setPixelSize(int(kPrint));
+    sheet.painter.setFont(sheet.font);
+    sheet.words[sheet.words.size() - 2].setRight(hLeft);
+    sheet.words.last().setLeft(hLeft + 10);
+    sheet.words.insert(sheet.words.size() - 1, QRectF(hLeft, ability.top(), 10, ability.height()));
     // A ring round a label recognition lost: nothing printed is known there.
     sheet.painter.drawText(QPointF(900, 450), u"Maybe"_s);
     const QRectF maybe =
@@ -392,6 +406,7 @@ TEST(PageInkLetters, MarksJoinedToOrSharedByLettersArePenAndTheLettersStayPrint)
     EXPECT_EQ(penIn(ink, seventh.adjusted(0, 0, -10, 0)), 0);
     EXPECT_EQ(penIn(ink, eighth.adjusted(10, 0, 0, 0)), 0);
     EXPECT_EQ(penIn(ink, team), 0);
+    EXPECT_EQ(penIn(ink, research.united(ability)), 0);
     ASSERT_EQ(penIn(ink, prefer.adjusted(-16, -4, 0, 10)), 0);
     ASSERT_EQ(penIn(ink, people), 0);
     ASSERT_TRUE(std::any_of(ink.pieces().begin(), ink.pieces().end(), [&](const InkPiece& piece) {
@@ -734,7 +749,15 @@ TEST(PageInkLetters, ALetterRecognitionsBoxCutsOffStaysPrintAndAStrokeBesideAWor
     // A short stroke just before a word, clear of its letters.
     const QRectF no = sheet.print(u"No"_s, {200, 450});
     sheet.line({no.left() - 14, no.top() + 8}, {no.left() - 5, no.bottom() - 4});
+    // Bold print blurred runs its letters together along their middle into
+    // one piece, and recognition's box stops short of its last letter.
+    const QRectF management = sheet.print(u"Management"_s, {200, 600});
+    sheet.painter.fillRect(
+        QRectF(management.left() + 2, 600 - 0.3 * kPrint - 1.5, management.width() - 4, 3),
+        Qt::black);
+    sheet.words.last().setRight(management.right() - 0.5 * kPrint);
     const PageInk& ink = sheet.separated();
+    EXPECT_EQ(penIn(ink, management.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_EQ(penIn(ink, time.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_EQ(penIn(ink, ability.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_GT(penIn(ink, QRectF(no.left() - 18, no.top(), 16, no.height())), 10);
