@@ -137,7 +137,9 @@ bool ringStretch(const cv::Mat& ink, const cv::Rect& line, double h)
     const int id = labels.at<int>(onLine.front() + line.tl() - around.tl());
     const cv::Mat own = labels == id;
     const cv::Rect bounds = cv::boundingRect(own);
-    if (!outlineInMask(own(bounds), false).isEmpty())
+    // An answer frame to write in stands taller than a ring round one line
+    // of print, whose long flat sides can pass for a frame's.
+    if (bounds.height > 1.8 * h && !outlineInMask(own(bounds), false).isEmpty())
         return false;
     const auto [hole, area] = largestHole(own(bounds));
     return area >= 1.5 * h * h && hole.width >= 2 * h;

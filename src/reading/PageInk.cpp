@@ -340,7 +340,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
             // A printed rule to write on, or the side of an answer box.
             piece.kind = InkKind::rule;
             m_rules.append(b);
-        } else if (b.width() >= 4 * h && b.height() >= 1.5 * h && !wrapsWords(b) &&
+        } else if (b.width() >= 4 * h && b.height() > 1.8 * h && !wrapsWords(b) &&
                    !outlineInMask(
                         m_data->labels(cv::Rect(b.x(), b.y(), b.width(), b.height())) == i, false)
                         .isEmpty()) {
@@ -477,7 +477,8 @@ QImage PageInk::withoutMarks(const QImage& grey, const QRect& rect, double print
     return out;
 }
 
-PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight) const
+PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight,
+                                        bool leavingPenOut) const
 {
     if (m_data->pen.empty())
         return {};
@@ -494,7 +495,7 @@ PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight) c
     for (qsizetype k = 0; k < m_pieces.size(); ++k) {
         const InkPiece& piece = m_pieces[k];
         const QRect& b = piece.bounds;
-        if (piece.kind == InkKind::pen || piece.kind == InkKind::speck ||
+        if ((piece.kind == InkKind::pen && !leavingPenOut) || piece.kind == InkKind::speck ||
             (std::min(b.width(), b.height()) <= 0.12 * h && piece.area < 0.08 * h * h))
             continue;
         const cv::Rect own = cv::Rect(b.x(), b.y(), b.width(), b.height()) & r;

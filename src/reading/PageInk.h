@@ -99,7 +99,9 @@ public:
         QRect bounds;
         int longest = 0;
     };
-    Strokes paleStrokesIn(const QRect& rect, double printHeight) const;
+    // With `leavingPenOut`, strokes beside ink already counted as pen are
+    // left out too (a dark ring's pale fringe).
+    Strokes paleStrokesIn(const QRect& rect, double printHeight, bool leavingPenOut = false) const;
 
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }

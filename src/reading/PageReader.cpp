@@ -550,12 +550,19 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                     (unlocated && (marks.isEmpty() || !single || offRow)) ||
                     (swallowed && (marks.isEmpty() || !single));
             // A ring drawn lightly in pencil can be too pale to count as
-            // ink; a question that reads blank with such strokes among its
-            // labels is in doubt.
-            if (marks.isEmpty() && !doubt) {
-                const PageInk::Strokes pale = ink.paleStrokesIn(areas[i].toAlignedRect(), h);
-                doubt = pale.pixels >= 0.3 * h * h && pale.longest >= 0.8 * h;
-            }
+            // ink: round a label read unmarked, or anywhere among the labels
+            // of a question that reads blank, it is in doubt.
+            const auto paleRing = [&](const QRectF& where, bool leavingPenOut) {
+                const PageInk::Strokes pale =
+                    ink.paleStrokesIn(where.toAlignedRect(), h, leavingPenOut);
+                return pale.pixels >= 0.3 * h * h && pale.longest >= 0.8 * h;
+            };
+            for (const OptionInk& option : credited[i].options)
+                doubt = doubt ||
+                        (option.strength < kNoMarkStrength &&
+                         paleRing(option.spot.box.adjusted(-0.8 * h, -0.8 * h, 0.8 * h, 0.8 * h),
+                                  true));
+            doubt = doubt || (marks.isEmpty() && paleRing(areas[i], false));
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);

@@ -205,8 +205,15 @@ TEST(PageInkRings, RingsStayPenAndNoSideOfOneIsTakenForABoxOrARule)
     const QRectF tight = wanted.adjusted(-16, -1, 16, 1);
     sheet.ring(tight, 10);
     sheet.writeIn(1000, false);
+    // Drawn round a label with nearly square corners, its long sides
+    // straight: the shape of an answer frame, but no taller than a line of
+    // print. Recognition read the ringed label as a blank word over it.
+    const QRectF math = sheet.print(u"Yes, in Math"_s, {650, 580}).adjusted(-12, -10, 12, 10);
+    sheet.ring(math, 6);
+    sheet.words.last() = math.adjusted(-2, -6, 2, 6);
     const PageInk& ink = sheet.separated();
 
+    EXPECT_GT(penIn(ink, QRectF(math.left() - 3, math.top(), 8, math.height())), 60);
     EXPECT_TRUE(ink.boxes().isEmpty());
     EXPECT_GE(penIn(ink, square.adjusted(-3, -3, 3, 3)), kPrint * kPrint / 2);
     EXPECT_GT(penIn(ink, QRectF(oval.center().x() - 40, oval.top() - 4, 80, 8)), 100);
@@ -773,7 +780,7 @@ TEST(PageInkBoxes, ASignReadOverADrawnSquareIsItsBoxAndOverAStrokeIsNone)
     EXPECT_FALSE(ink.drawsBoxIn(QRect(296, 95, 26, 38)));
 }
 
-TEST(PageInkPale, APaleRingDottedWithDarkerSpecksIsOneStroke)
+TEST(PageInkPale, APaleRingDottedWithDarkerSpecksIsOneStrokeAndADarkRingNone)
 {
     // Pencil pressed lightly leaves a pale line with darker grains along it.
     Sheet sheet;
@@ -785,10 +792,16 @@ TEST(PageInkPale, APaleRingDottedWithDarkerSpecksIsOneStroke)
         const QPointF at = ring.center() + QPointF(150 * std::cos(t), 30 * std::sin(t));
         sheet.painter.fillRect(QRectF(at - QPointF(1.5, 1.5), QSizeF(3, 3)), QColor(60, 60, 60));
     }
+    // A ring drawn dark, with its pale fringe, is pen already.
+    const QRectF dark(100, 300, 300, 60);
+    sheet.ring(dark, 30);
     const PageInk& ink = sheet.separated();
     const PageInk::Strokes pale =
-        ink.paleStrokesIn(ring.adjusted(-20, -20, 20, 20).toAlignedRect(), kPrint);
+        ink.paleStrokesIn(ring.adjusted(-20, -20, 20, 20).toAlignedRect(), kPrint, true);
     EXPECT_GE(pale.longest, 250);
+    const QRect aroundDark = dark.adjusted(-20, -20, 20, 20).toAlignedRect();
+    EXPECT_GE(ink.paleStrokesIn(aroundDark, kPrint).longest, 250);
+    EXPECT_EQ(ink.paleStrokesIn(aroundDark, kPrint, true).pixels, 0);
 }
 
 TEST(MarkEvidenceDoubt, AMarkBeforeALabelIsLevelWithItsFirstLineAndOneSpanningTwoRowsIsInDoubt)

@@ -351,6 +351,18 @@ TEST(RenderedPage, APencilRingTooPaleToCountAsInkRaisesDoubt)
         EXPECT_TRUE(q1.answer.isEmpty()) << ringed;
         EXPECT_EQ(q1.needsReview, ringed);
     }
+    // Beside an answer read plainly, round another label of a check-all
+    // question; a dark ring's own pale fringe reaching the labels above and
+    // below raises none.
+    for (const bool ringed : {false, true}) {
+        RenderedSurveyPage page;
+        page.question(3, u"I decided to do a project this year because (check all that apply)"_s);
+        page.optionColumn({"I wanted", "It was required", "Other"},
+                          {ringed ? Mark::paleRing : Mark::none, Mark::circle});
+        const RegionReading q3 = readingOf(page.image(), 3);
+        EXPECT_EQ(q3.answer, u"It was required"_s) << ringed;
+        EXPECT_EQ(q3.needsReview, ringed);
+    }
 }
 
 // The recognised word of `lines` that reads `text`, as line and word index.
