@@ -546,7 +546,20 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                                             return word.contains(option.spot.box.center());
                                         });
                 });
-            doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) ||
+            // A marked label whose box recognition stretched over another
+            // label (a tick's arm reaching up into the row above, read as
+            // part of that row's word) may hold the other's answer.
+            const bool overlapping = std::any_of(
+                credited[i].options.begin(), credited[i].options.end(),
+                [&](const OptionInk& option) {
+                    return option.strength >= kMarkStrength &&
+                           std::any_of(credited[i].options.begin(), credited[i].options.end(),
+                                       [&](const OptionInk& other) {
+                                           return &other != &option &&
+                                                  option.spot.box.contains(other.spot.box.center());
+                                       });
+                });
+            doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) || overlapping ||
                     (unlocated && (marks.isEmpty() || !single || offRow)) ||
                     (swallowed && (marks.isEmpty() || !single));
             // A ring drawn lightly in pencil can be too pale to count as

@@ -88,15 +88,16 @@ struct PageRow
     SampleStackKind kind;
     quint32 seed;
     int surveys;
-    int page; // from 1, in the stack's duplex order
-    QList<qint64> questions;
+    int page;                // from 1, in the stack's duplex order
+    QList<qint64> questions; // read right with no doubt
+    QList<qint64> doubted;   // marks a person must look at
 };
 
 class GeneratedPages : public ::testing::TestWithParam<PageRow>
 {
 };
 
-TEST_P(GeneratedPages, ReadRightWithNoDoubt)
+TEST_P(GeneratedPages, ClearMarksReadRightAndTangledOnesInDoubt)
 {
     const PageRow row = GetParam();
     const SampleSet set = duplexStack(row.kind, row.surveys, row.seed);
@@ -122,6 +123,13 @@ TEST_P(GeneratedPages, ReadRightWithNoDoubt)
             << region->answer.toStdString();
         EXPECT_FALSE(region->needsReview) << "Q" << n;
     }
+    for (const qint64 n : row.doubted) {
+        const auto region =
+            std::find_if(reading.regions.begin(), reading.regions.end(),
+                         [&](const RegionReading& r) { return r.questionNumber == n; });
+        ASSERT_NE(region, reading.regions.end()) << n;
+        EXPECT_TRUE(region->needsReview) << "Q" << n << " read " << region->answer.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -130,9 +138,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Bold URW Gothic labels whose check boxes recognition reads as their
         // first letter ("OMale"), on grey paper fed upside down and 1.5
         // degrees askew; questions 1 and 7 left blank.
-        PageRow{"boxesCloseOnGreyPaperAskew", SampleStackKind::mixed, 777, 40, 57, {1, 7}},
+        PageRow{"boxesCloseOnGreyPaperAskew", SampleStackKind::mixed, 777, 40, 57, {1, 7}, {}},
         // Tight rings that cost their labels the first reading.
-        PageRow{"labelsFoundInsideTightRings", SampleStackKind::oneForm, 555, 60, 9, {3, 4, 6}}),
+        PageRow{"labelsFoundInsideTightRings", SampleStackKind::oneForm, 555, 60, 9, {3, 4, 6}, {}},
+        // Ticks whose arms reach up into the row above, read as part of
+        // that row's label.
+        PageRow{"ticksReachingTheRowAbove", SampleStackKind::mixed, 888, 40, 45, {}, {3}},
+        PageRow{"tickBeforeTheLastLabel", SampleStackKind::oneForm, 888, 40, 65, {}, {7}}),
     [](const ::testing::TestParamInfo<PageRow>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,
