@@ -412,7 +412,8 @@ double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines)
     return widths[widths.size() / 2];
 }
 
-bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
+bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight,
+                   const std::function<bool(const QRectF&)>& drawsBox)
 {
     if (characterWidth <= 0)
         return false;
@@ -423,13 +424,24 @@ bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight)
     }
     const QString first = spot.label.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
     const double firstExpected = expectedWidth(first, characterWidth);
-    // A word of one or two letters is too short to measure by; a label
-    // recognised as one word ("NotatAll") was measured whole above.
-    if (spot.firstWord.isEmpty() || foldedText(first).size() < 3 ||
-        first.size() == spot.label.trimmed().size() ||
-        spot.firstWord.right() >= spot.box.right() - 0.5 * printHeight ||
-        spot.firstWord.width() <= firstExpected + std::max(printHeight, 0.3 * firstExpected))
+    // A label recognised as one word ("NotatAll") was measured whole above.
+    if (spot.firstWord.isEmpty() || first.size() == spot.label.trimmed().size() ||
+        spot.firstWord.right() >= spot.box.right() - 0.5 * printHeight)
         return false;
+    if (const qsizetype letters = foldedText(first).size(); letters < 3) {
+        // One letter ("I") is too short even so: its box takes in whatever
+        // stands before it.
+        if (letters < 2)
+            return false;
+        // Narrow letters ("It") take as little as half the typical width.
+        const QRectF before(spot.firstWord.left(), spot.firstWord.top(),
+                            spot.firstWord.width() - 0.5 * firstExpected, spot.firstWord.height());
+        if (!drawsBox || before.width() < 0.6 * printHeight || !drawsBox(before))
+            return false;
+    } else if (spot.firstWord.width() <=
+               firstExpected + std::max(printHeight, 0.3 * firstExpected)) {
+        return false;
+    }
     spot.box.setLeft(std::max(spot.box.left(), spot.firstWord.right() - firstExpected));
     return true;
 }

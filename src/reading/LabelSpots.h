@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // One printed option label found among a region's words.
@@ -53,8 +54,11 @@ double typicalCharacterWidth(const QList<RecognizedTextBlock>& lines);
 // cross just left of a bare label as part of the word) cut down to its
 // letters, at its right end; also when only its first word is much wider
 // than its letters, as a mark's few pixels vanish in a long label's width.
-// True when the box was cut.
-bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight);
+// A first word of one or two letters is too short to measure by, unless it
+// has two and `drawsBox` finds a check box in the part before its letters (a
+// box printed close against "It" read as "Ot"). True when the box was cut.
+bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight,
+                   const std::function<bool(const QRectF&)>& drawsBox = {});
 
 // The one missing label a mark at `at` must stand on, from where the labels
 // found stand: labels are printed in the template's order, along rows or

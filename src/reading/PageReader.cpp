@@ -326,7 +326,10 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     for (QList<LabelSpot>& list : spots)
         for (LabelSpot& spot : list) {
             const QRectF read = spot.box;
-            if (trimToLetters(spot, characterWidth, h))
+            if (trimToLetters(spot, characterWidth, h, [&](const QRectF& before) {
+                    return ink.drawsBoxIn(
+                        before.adjusted(-0.2 * h, -0.3 * h, 0.1 * h, 0.3 * h).toAlignedRect());
+                }))
                 markedWords.append(read);
         }
 

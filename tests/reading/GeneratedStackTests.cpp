@@ -144,7 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Ticks whose arms reach up into the row above, read as part of
         // that row's label.
         PageRow{"ticksReachingTheRowAbove", SampleStackKind::mixed, 888, 40, 45, {}, {3}},
-        PageRow{"tickBeforeTheLastLabel", SampleStackKind::oneForm, 888, 40, 65, {}, {7}}),
+        PageRow{"tickBeforeTheLastLabel", SampleStackKind::oneForm, 888, 40, 65, {}, {7}},
+        // Filled boxes printed close against "I wanted" and "It was
+        // required", read as "Olwanted" and "Ot".
+        PageRow{"filledBoxesReadAsLetters", SampleStackKind::mixed, 777, 40, 77, {3}, {}}),
     [](const ::testing::TestParamInfo<PageRow>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,

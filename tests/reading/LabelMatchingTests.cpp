@@ -179,6 +179,28 @@ TEST(LabelSpots, ALabelOrItsFirstWordReadWiderThanItsLettersShedsTheMark)
     LabelSpot joined{u"Not at All"_s, QRectF(1376, 706, 196, 36), 1.0, QRectF(1376, 706, 196, 36)};
     EXPECT_FALSE(trimToLetters(joined, 22.7, 36));
     EXPECT_EQ(joined.box.left(), 1376);
+    // A filled box printed close against "It", read as "Ot": a two-letter
+    // word is cut only where the part before its letters draws a box.
+    const LabelSpot it{u"It was required"_s, QRectF(502, 1502, 392, 45), 1.0,
+                       QRectF(502, 1502, 81, 39)};
+    LabelSpot unboxed = it;
+    EXPECT_FALSE(trimToLetters(unboxed, 25, 40.5));
+    EXPECT_FALSE(trimToLetters(unboxed, 25, 40.5, [](const QRectF&) { return false; }));
+    EXPECT_EQ(unboxed.box, it.box);
+    LabelSpot boxed = it;
+    QRectF asked;
+    EXPECT_TRUE(trimToLetters(boxed, 25, 40.5, [&](const QRectF& part) {
+        asked = part;
+        return true;
+    }));
+    EXPECT_LE(asked.left(), 509); // the box's ink, 509 to 535
+    EXPECT_GE(asked.right(), 535);
+    EXPECT_GT(boxed.box.left(), 509);
+    EXPECT_LT(boxed.box.left(), 545); // the "I"
+    EXPECT_EQ(boxed.box.right(), it.box.right());
+    LabelSpot one{u"I had LOTS of support"_s, QRectF(502, 1502, 420, 45), 1.0,
+                  QRectF(502, 1502, 60, 39)};
+    EXPECT_FALSE(trimToLetters(one, 25, 40.5, [](const QRectF&) { return true; }));
 }
 
 TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
