@@ -540,10 +540,25 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             // print took in ink round it: a ring drawn tight enough to pass
             // for its letters' edges. A word that took in the check box
             // printed before its label stands as tall as the box.
+            // Apart from another label's ring no taller than a line of
+            // print, a word read half as tall again may hold a ring as tight
+            // (a ring's edge reaching it stretches it too).
+            const auto tightRingApart = [&](const OptionInk& unmarked) {
+                return std::any_of(credited[i].options.begin(), credited[i].options.end(),
+                                   [&](const OptionInk& ringed) {
+                                       const QRectF& ring = ringed.markBounds;
+                                       return ringed.strength >= kSureMarkStrength &&
+                                              ring.height() >= 1.3 * h &&
+                                              ring.height() <= 1.7 * h &&
+                                              ring.width() >= 2 * ring.height() &&
+                                              !ring.intersects(unmarked.spot.box);
+                                   });
+            };
             const bool swallowed = std::any_of(
                 credited[i].options.begin(), credited[i].options.end(),
                 [&](const OptionInk& option) {
-                    return option.strength < kMarkStrength && option.spot.box.height() >= 1.8 * h &&
+                    return option.strength < kMarkStrength &&
+                           option.spot.box.height() >= (tightRingApart(option) ? 1.5 : 1.8) * h &&
                            std::none_of(boxedWords.begin(), boxedWords.end(),
                                         [&](const QRectF& word) {
                                             return word.contains(option.spot.box.center());

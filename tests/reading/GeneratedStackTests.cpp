@@ -147,7 +147,11 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"tickBeforeTheLastLabel", SampleStackKind::oneForm, 888, 40, 65, {}, {7}},
         // Filled boxes printed close against "I wanted" and "It was
         // required", read as "Olwanted" and "Ot".
-        PageRow{"filledBoxesReadAsLetters", SampleStackKind::mixed, 777, 40, 77, {3}, {}}),
+        PageRow{"filledBoxesReadAsLetters", SampleStackKind::mixed, 777, 40, 77, {3}, {}},
+        // Rings drawn tight round short labels, their letters touching:
+        // beside one read, another label's word stands half as tall again.
+        PageRow{"tightRingsBesideARingRead", SampleStackKind::mixed, 888, 40, 43, {}, {3}},
+        PageRow{"tightRingsOnABlurredPage", SampleStackKind::mixed, 2026, 40, 37, {}, {3}}),
     [](const ::testing::TestParamInfo<PageRow>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,
