@@ -307,7 +307,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         int words = 0;
         for (const QRectF& p : printBoxes) {
             const QRectF overlap = p.intersected(QRectF(b));
-            if (b.width() <= 0.7 * h && p.width() < 0.5 * h)
+            if (b.width() <= 0.9 * h && p.width() < 0.5 * h)
                 continue;
             if (overlap.width() >= 0.2 * h && overlap.height() >= 0.5 * b.height())
                 ++words;

@@ -386,6 +386,19 @@ TEST(PageInkLetters, MarksJoinedToOrSharedByLettersArePenAndTheLettersStayPrint)
     sheet.words[sheet.words.size() - 2].setRight(hLeft);
     sheet.words.last().setLeft(hLeft + 10);
     sheet.words.insert(sheet.words.size() - 1, QRectF(hLeft, ability.top(), 10, ability.height()));
+    // A bold capital as wide as most of a print height, read partly as a
+    // quote before its word.
+    sheet.font.setPixelSize(int(1.2 * kPrint));
+    sheet.font.setBold(true);
+    sheet.painter.setFont(sheet.font);
+    const QRectF help = sheet.print(u"Help"_s, {1000, 680});
+    const double capital = QFontMetricsF(sheet.font).tightBoundingRect(u"H"_s).width();
+    sheet.font.setPixelSize(int(kPrint));
+    sheet.font.setBold(false);
+    sheet.painter.setFont(sheet.font);
+    sheet.words.last().setLeft(help.left() + 0.45 * capital);
+    sheet.words.insert(sheet.words.size() - 1,
+                       QRectF(help.left() - 1, help.top(), 0.45 * capital, help.height()));
     // A ring round a label recognition lost: nothing printed is known there.
     sheet.painter.drawText(QPointF(900, 450), u"Maybe"_s);
     const QRectF maybe =
@@ -414,6 +427,7 @@ TEST(PageInkLetters, MarksJoinedToOrSharedByLettersArePenAndTheLettersStayPrint)
     EXPECT_EQ(penIn(ink, eighth.adjusted(10, 0, 0, 0)), 0);
     EXPECT_EQ(penIn(ink, team), 0);
     EXPECT_EQ(penIn(ink, research.united(ability)), 0);
+    EXPECT_EQ(penIn(ink, help), 0);
     ASSERT_EQ(penIn(ink, prefer.adjusted(-16, -4, 0, 10)), 0);
     ASSERT_EQ(penIn(ink, people), 0);
     ASSERT_TRUE(std::any_of(ink.pieces().begin(), ink.pieces().end(), [&](const InkPiece& piece) {
