@@ -1,6 +1,7 @@
 #include "PageReader.h"
 
 #include "AnswerRules.h"
+#include "ChoiceDoubt.h"
 #include "LabelSpots.h"
 #include "LabelsReadAgain.h"
 #include "MarkEvidence.h"
@@ -520,80 +521,9 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             marks = single && !read.marks.isEmpty() ? QList<DetectedMark>{read.marks.first()}
                                                     : read.marks;
             conflicting = read.conflicting;
-            // A label recognition missed may have been read since inside the
-            // ring drawn round it; each label is credited at most once.
-            const bool unlocated = credited[i].options.size() < question->options.size();
-            const bool unclaimed = credited[i].unclaimed >= kNoMarkStrength;
-            // With a label not found, a mark off its label's row may belong to
-            // the missing one.
-            const bool offRow =
-                std::any_of(credited[i].options.begin(), credited[i].options.end(),
-                            [&](const OptionInk& option) {
-                                return option.strength >= kMarkStrength &&
-                                       std::abs(option.markBounds.center().y() -
-                                                option.spot.box.center().y()) > 0.5 * h;
-                            });
-            const bool stray = std::any_of(strays.begin(), strays.end(), [&](const QRectF& word) {
-                return areas[i].contains(word.center());
-            });
-            // An unmarked label whose word recognition read far taller than
-            // print took in ink round it: a ring drawn tight enough to pass
-            // for its letters' edges. A word that took in the check box
-            // printed before its label stands as tall as the box.
-            // Apart from another label's ring no taller than a line of
-            // print, a word read half as tall again may hold a ring as tight
-            // (a ring's edge reaching it stretches it too).
-            const auto tightRingApart = [&](const OptionInk& unmarked) {
-                return std::any_of(credited[i].options.begin(), credited[i].options.end(),
-                                   [&](const OptionInk& ringed) {
-                                       const QRectF& ring = ringed.markBounds;
-                                       return ringed.strength >= kSureMarkStrength &&
-                                              ring.height() >= 1.3 * h &&
-                                              ring.height() <= 1.7 * h &&
-                                              ring.width() >= 2 * ring.height() &&
-                                              !ring.intersects(unmarked.spot.box);
-                                   });
-            };
-            const bool swallowed = std::any_of(
-                credited[i].options.begin(), credited[i].options.end(),
-                [&](const OptionInk& option) {
-                    return option.strength < kMarkStrength &&
-                           option.spot.box.height() >= (tightRingApart(option) ? 1.5 : 1.8) * h &&
-                           std::none_of(boxedWords.begin(), boxedWords.end(),
-                                        [&](const QRectF& word) {
-                                            return word.contains(option.spot.box.center());
-                                        });
-                });
-            // A marked label whose box recognition stretched over another
-            // label (a tick's arm reaching up into the row above, read as
-            // part of that row's word) may hold the other's answer.
-            const bool overlapping = std::any_of(
-                credited[i].options.begin(), credited[i].options.end(),
-                [&](const OptionInk& option) {
-                    return option.strength >= kMarkStrength &&
-                           std::any_of(credited[i].options.begin(), credited[i].options.end(),
-                                       [&](const OptionInk& other) {
-                                           return &other != &option &&
-                                                  option.spot.box.contains(other.spot.box.center());
-                                       });
-                });
-            doubt = read.doubtful || unclaimed || (stray && marks.isEmpty()) || overlapping ||
-                    (unlocated && (marks.isEmpty() || !single || offRow)) ||
-                    (swallowed && (marks.isEmpty() || !single));
-            // A ring drawn lightly in pencil can be too pale to count as
-            // ink: round a label read unmarked, or anywhere among the labels
-            // of a question that reads blank, it is in doubt.
-            const auto paleRing = [&](const QRectF& where, bool leavingPenOut) {
-                const PageInk::Strokes pale =
-                    ink.paleStrokesIn(where.toAlignedRect(), h, leavingPenOut);
-                return pale.pixels >= 0.3 * h * h && pale.longest >= 0.8 * h;
-            };
-            for (const OptionInk& option : credited[i].options)
-                doubt = doubt ||
-                        (option.strength < kNoMarkStrength &&
-                         paleRing(option.spot.box.adjusted(-0.8 * h, -0.8 * h, 0.8 * h, 0.8 * h),
-                                  true));
-            doubt = doubt || (marks.isEmpty() && paleRing(areas[i], false));
+            doubt = choiceInDoubt(
+                {credited[i], read, single, question->options.size(), areas[i], strays, boxedWords},
+                ink, h);
             QRectF labels = credited[i].unclaimedBounds;
             for (const OptionInk& option : credited[i].options)
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
