@@ -191,7 +191,8 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
     }
     // A tick's long tail, cut off where it left its box's corner, runs up
     // past the box above: outside every box, it belongs to the one box it
-    // reaches that holds a heavier mark.
+    // reaches that holds a mark. The tick's short stroke inside the box
+    // can weigh less than its tail, but not a great deal less.
     for (qsizetype i = 0; i < marks.size(); ++i) {
         const PenMark& tail = marks[i];
         if (std::max(tail.bounds.width(), tail.bounds.height()) > 2 * h ||
@@ -211,7 +212,7 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
                     ++holders;
                 }
         }
-        if (holders != 1 || marks[holder].pixels < tail.pixels)
+        if (holders != 1 || marks[holder].pixels < 0.5 * tail.pixels)
             continue;
         // The tick's body, not its tail, says where it stands.
         marks[holder].pixels += tail.pixels;
@@ -280,13 +281,23 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         // A ring touching the next line's letters takes that label into its
         // bounds, level with its edge, but not inside itself; so does a
         // tick's tail reaching up over the label in the row above.
+        // Rings round two labels that touch can take in a third label
+        // between them, which neither closes round: where some labels are
+        // closed round, those are the ringed ones.
+        const auto closedRound = [&](const SpotRef& ref) {
+            return ink.penEncloses(bounds.toAlignedRect(),
+                                   regions[ref.region].options[ref.spot].spot.box, h);
+        };
         if (enclosed.size() >= 2 || bounds.height() > 2.5 * h)
             enclosed.removeIf([&](const SpotRef& ref) {
                 const QRectF& label = regions[ref.region].options[ref.spot].spot.box;
                 const bool atEdge = label.center().y() <= bounds.top() + 0.55 * h ||
                                     label.center().y() >= bounds.bottom() - 0.55 * h;
-                return atEdge && !ink.penEncloses(bounds.toAlignedRect(), label, h);
+                return atEdge && !closedRound(ref);
             });
+        if (enclosed.size() >= 3 &&
+            std::count_if(enclosed.begin(), enclosed.end(), closedRound) >= 2)
+            enclosed.removeIf([&](const SpotRef& ref) { return !closedRound(ref); });
         if (enclosed.size() >= 2) {
             for (const SpotRef& ref : enclosed) {
                 OptionInk& option = regions[ref.region].options[ref.spot];

@@ -18,6 +18,11 @@ struct PageInk::Data
 };
 
 namespace {
+// Share of the strokes beside the print that, paler than ink, mark a page
+// written in pencil pressed lightly; and the level its ink is read at.
+constexpr double kPaleShare = 0.2;
+constexpr int kPencilInk = 205;
+
 // The page's luminance, white where it is transparent.
 cv::Mat greyMat(const QImage& image)
 {
@@ -101,7 +106,37 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         });
     };
     cv::Mat ink;
-    cv::threshold(m_data->levelled, ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
+    cv::threshold(m_data->levelled, ink, m_inkLevel - 1, 255, cv::THRESH_BINARY_INV);
+
+    // Recognition can read a ring drawn tight round a short label as one
+    // word as tall as the ring; inside, its letters still stand side by
+    // side on one line, each of print height, as no mark in a box does.
+    const auto holdsLetters = [&](const QRect& square) {
+        const int band = std::max(3, int(std::lround(0.15 * square.width())));
+        const cv::Rect inside = cv::Rect(square.x() + band, square.y() + band,
+                                         square.width() - 2 * band, square.height() - 2 * band) &
+                                cv::Rect(0, 0, ink.cols, ink.rows);
+        if (inside.width <= 0 || inside.height <= 0)
+            return false;
+        cv::Mat labels, stats, centres;
+        const int count =
+            cv::connectedComponentsWithStats(ink(inside), labels, stats, centres, 8, CV_32S);
+        std::vector<cv::Rect> letters;
+        for (int i = 1; i < count; ++i) {
+            const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                             stats.at<int>(i, cv::CC_STAT_WIDTH),
+                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
+            if (r.height >= 0.55 * h && r.height <= 1.1 * h && r.width >= 0.3 * h &&
+                r.width <= 1.1 * h)
+                letters.push_back(r);
+        }
+        for (const cv::Rect& a : letters)
+            for (const cv::Rect& b : letters)
+                if (a.x + a.width <= b.x && b.x - (a.x + a.width) <= 0.4 * h &&
+                    std::abs((a.y + a.height) - (b.y + b.height)) <= 0.2 * h)
+                    return true;
+        return false;
+    };
 
     // Straight runs longer than a letter's stem.
     const int run = std::max(8, int(std::lround(0.9 * h)));
@@ -178,7 +213,8 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     const auto addStraightBox = [&](const cv::Mat& own, const cv::Rect& r) {
         const QRect found = outlineInMask(own, true);
         const QRect square = found.translated(r.x, r.y);
-        if (found.isEmpty() || insideWord(square) || holdsWord(square) || afterBox(square))
+        if (found.isEmpty() || insideWord(square) || holdsWord(square) || afterBox(square) ||
+            holdsLetters(square))
             return;
         m_boxes.append(square);
         straightBoxes.append(square);
@@ -226,6 +262,7 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                 continue;
             const QRect square = found.translated(r.x, r.y);
             if (insideWord(square) || holdsWord(square) || afterBox(square) ||
+                holdsLetters(square) ||
                 std::any_of(m_boxes.begin(), m_boxes.end(),
                             [&](const QRect& b) { return b.intersects(square); }))
                 continue;
@@ -315,7 +352,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
         return words >= 2;
     };
     // A ring drawn tight round a long label is as wide as its words; an
-    // answer box is far wider than any print inside it.
+    // answer box is far wider than any print inside it. A ring round a
+    // check box and a short label, touching the box, ends just past the
+    // label's last letter.
     const auto wrapsWords = [&](const QRect& b) {
         double left = b.right(), right = b.left();
         for (const QRectF& p : printBoxes) {
@@ -324,7 +363,9 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
                 right = std::max(right, p.right());
             }
         }
-        return right - left >= 0.6 * b.width();
+        return right - left >= 0.6 * b.width() ||
+               (b.height() <= 2.6 * h && right - left >= 0.3 * b.width() &&
+                right >= b.x() + b.width() - 1.2 * h);
     };
     for (int i = 1; i < count; ++i) {
         InkPiece piece;
@@ -389,6 +430,32 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     for (int i = 1; i < count; ++i)
         if (m_pieces[i - 1].kind == InkKind::pen)
             restPieces.paint(i, m_data->pen);
+
+    // Pencil pressed lightly can draw every mark on a page paler than ink:
+    // where the strokes beside the print are mostly that pale, the page's
+    // ink is sorted again at a lighter level. Doodles in the margins, away
+    // from the print, do not count.
+    if (m_inkLevel != kLevelledInk)
+        return;
+    QList<QRectF> besidePrint;
+    besidePrint.reserve(printBoxes.size());
+    for (const QRectF& p : printBoxes)
+        besidePrint.append(p.adjusted(-h, -h, h, h));
+    const auto nearPrint = [&](const QRect& b) {
+        return std::any_of(besidePrint.begin(), besidePrint.end(),
+                           [&](const QRectF& near) { return near.intersects(QRectF(b)); });
+    };
+    double pen = 0;
+    for (const InkPiece& piece : m_pieces)
+        if (piece.kind == InkKind::pen &&
+            std::max(piece.bounds.width(), piece.bounds.height()) >= 0.5 * h &&
+            nearPrint(piece.bounds))
+            pen += piece.area;
+    const double pale = paleStrokes(QRect(0, 0, ink.cols, ink.rows), h, true, &besidePrint).pixels;
+    if (pale >= h * h && pale >= kPaleShare * (pale + pen)) {
+        m_inkLevel = kPencilInk;
+        separate(printBoxes, printLines, printHeight);
+    }
 }
 
 bool PageInk::drawsBoxIn(const QRect& rect) const
@@ -480,6 +547,12 @@ QImage PageInk::withoutMarks(const QImage& grey, const QRect& rect, double print
 PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight,
                                         bool leavingPenOut) const
 {
+    return paleStrokes(rect, printHeight, leavingPenOut, nullptr);
+}
+
+PageInk::Strokes PageInk::paleStrokes(const QRect& rect, double printHeight, bool leavingPenOut,
+                                      const QList<QRectF>* beside) const
+{
     if (m_data->pen.empty())
         return {};
     const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
@@ -518,7 +591,10 @@ PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight,
                             bounds.right() >= m_data->pen.cols - 3 ||
                             bounds.bottom() >= m_data->pen.rows - 3;
         if (std::max(width, height) < 0.5 * h || atEdge ||
-            stats.at<int>(i, cv::CC_STAT_AREA) > 0.5 * width * height)
+            stats.at<int>(i, cv::CC_STAT_AREA) > 0.5 * width * height ||
+            (beside && std::none_of(beside->begin(), beside->end(), [&](const QRectF& near) {
+                 return near.intersects(QRectF(bounds));
+             })))
             continue;
         strokes.pixels += stats.at<int>(i, cv::CC_STAT_AREA);
         strokes.bounds = strokes.bounds.isNull() ? bounds : strokes.bounds.united(bounds);

@@ -23,6 +23,9 @@ struct InkPiece
     InkKind kind = InkKind::pen;
 };
 
+// Pixels darker than this on the levelled page are ink.
+constexpr int kLevelledInk = 185;
+
 // The page's ink with the paper levelled out, so grey, white and yellowish
 // paper and an uneven lamp read alike, and pencil counts as ink.
 class PageInk
@@ -114,15 +117,18 @@ public:
 private:
     // Sorts piece `index` again, keeping the pen map in step.
     void setKind(qsizetype index, InkKind kind);
+    // paleStrokesIn(), counting only strokes that meet one of `beside`
+    // when given.
+    Strokes paleStrokes(const QRect& rect, double printHeight, bool leavingPenOut,
+                        const QList<QRectF>* beside) const;
 
     struct Data;
     std::unique_ptr<Data> m_data;
     QList<InkPiece> m_pieces;
     QList<QRect> m_boxes;
     QList<QRect> m_rules;
+    int m_inkLevel = kLevelledInk; // pixels darker than this are ink
 };
 
-// Pixels darker than this on the levelled page are ink.
-constexpr int kLevelledInk = 185;
 // Inside a printed check box, where no print stands, pixels darker than this.
 constexpr int kLightInkInBox = 225;

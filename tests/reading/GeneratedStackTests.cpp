@@ -151,7 +151,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Rings drawn tight round short labels, their letters touching:
         // beside one read, another label's word stands half as tall again.
         PageRow{"tightRingsBesideARingRead", SampleStackKind::mixed, 888, 40, 43, {}, {3}},
-        PageRow{"tightRingsOnABlurredPage", SampleStackKind::mixed, 2026, 40, 37, {}, {3}}),
+        PageRow{"tightRingsOnABlurredPage", SampleStackKind::mixed, 2026, 40, 37, {}, {3}},
+        // A ring drawn tight round "No" that touches its check box: box and
+        // ring make one frame as wide and tall as a small answer box.
+        PageRow{"ringJoinedToItsCheckBox", SampleStackKind::mixed, 31337, 40, 55, {5}, {}},
+        // A ring as tight and as square round "No" as a check box, read
+        // with its letters as one word ("&9").
+        PageRow{"tightRingAsSquareAsABox", SampleStackKind::oneForm, 31337, 40, 35, {6}, {}}),
     [](const ::testing::TestParamInfo<PageRow>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,

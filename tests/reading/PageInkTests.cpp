@@ -514,6 +514,10 @@ TEST(MarkEvidenceBoxes, AMarkCountsForTheLabelItStandsBeforeOrBesideTheBoxHoldin
             boxedInk(plans, twoBoxes,
                      strokes({{{204, 176}, {216, 198}, {240, 164}}, {{250, 150}, {253, tailTop}}})),
             true, {u"No, I plan"_s});
+    expectRead("long tail, short tick",
+               boxedInk(plans, twoBoxes,
+                        strokes({{{222, 188}, {228, 196}, {240, 178}}, {{250, 150}, {253, 96}}})),
+               true, {u"No, I plan"_s});
     expectRead("long tail, both ticked",
                boxedInk(plans, twoBoxes,
                         strokes({{{204, 176}, {216, 198}, {240, 164}},
@@ -608,7 +612,7 @@ TEST(MarkEvidenceDoubt, AFaintTraceIsSpillOnlyOnSingleChoiceAndOfTwoSureMarksThe
 
 TEST(MarkEvidenceRegions, RingsTouchingOtherLabelsOrRulesAreTheirOwnLabelsAnswers)
 {
-    Sheet sheet({2400, 750});
+    Sheet sheet({2400, 1050});
     // "Yes" ringed, its ring's bottom running into the "No" on the next line.
     const QRectF yes = sheet.print(u"Yes"_s, {200, 200});
     const QRectF no = sheet.print(u"No"_s, {200, 245});
@@ -643,13 +647,21 @@ TEST(MarkEvidenceRegions, RingsTouchingOtherLabelsOrRulesAreTheirOwnLabelsAnswer
     const QRectF ringed = sheet.print(u"It was required"_s, {200, 550});
     sheet.ring(ringed.adjusted(-14, -10, 14, 10), 12);
     sheet.ring(sheet.writeIn(600, false).adjusted(-14, -10, 14, 12), 12);
+    // Rings round a label and one on the next line that touch, taking in
+    // the unmarked label beside the first between them.
+    sheet.painter.resetTransform();
+    const QRectF ability = sheet.print(u"Research Ability"_s, {200, 850});
+    sheet.print(u"Writing"_s, {560, 850});
+    const QRectF management = sheet.print(u"Time Management"_s, {420, 900});
+    sheet.ring(ability.adjusted(-12, -10, 12, 12), 14);
+    sheet.ring(management.adjusted(-12, -12, 12, 10), 14);
     sheet.separated();
 
-    const QList<RegionInk> regions =
-        sheet.credited({QRectF(0, 0, 500, 350), QRectF(500, 0, 700, 350), QRectF(0, 350, 1200, 350),
-                        QRectF(1200, 0, 1200, 400), QRectF(1200, 400, 1200, 350)},
-                       {2, 2, 2, 2, 2});
-    ASSERT_EQ(regions.size(), 5);
+    const QList<RegionInk> regions = sheet.credited(
+        {QRectF(0, 0, 500, 350), QRectF(500, 0, 700, 350), QRectF(0, 350, 1200, 350),
+         QRectF(1200, 0, 1200, 400), QRectF(1200, 400, 1200, 350), QRectF(0, 750, 1200, 300)},
+        {2, 2, 2, 2, 2, 3});
+    ASSERT_EQ(regions.size(), 6);
     const MarkReading single = readMarks(regions[0], true);
     EXPECT_FALSE(single.conflicting || single.doubtful);
     EXPECT_EQ(marked(single), QStringList{u"Yes"_s});
@@ -659,6 +671,8 @@ TEST(MarkEvidenceRegions, RingsTouchingOtherLabelsOrRulesAreTheirOwnLabelsAnswer
     EXPECT_TRUE(readMarks(regions[3], true).marks.isEmpty());
     EXPECT_EQ(regions[3].unclaimed, 0);
     EXPECT_EQ(readMarks(regions[4], false).marks.size(), 2);
+    EXPECT_EQ(marked(readMarks(regions[5], false)),
+              (QStringList{u"Research Ability"_s, u"Time Management"_s}));
 }
 
 TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoNot)
@@ -792,6 +806,38 @@ TEST(PageInkBoxes, ASignReadOverADrawnSquareIsItsBoxAndOverAStrokeIsNone)
     const PageInk& ink = sheet.separated();
     EXPECT_TRUE(ink.drawsBoxIn(QRect(97, 97, 37, 37)));
     EXPECT_FALSE(ink.drawsBoxIn(QRect(296, 95, 26, 38)));
+}
+
+TEST(PageInkPale, AllMarksPaleBesideThePrintAreInkButADoodleInTheMarginIsNot)
+{
+    // Pencil pressed lightly, paler than ink is read, draws a ring and a
+    // cross; or dark ball-point does, with a pale doodle in the margin.
+    const auto sheetWith = [](int markGrey, bool doodle) {
+        auto sheet = std::make_unique<Sheet>();
+        const QRectF yes = sheet->print(u"Yes"_s, {200, 150});
+        sheet->print(u"No"_s, {500, 150});
+        const QRectF maybe = sheet->print(u"Maybe"_s, {200, 350});
+        sheet->print(u"Other"_s, {500, 350});
+        sheet->painter.setPen(QPen(QColor(markGrey, markGrey, markGrey), 4));
+        sheet->painter.drawEllipse(yes.adjusted(-16, -12, 16, 12));
+        sheet->cross(QRectF(maybe.left() - 40, maybe.top(), 28, 28), markGrey);
+        if (doodle) {
+            QPainterPath zigzag;
+            zigzag.moveTo(1100, 100);
+            for (int k = 1; k <= 12; ++k)
+                zigzag.lineTo(k % 2 ? 1160 : 1100, 100 + 40 * k);
+            sheet->pen(zigzag, QColor(192, 192, 192), 4);
+        }
+        sheet->separated();
+        return sheet;
+    };
+    const auto pencil = sheetWith(192, false);
+    EXPECT_GT(penIn(*pencil->ink, QRectF(170, 110, 30, 60)), 80); // the ring's left side
+    EXPECT_GT(penIn(*pencil->ink, QRectF(160, 320, 28, 28)), 80); // the cross
+
+    const auto ballPoint = sheetWith(20, true);
+    EXPECT_GT(penIn(*ballPoint->ink, QRectF(170, 110, 30, 60)), 80);
+    EXPECT_EQ(penIn(*ballPoint->ink, QRectF(1090, 90, 80, 500)), 0);
 }
 
 TEST(PageInkPale, APaleRingDottedWithDarkerSpecksIsOneStrokeAndADarkRingNone)
