@@ -39,10 +39,13 @@ bool choiceInDoubt(const ChoiceEvidence& e, const PageInk& ink, double printHeig
                        !ring.intersects(unmarked.spot.box);
             });
     };
+    // Recognition can also stretch a word's box over a speck of noise
+    // near it; a ring runs along the box's top and bottom.
     const bool swallowed = std::any_of(
         e.credited.options.begin(), e.credited.options.end(), [&](const OptionInk& option) {
             return option.strength < kMarkStrength &&
                    option.spot.box.height() >= (tightRingApart(option) ? 1.5 : 1.8) * h &&
+                   ink.inkAlongTopAndBottom(option.spot.box.toAlignedRect()) &&
                    std::none_of(e.boxedWords.begin(), e.boxedWords.end(), [&](const QRectF& word) {
                        return word.contains(option.spot.box.center());
                    });

@@ -458,6 +458,23 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     }
 }
 
+bool PageInk::inkAlongTopAndBottom(const QRect& rect) const
+{
+    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
+                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    if (r.width < 2 || r.height < 4)
+        return false;
+    const int band = std::max(2, int(std::lround(0.2 * r.height)));
+    const auto along = [&](int top) {
+        cv::Mat ink, columns;
+        cv::threshold(m_data->levelled(cv::Rect(r.x, top, r.width, band)), ink, m_inkLevel - 1, 255,
+                      cv::THRESH_BINARY_INV);
+        cv::reduce(ink, columns, 0, cv::REDUCE_MAX);
+        return cv::countNonZero(columns) >= 0.4 * r.width;
+    };
+    return along(r.y) && along(r.y + r.height - band);
+}
+
 bool PageInk::drawsBoxIn(const QRect& rect) const
 {
     const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &

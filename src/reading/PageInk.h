@@ -106,6 +106,10 @@ public:
     // left out too (a dark ring's pale fringe).
     Strokes paleStrokesIn(const QRect& rect, double printHeight, bool leavingPenOut = false) const;
 
+    // Whether ink of any kind runs along most of the rectangle's top and
+    // its bottom.
+    bool inkAlongTopAndBottom(const QRect& rect) const;
+
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
 

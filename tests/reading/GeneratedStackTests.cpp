@@ -157,7 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"ringJoinedToItsCheckBox", SampleStackKind::mixed, 31337, 40, 55, {5}, {}},
         // A ring as tight and as square round "No" as a check box, read
         // with its letters as one word ("&9").
-        PageRow{"tightRingAsSquareAsABox", SampleStackKind::oneForm, 31337, 40, 35, {6}, {}}),
+        PageRow{"tightRingAsSquareAsABox", SampleStackKind::oneForm, 31337, 40, 35, {6}, {}},
+        // Beside a ring no taller than a line of print, an unmarked label
+        // whose word recognition stretched over a speck below it.
+        PageRow{"wordStretchedOverASpeck", SampleStackKind::oneForm, 31337, 40, 6, {11}, {}}),
     [](const ::testing::TestParamInfo<PageRow>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,
