@@ -281,12 +281,15 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         // A ring touching the next line's letters takes that label into its
         // bounds, level with its edge, but not inside itself; so does a
         // tick's tail reaching up over the label in the row above.
-        // Rings round two labels that touch can take in a third label
-        // between them, which neither closes round: where some labels are
-        // closed round, those are the ringed ones.
+        // A ring touching the letters of a label beside it, or rings round
+        // two labels that touch, can take in a label that no ring closes
+        // round: where some labels are closed round, those are the ringed
+        // ones. The ring's arc through another label's letters is sorted
+        // as their print, outside the pen's bounds.
         const auto closedRound = [&](const SpotRef& ref) {
-            return ink.penEncloses(bounds.toAlignedRect(),
-                                   regions[ref.region].options[ref.spot].spot.box, h);
+            return ink.inkEncloses(
+                bounds.adjusted(-0.5 * h, -0.5 * h, 0.5 * h, 0.5 * h).toAlignedRect(),
+                regions[ref.region].options[ref.spot].spot.box, h);
         };
         if (enclosed.size() >= 2 || bounds.height() > 2.5 * h)
             enclosed.removeIf([&](const SpotRef& ref) {
@@ -295,8 +298,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                                     label.center().y() >= bounds.bottom() - 0.55 * h;
                 return atEdge && !closedRound(ref);
             });
-        if (enclosed.size() >= 3 &&
-            std::count_if(enclosed.begin(), enclosed.end(), closedRound) >= 2)
+        if (enclosed.size() >= 2 && std::any_of(enclosed.begin(), enclosed.end(), closedRound))
             enclosed.removeIf([&](const SpotRef& ref) { return !closedRound(ref); });
         if (enclosed.size() >= 2) {
             for (const SpotRef& ref : enclosed) {

@@ -511,7 +511,7 @@ int PageInk::penPixelsIn(const QRect& rect) const
     return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
 }
 
-bool PageInk::penEncloses(const QRect& within, const QRectF& label, double printHeight) const
+bool PageInk::inkEncloses(const QRect& within, const QRectF& label, double printHeight) const
 {
     if (m_data->pen.empty())
         return false;
@@ -526,17 +526,28 @@ bool PageInk::penEncloses(const QRect& within, const QRectF& label, double print
         return false;
     // A frame of paper round the ink, so that the flood from its corner
     // reaches everything outside the ring.
-    cv::Mat closed;
+    // The label's own letters close round bits of paper of their own.
+    cv::Mat ink, closed;
+    cv::threshold(m_data->levelled(r), ink, m_inkLevel - 1, 255, cv::THRESH_BINARY_INV);
+    const QRectF letters = label.adjusted(-2, -2, 2, 2);
+    for (qsizetype k = 0; k < m_pieces.size(); ++k) {
+        const QRect& b = m_pieces[k].bounds;
+        if (m_pieces[k].kind != InkKind::print || !letters.contains(QRectF(b)))
+            continue;
+        const cv::Rect own = cv::Rect(b.x(), b.y(), b.width(), b.height()) & r;
+        if (!own.empty())
+            ink(own - r.tl()).setTo(0, m_data->labels(own) == int(k + 1));
+    }
     const int gap = std::max(3, int(std::lround(0.25 * printHeight))) | 1;
-    cv::morphologyEx(m_data->pen(r), closed, cv::MORPH_CLOSE,
+    cv::morphologyEx(ink, closed, cv::MORPH_CLOSE,
                      cv::getStructuringElement(cv::MORPH_ELLIPSE, {gap, gap}));
     cv::Mat framed;
     cv::copyMakeBorder(closed, framed, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
     cv::floodFill(framed, cv::Point(0, 0), 128);
     const cv::Mat box =
         framed(cv::Rect(inner.x() - r.x + 1, inner.y() - r.y + 1, inner.width(), inner.height()));
-    // Inside is paper or print the flood did not reach; a label whose
-    // letters the ring took into its own stroke is not inside it.
+    // Inside is paper the flood did not reach; a label whose letters the
+    // ring took into its own stroke is not inside it.
     return cv::countNonZero(box == 0) >= 0.5 * double(box.total());
 }
 

@@ -55,12 +55,12 @@ public:
     const QList<QRect>& boxes() const { return m_boxes; }
     // Pen pixels inside the rectangle, after separate().
     int penPixelsIn(const QRect& rect) const;
-    // Whether the pen ink inside `within` closes round most of `label`'s
-    // middle band,
-    // small gaps in the stroke bridged, after separate(). A ring's bounds
-    // can take in the next line's label where the ring touches its letters;
-    // that label is not inside the ring.
-    bool penEncloses(const QRect& within, const QRectF& label, double printHeight) const;
+    // Whether the ink inside `within` closes round most of `label`'s middle
+    // band, small gaps in the stroke bridged. A ring's bounds can take in
+    // the next line's label where the ring touches its letters; that label
+    // is not inside the ring. Print counts too: where a ring touches a
+    // label's letters, its arc there can be sorted as their print.
+    bool inkEncloses(const QRect& within, const QRectF& label, double printHeight) const;
 
     // The part `rect` of `grey` (the page this ink was found on, 8-bit) with
     // pen strokes larger than a letter and the lines taken out painted as

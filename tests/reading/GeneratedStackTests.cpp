@@ -160,7 +160,11 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"tightRingAsSquareAsABox", SampleStackKind::oneForm, 31337, 40, 35, {6}, {}},
         // Beside a ring no taller than a line of print, an unmarked label
         // whose word recognition stretched over a speck below it.
-        PageRow{"wordStretchedOverASpeck", SampleStackKind::oneForm, 31337, 40, 6, {11}, {}}),
+        PageRow{"wordStretchedOverASpeck", SampleStackKind::oneForm, 31337, 40, 6, {11}, {}},
+        // A ring round "Teamwork" touching "Learning" above and "Time
+        // Management" below; its arcs through their letters sorted as print.
+        PageRow{
+            "ringThroughTheLettersAboveAndBelow", SampleStackKind::oneForm, 888, 40, 6, {11}, {}}),
     [](const ::testing::TestParamInfo<PageRow>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Stacks, GeneratedStacks,

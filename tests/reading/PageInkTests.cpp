@@ -226,7 +226,7 @@ TEST(PageInkRings, RingsStayPenAndNoSideOfOneIsTakenForABoxOrARule)
     }
     EXPECT_TRUE(hasWriteInRule(ink, 552));
     // A label's box stretched over the side of the ring round it is still inside it.
-    EXPECT_TRUE(ink.penEncloses(oval.adjusted(-2, -2, 2, 2).toAlignedRect(),
+    EXPECT_TRUE(ink.inkEncloses(oval.adjusted(-2, -2, 2, 2).toAlignedRect(),
                                 required.adjusted(-20, 0, 0, 0), kPrint));
 
     PageInk smaller(sheet.image);
