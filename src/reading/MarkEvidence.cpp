@@ -29,8 +29,9 @@ void credit(OptionInk& option, double pixels, const QRectF& where, double unit)
 // or l level with its letters, or, when the label starts with one, a
 // stroke of a letter's height within its line; or the label's first word
 // of one letter ("A little") when the words read lack it: a letter's size,
-// level with the label, a space before it.
-bool leftOutOfLabel(const QRectF& bounds, const LabelSpot& spot, double h)
+// level with the label, a space before it; or a bit of a letter inside the
+// label, cut off where a ring drawn through the letters was taken out.
+bool leftOutOfLabel(const QRectF& bounds, double pixels, const LabelSpot& spot, double h)
 {
     const QRectF& label = spot.box;
     const QString& text = spot.label;
@@ -48,7 +49,10 @@ bool leftOutOfLabel(const QRectF& bounds, const LabelSpot& spot, double h)
         text[1] == QLatin1Char(' ') && std::abs(bounds.top() - label.top()) <= 0.2 * h &&
         std::abs(bounds.bottom() - label.bottom()) <= 0.2 * h && bounds.width() <= 1.1 * h &&
         bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - 0.6 * h;
-    return missedLetter || missedWord;
+    const bool letterBit =
+        pixels <= 0.15 * h * h && bounds.height() <= 0.9 * h &&
+        label.adjusted(-0.15 * h, -0.15 * h, 0.15 * h, 0.15 * h).contains(bounds);
+    return missedLetter || missedWord || letterBit;
 }
 
 // Each option's share of a mark split between several, from the ink each
@@ -334,7 +338,7 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 const QRectF& label = regions[r].options[s].spot.box;
                 if (!label.adjusted(-2.6 * h, -0.9 * h, 0.7 * h, 0.9 * h).contains(centre))
                     continue;
-                if (leftOutOfLabel(bounds, regions[r].options[s].spot, h)) {
+                if (leftOutOfLabel(bounds, mark.pixels, regions[r].options[s].spot, h)) {
                     letter = true;
                     continue;
                 }

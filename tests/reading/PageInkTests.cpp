@@ -713,14 +713,23 @@ TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoN
     sheet.cross(QRectF(160, 476, 24, 24));
     sheet.print(u"A little"_s, {200, 650});
     sheet.cross(QRectF(170, 626, 24, 24));
+    // Recognition read "Problem solving" as "Problem": a ring's stroke
+    // through "solving" was taken out, leaving bits of its letters.
+    const QRectF problem = sheet.print(u"Problem"_s, {200, 900});
+    sheet.spots.last().label = u"Problem solving"_s;
+    sheet.spots.last().box.setRight(sheet.spots.last().box.right() + 130);
+    sheet.line({problem.right() + 40, 882}, {problem.right() + 40, 897});
+    sheet.line({problem.right() + 70, 889}, {problem.right() + 80, 897});
     sheet.separated();
 
     const QList<RegionInk> regions = sheet.credited(
         {QRectF(100, 150, 700, 300), QRectF(100, 450, 700, 300), QRectF(100, 750, 700, 300),
          QRectF(100, 1050, 700, 200), QRectF(1300, 50, 1000, 250), QRectF(1300, 300, 1000, 250),
-         QRectF(1300, 550, 1000, 200)},
-        {2, 2, 2, 2, 2, 2, 1});
-    ASSERT_EQ(regions.size(), 7);
+         QRectF(1300, 550, 1000, 200), QRectF(1300, 800, 1000, 200)},
+        {2, 2, 2, 2, 2, 2, 1, 1});
+    ASSERT_EQ(regions.size(), 8);
+    EXPECT_EQ(regions[7].options[0].strength, 0);
+    EXPECT_EQ(regions[7].unclaimed, 0);
     EXPECT_EQ(regions[0].unclaimed, 0) << "speck";
     EXPECT_GE(regions[1].unclaimed, kNoMarkStrength / 2) << "stroke's end";
     EXPECT_EQ(regions[2].unclaimed, 0) << "sliver";
