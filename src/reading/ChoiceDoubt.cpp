@@ -40,12 +40,16 @@ bool choiceInDoubt(const ChoiceEvidence& e, const PageInk& ink, double printHeig
             });
     };
     // Recognition can also stretch a word's box over a speck of noise
-    // near it; a ring runs along the box's top and bottom.
+    // near it: the ink inside then spans no more than a line of print.
+    const auto inkAsTall = [&](const QRectF& word) {
+        const int span = ink.inkSpanIn(word.toAlignedRect());
+        return span >= 0.7 * word.height() && span >= 1.25 * h;
+    };
     const bool swallowed = std::any_of(
         e.credited.options.begin(), e.credited.options.end(), [&](const OptionInk& option) {
             return option.strength < kMarkStrength &&
                    option.spot.box.height() >= (tightRingApart(option) ? 1.5 : 1.8) * h &&
-                   ink.inkAlongTopAndBottom(option.spot.box.toAlignedRect()) &&
+                   inkAsTall(option.spot.box) &&
                    std::none_of(e.boxedWords.begin(), e.boxedWords.end(), [&](const QRectF& word) {
                        return word.contains(option.spot.box.center());
                    });

@@ -458,21 +458,27 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     }
 }
 
-bool PageInk::inkAlongTopAndBottom(const QRect& rect) const
+int PageInk::inkSpanIn(const QRect& rect) const
 {
     const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
                        cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
-    if (r.width < 2 || r.height < 4)
-        return false;
-    const int band = std::max(2, int(std::lround(0.2 * r.height)));
-    const auto along = [&](int top) {
-        cv::Mat ink, columns;
-        cv::threshold(m_data->levelled(cv::Rect(r.x, top, r.width, band)), ink, m_inkLevel - 1, 255,
-                      cv::THRESH_BINARY_INV);
-        cv::reduce(ink, columns, 0, cv::REDUCE_MAX);
-        return cv::countNonZero(columns) >= 0.4 * r.width;
-    };
-    return along(r.y) && along(r.y + r.height - band);
+    if (r.empty() || m_data->lines.empty())
+        return 0;
+    int top = r.y + r.height, bottom = r.y;
+    for (const InkPiece& piece : m_pieces) {
+        const QRect within = piece.bounds.intersected(rect);
+        if (piece.kind == InkKind::speck || within.isEmpty())
+            continue;
+        top = std::min(top, within.top());
+        bottom = std::max(bottom, within.bottom() + 1);
+    }
+    // Printed lines taken out: a ring's flat top or bottom among them.
+    const cv::Rect lines = cv::boundingRect(m_data->lines(r));
+    if (!lines.empty()) {
+        top = std::min(top, r.y + lines.y);
+        bottom = std::max(bottom, r.y + lines.y + lines.height);
+    }
+    return std::max(0, bottom - top);
 }
 
 bool PageInk::drawsBoxIn(const QRect& rect) const

@@ -106,9 +106,9 @@ public:
     // left out too (a dark ring's pale fringe).
     Strokes paleStrokesIn(const QRect& rect, double printHeight, bool leavingPenOut = false) const;
 
-    // Whether ink of any kind runs along most of the rectangle's top and
-    // its bottom.
-    bool inkAlongTopAndBottom(const QRect& rect) const;
+    // How many rows of the rectangle, top to bottom, ink other than specks
+    // reaches, printed lines taken out included; after separate().
+    int inkSpanIn(const QRect& rect) const;
 
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
