@@ -144,3 +144,22 @@ bool ringStretch(const cv::Mat& ink, const cv::Rect& line, double h)
     const auto [hole, area] = largestHole(own(bounds));
     return area >= 1.5 * h * h && hole.width >= 2 * h;
 }
+
+bool lettersSideBySide(const cv::Mat& mask, double h)
+{
+    cv::Mat labels, stats, centres;
+    const int count = cv::connectedComponentsWithStats(mask, labels, stats, centres, 8, CV_32S);
+    std::vector<cv::Rect> letters;
+    for (int i = 1; i < count; ++i) {
+        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        if (r.height >= 0.55 * h && r.height <= 1.1 * h && r.width >= 0.3 * h && r.width <= 1.1 * h)
+            letters.push_back(r);
+    }
+    for (const cv::Rect& a : letters)
+        for (const cv::Rect& b : letters)
+            if (a.x + a.width <= b.x && b.x - (a.x + a.width) <= 0.4 * h &&
+                std::abs((a.y + a.height) - (b.y + b.height)) <= 0.2 * h)
+                return true;
+    return false;
+}

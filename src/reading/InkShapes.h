@@ -26,3 +26,8 @@ bool enclosesPaper(const cv::Mat& own, double h);
 // Whether a stretch taken for a printed rule at `line` is a long ring's
 // flattest side: its ink closes round a label-sized stretch of paper.
 bool ringStretch(const cv::Mat& ink, const cv::Rect& line, double h);
+
+// Whether two letters stand side by side on one line in the mask: pieces
+// of print height, no wider than a letter, a small gap apart, their feet
+// level. No tick, cross or filling inside a check box draws that.
+bool lettersSideBySide(const cv::Mat& mask, double h);

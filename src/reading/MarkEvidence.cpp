@@ -290,10 +290,17 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         // round: where some labels are closed round, those are the ringed
         // ones. The ring's arc through another label's letters is sorted
         // as their print, outside the pen's bounds.
+        // Each label is asked once: the test floods the ring's ink.
+        QList<std::pair<SpotRef, bool>> asked;
         const auto closedRound = [&](const SpotRef& ref) {
-            return ink.inkEncloses(
+            for (const auto& [spot, closed] : asked)
+                if (spot.region == ref.region && spot.spot == ref.spot)
+                    return closed;
+            const bool closed = ink.inkEncloses(
                 bounds.adjusted(-0.5 * h, -0.5 * h, 0.5 * h, 0.5 * h).toAlignedRect(),
                 regions[ref.region].options[ref.spot].spot.box, h);
+            asked.append({ref, closed});
+            return closed;
         };
         if (enclosed.size() >= 2 || bounds.height() > 2.5 * h)
             enclosed.removeIf([&](const SpotRef& ref) {

@@ -1,4 +1,5 @@
 #include "PageInk.h"
+#include "PageInkData.h"
 
 #include "GrayscaleImageSampler.h"
 #include "InkRunPieces.h"
@@ -9,18 +10,9 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-struct PageInk::Data
-{
-    cv::Mat levelled; // CV_8U, paper 255
-    cv::Mat labels;   // CV_32S, 0 = paper, piece i + 1
-    cv::Mat pen;      // CV_8U, 255 where a pen piece lies
-    cv::Mat lines;    // CV_8U, 255 where printed lines were taken out
-};
-
 namespace {
-// Share of the strokes beside the print that, paler than ink, mark a page
-// written in pencil pressed lightly; and the level its ink is read at.
-constexpr double kPaleShare = 0.2;
+// Where a page is marked in pencil pressed lightly, pixels darker than this
+// are ink.
 constexpr int kPencilInk = 205;
 
 // The page's luminance, white where it is transparent.
@@ -66,6 +58,19 @@ PageInk::~PageInk() = default;
 void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& printLines,
                        double printHeight)
 {
+    m_inkLevel = kLevelledInk;
+    sortInk(printBoxes, printLines, printHeight);
+    // Pencil pressed lightly can draw every mark on a page paler than ink:
+    // the page's ink is then sorted again at a lighter level.
+    if (markedInPalePencil(printBoxes, printHeight)) {
+        m_inkLevel = kPencilInk;
+        sortInk(printBoxes, printLines, printHeight);
+    }
+}
+
+void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& printLines,
+                      double printHeight)
+{
     m_pieces.clear();
     m_boxes.clear();
     m_rules.clear();
@@ -109,33 +114,14 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     cv::threshold(m_data->levelled, ink, m_inkLevel - 1, 255, cv::THRESH_BINARY_INV);
 
     // Recognition can read a ring drawn tight round a short label as one
-    // word as tall as the ring; inside, its letters still stand side by
-    // side on one line, each of print height, as no mark in a box does.
+    // word as tall as the ring: the ring is no box when letters stand
+    // inside it.
     const auto holdsLetters = [&](const QRect& square) {
         const int band = std::max(3, int(std::lround(0.15 * square.width())));
         const cv::Rect inside = cv::Rect(square.x() + band, square.y() + band,
                                          square.width() - 2 * band, square.height() - 2 * band) &
                                 cv::Rect(0, 0, ink.cols, ink.rows);
-        if (inside.width <= 0 || inside.height <= 0)
-            return false;
-        cv::Mat labels, stats, centres;
-        const int count =
-            cv::connectedComponentsWithStats(ink(inside), labels, stats, centres, 8, CV_32S);
-        std::vector<cv::Rect> letters;
-        for (int i = 1; i < count; ++i) {
-            const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                             stats.at<int>(i, cv::CC_STAT_WIDTH),
-                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
-            if (r.height >= 0.55 * h && r.height <= 1.1 * h && r.width >= 0.3 * h &&
-                r.width <= 1.1 * h)
-                letters.push_back(r);
-        }
-        for (const cv::Rect& a : letters)
-            for (const cv::Rect& b : letters)
-                if (a.x + a.width <= b.x && b.x - (a.x + a.width) <= 0.4 * h &&
-                    std::abs((a.y + a.height) - (b.y + b.height)) <= 0.2 * h)
-                    return true;
-        return false;
+        return !inside.empty() && lettersSideBySide(ink(inside), h);
     };
 
     // Straight runs longer than a letter's stem.
@@ -430,211 +416,6 @@ void PageInk::separate(const QList<QRectF>& printBoxes, const QList<QRectF>& pri
     for (int i = 1; i < count; ++i)
         if (m_pieces[i - 1].kind == InkKind::pen)
             restPieces.paint(i, m_data->pen);
-
-    // Pencil pressed lightly can draw every mark on a page paler than ink:
-    // where the strokes beside the print are mostly that pale, the page's
-    // ink is sorted again at a lighter level. Doodles in the margins, away
-    // from the print, do not count.
-    if (m_inkLevel != kLevelledInk)
-        return;
-    QList<QRectF> besidePrint;
-    besidePrint.reserve(printBoxes.size());
-    for (const QRectF& p : printBoxes)
-        besidePrint.append(p.adjusted(-h, -h, h, h));
-    const auto nearPrint = [&](const QRect& b) {
-        return std::any_of(besidePrint.begin(), besidePrint.end(),
-                           [&](const QRectF& near) { return near.intersects(QRectF(b)); });
-    };
-    double pen = 0;
-    for (const InkPiece& piece : m_pieces)
-        if (piece.kind == InkKind::pen &&
-            std::max(piece.bounds.width(), piece.bounds.height()) >= 0.5 * h &&
-            nearPrint(piece.bounds))
-            pen += piece.area;
-    const double pale = paleStrokes(QRect(0, 0, ink.cols, ink.rows), h, true, &besidePrint).pixels;
-    if (pale >= h * h && pale >= kPaleShare * (pale + pen)) {
-        m_inkLevel = kPencilInk;
-        separate(printBoxes, printLines, printHeight);
-    }
-}
-
-int PageInk::inkSpanIn(const QRect& rect) const
-{
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
-    if (r.empty() || m_data->lines.empty())
-        return 0;
-    int top = r.y + r.height, bottom = r.y;
-    for (const InkPiece& piece : m_pieces) {
-        const QRect within = piece.bounds.intersected(rect);
-        if (piece.kind == InkKind::speck || within.isEmpty())
-            continue;
-        top = std::min(top, within.top());
-        bottom = std::max(bottom, within.bottom() + 1);
-    }
-    // Printed lines taken out: a ring's flat top or bottom among them.
-    const cv::Rect lines = cv::boundingRect(m_data->lines(r));
-    if (!lines.empty()) {
-        top = std::min(top, r.y + lines.y);
-        bottom = std::max(bottom, r.y + lines.y + lines.height);
-    }
-    return std::max(0, bottom - top);
-}
-
-bool PageInk::drawsBoxIn(const QRect& rect) const
-{
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
-    if (r.empty())
-        return false;
-    cv::Mat ink;
-    cv::threshold(m_data->levelled(r), ink, kLevelledInk - 1, 255, cv::THRESH_BINARY_INV);
-    if (!outlineInMask(ink, true).isEmpty())
-        return true;
-    // Or one piece of the ink there draws it, other print standing beside.
-    cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8, CV_32S);
-    for (int i = 1; i < count; ++i) {
-        const cv::Rect piece(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                             stats.at<int>(i, cv::CC_STAT_WIDTH),
-                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
-        if (piece.width < 8 || piece.height < 8 ||
-            std::abs(piece.width - piece.height) > 0.3 * std::max(piece.width, piece.height))
-            continue;
-        const cv::Mat own = labels(piece) == i;
-        if (!outlineInMask(own, true).isEmpty())
-            return true;
-    }
-    return false;
-}
-
-int PageInk::penPixelsIn(const QRect& rect) const
-{
-    if (m_data->pen.empty())
-        return 0;
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
-    return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
-}
-
-bool PageInk::inkEncloses(const QRect& within, const QRectF& label, double printHeight) const
-{
-    if (m_data->pen.empty())
-        return false;
-    const cv::Rect r = cv::Rect(within.x(), within.y(), within.width(), within.height()) &
-                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
-    // The label's middle band: recognition can stretch a word's box over
-    // the ring drawn round it.
-    const QRectF band(label.left(), label.center().y() - 0.2 * printHeight, label.width(),
-                      0.4 * printHeight);
-    const QRect inner = band.toAlignedRect().intersected(QRect(r.x, r.y, r.width, r.height));
-    if (r.empty() || inner.isEmpty())
-        return false;
-    // A frame of paper round the ink, so that the flood from its corner
-    // reaches everything outside the ring.
-    // The label's own letters close round bits of paper of their own.
-    cv::Mat ink, closed;
-    cv::threshold(m_data->levelled(r), ink, m_inkLevel - 1, 255, cv::THRESH_BINARY_INV);
-    const QRectF letters = label.adjusted(-2, -2, 2, 2);
-    for (qsizetype k = 0; k < m_pieces.size(); ++k) {
-        const QRect& b = m_pieces[k].bounds;
-        if (m_pieces[k].kind != InkKind::print || !letters.contains(QRectF(b)))
-            continue;
-        const cv::Rect own = cv::Rect(b.x(), b.y(), b.width(), b.height()) & r;
-        if (!own.empty())
-            ink(own - r.tl()).setTo(0, m_data->labels(own) == int(k + 1));
-    }
-    const int gap = std::max(3, int(std::lround(0.25 * printHeight))) | 1;
-    cv::morphologyEx(ink, closed, cv::MORPH_CLOSE,
-                     cv::getStructuringElement(cv::MORPH_ELLIPSE, {gap, gap}));
-    cv::Mat framed;
-    cv::copyMakeBorder(closed, framed, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
-    cv::floodFill(framed, cv::Point(0, 0), 128);
-    const cv::Mat box =
-        framed(cv::Rect(inner.x() - r.x + 1, inner.y() - r.y + 1, inner.width(), inner.height()));
-    // Inside is paper the flood did not reach; a label whose letters the
-    // ring took into its own stroke is not inside it.
-    return cv::countNonZero(box == 0) >= 0.5 * double(box.total());
-}
-
-QImage PageInk::withoutMarks(const QImage& grey, const QRect& rect, double printHeight) const
-{
-    const QRect r = rect.intersected(grey.rect());
-    if (r.isEmpty() || grey.format() != QImage::Format_Grayscale8)
-        return {};
-    QImage out = grey.copy(r);
-    if (m_data->labels.empty() || m_data->labels.size() != cv::Size(grey.width(), grey.height()))
-        return out;
-    const double h = std::max(6.0, printHeight);
-    const cv::Rect area(r.x(), r.y(), r.width(), r.height());
-    cv::Mat pixels(out.height(), out.width(), CV_8U, out.bits(), size_t(out.bytesPerLine()));
-    pixels.setTo(255, m_data->lines(area));
-    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
-        const InkPiece& piece = m_pieces[i];
-        if (piece.kind == InkKind::pen && piece.bounds.intersects(r) &&
-            (piece.bounds.height() >= 1.3 * h || piece.bounds.width() >= 2.5 * h))
-            pixels.setTo(255, m_data->labels(area) == int(i + 1));
-    }
-    return out;
-}
-
-PageInk::Strokes PageInk::paleStrokesIn(const QRect& rect, double printHeight,
-                                        bool leavingPenOut) const
-{
-    return paleStrokes(rect, printHeight, leavingPenOut, nullptr);
-}
-
-PageInk::Strokes PageInk::paleStrokes(const QRect& rect, double printHeight, bool leavingPenOut,
-                                      const QList<QRectF>* beside) const
-{
-    if (m_data->pen.empty())
-        return {};
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
-    if (r.empty())
-        return {};
-    const double h = std::max(6.0, printHeight);
-    cv::Mat pale;
-    cv::threshold(m_data->levelled(r), pale, kLightInkInBox - 1, 255, cv::THRESH_BINARY_INV);
-    // Print and lines with the pale fringe round their edges. The darker
-    // slivers of a pale ring and dust are no print to keep out.
-    cv::Mat other = m_data->lines(r).clone();
-    for (qsizetype k = 0; k < m_pieces.size(); ++k) {
-        const InkPiece& piece = m_pieces[k];
-        const QRect& b = piece.bounds;
-        if ((piece.kind == InkKind::pen && !leavingPenOut) || piece.kind == InkKind::speck ||
-            (std::min(b.width(), b.height()) <= 0.12 * h && piece.area < 0.08 * h * h))
-            continue;
-        const cv::Rect own = cv::Rect(b.x(), b.y(), b.width(), b.height()) & r;
-        if (!own.empty())
-            other(own - r.tl()) |= (m_data->labels(own) == int(k + 1));
-    }
-    cv::dilate(other, other, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
-    pale &= ~other;
-    cv::Mat labels, stats, centres;
-    const int count = cv::connectedComponentsWithStats(pale, labels, stats, centres, 8, CV_32S);
-    Strokes strokes;
-    for (int i = 1; i < count; ++i) {
-        const int width = stats.at<int>(i, cv::CC_STAT_WIDTH);
-        const int height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-        const QRect bounds(r.x + stats.at<int>(i, cv::CC_STAT_LEFT),
-                           r.y + stats.at<int>(i, cv::CC_STAT_TOP), width, height);
-        // Writing is thin strokes; a shadow or a lamp's falloff at the
-        // page's edge is a solid patch.
-        const bool atEdge = bounds.left() <= 2 || bounds.top() <= 2 ||
-                            bounds.right() >= m_data->pen.cols - 3 ||
-                            bounds.bottom() >= m_data->pen.rows - 3;
-        if (std::max(width, height) < 0.5 * h || atEdge ||
-            stats.at<int>(i, cv::CC_STAT_AREA) > 0.5 * width * height ||
-            (beside && std::none_of(beside->begin(), beside->end(), [&](const QRectF& near) {
-                 return near.intersects(QRectF(bounds));
-             })))
-            continue;
-        strokes.pixels += stats.at<int>(i, cv::CC_STAT_AREA);
-        strokes.bounds = strokes.bounds.isNull() ? bounds : strokes.bounds.united(bounds);
-        strokes.longest = std::max({strokes.longest, width, height});
-    }
-    return strokes;
 }
 
 void PageInk::keepLettersAsPrint(const QList<CutOff>& cuts, double printHeight)

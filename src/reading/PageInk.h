@@ -119,6 +119,12 @@ public:
     bool drawsBoxIn(const QRect& rect) const;
 
 private:
+    // separate() at the current ink level.
+    void sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& printLines,
+                 double printHeight);
+    // Whether the strokes beside the print are mostly paler than ink, after
+    // sortInk(): every mark drawn in pencil pressed lightly.
+    bool markedInPalePencil(const QList<QRectF>& printBoxes, double printHeight) const;
     // Sorts piece `index` again, keeping the pen map in step.
     void setKind(qsizetype index, InkKind kind);
     // paleStrokesIn(), counting only strokes that meet one of `beside`
