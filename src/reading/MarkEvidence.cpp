@@ -132,11 +132,14 @@ Shares labelsOfRowsHolding(const PageInk& ink, const QRectF& bounds,
                 continue;
             const double pixels = ink.penPixelsIn(before.toAlignedRect());
             // A mark of its own spreads across the column (a cross); a
-            // tick's tail passing through the row keeps to one side.
+            // tick's tail passing through the row keeps to the right, the
+            // point of a tick above dipping into it to the left. A tick of
+            // its own, joined to one above standing further right, can keep
+            // to the left too, but weighs far more than a tick's point.
             QRectF leftHalf = before;
             leftHalf.setRight(bounds.center().x());
             const double left = ink.penPixelsIn(leftHalf.toAlignedRect());
-            if (left < 0.2 * pixels || pixels - left < 0.2 * pixels)
+            if (left < 0.2 * pixels || (pixels - left < 0.2 * pixels && pixels < 0.25 * h * h))
                 continue;
             rows.append({{r, s}, pixels});
             most = std::max(most, pixels);

@@ -91,6 +91,14 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                    overlap.width() * overlap.height() >= 0.6 * s.width() * s.height();
         });
     };
+    const auto startsWord = [&](const QRect& square) {
+        const QRectF s(square);
+        return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
+            const QRectF overlap = p.intersected(s);
+            return std::abs(p.left() - s.left()) <= 0.2 * h &&
+                   overlap.width() * overlap.height() >= 0.6 * s.width() * s.height();
+        });
+    };
     // A ring drawn tight round a short label can look as square as a check
     // box; a box never holds a word of several letters (the box itself can
     // be read as one, as tall as the box).
@@ -99,7 +107,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
         return std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
             const QRectF overlap = p.intersected(s);
             return p.width() >= 1.2 * h && p.height() <= 0.8 * s.height() &&
-                   overlap.width() * overlap.height() >= 0.8 * p.width() * p.height();
+                   overlap.width() * overlap.height() >= 0.6 * p.width() * p.height();
         });
     };
     // Two check boxes never stand side by side: a square just after a box
@@ -192,6 +200,17 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
         }
     }
     QList<QRect> straightBoxes;
+    // Squares that begin a word, kept until every box standing apart is
+    // found.
+    struct BoxStartingWord
+    {
+        QRect square;
+        cv::Rect within;
+        cv::Mat sides;
+        bool straight = false;
+    };
+    QList<BoxStartingWord> boxesStartingWords;
+    QList<QRect> boxesBeginningWords;
     const auto boxSized = [&](const cv::Rect& r) {
         return r.height >= 0.7 * h && r.height <= 2.8 * h && r.width >= 0.7 * h &&
                r.width <= 2.8 * h;
@@ -199,9 +218,13 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     const auto addStraightBox = [&](const cv::Mat& own, const cv::Rect& r) {
         const QRect found = outlineInMask(own, true);
         const QRect square = found.translated(r.x, r.y);
-        if (found.isEmpty() || insideWord(square) || holdsWord(square) || afterBox(square) ||
-            holdsLetters(square))
+        if (found.isEmpty() || holdsWord(square) || afterBox(square) || holdsLetters(square))
             return;
+        if (insideWord(square)) {
+            if (startsWord(square))
+                boxesStartingWords.append({square, r, own.clone(), true});
+            return;
+        }
         m_boxes.append(square);
         straightBoxes.append(square);
         sides(r).setTo(255, own);
@@ -247,12 +270,13 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             if (found.isEmpty() || found.height() < 0.7 * h || found.height() > 2.8 * h)
                 continue;
             const QRect square = found.translated(r.x, r.y);
-            if (insideWord(square) || holdsWord(square) || afterBox(square) ||
-                holdsLetters(square) ||
+            if (holdsWord(square) || afterBox(square) || holdsLetters(square) ||
                 std::any_of(m_boxes.begin(), m_boxes.end(),
                             [&](const QRect& b) { return b.intersects(square); }))
                 continue;
-            m_boxes.append(square);
+            const bool startingWord = insideWord(square);
+            if (startingWord && !startsWord(square))
+                continue;
             const int band = std::max(3, int(std::lround(0.18 * square.width())));
             cv::Mat ring = cv::Mat::zeros(r.size(), CV_8U);
             const cv::Rect outer(found.x() - 2, found.y() - 2, found.width() + 4,
@@ -262,8 +286,37 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                                  found.height() - 2 * band);
             if (inner.width > 0 && inner.height > 0)
                 cv::rectangle(ring, inner, 0, cv::FILLED);
+            if (startingWord) {
+                boxesStartingWords.append({square, r, own & ring & ink(r), false});
+                continue;
+            }
+            m_boxes.append(square);
             sides(r).setTo(255, own & ring & ink(r));
         }
+    }
+    // A square recognition read as the first letter of a word is its
+    // label's check box when it lines up with the page's other boxes, the
+    // size of them: in their column, a line below or above, or in their
+    // row. A label's own first letter stands after its box, never in line.
+    for (const BoxStartingWord& candidate : boxesStartingWords) {
+        const QRect& square = candidate.square;
+        const bool inLine = std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& b) {
+            const bool sameSize = std::abs(b.width() - square.width()) <= 0.15 * square.width() &&
+                                  std::abs(b.height() - square.height()) <= 0.15 * square.height();
+            const bool sameColumn = std::abs(b.left() - square.left()) <= 0.25 * h &&
+                                    std::abs(b.center().y() - square.center().y()) <= 2.5 * h;
+            const bool sameRow = std::abs(b.top() - square.top()) <= 0.2 * h;
+            return sameSize && !b.intersects(square) && (sameColumn || sameRow);
+        });
+        if (!inLine || afterBox(square) ||
+            std::any_of(m_boxes.begin(), m_boxes.end(),
+                        [&](const QRect& b) { return b.intersects(square); }))
+            continue;
+        m_boxes.append(square);
+        boxesBeginningWords.append(square);
+        if (candidate.straight)
+            straightBoxes.append(square);
+        sides(candidate.within).setTo(255, candidate.sides);
     }
     cv::Mat grownLines;
     cv::dilate(sides, grownLines, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
@@ -312,24 +365,44 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
         const QPointF centre = QRectF(b).center();
         if (boxWidth == 0 || std::max(b.width(), b.height()) < 0.4 * h)
             return false;
-        return std::any_of(straightBoxes.begin(), straightBoxes.end(), [&](const QRect& box) {
+        const auto holds = [&](const QRect& box) {
             const double margin = 0.15 * box.width();
-            return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
-                   std::abs(box.height() - boxWidth) <= 0.12 * boxWidth &&
-                   QRectF(box).adjusted(margin, margin, -margin, -margin).contains(centre) &&
+            return QRectF(box).adjusted(margin, margin, -margin, -margin).contains(centre) &&
                    QRectF(box).adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
-        });
+        };
+        return std::any_of(boxesBeginningWords.begin(), boxesBeginningWords.end(), holds) ||
+               std::any_of(straightBoxes.begin(), straightBoxes.end(), [&](const QRect& box) {
+                   return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
+                          std::abs(box.height() - boxWidth) <= 0.12 * boxWidth && holds(box);
+               });
     };
     // A letter belongs to one word; a piece reaching well into two words
     // is a mark between them that recognition shared out as punctuation.
     // A small letter can still straddle a word read into noise after it,
     // and a letter's width of ink a speck read alone as a quote beside it.
+    // Recognition can read a letter again as a word of its own inside its
+    // word: that is one word.
+    QList<QRectF> outerWords;
+    for (const QRectF& p : printBoxes) {
+        const bool within = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& q) {
+            const QRectF overlap = q.intersected(p);
+            return q != p && q.width() >= 2 * p.width() &&
+                   overlap.width() * overlap.height() >= 0.6 * p.width() * p.height();
+        });
+        if (!within)
+            outerWords.append(p);
+    }
     const auto acrossWords = [&](const QRect& b) {
         if (b.height() < 0.85 * h)
             return false;
         int words = 0;
-        for (const QRectF& p : printBoxes) {
+        for (const QRectF& p : outerWords) {
             const QRectF overlap = p.intersected(QRectF(b));
+            // A letter stands as tall as its word, top and foot level with
+            // it; a mark seldom does.
+            if (b.width() <= h && overlap.width() > 0 && std::abs(b.top() - p.top()) <= 0.06 * h &&
+                std::abs(b.y() + b.height() - p.bottom()) <= 0.06 * h)
+                return false;
             if (b.width() <= 0.9 * h && p.width() < 0.5 * h)
                 continue;
             if (overlap.width() >= 0.2 * h && overlap.height() >= 0.5 * b.height())
@@ -392,13 +465,22 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                                 overlap.width() >= 0.8 * b.width() &&
                                 p.adjusted(-0.8 * h, -slack, 0.8 * h, slack).contains(QRectF(b)))
                                 return true;
+                            // Recognition can cut the word's first letter
+                            // short at the left.
+                            if (b.width() <= 0.8 * h && b.left() < p.left() &&
+                                b.left() >= p.left() - 0.5 * h && b.right() >= p.left() + 0.1 * h &&
+                                b.top() >= p.top() - slack && b.bottom() <= p.bottom() + slack) {
+                                return true;
+                            }
                             return b.width() <= 1.2 * h && b.height() <= 1.1 * p.height() + 2 &&
                                    p.adjusted(-0.5 * h, -0.3 * h, 0.5 * h, 0.3 * h)
                                        .contains(QRectF(b)) &&
                                    overlap.width() * overlap.height() >=
                                        0.35 * b.width() * b.height();
                         }) ||
-                    (b.width() <= 2 * h &&
+                    // Bold letters blurred into one piece, lower than a
+                    // mark, can run wider.
+                    ((b.width() <= 2 * h || (b.width() <= 3 * h && b.height() <= 0.9 * h)) &&
                      std::any_of(printLines.begin(), printLines.end(), [&](const QRectF& p) {
                          return p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
                      })))) {

@@ -153,6 +153,10 @@ std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& are
         longest = std::max({longest, b.width(), b.height()});
         bounds = bounds.isNull() ? b : bounds.united(b);
     }
+    // A short word written small breaks into letters shorter than a
+    // print height; together they stretch as far as one.
+    if (bounds.width() <= 4 * h && bounds.height() <= 2 * h)
+        longest = std::max({longest, bounds.width(), bounds.height()});
     if (pixels < 0.3 * h * h || longest < 0.8 * h) {
         // Pencil pressed lightly is paler than ink; with no print in the
         // answer area, its paler strokes count there.
