@@ -139,7 +139,7 @@ Shares labelsOfRowsHolding(const PageInk& ink, const QRectF& bounds,
             QRectF leftHalf = before;
             leftHalf.setRight(bounds.center().x());
             const double left = ink.penPixelsIn(leftHalf.toAlignedRect());
-            if (left < 0.2 * pixels || (pixels - left < 0.2 * pixels && pixels < 0.25 * h * h))
+            if (left < 0.2 * pixels || (pixels - left < 0.2 * pixels && pixels < 0.15 * h * h))
                 continue;
             rows.append({{r, s}, pixels});
             most = std::max(most, pixels);

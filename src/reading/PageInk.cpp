@@ -40,6 +40,40 @@ cv::Mat paperLevel(const cv::Mat& grey)
     cv::resize(small, level, grey.size(), 0, 0, cv::INTER_LINEAR);
     return level;
 }
+// A square recognition read as the first letter of a word is its label's
+// check box when it lines up with the page's other boxes, the size of them:
+// in their column, a line below or above, or in their row, beside two of
+// them at least (a bold letter can draw a square too). A letter square
+// after a word is the next word's first letter ("Time Management"), and one
+// a little way after a box its label's ("Other"); a label's box stands well
+// clear of the label before it, and is as tall as it is wide.
+bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<QRectF>& printBoxes,
+                   double h)
+{
+    const auto inLine = std::count_if(boxes.begin(), boxes.end(), [&](const QRect& b) {
+        const bool sameSize = std::abs(b.width() - square.width()) <= 0.15 * square.width() &&
+                              std::abs(b.height() - square.height()) <= 0.15 * square.height();
+        const bool sameColumn = std::abs(b.left() - square.left()) <= 0.25 * h &&
+                                std::abs(b.center().y() - square.center().y()) <= 2.5 * h;
+        const bool sameRow = std::abs(b.top() - square.top()) <= 0.2 * h;
+        return sameSize && !b.intersects(square) && (sameColumn || sameRow);
+    });
+    const bool afterWord = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
+        return p.right() <= square.left() + 2 && p.right() >= square.left() - 0.8 * h &&
+               std::min(p.bottom(), double(square.bottom())) -
+                       std::max(p.top(), double(square.top())) >=
+                   0.5 * square.height();
+    });
+    const bool afterItsBox = std::any_of(boxes.begin(), boxes.end(), [&](const QRect& b) {
+        return b.right() < square.left() && square.left() - b.right() <= 1.5 * h &&
+               b.top() <= square.center().y() && b.bottom() >= square.center().y();
+    });
+    const bool isSquare = std::abs(square.width() - square.height()) <=
+                          0.15 * std::max(square.width(), square.height());
+    return inLine >= 2 && isSquare && !afterWord && !afterItsBox &&
+           std::none_of(boxes.begin(), boxes.end(),
+                        [&](const QRect& b) { return b.intersects(square); });
+}
 } // namespace
 
 PageInk::PageInk(const QImage& image) : m_data(std::make_unique<Data>())
@@ -294,28 +328,13 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             sides(r).setTo(255, own & ring & ink(r));
         }
     }
-    // A square recognition read as the first letter of a word is its
-    // label's check box when it lines up with the page's other boxes, the
-    // size of them: in their column, a line below or above, or in their
-    // row. A label's own first letter stands after its box, never in line.
     for (const BoxStartingWord& candidate : boxesStartingWords) {
-        const QRect& square = candidate.square;
-        const bool inLine = std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& b) {
-            const bool sameSize = std::abs(b.width() - square.width()) <= 0.15 * square.width() &&
-                                  std::abs(b.height() - square.height()) <= 0.15 * square.height();
-            const bool sameColumn = std::abs(b.left() - square.left()) <= 0.25 * h &&
-                                    std::abs(b.center().y() - square.center().y()) <= 2.5 * h;
-            const bool sameRow = std::abs(b.top() - square.top()) <= 0.2 * h;
-            return sameSize && !b.intersects(square) && (sameColumn || sameRow);
-        });
-        if (!inLine || afterBox(square) ||
-            std::any_of(m_boxes.begin(), m_boxes.end(),
-                        [&](const QRect& b) { return b.intersects(square); }))
+        if (!boxBeginsWord(candidate.square, m_boxes, printBoxes, h))
             continue;
-        m_boxes.append(square);
-        boxesBeginningWords.append(square);
+        m_boxes.append(candidate.square);
+        boxesBeginningWords.append(candidate.square);
         if (candidate.straight)
-            straightBoxes.append(square);
+            straightBoxes.append(candidate.square);
         sides(candidate.within).setTo(255, candidate.sides);
     }
     cv::Mat grownLines;
@@ -386,7 +405,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     for (const QRectF& p : printBoxes) {
         const bool within = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& q) {
             const QRectF overlap = q.intersected(p);
-            return q != p && q.width() >= 2 * p.width() &&
+            return q != p && p.width() <= h && q.width() >= 2 * p.width() &&
                    overlap.width() * overlap.height() >= 0.6 * p.width() * p.height();
         });
         if (!within)

@@ -168,6 +168,27 @@ INSTANTIATE_TEST_SUITE_P(
         // A ring round "Teamwork" touching "Learning" above and "Time
         // Management" below; its arcs through their letters sorted as print.
         // The label below, its word stretched over the arc, is in doubt.
+        // Ticked boxes recognition read as the first letters of their
+        // labels, in a grid and in a row of options.
+        PageRow{"tickedBoxesReadIntoTheirWords", SampleStackKind::mixed, 4711, 40, 29, {2, 7}, {}},
+        // Squares drawn by letters: a bold "M" after "Time", a serif "O" a
+        // little way after its box, a bold "W" under a heading's "a".
+        PageRow{"boldLetterAfterAWordDrawsASquare", SampleStackKind::mixed, 4711, 40, 50, {11}, {}},
+        PageRow{"letterAfterItsBoxDrawsASquare", SampleStackKind::mixed, 31337, 40, 27, {3}, {}},
+        PageRow{
+            "boldLetterUnderAHeadingDrawsASquare", SampleStackKind::mixed, 888, 40, 60, {11}, {}},
+        // Letters recognition cut or shared out: a "T" whose top a ring above
+        // took, cut short at the left; an "N" read with a speck as a dash; a
+        // "g" read again as a word; bold "was" blurred wider than a mark.
+        // Beside the dash, a ring tight round a label read again.
+        PageRow{"firstLetterCutUnderARing", SampleStackKind::mixed, 4711, 40, 30, {11}, {}},
+        PageRow{"capitalReadWithASpeckAsADash", SampleStackKind::mixed, 4711, 40, 56, {8, 11}, {}},
+        PageRow{"letterReadAgainAsAWord", SampleStackKind::mixed, 4711, 40, 66, {11}, {}},
+        PageRow{"boldWordBlurredWide", SampleStackKind::oneForm, 4711, 40, 29, {3}, {}},
+        // Two ticks before labels one above the other, touching.
+        PageRow{"ticksOneAboveTheOther", SampleStackKind::mixed, 4711, 40, 34, {11}, {}},
+        // A short word written small on the first rule.
+        PageRow{"shortWordWrittenSmall", SampleStackKind::oneForm, 4711, 40, 70, {10}, {10}},
         PageRow{"ringThroughTheLettersAboveAndBelow",
                 SampleStackKind::oneForm,
                 888,

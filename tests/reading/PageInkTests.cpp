@@ -800,11 +800,96 @@ TEST(PageInkLetters, ALetterRecognitionsBoxCutsOffStaysPrintAndAStrokeBesideAWor
         QRectF(management.left() + 2, 600 - 0.3 * kPrint - 1.5, management.width() - 4, 3),
         Qt::black);
     sheet.words.last().setRight(management.right() - 0.5 * kPrint);
+    // Its first letter cut still shorter, at most of its width.
+    sheet.print(u"Teamwork"_s, {600, 150});
+    const QRectF team = sheet.words.last();
+    sheet.words.last().setLeft(team.left() + 0.45 * kPrint);
+    // A letter read again as a word of its own inside its word; a capital
+    // and a speck before it read as a dash, the word's box starting in the
+    // capital's middle. Their letters stand as tall as the page's print.
+    sheet.font.setPixelSize(int(1.3 * kPrint));
+    sheet.painter.setFont(sheet.font);
+    const QRectF hang = sheet.print(u"Hang"_s, {600, 300});
+    sheet.words.append(
+        QRectF(hang.right() - 0.55 * kPrint, hang.top() + 6, 0.55 * kPrint, hang.height() - 4));
+    const QRectF none = sheet.print(u"None"_s, {600, 450});
+    sheet.painter.fillRect(QRectF(none.left() - 14, none.bottom() - 8, 5, 5), Qt::black);
+    const double capital = QFontMetricsF(sheet.font).tightBoundingRect(u"N"_s).width();
+    sheet.words.last().setLeft(none.left() + 0.5 * capital);
+    sheet.words.append(QRectF(none.left() - 14, none.top(), 14 + 0.5 * capital, none.height()));
+    sheet.font.setPixelSize(int(kPrint));
+    sheet.painter.setFont(sheet.font);
     const PageInk& ink = sheet.separated();
+    for (const QRectF& word : {team, hang, none})
+        EXPECT_EQ(penIn(ink, word.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_EQ(penIn(ink, management.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_EQ(penIn(ink, time.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_EQ(penIn(ink, ability.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_GT(penIn(ink, QRectF(no.left() - 18, no.top(), 16, no.height())), 10);
+}
+
+TEST(PageInkBoxes, ATickedBoxReadIntoItsLabelsWordIsABoxInLineWithThePagesOthers)
+{
+    // Recognition read each ticked box as its label's first letter, the
+    // word's box starting at the check box's. One stands in a column of
+    // boxes, one in a row of them. A square as the first letter of a word
+    // with a single box in line is a bold letter's.
+    Sheet sheet({1200, 800});
+    QList<QRectF> ticked;
+    for (const auto& [at, text] : {std::pair{QPointF(100, 100), u"5th"_s},
+                                   {QPointF(450, 100), u"6th"_s},
+                                   {QPointF(100, 160), u"9th"_s},
+                                   {QPointF(100, 220), u"12th"_s},
+                                   {QPointF(800, 350), u"Online"_s},
+                                   {QPointF(100, 350), u"Help"_s},
+                                   {QPointF(450, 350), u"Other"_s},
+                                   {QPointF(100, 600), u"Yes"_s},
+                                   {QPointF(100, 660), u"Mo"_s}}) {
+        const QRectF box(at, QSizeF(30, 30));
+        sheet.box(box, 2);
+        sheet.print(text, {box.right() + 10, box.bottom() - 3});
+        if (text != u"5th"_s && text != u"Online"_s && text != u"Mo"_s)
+            continue;
+        sheet.pen(strokes({{box.topLeft() + QPointF(6, 14), box.bottomLeft() + QPointF(13, -5),
+                            box.topRight() + QPointF(6, -6)}}),
+                  QColor(20, 20, 20), 3);
+        sheet.words.last().setLeft(box.left());
+        sheet.words.last().setTop(box.top() - 6);
+        ticked.append(box);
+    }
+    ticked.removeLast();
+    const PageInk& ink = sheet.separated();
+    // Six boxes standing apart and the two ticked ones; not the letter's.
+    EXPECT_EQ(ink.boxes().size(), 8);
+    for (const QRectF& box : ticked)
+        EXPECT_GT(penIn(ink, box.adjusted(5, 5, -5, -5)), 40) << box.x() << ", " << box.y();
+    for (const QRectF& word : sheet.words)
+        EXPECT_EQ(penIn(ink, word.adjusted(40, 6, 0, 0)), 0);
+}
+
+TEST(PageInkLetters, BoldLettersBlurredIntoOnePieceAlongTheirLineStayPrintAndAMarkThereStaysPen)
+{
+    // Recognition garbled "was", blurred into one piece wider than a mark,
+    // sharing it out between the words before and after; its line holds it.
+    Sheet sheet;
+    sheet.font.setBold(true);
+    sheet.painter.setFont(sheet.font);
+    const QRectF it = sheet.print(u"It"_s, {200, 150});
+    const QRectF was = sheet.print(u"was"_s, {it.right() + 14, 150});
+    const QRectF required = sheet.print(u"required"_s, {was.right() + 14, 150});
+    sheet.painter.fillRect(QRectF(was.left() + 2, was.center().y() - 2, was.width() - 4, 4),
+                           Qt::black);
+    sheet.words = {it.adjusted(0, 0, 0.4 * was.width() + 14, 0),
+                   was.adjusted(0.6 * was.width(), 4, 0, 0), required};
+    // A tall tick in the same line stays a mark.
+    sheet.line({required.right() + 20, 130}, {required.right() + 28, 155});
+    sheet.line({required.right() + 28, 155}, {required.right() + 44, 112});
+    sheet.painter.end();
+    PageInk ink(sheet.image);
+    ink.separate(sheet.words, {it.united(required).adjusted(-4, -4, 60, 4)}, kPrint);
+    ASSERT_GT(was.width(), 2 * kPrint);
+    EXPECT_EQ(penIn(ink, was.adjusted(-2, -2, 2, 2)), 0);
+    EXPECT_GT(penIn(ink, QRectF(required.right() + 16, 110, 32, 50)), 40);
 }
 
 TEST(PageInkBoxes, ASignReadOverADrawnSquareIsItsBoxAndOverAStrokeIsNone)
@@ -886,4 +971,12 @@ TEST(MarkEvidenceDoubt, AMarkBeforeALabelIsLevelWithItsFirstLineAndOneSpanningTw
     const RegionInk ticked = boxedInk({{{u"Alpine"_s, {200, 100}}, {u"Wasatch"_s, {200, 150}}}}, {},
                                       strokes({{{150, 146}, {160, 160}, {185, 65}}}));
     EXPECT_GE(ticked.unclaimed, kNoMarkStrength);
+    // Two ticks one above the other, the lower one's tail touching the
+    // upper one's point: each is its own label's, the lower one keeping to
+    // the left of both.
+    const RegionInk stacked = boxedInk(
+        {{{u"Problem solving"_s, {200, 100}}, {u"Research Ability"_s, {200, 150}}}}, {},
+        strokes({{{160, 84}, {171, 100}, {190, 58}}, {{148, 135}, {160, 156}, {174, 103}}}));
+    EXPECT_EQ(marked(readMarks(stacked, false)),
+              (QStringList{u"Problem solving"_s, u"Research Ability"_s}));
 }

@@ -460,6 +460,29 @@ TEST(RenderedPage, AWrittenAnswerOfOneLetterReadAsPrintIsHandwriting)
     EXPECT_TRUE(q10.needsReview);
 }
 
+TEST(RenderedPage, AShortWordWrittenSmallInSeparateLettersIsHandwriting)
+{
+    // Each letter lower and narrower than print; together a word's length.
+    RenderedSurveyPage page;
+    page.question(10, u"What is your favorite thing about science?"_s);
+    page.space(150);
+    page.question(11, u"What skills do you think improved?"_s);
+    page.optionRow({"Problem solving", "Critical Thinking"}, {Mark::tick, Mark::none}, true);
+    QImage image = page.image();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(20, 20, 60), 5, Qt::SolidLine, Qt::RoundCap));
+    const QPointF at(260, 330);
+    painter.drawPolyline(QPolygonF{at + QPointF(0, 15), at + QPointF(4, 0), at + QPointF(8, 12),
+                                   at + QPointF(13, 0), at + QPointF(17, 15)});
+    painter.drawEllipse(QRectF(at + QPointF(26, 4), QSizeF(11, 11)));
+    painter.drawLine(at + QPointF(37, 4), at + QPointF(38, 16));
+    painter.end();
+    const RegionReading q10 = readingOf(image, 10);
+    EXPECT_EQ(q10.answer, u"Handwritten answer needs review"_s);
+    EXPECT_TRUE(q10.needsReview);
+}
+
 TEST(RenderedPage, ACrossBeforeABareLabelAtThePrintsLeftEdgeIsItsMark)
 {
     // Nothing is printed left of the first label: its cross stands in the
