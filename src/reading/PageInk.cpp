@@ -399,16 +399,19 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     // is a mark between them that recognition shared out as punctuation.
     // A small letter can still straddle a word read into noise after it,
     // and a letter's width of ink a speck read alone as a quote beside it.
-    // Recognition can read a letter again as a word of its own inside its
-    // word: that is one word.
-    QList<QRectF> outerWords;
+    // Words recognition read inside a wider one: a letter read again as a
+    // word of its own (one word with its own), or the words of a label read
+    // again as a whole.
+    QList<QRectF> outerWords, nestedWords;
     for (const QRectF& p : printBoxes) {
-        const bool within = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& q) {
+        const bool nested = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& q) {
             const QRectF overlap = q.intersected(p);
-            return q != p && p.width() <= h && q.width() >= 2 * p.width() &&
+            return q.width() >= 2 * p.width() &&
                    overlap.width() * overlap.height() >= 0.6 * p.width() * p.height();
         });
-        if (!within)
+        if (nested)
+            nestedWords.append(p);
+        if (!nested || p.width() > h)
             outerWords.append(p);
     }
     const auto acrossWords = [&](const QRect& b) {
@@ -421,6 +424,10 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             // it; a mark seldom does.
             if (b.width() <= h && overlap.width() > 0 && std::abs(b.top() - p.top()) <= 0.06 * h &&
                 std::abs(b.y() + b.height() - p.bottom()) <= 0.06 * h)
+                return false;
+            // A letter lies within its own word.
+            if (b.width() <= h && b.height() <= p.height() && nestedWords.contains(p) &&
+                p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)))
                 return false;
             if (b.width() <= 0.9 * h && p.width() < 0.5 * h)
                 continue;

@@ -817,10 +817,18 @@ TEST(PageInkLetters, ALetterRecognitionsBoxCutsOffStaysPrintAndAStrokeBesideAWor
     const double capital = QFontMetricsF(sheet.font).tightBoundingRect(u"N"_s).width();
     sheet.words.last().setLeft(none.left() + 0.5 * capital);
     sheet.words.append(QRectF(none.left() - 14, none.top(), 14 + 0.5 * capital, none.height()));
+    // A label read again as a whole, its box lower than its words', over a
+    // word whose box stops short of its last letter.
+    const QRectF prefer = sheet.print(u"Prefer"_s, {600, 600});
+    const QRectF nt = sheet.print(u"not"_s, {prefer.right() + 14, 600});
+    sheet.words.last().adjust(0, -3, -4, 3);
+    const QRectF to = sheet.print(u"to"_s, {nt.right() + 14, 600});
+    sheet.words.append(
+        QRectF(prefer.left(), nt.top() + 2, to.right() - prefer.left(), nt.height() - 4));
     sheet.font.setPixelSize(int(kPrint));
     sheet.painter.setFont(sheet.font);
     const PageInk& ink = sheet.separated();
-    for (const QRectF& word : {team, hang, none})
+    for (const QRectF& word : {team, hang, none, nt})
         EXPECT_EQ(penIn(ink, word.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_EQ(penIn(ink, management.adjusted(-4, -4, 4, 4)), 0);
     EXPECT_EQ(penIn(ink, time.adjusted(-4, -4, 4, 4)), 0);
