@@ -121,13 +121,28 @@ QRectF answerArea(const PlacedQuestion& q)
     return area;
 }
 
+// How tall print of this text stands on a page whose words stand `h` tall:
+// lower when none of its letters rises, taller when one hangs.
+double tallestPrintOf(const QString& text, double h)
+{
+    bool rises = false;
+    for (const QChar c : text) {
+        if (QStringLiteral("gjpqy()").contains(c))
+            return 1.3 * h;
+        rises = rises || c.isUpper() || c.isDigit() || QStringLiteral("bdfhiklt").contains(c);
+    }
+    return rises ? h : 0.65 * h;
+}
+
 // Lines read in a written question's answer area that recognition is unsure
 // of are handwriting, not print; so is a "word" of a letter or two there,
-// however sure (a short written word read as a capital).
+// however sure (a short written word read as a capital), and a line standing
+// far taller than print of its letters would.
 bool isHandwrittenLine(const RecognizedTextBlock& block, const QList<PlacedQuestion>& placed,
-                       const SurveyTemplateDefinition& definition)
+                       const SurveyTemplateDefinition& definition, double h)
 {
-    if (block.confidence >= 0.85 && foldedText(block.text).size() > 2)
+    if (block.confidence >= 0.85 && foldedText(block.text).size() > 2 &&
+        block.pixelBounds.height() < 1.2 * tallestPrintOf(block.text, h))
         return false;
     for (const PlacedQuestion& q : placed)
         if (isWritten(q.region.questionNumber, definition) &&
@@ -280,7 +295,7 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
 
     QRectF column;
     for (const RecognizedTextBlock& block : blocks)
-        if (block.confidence >= 0.6 && !isHandwrittenLine(block, placed, definition))
+        if (block.confidence >= 0.6 && !isHandwrittenLine(block, placed, definition, h))
             column = column.isNull() ? block.pixelBounds : column.united(block.pixelBounds);
     // The print's width: pencil doodles in the margins are nobody's answer;
     // a mark before a label at the column's edge is.
@@ -357,7 +372,7 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     };
     for (qsizetype b = 0; b < blocks.size(); ++b) {
         const RecognizedTextBlock& block = blocks[b];
-        if (isHandwrittenLine(block, placed, definition))
+        if (isHandwrittenLine(block, placed, definition, h))
             continue;
         // Recognition's word boxes can stop short of a letter; the line's
         // box holds them all, unless a mark was read as part of the line

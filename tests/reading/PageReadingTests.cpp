@@ -446,18 +446,21 @@ TEST(RenderedPage, RecognitionsSlipsRoundALabelLeaveNoSilentAnswer)
     }
 }
 
-TEST(RenderedPage, AWrittenAnswerOfOneLetterReadAsPrintIsHandwriting)
+TEST(RenderedPage, AWrittenAnswerReadSurelyAsPrintIsHandwriting)
 {
-    // Recognition reads a short written word surely, as a capital.
-    RenderedSurveyPage page;
-    page.question(10, u"What is your favorite thing about science?"_s);
-    page.scrawl(u"M"_s);
-    page.space(150);
-    page.question(11, u"What skills do you think improved?"_s);
-    page.optionRow({"Problem solving", "Critical Thinking"}, {Mark::tick, Mark::none}, true);
-    const RegionReading q10 = readingOf(page.image(), 10);
-    EXPECT_EQ(q10.answer, u"Handwritten answer needs review"_s);
-    EXPECT_TRUE(q10.needsReview);
+    // Recognition reads a short written word surely, as a capital, or a
+    // word written plainly, far taller than print of its letters.
+    for (const QString& written : {u"M"_s, u"ever"_s, u"ELL"_s}) {
+        RenderedSurveyPage page;
+        page.question(10, u"What is your favorite thing about science?"_s);
+        page.scrawl(written);
+        page.space(150);
+        page.question(11, u"What skills do you think improved?"_s);
+        page.optionRow({"Problem solving", "Critical Thinking"}, {Mark::tick, Mark::none}, true);
+        const RegionReading q10 = readingOf(page.image(), 10);
+        EXPECT_EQ(q10.answer, u"Handwritten answer needs review"_s) << written.toStdString();
+        EXPECT_TRUE(q10.needsReview);
+    }
 }
 
 TEST(RenderedPage, AShortWordWrittenSmallInSeparateLettersIsHandwriting)
