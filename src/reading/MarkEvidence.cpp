@@ -40,10 +40,12 @@ bool leftOutOfLabel(const QRectF& bounds, double pixels, const LabelSpot& spot, 
         std::abs(bounds.top() - label.top()) <= 0.2 * h ||
         std::abs(bounds.bottom() - label.bottom()) <= 0.15 * h ||
         (startsWithStroke && bounds.height() <= 1.3 * h && bounds.top() >= label.top() - 0.25 * h);
-    const bool missedLetter = bounds.width() <= 0.4 * h && level && bounds.height() >= 0.6 * h &&
-                              bounds.bottom() <= label.bottom() + 0.2 * h &&
-                              bounds.right() <= label.left() + 2 &&
-                              bounds.right() >= label.left() - h;
+    // A serif capital I recognition left out can be as wide as half a
+    // print height.
+    const bool missedLetter =
+        bounds.width() <= (startsWithStroke ? 0.5 : 0.4) * h && level &&
+        bounds.height() >= 0.6 * h && bounds.bottom() <= label.bottom() + 0.2 * h &&
+        bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
     const bool missedWord =
         spot.similarity < 0.95 && text.size() >= 3 && text[0].isLetter() &&
         text[1] == QLatin1Char(' ') && std::abs(bounds.top() - label.top()) <= 0.2 * h &&
@@ -371,10 +373,12 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             }
         }
         // Dust is no answer: a solid speck no longer than a third of a
-        // letter's height raises no doubt among the labels (the thin end of
-        // a stroke still does).
+        // letter's height is nobody's and raises no doubt among the labels
+        // (the thin end of a stroke still does).
         const bool dust = std::max(bounds.width(), bounds.height()) <= 0.35 * h &&
                           mark.pixels >= 0.5 * bounds.width() * bounds.height();
+        if (dust)
+            continue;
         if (best.region >= 0) {
             credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
             // A mark about as near another label, standing before neither,
@@ -386,9 +390,9 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                     return (other.first.region != best.region || other.first.spot != best.spot) &&
                            other.second - bestDistance < margin;
                 });
-            if (contested && !dust)
+            if (contested)
                 unclaimed(centre, mark.pixels, bounds);
-        } else if (!letter && !dust) {
+        } else if (!letter) {
             unclaimed(centre, mark.pixels, bounds);
         }
     }

@@ -678,13 +678,15 @@ TEST(MarkEvidenceRegions, RingsTouchingOtherLabelsOrRulesAreTheirOwnLabelsAnswer
 TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoNot)
 {
     Sheet sheet({2400, 1250});
-    // Yes and No with dust among them: solid specks and slivers of a line's
-    // edge raise no doubt, while a stroke's end and a short stroke do.
+    // Yes and No with dust among them: solid specks, even against a label,
+    // and slivers of a line's edge are nobody's and raise no doubt, while a
+    // stroke's end and a short stroke do.
     for (const int top : {0, 300, 600, 900}) {
         sheet.print(u"Yes"_s, {200, top + 200.0});
         sheet.print(u"No"_s, {500, top + 200.0});
     }
     sheet.painter.fillRect(QRectF(380, 272, 8, 8), Qt::black);
+    sheet.painter.fillRect(QRectF(230, 206, 7, 6), Qt::black); // just under "Yes"
     sheet.line({380, 580}, {388, 572});
     sheet.painter.fillRect(QRect(600, 900, 40, 2), QColor(40, 40, 40));
     sheet.painter.fillRect(QRect(600, 1200, 40, 5), QColor(40, 40, 40));
@@ -746,7 +748,8 @@ TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoN
     EXPECT_GE(regions[6].options[0].strength, kMarkStrength);
 
     // A tick counts; writing on a rule and a capital I left out of its label do not.
-    for (const bool writingOnRule : {true, false}) {
+    for (const auto& [writingOnRule, serifI] :
+         {std::pair{true, false}, {false, false}, {true, true}}) {
         Sheet page;
         const QRectF yes = page.print(u"Yes"_s, {200, 150});
         // Recognition left the capital I out of its label and its word; once
@@ -755,7 +758,14 @@ TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoN
         page.spots.last().label = u"It was wanted"_s;
         if (!writingOnRule)
             page.spots.last().box.adjust(0, -0.3 * kPrint, 0, 0);
-        page.painter.drawText(QPointF(488, 150), u"I"_s);
+        if (serifI) {
+            // A serif capital nearly half a print height wide.
+            page.painter.fillRect(QRectF(492, it.top(), 4, 150 - it.top()), Qt::black);
+            for (const double y : {it.top(), 147.0})
+                page.painter.fillRect(QRectF(486, y, 14, 3), Qt::black);
+        } else {
+            page.painter.drawText(QPointF(488, 150), u"I"_s);
+        }
         const QRectF other = page.print(u"Other"_s, {200, 300});
         page.line({yes.left() - 40, 130}, {yes.left() - 30, 145}); // a tick
         page.line({yes.left() - 30, 145}, {yes.left() - 10, 110});
