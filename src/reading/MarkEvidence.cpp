@@ -46,6 +46,12 @@ bool leftOutOfLabel(const QRectF& bounds, double pixels, const LabelSpot& spot, 
         bounds.width() <= (startsWithStroke ? 0.5 : 0.4) * h && level &&
         bounds.height() >= 0.6 * h && bounds.bottom() <= label.bottom() + 0.2 * h &&
         bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
+    // Recognition can also stop short of a narrow last letter ("t").
+    const bool missedLastLetter =
+        !text.isEmpty() && QStringLiteral("filrtI1").contains(text.back()) &&
+        bounds.width() <= 0.4 * h && level && bounds.height() >= 0.6 * h &&
+        bounds.bottom() <= label.bottom() + 0.2 * h && bounds.left() >= label.right() - 2 &&
+        bounds.left() <= label.right() + 0.5 * h;
     const bool missedWord =
         spot.similarity < 0.95 && text.size() >= 3 && text[0].isLetter() &&
         text[1] == QLatin1Char(' ') && std::abs(bounds.top() - label.top()) <= 0.2 * h &&
@@ -54,7 +60,7 @@ bool leftOutOfLabel(const QRectF& bounds, double pixels, const LabelSpot& spot, 
     const bool letterBit =
         pixels <= 0.15 * h * h && bounds.height() <= 0.9 * h &&
         label.adjusted(-0.15 * h, -0.15 * h, 0.15 * h, 0.15 * h).contains(bounds);
-    return missedLetter || missedWord || letterBit;
+    return missedLetter || missedLastLetter || missedWord || letterBit;
 }
 
 // Each option's share of a mark split between several, from the ink each
@@ -265,11 +271,15 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         const QPointF centre = bounds.center();
         // Writing on a write-in rule ("Other ____") is no mark, however
         // tall it stands: written up into the line above, it is no mark for
-        // the label there either.
+        // the label there either. Nor are its letters' tails the rule cut
+        // off below it.
         const bool writtenIn =
             std::any_of(ink.rules().begin(), ink.rules().end(), [&](const QRect& r) {
+                const bool tail = bounds.top() <= r.bottom() + 0.3 * h &&
+                                  bounds.bottom() <= r.bottom() + 0.8 * h &&
+                                  bounds.width() <= 0.8 * h;
                 return centre.x() >= r.left() && centre.x() <= r.right() &&
-                       centre.y() <= r.bottom() &&
+                       (centre.y() <= r.bottom() || tail) &&
                        (centre.y() >= r.top() - 1.5 * h ||
                         (bounds.bottom() >= r.top() - 0.5 * h && bounds.left() >= r.left() - h));
             });

@@ -74,6 +74,31 @@ bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<Q
            std::none_of(boxes.begin(), boxes.end(),
                         [&](const QRect& b) { return b.intersects(square); });
 }
+// Words recognition read inside a wider one: a letter read again as a word
+// of its own (one word with its own, `outer` leaves it out), or the words
+// of a label read again as a whole.
+struct WordNesting
+{
+    QList<QRectF> outer;
+    QList<QRectF> nested;
+};
+
+WordNesting wordNesting(const QList<QRectF>& words, double h)
+{
+    WordNesting nesting;
+    for (const QRectF& p : words) {
+        const bool nested = std::any_of(words.begin(), words.end(), [&](const QRectF& q) {
+            const QRectF overlap = q.intersected(p);
+            return q.width() >= 2 * p.width() &&
+                   overlap.width() * overlap.height() >= 0.6 * p.width() * p.height();
+        });
+        if (nested)
+            nesting.nested.append(p);
+        if (!nested || p.width() > h)
+            nesting.outer.append(p);
+    }
+    return nesting;
+}
 } // namespace
 
 PageInk::PageInk(const QImage& image) : m_data(std::make_unique<Data>())
@@ -399,26 +424,12 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     // is a mark between them that recognition shared out as punctuation.
     // A small letter can still straddle a word read into noise after it,
     // and a letter's width of ink a speck read alone as a quote beside it.
-    // Words recognition read inside a wider one: a letter read again as a
-    // word of its own (one word with its own), or the words of a label read
-    // again as a whole.
-    QList<QRectF> outerWords, nestedWords;
-    for (const QRectF& p : printBoxes) {
-        const bool nested = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& q) {
-            const QRectF overlap = q.intersected(p);
-            return q.width() >= 2 * p.width() &&
-                   overlap.width() * overlap.height() >= 0.6 * p.width() * p.height();
-        });
-        if (nested)
-            nestedWords.append(p);
-        if (!nested || p.width() > h)
-            outerWords.append(p);
-    }
+    const WordNesting nesting = wordNesting(printBoxes, h);
     const auto acrossWords = [&](const QRect& b) {
         if (b.height() < 0.85 * h)
             return false;
         int words = 0;
-        for (const QRectF& p : outerWords) {
+        for (const QRectF& p : nesting.outer) {
             const QRectF overlap = p.intersected(QRectF(b));
             // A letter stands as tall as its word, top and foot level with
             // it; a mark seldom does.
@@ -426,7 +437,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                 std::abs(b.y() + b.height() - p.bottom()) <= 0.06 * h)
                 return false;
             // A letter lies within its own word.
-            if (b.width() <= h && b.height() <= p.height() && nestedWords.contains(p) &&
+            if (b.width() <= h && b.height() <= p.height() && nesting.nested.contains(p) &&
                 p.adjusted(-slack, -slack, slack, slack).contains(QRectF(b)))
                 return false;
             if (b.width() <= 0.9 * h && p.width() < 0.5 * h)

@@ -775,6 +775,8 @@ TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoN
         for (int k = 0; k < 5; ++k)
             page.line({other.right() + 60 + 30 * k, y + 8}, {other.right() + 75 + 30 * k, y - 14},
                       30);
+        // A letter's tail hanging just below the rule.
+        page.line({other.right() + 230, y + 13}, {other.right() + 224, y + 28}, 30);
         const QRectF read = page.spots[1].box;
         ASSERT_GT(penIn(page.separated(), QRectF(480, read.top(), it.left() - 480, read.height())),
                   0);
@@ -787,6 +789,20 @@ TEST(MarkEvidenceCredit, TicksCountWhileDustWriteInsAndLettersLeftOutOfALabelDoN
         else
             EXPECT_GE(region.unclaimed, kNoMarkStrength);
     }
+}
+
+TEST(MarkEvidenceCredit, ALastLetterRecognitionLeftOutOfItsLabelIsNoMark)
+{
+    Sheet page;
+    const QRectF label = page.print(u"Time Management"_s, {200, 150});
+    const QRectF t = QFontMetricsF(page.font).tightBoundingRect(u"t"_s);
+    page.spots.last().box.setRight(label.right() - t.width() - 6);
+    page.words.last() = page.spots.last().box;
+    page.print(u"None"_s, {200, 220});
+    ASSERT_GT(penIn(page.separated(), label.adjusted(label.width() - t.width() - 2, 0, 2, 0)), 0);
+    const RegionInk region = page.credited({QRectF(100, 80, 800, 300)}, {2}).value(0);
+    EXPECT_EQ(region.options[0].strength, 0);
+    EXPECT_EQ(region.unclaimed, 0);
 }
 
 TEST(PageInkLetters, ALetterRecognitionsBoxCutsOffStaysPrintAndAStrokeBesideAWordStaysPen)
