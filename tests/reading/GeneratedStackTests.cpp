@@ -185,6 +185,18 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"capitalReadWithASpeckAsADash", SampleStackKind::mixed, 4711, 40, 56, {8, 11}, {}},
         PageRow{"letterReadAgainAsAWord", SampleStackKind::mixed, 4711, 40, 66, {11}, {}},
         PageRow{"boldWordBlurredWide", SampleStackKind::oneForm, 4711, 40, 29, {3}, {}},
+        // A serif capital I recognition left out of "I had SOME support",
+        // beside a tick whose tail reaches up past it; "Management" read
+        // without its last "t"; "not" inside the whole label read again.
+        PageRow{"serifCapitalILeftOut", SampleStackKind::mixed, 4711, 40, 66, {12}, {}},
+        PageRow{"lastLetterLeftOut", SampleStackKind::oneForm, 888, 40, 34, {11}, {}},
+        PageRow{"letterInsideALabelReadAgain", SampleStackKind::mixed, 4711, 40, 33, {1}, {}},
+        // Dust against a label; writing on an "Other" rule whose tails hang
+        // below it.
+        PageRow{"dustBesideALabel", SampleStackKind::mixed, 4711, 40, 31, {3}, {}},
+        PageRow{"writingHangingBelowItsRule", SampleStackKind::oneForm, 4711, 40, 1, {3}, {}},
+        // A short word written large in an open box, read surely as "LAR".
+        PageRow{"wordWrittenLargeReadAsPrint", SampleStackKind::mixed, 888, 40, 52, {14}, {14}},
         // Two ticks before labels one above the other, touching.
         PageRow{"ticksOneAboveTheOther", SampleStackKind::mixed, 4711, 40, 34, {11}, {}},
         // A short word written small on the first rule.
