@@ -66,9 +66,16 @@ bool choiceInDoubt(const ChoiceEvidence& e, const PageInk& ink, double printHeig
                                           option.spot.box.contains(other.spot.box.center());
                                });
         });
-    bool doubt = e.read.doubtful || unclaimed || (stray && e.read.marks.isEmpty()) || overlapping ||
-                 (unlocated && (e.read.marks.isEmpty() || !e.single || offRow)) ||
-                 (swallowed && (e.read.marks.isEmpty() || !e.single));
+    // With a label not found, a marked label found only from words read
+    // poorly (a ring's "(12)" taken for "11th") may be the missing one.
+    const bool markedOnWeakReading = std::any_of(
+        e.credited.options.begin(), e.credited.options.end(), [](const OptionInk& option) {
+            return option.strength >= kMarkStrength && option.spot.similarity < 0.75;
+        });
+    bool doubt =
+        e.read.doubtful || unclaimed || (stray && e.read.marks.isEmpty()) || overlapping ||
+        (unlocated && (e.read.marks.isEmpty() || !e.single || offRow || markedOnWeakReading)) ||
+        (swallowed && (e.read.marks.isEmpty() || !e.single));
     // A ring drawn lightly in pencil can be too pale to count as
     // ink: round a label read unmarked, or anywhere among the labels
     // of a question that reads blank, it is in doubt.

@@ -197,6 +197,9 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"writingHangingBelowItsRule", SampleStackKind::oneForm, 4711, 40, 1, {3}, {}},
         // A short word written large in an open box, read surely as "LAR".
         PageRow{"wordWrittenLargeReadAsPrint", SampleStackKind::mixed, 888, 40, 52, {14}, {14}},
+        // A ring round box and "12th" read as "(12)" and taken for "11th",
+        // with "12th" placed beside it and two labels not found: in doubt.
+        PageRow{"ringedLabelTakenForAnother", SampleStackKind::mixed, 888, 40, 7, {}, {2}},
         // Two ticks before labels one above the other, touching.
         PageRow{"ticksOneAboveTheOther", SampleStackKind::mixed, 4711, 40, 34, {11}, {}},
         // A short word written small on the first rule.
