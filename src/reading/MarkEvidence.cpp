@@ -40,18 +40,21 @@ bool leftOutOfLabel(const QRectF& bounds, double pixels, const LabelSpot& spot, 
         std::abs(bounds.top() - label.top()) <= 0.2 * h ||
         std::abs(bounds.bottom() - label.bottom()) <= 0.15 * h ||
         (startsWithStroke && bounds.height() <= 1.3 * h && bounds.top() >= label.top() - 0.25 * h);
+    // A narrow letter standing in the label's line, no wider than `widest`
+    // print heights.
+    const auto narrowLetter = [&](double widest) {
+        return bounds.width() <= widest * h && level && bounds.height() >= 0.6 * h &&
+               bounds.bottom() <= label.bottom() + 0.2 * h;
+    };
     // A serif capital I recognition left out can be as wide as half a
     // print height.
-    const bool missedLetter =
-        bounds.width() <= (startsWithStroke ? 0.5 : 0.4) * h && level &&
-        bounds.height() >= 0.6 * h && bounds.bottom() <= label.bottom() + 0.2 * h &&
-        bounds.right() <= label.left() + 2 && bounds.right() >= label.left() - h;
+    const bool missedLetter = narrowLetter(startsWithStroke ? 0.5 : 0.4) &&
+                              bounds.right() <= label.left() + 2 &&
+                              bounds.right() >= label.left() - h;
     // Recognition can also stop short of a narrow last letter ("t").
     const bool missedLastLetter =
-        !text.isEmpty() && QStringLiteral("filrtI1").contains(text.back()) &&
-        bounds.width() <= 0.4 * h && level && bounds.height() >= 0.6 * h &&
-        bounds.bottom() <= label.bottom() + 0.2 * h && bounds.left() >= label.right() - 2 &&
-        bounds.left() <= label.right() + 0.5 * h;
+        !text.isEmpty() && QStringLiteral("filrtI1").contains(text.back()) && narrowLetter(0.4) &&
+        bounds.left() >= label.right() - 2 && bounds.left() <= label.right() + 0.5 * h;
     const bool missedWord =
         spot.similarity < 0.95 && text.size() >= 3 && text[0].isLetter() &&
         text[1] == QLatin1Char(' ') && std::abs(bounds.top() - label.top()) <= 0.2 * h &&
@@ -350,6 +353,12 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 credit(regions[spot.region].options[spot.spot], share * mark.pixels, bounds, unit);
             continue;
         }
+        // Dust is no answer: a solid speck no longer than a third of a
+        // letter's height is nobody's and raises no doubt among the labels
+        // (the thin end of a stroke still does).
+        if (std::max(bounds.width(), bounds.height()) <= 0.35 * h &&
+            mark.pixels >= 0.5 * bounds.width() * bounds.height())
+            continue;
         SpotRef best;
         double bestDistance = 0;
         bool bestBefore = false;
@@ -382,13 +391,6 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                 }
             }
         }
-        // Dust is no answer: a solid speck no longer than a third of a
-        // letter's height is nobody's and raises no doubt among the labels
-        // (the thin end of a stroke still does).
-        const bool dust = std::max(bounds.width(), bounds.height()) <= 0.35 * h &&
-                          mark.pixels >= 0.5 * bounds.width() * bounds.height();
-        if (dust)
-            continue;
         if (best.region >= 0) {
             credit(regions[best.region].options[best.spot], mark.pixels, bounds, unit);
             // A mark about as near another label, standing before neither,

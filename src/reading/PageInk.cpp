@@ -260,16 +260,16 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     }
     QList<QRect> straightBoxes;
     // Squares that begin a word, kept until every box standing apart is
-    // found.
-    struct BoxStartingWord
+    // found; those found to be check boxes after all.
+    struct WordStartCandidate
     {
         QRect square;
         cv::Rect within;
         cv::Mat sides;
         bool straight = false;
     };
-    QList<BoxStartingWord> boxesStartingWords;
-    QList<QRect> boxesBeginningWords;
+    QList<WordStartCandidate> wordStartCandidates;
+    QList<QRect> boxesReadIntoWords;
     const auto boxSized = [&](const cv::Rect& r) {
         return r.height >= 0.7 * h && r.height <= 2.8 * h && r.width >= 0.7 * h &&
                r.width <= 2.8 * h;
@@ -281,7 +281,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             return;
         if (insideWord(square)) {
             if (startsWord(square))
-                boxesStartingWords.append({square, r, own.clone(), true});
+                wordStartCandidates.append({square, r, own.clone(), true});
             return;
         }
         m_boxes.append(square);
@@ -345,19 +345,20 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                                  found.height() - 2 * band);
             if (inner.width > 0 && inner.height > 0)
                 cv::rectangle(ring, inner, 0, cv::FILLED);
+            const cv::Mat outline = own & ring & ink(r);
             if (startingWord) {
-                boxesStartingWords.append({square, r, own & ring & ink(r), false});
+                wordStartCandidates.append({square, r, outline, false});
                 continue;
             }
             m_boxes.append(square);
-            sides(r).setTo(255, own & ring & ink(r));
+            sides(r).setTo(255, outline);
         }
     }
-    for (const BoxStartingWord& candidate : boxesStartingWords) {
+    for (const WordStartCandidate& candidate : wordStartCandidates) {
         if (!boxBeginsWord(candidate.square, m_boxes, printBoxes, h))
             continue;
         m_boxes.append(candidate.square);
-        boxesBeginningWords.append(candidate.square);
+        boxesReadIntoWords.append(candidate.square);
         if (candidate.straight)
             straightBoxes.append(candidate.square);
         sides(candidate.within).setTo(255, candidate.sides);
@@ -414,7 +415,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             return QRectF(box).adjusted(margin, margin, -margin, -margin).contains(centre) &&
                    QRectF(box).adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
         };
-        return std::any_of(boxesBeginningWords.begin(), boxesBeginningWords.end(), holds) ||
+        return std::any_of(boxesReadIntoWords.begin(), boxesReadIntoWords.end(), holds) ||
                std::any_of(straightBoxes.begin(), straightBoxes.end(), [&](const QRect& box) {
                    return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
                           std::abs(box.height() - boxWidth) <= 0.12 * boxWidth && holds(box);
