@@ -300,10 +300,11 @@ QSet<QString> labelWordsOf(const QStringList& printed)
 
 bool readAsPenSign(const QString& word)
 {
-    // Brackets, bars, rules and dashes are a box's or ring's sides or print.
-    return !word.isEmpty() && std::all_of(word.begin(), word.end(), [](QChar c) {
-        return markSign(c) && !QStringLiteral("[]{}_-~").contains(c);
-    });
+    // Brackets, bars, rules and dashes are a box's or ring's sides or print;
+    // beside a sign that is none ("__/"), a tick's foot.
+    const auto side = [](QChar c) { return QStringLiteral("[]{}_-~").contains(c); };
+    return std::all_of(word.begin(), word.end(), markSign) &&
+           std::any_of(word.begin(), word.end(), [&](QChar c) { return !side(c); });
 }
 
 QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,

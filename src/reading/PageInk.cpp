@@ -583,17 +583,22 @@ void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double pr
             continue;
         qsizetype first = -1;
         QList<int> bottoms;
+        int tallest = 0; // of the letters after the first
+        const auto addLetter = [&](const QRect& b) {
+            bottoms.append(b.bottom());
+            tallest = std::max(tallest, b.height());
+        };
         for (qsizetype i = 0; i < m_pieces.size(); ++i) {
             const InkPiece& piece = m_pieces[i];
             if (piece.kind != InkKind::print ||
                 !label.box.adjusted(-2, -2, 2, 2).contains(QRectF(piece.bounds).center()))
                 continue;
             if (first >= 0 && piece.bounds.left() >= m_pieces[first].bounds.left()) {
-                bottoms.append(piece.bounds.bottom());
+                addLetter(piece.bounds);
                 continue;
             }
             if (first >= 0)
-                bottoms.append(m_pieces[first].bounds.bottom());
+                addLetter(m_pieces[first].bounds);
             first = i;
         }
         if (first < 0 || bottoms.size() < 2)
@@ -606,9 +611,34 @@ void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double pr
         // below the line at its descender).
         const bool below = b.bottom() >= baseline + 0.2 * h && b.width() >= 0.8 * b.height();
         const bool tall = b.height() >= 1.35 * h && b.width() >= 0.8 * h;
-        if ((!below && !tall) || b.width() > 2.2 * h || b.left() > label.box.left() + 0.3 * h)
+        // A check box the size of the page's others with a stroke reaching
+        // out of it past the label's letters: a ticked box read as the
+        // label's first letter. Blurred serifs can close a letter's bowl
+        // ("h") into a square, but its stem stays within the line.
+        const cv::Rect r(b.x(), b.y(), b.width(), b.height());
+        const QRect square = outlineInMask(m_data->labels(r) == int(first + 1), true);
+        const bool tickedBox =
+            !square.isEmpty() && b.height() >= 1.1 * tallest &&
+            b.height() >= square.height() + 0.3 * h &&
+            std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& box) {
+                return std::abs(box.width() - square.width()) <= 0.15 * box.width() &&
+                       std::abs(box.height() - square.height()) <= 0.15 * box.width();
+            });
+        // A label starting with a stroke ("I", "It") has no first letter
+        // this wide and taller than the rest of its letters: a tick or cross
+        // read into its word. An empty check box's square is print.
+        const bool wideStroke = label.narrowFirst && b.width() >= 0.7 * h &&
+                                b.height() >= 1.1 * tallest && square.isEmpty();
+        if ((!below && !tall && !wideStroke && !tickedBox) || b.width() > 2.2 * h ||
+            b.left() > label.box.left() + 0.3 * h)
             continue;
         setKind(first, InkKind::pen);
+        // The box tells which label the tick answers, also when it reaches
+        // a tick in the box below.
+        const QRect found = square.translated(b.topLeft());
+        if (tickedBox && std::none_of(m_boxes.begin(), m_boxes.end(),
+                                      [&](const QRect& box) { return box.intersects(found); }))
+            m_boxes.append(found);
     }
 }
 

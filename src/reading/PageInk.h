@@ -89,6 +89,7 @@ public:
     {
         QRectF box;
         bool mayDescend = false;
+        bool narrowFirst = false; // its first letter a stroke: "I", "l", "t"
     };
     void freeMarksJoinedToLabels(const QList<LabelStart>& labels, double printHeight);
 

@@ -479,8 +479,9 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     for (const QList<LabelSpot>& list : spots)
         for (const LabelSpot& spot : list) {
             const QString text = spot.label.trimmed();
-            starts.append(
-                {spot.box, text.isEmpty() || QStringLiteral("gjpqyJQ,;(/[|").contains(text[0])});
+            starts.append({spot.box,
+                           text.isEmpty() || QStringLiteral("gjpqyJQ,;(/[|").contains(text[0]),
+                           !text.isEmpty() && QStringLiteral("Iilt1").contains(text[0])});
         }
     ink.freeMarksJoinedToLabels(starts, h);
     QList<RegionInk> credited = creditPenInk(ink, spots, areas, h);

@@ -165,9 +165,6 @@ INSTANTIATE_TEST_SUITE_P(
         // whose word took in the scribbled box before it.
         PageRow{"wordStretchedOverASpeck", SampleStackKind::oneForm, 31337, 40, 6, {11}, {}},
         PageRow{"wordTookInAScribbledBox", SampleStackKind::oneForm, 31337, 40, 21, {}, {7}},
-        // A ring round "Teamwork" touching "Learning" above and "Time
-        // Management" below; its arcs through their letters sorted as print.
-        // The label below, its word stretched over the arc, is in doubt.
         // Ticked boxes recognition read as the first letters of their
         // labels, in a grid and in a row of options.
         PageRow{"tickedBoxesReadIntoTheirWords", SampleStackKind::mixed, 4711, 40, 29, {2, 7}, {}},
@@ -204,6 +201,17 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"ticksOneAboveTheOther", SampleStackKind::mixed, 4711, 40, 34, {11}, {}},
         // A short word written small on the first rule.
         PageRow{"shortWordWrittenSmall", SampleStackKind::oneForm, 4711, 40, 70, {10}, {10}},
+        // Marks recognition read into their labels' first words: a tick
+        // whose foot read "__/" before "Prefer", a tick or cross before a
+        // label starting "I", a ticked box smaller than the print read as
+        // "1" with the "I" after it.
+        PageRow{"tickFootReadAsRules", SampleStackKind::oneForm, 1616, 40, 49, {1}, {}},
+        PageRow{"tickReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 38, {12}, {}},
+        PageRow{"crossReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 13, {3}, {}},
+        PageRow{"tickedSmallBoxReadAsALetter", SampleStackKind::oneForm, 303, 40, 13, {3}, {}},
+        // A ring round "Teamwork" touching "Learning" above and "Time
+        // Management" below; its arcs through their letters sorted as print.
+        // The label below, its word stretched over the arc, is in doubt.
         PageRow{"ringThroughTheLettersAboveAndBelow",
                 SampleStackKind::oneForm,
                 888,

@@ -147,6 +147,12 @@ TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeItThroughMarksAndLostLett
     const QStringList help{u"Help from a teacher"_s};
     EXPECT_EQ(locateLabels({signed_}, help).value(0).box.left(), 120);
     EXPECT_EQ(locateLabels({signed_}, help, {QRectF(120, 100, 30, 30)}).value(0).box.left(), 160);
+    // Signs a pen draws, a tick's foot read as rules beside one included;
+    // a box's or ring's sides and print's punctuation are none.
+    for (const char* sign : {"/", "\\/", "<", "__/", "_/"})
+        EXPECT_TRUE(readAsPenSign(QString::fromUtf8(sign))) << sign;
+    for (const char* other : {"", "__", "[]", "{_)}", "-~", "(", "|", "I/"})
+        EXPECT_FALSE(readAsPenSign(QString::fromUtf8(other))) << other;
     // A word that is neither start nor end of the missing label, nor all of
     // it but a letter at each end, stays unused.
     for (const char* part : {"eb", "want"})
