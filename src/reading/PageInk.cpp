@@ -47,10 +47,9 @@ cv::Mat paperLevel(const cv::Mat& grey)
 // after a word is the next word's first letter ("Time Management"), and one
 // a little way after a box its label's ("Other"); a label's box stands well
 // clear of the label before it, and is as tall as it is wide.
-bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<QRectF>& printBoxes,
-                   double h)
+qsizetype boxesInLineWith(const QRect& square, const QList<QRect>& boxes, double h)
 {
-    const auto inLine = std::count_if(boxes.begin(), boxes.end(), [&](const QRect& b) {
+    return std::count_if(boxes.begin(), boxes.end(), [&](const QRect& b) {
         const bool sameSize = std::abs(b.width() - square.width()) <= 0.15 * square.width() &&
                               std::abs(b.height() - square.height()) <= 0.15 * square.height();
         const bool sameColumn = std::abs(b.left() - square.left()) <= 0.25 * h &&
@@ -58,6 +57,12 @@ bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<Q
         const bool sameRow = std::abs(b.top() - square.top()) <= 0.2 * h;
         return sameSize && !b.intersects(square) && (sameColumn || sameRow);
     });
+}
+
+bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<QRectF>& printBoxes,
+                   double h)
+{
+    const qsizetype inLine = boxesInLineWith(square, boxes, h);
     const bool afterWord = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
         return p.right() <= square.left() + 2 && p.right() >= square.left() - 0.8 * h &&
                std::min(p.bottom(), double(square.bottom())) -
@@ -611,19 +616,16 @@ void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double pr
         // below the line at its descender).
         const bool below = b.bottom() >= baseline + 0.2 * h && b.width() >= 0.8 * b.height();
         const bool tall = b.height() >= 1.35 * h && b.width() >= 0.8 * h;
-        // A check box the size of the page's others with a stroke reaching
-        // out of it past the label's letters: a ticked box read as the
-        // label's first letter. Blurred serifs can close a letter's bowl
-        // ("h") into a square, but its stem stays within the line.
+        // A square the size of a check box just above, below or beside it,
+        // with a stroke reaching out of it past the label's letters: a
+        // ticked box read as the label's first letter. Blurred serifs can
+        // close a letter's bowl ("h", "P") into a square, but its stem stays
+        // within the line and no box stands in line with it.
         const cv::Rect r(b.x(), b.y(), b.width(), b.height());
         const QRect square = outlineInMask(m_data->labels(r) == int(first + 1), true);
-        const bool tickedBox =
-            !square.isEmpty() && b.height() >= 1.1 * tallest &&
-            b.height() >= square.height() + 0.3 * h &&
-            std::any_of(m_boxes.begin(), m_boxes.end(), [&](const QRect& box) {
-                return std::abs(box.width() - square.width()) <= 0.15 * box.width() &&
-                       std::abs(box.height() - square.height()) <= 0.15 * box.width();
-            });
+        const bool tickedBox = !square.isEmpty() && b.height() >= 1.1 * tallest &&
+                               b.height() >= square.height() + 0.3 * h &&
+                               boxesInLineWith(square.translated(b.topLeft()), m_boxes, h) >= 1;
         // A label starting with a stroke ("I", "It") has no first letter
         // this wide and taller than the rest of its letters: a tick or cross
         // read into its word. An empty check box's square is print.
