@@ -210,12 +210,16 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
     // A tick's long tail, cut off where it left its box's corner, runs up
     // past the box above: outside every box, it belongs to the one box it
     // reaches that holds a mark. The tick's short stroke inside the box
-    // can weigh less than its tail, but not a great deal less.
+    // can weigh less than its tail, but not a great deal less. A tick
+    // joined to the stroke inside its own box is no tail.
     for (qsizetype i = 0; i < marks.size(); ++i) {
         const PenMark& tail = marks[i];
         if (std::max(tail.bounds.width(), tail.bounds.height()) > 2 * h ||
             std::any_of(ink.boxes().begin(), ink.boxes().end(), [&](const QRect& box) {
-                return QRectF(box).contains(tail.bounds.center());
+                const QRectF inside = QRectF(box.adjusted(2, 2, -2, -2)).intersected(tail.bounds);
+                return QRectF(box).contains(tail.bounds.center()) ||
+                       (!inside.isEmpty() &&
+                        ink.penPixelsIn(inside.toAlignedRect()) >= 0.1 * h * h);
             }))
             continue;
         qsizetype holder = -1;

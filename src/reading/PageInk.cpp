@@ -40,29 +40,73 @@ cv::Mat paperLevel(const cv::Mat& grey)
     cv::resize(small, level, grey.size(), 0, 0, cv::INTER_LINEAR);
     return level;
 }
-// A square recognition read as the first letter of a word is its label's
-// check box when it lines up with the page's other boxes, the size of them:
-// in their column, a line below or above, or in their row, beside two of
-// them at least (a bold letter can draw a square too). A letter square
-// after a word is the next word's first letter ("Time Management"), and one
-// a little way after a box its label's ("Other"); a label's box stands well
-// clear of the label before it, and is as tall as it is wide.
+bool sameSizeBox(const QRect& a, const QRect& b)
+{
+    return std::abs(a.width() - b.width()) <= 0.15 * b.width() &&
+           std::abs(a.height() - b.height()) <= 0.15 * b.height();
+}
+
+// The page's boxes the size of `square` in its column, a line below or
+// above, or in its row.
 qsizetype boxesInLineWith(const QRect& square, const QList<QRect>& boxes, double h)
 {
     return std::count_if(boxes.begin(), boxes.end(), [&](const QRect& b) {
-        const bool sameSize = std::abs(b.width() - square.width()) <= 0.15 * square.width() &&
-                              std::abs(b.height() - square.height()) <= 0.15 * square.height();
         const bool sameColumn = std::abs(b.left() - square.left()) <= 0.25 * h &&
                                 std::abs(b.center().y() - square.center().y()) <= 2.5 * h;
         const bool sameRow = std::abs(b.top() - square.top()) <= 0.2 * h;
-        return sameSize && !b.intersects(square) && (sameColumn || sameRow);
+        return sameSizeBox(b, square) && !b.intersects(square) && (sameColumn || sameRow);
     });
 }
 
-bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<QRectF>& printBoxes,
-                   double h)
+// Boxes the size of `square` in its row, and in its column a line apart
+// from it or from each other. In a column of boxes read into their labels'
+// words, each is another's partner, so long as one of them stands apart.
+qsizetype partnersOf(const QRect& square, const QList<QRect>& boxes, const QList<QRect>& others,
+                     double h)
 {
-    const qsizetype inLine = boxesInLineWith(square, boxes, h);
+    qsizetype row = 0;
+    QList<std::pair<QRect, bool>> mates; // in the column; a box standing apart
+    for (const QRect& b : boxes) {
+        if (!sameSizeBox(b, square) || b.intersects(square))
+            continue;
+        if (std::abs(b.left() - square.left()) <= 0.25 * h)
+            mates.append({b, true});
+        else if (std::abs(b.top() - square.top()) <= 0.2 * h)
+            ++row;
+    }
+    for (const QRect& b : others)
+        if (b != square && !boxes.contains(b) && sameSizeBox(b, square) && !b.intersects(square) &&
+            std::abs(b.left() - square.left()) <= 0.25 * h)
+            mates.append({b, false});
+    QList<QRect> reached{square};
+    bool apart = false;
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (qsizetype i = 0; i < mates.size(); ++i) {
+            const QRect& b = mates[i].first;
+            if (std::none_of(reached.begin(), reached.end(), [&](const QRect& r) {
+                    return std::abs(b.center().y() - r.center().y()) <= 2.5 * h;
+                }))
+                continue;
+            reached.append(b);
+            apart = apart || mates[i].second;
+            mates.removeAt(i--);
+            grown = true;
+        }
+    }
+    return row + (apart ? reached.size() - 1 : 0);
+}
+
+// A square recognition read as the first letter of a word is its label's
+// check box when it lines up with the page's other boxes, the size of them,
+// two of them at least (a bold letter can draw a square too). A letter
+// square after a word is the next word's first letter ("Time Management"),
+// and one a little way after a box its label's ("Other"); a label's box
+// stands well clear of the label before it, and is as tall as it is wide.
+bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<QRect>& others,
+                   const QList<QRectF>& printBoxes, double h)
+{
+    const qsizetype inLine = partnersOf(square, boxes, others, h);
     const bool afterWord = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
         return p.right() <= square.left() + 2 && p.right() >= square.left() - 0.8 * h &&
                std::min(p.bottom(), double(square.bottom())) -
@@ -359,8 +403,11 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             sides(r).setTo(255, outline);
         }
     }
+    QList<QRect> candidateSquares;
+    for (const WordStartCandidate& candidate : wordStartCandidates)
+        candidateSquares.append(candidate.square);
     for (const WordStartCandidate& candidate : wordStartCandidates) {
-        if (!boxBeginsWord(candidate.square, m_boxes, printBoxes, h))
+        if (!boxBeginsWord(candidate.square, m_boxes, candidateSquares, printBoxes, h))
             continue;
         m_boxes.append(candidate.square);
         boxesReadIntoWords.append(candidate.square);
@@ -405,7 +452,12 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     }
     // Inside a check box nothing is printed, whatever word recognition
     // stretched over it. Only boxes drawn with straight sides, the size of
-    // the page's others, count: a bold "8" or "9" can draw a square too.
+    // the page's others, count, or boxes in line with two others: a bold
+    // "8" or "9" can draw a square too.
+    QList<QRect> linedUp;
+    for (const QRect& box : m_boxes)
+        if (partnersOf(box, m_boxes, {}, h) >= 2)
+            linedUp.append(box);
     QList<int> boxWidths;
     for (const QRect& box : m_boxes)
         boxWidths.append(box.width());
@@ -421,6 +473,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                    QRectF(box).adjusted(-slack, -slack, slack, slack).contains(QRectF(b));
         };
         return std::any_of(boxesReadIntoWords.begin(), boxesReadIntoWords.end(), holds) ||
+               std::any_of(linedUp.begin(), linedUp.end(), holds) ||
                std::any_of(straightBoxes.begin(), straightBoxes.end(), [&](const QRect& box) {
                    return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
                           std::abs(box.height() - boxWidth) <= 0.12 * boxWidth && holds(box);

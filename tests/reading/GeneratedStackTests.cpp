@@ -209,6 +209,9 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"tickReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 38, {12}, {}},
         PageRow{"crossReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 13, {3}, {}},
         PageRow{"tickedSmallBoxReadAsALetter", SampleStackKind::oneForm, 303, 40, 13, {3}, {}},
+        // Three ticked boxes in a column, the middle one read into "Mt"
+        // with its label, the lowest tick's top reaching the box above.
+        PageRow{"columnOfTickedBoxesReadIntoWords", SampleStackKind::oneForm, 303, 40, 27, {3}, {}},
         // A "P" whose bowl blurred into a square, its stem below it, on a
         // page with boxes elsewhere.
         PageRow{"letterBowlBlurredSquare", SampleStackKind::mixed, 4711, 40, 9, {4}, {}},
