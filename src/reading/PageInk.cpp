@@ -62,7 +62,7 @@ qsizetype boxesInLineWith(const QRect& square, const QList<QRect>& boxes, double
 // from it or from each other. In a column of boxes read into their labels'
 // words, each is another's partner, so long as one of them stands apart.
 qsizetype partnersOf(const QRect& square, const QList<QRect>& boxes, const QList<QRect>& others,
-                     double h)
+                     double h, bool inRow = true)
 {
     qsizetype row = 0;
     QList<std::pair<QRect, bool>> mates; // in the column; a box standing apart
@@ -71,7 +71,7 @@ qsizetype partnersOf(const QRect& square, const QList<QRect>& boxes, const QList
             continue;
         if (std::abs(b.left() - square.left()) <= 0.25 * h)
             mates.append({b, true});
-        else if (std::abs(b.top() - square.top()) <= 0.2 * h)
+        else if (inRow && std::abs(b.top() - square.top()) <= 0.2 * h)
             ++row;
     }
     for (const QRect& b : others)
@@ -95,6 +95,27 @@ qsizetype partnersOf(const QRect& square, const QList<QRect>& boxes, const QList
         }
     }
     return row + (apart ? reached.size() - 1 : 0);
+}
+
+// How much of each side of `box` the ink draws, the least of the four:
+// each place along a side counts where ink lies within two pixels of it.
+double sideCover(const cv::Mat& ink, const QRect& box)
+{
+    const int t = 2;
+    const cv::Rect page(0, 0, ink.cols, ink.rows);
+    const auto cover = [&](const cv::Rect& strip, bool across) {
+        const cv::Rect r = strip & page;
+        if (r.empty() || r != strip)
+            return 0.0;
+        cv::Mat line;
+        cv::reduce(ink(r), line, across ? 0 : 1, cv::REDUCE_MAX);
+        return double(cv::countNonZero(line)) / double(line.total());
+    };
+    const int x = box.x(), y = box.y(), w = box.width(), h = box.height();
+    return std::min({cover(cv::Rect(x + t, y - t, w - 2 * t, 2 * t + 1), true),
+                     cover(cv::Rect(x + t, y + h - 1 - t, w - 2 * t, 2 * t + 1), true),
+                     cover(cv::Rect(x - t, y + t, 2 * t + 1, h - 2 * t), false),
+                     cover(cv::Rect(x + w - 1 - t, y + t, 2 * t + 1, h - 2 * t), false)});
 }
 
 // A square recognition read as the first letter of a word is its label's
@@ -415,6 +436,47 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             straightBoxes.append(candidate.square);
         sides(candidate.within).setTo(255, candidate.sides);
     }
+    // A box a tick joined to its label's first letter is found by neither
+    // its straight sides nor its outline alone: where a word starts in a
+    // column of the page's boxes, and ink draws a box's four sides there,
+    // the box is read into the word.
+    for (const QRectF& word : printBoxes) {
+        for (const QRect& box : QList<QRect>(m_boxes)) {
+            if (std::abs(word.left() - box.left()) > 0.2 * h || word.bottom() < box.top() - 3 * h ||
+                word.top() > box.bottom() + 3 * h || word.height() < 0.8 * box.height() ||
+                word.width() < 1.5 * box.width())
+                continue;
+            QRect best;
+            double bestCover = 0;
+            for (int y = int(word.top()) - 2; y + box.height() <= word.bottom() + 2; ++y) {
+                const QRect square(box.x(), y, box.width(), box.height());
+                const double c = sideCover(ink, square);
+                if (c > bestCover) {
+                    bestCover = c;
+                    best = square;
+                }
+            }
+            if (best.isNull() || bestCover < 0.9 ||
+                std::any_of(m_boxes.begin(), m_boxes.end(),
+                            [&](const QRect& b) { return b.intersects(best); }) ||
+                partnersOf(best, m_boxes, {}, h) < 2)
+                continue;
+            const int band = std::max(3, int(std::lround(0.18 * best.width())));
+            const cv::Rect r =
+                cv::Rect(best.x() - 2, best.y() - 2, best.width() + 4, best.height() + 4) &
+                cv::Rect(0, 0, ink.cols, ink.rows);
+            cv::Mat ring = cv::Mat::zeros(r.size(), CV_8U);
+            cv::rectangle(ring, cv::Rect(0, 0, r.width, r.height), 255, cv::FILLED);
+            const cv::Rect inner(band + 2, band + 2, best.width() - 2 * band,
+                                 best.height() - 2 * band);
+            if (inner.width > 0 && inner.height > 0)
+                cv::rectangle(ring, inner, 0, cv::FILLED);
+            sides(r).setTo(255, ring & ink(r));
+            m_boxes.append(best);
+            boxesReadIntoWords.append(best);
+            break;
+        }
+    }
     cv::Mat grownLines;
     cv::dilate(sides, grownLines, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)));
     m_data->lines = grownLines;
@@ -452,17 +514,21 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     }
     // Inside a check box nothing is printed, whatever word recognition
     // stretched over it. Only boxes drawn with straight sides, the size of
-    // the page's others, count, or boxes in line with two others: a bold
-    // "8" or "9" can draw a square too.
-    QList<QRect> linedUp;
-    for (const QRect& box : m_boxes)
-        if (partnersOf(box, m_boxes, {}, h) >= 2)
-            linedUp.append(box);
+    // the page's others, or boxes in a column with two others count: a bold
+    // "8" or "9" can draw a square too, and a bold word in a row of boxes.
     QList<int> boxWidths;
     for (const QRect& box : m_boxes)
         boxWidths.append(box.width());
     std::sort(boxWidths.begin(), boxWidths.end());
     const int boxWidth = boxWidths.size() >= 3 ? boxWidths[boxWidths.size() / 2] : 0;
+    const auto pageBoxSized = [&](const QRect& box) {
+        return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
+               std::abs(box.height() - boxWidth) <= 0.12 * boxWidth;
+    };
+    QList<QRect> linedUp;
+    for (const QRect& box : m_boxes)
+        if (partnersOf(box, m_boxes, {}, h, false) >= 2)
+            linedUp.append(box);
     const auto insideBox = [&](const QRect& b) {
         const QPointF centre = QRectF(b).center();
         if (boxWidth == 0 || std::max(b.width(), b.height()) < 0.4 * h)
@@ -474,10 +540,8 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
         };
         return std::any_of(boxesReadIntoWords.begin(), boxesReadIntoWords.end(), holds) ||
                std::any_of(linedUp.begin(), linedUp.end(), holds) ||
-               std::any_of(straightBoxes.begin(), straightBoxes.end(), [&](const QRect& box) {
-                   return std::abs(box.width() - boxWidth) <= 0.12 * boxWidth &&
-                          std::abs(box.height() - boxWidth) <= 0.12 * boxWidth && holds(box);
-               });
+               std::any_of(straightBoxes.begin(), straightBoxes.end(),
+                           [&](const QRect& box) { return pageBoxSized(box) && holds(box); });
     };
     // A letter belongs to one word; a piece reaching well into two words
     // is a mark between them that recognition shared out as punctuation.

@@ -212,6 +212,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Three ticked boxes in a column, the middle one read into "Mt"
         // with its label, the lowest tick's top reaching the box above.
         PageRow{"columnOfTickedBoxesReadIntoWords", SampleStackKind::oneForm, 303, 40, 27, {3}, {}},
+        // A tick joining its box to "Yes," after it: neither the box's
+        // straight sides nor its outline stand alone. Squares bold letters
+        // draw in a column ("Yes, in") or in a row of boxes ("All") hold
+        // print.
+        PageRow{"boxJoinedToItsLabelByATick", SampleStackKind::oneForm, 303, 40, 4, {8}, {}},
+        PageRow{"letterSquaresInAColumn", SampleStackKind::mixed, 4711, 40, 2, {8}, {}},
+        PageRow{"letterSquareInARowOfBoxes", SampleStackKind::mixed, 4711, 40, 46, {9}, {}},
         // A "P" whose bowl blurred into a square, its stem below it, on a
         // page with boxes elsewhere.
         PageRow{"letterBowlBlurredSquare", SampleStackKind::mixed, 4711, 40, 9, {4}, {}},
