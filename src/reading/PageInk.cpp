@@ -513,9 +513,10 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             print.append(p);
     }
     // Inside a check box nothing is printed, whatever word recognition
-    // stretched over it. Only boxes drawn with straight sides, the size of
-    // the page's others, or boxes in a column with two others count: a bold
-    // "8" or "9" can draw a square too, and a bold word in a row of boxes.
+    // stretched over it. Only boxes the size of the page's others count,
+    // drawn with straight sides, or in a column with two others, or with
+    // one and one in their row: a bold "8" or "9" can draw a square too,
+    // and a bold word in a row of boxes.
     QList<int> boxWidths;
     for (const QRect& box : m_boxes)
         boxWidths.append(box.width());
@@ -526,9 +527,12 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                std::abs(box.height() - boxWidth) <= 0.12 * boxWidth;
     };
     QList<QRect> linedUp;
-    for (const QRect& box : m_boxes)
-        if (partnersOf(box, m_boxes, {}, h, false) >= 2)
+    for (const QRect& box : m_boxes) {
+        const qsizetype column = partnersOf(box, m_boxes, {}, h, false);
+        if (pageBoxSized(box) &&
+            (column >= 2 || (column == 1 && partnersOf(box, m_boxes, {}, h) >= 2)))
             linedUp.append(box);
+    }
     const auto insideBox = [&](const QRect& b) {
         const QPointF centre = QRectF(b).center();
         if (boxWidth == 0 || std::max(b.width(), b.height()) < 0.4 * h)
@@ -728,11 +732,14 @@ void PageInk::freeMarksJoinedToLabels(const QList<LabelStart>& labels, double pr
         std::sort(bottoms.begin(), bottoms.end());
         const int baseline = bottoms[bottoms.size() / 2];
         const QRect& b = m_pieces[first].bounds;
-        // Below the line, or standing far taller than any letter; no wider
+        // Below the line, or standing far taller than any letter, its own
+        // label's included; no wider
         // than a mark and a letter (bold print run together, "Help", reaches
         // below the line at its descender).
         const bool below = b.bottom() >= baseline + 0.2 * h && b.width() >= 0.8 * b.height();
-        const bool tall = b.height() >= 1.35 * h && b.width() >= 0.8 * h;
+        const bool tall =
+            (b.height() >= 1.35 * h || (b.height() >= 1.2 * h && b.height() >= 1.3 * tallest)) &&
+            b.width() >= 0.8 * h;
         // A square the size of a check box just above, below or beside it,
         // with a stroke reaching out of it past the label's letters: a
         // ticked box read as the label's first letter. Blurred serifs can

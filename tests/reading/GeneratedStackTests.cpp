@@ -203,10 +203,11 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"shortWordWrittenSmall", SampleStackKind::oneForm, 4711, 40, 70, {10}, {10}},
         // Marks recognition read into their labels' first words: a tick
         // whose foot read "__/" before "Prefer", a tick or cross before a
-        // label starting "I", a ticked box smaller than the print read as
-        // "1" with the "I" after it.
+        // label starting "I", a tick half again as tall as "Communication"'s
+        // letters, a ticked box smaller than the print read as "1" with the
+        // "I" after it.
         PageRow{"tickFootReadAsRules", SampleStackKind::oneForm, 1616, 40, 49, {1}, {}},
-        PageRow{"tickReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 38, {12}, {}},
+        PageRow{"tickReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 38, {11, 12}, {}},
         PageRow{"crossReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 13, {3}, {}},
         PageRow{"tickedSmallBoxReadAsALetter", SampleStackKind::oneForm, 303, 40, 13, {3}, {}},
         // Three ticked boxes in a column, the middle one read into "Mt"
@@ -219,6 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"boxJoinedToItsLabelByATick", SampleStackKind::oneForm, 303, 40, 4, {8}, {}},
         PageRow{"letterSquaresInAColumn", SampleStackKind::mixed, 4711, 40, 2, {8}, {}},
         PageRow{"letterSquareInARowOfBoxes", SampleStackKind::mixed, 4711, 40, 46, {9}, {}},
+        // A ticked box in a grid of four, one box above it and one beside.
+        PageRow{"tickedBoxInAGrid", SampleStackKind::oneForm, 303, 40, 22, {12}, {}},
         // A "P" whose bowl blurred into a square, its stem below it, on a
         // page with boxes elsewhere.
         PageRow{"letterBowlBlurredSquare", SampleStackKind::mixed, 4711, 40, 9, {4}, {}},
