@@ -301,10 +301,12 @@ QSet<QString> labelWordsOf(const QStringList& printed)
 bool readAsPenSign(const QString& word)
 {
     // Brackets, bars, rules and dashes are a box's or ring's sides or print;
-    // beside a sign that is none ("__/"), a tick's foot.
+    // beside a slanting stroke ("__/"), a tick's foot.
     const auto side = [](QChar c) { return QStringLiteral("[]{}_-~").contains(c); };
-    return std::all_of(word.begin(), word.end(), markSign) &&
-           std::any_of(word.begin(), word.end(), [&](QChar c) { return !side(c); });
+    return !word.isEmpty() && std::all_of(word.begin(), word.end(), markSign) &&
+           (std::none_of(word.begin(), word.end(), side) ||
+            std::any_of(word.begin(), word.end(),
+                        [](QChar c) { return QStringLiteral("/\\<>").contains(c); }));
 }
 
 QList<RecognizedTextBlock> wordsSplitAtMarks(const QList<RecognizedTextBlock>& lines,

@@ -207,6 +207,9 @@ INSTANTIATE_TEST_SUITE_P(
         // letters, a ticked box smaller than the print read as "1" with the
         // "I" after it.
         PageRow{"tickFootReadAsRules", SampleStackKind::oneForm, 1616, 40, 49, {1}, {}},
+        // A blank question whose serif "N" recognition split off as "—_":
+        // no mark, though the label is in doubt without its first letter.
+        PageRow{"serifCapitalReadAsADash", SampleStackKind::oneForm, 1515, 40, 48, {8}, {8}},
         PageRow{"tickReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 38, {11, 12}, {}},
         PageRow{"crossReadIntoACapitalI", SampleStackKind::oneForm, 1616, 40, 13, {3}, {}},
         PageRow{"tickedSmallBoxReadAsALetter", SampleStackKind::oneForm, 303, 40, 13, {3}, {}},

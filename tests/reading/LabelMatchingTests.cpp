@@ -151,7 +151,7 @@ TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeItThroughMarksAndLostLett
     // a box's or ring's sides and print's punctuation are none.
     for (const char* sign : {"/", "\\/", "<", "__/", "_/"})
         EXPECT_TRUE(readAsPenSign(QString::fromUtf8(sign))) << sign;
-    for (const char* other : {"", "__", "[]", "{_)}", "-~", "(", "|", "I/"})
+    for (const char* other : {"", "__", "[]", "{_)}", "-~", "(", "|", "I/", "\u2014_"})
         EXPECT_FALSE(readAsPenSign(QString::fromUtf8(other))) << other;
     // A word that is neither start nor end of the missing label, nor all of
     // it but a letter at each end, stays unused.
