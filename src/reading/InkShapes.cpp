@@ -163,3 +163,24 @@ bool lettersSideBySide(const cv::Mat& mask, double h)
                 return true;
     return false;
 }
+
+// How much of each side of `box` the ink draws, the least of the four:
+// each place along a side counts where ink lies within two pixels of it.
+double sideCover(const cv::Mat& ink, const QRect& box)
+{
+    const int t = 2;
+    const cv::Rect page(0, 0, ink.cols, ink.rows);
+    const auto cover = [&](const cv::Rect& strip, bool across) {
+        const cv::Rect r = strip & page;
+        if (r.empty() || r != strip)
+            return 0.0;
+        cv::Mat line;
+        cv::reduce(ink(r), line, across ? 0 : 1, cv::REDUCE_MAX);
+        return double(cv::countNonZero(line)) / double(line.total());
+    };
+    const int x = box.x(), y = box.y(), w = box.width(), h = box.height();
+    return std::min({cover(cv::Rect(x + t, y - t, w - 2 * t, 2 * t + 1), true),
+                     cover(cv::Rect(x + t, y + h - 1 - t, w - 2 * t, 2 * t + 1), true),
+                     cover(cv::Rect(x - t, y + t, 2 * t + 1, h - 2 * t), false),
+                     cover(cv::Rect(x + w - 1 - t, y + t, 2 * t + 1, h - 2 * t), false)});
+}

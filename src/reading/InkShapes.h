@@ -31,3 +31,7 @@ bool ringStretch(const cv::Mat& ink, const cv::Rect& line, double h);
 // of print height, no wider than a letter, a small gap apart, their feet
 // level. No tick, cross or filling inside a check box draws that.
 bool lettersSideBySide(const cv::Mat& mask, double h);
+
+// How much of each side of `box` the ink mask draws, the least of the four:
+// each place along a side counts where ink lies within two pixels of it.
+double sideCover(const cv::Mat& ink, const QRect& box);

@@ -1,6 +1,7 @@
 #include "PageInk.h"
 #include "PageInkData.h"
 
+#include "BoxAlignment.h"
 #include "GrayscaleImageSampler.h"
 #include "InkRunPieces.h"
 #include "InkShapes.h"
@@ -39,110 +40,6 @@ cv::Mat paperLevel(const cv::Mat& grey)
     cv::Mat level;
     cv::resize(small, level, grey.size(), 0, 0, cv::INTER_LINEAR);
     return level;
-}
-bool sameSizeBox(const QRect& a, const QRect& b)
-{
-    return std::abs(a.width() - b.width()) <= 0.15 * b.width() &&
-           std::abs(a.height() - b.height()) <= 0.15 * b.height();
-}
-
-// The page's boxes the size of `square` in its column, a line below or
-// above, or in its row.
-qsizetype boxesInLineWith(const QRect& square, const QList<QRect>& boxes, double h)
-{
-    return std::count_if(boxes.begin(), boxes.end(), [&](const QRect& b) {
-        const bool sameColumn = std::abs(b.left() - square.left()) <= 0.25 * h &&
-                                std::abs(b.center().y() - square.center().y()) <= 2.5 * h;
-        const bool sameRow = std::abs(b.top() - square.top()) <= 0.2 * h;
-        return sameSizeBox(b, square) && !b.intersects(square) && (sameColumn || sameRow);
-    });
-}
-
-// Boxes the size of `square` in its row, and in its column a line apart
-// from it or from each other. In a column of boxes read into their labels'
-// words, each is another's partner, so long as one of them stands apart.
-qsizetype partnersOf(const QRect& square, const QList<QRect>& boxes, const QList<QRect>& others,
-                     double h, bool inRow = true)
-{
-    qsizetype row = 0;
-    QList<std::pair<QRect, bool>> mates; // in the column; a box standing apart
-    for (const QRect& b : boxes) {
-        if (!sameSizeBox(b, square) || b.intersects(square))
-            continue;
-        if (std::abs(b.left() - square.left()) <= 0.25 * h)
-            mates.append({b, true});
-        else if (inRow && std::abs(b.top() - square.top()) <= 0.2 * h)
-            ++row;
-    }
-    for (const QRect& b : others)
-        if (b != square && !boxes.contains(b) && sameSizeBox(b, square) && !b.intersects(square) &&
-            std::abs(b.left() - square.left()) <= 0.25 * h)
-            mates.append({b, false});
-    QList<QRect> reached{square};
-    bool apart = false;
-    for (bool grown = true; grown;) {
-        grown = false;
-        for (qsizetype i = 0; i < mates.size(); ++i) {
-            const QRect& b = mates[i].first;
-            if (std::none_of(reached.begin(), reached.end(), [&](const QRect& r) {
-                    return std::abs(b.center().y() - r.center().y()) <= 2.5 * h;
-                }))
-                continue;
-            reached.append(b);
-            apart = apart || mates[i].second;
-            mates.removeAt(i--);
-            grown = true;
-        }
-    }
-    return row + (apart ? reached.size() - 1 : 0);
-}
-
-// How much of each side of `box` the ink draws, the least of the four:
-// each place along a side counts where ink lies within two pixels of it.
-double sideCover(const cv::Mat& ink, const QRect& box)
-{
-    const int t = 2;
-    const cv::Rect page(0, 0, ink.cols, ink.rows);
-    const auto cover = [&](const cv::Rect& strip, bool across) {
-        const cv::Rect r = strip & page;
-        if (r.empty() || r != strip)
-            return 0.0;
-        cv::Mat line;
-        cv::reduce(ink(r), line, across ? 0 : 1, cv::REDUCE_MAX);
-        return double(cv::countNonZero(line)) / double(line.total());
-    };
-    const int x = box.x(), y = box.y(), w = box.width(), h = box.height();
-    return std::min({cover(cv::Rect(x + t, y - t, w - 2 * t, 2 * t + 1), true),
-                     cover(cv::Rect(x + t, y + h - 1 - t, w - 2 * t, 2 * t + 1), true),
-                     cover(cv::Rect(x - t, y + t, 2 * t + 1, h - 2 * t), false),
-                     cover(cv::Rect(x + w - 1 - t, y + t, 2 * t + 1, h - 2 * t), false)});
-}
-
-// A square recognition read as the first letter of a word is its label's
-// check box when it lines up with the page's other boxes, the size of them,
-// two of them at least (a bold letter can draw a square too). A letter
-// square after a word is the next word's first letter ("Time Management"),
-// and one a little way after a box its label's ("Other"); a label's box
-// stands well clear of the label before it, and is as tall as it is wide.
-bool boxBeginsWord(const QRect& square, const QList<QRect>& boxes, const QList<QRect>& others,
-                   const QList<QRectF>& printBoxes, double h)
-{
-    const qsizetype inLine = partnersOf(square, boxes, others, h);
-    const bool afterWord = std::any_of(printBoxes.begin(), printBoxes.end(), [&](const QRectF& p) {
-        return p.right() <= square.left() + 2 && p.right() >= square.left() - 0.8 * h &&
-               std::min(p.bottom(), double(square.bottom())) -
-                       std::max(p.top(), double(square.top())) >=
-                   0.5 * square.height();
-    });
-    const bool afterItsBox = std::any_of(boxes.begin(), boxes.end(), [&](const QRect& b) {
-        return b.right() < square.left() && square.left() - b.right() <= 1.5 * h &&
-               b.top() <= square.center().y() && b.bottom() >= square.center().y();
-    });
-    const bool isSquare = std::abs(square.width() - square.height()) <=
-                          0.15 * std::max(square.width(), square.height());
-    return inLine >= 2 && isSquare && !afterWord && !afterItsBox &&
-           std::none_of(boxes.begin(), boxes.end(),
-                        [&](const QRect& b) { return b.intersects(square); });
 }
 // Words recognition read inside a wider one: a letter read again as a word
 // of its own (one word with its own, `outer` leaves it out), or the words
@@ -382,6 +279,19 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                 addStraightBox(own(cv::Rect(0, top, r.width, bottom - top)), band);
         }
     }
+    // The band a box's outline covers, in a mask the size of `within`.
+    const auto outlineBand = [](const cv::Rect& within, const QRect& square) {
+        const int band = std::max(3, int(std::lround(0.18 * square.width())));
+        const cv::Rect at(square.x() - within.x, square.y() - within.y, square.width(),
+                          square.height());
+        cv::Mat ring = cv::Mat::zeros(within.size(), CV_8U);
+        cv::rectangle(ring, cv::Rect(at.x - 2, at.y - 2, at.width + 4, at.height + 4), 255,
+                      cv::FILLED);
+        const cv::Rect inner(at.x + band, at.y + band, at.width - 2 * band, at.height - 2 * band);
+        if (inner.width > 0 && inner.height > 0)
+            cv::rectangle(ring, inner, 0, cv::FILLED);
+        return ring;
+    };
     // Boxes found whole among the ink (rounded corners break their sides
     // apart as lines): their outline band is taken out.
     {
@@ -406,16 +316,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
             const bool startingWord = insideWord(square);
             if (startingWord && !startsWord(square))
                 continue;
-            const int band = std::max(3, int(std::lround(0.18 * square.width())));
-            cv::Mat ring = cv::Mat::zeros(r.size(), CV_8U);
-            const cv::Rect outer(found.x() - 2, found.y() - 2, found.width() + 4,
-                                 found.height() + 4);
-            cv::rectangle(ring, outer, 255, cv::FILLED);
-            const cv::Rect inner(found.x() + band, found.y() + band, found.width() - 2 * band,
-                                 found.height() - 2 * band);
-            if (inner.width > 0 && inner.height > 0)
-                cv::rectangle(ring, inner, 0, cv::FILLED);
-            const cv::Mat outline = own & ring & ink(r);
+            const cv::Mat outline = own & outlineBand(r, square) & ink(r);
             if (startingWord) {
                 wordStartCandidates.append({square, r, outline, false});
                 continue;
@@ -441,7 +342,9 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     // column of the page's boxes, and ink draws a box's four sides there,
     // the box is read into the word.
     for (const QRectF& word : printBoxes) {
-        for (const QRect& box : QList<QRect>(m_boxes)) {
+        // By index: a box found here is appended as the loop ends.
+        for (qsizetype k = 0; k < m_boxes.size(); ++k) {
+            const QRect box = m_boxes[k];
             if (std::abs(word.left() - box.left()) > 0.2 * h || word.bottom() < box.top() - 3 * h ||
                 word.top() > box.bottom() + 3 * h || word.height() < 0.8 * box.height() ||
                 word.width() < 1.5 * box.width())
@@ -461,17 +364,10 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                             [&](const QRect& b) { return b.intersects(best); }) ||
                 partnersOf(best, m_boxes, {}, h) < 2)
                 continue;
-            const int band = std::max(3, int(std::lround(0.18 * best.width())));
             const cv::Rect r =
                 cv::Rect(best.x() - 2, best.y() - 2, best.width() + 4, best.height() + 4) &
                 cv::Rect(0, 0, ink.cols, ink.rows);
-            cv::Mat ring = cv::Mat::zeros(r.size(), CV_8U);
-            cv::rectangle(ring, cv::Rect(0, 0, r.width, r.height), 255, cv::FILLED);
-            const cv::Rect inner(band + 2, band + 2, best.width() - 2 * band,
-                                 best.height() - 2 * band);
-            if (inner.width > 0 && inner.height > 0)
-                cv::rectangle(ring, inner, 0, cv::FILLED);
-            sides(r).setTo(255, ring & ink(r));
+            sides(r).setTo(255, outlineBand(r, best) & ink(r));
             m_boxes.append(best);
             boxesReadIntoWords.append(best);
             break;
