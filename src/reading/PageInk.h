@@ -55,6 +55,9 @@ public:
     const QList<QRect>& boxes() const { return m_boxes; }
     // Pen pixels inside the rectangle, after separate().
     int penPixelsIn(const QRect& rect) const;
+    // Ink pixels of any kind inside the rectangle, at the level separate()
+    // sorted the page's ink.
+    int inkPixelsIn(const QRect& rect) const;
     // Whether the ink inside `within` closes round most of `label`'s middle
     // band, small gaps in the stroke bridged. A ring's bounds can take in
     // the next line's label where the ring touches its letters; that label

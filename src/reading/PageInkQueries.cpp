@@ -68,6 +68,17 @@ int PageInk::penPixelsIn(const QRect& rect) const
     return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
 }
 
+int PageInk::inkPixelsIn(const QRect& rect) const
+{
+    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
+                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    if (r.empty())
+        return 0;
+    cv::Mat ink;
+    cv::threshold(m_data->levelled(r), ink, m_inkLevel - 1, 255, cv::THRESH_BINARY_INV);
+    return cv::countNonZero(ink);
+}
+
 bool PageInk::inkEncloses(const QRect& within, const QRectF& label, double printHeight) const
 {
     if (m_data->pen.empty())

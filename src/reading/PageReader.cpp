@@ -168,6 +168,17 @@ std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& are
         longest = std::max({longest, b.width(), b.height()});
         bounds = bounds.isNull() ? b : bounds.united(b);
     }
+    // A word written small can close a loop square enough to pass for a
+    // check box, its outline then taken out as print; a written answer's
+    // area has no check boxes, so such a box is writing.
+    for (const QRect& box : ink.boxes()) {
+        const QRectF b(box);
+        if (!area.contains(b.center()) || !column.contains(b.center()))
+            continue;
+        pixels += ink.inkPixelsIn(box) - ink.penPixelsIn(box);
+        longest = std::max({longest, b.width(), b.height()});
+        bounds = bounds.isNull() ? b : bounds.united(b);
+    }
     // A short word written small breaks into letters shorter than a
     // print height; together they stretch as far as one.
     if (bounds.width() <= 4 * h && bounds.height() <= 2 * h)

@@ -225,6 +225,12 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"letterSquareInARowOfBoxes", SampleStackKind::mixed, 4711, 40, 46, {9}, {}},
         // A ticked box in a grid of four, one box above it and one beside.
         PageRow{"tickedBoxInAGrid", SampleStackKind::oneForm, 303, 40, 22, {12}, {}},
+        // Short words written small in a written answer's space, in blank
+        // space or on a ruled line, a loop of each closed square enough to
+        // pass for a check box.
+        PageRow{"smallWordTakenForABox", SampleStackKind::mixed, 1616, 40, 6, {14}, {14}},
+        PageRow{"tinyWordTakenForABox", SampleStackKind::oneForm, 1515, 40, 36, {13}, {13}},
+        PageRow{"smallWordOnARuledLine", SampleStackKind::mixed, 1616, 40, 28, {13}, {13}},
         // A "P" whose bowl blurred into a square, its stem below it, on a
         // page with boxes elsewhere.
         PageRow{"letterBowlBlurredSquare", SampleStackKind::mixed, 4711, 40, 9, {4}, {}},
