@@ -459,7 +459,17 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                 continue;
             }
             // A word standing much taller than print holds a ring or stroke.
-            if (word.box.height() <= 2.5 * h)
+            if (word.box.height() > 2.5 * h)
+                continue;
+            // Recognition can box a label's lone capital by a part of it
+            // (an "A" by its crossbar); the letter stands the line's height
+            // about that part.
+            const QRectF& lineBox = block.pixelBounds;
+            if (label && folded.size() == 1 && word.box.height() < 0.5 * h &&
+                lineBox.height() <= 1.45 * h)
+                printBoxes.append(
+                    QRectF(centre.x() - 0.6 * h, lineBox.top(), 1.2 * h, lineBox.height()));
+            else
                 printBoxes.append(word.box);
         }
         // The line's box can also take in a mark just before its first word

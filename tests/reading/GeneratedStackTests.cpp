@@ -225,6 +225,9 @@ INSTANTIATE_TEST_SUITE_P(
         PageRow{"letterSquareInARowOfBoxes", SampleStackKind::mixed, 4711, 40, 46, {9}, {}},
         // A ticked box in a grid of four, one box above it and one beside.
         PageRow{"tickedBoxInAGrid", SampleStackKind::oneForm, 303, 40, 22, {12}, {}},
+        // A blank question whose bold serif "A little" recognition boxed
+        // by the "A"'s crossbar alone.
+        PageRow{"capitalBoxedByItsCrossbar", SampleStackKind::oneForm, 606, 40, 2, {9}, {}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.
