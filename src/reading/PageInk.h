@@ -122,6 +122,12 @@ public:
     // than a mark.
     bool drawsBoxIn(const QRect& rect) const;
 
+    // The rows of `rect` a line of print fills, where the rest of its ink is
+    // no more than a speck or two above or below (recognition can stretch
+    // a word's box to take in dust): empty if no such band, or if more ink
+    // lies outside it. Before or after separate().
+    QRect printBandIn(const QRect& rect, double printHeight) const;
+
 private:
     // separate() at the current ink level.
     void sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& printLines,

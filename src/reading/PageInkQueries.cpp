@@ -59,6 +59,53 @@ bool PageInk::drawsBoxIn(const QRect& rect) const
     return false;
 }
 
+QRect PageInk::printBandIn(const QRect& rect, double printHeight) const
+{
+    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
+                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    if (r.empty())
+        return {};
+    cv::Mat ink, rows;
+    cv::threshold(m_data->levelled(r), ink, kLevelledInk - 1, 1, cv::THRESH_BINARY_INV);
+    cv::reduce(ink, rows, 1, cv::REDUCE_SUM, CV_32S);
+    double most = 0;
+    cv::minMaxLoc(rows, nullptr, &most);
+    // The longest run of rows well filled (the small letters), over gaps
+    // no taller than the space inside a letter.
+    const int gap = std::max(1, int(std::lround(0.15 * printHeight)));
+    int bestTop = -1, bestBottom = -1, top = -1, last = -1;
+    for (int y = 0; y < r.height; ++y) {
+        if (rows.at<int>(y) < 0.15 * most)
+            continue;
+        if (top < 0 || y - last > gap)
+            top = y;
+        last = y;
+        if (last - top > bestBottom - bestTop) {
+            bestTop = top;
+            bestBottom = last;
+        }
+    }
+    if (bestTop < 0)
+        return {};
+    // Capitals, ascenders and descenders reach past the small letters'
+    // rows, joined to them by ink in every row.
+    while (bestTop > 0 && rows.at<int>(bestTop - 1) > 0)
+        --bestTop;
+    while (bestBottom + 1 < r.height && rows.at<int>(bestBottom + 1) > 0)
+        ++bestBottom;
+    // What lies outside the band is a speck at most, above and below.
+    for (const cv::Rect outside :
+         {cv::Rect(0, 0, r.width, bestTop),
+          cv::Rect(0, bestBottom + 1, r.width, r.height - bestBottom - 1)}) {
+        if (outside.empty())
+            continue;
+        const cv::Rect spread = cv::boundingRect(ink(outside));
+        if (spread.width > 0.4 * printHeight || spread.height > 0.4 * printHeight)
+            return {};
+    }
+    return QRect(r.x, r.y + bestTop, r.width, bestBottom - bestTop + 1);
+}
+
 int PageInk::penPixelsIn(const QRect& rect) const
 {
     if (m_data->pen.empty())

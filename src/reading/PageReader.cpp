@@ -254,6 +254,34 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
 }
 
 namespace {
+// Recognition can stretch a word's box over a speck of dust above or below
+// it: the box is cut back to the print's rows, and its line's box with it.
+void trimToPrint(QList<RecognizedTextBlock>& blocks, const PageInk& ink, double h)
+{
+    for (RecognizedTextBlock& block : blocks) {
+        bool trimmed = false;
+        for (TextWord& word : block.words) {
+            if (word.box.height() <= 1.6 * h)
+                continue;
+            const QRect band = ink.printBandIn(word.box.toAlignedRect(), h);
+            if (band.isEmpty() || band.height() > 1.45 * h)
+                continue;
+            word.box.setTop(band.top());
+            word.box.setBottom(band.y() + band.height());
+            trimmed = true;
+        }
+        if (!trimmed || block.words.isEmpty())
+            continue;
+        double top = block.words.first().box.top(), bottom = block.words.first().box.bottom();
+        for (const TextWord& word : block.words) {
+            top = std::min(top, word.box.top());
+            bottom = std::max(bottom, word.box.bottom());
+        }
+        block.pixelBounds.setTop(std::max(block.pixelBounds.top(), top));
+        block.pixelBounds.setBottom(std::min(block.pixelBounds.bottom(), bottom));
+    }
+}
+
 QList<RegionReading> readRegionsOnce(const QImage& image, const QList<RecognizedTextBlock>& lines,
                                      const ReadingSetup& setup, TextRecognizer& recognizer,
                                      bool mayReadAgain)
@@ -262,10 +290,12 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
     QStringList printed;
     for (const auto& question : definition.questions)
         printed += question.options;
-    const QList<RecognizedTextBlock> blocks = wordsSplitAtMarks(lines, printed);
+    QList<RecognizedTextBlock> blocks = wordsSplitAtMarks(lines, printed);
     const QSet<QString> printedWords = labelWordsOf(printed);
     const QSizeF size(image.size());
     const double h = printHeightOf(blocks);
+    PageInk ink(image);
+    trimToPrint(blocks, ink, h);
     const QList<QuestionAnchor> anchors =
         templateQuestionAnchors(blocks, definition, setup.questionCount);
     QList<PlacedQuestion> placed = placeQuestions(anchors, size, h);
@@ -314,7 +344,6 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
 
     // A sign read just before a label ("/ Help") is a tick unless the ink
     // there draws the label's check box.
-    PageInk ink(image);
     QList<QRectF> signMarks;
     for (const RecognizedTextBlock& block : blocks)
         for (const TextWord& word : block.words)

@@ -228,6 +228,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A blank question whose bold serif "A little" recognition boxed
         // by the "A"'s crossbar alone.
         PageRow{"capitalBoxedByItsCrossbar", SampleStackKind::oneForm, 606, 40, 2, {9}, {}},
+        // "Communication" boxed with a speck of dust above it, twice as tall
+        // as print: its letters stay print, not a mark beside the ticks.
+        PageRow{"wordStretchedOverDust", SampleStackKind::oneForm, 606, 40, 6, {11}, {}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.

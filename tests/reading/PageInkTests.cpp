@@ -936,6 +936,25 @@ TEST(PageInkBoxes, ASignReadOverADrawnSquareIsItsBoxAndOverAStrokeIsNone)
     EXPECT_FALSE(ink.drawsBoxIn(QRect(296, 95, 26, 38)));
 }
 
+TEST(PageInkLetters, APrintBandHoldsTheLettersAndLeavesOutDustButNotAStroke)
+{
+    Sheet sheet;
+    // A word with a speck of dust just above it, and the same word under
+    // the foot of a stroke.
+    const QRectF dusted = sheet.print(u"Communication"_s, {100, 200});
+    sheet.painter.fillRect(QRectF(180, dusted.top() - 10, 6, 6), Qt::black);
+    const QRectF stroked = sheet.print(u"Communication"_s, {100, 400});
+    sheet.line({150, stroked.top() - 50}, {175, stroked.top() - 20});
+    const PageInk& ink = sheet.separated();
+
+    const QRect band = ink.printBandIn(dusted.adjusted(0, -45, 0, 5).toAlignedRect(), kPrint);
+    ASSERT_FALSE(band.isEmpty());
+    // Capitals and ascenders are in the band, beside the small letters.
+    EXPECT_NEAR(band.top(), dusted.top(), 2);
+    EXPECT_NEAR(band.y() + band.height(), dusted.bottom(), 2);
+    EXPECT_TRUE(ink.printBandIn(stroked.adjusted(0, -55, 0, 5).toAlignedRect(), kPrint).isEmpty());
+}
+
 TEST(PageInkPale, AllMarksPaleBesideThePrintAreInkButADoodleInTheMarginIsNot)
 {
     // Pencil pressed lightly, paler than ink is read, draws a ring and a
