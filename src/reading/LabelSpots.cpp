@@ -60,9 +60,11 @@ QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QSt
             const QList<TextWord> words = wordsOf(lines[b]);
             for (qsizetype first = 0; first < words.size(); ++first) {
                 // A tick read as "/" just before a label, standing half again
-                // as tall as the print after it, is no part of the label.
+                // as tall as the print after it, is no part of the label; nor
+                // is a sign less than half as tall (a ring's arc read as "~").
                 if (foldedText(words[first].text).isEmpty() && first + 1 < words.size() &&
                     (words[first].box.height() >= 1.5 * words[first + 1].box.height() ||
+                     words[first].box.height() < 0.5 * words[first + 1].box.height() ||
                      marks.contains(words[first].box)))
                     continue;
                 QString span;

@@ -231,6 +231,9 @@ INSTANTIATE_TEST_SUITE_P(
         // "Communication" boxed with a speck of dust above it, twice as tall
         // as print: its letters stay print, not a mark beside the ticks.
         PageRow{"wordStretchedOverDust", SampleStackKind::oneForm, 606, 40, 6, {11}, {}},
+        // A ring round "Writing" broken at its flat sides; its right arc,
+        // read as "~" before "Learning", is no part of that label.
+        PageRow{"ringArcReadBeforeTheNextLabel", SampleStackKind::oneForm, 1515, 40, 6, {11}, {}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.
