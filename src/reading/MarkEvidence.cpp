@@ -401,11 +401,24 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             // is in doubt (a tick between two rows whose tail reaches up);
             // one spanning two rows is nearly as near either.
             const double margin = bounds.height() > 2.5 * h ? 0.5 * h : 0.25 * h;
+            // A mark reaching over two rows, its middle between them, is as
+            // much the lower row's (a tick's foot) as the upper's (its arm).
+            const auto alsoSpanned = [&](const OptionInk& other) {
+                const QRectF& label = other.spot.box;
+                return &other != &regions[best.region].options[best.spot] &&
+                       bounds.height() > 2.5 * h && label.center().y() >= bounds.top() &&
+                       label.center().y() <= bounds.bottom() &&
+                       centre.x() >= label.left() - 2.6 * h && centre.x() <= label.right();
+            };
             const bool contested =
-                !bestBefore && std::any_of(near.begin(), near.end(), [&](const auto& other) {
-                    return (other.first.region != best.region || other.first.spot != best.spot) &&
-                           other.second - bestDistance < margin;
-                });
+                !bestBefore && (std::any_of(near.begin(), near.end(),
+                                            [&](const auto& other) {
+                                                return (other.first.region != best.region ||
+                                                        other.first.spot != best.spot) &&
+                                                       other.second - bestDistance < margin;
+                                            }) ||
+                                std::any_of(regions[best.region].options.begin(),
+                                            regions[best.region].options.end(), alsoSpanned));
             if (contested)
                 unclaimed(centre, mark.pixels, bounds);
         } else if (!letter) {

@@ -234,6 +234,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A ring round "Writing" broken at its flat sides; its right arc,
         // read as "~" before "Learning", is no part of that label.
         PageRow{"ringArcReadBeforeTheNextLabel", SampleStackKind::oneForm, 1515, 40, 6, {11}, {}},
+        // A tick before "Female" whose long arm reaches up over "Male"
+        // above: its middle stands between the rows, nearer "Male".
+        PageRow{"tickArmOverTheRowAbove", SampleStackKind::mixed, 1515, 40, 43, {}, {1}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.
