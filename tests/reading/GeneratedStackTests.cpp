@@ -237,6 +237,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A tick before "Female" whose long arm reaches up over "Male"
         // above: its middle stands between the rows, nearer "Male".
         PageRow{"tickArmOverTheRowAbove", SampleStackKind::mixed, 1515, 40, 43, {}, {1}},
+        // A pale pencil cross read as a sign standing twice as tall as
+        // print, only its darker middle ink: no dust to cut off.
+        PageRow{"paleCrossReadAsATallSign", SampleStackKind::oneForm, 1515, 40, 4, {}, {11}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.
