@@ -261,8 +261,9 @@ void trimToPrint(QList<RecognizedTextBlock>& blocks, const PageInk& ink, double 
     for (RecognizedTextBlock& block : blocks) {
         bool trimmed = false;
         for (TextWord& word : block.words) {
-            // A sign is more likely a mark than print: its box stays.
-            if (word.box.height() <= 1.6 * h || foldedText(word.text).isEmpty())
+            // A sign or a lone letter ("V" for a tick) is more likely a
+            // mark than print: its box stays.
+            if (word.box.height() <= 1.6 * h || foldedText(word.text).size() < 2)
                 continue;
             const QRect band = ink.printBandIn(word.box.toAlignedRect(), h);
             if (band.isEmpty() || band.height() > 1.45 * h)

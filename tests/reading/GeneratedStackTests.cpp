@@ -240,6 +240,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A pale pencil cross read as a sign standing twice as tall as
         // print, only its darker middle ink: no dust to cut off.
         PageRow{"paleCrossReadAsATallSign", SampleStackKind::oneForm, 1515, 40, 4, {}, {11}},
+        // A tick read as a "V" standing twice as tall as print, its arm
+        // thinning apart from its foot.
+        PageRow{"tickReadAsATallV", SampleStackKind::oneForm, 606, 40, 37, {7}, {}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.
