@@ -403,12 +403,17 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             const double margin = bounds.height() > 2.5 * h ? 0.5 * h : 0.25 * h;
             // A mark reaching over two rows, its middle between them, is as
             // much the lower row's (a tick's foot) as the upper's (its arm).
+            const QRectF& bestLabel = regions[best.region].options[best.spot].spot.box;
             const auto alsoSpanned = [&](const OptionInk& other) {
                 const QRectF& label = other.spot.box;
+                const bool between =
+                    (centre.y() > bestLabel.bottom() && centre.y() < label.top()) ||
+                    (centre.y() < bestLabel.top() && centre.y() > label.bottom());
                 return &other != &regions[best.region].options[best.spot] &&
-                       bounds.height() > 2.5 * h && label.center().y() >= bounds.top() &&
+                       bounds.height() > 2.5 * h && between &&
                        label.center().y() <= bounds.bottom() &&
-                       centre.x() >= label.left() - 2.6 * h && centre.x() <= label.right();
+                       label.center().y() >= bounds.top() && centre.x() >= label.left() - 2.6 * h &&
+                       centre.x() <= label.right();
             };
             const bool contested =
                 !bestBefore && (std::any_of(near.begin(), near.end(),
