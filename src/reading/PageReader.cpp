@@ -169,8 +169,8 @@ std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& are
         bounds = bounds.isNull() ? b : bounds.united(b);
     }
     // A word written small can close a loop square enough to pass for a
-    // check box, its outline then taken out as print; a written answer's
-    // area has no check boxes, so such a box is writing.
+    // check box, its outline then taken out as a printed line; a written
+    // answer's area has no check boxes, so such a box is writing.
     for (const QRect& box : ink.boxes()) {
         const QRectF b(box);
         if (!area.contains(b.center()) || !column.contains(b.center()))
