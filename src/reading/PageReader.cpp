@@ -261,9 +261,10 @@ void trimToPrint(QList<RecognizedTextBlock>& blocks, const PageInk& ink, double 
     for (RecognizedTextBlock& block : blocks) {
         bool trimmed = false;
         for (TextWord& word : block.words) {
-            // A sign or a lone letter ("V" for a tick) is more likely a
-            // mark than print: its box stays.
-            if (word.box.height() <= 1.6 * h || foldedText(word.text).size() < 2)
+            // A sign, a lone letter ("V" for a tick) or a word read unsurely
+            // is more likely to hold a mark than dust: its box stays.
+            if (word.box.height() <= 1.6 * h || foldedText(word.text).size() < 2 ||
+                word.confidence < 0.6)
                 continue;
             const QRect band = ink.printBandIn(word.box.toAlignedRect(), h);
             if (band.isEmpty() || band.height() > 1.45 * h)

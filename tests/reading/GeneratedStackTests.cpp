@@ -243,6 +243,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A tick read as a "V" standing twice as tall as print, its arm
         // thinning apart from its foot.
         PageRow{"tickReadAsATallV", SampleStackKind::oneForm, 606, 40, 37, {7}, {}},
+        // A ticked box read unsurely into "Personal", the tick's tip a
+        // thin stroke apart above the print: the word still holds a mark.
+        PageRow{"tickTipAboveAnUnsureWord", SampleStackKind::oneForm, 303, 40, 15, {}, {7}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.
