@@ -403,12 +403,15 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             const double margin = bounds.height() > 2.5 * h ? 0.5 * h : 0.25 * h;
             // A mark reaching over two rows, its middle between them, is as
             // much the lower row's (a tick's foot) as the upper's (its arm).
+            // A ring round its label, or an arc of one, also reaches past the
+            // label on its far side.
             const QRectF& bestLabel = regions[best.region].options[best.spot].spot.box;
             const auto alsoSpanned = [&](const OptionInk& other) {
                 const QRectF& label = other.spot.box;
-                const bool between =
-                    (centre.y() > bestLabel.bottom() && centre.y() < label.top()) ||
-                    (centre.y() < bestLabel.top() && centre.y() > label.bottom());
+                const bool between = (centre.y() > bestLabel.bottom() && centre.y() < label.top() &&
+                                      bounds.top() >= bestLabel.top() - 0.3 * h) ||
+                                     (centre.y() < bestLabel.top() && centre.y() > label.bottom() &&
+                                      bounds.bottom() <= bestLabel.bottom() + 0.3 * h);
                 return &other != &regions[best.region].options[best.spot] &&
                        bounds.height() > 2.5 * h && between &&
                        label.center().y() <= bounds.bottom() &&

@@ -246,6 +246,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A ticked box read unsurely into "Personal", the tick's tip a
         // thin stroke apart above the print: the word still holds a mark.
         PageRow{"tickTipAboveAnUnsureWord", SampleStackKind::oneForm, 303, 40, 15, {}, {7}},
+        // A wide ring round "Personal interest or curiosity" broken where it
+        // touched the rows above and below: its left arc, its middle between
+        // the rows, reaches below its label too.
+        PageRow{"ringArcReachingTheRowAbove", SampleStackKind::oneForm, 888, 40, 11, {7}, {}},
         // Short words written small in a written answer's space, in blank
         // space or on a ruled line, a loop of each closed square enough to
         // pass for a check box.
