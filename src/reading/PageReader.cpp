@@ -2,6 +2,8 @@
 
 #include "AnswerRules.h"
 #include "ChoiceDoubt.h"
+#include "DustedWords.h"
+#include "HandwritingInk.h"
 #include "LabelSpots.h"
 #include "LabelsReadAgain.h"
 #include "MarkEvidence.h"
@@ -151,52 +153,6 @@ bool isHandwrittenLine(const RecognizedTextBlock& block, const QList<PlacedQuest
     return false;
 }
 
-// Pen ink in a written question's answer area.
-std::optional<UnreadInkSignal> handwriting(const PageInk& ink, const QRectF& area,
-                                           const QRectF& column, double h)
-{
-    double pixels = 0;
-    double longest = 0;
-    QRectF bounds;
-    for (const InkPiece& piece : ink.pieces()) {
-        if (piece.kind != InkKind::pen)
-            continue;
-        const QRectF b(piece.bounds);
-        if (!area.contains(b.center()) || !column.contains(b.center()))
-            continue;
-        pixels += piece.area;
-        longest = std::max({longest, b.width(), b.height()});
-        bounds = bounds.isNull() ? b : bounds.united(b);
-    }
-    // A word written small can close a loop square enough to pass for a
-    // check box, its outline then taken out as a printed line; a written
-    // answer's area has no check boxes, so such a box is writing.
-    for (const QRect& box : ink.boxes()) {
-        const QRectF b(box);
-        if (!area.contains(b.center()) || !column.contains(b.center()))
-            continue;
-        pixels += ink.inkPixelsIn(box) - ink.penPixelsIn(box);
-        longest = std::max({longest, b.width(), b.height()});
-        bounds = bounds.isNull() ? b : bounds.united(b);
-    }
-    // A short word written small breaks into letters shorter than a
-    // print height; together they stretch as far as one.
-    if (bounds.width() <= 4 * h && bounds.height() <= 2 * h)
-        longest = std::max({longest, bounds.width(), bounds.height()});
-    if (pixels < 0.3 * h * h || longest < 0.8 * h) {
-        // Pencil pressed lightly is paler than ink; with no print in the
-        // answer area, its paler strokes count there.
-        const PageInk::Strokes pale =
-            ink.paleStrokesIn(area.intersected(column).toAlignedRect(), h);
-        if (pale.pixels < 0.3 * h * h || pale.longest < 0.8 * h)
-            return std::nullopt;
-        pixels = pale.pixels;
-        bounds = QRectF(pale.bounds);
-    }
-    const double ratio = pixels / std::max(1.0, area.width() * area.height());
-    return UnreadInkSignal{ratio, std::min(0.92, 0.35 + 80.0 * ratio), bounds};
-}
-
 QRectF cropFor(const QRectF& rect, const QSize& image, double grow)
 {
     return geometry::intersection(
@@ -254,37 +210,6 @@ QList<RegionReading> readRegions(const QImage& image, const ReadingSetup& setup,
 }
 
 namespace {
-// Recognition can stretch a word's box over a speck of dust above or below
-// it: the box is cut back to the print's rows, and its line's box with it.
-void trimToPrint(QList<RecognizedTextBlock>& blocks, const PageInk& ink, double h)
-{
-    for (RecognizedTextBlock& block : blocks) {
-        bool trimmed = false;
-        for (TextWord& word : block.words) {
-            // A sign, a lone letter ("V" for a tick) or a word read unsurely
-            // is more likely to hold a mark than dust: its box stays.
-            if (word.box.height() <= 1.6 * h || foldedText(word.text).size() < 2 ||
-                word.confidence < 0.6)
-                continue;
-            const QRect band = ink.printBandIn(word.box.toAlignedRect(), h);
-            if (band.isEmpty() || band.height() > 1.45 * h)
-                continue;
-            word.box.setTop(band.top());
-            word.box.setBottom(band.y() + band.height());
-            trimmed = true;
-        }
-        if (!trimmed || block.words.isEmpty())
-            continue;
-        double top = block.words.first().box.top(), bottom = block.words.first().box.bottom();
-        for (const TextWord& word : block.words) {
-            top = std::min(top, word.box.top());
-            bottom = std::max(bottom, word.box.bottom());
-        }
-        block.pixelBounds.setTop(std::max(block.pixelBounds.top(), top));
-        block.pixelBounds.setBottom(std::min(block.pixelBounds.bottom(), bottom));
-    }
-}
-
 QList<RegionReading> readRegionsOnce(const QImage& image, const QList<RecognizedTextBlock>& lines,
                                      const ReadingSetup& setup, TextRecognizer& recognizer,
                                      bool mayReadAgain)
