@@ -5,6 +5,7 @@
 
 #include "PageInk.h"
 
+#include <QRect>
 #include <opencv2/core.hpp>
 
 struct PageInk::Data
@@ -14,3 +15,10 @@ struct PageInk::Data
     cv::Mat pen;      // CV_8U, 255 where a pen piece lies
     cv::Mat lines;    // CV_8U, 255 where printed lines were taken out
 };
+
+// The part of `rect` that lies on `image`.
+inline cv::Rect onImage(const QRect& rect, const cv::Mat& image)
+{
+    return cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
+           cv::Rect(0, 0, image.cols, image.rows);
+}

@@ -23,8 +23,7 @@ PageInk::Strokes PageInk::paleStrokes(const QRect& rect, double printHeight, boo
 {
     if (m_data->pen.empty())
         return {};
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
+    const cv::Rect r = onImage(rect, m_data->pen);
     if (r.empty())
         return {};
     const double h = std::max(6.0, printHeight);

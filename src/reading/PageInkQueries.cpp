@@ -11,8 +11,7 @@
 
 int PageInk::inkSpanIn(const QRect& rect) const
 {
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    const cv::Rect r = onImage(rect, m_data->levelled);
     if (r.empty() || m_data->lines.empty())
         return 0;
     int top = r.y + r.height, bottom = r.y;
@@ -34,8 +33,7 @@ int PageInk::inkSpanIn(const QRect& rect) const
 
 bool PageInk::drawsBoxIn(const QRect& rect) const
 {
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    const cv::Rect r = onImage(rect, m_data->levelled);
     if (r.empty())
         return false;
     cv::Mat ink;
@@ -61,8 +59,7 @@ bool PageInk::drawsBoxIn(const QRect& rect) const
 
 QRect PageInk::printBandIn(const QRect& rect, double printHeight) const
 {
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    const cv::Rect r = onImage(rect, m_data->levelled);
     if (r.empty())
         return {};
     cv::Mat ink, rows;
@@ -110,15 +107,13 @@ int PageInk::penPixelsIn(const QRect& rect) const
 {
     if (m_data->pen.empty())
         return 0;
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->pen.cols, m_data->pen.rows);
+    const cv::Rect r = onImage(rect, m_data->pen);
     return r.empty() ? 0 : cv::countNonZero(m_data->pen(r));
 }
 
 int PageInk::inkPixelsIn(const QRect& rect) const
 {
-    const cv::Rect r = cv::Rect(rect.x(), rect.y(), rect.width(), rect.height()) &
-                       cv::Rect(0, 0, m_data->levelled.cols, m_data->levelled.rows);
+    const cv::Rect r = onImage(rect, m_data->levelled);
     if (r.empty())
         return 0;
     cv::Mat ink;
