@@ -358,6 +358,10 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                            spot.box});
         };
         for (const TextWord& word : block.words) {
+            // A rule to write on read as a word without letters ("____", or
+            // blank) is no print: writing on it must not pass for letters.
+            if (word.box.width() >= 3 * h && foldedText(word.text).isEmpty())
+                continue;
             const QPointF centre = word.box.center();
             const bool amongLabels =
                 std::any_of(spots.begin(), spots.end(), [&](const QList<LabelSpot>& list) {

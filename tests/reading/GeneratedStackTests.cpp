@@ -192,6 +192,10 @@ INSTANTIATE_TEST_SUITE_P(
         // below it.
         PageRow{"dustBesideALabel", SampleStackKind::mixed, 4711, 40, 31, {3}, {}},
         PageRow{"writingHangingBelowItsRule", SampleStackKind::oneForm, 4711, 40, 1, {3}, {}},
+        // Writing on an "Other" rule and after "No, I plan to pursue a
+        // career in", each rule read as a blank word of its own length.
+        PageRow{"ruleReadAsABlankWord", SampleStackKind::oneForm, 4711, 40, 9, {3}, {}},
+        PageRow{"careerRuleReadAsABlankWord", SampleStackKind::oneForm, 4711, 40, 34, {8}, {}},
         // A short word written large in an open box, read surely as "LAR".
         PageRow{"wordWrittenLargeReadAsPrint", SampleStackKind::mixed, 888, 40, 52, {14}, {14}},
         // A ring round box and "12th" read as "(12)" and taken for "11th",
