@@ -191,6 +191,23 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
         }
         marks.append(mark);
     }
+    // A ring whose flat top and bottom were taken out as lines is left as
+    // its arcs at each end, each reaching out from them up to about half the
+    // ring's height: within its frame, they are one mark.
+    for (const QRect& ring : ink.ringFrames()) {
+        const double reach = 0.6 * ring.height();
+        const QRectF zone = QRectF(ring).adjusted(-reach, -near, reach, near);
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < marks.size(); ++i) {
+            if (!zone.contains(marks[i].bounds) || !marks[i].bounds.intersects(QRectF(ring)))
+                continue;
+            if (first < 0) {
+                first = i;
+                continue;
+            }
+            join(marks[first], marks.takeAt(i--));
+        }
+    }
     // A stroke through a check box is cut where it crosses the box's sides:
     // the pieces centred at the box are one mark, a tick's tail just past
     // its corner included; another box's tick reaching it is not.

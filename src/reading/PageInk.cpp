@@ -100,6 +100,7 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
     m_pieces.clear();
     m_boxes.clear();
     m_rules.clear();
+    m_ringFrames.clear();
     if (m_data->levelled.empty())
         return;
     const double h = std::max(6.0, printHeight);
@@ -215,14 +216,34 @@ void PageInk::sortInk(const QList<QRectF>& printBoxes, const QList<QRectF>& prin
                        r.y + r.height <= p.bottom() - 0.25 * p.height();
             });
         };
+        QList<cv::Rect> flatSides;
         for (const auto& [i, r] : stretches) {
             if (ringStretch(ink, r, h) || throughWord(r))
                 continue;
             // Taken out all the same, which keeps two rings drawn one above
             // the other apart, but nobody writes on it.
-            if (!ringTopOrBottom(r) && !turnsAtBothEnds(r))
+            if (ringTopOrBottom(r))
+                flatSides.append(r);
+            else if (!turnsAtBothEnds(r))
                 m_rules.append(QRect(r.x, r.y, r.width, r.height));
             sides(r).setTo(255, pieces.mask(i, r));
+        }
+        // A ring's top and bottom, each the nearest below the other and both
+        // turning at their ends: what lies between them is one ring's.
+        for (const cv::Rect& top : flatSides) {
+            const cv::Rect* bottom = nullptr;
+            for (const cv::Rect& other : flatSides) {
+                const int overlap =
+                    std::min(top.x + top.width, other.x + other.width) - std::max(top.x, other.x);
+                if (other.y >= top.y + 1.2 * h && other.y <= top.y + 4 * h &&
+                    overlap >= 0.6 * std::min(top.width, other.width) &&
+                    (!bottom || other.y < bottom->y))
+                    bottom = &other;
+            }
+            if (bottom && turnsAtBothEnds(top) && turnsAtBothEnds(*bottom)) {
+                const cv::Rect ring = top | *bottom;
+                m_ringFrames.append(QRect(ring.x, ring.y, ring.width, ring.height));
+            }
         }
     }
     QList<QRect> straightBoxes;

@@ -116,6 +116,9 @@ public:
 
     // Printed horizontal rules standing alone: lines to write on.
     const QList<QRect>& rules() const { return m_rules; }
+    // Where a ring's flat top and bottom were taken out as lines, from the
+    // top's to the bottom's: its arcs left apart at each end are one ring.
+    const QList<QRect>& ringFrames() const { return m_ringFrames; }
 
     // Whether the ink within `rect`, or one piece of it, draws a check box's
     // square: a sign recognition read there may be the printed box rather
@@ -147,6 +150,7 @@ private:
     QList<InkPiece> m_pieces;
     QList<QRect> m_boxes;
     QList<QRect> m_rules;
+    QList<QRect> m_ringFrames;
     int m_inkLevel = kLevelledInk; // pixels darker than this are ink
 };
 

@@ -196,6 +196,11 @@ INSTANTIATE_TEST_SUITE_P(
         // career in", each rule read as a blank word of its own length.
         PageRow{"ruleReadAsABlankWord", SampleStackKind::oneForm, 4711, 40, 9, {3}, {}},
         PageRow{"careerRuleReadAsABlankWord", SampleStackKind::oneForm, 4711, 40, 34, {8}, {}},
+        // Rings round "Jordan" and "Alpine" whose flat tops and bottoms were
+        // taken out as lines, leaving an arc at each end; the right arc
+        // stands as near the next label as its own.
+        PageRow{"ringLeftAsTwoArcs", SampleStackKind::oneForm, 4711, 40, 71, {4}, {}},
+        PageRow{"ringRoundTheFirstLabelAsTwoArcs", SampleStackKind::oneForm, 4711, 40, 63, {4}, {}},
         // A short word written large in an open box, read surely as "LAR".
         PageRow{"wordWrittenLargeReadAsPrint", SampleStackKind::mixed, 888, 40, 52, {14}, {14}},
         // A ring round box and "12th" read as "(12)" and taken for "11th",

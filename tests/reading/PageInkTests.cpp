@@ -1033,3 +1033,28 @@ TEST(MarkEvidenceDoubt, AMarkBeforeALabelIsLevelWithItsFirstLineAndOneSpanningTw
     EXPECT_EQ(marked(readMarks(stacked, false)),
               (QStringList{u"Problem solving"_s, u"Research Ability"_s}));
 }
+
+TEST(MarkEvidenceRegions, ARingWhoseFlatSidesAreTakenOutIsOneMarkForItsLabel)
+{
+    Sheet sheet({1200, 700});
+    // A broad ring round "Jordan" with nearly square corners: its flat top
+    // and bottom run straight, one above the other, and turn at their ends.
+    // Its right arc reaches as near "Nebo" as "Jordan".
+    const QRectF jordan = sheet.print(u"Jordan"_s, {200, 200});
+    sheet.print(u"Nebo"_s, {jordan.right() + 70, 200});
+    sheet.ring(jordan.adjusted(-40, -45, 50, 45), 22);
+    // Two short rules one above the other, the same length, to write on.
+    sheet.line({200, 500}, {400, 500}, 0, 2);
+    sheet.line({200, 570}, {400, 570}, 0, 2);
+    const PageInk& ink = sheet.separated();
+
+    ASSERT_FALSE(ink.ringFrames().isEmpty());
+    for (const QRect& frame : ink.ringFrames())
+        EXPECT_LT(frame.bottom(), 400) << "rules taken for a ring at " << frame.y();
+    const QList<RegionInk> regions = sheet.credited({QRectF(0, 0, 1200, 400)}, {2});
+    ASSERT_EQ(regions.size(), 1);
+    const MarkReading read = readMarks(regions[0], true);
+    EXPECT_EQ(marked(read), QStringList{u"Jordan"_s});
+    EXPECT_FALSE(read.conflicting || read.doubtful);
+    EXPECT_LT(regions[0].unclaimed, kNoMarkStrength);
+}
