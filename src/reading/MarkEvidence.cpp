@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 struct SpotRef
@@ -160,6 +161,35 @@ Shares labelsOfRowsHolding(const PageInk& ink, const QRectF& bounds,
         return row.second < std::max(0.1 * h * h, 0.4 * most);
     });
     return rows.size() < 2 ? Shares{} : inShares(rows);
+}
+
+// The label a tick standing taller than two rows points at: its foot, the
+// lowest ink, lies in the mark's left part level with one label just after
+// it, while its long arm climbs past the labels above. Nothing for any
+// other mark, or when the foot is level with no label or with two.
+std::optional<SpotRef> labelAtTickFoot(const PageInk& ink, const QRectF& bounds,
+                                       const QList<RegionInk>& regions, double h)
+{
+    if (bounds.height() <= 2.5 * h)
+        return std::nullopt;
+    const QRectF foot(bounds.left(), bounds.bottom() - 0.5 * h, bounds.width(), 0.5 * h);
+    const int pixels = ink.penPixelsIn(foot.toAlignedRect());
+    const QRectF left(foot.left(), foot.top(), 0.6 * foot.width(), foot.height());
+    if (pixels == 0 || ink.penPixelsIn(left.toAlignedRect()) < 0.7 * pixels)
+        return std::nullopt;
+    const double footY = bounds.bottom() - 0.25 * h;
+    std::optional<SpotRef> found;
+    for (qsizetype r = 0; r < regions.size(); ++r)
+        for (qsizetype s = 0; s < regions[r].options.size(); ++s) {
+            const QRectF& label = regions[r].options[s].spot.box;
+            if (footY < label.top() - 0.3 * h || footY > label.bottom() + 0.3 * h ||
+                bounds.right() > label.left() + 0.8 * h || bounds.left() < label.left() - 2.6 * h)
+                continue;
+            if (found)
+                return std::nullopt;
+            found = SpotRef{r, s};
+        }
+    return found;
 }
 } // namespace
 
@@ -380,6 +410,10 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
         if (std::max(bounds.width(), bounds.height()) <= 0.35 * h &&
             mark.pixels >= 0.5 * bounds.width() * bounds.height())
             continue;
+        if (const std::optional<SpotRef> pointed = labelAtTickFoot(ink, bounds, regions, h)) {
+            credit(regions[pointed->region].options[pointed->spot], mark.pixels, bounds, unit);
+            continue;
+        }
         SpotRef best;
         double bestDistance = 0;
         bool bestBefore = false;

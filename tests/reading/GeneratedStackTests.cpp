@@ -246,6 +246,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A tick before "Female" whose long arm reaches up over "Male"
         // above: its middle stands between the rows, nearer "Male".
         PageRow{"tickArmOverTheRowAbove", SampleStackKind::mixed, 1515, 40, 43, {}, {1}},
+        // A tick before "Yes" four print heights tall, its arm climbing past
+        // the question's number: it points with its foot.
+        PageRow{"tickClimbingToTheNumber", SampleStackKind::oneForm, 888, 40, 25, {6}, {}},
         // A pale pencil cross read as a sign standing twice as tall as
         // print, only its darker middle ink: no dust to cut off.
         PageRow{"paleCrossReadAsATallSign", SampleStackKind::oneForm, 1515, 40, 4, {}, {11}},

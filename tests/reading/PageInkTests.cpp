@@ -1011,7 +1011,7 @@ TEST(PageInkPale, APaleRingDottedWithDarkerSpecksIsOneStrokeAndADarkRingNone)
     EXPECT_EQ(ink.paleStrokesIn(aroundDark, kPrint, true).pixels, 0);
 }
 
-TEST(MarkEvidenceDoubt, AMarkBeforeALabelIsLevelWithItsFirstLineAndOneSpanningTwoRowsIsInDoubt)
+TEST(MarkEvidenceDoubt, AMarkBeforeALabelIsLevelWithItsFirstLineAndATallTickPointsWithItsFoot)
 {
     // The first label's word stretched down over the next line by writing
     // that touched it: the cross before "Other" stands before "Other".
@@ -1019,11 +1019,16 @@ TEST(MarkEvidenceDoubt, AMarkBeforeALabelIsLevelWithItsFirstLineAndOneSpanningTw
         boxedInk({{{u"Previous field"_s, {200, 100}}, {u"Other"_s, {200, 160}}}}, {},
                  strokes({{{160, 135}, {198, 165}}, {{198, 135}, {160, 165}}}), 175);
     EXPECT_EQ(marked(readMarks(crossed, true)), QStringList{u"Other"_s});
-    // A tick whose tail climbs from one row into the one above stands about
-    // as near either label.
+    // A tick whose tail climbs from one row into the one above points with
+    // its foot; a stroke as long falling the other way, its low end at its
+    // right, stands about as near either label.
     const RegionInk ticked = boxedInk({{{u"Alpine"_s, {200, 100}}, {u"Wasatch"_s, {200, 150}}}}, {},
                                       strokes({{{150, 146}, {160, 160}, {185, 65}}}));
-    EXPECT_GE(ticked.unclaimed, kNoMarkStrength);
+    EXPECT_EQ(marked(readMarks(ticked, true)), QStringList{u"Wasatch"_s});
+    EXPECT_LT(ticked.unclaimed, kNoMarkStrength);
+    const RegionInk slashed = boxedInk({{{u"Alpine"_s, {200, 100}}, {u"Wasatch"_s, {200, 150}}}},
+                                       {}, strokes({{{150, 65}, {165, 110}, {185, 160}}}));
+    EXPECT_GE(slashed.unclaimed, kNoMarkStrength);
     // Two ticks one above the other, the lower one's tail touching the
     // upper one's point: each is its own label's, the lower one keeping to
     // the left of both.
