@@ -43,11 +43,55 @@ QRectF spanBox(const QList<TextWord>& words, qsizetype first, qsizetype count, q
     }
     return box;
 }
+
+// Whether `right` stands just after `left` on the same line of print: level
+// with it, a narrow gap apart.
+bool justAfter(const QRectF& left, const QRectF& right)
+{
+    const double gap = right.left() - left.right();
+    const double overlap =
+        std::min(left.bottom(), right.bottom()) - std::max(left.top(), right.top());
+    return gap >= -2 && gap <= 0.7 * std::max(left.height(), right.height()) &&
+           overlap >= 0.5 * std::min(left.height(), right.height());
+}
+
+void append(RecognizedTextBlock& into, const RecognizedTextBlock& from)
+{
+    into.text += QLatin1Char(' ') + from.text;
+    into.confidence = std::min(into.confidence, from.confidence);
+    into.pixelBounds = into.pixelBounds.united(from.pixelBounds);
+    into.words += wordsOf(from);
+}
+
+// Recognition can split one printed line where a letter read as a sign
+// stands apart ("No," "|" "plan to pursue a career in"): a line just after
+// one with letters continues it. A line of signs before a label (a tick
+// read beside it) stays apart.
+QList<RecognizedTextBlock> joinedAlongRows(QList<RecognizedTextBlock> lines)
+{
+    for (RecognizedTextBlock& line : lines)
+        line.words = wordsOf(line);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (foldedText(lines[i].text).isEmpty())
+            continue;
+        for (qsizetype j = 0; j < lines.size(); ++j) {
+            if (j == i || !justAfter(lines[i].pixelBounds, lines[j].pixelBounds))
+                continue;
+            append(lines[i], lines[j]);
+            lines.removeAt(j);
+            if (j < i)
+                --i;
+            j = -1; // look again for what now stands after the longer line
+        }
+    }
+    return lines;
+}
 } // namespace
 
-QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& lines, const QStringList& labels,
+QList<LabelSpot> locateLabels(const QList<RecognizedTextBlock>& input, const QStringList& labels,
                               const QList<QRectF>& marks)
 {
+    const QList<RecognizedTextBlock> lines = joinedAlongRows(input);
     QList<Candidate> candidates;
     for (qsizetype l = 0; l < labels.size(); ++l) {
         const QString wanted = foldedText(labels[l]);
@@ -438,10 +482,13 @@ bool trimToLetters(LabelSpot& spot, double characterWidth, double printHeight,
         // stands before it.
         if (letters < 2)
             return false;
-        // Narrow letters ("It") take as little as half the typical width.
+        // Narrow letters ("It") take as little as half the typical width;
+        // a word no wider than its letters holds no box (a bold "N" can
+        // draw a square).
         const QRectF before(spot.firstWord.left(), spot.firstWord.top(),
                             spot.firstWord.width() - 0.5 * firstExpected, spot.firstWord.height());
-        if (!drawsBox || before.width() < 0.6 * printHeight || !drawsBox(before))
+        if (!drawsBox || before.width() < 0.6 * printHeight ||
+            spot.firstWord.width() <= firstExpected + 0.3 * printHeight || !drawsBox(before))
             return false;
     } else if (spot.firstWord.width() <=
                firstExpected + std::max(printHeight, 0.3 * firstExpected)) {

@@ -249,6 +249,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A tick before "Yes" four print heights tall, its arm climbing past
         // the question's number: it points with its foot.
         PageRow{"tickClimbingToTheNumber", SampleStackKind::oneForm, 888, 40, 25, {6}, {}},
+        // "No, I plan to pursue a career in" recognised as three lines, its
+        // "I" read as a bar apart; its bold "N" drawing a square in "No,".
+        PageRow{"labelSplitAtABar", SampleStackKind::oneForm, 2026, 40, 34, {8}, {}},
+        PageRow{"boldCapitalInATwoLetterWord", SampleStackKind::oneForm, 2026, 40, 64, {8}, {}},
         // A pale pencil cross read as a sign standing twice as tall as
         // print, only its darker middle ink: no dust to cut off.
         PageRow{"paleCrossReadAsATallSign", SampleStackKind::oneForm, 1515, 40, 4, {}, {11}},

@@ -153,6 +153,18 @@ TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeItThroughMarksAndLostLett
         EXPECT_TRUE(readAsPenSign(QString::fromUtf8(sign))) << sign;
     for (const char* other : {"", "__", "[]", "{_)}", "-~", "(", "|", "I/", "\u2014_"})
         EXPECT_FALSE(readAsPenSign(QString::fromUtf8(other))) << other;
+    // One printed line recognition split in three where its "I" stood apart
+    // as a bar; a bar read alone before a label is no part of it.
+    const QStringList career{u"No, I plan to pursue a career in"_s, u"Male"_s};
+    const QList<LabelSpot> split =
+        locateLabels({line({"No,"}, 150, 326, 55, 28), line({"|"}, 222, 326, 7, 24),
+                      line({"plan", "to", "pursue", "a", "career", "in"}, 245, 326, 70, 31),
+                      line({"|"}, 130, 500, 7, 30), line({"Male"}, 150, 500)},
+                     career);
+    ASSERT_EQ(split.size(), 2);
+    EXPECT_EQ(split[0].box.left(), 150);
+    EXPECT_GT(split[0].box.right(), 700);
+    EXPECT_EQ(split[1].box.left(), 150);
     // A word that is neither start nor end of the missing label, nor all of
     // it but a letter at each end, stays unused.
     for (const char* part : {"eb", "want"})
@@ -207,6 +219,11 @@ TEST(LabelSpots, ALabelOrItsFirstWordReadWiderThanItsLettersShedsTheMark)
     LabelSpot one{u"I had LOTS of support"_s, QRectF(502, 1502, 420, 45), 1.0,
                   QRectF(502, 1502, 60, 39)};
     EXPECT_FALSE(trimToLetters(one, 25, 40.5, [](const QRectF&) { return true; }));
+    // A two-letter first word no wider than its letters ("No,") holds no
+    // box, whatever square its capital draws.
+    LabelSpot no{u"No, I plan to pursue a career in"_s, QRectF(150, 326, 557, 31), 1.0,
+                 QRectF(150, 327, 55, 28)};
+    EXPECT_FALSE(trimToLetters(no, 19.33, 25, [](const QRectF&) { return true; }));
 }
 
 TEST(LabelSpots, AMarkOnALostLabelIsPlacedByTheLabelsAroundIt)
