@@ -317,8 +317,9 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             region.unclaimedBounds =
                 region.unclaimedBounds.isNull() ? where : region.unclaimedBounds.united(where);
             region.unclaimedMarks.append({where, pixels});
-            return;
+            return true;
         }
+        return false;
     };
     for (const PenMark& mark : penMarks(ink, h)) {
         const QRectF& bounds = mark.bounds;
@@ -480,8 +481,21 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                                             regions[best.region].options.end(), alsoSpanned));
             if (contested)
                 unclaimed(centre, mark.pixels, bounds);
-        } else if (!letter) {
-            unclaimed(centre, mark.pixels, bounds);
+        } else if (!letter && !unclaimed(centre, mark.pixels, bounds)) {
+            // A doodle in the margin can join a tick before a label into one
+            // mark whose middle stands outside the labels' area: a mark's
+            // weight of its ink before a label is still in doubt.
+            for (const RegionInk& region : regions)
+                for (const OptionInk& option : region.options) {
+                    const QRectF& label = option.spot.box;
+                    const QRectF before = QRectF(label.left() - 2.6 * h, label.top() - 0.3 * h,
+                                                 2.9 * h, label.height() + 0.6 * h)
+                                              .intersected(bounds);
+                    const int pixels =
+                        before.isEmpty() ? 0 : ink.penPixelsIn(before.toAlignedRect());
+                    if (pixels >= kMarkStrength * unit)
+                        unclaimed(before.center(), pixels, before);
+                }
         }
     }
     return regions;

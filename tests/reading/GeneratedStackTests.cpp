@@ -249,6 +249,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A tick before "Yes" four print heights tall, its arm climbing past
         // the question's number: it points with its foot.
         PageRow{"tickClimbingToTheNumber", SampleStackKind::oneForm, 888, 40, 25, {6}, {}},
+        // A tick before "Problem solving" joined to a pencil doodle in the
+        // margin above: the mark stands in the margin, its tick in doubt.
+        PageRow{"tickJoinedToAMarginDoodle", SampleStackKind::oneForm, 888, 40, 66, {}, {11}},
         // "No, I plan to pursue a career in" recognised as three lines, its
         // "I" read as a bar apart; its bold "N" drawing a square in "No,".
         PageRow{"labelSplitAtABar", SampleStackKind::oneForm, 2026, 40, 34, {8}, {}},

@@ -1063,3 +1063,19 @@ TEST(MarkEvidenceRegions, ARingWhoseFlatSidesAreTakenOutIsOneMarkForItsLabel)
     EXPECT_FALSE(read.conflicting || read.doubtful);
     EXPECT_LT(regions[0].unclaimed, kNoMarkStrength);
 }
+
+TEST(MarkEvidenceDoubt, ATickJoinedToADoodleInTheMarginIsInDoubt)
+{
+    Sheet sheet;
+    const QRectF problem = sheet.print(u"Problem solving"_s, {200, 250});
+    sheet.print(u"Research Ability"_s, {200, 300});
+    // A tick before the first label, its arm reaching a scribble in the
+    // margin above: one mark whose middle stands outside the labels' area.
+    sheet.pen(strokes({{{150, 235}, {162, 252}, {190, 200}},
+                       {{190, 200}, {60, 60}, {150, 120}, {40, 170}, {180, 90}}}));
+    sheet.separated();
+    const QRectF area(problem.left() - 54, problem.top() - 20, 900, 200);
+    const RegionInk region = sheet.credited({area}, {2}).value(0);
+    EXPECT_TRUE(readMarks(region, false).marks.isEmpty());
+    EXPECT_GE(region.unclaimed, kNoMarkStrength);
+}
