@@ -308,15 +308,17 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
             region.options.append({spot, 0, spot.box});
         regions.append(region);
     }
+    const auto inDoubt = [&](RegionInk& region, double pixels, const QRectF& where) {
+        region.unclaimed += pixels / unit;
+        region.unclaimedBounds =
+            region.unclaimedBounds.isNull() ? where : region.unclaimedBounds.united(where);
+        region.unclaimedMarks.append({where, pixels});
+    };
     const auto unclaimed = [&](const QPointF& at, double pixels, const QRectF& where) {
         for (qsizetype r = 0; r < regions.size() && r < areas.size(); ++r) {
             if (!areas[r].contains(at))
                 continue;
-            RegionInk& region = regions[r];
-            region.unclaimed += pixels / unit;
-            region.unclaimedBounds =
-                region.unclaimedBounds.isNull() ? where : region.unclaimedBounds.united(where);
-            region.unclaimedMarks.append({where, pixels});
+            inDoubt(regions[r], pixels, where);
             return true;
         }
         return false;
@@ -481,6 +483,10 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                                             regions[best.region].options.end(), alsoSpanned));
             if (contested)
                 unclaimed(centre, mark.pixels, bounds);
+            // Ink in the margin outside the question's area (a doodle beside
+            // its labels) may be no answer at all.
+            else if (best.region < areas.size() && !areas[best.region].contains(centre))
+                inDoubt(regions[best.region], mark.pixels, bounds);
         } else if (!letter && !unclaimed(centre, mark.pixels, bounds)) {
             // A doodle in the margin can join a tick before a label into one
             // mark whose middle stands outside the labels' area: a mark's
