@@ -527,8 +527,19 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
                 {credited[i], read, single, question->options.size(), areas[i], strays, boxedWords},
                 ink, h);
             QRectF labels = credited[i].unclaimedBounds;
-            for (const OptionInk& option : credited[i].options)
+            for (const OptionInk& option : credited[i].options) {
                 labels = labels.isNull() ? option.markBounds : labels.united(option.markBounds);
+                const bool marked = std::any_of(
+                    read.marks.begin(), read.marks.end(),
+                    [&](const DetectedMark& mark) { return mark.label == option.spot.label; });
+                reading.labels.append(
+                    {option.spot.label, option.spot.box,
+                     option.spot.similarity >= 0.95 && option.spot.box.height() <= 1.4 * h, marked,
+                     marked ? option.markBounds : QRectF(),
+                     ink.inkPixelsIn(option.spot.box.toAlignedRect())});
+            }
+            reading.promptLine = q.promptLine;
+            reading.printHeight = h;
             // The crop shows the prompt and every label's ink.
             if (!labels.isNull())
                 wanted = q.region.rect.intersected(
@@ -562,12 +573,13 @@ QList<RegionReading> readRegionsOnce(const QImage& image, const QList<Recognized
             reading.reviewNote = questionNotFoundNote;
         else if (fewNumbers)
             reading.reviewNote = fewNumbersNote;
-        if (reading.needsReview) {
+        if (reading.needsReview || hasOptions) {
             if (ink_)
                 wanted = reviewSnippetRect(q.region, reading.answer, marks, ink_, {}, definition);
             reading.cropRect = snippetRect(image, cropFor(wanted, image.size(), 72));
-            reading.cropPng = snippetPng(image, reading.cropRect);
         }
+        if (reading.needsReview)
+            reading.cropPng = snippetPng(image, reading.cropRect);
         readings.append(reading);
     }
     return readings;

@@ -35,6 +35,20 @@ qint64 effectiveQuestionCount(const SurveyConfiguration& configuration,
 
 ReadingSetup makeReadingSetup(const SurveyConfiguration& configuration, bool includeAll);
 
+// A choice label as one page's reading found it, kept to compare the sheets
+// of one print run.
+struct LabelPlace
+{
+    QString label;
+    QRectF box;
+    bool clean = false;  // read whole and surely: the box is its letters'
+    bool marked = false; // read as the answer, or one of them
+    QRectF ink = {};     // the pen ink credited to it, when marked
+    int inkPixels = 0;   // ink of every kind inside its box
+
+    bool operator==(const LabelPlace&) const = default;
+};
+
 // What one region of a page contributes.
 struct RegionReading
 {
@@ -46,6 +60,11 @@ struct RegionReading
     QByteArray cropPng;                // the review crop, when a review item is made
     std::optional<QString> reviewNote; // why the item was made, when the reading says
     QRectF cropRect = {};              // the crop's whole pixels on the page as read
+    // For choice questions, what other sheets of the same form are compared
+    // by (the crop's place is kept even without a review item).
+    QRectF promptLine = {}; // its number and wording, when found
+    QList<LabelPlace> labels = {};
+    double printHeight = 0;
 };
 
 // The note of a question whose number was not found where it should stand.

@@ -1,5 +1,6 @@
 #include "VisionSurveyExtractionService.h"
 
+#include "BatchEvidence.h"
 #include "ExtractionFold.h"
 #include "FeedReading.h"
 #include "PageReader.h"
@@ -76,6 +77,7 @@ SurveyExtractionResult VisionSurveyExtractionService::extractSync(
                 progress(reported, total);
         }
     }
+    weighAcrossSheets(ordered, readings, setup);
     SurveyExtractionResult result = foldPageReadings(ordered, readings, setup);
     if (modelMissing)
         result.problems.prepend(missingRecognitionModelText());
@@ -111,10 +113,12 @@ QCoro::Task<SurveyExtractionResult> VisionSurveyExtractionService::extract(
     const QList<ScanPage> pages = pagesInReadingOrder(feed->pages());
     QFuture<void> allRead = reading.close(pages);
     co_await allRead;
-    const QList<PageReading> readings = reading.readingsOf(pages);
-    // Crops are written here: off the interface thread.
+    QList<PageReading> readings = reading.readingsOf(pages);
+    // Sheets are weighed against each other and crops written here: off the
+    // interface thread.
     QFuture<SurveyExtractionResult> folding =
-        QtConcurrent::run(m_driver.get(), [pages, readings, setup] {
+        QtConcurrent::run(m_driver.get(), [pages, readings = std::move(readings), setup]() mutable {
+            weighAcrossSheets(pages, readings, setup);
             return foldPageReadings(pages, readings, setup);
         });
     SurveyExtractionResult result = co_await folding;
