@@ -66,16 +66,18 @@ void append(RecognizedTextBlock& into, const RecognizedTextBlock& from)
 // Recognition can split one printed line where a letter read as a sign
 // stands apart ("No," "|" "plan to pursue a career in"): a line just after
 // one with letters continues it. A line of signs before a label (a tick
-// read beside it) stays apart.
+// read beside it) stays apart, and so does a line read unsurely (a cross
+// read with a letter as "<I").
 QList<RecognizedTextBlock> joinedAlongRows(QList<RecognizedTextBlock> lines)
 {
     for (RecognizedTextBlock& line : lines)
         line.words = wordsOf(line);
+    const auto sure = [](const RecognizedTextBlock& line) { return line.confidence >= 0.5; };
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (foldedText(lines[i].text).isEmpty())
+        if (foldedText(lines[i].text).isEmpty() || !sure(lines[i]))
             continue;
         for (qsizetype j = 0; j < lines.size(); ++j) {
-            if (j == i || !justAfter(lines[i].pixelBounds, lines[j].pixelBounds))
+            if (j == i || !sure(lines[j]) || !justAfter(lines[i].pixelBounds, lines[j].pixelBounds))
                 continue;
             append(lines[i], lines[j]);
             lines.removeAt(j);

@@ -165,6 +165,14 @@ TEST(LabelSpots, EachLabelTakesTheWordsThatReadMostLikeItThroughMarksAndLostLett
     EXPECT_EQ(split[0].box.left(), 150);
     EXPECT_GT(split[0].box.right(), 700);
     EXPECT_EQ(split[1].box.left(), 150);
+    // A cross read unsurely with the capital after it is no part of the line.
+    RecognizedTextBlock crossed = line({"<I"}, 104, 2050, 82, 57);
+    crossed.confidence = 0.18;
+    EXPECT_EQ(locateLabels({crossed, line({"didn't", "have", "any", "support"}, 207, 2067, 120)},
+                           {u"I didn't have any support"_s})
+                  .value(0)
+                  .box.left(),
+              207);
     // A word that is neither start nor end of the missing label, nor all of
     // it but a letter at each end, stays unused.
     for (const char* part : {"eb", "want"})
