@@ -483,10 +483,6 @@ QList<RegionInk> creditPenInk(const PageInk& ink, const QList<QList<LabelSpot>>&
                                             regions[best.region].options.end(), alsoSpanned));
             if (contested)
                 unclaimed(centre, mark.pixels, bounds);
-            // Ink in the margin outside the question's area (a doodle beside
-            // its labels) may be no answer at all.
-            else if (best.region < areas.size() && !areas[best.region].contains(centre))
-                inDoubt(regions[best.region], mark.pixels, bounds);
         } else if (!letter && !unclaimed(centre, mark.pixels, bounds)) {
             // A doodle in the margin can join a tick before a label into one
             // mark whose middle stands outside the labels' area: a mark's

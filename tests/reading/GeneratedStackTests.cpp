@@ -321,9 +321,6 @@ INSTANTIATE_TEST_SUITE_P(
         // A tick before "Problem solving" joined to a pencil doodle in the
         // margin above: the mark stands in the margin, its tick in doubt.
         PageRow{"tickJoinedToAMarginDoodle", SampleStackKind::oneForm, 888, 40, 66, {}, {11}},
-        // A pencil squiggle four print heights tall in the margin before
-        // "Presenting", outside the question's area.
-        PageRow{"doodleBeforeALabel", SampleStackKind::oneForm, 1616, 40, 4, {}, {11}},
         // "No, I plan to pursue a career in" recognised as three lines, its
         // "I" read as a bar apart; its bold "N" drawing a square in "No,".
         PageRow{"labelSplitAtABar", SampleStackKind::oneForm, 2026, 40, 34, {8}, {}},

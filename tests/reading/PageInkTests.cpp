@@ -1064,7 +1064,7 @@ TEST(MarkEvidenceRegions, ARingWhoseFlatSidesAreTakenOutIsOneMarkForItsLabel)
     EXPECT_LT(regions[0].unclaimed, kNoMarkStrength);
 }
 
-TEST(MarkEvidenceDoubt, ADoodleInTheMarginOrATickJoinedToOneIsInDoubt)
+TEST(MarkEvidenceDoubt, ATickJoinedToADoodleInTheMarginIsInDoubt)
 {
     Sheet sheet;
     const QRectF problem = sheet.print(u"Problem solving"_s, {200, 250});
@@ -1078,14 +1078,4 @@ TEST(MarkEvidenceDoubt, ADoodleInTheMarginOrATickJoinedToOneIsInDoubt)
     const RegionInk region = sheet.credited({area}, {2}).value(0);
     EXPECT_TRUE(readMarks(region, false).marks.isEmpty());
     EXPECT_GE(region.unclaimed, kNoMarkStrength);
-
-    // A tall squiggle in the margin, within a tick's reach of the label
-    // after it but outside the question's area, may be no answer.
-    Sheet doodled;
-    const QRectF presenting = doodled.print(u"Presenting"_s, {200, 250});
-    doodled.pen(strokes({{{130, 215}, {120, 330}, {135, 220}, {125, 335}}}), QColor(90, 90, 90));
-    doodled.separated();
-    const QRectF labels(presenting.left() - 54, presenting.top() - 20, 900, 200);
-    const RegionInk margin = doodled.credited({labels}, {1}).value(0);
-    EXPECT_GE(margin.unclaimed, kNoMarkStrength);
 }
