@@ -202,6 +202,19 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
         into.pixels += from.pixels;
     };
     QList<PenMark> marks;
+    // Every mark `belongs` holds joined into the first of them.
+    const auto joinAll = [&](const auto& belongs) {
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < marks.size(); ++i) {
+            if (!belongs(marks[i]))
+                continue;
+            if (first < 0) {
+                first = i;
+                continue;
+            }
+            join(marks[first], marks.takeAt(i--));
+        }
+    };
     for (const InkPiece& piece : ink.pieces()) {
         if (piece.kind != InkKind::pen)
             continue;
@@ -227,32 +240,16 @@ QList<PenMark> penMarks(const PageInk& ink, double printHeight)
     for (const QRect& ring : ink.ringFrames()) {
         const double reach = 0.6 * ring.height();
         const QRectF zone = QRectF(ring).adjusted(-reach, -near, reach, near);
-        qsizetype first = -1;
-        for (qsizetype i = 0; i < marks.size(); ++i) {
-            if (!zone.contains(marks[i].bounds) || !marks[i].bounds.intersects(QRectF(ring)))
-                continue;
-            if (first < 0) {
-                first = i;
-                continue;
-            }
-            join(marks[first], marks.takeAt(i--));
-        }
+        joinAll([&](const PenMark& m) {
+            return zone.contains(m.bounds) && m.bounds.intersects(QRectF(ring));
+        });
     }
     // A stroke through a check box is cut where it crosses the box's sides:
     // the pieces centred at the box are one mark, a tick's tail just past
     // its corner included; another box's tick reaching it is not.
     for (const QRect& box : ink.boxes()) {
         const QRectF zone = QRectF(box).adjusted(-near, -near, near, near);
-        qsizetype first = -1;
-        for (qsizetype i = 0; i < marks.size(); ++i) {
-            if (!zone.contains(marks[i].bounds.center()))
-                continue;
-            if (first < 0) {
-                first = i;
-                continue;
-            }
-            join(marks[first], marks.takeAt(i--));
-        }
+        joinAll([&](const PenMark& m) { return zone.contains(m.bounds.center()); });
     }
     // A tick's long tail, cut off where it left its box's corner, runs up
     // past the box above: outside every box, it belongs to the one box it
