@@ -61,6 +61,69 @@ bool sameForm(const PageReading& a, const PageReading& b)
     return total >= 4 && agreeing >= 0.8 * total;
 }
 
+namespace {
+// Where the other sheets of a form print one label, measured from its
+// question's wording: the medians over those that read it cleanly.
+struct FormPlace
+{
+    QRectF box; // median left, top, right and bottom
+    double width = 0;
+    double inkPixels = 0;
+};
+
+std::optional<FormPlace> formPlaceOf(const QList<PageReading>& readings,
+                                     const QList<qsizetype>& peers, qint64 questionNumber,
+                                     const QString& label)
+{
+    QList<double> left, right, top, bottom, width, inkPixels;
+    for (const qsizetype j : peers) {
+        const RegionReading* other = regionOf(readings[j], questionNumber);
+        const LabelPlace* there = other ? placeOf(*other, label) : nullptr;
+        if (!there || !there->clean)
+            continue;
+        const QRectF box = fromPrompt(*there, *other);
+        left.append(box.left());
+        right.append(box.right());
+        top.append(box.top());
+        bottom.append(box.bottom());
+        width.append(box.width());
+        inkPixels.append(there->inkPixels);
+    }
+    if (left.size() < 2)
+        return std::nullopt;
+    return FormPlace{
+        QRectF(QPointF(medianOf(left), medianOf(top)), QPointF(medianOf(right), medianOf(bottom))),
+        medianOf(width), medianOf(inkPixels)};
+}
+
+// Whether an unmarked label's box reaches well past where its form prints
+// it, with more ink in it.
+bool stretchedPast(const LabelPlace& place, const RegionReading& region, const FormPlace& form)
+{
+    const double h = region.printHeight;
+    // Recognition's box can reach past the letters over bare paper too: a
+    // mark adds ink.
+    if (place.marked || place.inkPixels < form.inkPixels + 0.25 * h * h)
+        return false;
+    const QRectF here = fromPrompt(place, region);
+    if (here.top() < form.box.top() - h || here.bottom() > form.box.bottom() + h)
+        return true;
+    // Its right end where the form prints it, and wider by a letter or more:
+    // the question's wording read a little wider or narrower moves the whole
+    // box, not its width.
+    if (here.left() >= form.box.left() - 0.5 * h || here.width() <= form.width + 0.9 * h ||
+        std::abs(here.right() - form.box.right()) > 0.5 * h)
+        return false;
+    // A mark credited to another label reaching into the box (a tick's arm
+    // from the row below) explains it.
+    const QRectF before(place.box.left(), place.box.top(), form.box.left() - here.left(),
+                        place.box.height());
+    return std::none_of(region.labels.begin(), region.labels.end(), [&](const LabelPlace& other) {
+        return other.marked && other.ink.intersects(before);
+    });
+}
+} // namespace
+
 QList<std::pair<qsizetype, qsizetype>>
 labelsStretchedPastTheirForm(const QList<PageReading>& readings)
 {
@@ -82,48 +145,11 @@ labelsStretchedPastTheirForm(const QList<PageReading>& readings)
             const RegionReading& region = regions[r];
             if (region.needsReview || region.promptLine.isNull())
                 continue;
-            const double h = region.printHeight;
             const bool past = std::any_of(
                 region.labels.begin(), region.labels.end(), [&](const LabelPlace& place) {
-                    if (place.marked)
-                        return false;
-                    QList<double> left, right, top, bottom, width, inkPixels;
-                    for (const qsizetype j : peers[i]) {
-                        const RegionReading* other = regionOf(readings[j], region.questionNumber);
-                        const LabelPlace* there = other ? placeOf(*other, place.label) : nullptr;
-                        if (!there || !there->clean)
-                            continue;
-                        const QRectF box = fromPrompt(*there, *other);
-                        left.append(box.left());
-                        right.append(box.right());
-                        top.append(box.top());
-                        bottom.append(box.bottom());
-                        width.append(box.width());
-                        inkPixels.append(there->inkPixels);
-                    }
-                    if (left.size() < 2)
-                        return false;
-                    const QRectF here = fromPrompt(place, region);
-                    const double start = medianOf(left);
-                    // A mark credited to another label reaching into the box
-                    // (a tick's arm from the row below) explains it.
-                    const QRectF before(place.box.left(), place.box.top(), start - here.left(),
-                                        place.box.height());
-                    const bool explained = std::any_of(
-                        region.labels.begin(), region.labels.end(), [&](const LabelPlace& other) {
-                            return other.marked && other.ink.intersects(before);
-                        });
-                    // Recognition's box can reach past the letters over bare
-                    // paper too: a mark adds ink.
-                    if (place.inkPixels < medianOf(inkPixels) + 0.25 * h * h)
-                        return false;
-                    // Its right end where the form prints it, and wider by
-                    // a letter or more: the question's wording read a little
-                    // wider or narrower moves the whole box, not its width.
-                    return (here.left() < start - 0.5 * h &&
-                            here.width() > medianOf(width) + 0.9 * h &&
-                            std::abs(here.right() - medianOf(right)) <= 0.5 * h && !explained) ||
-                           here.top() < medianOf(top) - h || here.bottom() > medianOf(bottom) + h;
+                    const std::optional<FormPlace> form =
+                        formPlaceOf(readings, peers[i], region.questionNumber, place.label);
+                    return form && stretchedPast(place, region, *form);
                 });
             if (past)
                 stretched.append({i, r});
